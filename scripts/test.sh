@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds vkCert and runs every test: the main build with all tests, a build of
+# the non-GUI libraries under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and a short run of every fuzz target. Installs what is missing first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+fuzz_seconds=${VK_FUZZ_SECONDS:-20}
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/vkcert-ccache}
+export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+
+run_ctest() {
+    local dir=$1
+    (cd "$dir" && ctest -j"$jobs" --output-on-failure --timeout 600) | tee -a "$summary"
+}
+
+echo "== main build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+run_ctest build
+
+echo "== sanitizer build (address, undefined)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVK_GUI=OFF -DVK_BENCH=OFF \
+      -DVK_SANITIZE=address,undefined >/dev/null
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-asan
+
+echo "== fuzz targets (${fuzz_seconds}s each)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVK_GUI=OFF -DVK_BENCH=OFF -DVK_TESTS=OFF -DVK_FUZZ=ON -DVK_SANITIZE=address,undefined >/dev/null
+cmake --build build-fuzz -j"$jobs"
+fuzz_passed=0
+while IFS= read -r target; do
+    name=$(basename "$target")
+    corpus="build-fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    seeds="fuzz/seeds/${name#fuzz_}"
+    [[ -d $seeds ]] || seeds=""
+    echo "-- $name"
+    "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 3
+    fuzz_passed=$((fuzz_passed + 1))
+done < <(find build-fuzz/fuzz -maxdepth 2 -type f -name 'fuzz_*' -perm -u+x | sort)
+
+passed=$(grep -Eo 'tests passed, [0-9]+ tests failed out of [0-9]+' "$summary" |
+         awk '{t += $NF; f += $3} END {print t - f}')
+failed=$(grep -Eo 'tests failed out of [0-9]+' "$summary" | awk '{s += $1} END {print s + 0}')
+echo "fuzz: $fuzz_passed targets ran clean"
+echo "$((passed + fuzz_passed)) passed, $failed failed"

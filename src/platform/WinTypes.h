@@ -1,0 +1,27 @@
+// The scalar and handle types that the platform calls are shaped with.
+#pragma once
+
+#include <cstdint>
+
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using ULONG = std::uint32_t;
+using UINT = std::uint32_t;
+using BOOL = int;
+using WCHAR = wchar_t;
+using LPCWSTR = const wchar_t*;
+using LPWSTR = wchar_t*;
+using LPCSTR = const char*;
+using LPSTR = char*;
+using HANDLE = void*;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});

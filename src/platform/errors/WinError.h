@@ -1,0 +1,136 @@
+// System error codes that the platform calls report through the last error.
+// Every code here has a description in both languages (ErrorDescription.h).
+#pragma once
+
+#include "platform/WinTypes.h"
+
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_INVALID_DATA = 13;
+inline constexpr DWORD ERROR_OUTOFMEMORY = 14;
+inline constexpr DWORD ERROR_WRITE_PROTECT = 19;
+inline constexpr DWORD ERROR_NOT_READY = 21;
+inline constexpr DWORD ERROR_WRITE_FAULT = 29;
+inline constexpr DWORD ERROR_READ_FAULT = 30;
+inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_LOCK_VIOLATION = 33;
+inline constexpr DWORD ERROR_HANDLE_EOF = 38;
+inline constexpr DWORD ERROR_HANDLE_DISK_FULL = 39;
+inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+inline constexpr DWORD ERROR_FILE_EXISTS = 80;
+inline constexpr DWORD ERROR_INVALID_PASSWORD = 86;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_BROKEN_PIPE = 109;
+inline constexpr DWORD ERROR_DISK_FULL = 112;
+inline constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_INVALID_NAME = 123;
+inline constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
+inline constexpr DWORD ERROR_BAD_PATHNAME = 161;
+inline constexpr DWORD ERROR_BUSY = 170;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+inline constexpr DWORD ERROR_MORE_DATA = 234;
+inline constexpr DWORD ERROR_WAIT_TIMEOUT = 258;
+inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+inline constexpr DWORD ERROR_BADDB = 1009;
+inline constexpr DWORD ERROR_BADKEY = 1010;
+inline constexpr DWORD ERROR_CANTOPEN = 1011;
+inline constexpr DWORD ERROR_CANTREAD = 1012;
+inline constexpr DWORD ERROR_CANTWRITE = 1013;
+inline constexpr DWORD ERROR_KEY_DELETED = 1018;
+inline constexpr DWORD ERROR_CANCELLED = 1223;
+inline constexpr DWORD ERROR_NOT_FOUND = 1168;
+inline constexpr DWORD ERROR_INTERNAL_ERROR = 1359;
+inline constexpr DWORD ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+inline constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+inline constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+inline constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
+inline constexpr DWORD WAIT_OBJECT_0 = 0;
+inline constexpr DWORD WAIT_ABANDONED = 0x80;
+inline constexpr DWORD WAIT_TIMEOUT = 258;
+inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+
+// Cryptographic service errors.
+inline constexpr DWORD NTE_BAD_UID = 0x80090001;
+inline constexpr DWORD NTE_BAD_HASH = 0x80090002;
+inline constexpr DWORD NTE_BAD_KEY = 0x80090003;
+inline constexpr DWORD NTE_BAD_LEN = 0x80090004;
+inline constexpr DWORD NTE_BAD_DATA = 0x80090005;
+inline constexpr DWORD NTE_BAD_SIGNATURE = 0x80090006;
+inline constexpr DWORD NTE_BAD_VER = 0x80090007;
+inline constexpr DWORD NTE_BAD_ALGID = 0x80090008;
+inline constexpr DWORD NTE_BAD_FLAGS = 0x80090009;
+inline constexpr DWORD NTE_BAD_TYPE = 0x8009000A;
+inline constexpr DWORD NTE_BAD_KEY_STATE = 0x8009000B;
+inline constexpr DWORD NTE_BAD_HASH_STATE = 0x8009000C;
+inline constexpr DWORD NTE_NO_KEY = 0x8009000D;
+inline constexpr DWORD NTE_NO_MEMORY = 0x8009000E;
+inline constexpr DWORD NTE_EXISTS = 0x8009000F;
+inline constexpr DWORD NTE_PERM = 0x80090010;
+inline constexpr DWORD NTE_NOT_FOUND = 0x80090011;
+inline constexpr DWORD NTE_BAD_PROVIDER = 0x80090013;
+inline constexpr DWORD NTE_BAD_PROV_TYPE = 0x80090014;
+inline constexpr DWORD NTE_BAD_KEYSET = 0x80090016;
+inline constexpr DWORD NTE_PROV_TYPE_NOT_DEF = 0x80090017;
+inline constexpr DWORD NTE_KEYSET_NOT_DEF = 0x80090019;
+inline constexpr DWORD NTE_KEYSET_ENTRY_BAD = 0x8009001A;
+inline constexpr DWORD NTE_BAD_KEYSET_PARAM = 0x8009001F;
+inline constexpr DWORD NTE_FAIL = 0x80090020;
+inline constexpr DWORD NTE_SYS_ERR = 0x80090021;
+inline constexpr DWORD NTE_SILENT_CONTEXT = 0x80090022;
+inline constexpr DWORD NTE_TOKEN_KEYSET_STORAGE_FULL = 0x80090023;
+inline constexpr DWORD NTE_NOT_SUPPORTED = 0x80090029;
+inline constexpr DWORD NTE_INVALID_PARAMETER = 0x80090027;
+
+// Certificate and message errors.
+inline constexpr DWORD CRYPT_E_MSG_ERROR = 0x80091001;
+inline constexpr DWORD CRYPT_E_UNKNOWN_ALGO = 0x80091002;
+inline constexpr DWORD CRYPT_E_OID_FORMAT = 0x80091003;
+inline constexpr DWORD CRYPT_E_BAD_ENCODE = 0x80092002;
+inline constexpr DWORD CRYPT_E_NOT_FOUND = 0x80092004;
+inline constexpr DWORD CRYPT_E_EXISTS = 0x80092005;
+inline constexpr DWORD CRYPT_E_NO_PROVIDER = 0x80092006;
+inline constexpr DWORD CRYPT_E_SELF_SIGNED = 0x80092007;
+inline constexpr DWORD CRYPT_E_DELETED_PREV = 0x80092008;
+inline constexpr DWORD CRYPT_E_NO_MATCH = 0x80092009;
+inline constexpr DWORD CRYPT_E_NO_KEY_PROPERTY = 0x8009200B;
+inline constexpr DWORD CRYPT_E_BAD_MSG = 0x8009200D;
+inline constexpr DWORD CRYPT_E_NO_SIGNER = 0x8009200E;
+inline constexpr DWORD CRYPT_E_FILE_ERROR = 0x80092003;
+inline constexpr DWORD CRYPT_E_ASN1_ERROR = 0x80093100;
+inline constexpr DWORD CRYPT_E_ASN1_BADTAG = 0x8009310B;
+inline constexpr DWORD CRYPT_E_ASN1_CORRUPT = 0x80093104;
+inline constexpr DWORD CRYPT_E_ASN1_EOD = 0x80093102;
+
+// Smart-card resource manager errors.
+inline constexpr DWORD SCARD_E_CANCELLED = 0x80100002;
+inline constexpr DWORD SCARD_E_INVALID_HANDLE = 0x80100003;
+inline constexpr DWORD SCARD_E_INVALID_PARAMETER = 0x80100004;
+inline constexpr DWORD SCARD_E_NO_MEMORY = 0x80100006;
+inline constexpr DWORD SCARD_E_INSUFFICIENT_BUFFER = 0x80100008;
+inline constexpr DWORD SCARD_E_UNKNOWN_READER = 0x80100009;
+inline constexpr DWORD SCARD_E_TIMEOUT = 0x8010000A;
+inline constexpr DWORD SCARD_E_SHARING_VIOLATION = 0x8010000B;
+inline constexpr DWORD SCARD_E_NO_SMARTCARD = 0x8010000C;
+inline constexpr DWORD SCARD_E_UNKNOWN_CARD = 0x8010000D;
+inline constexpr DWORD SCARD_E_NOT_READY = 0x80100010;
+inline constexpr DWORD SCARD_E_READER_UNAVAILABLE = 0x80100017;
+inline constexpr DWORD SCARD_E_NO_SERVICE = 0x8010001D;
+inline constexpr DWORD SCARD_E_NO_READERS_AVAILABLE = 0x8010002E;
+inline constexpr DWORD SCARD_E_FILE_NOT_FOUND = 0x80100024;
+inline constexpr DWORD SCARD_E_NO_ACCESS = 0x80100027;
+inline constexpr DWORD SCARD_W_UNRESPONSIVE_CARD = 0x80100066;
+inline constexpr DWORD SCARD_W_UNPOWERED_CARD = 0x80100067;
+inline constexpr DWORD SCARD_W_RESET_CARD = 0x80100068;
+inline constexpr DWORD SCARD_W_REMOVED_CARD = 0x80100069;
+inline constexpr DWORD SCARD_W_WRONG_CHV = 0x8010006B;
+inline constexpr DWORD SCARD_W_CHV_BLOCKED = 0x8010006C;
+inline constexpr DWORD SCARD_W_CARD_NOT_AUTHENTICATED = 0x8010006F;
