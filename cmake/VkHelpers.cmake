@@ -24,27 +24,38 @@ function(vk_add_subdirectories)
     endforeach()
 endfunction()
 
-# vk_test(<name> SOURCES ... LIBS ... [ENV k=v ...] [TIMEOUT s])
+# vk_test(<name> SOURCES ... LIBS ... [TIMEOUT s] [TSAN])
 # A GoogleTest program whose cases CTest runs one by one, with the support
-# library's main (child processes, temporary worlds).
+# library's main (child processes, temporary worlds, pinned locale and Qt
+# platform). TSAN also runs it in the ThreadSanitizer build of the test command
+# (label "tsan").
 function(vk_test name)
-    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(T "TSAN" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE vk_test_support ${T_LIBS} GTest::gmock)
+    set(label unit)
+    if(T_TSAN)
+        set(label tsan)
+        file(APPEND ${PROJECT_BINARY_DIR}/tsan-targets.txt "${name}\n")
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
         PROPERTIES TIMEOUT ${T_TIMEOUT}
-                   ENVIRONMENT "LC_ALL=C.UTF-8;QT_QPA_PLATFORM=offscreen;VK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;VK_BINARY_DIR=${PROJECT_BINARY_DIR};${T_ENV}")
+                   LABELS ${label})
 endfunction()
 
-# vk_test_dir(<name> LIBS ...): a test program of every .cpp in the current folder.
+# vk_test_dir(<name> LIBS ... [TSAN]): a test program of every .cpp in the current folder.
 function(vk_test_dir name)
-    cmake_parse_arguments(T "" "TIMEOUT" "LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(T "TSAN" "TIMEOUT" "LIBS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    set(tsan)
+    if(T_TSAN)
+        set(tsan TSAN)
+    endif()
     if(sources)
-        vk_test(${name} SOURCES ${sources} LIBS ${T_LIBS} ENV ${T_ENV} TIMEOUT ${T_TIMEOUT})
+        vk_test(${name} SOURCES ${sources} LIBS ${T_LIBS} TIMEOUT ${T_TIMEOUT} ${tsan})
     endif()
 endfunction()

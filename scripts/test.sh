@@ -29,6 +29,15 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVK_GUI=OFF -DVK_BEN
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-asan
 
+echo "== thread sanitizer build (tests labelled tsan)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_GUI=OFF -DVK_BENCH=OFF \
+      -DVK_SANITIZE=thread >/dev/null
+mapfile -t tsan_targets < build-tsan/tsan-targets.txt
+if ((${#tsan_targets[@]})); then
+    cmake --build build-tsan -j"$jobs" --target "${tsan_targets[@]}"
+    (cd build-tsan && ctest -j"$jobs" -L tsan --output-on-failure --timeout 600) | tee -a "$summary"
+fi
+
 echo "== fuzz targets (${fuzz_seconds}s each)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DVK_GUI=OFF -DVK_BENCH=OFF -DVK_TESTS=OFF -DVK_FUZZ=ON -DVK_SANITIZE=address,undefined >/dev/null

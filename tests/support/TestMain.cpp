@@ -4,7 +4,13 @@
 
 #include "support/ChildProcess.h"
 
+#include <cstdlib>
+
 int main(int argc, char** argv) {
+    // The same conditions on every machine; a test may still override them.
+    setenv("LC_ALL", "C.UTF-8", 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("TZ", "UTC", 0);
     int child = vktest::DispatchChild(argc, argv);
     if (child >= 0) {
         return child;
