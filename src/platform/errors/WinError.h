@@ -53,6 +53,7 @@ inline constexpr DWORD ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 inline constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 inline constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 inline constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
+inline constexpr DWORD ERROR_WRONG_PASSWORD = 1323;
 inline constexpr DWORD WAIT_OBJECT_0 = 0;
 inline constexpr DWORD WAIT_ABANDONED = 0x80;
 inline constexpr DWORD WAIT_TIMEOUT = 258;
@@ -89,6 +90,8 @@ inline constexpr DWORD NTE_SILENT_CONTEXT = 0x80090022;
 inline constexpr DWORD NTE_TOKEN_KEYSET_STORAGE_FULL = 0x80090023;
 inline constexpr DWORD NTE_NOT_SUPPORTED = 0x80090029;
 inline constexpr DWORD NTE_INVALID_PARAMETER = 0x80090027;
+inline constexpr DWORD NTE_BAD_PUBLIC_KEY = 0x80090015;
+inline constexpr DWORD NTE_PROV_TYPE_NO_MATCH = 0x8009001B;
 
 // Certificate and message errors.
 inline constexpr DWORD CRYPT_E_MSG_ERROR = 0x80091001;

@@ -1,0 +1,34 @@
+// Byte buffers for secrets: wiped with OPENSSL_cleanse whenever their storage
+// is given back (destruction, growth, clear and shrink).
+#pragma once
+
+#include <openssl/crypto.h>
+
+#include <cstddef>
+#include <vector>
+
+#include "platform/WinTypes.h"
+
+namespace vk::crypto {
+
+template <class T>
+struct CleansingAllocator {
+    using value_type = T;
+    CleansingAllocator() = default;
+    template <class U>
+    CleansingAllocator(const CleansingAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) { return std::allocator<T>{}.allocate(n); }
+    void deallocate(T* p, std::size_t n) noexcept {
+        OPENSSL_cleanse(p, n * sizeof(T));
+        std::allocator<T>{}.deallocate(p, n);
+    }
+    template <class U>
+    bool operator==(const CleansingAllocator<U>&) const noexcept {
+        return true;
+    }
+};
+
+using SecureBytes = std::vector<BYTE, CleansingAllocator<BYTE>>;
+using SecureString = std::basic_string<char, std::char_traits<char>, CleansingAllocator<char>>;
+
+}  // namespace vk::crypto
