@@ -112,6 +112,7 @@ inline constexpr DWORD CRYPT_E_ASN1_ERROR = 0x80093100;
 inline constexpr DWORD CRYPT_E_ASN1_BADTAG = 0x8009310B;
 inline constexpr DWORD CRYPT_E_ASN1_CORRUPT = 0x80093104;
 inline constexpr DWORD CRYPT_E_ASN1_EOD = 0x80093102;
+inline constexpr DWORD CRYPT_E_PENDING_CLOSE = 0x8009200F;
 
 // Smart-card resource manager errors.
 inline constexpr DWORD SCARD_E_CANCELLED = 0x80100002;
