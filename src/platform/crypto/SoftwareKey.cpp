@@ -1,0 +1,149 @@
+#include "platform/crypto/SoftwareKey.h"
+
+#include <openssl/rsa.h>
+#include <openssl/x509.h>
+
+#include "platform/errors/LastError.h"
+#include "platform/errors/WinError.h"
+
+namespace vk::crypto {
+namespace {
+
+constexpr DWORD kDefaultPermissions = CRYPT_ENCRYPT | CRYPT_DECRYPT | CRYPT_READ | CRYPT_WRITE |
+                                      CRYPT_MAC | CRYPT_EXPORT_KEY | CRYPT_IMPORT_KEY;
+constexpr std::size_t kMaxCertificate = 1 << 20;
+
+BOOL Fail(DWORD code) {
+    SetLastError(code);
+    return FALSE;
+}
+
+// The length of a DER SEQUENCE from its own header, for a buffer that comes
+// without one; 0 when the header is not a definite-length SEQUENCE.
+std::size_t DerSequenceLength(const BYTE* p) {
+    if (p[0] != 0x30) {
+        return 0;
+    }
+    if (p[1] < 0x80) {
+        return 2 + static_cast<std::size_t>(p[1]);
+    }
+    const int count = p[1] & 0x7F;
+    if (count == 0 || count > 3) {
+        return 0;
+    }
+    std::size_t length = 0;
+    for (int i = 0; i < count; ++i) {
+        length = length << 8 | p[2 + i];
+    }
+    return 2 + static_cast<std::size_t>(count) + length;
+}
+
+}  // namespace
+
+SoftwareKey::SoftwareKey(EvpPkeyPtr key, ALG_ID alg, bool hasPrivate, bool exportable)
+    : m_key(std::move(key)),
+      m_alg(alg),
+      m_hasPrivate(hasPrivate),
+      m_bits(static_cast<DWORD>(EVP_PKEY_get_bits(m_key.get()))),
+      m_permissions(kDefaultPermissions | (exportable || !hasPrivate ? CRYPT_EXPORT : 0)) {}
+
+BOOL SoftwareKey::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD flags) {
+    if (flags != 0) {
+        return Fail(NTE_BAD_FLAGS);
+    }
+    std::lock_guard lock(m_mutex);
+    switch (param) {
+        case KP_ALGID:
+            return CopyOutDword(m_alg, data, dataLen);
+        case KP_KEYLEN:
+        case KP_BLOCKLEN:
+            return CopyOutDword(m_bits, data, dataLen);
+        case KP_PERMISSIONS:
+            return CopyOutDword(m_permissions, data, dataLen);
+        case KP_CERTIFICATE:
+            if (m_certificate.empty()) {
+                return Fail(NTE_NOT_FOUND);
+            }
+            return CopyOut(m_certificate.data(), m_certificate.size(), data, dataLen);
+        default:
+            return Fail(NTE_BAD_TYPE);
+    }
+}
+
+BOOL SoftwareKey::SetParam(DWORD param, const BYTE* data, DWORD flags) {
+    if (flags != 0) {
+        return Fail(NTE_BAD_FLAGS);
+    }
+    if (data == nullptr) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    switch (param) {
+        case KP_CERTIFICATE: {
+            const std::size_t length = DerSequenceLength(data);
+            if (length == 0 || length > kMaxCertificate) {
+                return Fail(CRYPT_E_ASN1_BADTAG);
+            }
+            const unsigned char* p = data;
+            X509* cert = d2i_X509(nullptr, &p, static_cast<long>(length));
+            const bool whole = cert != nullptr && p == data + length;
+            X509_free(cert);
+            if (!whole) {
+                return Fail(CRYPT_E_ASN1_CORRUPT);
+            }
+            std::lock_guard lock(m_mutex);
+            m_certificate.assign(data, data + length);
+            return TRUE;
+        }
+        case KP_PERMISSIONS: {
+            const DWORD wanted = static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
+                                 static_cast<DWORD>(data[2]) << 16 |
+                                 static_cast<DWORD>(data[3]) << 24;
+            std::lock_guard lock(m_mutex);
+            // Permissions can be taken away, never given.
+            if ((wanted & ~m_permissions) != 0) {
+                return Fail(NTE_PERM);
+            }
+            m_permissions = wanted;
+            return TRUE;
+        }
+        default:
+            return Fail(NTE_BAD_TYPE);
+    }
+}
+
+BOOL SoftwareKey::Export(DWORD blobType, DWORD flags, BYTE* data, DWORD* dataLen) {
+    if (flags != 0) {
+        return Fail(NTE_BAD_FLAGS);
+    }
+    if (blobType == PUBLICKEYBLOB) {
+        auto blob = RsaToPublicKeyBlob(m_key.get(), m_alg);
+        return blob ? CopyOut(blob->data(), blob->size(), data, dataLen) : FALSE;
+    }
+    if (blobType != PRIVATEKEYBLOB) {
+        return Fail(NTE_BAD_TYPE);
+    }
+    if (!m_hasPrivate) {
+        return Fail(NTE_BAD_KEY);
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if ((m_permissions & CRYPT_EXPORT) == 0) {
+            return Fail(NTE_BAD_KEY_STATE);
+        }
+    }
+    auto blob = RsaToPrivateKeyBlob(m_key.get(), m_alg);
+    return blob ? CopyOut(blob->data(), blob->size(), data, dataLen) : FALSE;
+}
+
+EvpPkeyPtr GenerateRsaKey(DWORD bits) {
+    EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new_from_name(nullptr, "RSA", nullptr);
+    EVP_PKEY* key = nullptr;
+    if (ctx != nullptr && EVP_PKEY_keygen_init(ctx) == 1 &&
+        EVP_PKEY_CTX_set_rsa_keygen_bits(ctx, static_cast<int>(bits)) == 1) {
+        EVP_PKEY_keygen(ctx, &key);
+    }
+    EVP_PKEY_CTX_free(ctx);
+    return EvpPkeyPtr(key);
+}
+
+}  // namespace vk::crypto
