@@ -1,0 +1,162 @@
+#include "app/ResourceImages.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QHash>
+#include <QIconEngine>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+namespace {
+
+constexpr int kToolBarImageSize = 22;
+
+QString ImagePath(int id) {
+    return QStringLiteral(":/res/%1.svg").arg(id);
+}
+
+// One parsed renderer per id, kept for the life of the process; null when the
+// id has no image.
+QSvgRenderer* Renderer(int id) {
+    static QHash<int, std::shared_ptr<QSvgRenderer>> renderers;
+    auto found = renderers.constFind(id);
+    if (found != renderers.constEnd()) {
+        return found->get();
+    }
+    std::shared_ptr<QSvgRenderer> renderer;
+    if (QFile::exists(ImagePath(id))) {
+        renderer = std::make_shared<QSvgRenderer>(ImagePath(id));
+        if (!renderer->isValid()) {
+            renderer.reset();
+        }
+    }
+    renderers.insert(id, renderer);
+    return renderer.get();
+}
+
+// Draws the image stretched over `bounds` of a transparent image of `pixels`.
+QImage Render(QSvgRenderer& renderer, QSize pixels, const QRectF& bounds) {
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter, bounds);
+    return image;
+}
+
+// Grey, lighter and fainter: the look of an icon whose command is off.
+QImage Disabled(const QImage& image) {
+    QImage grey = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < grey.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            const int g = 128 + qGray(line[x]) / 2;
+            line[x] = qRgba(g, g, g, qAlpha(line[x]) / 2);
+        }
+    }
+    return grey;
+}
+
+qreal ScreenRatio() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+               ? qGuiApp->devicePixelRatio()
+               : 1.0;
+}
+
+// The image at `size` (device-independent pixels) for a screen of `ratio`; or,
+// with `cell` not negative, that 22 pixel square of a strip.
+QPixmap CachedPixmap(int id, QSize size, qreal ratio, bool disabled, int cell = -1) {
+    using Key = std::tuple<int, int, int, qreal, bool, int>;
+    static std::map<Key, QPixmap> cache;
+    const Key key{id, size.width(), size.height(), ratio, disabled, cell};
+    auto found = cache.find(key);
+    if (found != cache.end()) {
+        return found->second;
+    }
+    QSvgRenderer* renderer = Renderer(id);
+    if (!renderer || size.isEmpty()) {
+        return {};
+    }
+    QImage image;
+    if (cell < 0) {
+        const QSize pixels = (QSizeF(size) * ratio).toSize();
+        image = Render(*renderer, pixels, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    } else {
+        // Each square is drawn on its own, so that it is cut at the same place
+        // whatever the ratio, even where a whole strip would not fall on pixels.
+        const qreal side = kToolBarImageSize * ratio;
+        const QSize pixels = QSizeF(side, side).toSize();
+        image = Render(*renderer, pixels,
+                       QRectF(-cell * side, 0, size.width() * ratio, size.height() * ratio));
+    }
+    if (disabled) {
+        image = Disabled(image);
+    }
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    cache.emplace(key, pixmap);
+    return pixmap;
+}
+
+// Renders the image afresh for every size and screen the icon is drawn on.
+class ResourceIconEngine : public QIconEngine {
+public:
+    explicit ResourceIconEngine(int id) : m_id(id) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, CachedPixmap(m_id, rect.size(), ratio, mode == QIcon::Disabled));
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        return CachedPixmap(m_id, size, 1.0, mode == QIcon::Disabled);
+    }
+
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+        return CachedPixmap(m_id, size, scale, mode == QIcon::Disabled);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+
+    QIconEngine* clone() const override { return new ResourceIconEngine(m_id); }
+
+    QString key() const override { return QStringLiteral("vkResourceIcon"); }
+
+private:
+    int m_id;
+};
+
+}  // namespace
+
+QIcon ResourceIcon(int id) {
+    if (!Renderer(id)) {
+        return {};
+    }
+    return QIcon(new ResourceIconEngine(id));
+}
+
+QPixmap ResourceBitmap(int id, QSize size) {
+    QSvgRenderer* renderer = Renderer(id);
+    if (!renderer) {
+        return {};
+    }
+    if (size.isEmpty()) {
+        size = renderer->defaultSize();
+    }
+    return CachedPixmap(id, size, ScreenRatio(), false);
+}
+
+QPixmap ToolBarImage(int stripId, int index) {
+    QSvgRenderer* renderer = Renderer(stripId);
+    if (!renderer || renderer->defaultSize().height() != kToolBarImageSize) {
+        return {};
+    }
+    const QSize strip = renderer->defaultSize();
+    if (index < 0 || index >= strip.width() / kToolBarImageSize) {
+        return {};
+    }
+    return CachedPixmap(stripId, strip, ScreenRatio(), false, index);
+}
