@@ -1,0 +1,49 @@
+// Ids and window styles of the resource script used by the language tests.
+#pragma once
+
+#define IDOK 1
+#define IDCANCEL 2
+
+#define WS_OVERLAPPED 0x00000000L
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_DISABLED 0x08000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_VSCROLL 0x00200000L
+#define WS_SYSMENU 0x00080000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define WS_EX_CLIENTEDGE 0x00000200L
+#define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+#define DS_CONTROL 0x400L
+#define DS_SHELLFONT (DS_SETFONT | 0x8L)
+#define SS_LEFT 0x0L
+#define SS_BITMAP 0x0EL
+#define SS_ETCHEDHORZ 0x10L
+#define SS_CENTERIMAGE 0x200L
+#define ES_AUTOHSCROLL 0x80L
+#define ES_PASSWORD 0x20L
+#define ES_READONLY 0x800L
+#define BS_AUTOCHECKBOX 0x3L
+#define BS_AUTORADIOBUTTON 0x9L
+#define LVS_REPORT 0x1L
+#define CBS_DROPDOWNLIST 0x3L
+#define TVS_HASBUTTONS 0x1L
+
+#define IDD_PAGE 230
+#define IDD_PLAIN 101
+#define IDC_BACK 1077
+#define IDC_TEXT 1001
+#define IDC_EDIT 1002
+#define IDC_LIST 1003
+#define IDC_CHECK 1004
+#define IDC_RADIO 1005
+#define IDC_COMBO 1006
+#define IDC_TREE 1007
+#define IDC_PROGRESS 1008
+#define IDC_PICTURE 1009
+#define IDC_LINE 1010
+#define IDC_HIDDEN 1011
