@@ -63,8 +63,7 @@ std::string SelfPath();
 
 }  // namespace vktest
 
-#define VK_TEST_CHILD(name)                                                       \
-    static int vkChild_##name(const std::vector<std::string>& args);              \
-    static const bool vkChildRegistered_##name =                                  \
-        ::vktest::RegisterChild(#name, &vkChild_##name);                          \
+#define VK_TEST_CHILD(name)                                                                       \
+    static int vkChild_##name(const std::vector<std::string>& args);                              \
+    static const bool vkChildRegistered_##name = ::vktest::RegisterChild(#name, &vkChild_##name); \
     static int vkChild_##name([[maybe_unused]] const std::vector<std::string>& args)

@@ -18,6 +18,8 @@ TempWorld::TempWorld() {
                                                         {"XDG_CACHE_HOME", "cache"},
                                                         {"TMPDIR", "tmp"}};
     for (const auto& [var, sub] : dirs) {
+        const char* old = std::getenv(var);
+        m_saved.emplace_back(var, old ? std::optional<std::string>(old) : std::nullopt);
         auto dir = m_root / sub;
         std::filesystem::create_directories(dir);
         std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
@@ -26,6 +28,13 @@ TempWorld::TempWorld() {
 }
 
 TempWorld::~TempWorld() {
+    for (const auto& [var, value] : m_saved) {
+        if (value) {
+            setenv(var.c_str(), value->c_str(), 1);
+        } else {
+            unsetenv(var.c_str());
+        }
+    }
     std::error_code ec;
     std::filesystem::remove_all(m_root, ec);
 }

@@ -1,11 +1,15 @@
 // A world of its own for one test: XDG_CONFIG_HOME, XDG_DATA_HOME,
 // XDG_RUNTIME_DIR, XDG_CACHE_HOME and TMPDIR point into a fresh temporary
-// folder, removed with everything in it when the world is destroyed. Child
-// processes started afterwards inherit the same world.
+// folder, removed with everything in it when the world is destroyed (the
+// previous values come back then). Child processes started afterwards inherit
+// the same world.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vktest {
 
@@ -23,6 +27,7 @@ public:
 
 private:
     std::filesystem::path m_root;
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
 // The folder of committed test files (tests/data).

@@ -8,9 +8,13 @@ namespace {
 thread_local DWORD t_lastError = ERROR_SUCCESS;
 }
 
-DWORD GetLastError() { return t_lastError; }
+DWORD GetLastError() {
+    return t_lastError;
+}
 
-void SetLastError(DWORD code) { t_lastError = code; }
+void SetLastError(DWORD code) {
+    t_lastError = code;
+}
 
 DWORD ErrorFromErrno(int err) {
     switch (err) {

@@ -4,7 +4,9 @@ namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 
 }  // namespace
 

@@ -1,0 +1,139 @@
+#include "platform/token/SqliteDb.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace vkstore {
+
+namespace {
+
+[[noreturn]] void Fail(sqlite3* db, int code) {
+    throw SqliteError(code, db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
+}
+
+void Check(sqlite3* db, int code) {
+    if (code != SQLITE_OK) {
+        Fail(db, code);
+    }
+}
+
+// SQLite gives journal and WAL files the mode of the database file, so the
+// file is made first with owner-only access.
+void CreatePrivateFile(const std::filesystem::path& file) {
+    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        throw std::system_error(errno, std::generic_category(), "create " + file.string());
+    }
+    ::close(fd);
+}
+
+}  // namespace
+
+SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) : m_db(db) {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
+    m_stmt.reset(stmt);
+    Check(db, rc);
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, std::int64_t value) {
+    Check(m_db, sqlite3_bind_int64(m_stmt.get(), index, value));
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, std::string_view text) {
+    Check(m_db, sqlite3_bind_text(m_stmt.get(), index, text.data(), static_cast<int>(text.size()),
+                                  SQLITE_TRANSIENT));
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, const Blob& blob) {
+    Check(m_db, sqlite3_bind_blob(m_stmt.get(), index, blob.data(), static_cast<int>(blob.size()),
+                                  SQLITE_TRANSIENT));
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::BindNull(int index) {
+    Check(m_db, sqlite3_bind_null(m_stmt.get(), index));
+    return *this;
+}
+
+bool SqliteStatement::Step() {
+    int rc = sqlite3_step(m_stmt.get());
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        return false;
+    }
+    Fail(m_db, rc);
+}
+
+void SqliteStatement::Run() {
+    while (Step()) {
+    }
+}
+
+std::int64_t SqliteStatement::Int(int column) const {
+    return sqlite3_column_int64(m_stmt.get(), column);
+}
+
+std::string SqliteStatement::Text(int column) const {
+    const auto* text = sqlite3_column_text(m_stmt.get(), column);
+    int size = sqlite3_column_bytes(m_stmt.get(), column);
+    return text ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size))
+                : std::string();
+}
+
+Blob SqliteStatement::Bytes(int column) const {
+    const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(m_stmt.get(), column));
+    int size = sqlite3_column_bytes(m_stmt.get(), column);
+    return data ? Blob(data, data + size) : Blob();
+}
+
+bool SqliteStatement::IsNull(int column) const {
+    return sqlite3_column_type(m_stmt.get(), column) == SQLITE_NULL;
+}
+
+SqliteDb::SqliteDb(const std::filesystem::path& file, bool create) {
+    if (create) {
+        CreatePrivateFile(file);
+    } else if (!std::filesystem::exists(file)) {
+        throw SqliteError(SQLITE_CANTOPEN, "no database " + file.string());
+    }
+    sqlite3* db = nullptr;
+    int rc =
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    m_db.reset(db);
+    Check(db, rc);
+    sqlite3_extended_result_codes(db, 1);
+    Check(db, sqlite3_busy_timeout(db, 5000));
+    Exec("PRAGMA journal_mode=WAL");
+    Exec("PRAGMA synchronous=FULL");
+    Exec("PRAGMA foreign_keys=ON");
+}
+
+void SqliteDb::Exec(std::string_view sql) {
+    std::string text(sql);
+    Check(m_db.get(), sqlite3_exec(m_db.get(), text.c_str(), nullptr, nullptr, nullptr));
+}
+
+SqliteDb::Transaction::Transaction(SqliteDb& db) : m_db(db) {
+    m_db.Exec("BEGIN IMMEDIATE");
+}
+
+SqliteDb::Transaction::~Transaction() {
+    if (!m_done) {
+        sqlite3_exec(m_db.m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
+void SqliteDb::Transaction::Commit() {
+    m_db.Exec("COMMIT");
+    m_done = true;
+}
+
+}  // namespace vkstore

@@ -1,0 +1,91 @@
+// A thin RAII layer over SQLite for the token store: one connection, prepared
+// statements, transactions that roll back unless committed. Failures throw
+// SqliteError, which the store's callers turn into error codes once.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vkstore {
+
+class SqliteError : public std::runtime_error {
+public:
+    SqliteError(int code, const std::string& what) : std::runtime_error(what), m_code(code) {}
+    int Code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+using Blob = std::vector<std::uint8_t>;
+
+class SqliteStatement {
+public:
+    SqliteStatement(sqlite3* db, std::string_view sql);
+    SqliteStatement(SqliteStatement&&) noexcept = default;
+
+    SqliteStatement& Bind(int index, std::int64_t value);
+    SqliteStatement& Bind(int index, std::string_view text);
+    SqliteStatement& Bind(int index, const Blob& blob);
+    SqliteStatement& BindNull(int index);
+
+    // Advances to the next row; false when there is none.
+    bool Step();
+    // Runs a statement that returns no rows.
+    void Run();
+
+    std::int64_t Int(int column) const;
+    std::string Text(int column) const;
+    Blob Bytes(int column) const;
+    bool IsNull(int column) const;
+
+private:
+    struct Finalizer {
+        void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+    };
+    sqlite3* m_db;
+    std::unique_ptr<sqlite3_stmt, Finalizer> m_stmt;
+};
+
+class SqliteDb {
+public:
+    // Opens (creating with mode 0600 when asked) a database file; waits up to
+    // five seconds for other writers.
+    SqliteDb(const std::filesystem::path& file, bool create);
+
+    SqliteStatement Prepare(std::string_view sql) { return SqliteStatement(m_db.get(), sql); }
+    void Exec(std::string_view sql);
+    std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(m_db.get()); }
+    int Changes() const { return sqlite3_changes(m_db.get()); }
+
+    // A write transaction taken at once (BEGIN IMMEDIATE), rolled back on
+    // destruction unless committed.
+    class Transaction {
+    public:
+        explicit Transaction(SqliteDb& db);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        void Commit();
+
+    private:
+        SqliteDb& m_db;
+        bool m_done = false;
+    };
+
+private:
+    struct Closer {
+        void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+    };
+    std::unique_ptr<sqlite3, Closer> m_db;
+};
+
+}  // namespace vkstore

@@ -1,0 +1,131 @@
+#include "platform/token/TokenLogin.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+#include "platform/token/StoreError.h"
+#include "platform/token/TokenStore.h"
+
+namespace vkstore {
+
+namespace {
+
+constexpr std::size_t kFileSize = sizeof(std::int64_t) + TokenSecrets::kKeySize;
+
+void WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throw std::system_error(errno, std::generic_category(), "write login");
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+// The folder must be ours alone: a folder made by someone else (possible
+// under /tmp) is refused rather than trusted with a token key.
+void MakePrivateFolder(const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir);
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        ::chmod(dir.c_str(), 0700) != 0) {
+        throw std::system_error(EACCES, std::generic_category(), "unsafe folder " + dir.string());
+    }
+}
+
+}  // namespace
+
+std::filesystem::path TokenLogin::DefaultFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime) {
+        return std::filesystem::path(runtime) / "vkcert" / "login";
+    }
+    return std::filesystem::path("/tmp") / ("vkcert-" + std::to_string(getuid())) / "login";
+}
+
+TokenLogin::TokenLogin(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+
+std::filesystem::path TokenLogin::File(std::string_view tokenUuid) const {
+    return m_folder / std::string(tokenUuid);
+}
+
+void TokenLogin::Login(TokenWorld& world, std::string_view reader, std::string_view pin) {
+    auto state = world.Reader(reader);
+    if (!state) {
+        throw StoreError(StoreFailure::NotFound, "no reader " + std::string(reader));
+    }
+    if (!state->token) {
+        throw StoreError(StoreFailure::Empty, "reader " + std::string(reader) + " is empty");
+    }
+    SecretBytes key = TokenStore(world.TokenFile(state->token->uuid)).Unlock(pin);
+
+    MakePrivateFolder(m_folder.parent_path());
+    MakePrivateFolder(m_folder);
+    SecretBytes content(kFileSize);
+    std::memcpy(content.Data(), &state->insertion, sizeof state->insertion);
+    std::memcpy(content.Data() + sizeof state->insertion, key.Data(), key.Size());
+
+    const auto target = File(state->token->uuid);
+    const auto temp = target.string() + ".tmp" + std::to_string(getpid());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        throw std::system_error(errno, std::generic_category(), "create login");
+    }
+    try {
+        WriteAll(fd, content.Data(), content.Size());
+        if (::fsync(fd) != 0) {
+            throw std::system_error(errno, std::generic_category(), "sync login");
+        }
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
+    }
+    ::close(fd);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        throw std::system_error(err, std::generic_category(), "store login");
+    }
+}
+
+void TokenLogin::Logout(std::string_view tokenUuid) {
+    std::error_code ec;
+    std::filesystem::remove(File(tokenUuid), ec);
+}
+
+std::optional<SecretBytes> TokenLogin::Key(const ReaderState& reader) {
+    if (!reader.token) {
+        return std::nullopt;
+    }
+    const auto file = File(reader.token->uuid);
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    SecretBytes content(kFileSize + 1);
+    ssize_t n = ::read(fd, content.Data(), content.Size());
+    ::close(fd);
+    std::int64_t insertion = 0;
+    if (n == static_cast<ssize_t>(kFileSize)) {
+        std::memcpy(&insertion, content.Data(), sizeof insertion);
+    }
+    if (n != static_cast<ssize_t>(kFileSize) || insertion != reader.insertion) {
+        // Made on an earlier insertion: that login ended when the token left.
+        Logout(reader.token->uuid);
+        return std::nullopt;
+    }
+    return SecretBytes(content.Data() + sizeof insertion, TokenSecrets::kKeySize);
+}
+
+}  // namespace vkstore

@@ -1,0 +1,83 @@
+// One virtual token's memory: its record, PIN, containers, keys and
+// certificates, in one SQLite database. Private keys are kept sealed under
+// the token key, which only the user PIN unwraps (TokenSecrets).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/token/SqliteDb.h"
+#include "platform/token/TokenRecordData.h"
+#include "platform/token/TokenSecrets.h"
+
+namespace vkstore {
+
+struct ContainerEntry {
+    // Never reused: a container deleted and made again is a new one.
+    std::int64_t id = 0;
+    std::string name;
+    bool isDefault = false;
+};
+
+struct KeyEntry {
+    int spec = 0;     // 1 exchange, 2 signature
+    Bytes publicDer;  // SubjectPublicKeyInfo
+    bool exportable = false;
+    std::uint32_t permissions = 0;
+    Bytes certificate;  // DER, empty when none
+};
+
+struct PinState {
+    std::uint32_t retriesLeft = 0;
+    std::uint32_t maxRetries = 0;
+};
+
+class TokenStore {
+public:
+    static constexpr std::size_t kMaxContainerName = 255;
+
+    static void Create(const std::filesystem::path& file, const TokenRecordData& record,
+                       std::string_view userPin, std::uint32_t pinIterations,
+                       std::uint32_t maxRetries);
+
+    // Opens an existing token database; StoreError(Damaged) when it cannot be read.
+    explicit TokenStore(const std::filesystem::path& file);
+
+    TokenRecordData Record();
+    void SetRecord(const TokenRecordData& record);
+
+    std::vector<ContainerEntry> Containers();
+    std::optional<ContainerEntry> FindContainer(std::string_view name);
+    std::optional<ContainerEntry> FindContainer(std::int64_t id);
+    std::int64_t CreateContainer(std::string_view name);
+    void DeleteContainer(std::string_view name);
+    // Marks one container as the default (clearing any other) or clears its mark.
+    void SetDefault(std::int64_t containerId, bool on);
+
+    std::vector<KeyEntry> Keys(std::int64_t containerId);
+    std::optional<KeyEntry> Key(std::int64_t containerId, int spec);
+    void PutKey(std::int64_t containerId, const KeyEntry& key, const Bytes& sealedPrivate);
+    void SetCertificate(std::int64_t containerId, int spec, const Bytes& der);
+    Bytes SealedPrivateKey(std::int64_t containerId, int spec);
+
+    PinState Pin();
+    // Verifies the PIN, counting down on failure and locking at zero;
+    // answers the token key on success (and restores the counter).
+    SecretBytes Unlock(std::string_view pin);
+    void ChangePin(std::string_view oldPin, std::string_view newPin);
+
+    // Checks a container name: 1 to 255 bytes, no control characters and no backslash.
+    static void CheckContainerName(std::string_view name);
+
+private:
+    void Check();
+    PinRecord LoadPinRecord();
+
+    SqliteDb m_db;
+};
+
+}  // namespace vkstore

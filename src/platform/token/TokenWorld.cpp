@@ -1,0 +1,246 @@
+#include "platform/token/TokenWorld.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#include "platform/token/StoreError.h"
+#include "platform/token/TokenStore.h"
+
+namespace vkstore {
+
+namespace {
+
+constexpr std::string_view kSchema = R"(
+CREATE TABLE IF NOT EXISTS tokens(
+    uuid TEXT PRIMARY KEY,
+    label TEXT NOT NULL UNIQUE);
+CREATE TABLE IF NOT EXISTS readers(
+    name TEXT PRIMARY KEY,
+    position INTEGER NOT NULL,
+    token TEXT UNIQUE REFERENCES tokens(uuid),
+    insertion INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE IF NOT EXISTS counters(
+    name TEXT PRIMARY KEY,
+    value INTEGER NOT NULL);
+)";
+
+std::string NewUuid() {
+    auto bytes = TokenSecrets::RandomBytes(16);
+    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);
+    static const char* hex = "0123456789abcdef";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) {
+            out.push_back('-');
+        }
+        out.push_back(hex[bytes[i] >> 4]);
+        out.push_back(hex[bytes[i] & 15]);
+    }
+    return out;
+}
+
+void MakePrivateDir(const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir);
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace);
+}
+
+ReaderState ReadReader(const SqliteStatement& row) {
+    ReaderState state;
+    state.name = row.Text(0);
+    if (!row.IsNull(1)) {
+        state.token = TokenEntry{row.Text(1), row.Text(2)};
+    }
+    state.insertion = row.Int(3);
+    return state;
+}
+
+constexpr std::string_view kReaderQuery =
+    "SELECT r.name, r.token, t.label, r.insertion FROM readers r "
+    "LEFT JOIN tokens t ON t.uuid = r.token ";
+
+}  // namespace
+
+std::filesystem::path TokenWorld::DefaultRoot() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && *data) {
+        return std::filesystem::path(data) / "vkcert" / "tokens";
+    }
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home ? home : "/tmp") / ".local" / "share" / "vkcert" / "tokens";
+}
+
+TokenWorld::TokenWorld(std::filesystem::path root) : m_root(std::move(root)) {}
+
+SqliteDb& TokenWorld::Db() {
+    if (!m_db) {
+        MakePrivateDir(m_root);
+        m_db.emplace(WorldFile(), true);
+        m_db->Exec(kSchema);
+    }
+    return *m_db;
+}
+
+std::filesystem::path TokenWorld::TokenFile(std::string_view uuid) const {
+    return m_root / (std::string(uuid) + ".db");
+}
+
+void TokenWorld::CheckName(std::string_view what, std::string_view name, std::size_t maxBytes) {
+    if (name.empty() || name.size() > maxBytes) {
+        throw StoreError(StoreFailure::InvalidName, std::string(what) + " name must have 1 to " +
+                                                        std::to_string(maxBytes) + " bytes");
+    }
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F) {
+            throw StoreError(StoreFailure::InvalidName,
+                             std::string(what) + " name holds a control character");
+        }
+    }
+}
+
+std::vector<ReaderState> TokenWorld::Readers() {
+    auto stmt = Db().Prepare(std::string(kReaderQuery) + "ORDER BY r.position");
+    std::vector<ReaderState> readers;
+    while (stmt.Step()) {
+        readers.push_back(ReadReader(stmt));
+    }
+    return readers;
+}
+
+std::optional<ReaderState> TokenWorld::Reader(std::string_view name) {
+    auto stmt = Db().Prepare(std::string(kReaderQuery) + "WHERE r.name = ?1");
+    stmt.Bind(1, name);
+    if (!stmt.Step()) {
+        return std::nullopt;
+    }
+    return ReadReader(stmt);
+}
+
+void TokenWorld::AddReader(std::string_view name) {
+    CheckName("reader", name, 255);
+    SqliteDb::Transaction tx(Db());
+    if (Reader(name)) {
+        throw StoreError(StoreFailure::Exists, "reader exists: " + std::string(name));
+    }
+    Db().Prepare(
+            "INSERT INTO readers(name, position) "
+            "VALUES(?1, (SELECT IFNULL(MAX(position), 0) + 1 FROM readers))")
+        .Bind(1, name)
+        .Run();
+    tx.Commit();
+}
+
+void TokenWorld::DeleteReader(std::string_view name) {
+    SqliteDb::Transaction tx(Db());
+    Db().Prepare("DELETE FROM readers WHERE name = ?1").Bind(1, name).Run();
+    if (Db().Changes() == 0) {
+        throw StoreError(StoreFailure::NotFound, "no reader " + std::string(name));
+    }
+    tx.Commit();
+}
+
+std::vector<TokenEntry> TokenWorld::Tokens() {
+    auto stmt = Db().Prepare("SELECT uuid, label FROM tokens ORDER BY label");
+    std::vector<TokenEntry> tokens;
+    while (stmt.Step()) {
+        tokens.push_back({stmt.Text(0), stmt.Text(1)});
+    }
+    return tokens;
+}
+
+std::optional<TokenEntry> TokenWorld::FindToken(std::string_view label) {
+    auto stmt = Db().Prepare("SELECT uuid, label FROM tokens WHERE label = ?1");
+    stmt.Bind(1, label);
+    if (!stmt.Step()) {
+        return std::nullopt;
+    }
+    return TokenEntry{stmt.Text(0), stmt.Text(1)};
+}
+
+std::string TokenWorld::CreateToken(const TokenRecordData& record, std::string_view userPin,
+                                    std::uint32_t pinIterations, std::uint32_t maxRetries) {
+    CheckName("token", record.label, 255);
+    const std::string uuid = NewUuid();
+    SqliteDb::Transaction tx(Db());
+    if (FindToken(record.label)) {
+        throw StoreError(StoreFailure::Exists, "token exists: " + record.label);
+    }
+    // The token's own file is complete before the world names it.
+    TokenStore::Create(TokenFile(uuid), record, userPin, pinIterations, maxRetries);
+    try {
+        Db().Prepare("INSERT INTO tokens(uuid, label) VALUES(?1, ?2)")
+            .Bind(1, uuid)
+            .Bind(2, record.label)
+            .Run();
+        tx.Commit();
+    } catch (...) {
+        std::error_code ec;
+        std::filesystem::remove(TokenFile(uuid), ec);
+        throw;
+    }
+    return uuid;
+}
+
+void TokenWorld::DeleteToken(std::string_view label) {
+    SqliteDb::Transaction tx(Db());
+    auto token = FindToken(label);
+    if (!token) {
+        throw StoreError(StoreFailure::NotFound, "no token " + std::string(label));
+    }
+    Db().Prepare("UPDATE readers SET token = NULL WHERE token = ?1").Bind(1, token->uuid).Run();
+    Db().Prepare("DELETE FROM tokens WHERE uuid = ?1").Bind(1, token->uuid).Run();
+    tx.Commit();
+    std::error_code ec;
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(TokenFile(token->uuid).string() + suffix, ec);
+    }
+}
+
+void TokenWorld::Insert(std::string_view reader, std::string_view label) {
+    SqliteDb::Transaction tx(Db());
+    auto state = Reader(reader);
+    if (!state) {
+        throw StoreError(StoreFailure::NotFound, "no reader " + std::string(reader));
+    }
+    if (state->token) {
+        throw StoreError(StoreFailure::Occupied,
+                         "reader " + std::string(reader) + " holds token " + state->token->label);
+    }
+    auto token = FindToken(label);
+    if (!token) {
+        throw StoreError(StoreFailure::NotFound, "no token " + std::string(label));
+    }
+    auto where = Db().Prepare("SELECT name FROM readers WHERE token = ?1");
+    where.Bind(1, token->uuid);
+    if (where.Step()) {
+        throw StoreError(StoreFailure::Occupied,
+                         "token " + std::string(label) + " sits in reader " + where.Text(0));
+    }
+    Db().Exec(
+        "INSERT INTO counters(name, value) VALUES('insertion', 1) "
+        "ON CONFLICT(name) DO UPDATE SET value = value + 1");
+    Db().Prepare(
+            "UPDATE readers SET token = ?1, "
+            "insertion = (SELECT value FROM counters WHERE name = 'insertion') WHERE name = ?2")
+        .Bind(1, token->uuid)
+        .Bind(2, reader)
+        .Run();
+    tx.Commit();
+}
+
+TokenEntry TokenWorld::Remove(std::string_view reader) {
+    SqliteDb::Transaction tx(Db());
+    auto state = Reader(reader);
+    if (!state) {
+        throw StoreError(StoreFailure::NotFound, "no reader " + std::string(reader));
+    }
+    if (!state->token) {
+        throw StoreError(StoreFailure::Empty, "reader " + std::string(reader) + " is empty");
+    }
+    Db().Prepare("UPDATE readers SET token = NULL WHERE name = ?1").Bind(1, reader).Run();
+    tx.Commit();
+    return *state->token;
+}
+
+}  // namespace vkstore

@@ -1,0 +1,74 @@
+// The world of virtual tokens: which readers exist, which tokens exist, and
+// which token sits in which reader. It lives in the user's data folder
+// ($XDG_DATA_HOME/vkcert/tokens): world.db for readers and insertions, one
+// database per token beside it. Every change is one SQLite transaction, so a
+// process killed in the middle leaves the world as it was before or after.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/token/SqliteDb.h"
+#include "platform/token/TokenRecordData.h"
+
+namespace vkstore {
+
+struct TokenEntry {
+    std::string uuid;
+    std::string label;
+};
+
+struct ReaderState {
+    std::string name;  // UTF-8, exact
+    std::optional<TokenEntry> token;
+    // Grows with every insertion anywhere; a handle opened on one insertion
+    // is stale once its reader shows another.
+    std::int64_t insertion = 0;
+};
+
+class TokenWorld {
+public:
+    // $XDG_DATA_HOME/vkcert/tokens, or ~/.local/share/vkcert/tokens.
+    static std::filesystem::path DefaultRoot();
+
+    explicit TokenWorld(std::filesystem::path root = DefaultRoot());
+
+    const std::filesystem::path& Root() const { return m_root; }
+    std::filesystem::path TokenFile(std::string_view uuid) const;
+    std::filesystem::path WorldFile() const { return m_root / "world.db"; }
+
+    // Readers in the order they were made.
+    std::vector<ReaderState> Readers();
+    std::optional<ReaderState> Reader(std::string_view name);
+    void AddReader(std::string_view name);
+    // Takes out the token that sits in it first.
+    void DeleteReader(std::string_view name);
+
+    std::vector<TokenEntry> Tokens();
+    std::optional<TokenEntry> FindToken(std::string_view label);
+    // Makes the token's database and registers it; answers its uuid.
+    std::string CreateToken(const TokenRecordData& record, std::string_view userPin,
+                            std::uint32_t pinIterations = 100000, std::uint32_t maxRetries = 10);
+    void DeleteToken(std::string_view label);
+
+    // Puts the token with this label into the reader.
+    void Insert(std::string_view reader, std::string_view label);
+    // Takes the token out of the reader; answers what was in it.
+    TokenEntry Remove(std::string_view reader);
+
+    // Checks a name the store is asked to hold: not empty, valid UTF-8, no
+    // control characters, at most maxBytes.
+    static void CheckName(std::string_view what, std::string_view name, std::size_t maxBytes);
+
+private:
+    SqliteDb& Db();
+
+    std::filesystem::path m_root;
+    std::optional<SqliteDb> m_db;
+};
+
+}  // namespace vkstore

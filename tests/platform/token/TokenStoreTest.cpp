@@ -1,0 +1,254 @@
+// The virtual token store: readers and insertions, containers and keys, the
+// PIN and its retry counter, file modes, damaged files, and two real
+// processes writing at once or one killed in the middle of writes. The
+// provider and middleware built on it are tested beside them.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/token/StoreError.h"
+#include "platform/token/TokenStore.h"
+#include "platform/token/TokenWorld.h"
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+
+using namespace vkstore;
+
+namespace {
+
+constexpr std::uint32_t kFastPin = 1000;  // PBKDF2 rounds: tests need no strength
+
+TokenRecordData Record(const std::string& label) {
+    TokenRecordData r;
+    r.label = label;
+    r.tokenId = 0x12345678;
+    return r;
+}
+
+StoreFailure FailureOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const StoreError& e) {
+        return e.Failure();
+    }
+    ADD_FAILURE() << "no StoreError thrown";
+    return StoreFailure::Damaged;
+}
+
+}  // namespace
+
+TEST(TokenWorld, ReadersKeepTheirOrderAndTokensMoveBetweenThem) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    tokens.AddReader("Reader B");
+    tokens.AddReader("Reader A");
+    tokens.CreateToken(Record("Alpha"), "1234", kFastPin);
+    tokens.Insert("Reader A", "Alpha");
+
+    auto readers = tokens.Readers();
+    ASSERT_EQ(readers.size(), 2u);
+    EXPECT_EQ(readers[0].name, "Reader B");
+    EXPECT_FALSE(readers[0].token);
+    ASSERT_TRUE(readers[1].token);
+    EXPECT_EQ(readers[1].token->label, "Alpha");
+
+    const auto first = readers[1].insertion;
+    EXPECT_EQ(tokens.Remove("Reader A").label, "Alpha");
+    tokens.Insert("Reader A", "Alpha");
+    EXPECT_GT(tokens.Reader("Reader A")->insertion, first) << "a new insertion is a new card";
+}
+
+TEST(TokenWorld, RefusesWhatCannotBeDone) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    tokens.AddReader("R1");
+    tokens.AddReader("R2");
+    tokens.CreateToken(Record("T"), "1234", kFastPin);
+    tokens.Insert("R1", "T");
+
+    EXPECT_EQ(FailureOf([&] { tokens.AddReader("R1"); }), StoreFailure::Exists);
+    EXPECT_EQ(FailureOf([&] { tokens.Insert("R1", "T"); }), StoreFailure::Occupied);
+    EXPECT_EQ(FailureOf([&] { tokens.Insert("R2", "T"); }), StoreFailure::Occupied)
+        << "one token cannot sit in two readers";
+    EXPECT_EQ(FailureOf([&] { tokens.Remove("R2"); }), StoreFailure::Empty);
+    EXPECT_EQ(FailureOf([&] { tokens.Insert("R9", "T"); }), StoreFailure::NotFound);
+    EXPECT_EQ(FailureOf([&] { tokens.Insert("R2", "Nope"); }), StoreFailure::NotFound);
+    EXPECT_EQ(FailureOf([&] { tokens.Remove("r1"); }), StoreFailure::NotFound)
+        << "reader names are exact";
+    EXPECT_EQ(FailureOf([&] { tokens.AddReader(std::string("bad\nname")); }),
+              StoreFailure::InvalidName);
+    EXPECT_EQ(FailureOf([&] { tokens.CreateToken(Record("T"), "1", kFastPin); }),
+              StoreFailure::Exists);
+}
+
+TEST(TokenStore, ContainersAreNeverReusedAndOneIsDefault) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
+    TokenStore store(tokens.TokenFile(uuid));
+
+    auto a = store.CreateContainer("a");
+    auto b = store.CreateContainer(std::string(255, 'b'));
+    store.SetDefault(a, true);
+    store.SetDefault(b, true);
+    EXPECT_FALSE(store.FindContainer("a")->isDefault);
+    EXPECT_TRUE(store.FindContainer(b)->isDefault);
+
+    store.DeleteContainer("a");
+    auto again = store.CreateContainer("a");
+    EXPECT_NE(again, a) << "a container made again under the same name is a new container";
+    EXPECT_FALSE(store.FindContainer(a));
+
+    EXPECT_EQ(FailureOf([&] { store.CreateContainer(std::string(256, 'x')); }),
+              StoreFailure::InvalidName);
+    EXPECT_EQ(FailureOf([&] { store.CreateContainer("x\\y"); }), StoreFailure::InvalidName);
+    EXPECT_EQ(FailureOf([&] { store.CreateContainer("a"); }), StoreFailure::Exists);
+    EXPECT_EQ(FailureOf([&] { store.DeleteContainer("zz"); }), StoreFailure::NotFound);
+}
+
+TEST(TokenStore, KeysGoWithTheirContainerAndPrivatePartsStaySealed) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
+    TokenStore store(tokens.TokenFile(uuid));
+    auto id = store.CreateContainer("c");
+    SecretBytes tokenKey = store.Unlock("1234");
+
+    const std::string secret = "PRIVATE-KEY-MATERIAL-0123456789-PRIVATE-KEY-MATERIAL";
+    SecretBytes plain(reinterpret_cast<const std::uint8_t*>(secret.data()), secret.size());
+    KeyEntry key;
+    key.spec = 1;
+    key.publicDer = {1, 2, 3};
+    key.permissions = 0x3B;
+    store.PutKey(id, key, TokenSecrets::Seal(tokenKey, plain));
+    store.SetCertificate(id, 1, {0x30, 0x00});
+
+    auto opened = TokenSecrets::Open(tokenKey, store.SealedPrivateKey(id, 1));
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(std::string(opened->Data(), opened->Data() + opened->Size()), secret);
+    EXPECT_EQ(store.Key(id, 1)->certificate, (Bytes{0x30, 0x00}));
+    EXPECT_FALSE(store.Key(id, 2));
+
+    // Neither the database nor its journal holds the material in clear.
+    for (const char* suffix : {"", "-wal"}) {
+        std::ifstream in(tokens.TokenFile(uuid).string() + suffix, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_EQ(bytes.find("PRIVATE-KEY-MATERIAL"), std::string::npos) << suffix;
+        EXPECT_EQ(bytes.find("1234"), std::string::npos) << "no PIN in clear in " << suffix;
+    }
+
+    store.DeleteContainer("c");
+    EXPECT_TRUE(store.Keys(id).empty());
+}
+
+TEST(TokenStore, WrongPinsCountDownAndLock) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin, 3);
+    TokenStore store(tokens.TokenFile(uuid));
+
+    EXPECT_EQ(FailureOf([&] { store.Unlock("0000"); }), StoreFailure::PinIncorrect);
+    EXPECT_EQ(store.Pin().retriesLeft, 2u);
+    store.Unlock("1234");
+    EXPECT_EQ(store.Pin().retriesLeft, 3u) << "a right PIN restores the counter";
+
+    EXPECT_EQ(FailureOf([&] { store.Unlock("0000"); }), StoreFailure::PinIncorrect);
+    EXPECT_EQ(FailureOf([&] { store.Unlock("0000"); }), StoreFailure::PinIncorrect);
+    EXPECT_EQ(FailureOf([&] { store.Unlock("0000"); }), StoreFailure::PinLocked);
+    EXPECT_EQ(FailureOf([&] { store.Unlock("1234"); }), StoreFailure::PinLocked)
+        << "a locked PIN refuses even the right one";
+}
+
+TEST(TokenStore, ChangedPinStillUnlocksTheSameKeys) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
+    TokenStore store(tokens.TokenFile(uuid));
+    SecretBytes before = store.Unlock("1234");
+    store.ChangePin("1234", "новый PIN");
+    EXPECT_EQ(FailureOf([&] { store.Unlock("1234"); }), StoreFailure::PinIncorrect);
+    SecretBytes after = store.Unlock("новый PIN");
+    EXPECT_EQ(std::vector<std::uint8_t>(before.Data(), before.Data() + before.Size()),
+              std::vector<std::uint8_t>(after.Data(), after.Data() + after.Size()));
+}
+
+TEST(TokenStore, FilesArePrivateAndDamageFailsCleanly) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
+    for (const auto& file : {tokens.WorldFile(), tokens.TokenFile(uuid)}) {
+        struct stat st {};
+        ASSERT_EQ(stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << file;
+    }
+    struct stat dir {};
+    ASSERT_EQ(stat(tokens.Root().c_str(), &dir), 0);
+    EXPECT_EQ(dir.st_mode & 0777, 0700u);
+
+    for (const char* suffix : {"-wal", "-shm"}) {
+        std::filesystem::remove(tokens.TokenFile(uuid).string() + suffix);
+    }
+    {
+        std::ofstream damage(tokens.TokenFile(uuid), std::ios::binary | std::ios::trunc);
+        damage << "this is not a database, only some text long enough to look like a header..";
+    }
+    EXPECT_EQ(FailureOf([&] { TokenStore store(tokens.TokenFile(uuid)); }), StoreFailure::Damaged);
+}
+
+VK_TEST_CHILD(store_writer) {
+    TokenWorld tokens;
+    auto uuid = tokens.FindToken("T")->uuid;
+    TokenStore store(tokens.TokenFile(uuid));
+    const int count = std::stoi(args.at(1));
+    for (int i = 0; i < count; ++i) {
+        store.CreateContainer(args.at(0) + std::to_string(i));
+        if (count > 1000) {  // the endless writer flips an insertion too
+            if (tokens.Reader("R")->token) {
+                tokens.Remove("R");
+            } else {
+                tokens.Insert("R", "T");
+            }
+        }
+    }
+    return 0;
+}
+
+TEST(TokenStore, TwoProcessesWritingOneTokenLoseNothing) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
+    vktest::ChildProcess a("store_writer", {"a", "60"});
+    vktest::ChildProcess b("store_writer", {"b", "60"});
+    EXPECT_EQ(a.Wait(), 0);
+    EXPECT_EQ(b.Wait(), 0);
+    EXPECT_EQ(TokenStore(tokens.TokenFile(uuid)).Containers().size(), 120u);
+}
+
+TEST(TokenStore, AWriterKilledMidwayLeavesEverythingReadable) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    tokens.AddReader("R");
+    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
+    tokens.Insert("R", "T");
+    for (int round = 0; round < 3; ++round) {
+        vktest::ChildProcess writer("store_writer", {"k" + std::to_string(round) + "-", "100000"});
+        usleep(150000 + 50000 * round);
+        writer.Kill(SIGKILL);
+        EXPECT_EQ(writer.Wait(), 128 + SIGKILL);
+
+        TokenWorld after;
+        ASSERT_EQ(after.Readers().size(), 1u);
+        TokenStore store(after.TokenFile(uuid));
+        EXPECT_EQ(store.Record().label, "T");
+        EXPECT_FALSE(store.Containers().empty());
+        auto check = store.CreateContainer("after-" + std::to_string(round));
+        EXPECT_TRUE(store.FindContainer(check));
+    }
+}
