@@ -385,8 +385,14 @@ HiveParseResult ParseHive(std::string_view text, std::wstring_view hiveName) {
             }
             continue;
         }
-        if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-            parser.Section(line);
+        if (line.front() == '[') {
+            if (line.size() >= 2 && line.back() == ']') {
+                parser.Section(line);
+            } else {
+                // Values after a broken section line belong to no known key.
+                parser.Bad();
+                parser.section = nullptr;
+            }
         } else if (line.front() == '"' || line.front() == '@') {
             parser.Value(line);
         } else {

@@ -1,0 +1,132 @@
+// The hive's text form: what the parser accepts and refuses, line by line, and
+// that writing and reading give back the same tree. Files and processes are in
+// the other registry tests; arbitrary input is left to the fuzz target.
+#include <gtest/gtest.h>
+
+#include "RegTestUtil.h"
+#include "platform/registry/HiveText.h"
+
+namespace {
+const wchar_t* const kHive = L"HKEY_CURRENT_USER";
+const std::string kHead = "Windows Registry Editor Version 5.00\n\n";
+}  // namespace
+
+TEST(HiveText, ReadsEveryFormAndWritesItBackTheSame) {
+    const std::string text = kHead +
+                             "[HKEY_CURRENT_USER\\A]\n"
+                             "@=\"default\"\n"
+                             "\"q\\\"uote\\\\d\"=\"x\\\\y\\\"z\"\n"
+                             "\"eq=hex\"=hex:01,02,\\\n"
+                             "  03\n"
+                             "\"d\"=dword:0000002a\n"
+                             "\"t\"=hex(7):61,00,00,00,00,00,00,00\n\n";
+    const auto parsed = ParseHive(text, kHive);
+    EXPECT_FALSE(parsed.damaged);
+    const HiveKey* a = parsed.root.FindSubkey(L"a");
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->Values().size(), 5u);
+    EXPECT_EQ(a->FindValue(L"")->data, regtest::SzBytes(L"default"));
+    EXPECT_EQ(a->FindValue(L"q\"uote\\d")->data, regtest::SzBytes(L"x\\y\"z"));
+    EXPECT_EQ(a->FindValue(L"eq=hex")->type, 3u);
+    EXPECT_EQ(a->FindValue(L"eq=hex")->data, (std::vector<BYTE>{1, 2, 3}));
+    EXPECT_EQ(a->FindValue(L"d")->data, (std::vector<BYTE>{0x2a, 0, 0, 0}));
+    EXPECT_EQ(a->FindValue(L"T")->type, 7u);
+
+    const std::string written = SerializeHive(parsed.root, kHive);
+    EXPECT_EQ(ParseHive(written, kHive).root, parsed.root);
+}
+
+TEST(HiveText, LongHexListsWrapAndComeBack) {
+    HiveKey root(kHive);
+    std::vector<BYTE> big(1000);
+    for (std::size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<BYTE>(i * 31);
+    }
+    root.CreateSubkey(L"K").SetValue(L"a name with \"=\\\" in it", 3, big);
+    const std::string written = SerializeHive(root, kHive);
+    std::size_t longest = 0;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = written.find('\n', start)) != std::string::npos; start = nl + 1) {
+        longest = std::max(longest, nl - start);
+    }
+    EXPECT_LE(longest, 100u) << "long lists continue on the next line";
+    const auto back = ParseHive(written, kHive);
+    EXPECT_FALSE(back.damaged);
+    EXPECT_EQ(back.root, root);
+    // The same with CR LF line ends.
+    std::string crlf;
+    for (char c : written) {
+        if (c == '\n') {
+            crlf += '\r';
+        }
+        crlf += c;
+    }
+    EXPECT_EQ(ParseHive(crlf, kHive).root, root);
+}
+
+TEST(HiveText, BadLinesAreSkippedAndCounted) {
+    struct Case {
+        const char* line;
+        const char* why;
+    } cases[] = {
+        {"\"v\"=hex:1g", "not hex"},
+        {"\"v\"=hex:123", "three digits"},
+        {"\"v\"=hex:01,,02", "empty byte"},
+        {"\"v\"=dword:123456789", "nine digits"},
+        {"\"v\"=dword:", "no digits"},
+        {"\"v\"=\"open", "unterminated text"},
+        {"\"v\"=\"a\\n\"", "unknown escape"},
+        {"\"v\"=\"a\" extra", "text after the value"},
+        {"\"v\"=-", "deletion"},
+        {"\"v\"=hex(zz):01", "bad type"},
+        {"\"v\"", "no data"},
+        {"v=\"x\"", "unquoted name"},
+        {"\"a\tb\"=\"x\"", "control character in a name"},
+        {"\"v\"=\"\xC3\x28\"", "invalid UTF-8"},
+        {"plain words", "no form at all"},
+    };
+    for (const auto& c : cases) {
+        const std::string text =
+            kHead + "[HKEY_CURRENT_USER\\K]\n\"good\"=\"1\"\n" + c.line + "\n\"after\"=\"2\"\n";
+        const auto parsed = ParseHive(text, kHive);
+        EXPECT_TRUE(parsed.damaged) << c.why;
+        EXPECT_EQ(parsed.badLines, 1u) << c.why;
+        const HiveKey* k = parsed.root.FindSubkey(L"K");
+        ASSERT_NE(k, nullptr) << c.why;
+        EXPECT_EQ(k->Values().size(), 2u) << c.why << ": the good lines around it are kept";
+    }
+}
+
+TEST(HiveText, BadSectionsDropTheirValues) {
+    const char* sections[] = {
+        "[HKEY_LOCAL_MACHINE\\K]",  // another hive
+        "[HKEY_CURRENT_USER\\K\\]", "[HKEY_CURRENT_USER\\\\K]",
+        "[HKEY_CURRENT_USER\\K",    "[-HKEY_CURRENT_USER\\K]",
+    };
+    for (const char* section : sections) {
+        const std::string text =
+            kHead + "[HKEY_CURRENT_USER\\Ok]\n\"a\"=\"1\"\n" + section + "\n\"b\"=\"2\"\n";
+        const auto parsed = ParseHive(text, kHive);
+        EXPECT_TRUE(parsed.damaged) << section;
+        EXPECT_EQ(parsed.badLines, 2u) << section;
+        ASSERT_EQ(parsed.root.Subkeys().size(), 1u) << section;
+        EXPECT_EQ(parsed.root.FindSubkey(L"Ok")->Values().size(), 1u) << section;
+    }
+}
+
+TEST(HiveText, HeaderCommentsBomAndRepeats) {
+    EXPECT_FALSE(ParseHive("", kHive).damaged);
+    EXPECT_TRUE(ParseHive("REGEDIT4\n", kHive).damaged);
+    const auto parsed = ParseHive("\xEF\xBB\xBF" + kHead +
+                                      "; a comment\n"
+                                      "[hkey_current_user\\K]\n\"v\"=\"1\"\n"
+                                      "[HKEY_CURRENT_USER\\k]\n\"V\"=\"2\"\n\"w\"=\"3\"\n",
+                                  kHive);
+    EXPECT_FALSE(parsed.damaged);
+    ASSERT_EQ(parsed.root.Subkeys().size(), 1u);
+    const HiveKey& k = parsed.root.Subkeys()[0];
+    EXPECT_EQ(k.Name(), L"K") << "the first spelling stays";
+    ASSERT_EQ(k.Values().size(), 2u);
+    EXPECT_EQ(k.Values()[0].name, L"v");
+    EXPECT_EQ(k.Values()[0].data, regtest::SzBytes(L"2")) << "a later line wins";
+}

@@ -1,0 +1,253 @@
+// The registry across real processes: values survive a restart, a second
+// process's writes are seen, two processes writing under one key keep every
+// value, a writer killed at any moment leaves a whole hive, and a damaged hive
+// is read as far as it goes and kept aside, never silently overwritten.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "RegTestUtil.h"
+#include "platform/registry/HiveStore.h"
+#include "platform/registry/HiveText.h"
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+
+using regtest::Get;
+using regtest::Set;
+using regtest::SzBytes;
+
+namespace {
+
+const wchar_t* const kKey = L"SOFTWARE\\Orvel\\Velkora\\vkCert\\Settings";
+
+std::vector<BYTE> Dword(DWORD v) {
+    return {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
+            static_cast<BYTE>(v >> 24)};
+}
+
+std::wstring Name(const std::string& prefix, int i) {
+    return std::wstring(prefix.begin(), prefix.end()) + std::to_wstring(i);
+}
+
+std::vector<std::filesystem::path> FilesStartingWith(const std::filesystem::path& folder,
+                                                     const std::string& prefix) {
+    std::vector<std::filesystem::path> out;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        if (e.path().filename().string().starts_with(prefix)) {
+            out.push_back(e.path());
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// Writes "<prefix>0".."<prefix>N-1" = i under kKey, then exits.
+VK_TEST_CHILD(write_values) {
+    const int count = std::stoi(args.at(1));
+    for (int i = 0; i < count; ++i) {
+        if (Set(HKEY_CURRENT_USER, kKey, Name(args.at(0), i).c_str(), REG_DWORD, Dword(i)) !=
+            ERROR_SUCCESS) {
+            return 2;
+        }
+    }
+    return 0;
+}
+
+// Checks what the parent wrote; then answers a value of its own.
+VK_TEST_CHILD(read_back) {
+    std::vector<BYTE> got;
+    if (Get(HKEY_CURRENT_USER, kKey, L"Placement", got) != ERROR_SUCCESS ||
+        got != std::vector<BYTE>{1, 2, 3, 4, 5}) {
+        return 3;
+    }
+    if (Get(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", nullptr, got) != ERROR_SUCCESS ||
+        got != SzBytes(L"ENGLISH")) {
+        return 4;
+    }
+    return Set(HKEY_CURRENT_USER, kKey, L"FromChild", REG_SZ, SzBytes(L"\u0414\u0430")) ==
+                   ERROR_SUCCESS
+               ? 0
+               : 5;
+}
+
+// Rewrites "Counter" and a growing set of values for ever; the parent kills it.
+VK_TEST_CHILD(write_forever) {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (DWORD i = 0;; ++i) {
+        Set(HKEY_CURRENT_USER, kKey, L"Counter", REG_DWORD, Dword(i));
+        Set(HKEY_CURRENT_USER, kKey, Name("v", static_cast<int>(i % 64)).c_str(), REG_BINARY,
+            std::vector<BYTE>(i % 300, static_cast<BYTE>(i)));
+    }
+}
+
+// Dies between writing the temporary file and renaming it.
+VK_TEST_CHILD(die_before_rename) {
+    SetHiveSaveHook([](HiveSaveStage stage) {
+        if (stage == HiveSaveStage::TempWritten) {
+            std::raise(SIGKILL);
+        }
+    });
+    Set(HKEY_CURRENT_USER, kKey, L"Lost", REG_DWORD, Dword(7));
+    return 1;
+}
+
+TEST(RegistryProcesses, ValuesSurviveARestartBothWays) {
+    vktest::TempWorld world;
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"Placement", REG_BINARY, {1, 2, 3, 4, 5}),
+              ERROR_SUCCESS);
+    ASSERT_EQ(
+        Set(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", nullptr, REG_SZ, SzBytes(L"ENGLISH")),
+        ERROR_SUCCESS);
+    // Read once so that this process holds the hive in its cache.
+    std::vector<BYTE> got;
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"FromChild", got), ERROR_FILE_NOT_FOUND);
+
+    vktest::ChildProcess child("read_back");
+    ASSERT_EQ(child.Wait(), 0);
+    ASSERT_EQ(Get(HKEY_CURRENT_USER, kKey, L"FromChild", got), ERROR_SUCCESS)
+        << "a second process's write must be seen";
+    EXPECT_EQ(got, SzBytes(L"\u0414\u0430"));
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"Placement", got), ERROR_SUCCESS);
+}
+
+TEST(RegistryProcesses, TwoWritersUnderOneKeyKeepEveryValue) {
+    vktest::TempWorld world;
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"Before", REG_DWORD, Dword(42)), ERROR_SUCCESS);
+    const int count = 150;
+    vktest::ChildProcess a("write_values", {"a", std::to_string(count)});
+    vktest::ChildProcess b("write_values", {"b", std::to_string(count)});
+    // This process writes too, at the same time.
+    for (int i = 0; i < count; ++i) {
+        ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, Name("p", i).c_str(), REG_DWORD, Dword(i)),
+                  ERROR_SUCCESS);
+    }
+    ASSERT_EQ(a.Wait(), 0);
+    ASSERT_EQ(b.Wait(), 0);
+    std::vector<BYTE> got;
+    for (const char* prefix : {"a", "b", "p"}) {
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(Get(HKEY_CURRENT_USER, kKey, Name(prefix, i).c_str(), got), ERROR_SUCCESS)
+                << prefix << i;
+            EXPECT_EQ(got, Dword(i));
+        }
+    }
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"Before", got), ERROR_SUCCESS);
+}
+
+TEST(RegistryProcesses, WriterKilledAtAnyMomentLeavesAWholeHive) {
+    vktest::TempWorld world;
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"Anchor", REG_SZ, SzBytes(L"kept")), ERROR_SUCCESS);
+    const auto path = HivePath(HiveId::CurrentUser);
+    DWORD lastCounter = 0;
+    for (int round = 0; round < 12; ++round) {
+        vktest::ChildProcess child("write_forever", {}, true);
+        std::string line;
+        ASSERT_TRUE(child.ReadLine(line));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 + 17 * round));
+        child.Kill(SIGKILL);
+        child.Wait();
+
+        const auto parsed = ParseHive(regtest::ReadFile(path), L"HKEY_CURRENT_USER");
+        ASSERT_FALSE(parsed.damaged) << "round " << round;
+        const HiveKey* key =
+            parsed.root.FindPath({L"SOFTWARE", L"Orvel", L"Velkora", L"vkCert", L"Settings"});
+        ASSERT_NE(key, nullptr);
+        ASSERT_NE(key->FindValue(L"Anchor"), nullptr);
+        std::vector<BYTE> got;
+        ASSERT_EQ(Get(HKEY_CURRENT_USER, kKey, L"Anchor", got), ERROR_SUCCESS);
+        EXPECT_EQ(got, SzBytes(L"kept"));
+        if (Get(HKEY_CURRENT_USER, kKey, L"Counter", got) == ERROR_SUCCESS) {
+            ASSERT_EQ(got.size(), 4u);
+            lastCounter = got[0] | (got[1] << 8) | (got[2] << 16);
+        }
+    }
+    EXPECT_GT(lastCounter, 0u) << "the writer never got to write";
+    // The next write clears whatever temporary file a killed writer left.
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"After", REG_DWORD, Dword(1)), ERROR_SUCCESS);
+    EXPECT_TRUE(FilesStartingWith(path.parent_path(), "HKEY_CURRENT_USER.reg.tmp").empty());
+}
+
+TEST(RegistryProcesses, DeathBeforeRenameKeepsTheOldHiveByteForByte) {
+    vktest::TempWorld world;
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"Old", REG_DWORD, Dword(1)), ERROR_SUCCESS);
+    const auto path = HivePath(HiveId::CurrentUser);
+    const std::string before = regtest::ReadFile(path);
+
+    vktest::ChildProcess child("die_before_rename");
+    EXPECT_EQ(child.Wait(), 128 + SIGKILL);
+    EXPECT_EQ(regtest::ReadFile(path), before);
+    const auto temps = FilesStartingWith(path.parent_path(), "HKEY_CURRENT_USER.reg.tmp");
+    ASSERT_EQ(temps.size(), 1u) << "the child got as far as its temporary file";
+    EXPECT_NE(regtest::ReadFile(temps[0]).find("\"Lost\""), std::string::npos);
+
+    std::vector<BYTE> got;
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"Lost", got), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"New", REG_DWORD, Dword(2)), ERROR_SUCCESS);
+    EXPECT_TRUE(FilesStartingWith(path.parent_path(), "HKEY_CURRENT_USER.reg.tmp").empty());
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"Old", got), ERROR_SUCCESS);
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"Lost", got), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(RegistryProcesses, DamagedHiveIsReadAsFarAsItGoesAndKeptAside) {
+    vktest::TempWorld world;
+    const auto folder = world.ConfigHome() / "vkcert";
+    std::filesystem::create_directories(folder);
+    const auto path = folder / "HKEY_CURRENT_USER.reg";
+    const std::string damaged =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Velkora\\vkCert\\Settings]\n"
+        "\"ToolBarVisible\"=\"N\"\n"
+        "\"Broken\"=hex:zz,01\n"
+        "garbage \x01\xFF line\n"
+        "\"LeftPaneInfo\"=hex:fa,00,00,00,14,00,00,00\n"
+        "[HKEY_CURRENT_USER\\Half\n"
+        "\"Truncated\"=\"no end\n";
+    std::ofstream(path, std::ios::binary) << damaged;
+
+    std::vector<BYTE> got;
+    ASSERT_EQ(Get(HKEY_CURRENT_USER, kKey, L"ToolBarVisible", got), ERROR_SUCCESS);
+    EXPECT_EQ(got, SzBytes(L"N"));
+    ASSERT_EQ(Get(HKEY_CURRENT_USER, kKey, L"LeftPaneInfo", got), ERROR_SUCCESS);
+    EXPECT_EQ(got.size(), 8u);
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"Broken", got), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(regtest::ReadFile(path), damaged) << "reading never rewrites";
+
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"StatusBarVisible", REG_SZ, SzBytes(L"Y")),
+              ERROR_SUCCESS);
+    const auto kept = FilesStartingWith(folder, "HKEY_CURRENT_USER.reg.damaged-");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(regtest::ReadFile(kept[0]), damaged);
+    const auto repaired = ParseHive(regtest::ReadFile(path), L"HKEY_CURRENT_USER");
+    EXPECT_FALSE(repaired.damaged);
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"ToolBarVisible", got), ERROR_SUCCESS);
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"StatusBarVisible", got), ERROR_SUCCESS);
+
+    // A clean hive is not copied again.
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"More", REG_DWORD, Dword(3)), ERROR_SUCCESS);
+    EXPECT_EQ(FilesStartingWith(folder, "HKEY_CURRENT_USER.reg.damaged-").size(), 1u);
+}
+
+TEST(RegistryProcesses, BinaryGarbageInPlaceOfAHiveDoesNotCrash) {
+    vktest::TempWorld world;
+    const auto folder = world.ConfigHome() / "vkcert";
+    std::filesystem::create_directories(folder);
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) {
+        garbage.push_back(static_cast<char>((i * 7919) % 256));
+    }
+    std::ofstream(folder / "HKEY_LOCAL_MACHINE.reg", std::ios::binary) << garbage;
+    std::vector<BYTE> got;
+    EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", nullptr, got),
+              ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(
+        Set(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", nullptr, REG_SZ, SzBytes(L"NATIVE")),
+        ERROR_SUCCESS);
+    EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", nullptr, got), ERROR_SUCCESS);
+    EXPECT_EQ(FilesStartingWith(folder, "HKEY_LOCAL_MACHINE.reg.damaged-").size(), 1u);
+}
