@@ -15,27 +15,41 @@ namespace {
 
 constexpr int kToolBarImageSize = 22;
 
-QString ImagePath(int id) {
-    return QStringLiteral(":/res/%1.svg").arg(id);
-}
+// Beside "<id>.svg" an image may have "<id>-16.svg", a simpler drawing on the
+// 16 pixel grid used for small sizes.
+constexpr int kSmallDrawingLimit = 24;
 
-// One parsed renderer per id, kept for the life of the process; null when the
-// id has no image.
-QSvgRenderer* Renderer(int id) {
-    static QHash<int, std::shared_ptr<QSvgRenderer>> renderers;
-    auto found = renderers.constFind(id);
+// One parsed renderer per file, kept for the life of the process; null when
+// there is no such image.
+QSvgRenderer* Renderer(const QString& path) {
+    static QHash<QString, std::shared_ptr<QSvgRenderer>> renderers;
+    auto found = renderers.constFind(path);
     if (found != renderers.constEnd()) {
         return found->get();
     }
     std::shared_ptr<QSvgRenderer> renderer;
-    if (QFile::exists(ImagePath(id))) {
-        renderer = std::make_shared<QSvgRenderer>(ImagePath(id));
+    if (QFile::exists(path)) {
+        renderer = std::make_shared<QSvgRenderer>(path);
         if (!renderer->isValid()) {
             renderer.reset();
         }
     }
-    renderers.insert(id, renderer);
+    renderers.insert(path, renderer);
     return renderer.get();
+}
+
+QSvgRenderer* Renderer(int id) {
+    return Renderer(QStringLiteral(":/res/%1.svg").arg(id));
+}
+
+// The drawing that suits an image of `pixels`.
+QSvgRenderer* RendererFor(int id, QSize pixels) {
+    if (qMax(pixels.width(), pixels.height()) <= kSmallDrawingLimit) {
+        if (QSvgRenderer* small = Renderer(QStringLiteral(":/res/%1-16.svg").arg(id))) {
+            return small;
+        }
+    }
+    return Renderer(id);
 }
 
 // Draws the image stretched over `bounds` of a transparent image of `pixels`.
@@ -76,20 +90,19 @@ QPixmap CachedPixmap(int id, QSize size, qreal ratio, bool disabled, int cell = 
     if (found != cache.end()) {
         return found->second;
     }
-    QSvgRenderer* renderer = Renderer(id);
-    if (!renderer || size.isEmpty()) {
+    if (size.isEmpty() || !Renderer(id)) {
         return {};
     }
     QImage image;
     if (cell < 0) {
         const QSize pixels = (QSizeF(size) * ratio).toSize();
-        image = Render(*renderer, pixels, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        image = Render(*RendererFor(id, pixels), pixels, QRectF(QPointF(0, 0), QSizeF(pixels)));
     } else {
         // Each square is drawn on its own, so that it is cut at the same place
         // whatever the ratio, even where a whole strip would not fall on pixels.
         const qreal side = kToolBarImageSize * ratio;
         const QSize pixels = QSizeF(side, side).toSize();
-        image = Render(*renderer, pixels,
+        image = Render(*Renderer(id), pixels,
                        QRectF(-cell * side, 0, size.width() * ratio, size.height() * ratio));
     }
     if (disabled) {
@@ -113,10 +126,6 @@ public:
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
         return CachedPixmap(m_id, size, 1.0, mode == QIcon::Disabled);
-    }
-
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
-        return CachedPixmap(m_id, size, scale, mode == QIcon::Disabled);
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }

@@ -1,6 +1,7 @@
 // The program's icons and bitmaps, found by resource id. They are SVG files
-// embedded under ":/res/<id>.svg" and rendered at the size asked for, sharp on
-// high-density screens. GUI thread only.
+// embedded under ":/res/<id>.svg" (and ":/res/<id>-16.svg" where a simpler
+// drawing reads better at small sizes), rendered at the size asked for, sharp
+// on high-density screens. GUI thread only.
 #pragma once
 
 #include <QIcon>

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -57,6 +58,26 @@ double OpaqueShare(const QImage& image) {
         }
     }
     return argb.isNull() ? 0.0 : double(opaque) / (argb.width() * argb.height());
+}
+
+// The largest difference of one colour channel between two images of one size.
+int LargestDifference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage y = b.convertToFormat(QImage::Format_ARGB32);
+    if (x.size() != y.size()) {
+        return 256;
+    }
+    int largest = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int column = 0; column < x.width(); ++column) {
+            const QRgb p = x.pixel(column, row);
+            const QRgb q = y.pixel(column, row);
+            largest =
+                std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return largest;
 }
 
 struct Tone {
@@ -164,7 +185,7 @@ TEST_F(ResourceImagesTest, DisabledIconModeIsGrey) {
         const QIcon icon = ResourceIcon(id);
         const Tone normal = MeanTone(icon.pixmap(16, 16).toImage());
         const Tone disabled = MeanTone(icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage());
-        EXPECT_GT(normal.saturation, 0.3) << id;
+        EXPECT_GT(normal.saturation, 0.15) << id;
         EXPECT_LT(disabled.saturation, 0.05) << id;
     }
 }
@@ -209,12 +230,9 @@ VK_TEST_CHILD(images_at_double_density) {
         if (image.size() != QSize(44, 44) || image.devicePixelRatio() != 2.0) {
             return 4;
         }
-        // The same picture as at ordinary density, only finer.
-        const QImage reference = ResourceBitmap(184, {198, 22})
-                                     .toImage()
-                                     .copy(i * 44, 0, 44, 44)
-                                     .convertToFormat(QImage::Format_ARGB32);
-        if (image.toImage().convertToFormat(QImage::Format_ARGB32) != reference) {
+        // The same square as in the whole strip, only finer.
+        const QImage reference = ResourceBitmap(184, {198, 22}).toImage().copy(i * 44, 0, 44, 44);
+        if (LargestDifference(image.toImage(), reference) > 8) {
             return 5;
         }
     }
