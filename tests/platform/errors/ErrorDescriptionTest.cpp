@@ -1,0 +1,92 @@
+// Error descriptions: every code declared in WinError.h has its own text in
+// both languages, the language is chosen by the caller, unknown codes get the
+// fallback. The texts themselves are not restated here.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/errors/ErrorDescription.h"
+#include "platform/errors/WinError.h"
+#include "platform/text/Utf.h"
+
+namespace {
+
+struct Declared {
+    std::string name;
+    DWORD code;
+};
+
+// Every "inline constexpr DWORD NAME = VALUE;" of the header, except the wait
+// results (WAIT_OBJECT_0, WAIT_FAILED, ...), which are not errors.
+std::vector<Declared> DeclaredCodes() {
+    std::ifstream in(VK_SOURCE_DIR "/src/platform/errors/WinError.h");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string s = text.str();
+    const std::regex decl(
+        R"(inline\s+constexpr\s+DWORD\s+(\w+)\s*=\s*(0[xX][0-9A-Fa-f]+|\d+)\s*;)");
+    std::vector<Declared> out;
+    for (std::sregex_iterator it(s.begin(), s.end(), decl), end; it != end; ++it) {
+        const std::string name = (*it)[1];
+        if (name.starts_with("WAIT_")) {
+            continue;
+        }
+        out.push_back({name, static_cast<DWORD>(std::stoul((*it)[2], nullptr, 0))});
+    }
+    return out;
+}
+
+bool HasCyrillic(const std::wstring& s) {
+    for (wchar_t c : s) {
+        if (c >= 0x400 && c <= 0x4FF) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(ErrorDescription, EveryDeclaredCodeHasTextInBothLanguages) {
+    const auto codes = DeclaredCodes();
+    ASSERT_GT(codes.size(), 100u) << "the header could not be read";
+    for (const auto& [name, code] : codes) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08X", code);
+        EXPECT_TRUE(HasSystemErrorDescription(code))
+            << name << " (" << hex
+            << ") has no description: add a line to kEntries in ErrorDescription.cpp";
+        const std::wstring en = SystemErrorDescription(code, 1033);
+        const std::wstring ru = SystemErrorDescription(code, 1049);
+        EXPECT_TRUE(!en.empty() && en.back() == L'.') << name << ": " << WideToUtf8(en);
+        EXPECT_TRUE(!ru.empty() && ru.back() == L'.') << name << ": " << WideToUtf8(ru);
+        EXPECT_FALSE(HasCyrillic(en)) << name << " English text: " << WideToUtf8(en);
+        EXPECT_TRUE(HasCyrillic(ru)) << name << " Russian text: " << WideToUtf8(ru);
+        EXPECT_EQ(en.find(L"Unknown error"), std::wstring::npos) << name;
+    }
+}
+
+TEST(ErrorDescription, LanguageIsTheCallersChoice) {
+    EXPECT_EQ(SystemErrorDescription(NTE_BAD_KEYSET, 1024), L"Keyset does not exist.");
+    EXPECT_EQ(SystemErrorDescription(NTE_BAD_KEYSET, 1033), L"Keyset does not exist.");
+    EXPECT_EQ(SystemErrorDescription(NTE_BAD_KEYSET, 0), L"Keyset does not exist.");
+    EXPECT_EQ(SystemErrorDescription(NTE_BAD_KEYSET, 1049),
+              L"\u041D\u0430\u0431\u043E\u0440 \u043A\u043B\u044E\u0447\u0435\u0439 "
+              L"\u043D\u0435 \u0441\u0443\u0449\u0435\u0441\u0442\u0432\u0443\u0435\u0442.");
+    // Any sublanguage of Russian is Russian; a neighbour (Ukrainian, 1058) is not.
+    EXPECT_TRUE(HasCyrillic(SystemErrorDescription(ERROR_FILE_NOT_FOUND, 0x0819)));
+    EXPECT_FALSE(HasCyrillic(SystemErrorDescription(ERROR_FILE_NOT_FOUND, 1058)));
+}
+
+TEST(ErrorDescription, UnknownCodesGetTheFallback) {
+    EXPECT_FALSE(HasSystemErrorDescription(0xDEADBEEF));
+    EXPECT_EQ(SystemErrorDescription(0xDEADBEEF, 1033), L"Unknown error 0xDEADBEEF.");
+    EXPECT_EQ(SystemErrorDescription(7, 1033), L"Unknown error 0x00000007.");
+    EXPECT_EQ(SystemErrorDescription(0xDEADBEEF, 1049),
+              L"\u041D\u0435\u0438\u0437\u0432\u0435\u0441\u0442\u043D\u0430\u044F "
+              L"\u043E\u0448\u0438\u0431\u043A\u0430 0xDEADBEEF.");
+}
