@@ -5,6 +5,8 @@
 #include <openssl/crypto.h>
 
 #include <cstddef>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/WinTypes.h"

@@ -1,0 +1,260 @@
+#include "platform/cert/pkcs12/PfxReader.h"
+
+#include <openssl/err.h>
+#include <openssl/pkcs12.h>
+
+#include <new>
+
+#include "platform/cert/pkcs12/PfxPassword.h"
+#include "platform/crypto/OpenSslInit.h"
+#include "platform/errors/WinError.h"
+
+namespace vk::pkcs12 {
+namespace {
+
+constexpr std::size_t kMaxPfxSize = 64u << 20;
+// Deeper nesting of safe contents bags than any tool writes is refused.
+constexpr int kMaxNesting = 8;
+
+struct Pkcs12Free {
+    void operator()(PKCS12* p) const { PKCS12_free(p); }
+};
+using Pkcs12Ptr = std::unique_ptr<PKCS12, Pkcs12Free>;
+
+struct SafesFree {
+    void operator()(STACK_OF(PKCS7) * s) const { sk_PKCS7_pop_free(s, PKCS7_free); }
+};
+struct BagsFree {
+    void operator()(STACK_OF(PKCS12_SAFEBAG) * s) const {
+        sk_PKCS12_SAFEBAG_pop_free(s, PKCS12_SAFEBAG_free);
+    }
+};
+struct P8Free {
+    void operator()(PKCS8_PRIV_KEY_INFO* p) const { PKCS8_PRIV_KEY_INFO_free(p); }
+};
+
+// Clears OpenSSL's error queue when a step is over, whatever its outcome.
+struct ErrorQueueGuard {
+    ~ErrorQueueGuard() { ERR_clear_error(); }
+};
+
+Pkcs12Ptr Decode(const BYTE* data, std::size_t size) {
+    if (data == nullptr || size == 0 || size > kMaxPfxSize) {
+        return nullptr;
+    }
+    const unsigned char* p = data;
+    return Pkcs12Ptr(d2i_PKCS12(nullptr, &p, static_cast<long>(size)));
+}
+
+enum class Step { Ok, BadPassword, Damaged };
+
+class BagWalker {
+public:
+    BagWalker(const PfxPassword& password, PfxContents& out) : m_password(password), m_out(out) {}
+
+    Step Walk(const STACK_OF(PKCS12_SAFEBAG) * bags, int depth) {
+        if (depth > kMaxNesting) {
+            return Step::Damaged;
+        }
+        for (int i = 0; i < sk_PKCS12_SAFEBAG_num(bags); ++i) {
+            const Step step = Bag(sk_PKCS12_SAFEBAG_value(bags, i), depth);
+            if (step != Step::Ok) {
+                return step;
+            }
+        }
+        return Step::Ok;
+    }
+
+private:
+    Step Bag(const PKCS12_SAFEBAG* bag, int depth) {
+        switch (PKCS12_SAFEBAG_get_nid(bag)) {
+            case NID_certBag:
+                return CertBag(bag);
+            case NID_keyBag:
+                return AddKey(PKCS12_SAFEBAG_get0_p8inf(bag));
+            case NID_pkcs8ShroudedKeyBag: {
+                std::unique_ptr<PKCS8_PRIV_KEY_INFO, P8Free> p8(
+                    PKCS12_decrypt_skey(bag, m_password.Data(), m_password.Length()));
+                if (!p8) {
+                    return Step::BadPassword;
+                }
+                return AddKey(p8.get());
+            }
+            case NID_safeContentsBag:
+                return Walk(PKCS12_SAFEBAG_get0_safes(bag), depth + 1);
+            default:
+                // CRL and secret bags carry nothing we show.
+                return Step::Ok;
+        }
+    }
+
+    Step CertBag(const PKCS12_SAFEBAG* bag) {
+        if (PKCS12_SAFEBAG_get_bag_nid(bag) != NID_x509Certificate) {
+            return Step::Ok;
+        }
+        X509Ptr cert(PKCS12_SAFEBAG_get1_cert(bag));
+        if (!cert) {
+            return Step::Damaged;
+        }
+        PfxCertificate entry;
+        const int len = i2d_X509(cert.get(), nullptr);
+        if (len <= 0) {
+            return Step::Damaged;
+        }
+        entry.der.resize(static_cast<std::size_t>(len));
+        unsigned char* p = entry.der.data();
+        i2d_X509(cert.get(), &p);
+        entry.cert = std::move(cert);
+        m_out.certificates.push_back(std::move(entry));
+        return Step::Ok;
+    }
+
+    Step AddKey(const PKCS8_PRIV_KEY_INFO* p8) {
+        if (p8 == nullptr) {
+            return Step::Damaged;
+        }
+        vk::crypto::EvpPkeyPtr key(EVP_PKCS82PKEY(p8));
+        if (!key) {
+            return Step::Damaged;
+        }
+        m_out.keys.push_back(std::move(key));
+        return Step::Ok;
+    }
+
+    const PfxPassword& m_password;
+    PfxContents& m_out;
+};
+
+// Unpacks every safe with one form of the password.
+Step Unpack(PKCS12* p12, const PfxPassword& password, PfxContents& out) {
+    std::unique_ptr<STACK_OF(PKCS7), SafesFree> safes(PKCS12_unpack_authsafes(p12));
+    if (!safes) {
+        return Step::Damaged;
+    }
+    BagWalker walker(password, out);
+    for (int i = 0; i < sk_PKCS7_num(safes.get()); ++i) {
+        PKCS7* p7 = sk_PKCS7_value(safes.get(), i);
+        std::unique_ptr<STACK_OF(PKCS12_SAFEBAG), BagsFree> bags;
+        const int nid = OBJ_obj2nid(p7->type);
+        if (nid == NID_pkcs7_data) {
+            bags.reset(PKCS12_unpack_p7data(p7));
+            if (!bags) {
+                return Step::Damaged;
+            }
+        } else if (nid == NID_pkcs7_encrypted) {
+            bags.reset(PKCS12_unpack_p7encdata(p7, password.Data(), password.Length()));
+            if (!bags) {
+                return Step::BadPassword;
+            }
+        } else {
+            // Public-key protected safes need a key we do not have.
+            return Step::Damaged;
+        }
+        const Step step = walker.Walk(bags.get(), 0);
+        if (step != Step::Ok) {
+            return step;
+        }
+    }
+    return Step::Ok;
+}
+
+void PairKeys(PfxContents& out) {
+    for (auto& entry : out.certificates) {
+        const EVP_PKEY* pub = X509_get0_pubkey(entry.cert.get());
+        for (std::size_t k = 0; k < out.keys.size(); ++k) {
+            if (vk::crypto::SamePublicKey(pub, out.keys[k].get())) {
+                entry.keyIndex = static_cast<int>(k);
+                break;
+            }
+        }
+    }
+}
+
+// The forms of the password whose MAC verifies, best first; all forms when
+// the file has no MAC. Empty when none verifies.
+std::vector<const PfxPassword*> MacCandidates(PKCS12* p12, const std::vector<PfxPassword>& forms,
+                                              DWORD& error) {
+    std::vector<const PfxPassword*> result;
+    error = ERROR_SUCCESS;
+    if (!PKCS12_mac_present(p12)) {
+        for (const auto& form : forms) {
+            result.push_back(&form);
+        }
+        return result;
+    }
+    bool generationFailed = false;
+    for (const auto& form : forms) {
+        ERR_clear_error();
+        if (PKCS12_verify_mac(p12, form.Data(), form.Length()) == 1) {
+            result.push_back(&form);
+        } else if (ERR_GET_REASON(ERR_peek_last_error()) == PKCS12_R_MAC_GENERATION_ERROR) {
+            generationFailed = true;
+        }
+    }
+    if (result.empty()) {
+        // A MAC that cannot even be computed is an unknown algorithm, not a password.
+        error = generationFailed ? CRYPT_E_BAD_ENCODE : ERROR_INVALID_PASSWORD;
+    }
+    return result;
+}
+
+DWORD ReadWith(const BYTE* data, std::size_t size, const wchar_t* password, PfxContents* out,
+               bool verifyOnly) {
+    vk::crypto::OpenSslInit();
+    ErrorQueueGuard guard;
+    Pkcs12Ptr p12 = Decode(data, size);
+    if (!p12) {
+        return CRYPT_E_BAD_ENCODE;
+    }
+    const bool hasMac = PKCS12_mac_present(p12.get()) == 1;
+    const std::vector<PfxPassword> forms = PfxPassword::FormsOf(password);
+    DWORD error = ERROR_SUCCESS;
+    const auto candidates = MacCandidates(p12.get(), forms, error);
+    if (candidates.empty()) {
+        return error;
+    }
+    if (verifyOnly && hasMac) {
+        return ERROR_SUCCESS;
+    }
+    bool badPassword = false;
+    for (const PfxPassword* form : candidates) {
+        PfxContents contents;
+        const Step step = Unpack(p12.get(), *form, contents);
+        if (step == Step::Ok) {
+            PairKeys(contents);
+            if (out != nullptr) {
+                *out = std::move(contents);
+            }
+            return ERROR_SUCCESS;
+        }
+        badPassword = badPassword || step == Step::BadPassword;
+    }
+    // With a verified MAC the password is right: what does not decrypt is damaged.
+    return badPassword && !hasMac ? ERROR_INVALID_PASSWORD : CRYPT_E_BAD_ENCODE;
+}
+
+}  // namespace
+
+DWORD ReadPfx(const BYTE* data, std::size_t size, const wchar_t* password, PfxContents& out) {
+    try {
+        return ReadWith(data, size, password, &out, false);
+    } catch (const std::bad_alloc&) {
+        return NTE_NO_MEMORY;
+    }
+}
+
+DWORD VerifyPfxPassword(const BYTE* data, std::size_t size, const wchar_t* password) {
+    try {
+        return ReadWith(data, size, password, nullptr, true);
+    } catch (const std::bad_alloc&) {
+        return NTE_NO_MEMORY;
+    }
+}
+
+bool IsPfx(const BYTE* data, std::size_t size) {
+    vk::crypto::OpenSslInit();
+    ErrorQueueGuard guard;
+    return Decode(data, size) != nullptr;
+}
+
+}  // namespace vk::pkcs12

@@ -1,0 +1,33 @@
+#include "platform/cert/pkcs12/UuidText.h"
+
+#include <openssl/rand.h>
+
+#include <array>
+#include <random>
+
+namespace vk::pkcs12 {
+
+std::wstring NewUuidText() {
+    std::array<unsigned char, 16> bytes{};
+    if (RAND_bytes(bytes.data(), static_cast<int>(bytes.size())) != 1) {
+        std::random_device device;
+        for (auto& b : bytes) {
+            b = static_cast<unsigned char>(device());
+        }
+    }
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);
+    static const wchar_t kHex[] = L"0123456789abcdef";
+    std::wstring text;
+    text.reserve(36);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) {
+            text.push_back(L'-');
+        }
+        text.push_back(kHex[bytes[i] >> 4]);
+        text.push_back(kHex[bytes[i] & 0x0F]);
+    }
+    return text;
+}
+
+}  // namespace vk::pkcs12
