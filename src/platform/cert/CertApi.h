@@ -35,7 +35,14 @@ inline constexpr DWORD PKCS_7_ASN_ENCODING = 0x00010000;
 // identifiers (extension values, for CryptFormatObject).
 #define X509_CERT ((LPCSTR)1)
 #define X509_CERT_TO_BE_SIGNED ((LPCSTR)2)
-#define X509_NAME ((LPCSTR)7)
+#define CERT_X509_NAME_STRUCT ((LPCSTR)7)
+// X509_NAME is also the name of OpenSSL's name type: the macro is left out
+// where OpenSSL's headers were included first, or VK_CERTAPI_NO_X509_NAME is
+// defined (such files say CERT_X509_NAME_STRUCT). OpenSSL headers must not be
+// included after this one where the macro is defined.
+#if !defined(OPENSSL_TYPES_H) && !defined(VK_CERTAPI_NO_X509_NAME)
+#define X509_NAME CERT_X509_NAME_STRUCT
+#endif
 #define X509_PUBLIC_KEY_INFO ((LPCSTR)8)
 #define RSA_CSP_PUBLICKEYBLOB ((LPCSTR)19)
 
@@ -313,7 +320,8 @@ inline constexpr DWORD CERT_NAME_STR_REVERSE_FLAG = 0x02000000;
 inline constexpr DWORD CERT_NAME_STR_FORWARD_FLAG = 0x01000000;
 
 // Answers the number of characters written including the terminating zero
-// (1 for an empty name; 0 only when the name cannot be decoded). psz null or
+// (1 for an empty name; a name that does not decode gives the empty text, with
+// the last error set). psz null or
 // csz 0 answers the size needed; a short buffer receives a truncated,
 // terminated text.
 DWORD CertNameToStrW(DWORD dwCertEncodingType, const CERT_NAME_BLOB* pName, DWORD dwStrType,
