@@ -1,0 +1,173 @@
+// The middleware over virtual tokens: readers and token records as the
+// program reads them, and reader events from insertions and removals made by
+// another process, on the middleware's own thread.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/middleware/VKAPIi.h"
+#include "platform/token/TokenWorld.h"
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Event {
+    unsigned change;
+    std::wstring reader;
+    std::thread::id thread;
+};
+
+struct Recorder {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Event> events;
+
+    bool WaitFor(std::size_t count, std::chrono::milliseconds limit) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, limit, [&] { return events.size() >= count; });
+    }
+};
+
+long RecordEvent(unsigned event, unsigned change, long record) {
+    if (event != 1) {
+        return 50;
+    }
+    const auto* r = VKAPIi_Event_Record(record);
+    auto* recorder = static_cast<Recorder*>(r->user);
+    std::lock_guard lock(recorder->mutex);
+    recorder->events.push_back({change, r->readerName, std::this_thread::get_id()});
+    recorder->changed.notify_all();
+    return 0;
+}
+
+void MakeWorld() {
+    vkstore::TokenWorld world;
+    world.AddReader("Velkora Reader 0");
+    world.AddReader("Velkora Reader 1 \u0416");
+    vkstore::TokenRecordData record;
+    record.label = "Pro";
+    record.type = 1;
+    record.versionMajor = 2;
+    record.versionMinor = 7;
+    record.memorySize = 65536;
+    record.freeMemory = 30000;
+    record.protocol = 3;
+    record.microcode = 9;
+    record.tokenId = 0x12345678;
+    record.pinPolicy = 2;
+    world.CreateToken(record, "1234", 1000);
+    world.Insert("Velkora Reader 0", "Pro");
+}
+
+}  // namespace
+
+VK_TEST_CHILD(move_token) {
+    vkstore::TokenWorld world;
+    if (args.at(0) == "remove") {
+        world.Remove(args.at(1));
+    } else {
+        world.Insert(args.at(1), args.at(2));
+    }
+    return 0;
+}
+
+TEST(VKAPIi, ListsReadersAndReadsTheTokenRecord) {
+    vktest::TempWorld temp;
+    MakeWorld();
+    VKAPIi_Context context;
+    context.Init(0);
+    VKLibT_Array<VKLib_String, 4> readers;
+    ASSERT_TRUE(context.Enum_Readers(readers));
+    ASSERT_EQ(readers.Get_Count(), 2u);
+    EXPECT_STREQ(readers[1].Get_Buffer(0), L"Velkora Reader 1 \u0416");
+
+    VKAPIi_Velkora_SCard* card = nullptr;
+    EXPECT_FALSE(context.Open_Reader(L"Velkora Reader 1 \u0416", 2, &card)) << "empty reader";
+    EXPECT_FALSE(context.Open_Reader(L"velkora reader 0", 2, &card)) << "names are exact";
+    ASSERT_TRUE(context.Open_Reader(L"Velkora Reader 0", 2, &card));
+    VKAPIi_Token_Info* info = nullptr;
+    ASSERT_TRUE(card->Get_Token_Info(&info));
+    EXPECT_EQ(info->Get_Token_Type(), 1);
+    EXPECT_EQ(info->Get_Version_Major(), 2);
+    EXPECT_EQ(info->Get_Version_Minor(), 7);
+    EXPECT_EQ(info->Get_Memory_Size(), 65536u);
+    EXPECT_EQ(info->Get_Protocol_Number(), 3);
+    EXPECT_EQ(info->Get_Microcode_Number(), 9);
+    VKLib_Buffer id;
+    ASSERT_TRUE(card->Get_Token_ID(id));
+    ASSERT_EQ(id.Get_Size(), 4u);
+    EXPECT_EQ(id.Get_Ptr()[0], 0x78) << "the ID is little-endian";
+    EXPECT_EQ(id.Get_Ptr()[3], 0x12);
+    VKLib_String label;
+    ASSERT_TRUE(card->Get_Token_Label(label));
+    EXPECT_STREQ(label.Get_Buffer(0), L"Pro");
+    std::uint32_t freeMemory = 0;
+    std::uint8_t policy = 0;
+    ASSERT_TRUE(card->Get_Free_Memory(freeMemory));
+    ASSERT_TRUE(card->Get_PIN_Change_Policy(policy));
+    EXPECT_EQ(freeMemory, 30000u);
+    EXPECT_EQ(policy, 2);
+    EXPECT_TRUE(context.Close_Reader(&card, 0));
+    EXPECT_EQ(card, nullptr);
+}
+
+TEST(VKAPIi, ReaderEventsFromAnotherProcessArriveOnceOnTheMiddlewareThread) {
+    vktest::TempWorld temp;
+    MakeWorld();
+    Recorder recorder;
+    VKAPIi_Context context;
+    context.Init(0);
+    ASSERT_TRUE(context.Start_Readers_State_Monitor(&RecordEvent, &recorder));
+
+    ASSERT_EQ(vktest::ChildProcess("move_token", {"remove", "Velkora Reader 0"}).Wait(), 0);
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(recorder.WaitFor(1, 1s)) << "a removal arrives within a second";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+
+    ASSERT_EQ(
+        vktest::ChildProcess("move_token", {"insert", "Velkora Reader 1 \u0416", "Pro"}).Wait(), 0);
+    ASSERT_TRUE(recorder.WaitFor(2, 1s));
+    std::this_thread::sleep_for(1200ms);  // one full rescan: nothing is reported twice
+
+    context.Stop_Readers_State_Monitor();
+    ASSERT_EQ(vktest::ChildProcess("move_token", {"remove", "Velkora Reader 1 \u0416"}).Wait(), 0);
+    std::this_thread::sleep_for(1200ms);
+
+    std::lock_guard lock(recorder.mutex);
+    ASSERT_EQ(recorder.events.size(), 2u) << "nothing arrives after the monitor stops";
+    EXPECT_EQ(recorder.events[0].change, 2u);
+    EXPECT_EQ(recorder.events[0].reader, L"Velkora Reader 0");
+    EXPECT_EQ(recorder.events[1].change, 1u);
+    EXPECT_EQ(recorder.events[1].reader, L"Velkora Reader 1 \u0416");
+    EXPECT_NE(recorder.events[0].thread, std::this_thread::get_id());
+}
+
+TEST(VKAPIi, ASwapInOneReaderIsARemovalThenAnInsertion) {
+    vktest::TempWorld temp;
+    MakeWorld();
+    Recorder recorder;
+    VKAPIi_Context context;
+    ASSERT_TRUE(context.Start_Readers_State_Monitor(&RecordEvent, &recorder));
+    {
+        vkstore::TokenWorld world;
+        vkstore::TokenRecordData other;
+        other.label = "Other";
+        world.CreateToken(other, "1", 1000);
+        // Both steps land before the watcher looks: it still sees the swap.
+        world.Remove("Velkora Reader 0");
+        world.Insert("Velkora Reader 0", "Other");
+    }
+    ASSERT_TRUE(recorder.WaitFor(2, 2s));
+    context.Free();
+    std::lock_guard lock(recorder.mutex);
+    ASSERT_EQ(recorder.events.size(), 2u);
+    EXPECT_EQ(recorder.events[0].change, 2u);
+    EXPECT_EQ(recorder.events[1].change, 1u);
+}
