@@ -1,0 +1,14 @@
+// The commands of vkcert-cli, in the order the general help lists them. A new
+// command is a file of its own defining a Command, named here.
+#include "Command.h"
+
+namespace vkcli {
+
+extern const Command kPfxCommand;
+
+std::span<const Command> Commands() {
+    static const Command commands[] = {kPfxCommand};
+    return commands;
+}
+
+}  // namespace vkcli
