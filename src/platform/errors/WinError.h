@@ -54,6 +54,7 @@ inline constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 inline constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 inline constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
 inline constexpr DWORD ERROR_WRONG_PASSWORD = 1323;
+inline constexpr DWORD ERROR_NOT_OWNER = 288;
 inline constexpr DWORD WAIT_OBJECT_0 = 0;
 inline constexpr DWORD WAIT_ABANDONED = 0x80;
 inline constexpr DWORD WAIT_TIMEOUT = 258;

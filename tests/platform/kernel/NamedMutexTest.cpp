@@ -1,0 +1,372 @@
+// Named mutexes between real processes (existence report, waiting, a holder killed with
+// SIGKILL, clean exits), name mapping (slashes, backslashes, long names), re-entrance and
+// ownership between threads of one process. Critical sections are tested beside them.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "platform/errors/LastError.h"
+#include "platform/errors/WinError.h"
+#include "platform/kernel/Handles.h"
+#include "platform/kernel/Mutex.h"
+#include "platform/kernel/NamedMutex.h"
+#include "platform/text/Utf.h"
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// CreateMutexW and the last error right after it.
+struct Created {
+    HANDLE handle;
+    DWORD error;
+};
+
+Created Create(const std::wstring& name, bool owner = false) {
+    SetLastError(12345);
+    HANDLE h = CreateMutexW(nullptr, owner ? TRUE : FALSE, name.c_str());
+    return {h, GetLastError()};
+}
+
+// Waits until the file exists; false after ten seconds.
+bool WaitForFile(const std::string& path) {
+    for (int i = 0; i < 2000; ++i) {
+        if (fs::exists(path)) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+void Touch(const fs::path& path) {
+    std::ofstream(path) << "go";
+}
+
+// The next line of a child, failing the test when none comes.
+std::string NextLine(vktest::ChildProcess& child, int timeoutMs = 10000) {
+    std::string line;
+    EXPECT_TRUE(child.ReadLine(line, timeoutMs)) << "no line from the child";
+    return line;
+}
+
+}  // namespace
+
+// Creates and owns the mutex args[0], reports the last error, then releases it when the file
+// args[1] appears and exits when args[2] appears (or at once when there is no args[2]).
+VK_TEST_CHILD(mutex_holder) {
+    std::wstring name = Utf8ToWide(args.at(0));
+    HANDLE h = CreateMutexW(nullptr, TRUE, name.c_str());
+    DWORD error = GetLastError();
+    if (!h) {
+        return 2;
+    }
+    if (error == ERROR_ALREADY_EXISTS && WaitForSingleObject(h, INFINITE) == WAIT_FAILED) {
+        return 3;
+    }
+    std::printf("held %u\n", static_cast<unsigned>(error));
+    std::fflush(stdout);
+    if (!WaitForFile(args.at(1))) {
+        return 4;
+    }
+    if (!ReleaseMutex(h)) {
+        return 5;
+    }
+    std::printf("released\n");
+    std::fflush(stdout);
+    if (args.size() > 2 && !WaitForFile(args[2])) {
+        return 6;
+    }
+    return 0;  // ends without CloseHandle: the exit itself must drop the name
+}
+
+// Creates the mutex args[0] without ownership, reports the last error, waits for it without
+// time limit and reports the wait's result, then releases it, closes it and exits.
+VK_TEST_CHILD(mutex_waiter) {
+    std::wstring name = Utf8ToWide(args.at(0));
+    HANDLE h = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (!h) {
+        return 2;
+    }
+    std::printf("created %u\n", static_cast<unsigned>(GetLastError()));
+    std::fflush(stdout);
+    DWORD wait = WaitForSingleObject(h, INFINITE);
+    std::printf("acquired %u\n", static_cast<unsigned>(wait));
+    std::fflush(stdout);
+    ReleaseMutex(h);
+    CloseHandle(h);
+    return 0;
+}
+
+class NamedMutexTest : public testing::Test {
+protected:
+    vktest::TempWorld world;
+    fs::path Flag(const std::string& name) const { return world.Root() / name; }
+};
+
+TEST_F(NamedMutexTest, SecondCreatorSeesTheNameAndWaitsForTheRelease) {
+    const std::wstring name = L"vkCert Instance ID {5336E4D5-7B99-4f83-9D26-BF2107E155A0}";
+    vktest::ChildProcess holder(
+        "mutex_holder", {WideToUtf8(name), Flag("release").string(), Flag("exit").string()}, true);
+    EXPECT_EQ(NextLine(holder), "held 0");
+
+    Created second = Create(name);
+    ASSERT_NE(second.handle, nullptr);
+    EXPECT_EQ(second.error, ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(WaitForSingleObject(second.handle, 100), WAIT_TIMEOUT);
+    // Not the owner: releasing must fail.
+    EXPECT_FALSE(ReleaseMutex(second.handle));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_OWNER);
+
+    Touch(Flag("release"));
+    EXPECT_EQ(WaitForSingleObject(second.handle, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(NextLine(holder), "released");
+    EXPECT_TRUE(ReleaseMutex(second.handle));
+
+    // The holder still lives with its handle: the name exists for a third creator too.
+    Created third = Create(name);
+    EXPECT_EQ(third.error, ERROR_ALREADY_EXISTS);
+    CloseHandle(third.handle);
+    Touch(Flag("exit"));
+    EXPECT_EQ(holder.Wait(), 0);
+    EXPECT_TRUE(CloseHandle(second.handle));
+}
+
+TEST_F(NamedMutexTest, WaiterInAnotherProcessGetsTheMutexOnlyAfterRelease) {
+    const std::wstring name = L"{F98D3F9D-3128-4990-86C1-D6C53B40B391}Velkora Reader 0";
+    Created first = Create(name, true);
+    ASSERT_NE(first.handle, nullptr);
+    EXPECT_EQ(first.error, ERROR_SUCCESS);
+
+    vktest::ChildProcess waiter("mutex_waiter", {WideToUtf8(name)}, true);
+    EXPECT_EQ(NextLine(waiter), "created 183");
+    std::string line;
+    EXPECT_FALSE(waiter.ReadLine(line, 300))
+        << "the waiter got the mutex while it was owned: " << line;
+    // Re-entrant: the owner may take it again and must give it back as often.
+    EXPECT_EQ(WaitForSingleObject(first.handle, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(ReleaseMutex(first.handle));
+    EXPECT_FALSE(waiter.ReadLine(line, 200)) << "released too early: " << line;
+    EXPECT_TRUE(ReleaseMutex(first.handle));
+    EXPECT_EQ(NextLine(waiter), "acquired 0");
+    EXPECT_EQ(waiter.Wait(), 0);
+    EXPECT_FALSE(ReleaseMutex(first.handle));
+    EXPECT_TRUE(CloseHandle(first.handle));
+}
+
+TEST_F(NamedMutexTest, HolderKilledWithSigkillReleasesTheMutexAndTheName) {
+    const std::wstring name = L"killed holder";
+    vktest::ChildProcess holder("mutex_holder", {WideToUtf8(name), Flag("never").string()}, true);
+    EXPECT_EQ(NextLine(holder), "held 0");
+
+    Created waiter = Create(name);
+    ASSERT_NE(waiter.handle, nullptr);
+    EXPECT_EQ(waiter.error, ERROR_ALREADY_EXISTS);
+    auto result = std::async(std::launch::async,
+                             [h = waiter.handle] { return WaitForSingleObject(h, 10000); });
+    EXPECT_EQ(result.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    holder.Kill(SIGKILL);
+    EXPECT_EQ(holder.Wait(), 128 + SIGKILL);
+    // The owner died holding it: the waiter owns it now and learns that it was abandoned.
+    EXPECT_EQ(result.get(), WAIT_ABANDONED);
+    EXPECT_TRUE(CloseHandle(waiter.handle));
+
+    // Nobody holds a handle any more: a new start is a first start.
+    vktest::ChildProcess next("mutex_holder", {WideToUtf8(name), Flag("go").string()}, true);
+    EXPECT_EQ(NextLine(next), "held 0");
+    Touch(Flag("go"));
+    EXPECT_EQ(next.Wait(), 0);
+}
+
+TEST_F(NamedMutexTest, KilledHolderWithoutOtherHandlesLeavesNoName) {
+    const std::wstring name = L"alone";
+    vktest::ChildProcess holder("mutex_holder", {WideToUtf8(name), Flag("never").string()}, true);
+    EXPECT_EQ(NextLine(holder), "held 0");
+    holder.Kill(SIGKILL);
+    holder.Wait();
+
+    Created fresh = Create(name, true);
+    ASSERT_NE(fresh.handle, nullptr);
+    EXPECT_EQ(fresh.error, ERROR_SUCCESS);
+    // A new mutex: the dead owner's mark does not make it "abandoned".
+    EXPECT_EQ(WaitForSingleObject(fresh.handle, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(ReleaseMutex(fresh.handle));
+    EXPECT_TRUE(ReleaseMutex(fresh.handle));
+    CloseHandle(fresh.handle);
+}
+
+TEST_F(NamedMutexTest, StartAfterCleanExitIsAFirstStart) {
+    const std::wstring name = L"clean exit";
+    vktest::ChildProcess first("mutex_waiter", {WideToUtf8(name)}, true);
+    EXPECT_EQ(NextLine(first), "created 0");
+    EXPECT_EQ(NextLine(first), "acquired 0");
+    EXPECT_EQ(first.Wait(), 0);
+    // The holder exits without closing its handle.
+    vktest::ChildProcess second("mutex_holder", {WideToUtf8(name), Flag("go").string()}, true);
+    EXPECT_EQ(NextLine(second), "held 0");
+    Touch(Flag("go"));
+    EXPECT_EQ(NextLine(second), "released");
+    EXPECT_EQ(second.Wait(), 0);
+
+    Created mine = Create(name);
+    EXPECT_EQ(mine.error, ERROR_SUCCESS);
+    EXPECT_TRUE(CloseHandle(mine.handle));
+    // Closing the last handle of this process drops the name as well.
+    HANDLE opened = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+    EXPECT_EQ(opened, nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(NamedMutexTest, NamesWithSlashesAndBackslashesStayApart) {
+    // Each pair would meet under a careless mapping to file names.
+    const std::wstring names[] = {
+        L"a/b",     L"a\\b",       L"a%2Fb",     L"..\\..\\x",
+        L"../../x", L"Global\\vk", L"Global/vk", L"\u0422\u043E\u043A\u0435\u043D",
+        L"%D0%A2"};
+    std::vector<HANDLE> handles;
+    for (const std::wstring& name : names) {
+        Created c = Create(name);
+        ASSERT_NE(c.handle, nullptr) << WideToUtf8(name);
+        EXPECT_EQ(c.error, ERROR_SUCCESS) << WideToUtf8(name);
+        handles.push_back(c.handle);
+    }
+    for (const std::wstring& name : names) {
+        Created again = Create(name);
+        EXPECT_EQ(again.error, ERROR_ALREADY_EXISTS) << WideToUtf8(name);
+        CloseHandle(again.handle);
+    }
+    // Every lock file sits in the lock folder itself, none above it.
+    fs::path folder = CNamedMutex::LockDirectory();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.parent_path(), world.RuntimeDir());
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(world.Root())) {
+        if (entry.path().extension() == ".lock") {
+            EXPECT_EQ(entry.path().parent_path(), folder);
+            ++files;
+        }
+    }
+    EXPECT_EQ(files, std::size(names));
+
+    // Across processes: the other process's name with a slash is not this one's backslash.
+    vktest::ChildProcess holder("mutex_holder",
+                                {"a/b/c", Flag("go").string(), Flag("exit").string()}, true);
+    EXPECT_EQ(NextLine(holder), "held 0");
+    Created back = Create(L"a\\b\\c");
+    EXPECT_EQ(back.error, ERROR_SUCCESS);
+    Created same = Create(L"a/b/c");
+    EXPECT_EQ(same.error, ERROR_ALREADY_EXISTS);
+    Touch(Flag("go"));
+    Touch(Flag("exit"));
+    EXPECT_EQ(holder.Wait(), 0);
+    for (HANDLE h : {back.handle, same.handle}) {
+        CloseHandle(h);
+    }
+    for (HANDLE h : handles) {
+        EXPECT_TRUE(CloseHandle(h));
+    }
+}
+
+TEST_F(NamedMutexTest, LongNamesAreHashedAndStayDistinct) {
+    std::wstring base(300, L'\\');
+    std::wstring a = base + L"a";
+    std::wstring b = base + L"b";
+    EXPECT_LE(CNamedMutex::LockFileName(a).size(), 255u);
+    EXPECT_NE(CNamedMutex::LockFileName(a), CNamedMutex::LockFileName(b));
+    Created ca = Create(a);
+    Created cb = Create(b);
+    ASSERT_NE(ca.handle, nullptr);
+    ASSERT_NE(cb.handle, nullptr);
+    EXPECT_EQ(ca.error, ERROR_SUCCESS);
+    EXPECT_EQ(cb.error, ERROR_SUCCESS);
+    Created again = Create(a);
+    EXPECT_EQ(again.error, ERROR_ALREADY_EXISTS);
+    for (HANDLE h : {ca.handle, cb.handle, again.handle}) {
+        CloseHandle(h);
+    }
+}
+
+TEST_F(NamedMutexTest, ThreadsOfOneProcessExcludeEachOther) {
+    Created c = Create(L"threads", true);
+    ASSERT_NE(c.handle, nullptr);
+    // A second handle of the same process on the same name is the same mutex.
+    HANDLE other = OpenMutexW(SYNCHRONIZE, FALSE, L"threads");
+    ASSERT_NE(other, nullptr);
+
+    auto blocked = std::async(std::launch::async, [other] {
+                       DWORD timedOut = WaitForSingleObject(other, 50);
+                       BOOL released = ReleaseMutex(other);  // not the owner
+                       DWORD error = GetLastError();
+                       return std::make_tuple(timedOut, released, error);
+                   }).get();
+    EXPECT_EQ(std::get<0>(blocked), WAIT_TIMEOUT);
+    EXPECT_FALSE(std::get<1>(blocked));
+    EXPECT_EQ(std::get<2>(blocked), ERROR_NOT_OWNER);
+
+    // Many threads take turns; a counter changed without the lock would lose updates.
+    EXPECT_TRUE(ReleaseMutex(c.handle));
+    int counter = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, h = t % 2 ? c.handle : other] {
+            for (int i = 0; i < 200; ++i) {
+                ASSERT_EQ(WaitForSingleObject(h, INFINITE), WAIT_OBJECT_0);
+                int seen = counter;
+                std::this_thread::yield();
+                counter = seen + 1;
+                ASSERT_TRUE(ReleaseMutex(h));
+            }
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(counter, 800);
+    EXPECT_TRUE(CloseHandle(other));
+    EXPECT_TRUE(CloseHandle(c.handle));
+    EXPECT_FALSE(CloseHandle(c.handle));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(WaitForSingleObject(c.handle, 0), WAIT_FAILED);
+}
+
+TEST_F(NamedMutexTest, UnnamedMutexesAreNeverShared) {
+    Created a = Create(L"");
+    Created b = Create(L"");
+    ASSERT_NE(a.handle, nullptr);
+    EXPECT_EQ(a.error, ERROR_SUCCESS);
+    EXPECT_EQ(b.error, ERROR_SUCCESS);
+    EXPECT_EQ(WaitForSingleObject(a.handle, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(b.handle, 0), WAIT_OBJECT_0);
+    auto other =
+        std::async(std::launch::async, [h = a.handle] { return WaitForSingleObject(h, 20); });
+    EXPECT_EQ(other.get(), WAIT_TIMEOUT);
+    CloseHandle(a.handle);
+    CloseHandle(b.handle);
+}
+
+TEST(NamedMutexFolder, WithoutRuntimeFolderUsesAPrivateFolderInTmp) {
+    vktest::TempWorld world;
+    std::string saved = getenv("XDG_RUNTIME_DIR");
+    unsetenv("XDG_RUNTIME_DIR");
+    std::string folder = CNamedMutex::LockDirectory();
+    Created c = Create(L"no runtime folder");
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    ASSERT_EQ(folder, "/tmp/vkcert-" + std::to_string(geteuid()));
+    struct stat st {};
+    ASSERT_EQ(stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(st.st_uid, geteuid());
+    ASSERT_NE(c.handle, nullptr);
+    CloseHandle(c.handle);
+}
