@@ -5,6 +5,7 @@
 
 #include "platform/crypto/ProviderRegistry.h"
 #include "platform/crypto/SoftwareProvider.h"
+#include "platform/token/VelkoraProvider.h"
 
 namespace vk::crypto {
 
@@ -21,6 +22,8 @@ void RegisterBuiltInProviders(ProviderRegistry& registry) {
         registry.Register(entry.name, PROV_RSA_FULL,
                           std::make_shared<SoftwareProvider>(entry.name, entry.defaultBits));
     }
+    registry.Register(vkstore::kVelkoraProviderName, PROV_RSA_FULL,
+                      std::make_shared<vkstore::VelkoraProvider>());
 }
 
 }  // namespace vk::crypto

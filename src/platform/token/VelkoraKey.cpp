@@ -1,0 +1,210 @@
+#include "platform/token/VelkoraKey.h"
+
+#include <openssl/x509.h>
+
+#include <cstring>
+
+#include "platform/crypto/CryptApi.h"
+#include "platform/crypto/KeyBlob.h"
+#include "platform/errors/LastError.h"
+#include "platform/errors/WinError.h"
+
+namespace vkstore {
+
+namespace {
+
+constexpr std::size_t kMaxCertificate = 1 << 20;
+
+BOOL Fail(DWORD code) {
+    SetLastError(code);
+    return FALSE;
+}
+
+ALG_ID AlgOf(DWORD spec) {
+    return spec == AT_KEYEXCHANGE ? CALG_RSA_KEYX : CALG_RSA_SIGN;
+}
+
+vk::crypto::EvpPkeyPtr PublicKey(const Bytes& der) {
+    const unsigned char* p = der.data();
+    return vk::crypto::EvpPkeyPtr(d2i_PUBKEY(nullptr, &p, static_cast<long>(der.size())));
+}
+
+// The length of a DER certificate from its own header; 0 when it has none.
+std::size_t DerLength(const BYTE* p) {
+    if (p[0] != 0x30) {
+        return 0;
+    }
+    if (p[1] < 0x80) {
+        return 2 + std::size_t{p[1]};
+    }
+    const int count = p[1] & 0x7F;
+    if (count == 0 || count > 3) {
+        return 0;
+    }
+    std::size_t length = 0;
+    for (int i = 0; i < count; ++i) {
+        length = length << 8 | p[2 + i];
+    }
+    return 2 + static_cast<std::size_t>(count) + length;
+}
+
+}  // namespace
+
+DWORD VelkoraKeyPermissions(bool exportable) {
+    return CRYPT_ENCRYPT | CRYPT_DECRYPT | CRYPT_READ | CRYPT_WRITE | CRYPT_MAC |
+           (exportable ? CRYPT_EXPORT : 0);
+}
+
+VelkoraKey::VelkoraKey(VelkoraSession session, DWORD keySpec)
+    : m_session(std::move(session)), m_spec(keySpec) {}
+
+std::optional<KeyEntry> VelkoraKey::Read() const {
+    auto store = m_session.Open();
+    if (!store) {
+        return std::nullopt;
+    }
+    try {
+        auto key = store->Key(*m_session.containerId, static_cast<int>(m_spec));
+        if (!key) {
+            SetLastError(NTE_NO_KEY);
+        }
+        return key;
+    } catch (const std::exception& e) {
+        SetLastError(StoreFailureCode(e));
+        return std::nullopt;
+    }
+}
+
+BOOL VelkoraKey::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD flags) {
+    if (flags != 0) {
+        return Fail(NTE_BAD_FLAGS);
+    }
+    auto key = Read();
+    if (!key) {
+        return FALSE;
+    }
+    switch (param) {
+        case KP_ALGID:
+            return vk::crypto::CopyOutDword(AlgOf(m_spec), data, dataLen);
+        case KP_KEYLEN:
+        case KP_BLOCKLEN: {
+            auto pkey = PublicKey(key->publicDer);
+            if (!pkey) {
+                return Fail(NTE_BAD_KEY);
+            }
+            return vk::crypto::CopyOutDword(static_cast<DWORD>(EVP_PKEY_get_bits(pkey.get())), data,
+                                            dataLen);
+        }
+        case KP_PERMISSIONS:
+            return vk::crypto::CopyOutDword(key->permissions, data, dataLen);
+        case KP_CERTIFICATE:
+            if (key->certificate.empty()) {
+                return Fail(NTE_NOT_FOUND);
+            }
+            return vk::crypto::CopyOut(key->certificate.data(), key->certificate.size(), data,
+                                       dataLen);
+        default:
+            return Fail(NTE_BAD_TYPE);
+    }
+}
+
+BOOL VelkoraKey::SetParam(DWORD param, const BYTE* data, DWORD flags) {
+    if (flags != 0) {
+        return Fail(NTE_BAD_FLAGS);
+    }
+    if (!data) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    auto store = m_session.Open();
+    if (!store) {
+        return FALSE;
+    }
+    if (!m_session.LoginKey()) {
+        return Fail(SCARD_W_CARD_NOT_AUTHENTICATED);
+    }
+    try {
+        auto key = store->Key(*m_session.containerId, static_cast<int>(m_spec));
+        if (!key) {
+            return Fail(NTE_NO_KEY);
+        }
+        switch (param) {
+            case KP_CERTIFICATE: {
+                const std::size_t length = DerLength(data);
+                const unsigned char* p = data;
+                X509* cert = length > 0 && length <= kMaxCertificate
+                                 ? d2i_X509(nullptr, &p, static_cast<long>(length))
+                                 : nullptr;
+                if (!cert) {
+                    return Fail(CRYPT_E_ASN1_BADTAG);
+                }
+                X509_free(cert);
+                store->SetCertificate(*m_session.containerId, static_cast<int>(m_spec),
+                                      Bytes(data, data + length));
+                return TRUE;
+            }
+            case KP_PERMISSIONS: {
+                DWORD permissions = 0;
+                std::memcpy(&permissions, data, sizeof permissions);
+                KeyEntry changed = *key;
+                changed.permissions = permissions;
+                store->PutKey(
+                    *m_session.containerId, changed,
+                    store->SealedPrivateKey(*m_session.containerId, static_cast<int>(m_spec)));
+                return TRUE;
+            }
+            default:
+                return Fail(NTE_BAD_TYPE);
+        }
+    } catch (const std::exception& e) {
+        return Fail(StoreFailureCode(e));
+    }
+}
+
+BOOL VelkoraKey::Export(DWORD blobType, DWORD flags, BYTE* data, DWORD* dataLen) {
+    if (flags != 0) {
+        return Fail(NTE_BAD_FLAGS);
+    }
+    auto key = Read();
+    if (!key) {
+        return FALSE;
+    }
+    if (blobType == PUBLICKEYBLOB) {
+        auto pkey = PublicKey(key->publicDer);
+        auto blob = pkey ? vk::crypto::RsaToPublicKeyBlob(pkey.get(), AlgOf(m_spec)) : std::nullopt;
+        if (!blob) {
+            return Fail(NTE_BAD_KEY);
+        }
+        return vk::crypto::CopyOut(blob->data(), blob->size(), data, dataLen);
+    }
+    if (blobType != PRIVATEKEYBLOB) {
+        return Fail(NTE_BAD_TYPE);
+    }
+    auto tokenKey = m_session.LoginKey();
+    if (!key->exportable || !tokenKey) {
+        return Fail(NTE_BAD_KEY_STATE);
+    }
+    try {
+        auto store = m_session.Open();
+        if (!store) {
+            return FALSE;
+        }
+        auto plain = TokenSecrets::Open(
+            *tokenKey, store->SealedPrivateKey(*m_session.containerId, static_cast<int>(m_spec)));
+        if (!plain) {
+            return Fail(NTE_BAD_KEY_STATE);
+        }
+        const unsigned char* p = plain->Data();
+        vk::crypto::EvpPkeyPtr pkey(
+            d2i_AutoPrivateKey(nullptr, &p, static_cast<long>(plain->Size())));
+        auto blob =
+            pkey ? vk::crypto::RsaToPrivateKeyBlob(pkey.get(), AlgOf(m_spec)) : std::nullopt;
+        if (!blob) {
+            return Fail(NTE_BAD_KEY);
+        }
+        return vk::crypto::CopyOut(blob->data(), blob->size(), data, dataLen);
+    } catch (const std::exception& e) {
+        return Fail(StoreFailureCode(e));
+    }
+}
+
+}  // namespace vkstore
