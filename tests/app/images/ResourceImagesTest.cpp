@@ -80,6 +80,21 @@ int LargestDifference(const QImage& a, const QImage& b) {
     return largest;
 }
 
+// Share of half-transparent pixels among the visible ones: wide soft edges.
+double BlurredShare(const QImage& image) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    long visible = 0;
+    long blurred = 0;
+    for (int y = 0; y < argb.height(); ++y) {
+        for (int x = 0; x < argb.width(); ++x) {
+            const int alpha = qAlpha(argb.pixel(x, y));
+            visible += alpha > 16 ? 1 : 0;
+            blurred += alpha > 16 && alpha < 240 ? 1 : 0;
+        }
+    }
+    return visible ? double(blurred) / visible : 0.0;
+}
+
 struct Tone {
     double saturation = 0;
     double lightness = 0;
@@ -191,14 +206,26 @@ TEST_F(ResourceImagesTest, DisabledIconModeIsGrey) {
 }
 
 TEST_F(ResourceImagesTest, IconsRenderAfreshAtEachSize) {
-    // A 48 pixel icon is drawn at 48, not a 16 pixel one blown up: its edges
-    // stay sharp, so it has far more fully opaque pixels than the enlarged one.
-    const QIcon icon = ResourceIcon(128);
+    // A 48 pixel icon is drawn at 48, not a smaller one enlarged: its edges
+    // stay one pixel wide, so it has far fewer half-transparent pixels.
+    const QIcon icon = ResourceIcon(164);
     const QImage big = icon.pixmap(48, 48).toImage();
     ASSERT_EQ(big.size(), QSize(48, 48));
     const QImage blown = icon.pixmap(16, 16).toImage().scaled(48, 48, Qt::IgnoreAspectRatio,
                                                               Qt::SmoothTransformation);
-    EXPECT_NE(big, blown);
+    EXPECT_LT(BlurredShare(big), 0.6 * BlurredShare(blown));
+
+    // Painted on a double-density surface, the icon uses its pixels.
+    QImage canvas(64, 64, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    canvas.setDevicePixelRatio(2.0);
+    QPainter painter(&canvas);
+    icon.paint(&painter, QRect(0, 0, 24, 24));
+    painter.end();
+    canvas.setDevicePixelRatio(1.0);
+    const QImage painted = canvas.copy(0, 0, 48, 48);
+    EXPECT_LE(LargestDifference(painted, big), 8);
+
     const QPixmap twice = icon.pixmap(QSize(16, 16), 2.0);
     EXPECT_EQ(twice.size(), QSize(32, 32));
     EXPECT_EQ(twice.devicePixelRatio(), 2.0);
