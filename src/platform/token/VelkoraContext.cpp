@@ -12,6 +12,7 @@
 #include "platform/errors/WinError.h"
 #include "platform/text/Utf.h"
 #include "platform/token/StoreError.h"
+#include "platform/token/TokenKeyWriter.h"
 #include "platform/token/VelkoraKey.h"
 
 namespace vkstore {
@@ -45,31 +46,6 @@ DWORD SpecOf(ALG_ID alg) {
         default:
             return 0;
     }
-}
-
-Bytes Der(int (*encode)(const EVP_PKEY*, unsigned char**), EVP_PKEY* key) {
-    int size = encode(key, nullptr);
-    if (size <= 0) {
-        return {};
-    }
-    Bytes out(static_cast<std::size_t>(size));
-    unsigned char* p = out.data();
-    encode(key, &p);
-    return out;
-}
-
-int EncodePublic(const EVP_PKEY* key, unsigned char** out) {
-    return i2d_PUBKEY(key, out);
-}
-
-int EncodePrivate(const EVP_PKEY* key, unsigned char** out) {
-    PKCS8_PRIV_KEY_INFO* info = EVP_PKEY2PKCS8(key);
-    if (!info) {
-        return -1;
-    }
-    int size = i2d_PKCS8_PRIV_KEY_INFO(info, out);
-    PKCS8_PRIV_KEY_INFO_free(info);
-    return size;
 }
 
 }  // namespace
@@ -287,19 +263,9 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::StoreKey(EVP_PKEY* key
     if (!tokenKey) {
         return FailKey(SCARD_W_CARD_NOT_AUTHENTICATED);
     }
-    Bytes privateDer = Der(&EncodePrivate, key);
-    if (privateDer.empty()) {
-        return FailKey(NTE_BAD_KEY);
-    }
-    SecretBytes plain(privateDer.data(), privateDer.size());
-    OPENSSL_cleanse(privateDer.data(), privateDer.size());
-    KeyEntry entry;
-    entry.spec = static_cast<int>(spec);
-    entry.publicDer = Der(&EncodePublic, key);
-    entry.exportable = exportable;
-    entry.permissions = VelkoraKeyPermissions(exportable);
     try {
-        store->PutKey(*session.containerId, entry, TokenSecrets::Seal(*tokenKey, plain));
+        WriteTokenKey(*store, *session.containerId, *tokenKey, key, static_cast<int>(spec),
+                      exportable);
     } catch (const std::exception& e) {
         return FailKey(StoreFailureCode(e));
     }

@@ -50,11 +50,6 @@ std::size_t DerLength(const BYTE* p) {
 
 }  // namespace
 
-DWORD VelkoraKeyPermissions(bool exportable) {
-    return CRYPT_ENCRYPT | CRYPT_DECRYPT | CRYPT_READ | CRYPT_WRITE | CRYPT_MAC |
-           (exportable ? CRYPT_EXPORT : 0);
-}
-
 VelkoraKey::VelkoraKey(VelkoraSession session, DWORD keySpec)
     : m_session(std::move(session)), m_spec(keySpec) {}
 

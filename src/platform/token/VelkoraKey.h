@@ -21,7 +21,4 @@ private:
     const DWORD m_spec;
 };
 
-// Permissions of a key made on the token.
-DWORD VelkoraKeyPermissions(bool exportable);
-
 }  // namespace vkstore

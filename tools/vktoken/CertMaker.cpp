@@ -1,0 +1,165 @@
+#include "CertMaker.h"
+
+#include <fcntl.h>
+#include <openssl/pem.h>
+#include <openssl/rand.h>
+#include <openssl/x509v3.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "platform/crypto/KeyBlob.h"
+#include "platform/crypto/SoftwareKey.h"
+
+namespace {
+
+using vk::crypto::EvpPkeyPtr;
+
+struct FileClose {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileClose>;
+
+void Check(bool ok, const char* what) {
+    if (!ok) {
+        throw std::runtime_error(std::string("certificate: ") + what);
+    }
+}
+
+X509_NAME* Name(const std::string& cn, const std::string& org) {
+    X509_NAME* name = X509_NAME_new();
+    auto add = [&](const char* field, const std::string& value) {
+        X509_NAME_add_entry_by_txt(name, field, MBSTRING_UTF8,
+                                   reinterpret_cast<const unsigned char*>(value.c_str()), -1, -1,
+                                   0);
+    };
+    add("C", "RU");
+    add("O", org);
+    add("CN", cn);
+    return name;
+}
+
+void AddExtension(X509* cert, X509V3_CTX* ctx, int nid, const std::string& value) {
+    X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, ctx, nid, value.c_str());
+    Check(ext != nullptr, "extension");
+    X509_add_ext(cert, ext, -1);
+    X509_EXTENSION_free(ext);
+}
+
+// Certificate policies have no one-line configuration form; built directly.
+void AddPolicy(X509* cert, const char* oid) {
+    CERTIFICATEPOLICIES* policies = sk_POLICYINFO_new_null();
+    POLICYINFO* info = POLICYINFO_new();
+    info->policyid = OBJ_txt2obj(oid, 1);
+    sk_POLICYINFO_push(policies, info);
+    const int added =
+        X509_add1_ext_i2d(cert, NID_certificate_policies, policies, 0, X509V3_ADD_DEFAULT);
+    CERTIFICATEPOLICIES_free(policies);
+    Check(added == 1, "policy");
+}
+
+X509Ptr NewCertificate(EVP_PKEY* key, const std::string& cn, const std::string& org, int days) {
+    X509Ptr cert(X509_new());
+    X509_set_version(cert.get(), 2);
+    unsigned char serial[16];
+    RAND_bytes(serial, sizeof serial);
+    serial[0] &= 0x7F;
+    BIGNUM* bn = BN_bin2bn(serial, sizeof serial, nullptr);
+    BN_to_ASN1_INTEGER(bn, X509_get_serialNumber(cert.get()));
+    BN_free(bn);
+    X509_gmtime_adj(X509_getm_notBefore(cert.get()), 0);
+    X509_gmtime_adj(X509_getm_notAfter(cert.get()), 60L * 60 * 24 * days);
+    X509_NAME* subject = Name(cn, org);
+    X509_set_subject_name(cert.get(), subject);
+    X509_NAME_free(subject);
+    X509_set_pubkey(cert.get(), key);
+    return cert;
+}
+
+// The demo authority: its key (mode 0600) and certificate beside the world.
+std::pair<EvpPkeyPtr, X509Ptr> DemoCa(const std::filesystem::path& root) {
+    const auto keyFile = root / "demo-ca.key";
+    const auto certFile = root / "demo-ca.crt";
+    if (std::filesystem::exists(keyFile) && std::filesystem::exists(certFile)) {
+        FilePtr kf(std::fopen(keyFile.c_str(), "r"));
+        FilePtr cf(std::fopen(certFile.c_str(), "r"));
+        EvpPkeyPtr key(kf ? PEM_read_PrivateKey(kf.get(), nullptr, nullptr, nullptr) : nullptr);
+        X509Ptr cert(cf ? PEM_read_X509(cf.get(), nullptr, nullptr, nullptr) : nullptr);
+        if (key && cert) {
+            return {std::move(key), std::move(cert)};
+        }
+    }
+    EvpPkeyPtr key = vk::crypto::GenerateRsaKey(2048);
+    Check(key != nullptr, "CA key");
+    X509Ptr cert =
+        NewCertificate(key.get(), "Orvel Demo Certification Authority", "Orvel Demo", 3650);
+    X509_set_issuer_name(cert.get(), X509_get_subject_name(cert.get()));
+    X509V3_CTX ctx;
+    X509V3_set_ctx(&ctx, cert.get(), cert.get(), nullptr, nullptr, 0);
+    AddExtension(cert.get(), &ctx, NID_basic_constraints, "critical,CA:TRUE");
+    AddExtension(cert.get(), &ctx, NID_key_usage, "critical,keyCertSign,cRLSign");
+    AddExtension(cert.get(), &ctx, NID_subject_key_identifier, "hash");
+    Check(X509_sign(cert.get(), key.get(), EVP_sha256()) > 0, "CA signature");
+
+    std::filesystem::create_directories(root);
+    int fd = ::open(keyFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    Check(fd >= 0, "CA key file");
+    FilePtr kf(::fdopen(fd, "w"));
+    Check(kf && PEM_write_PKCS8PrivateKey(kf.get(), key.get(), nullptr, nullptr, 0, nullptr,
+                                          nullptr) == 1,
+          "CA key file");
+    FilePtr cf(std::fopen(certFile.c_str(), "w"));
+    Check(cf && PEM_write_X509(cf.get(), cert.get()) == 1, "CA certificate file");
+    return {std::move(key), std::move(cert)};
+}
+
+}  // namespace
+
+X509Ptr MakeCertificate(EVP_PKEY* subjectKey, const CertRequest& request,
+                        const std::filesystem::path& worldRoot) {
+    X509Ptr cert =
+        NewCertificate(subjectKey, request.commonName, request.organization, request.days);
+    EvpPkeyPtr caKey;
+    X509Ptr caCert;
+    if (request.fromCa) {
+        std::tie(caKey, caCert) = DemoCa(worldRoot);
+        X509_set_issuer_name(cert.get(), X509_get_subject_name(caCert.get()));
+    } else {
+        X509_set_issuer_name(cert.get(), X509_get_subject_name(cert.get()));
+    }
+    X509* issuer = request.fromCa ? caCert.get() : cert.get();
+    X509V3_CTX ctx;
+    X509V3_set_ctx(&ctx, issuer, cert.get(), nullptr, nullptr, 0);
+    AddExtension(cert.get(), &ctx, NID_basic_constraints, "critical,CA:FALSE");
+    AddExtension(cert.get(), &ctx, NID_key_usage,
+                 request.keySpec == 1 ? "critical,digitalSignature,keyEncipherment"
+                                      : "critical,digitalSignature,nonRepudiation");
+    AddExtension(cert.get(), &ctx, NID_ext_key_usage,
+                 request.keySpec == 1 ? "clientAuth,emailProtection" : "clientAuth,codeSigning");
+    AddExtension(cert.get(), &ctx, NID_subject_key_identifier, "hash");
+    AddExtension(cert.get(), &ctx, NID_authority_key_identifier, "keyid:always");
+    if (!request.email.empty()) {
+        AddExtension(cert.get(), &ctx, NID_subject_alt_name, "email:" + request.email);
+    }
+    if (request.fromCa) {
+        AddExtension(cert.get(), &ctx, NID_crl_distribution_points,
+                     "URI:http://ca.orvel.example/demo.crl");
+        AddExtension(cert.get(), &ctx, NID_info_access,
+                     "caIssuers;URI:http://ca.orvel.example/demo.crt,"
+                     "OCSP;URI:http://ocsp.orvel.example");
+        AddPolicy(cert.get(), "1.2.643.100.113.1");
+    }
+    Check(X509_sign(cert.get(), request.fromCa ? caKey.get() : subjectKey, EVP_sha256()) > 0,
+          "signature");
+    return cert;
+}
+
+std::vector<unsigned char> CertificateDer(X509* cert) {
+    int size = i2d_X509(cert, nullptr);
+    Check(size > 0, "encoding");
+    std::vector<unsigned char> der(static_cast<std::size_t>(size));
+    unsigned char* p = der.data();
+    i2d_X509(cert, &p);
+    return der;
+}

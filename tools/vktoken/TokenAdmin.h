@@ -1,0 +1,37 @@
+// What vktoken does to tokens beyond moving them: containers with generated
+// or imported keys and their certificates, PINs, and a readable listing.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "platform/token/TokenWorld.h"
+
+struct ContainerRequest {
+    std::string name;  // UTF-8
+    bool exchange = true;
+    bool signature = false;
+    unsigned bits = 2048;
+    bool exportable = false;
+    enum class Cert { None, SelfSigned, FromCa } cert = Cert::SelfSigned;
+    std::string commonName;  // defaults to the container name
+    std::string email;
+    bool makeDefault = false;
+};
+
+class TokenAdmin {
+public:
+    explicit TokenAdmin(vkstore::TokenWorld& world) : m_world(world) {}
+
+    void AddContainer(const std::string& label, const std::string& pin,
+                      const ContainerRequest& request);
+    void DeleteContainer(const std::string& label, const std::string& pin, const std::string& name);
+    // Imports the first key and its certificate of a PKCS #12 file.
+    void ImportPfx(const std::string& label, const std::string& pin, const std::string& container,
+                   const std::string& file, const std::string& password, int spec, bool exportable);
+    void ChangePin(const std::string& label, const std::string& oldPin, const std::string& newPin);
+    void Show(const std::string& label, std::ostream& out);
+
+private:
+    vkstore::TokenWorld& m_world;
+};

@@ -1,0 +1,286 @@
+// vktoken: administers the virtual Velkora tokens of the user (readers,
+// tokens, insertions, PINs, containers, keys and certificates).
+#include <openssl/crypto.h>
+
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <map>
+
+#include "Args.h"
+#include "Demo.h"
+#include "TokenAdmin.h"
+#include "platform/token/StoreError.h"
+#include "platform/token/TokenWorld.h"
+
+namespace {
+
+constexpr const char* kHelp = R"(vktoken - administers virtual Velkora tokens
+
+The tokens live in $XDG_DATA_HOME/vkcert/tokens (~/.local/share/vkcert/tokens);
+vkCert sees every change at once, as if a token were plugged in or pulled out.
+Readers and tokens are named as vkCert shows them: readers by their name,
+tokens by their label. Exit code 0 on success, 1 on any failure (with a
+message on standard error), 2 for a command line that cannot be understood.
+
+Readers and insertions:
+  vktoken list                       one line per reader: name, tab, label of
+                                     the token in it or -
+  vktoken add-reader READER
+  vktoken delete-reader READER       (a token in it is taken out first)
+  vktoken insert READER LABEL        put a token into an empty reader
+  vktoken remove READER              take the token out of a reader
+
+Tokens:
+  vktoken tokens                     one line per token: label
+  vktoken make-token LABEL [--pin PIN | --pin-stdin] [--type 0|1|2]
+          [--version MAJOR.MINOR] [--memory BYTES] [--free BYTES]
+          [--protocol N] [--microcode N] [--id HEX] [--pin-policy 0|1|2]
+          [--retries N]
+        type 0: Velkora (Velkora Mini from version 2), 1: Velkora Pro, 2: other;
+        PIN change policy 0: user and admin, 1: admin, 2: user.
+        Defaults: type 1, version 1.0, 65536 bytes, all free, PIN 1234,
+        10 tries.
+  vktoken delete-token LABEL
+  vktoken show LABEL                 the token record, containers and keys
+  vktoken change-pin LABEL --pin OLD --new-pin NEW
+        (or --pin-stdin and --new-pin-stdin: one line each, in that order)
+
+Containers and keys (these need the token's user PIN):
+  vktoken add-container LABEL NAME [--pin PIN | --pin-stdin]
+          [--keys exchange|signature|both] [--bits 1024..4096]
+          [--exportable] [--cert self|ca|none] [--cn NAME] [--email ADDRESS]
+          [--default]
+        generates RSA keys, with a self-signed certificate, one from the
+        demo certification authority, or none.
+  vktoken delete-container LABEL NAME [--pin PIN | --pin-stdin]
+  vktoken import-pfx LABEL NAME FILE [--pin PIN] [--password PASSWORD |
+          --password-stdin] [--spec exchange|signature] [--exportable]
+        stores the file's private key and certificate in container NAME.
+
+Demo:
+  vktoken demo [--force]             builds three readers, a Velkora Pro token
+        (PIN 12345678) in Velkora USB Reader 0, a Velkora Mini token (PIN 1111)
+        in Velkora USB Reader 1, and leaves Velkora USB Reader 2 empty.
+        Refuses a world that is not empty unless --force replaces it.
+
+  vktoken --help                     this text
+)";
+
+using Command = std::function<void(int argc, char** argv)>;
+
+vkstore::TokenWorld& World() {
+    static vkstore::TokenWorld world;
+    return world;
+}
+
+void ParseVersion(const std::string& text, vkstore::TokenRecordData& record) {
+    unsigned major = 0, minor = 0;
+    char dot = 0, extra = 0;
+    if (std::sscanf(text.c_str(), "%u%c%u%c", &major, &dot, &minor, &extra) != 3 || dot != '.' ||
+        major > 255 || minor > 255) {
+        throw UsageError("--version takes MAJOR.MINOR, each 0 to 255");
+    }
+    record.versionMajor = static_cast<std::uint8_t>(major);
+    record.versionMinor = static_cast<std::uint8_t>(minor);
+}
+
+void MakeToken(int argc, char** argv) {
+    Args args(argc, argv, 2,
+              {"pin", "type", "version", "memory", "free", "protocol", "microcode", "id",
+               "pin-policy", "retries"},
+              {"pin-stdin"});
+    args.Expect(1, "make-token LABEL [options]");
+    vkstore::TokenRecordData r;
+    r.label = args.Positional()[0];
+    r.type = static_cast<std::uint8_t>(args.Number("type", 1, 0, 2));
+    if (auto version = args.Value("version")) {
+        ParseVersion(*version, r);
+    }
+    r.memorySize = static_cast<std::uint32_t>(args.Number("memory", 65536, 0, 0xFFFFFFFF));
+    r.freeMemory = static_cast<std::uint32_t>(args.Number("free", r.memorySize, 0, 0xFFFFFFFF));
+    r.protocol = static_cast<std::uint8_t>(args.Number("protocol", 1, 0, 255));
+    r.microcode = static_cast<std::uint8_t>(args.Number("microcode", 1, 0, 255));
+    if (auto id = args.Value("id")) {
+        std::size_t used = 0;
+        unsigned long value = 0;
+        try {
+            value = std::stoul(*id, &used, 16);
+        } catch (const std::exception&) {
+            used = 0;
+        }
+        if (used == 0 || used != id->size() || value > 0xFFFFFFFF) {
+            throw UsageError("--id takes up to eight hexadecimal digits");
+        }
+        r.tokenId = static_cast<std::uint32_t>(value);
+    }
+    r.pinPolicy = static_cast<std::uint8_t>(args.Number("pin-policy", 0, 0, 2));
+    std::string pin = args.Value("pin") || args.Flag("pin-stdin") ? ReadPin(args) : "1234";
+    World().CreateToken(r, pin, 100000,
+                        static_cast<std::uint32_t>(args.Number("retries", 10, 1, 255)));
+    OPENSSL_cleanse(pin.data(), pin.size());
+}
+
+void AddContainer(int argc, char** argv) {
+    Args args(argc, argv, 2, {"pin", "keys", "bits", "cert", "cn", "email"},
+              {"pin-stdin", "exportable", "default"});
+    args.Expect(2, "add-container LABEL NAME [options]");
+    ContainerRequest request;
+    request.name = args.Positional()[1];
+    const std::string keys = args.Value("keys").value_or("exchange");
+    if (keys != "exchange" && keys != "signature" && keys != "both") {
+        throw UsageError("--keys takes exchange, signature or both");
+    }
+    request.exchange = keys != "signature";
+    request.signature = keys != "exchange";
+    request.bits = static_cast<unsigned>(args.Number("bits", 2048, 1024, 4096));
+    if (request.bits % 8 != 0) {
+        throw UsageError("--bits must be a multiple of 8");
+    }
+    request.exportable = args.Flag("exportable");
+    const std::string cert = args.Value("cert").value_or("self");
+    if (cert == "self") {
+        request.cert = ContainerRequest::Cert::SelfSigned;
+    } else if (cert == "ca") {
+        request.cert = ContainerRequest::Cert::FromCa;
+    } else if (cert == "none") {
+        request.cert = ContainerRequest::Cert::None;
+    } else {
+        throw UsageError("--cert takes self, ca or none");
+    }
+    request.commonName = args.Value("cn").value_or("");
+    request.email = args.Value("email").value_or("");
+    request.makeDefault = args.Flag("default");
+    std::string pin = ReadPin(args);
+    TokenAdmin(World()).AddContainer(args.Positional()[0], pin, request);
+    OPENSSL_cleanse(pin.data(), pin.size());
+}
+
+void DeleteContainer(int argc, char** argv) {
+    Args args(argc, argv, 2, {"pin"}, {"pin-stdin"});
+    args.Expect(2, "delete-container LABEL NAME [--pin PIN | --pin-stdin]");
+    std::string pin = ReadPin(args);
+    TokenAdmin(World()).DeleteContainer(args.Positional()[0], pin, args.Positional()[1]);
+    OPENSSL_cleanse(pin.data(), pin.size());
+}
+
+void ImportPfx(int argc, char** argv) {
+    Args args(argc, argv, 2, {"pin", "password", "spec"},
+              {"pin-stdin", "password-stdin", "exportable"});
+    args.Expect(3, "import-pfx LABEL NAME FILE [options]");
+    const std::string spec = args.Value("spec").value_or("exchange");
+    if (spec != "exchange" && spec != "signature") {
+        throw UsageError("--spec takes exchange or signature");
+    }
+    std::string pin = ReadPin(args);
+    std::string password = args.Value("password") || args.Flag("password-stdin")
+                               ? ReadPin(args, "password")
+                               : std::string();
+    TokenAdmin(World()).ImportPfx(args.Positional()[0], pin, args.Positional()[1],
+                                  args.Positional()[2], password, spec == "exchange" ? 1 : 2,
+                                  args.Flag("exportable"));
+    OPENSSL_cleanse(pin.data(), pin.size());
+    OPENSSL_cleanse(password.data(), password.size());
+}
+
+void ChangePin(int argc, char** argv) {
+    Args args(argc, argv, 2, {"pin", "new-pin"}, {"pin-stdin", "new-pin-stdin"});
+    args.Expect(1, "change-pin LABEL --pin OLD --new-pin NEW");
+    std::string oldPin = ReadPin(args);
+    std::string newPin = ReadPin(args, "new-pin");
+    TokenAdmin(World()).ChangePin(args.Positional()[0], oldPin, newPin);
+    OPENSSL_cleanse(oldPin.data(), oldPin.size());
+    OPENSSL_cleanse(newPin.data(), newPin.size());
+}
+
+const std::map<std::string, Command>& Commands() {
+    static const std::map<std::string, Command> commands = {
+        {"list",
+         [](int argc, char** argv) {
+             Args(argc, argv, 2, {}, {}).Expect(0, "list");
+             for (const auto& reader : World().Readers()) {
+                 std::cout << reader.name << '\t' << (reader.token ? reader.token->label : "-")
+                           << '\n';
+             }
+         }},
+        {"tokens",
+         [](int argc, char** argv) {
+             Args(argc, argv, 2, {}, {}).Expect(0, "tokens");
+             for (const auto& token : World().Tokens()) {
+                 std::cout << token.label << '\n';
+             }
+         }},
+        {"add-reader",
+         [](int argc, char** argv) {
+             Args args(argc, argv, 2, {}, {});
+             args.Expect(1, "add-reader READER");
+             World().AddReader(args.Positional()[0]);
+         }},
+        {"delete-reader",
+         [](int argc, char** argv) {
+             Args args(argc, argv, 2, {}, {});
+             args.Expect(1, "delete-reader READER");
+             World().DeleteReader(args.Positional()[0]);
+         }},
+        {"insert",
+         [](int argc, char** argv) {
+             Args args(argc, argv, 2, {}, {});
+             args.Expect(2, "insert READER LABEL");
+             World().Insert(args.Positional()[0], args.Positional()[1]);
+         }},
+        {"remove",
+         [](int argc, char** argv) {
+             Args args(argc, argv, 2, {}, {});
+             args.Expect(1, "remove READER");
+             World().Remove(args.Positional()[0]);
+         }},
+        {"make-token", MakeToken},
+        {"delete-token",
+         [](int argc, char** argv) {
+             Args args(argc, argv, 2, {}, {});
+             args.Expect(1, "delete-token LABEL");
+             World().DeleteToken(args.Positional()[0]);
+         }},
+        {"show",
+         [](int argc, char** argv) {
+             Args args(argc, argv, 2, {}, {});
+             args.Expect(1, "show LABEL");
+             TokenAdmin(World()).Show(args.Positional()[0], std::cout);
+         }},
+        {"change-pin", ChangePin},
+        {"add-container", AddContainer},
+        {"delete-container", DeleteContainer},
+        {"import-pfx", ImportPfx},
+        {"demo",
+         [](int argc, char** argv) {
+             Args args(argc, argv, 2, {}, {"force"});
+             args.Expect(0, "demo [--force]");
+             BuildDemo(World(), args.Flag("force"), std::cout);
+         }},
+    };
+    return commands;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
+        std::cout << kHelp;
+        return argc < 2 ? 2 : 0;
+    }
+    auto it = Commands().find(argv[1]);
+    if (it == Commands().end()) {
+        std::cerr << "vktoken: unknown command " << argv[1] << " (see vktoken --help)\n";
+        return 2;
+    }
+    try {
+        it->second(argc, argv);
+        return 0;
+    } catch (const UsageError& e) {
+        std::cerr << "vktoken: " << e.what() << '\n';
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "vktoken: " << e.what() << '\n';
+        return 1;
+    }
+}
