@@ -1,0 +1,202 @@
+#include "PfxFixtures.h"
+
+#include <openssl/pem.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+
+namespace pfxtest {
+
+bool Run(const std::vector<std::string>& argv, std::string* out) {
+    auto child = vktest::ChildProcess::Exec(argv, true);
+    std::string output = child.ReadAll();
+    const int code = child.Wait();
+    if (out != nullptr) {
+        *out = std::move(output);
+    }
+    return code == 0;
+}
+
+Workshop::Workshop(fs::path dir) : m_dir(std::move(dir)) {
+    fs::create_directories(m_dir);
+    auto p = [this](const char* name) { return (m_dir / name).string(); };
+    caCert = p("ca.pem");
+    caKey = p("ca.key");
+    leafCert = p("leaf.pem");
+    leafKey = p("leaf.key");
+    leaf2Cert = p("leaf2.pem");
+    leaf2Key = p("leaf2.key");
+    EXPECT_TRUE(
+        Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", caKey.string(),
+             "-out", caCert.string(), "-days", "30", "-subj", "/CN=Orvel Test CA/O=Orvel"}));
+    EXPECT_TRUE(Run({"openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", leafKey.string(),
+                     "-out", p("leaf.csr"), "-utf8", "-subj", "/CN=Тест Один/O=Orvel"}));
+    EXPECT_TRUE(
+        Run({"openssl", "x509", "-req", "-in", p("leaf.csr"), "-CA", caCert.string(), "-CAkey",
+             caKey.string(), "-CAcreateserial", "-out", leafCert.string(), "-days", "30"}));
+    EXPECT_TRUE(Run({"openssl", "req", "-x509", "-newkey", "rsa:1024", "-nodes", "-keyout",
+                     leaf2Key.string(), "-out", leaf2Cert.string(), "-days", "30", "-subj",
+                     "/CN=Second Leaf"}));
+}
+
+PfxCase Workshop::Openssl(const std::string& label, const std::string& password,
+                          const std::vector<std::string>& extra) {
+    PfxCase c{label, m_dir / (label + ".p12"), password, {{leafCert, leafKey}}};
+    std::vector<std::string> argv = {
+        "openssl",       "pkcs12",         "-export",         "-in",  leafCert.string(),
+        "-inkey",        leafKey.string(), "-name",           "leaf", "-out",
+        c.file.string(), "-passout",       "pass:" + password};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    EXPECT_TRUE(Run(argv)) << label;
+    return c;
+}
+
+PfxCase Workshop::OpensslChain(const std::string& password) {
+    PfxCase c = Openssl("openssl-chain", password, {"-certfile", caCert.string()});
+    c.contents.push_back({caCert, {}});
+    return c;
+}
+
+PfxCase Workshop::OpensslCertsOnly(const std::string& password) {
+    PfxCase c{"openssl-certs-only",
+              m_dir / "openssl-certs-only.p12",
+              password,
+              {{caCert, {}}, {leaf2Cert, {}}}};
+    const fs::path both = m_dir / "certs-only.pem";
+    std::string text;
+    for (const auto& pem : {caCert, leaf2Cert}) {
+        std::FILE* f = std::fopen(pem.c_str(), "rb");
+        char buffer[4096];
+        std::size_t n = 0;
+        while (f != nullptr && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+            text.append(buffer, n);
+        }
+        if (f != nullptr) {
+            std::fclose(f);
+        }
+    }
+    std::FILE* out = std::fopen(both.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
+    EXPECT_TRUE(Run({"openssl", "pkcs12", "-export", "-nokeys", "-in", both.string(), "-out",
+                     c.file.string(), "-passout", "pass:" + password}));
+    return c;
+}
+
+PfxCase Workshop::Certtool(const std::string& label, const std::string& password,
+                           bool nullPassword) {
+    PfxCase c{label, m_dir / (label + ".p12"), password, {{leafCert, leafKey}}};
+    std::vector<std::string> argv = {
+        "certtool",           "--to-p12",        "--load-privkey", leafKey.string(),
+        "--load-certificate", leafCert.string(), "--p12-name",     "leaf",
+        "--outder",           "--outfile",       c.file.string()};
+    if (nullPassword) {
+        argv.push_back("--null-password");
+    } else if (password.empty()) {
+        argv.push_back("--empty-password");
+    } else {
+        argv.push_back("--password=" + password);
+    }
+    EXPECT_TRUE(Run(argv)) << label;
+    return c;
+}
+
+PfxCase Workshop::Pk12util(const std::string& label, const std::string& password) {
+    if (m_nssDb.empty()) {
+        m_nssDb = m_dir / "nss";
+        fs::create_directories(m_nssDb);
+        const std::string db = "sql:" + m_nssDb.string();
+        EXPECT_TRUE(Run({"certutil", "-N", "-d", db, "--empty-password"}));
+        const PfxCase source = Openssl("nss-source", "source");
+        EXPECT_TRUE(
+            Run({"pk12util", "-i", source.file.string(), "-d", db, "-W", "source", "-K", ""}));
+    }
+    PfxCase c{label, m_dir / (label + ".p12"), password, {{leafCert, leafKey}}};
+    EXPECT_TRUE(Run({"pk12util", "-o", c.file.string(), "-n", "leaf", "-d",
+                     "sql:" + m_nssDb.string(), "-W", password, "-K", ""}))
+        << label;
+    return c;
+}
+
+std::vector<PfxCase> Workshop::All() {
+    std::vector<PfxCase> cases = {
+        Openssl("openssl-empty", ""),
+        Openssl("openssl-cyrillic", kCyrillic),
+        Openssl("openssl-long", kLong32),
+        Openssl("openssl-legacy", kCyrillic, {"-legacy"}),
+        Openssl("openssl-legacy-empty", "", {"-legacy"}),
+        Openssl("openssl-nomac", kLong32, {"-nomac"}),
+        Openssl("openssl-nomac-legacy", "secret", {"-nomac", "-legacy"}),
+        Openssl("openssl-plain", "", {"-nomac", "-keypbe", "NONE", "-certpbe", "NONE"}),
+        OpensslChain("chain"),
+        OpensslCertsOnly("certs"),
+        Certtool("certtool-cyrillic", kCyrillic),
+        Certtool("certtool-empty", ""),
+        Certtool("certtool-null", "", true),
+        Certtool("certtool-long", kLong32),
+        Pk12util("pk12util-cyrillic", kCyrillic),
+        Pk12util("pk12util-empty", ""),
+        Pk12util("pk12util-long", kLong32),
+    };
+    for (auto& c : KeytoolCases()) {
+        cases.push_back(std::move(c));
+    }
+    return cases;
+}
+
+std::vector<PfxCase> KeytoolCases() {
+    const fs::path dir = vktest::TestDataDir() / "pfx";
+    return {
+        {"keytool-one-key", dir / "keytool-one-key.p12", kLong32, {}},
+        {"keytool-two-keys", dir / "keytool-two-keys.p12", "two keys pass", {}},
+        {"keytool-certs-only", dir / "keytool-certs-only.p12", "changeit", {}},
+        {"keytool-legacy", dir / "keytool-legacy.p12", "legacy-pass", {}},
+    };
+}
+
+std::vector<unsigned char> CertDer(const fs::path& pem) {
+    std::FILE* f = std::fopen(pem.c_str(), "rb");
+    if (f == nullptr) {
+        return {};
+    }
+    X509* cert = PEM_read_X509(f, nullptr, nullptr, nullptr);
+    std::fclose(f);
+    unsigned char* der = nullptr;
+    const int len = i2d_X509(cert, &der);
+    X509_free(cert);
+    std::vector<unsigned char> out;
+    if (len > 0) {
+        out.assign(der, der + len);
+    }
+    OPENSSL_free(der);
+    return out;
+}
+
+EVP_PKEY* LoadKey(const fs::path& pem) {
+    std::FILE* f = std::fopen(pem.c_str(), "rb");
+    if (f == nullptr) {
+        return nullptr;
+    }
+    EVP_PKEY* key = PEM_read_PrivateKey(f, nullptr, nullptr, nullptr);
+    std::fclose(f);
+    return key;
+}
+
+std::string Sha1Thumbprint(const std::vector<unsigned char>& der) {
+    unsigned char hash[20];
+    unsigned int len = 0;
+    EVP_Digest(der.data(), der.size(), hash, &len, EVP_sha1(), nullptr);
+    std::string text;
+    char hex[4];
+    for (unsigned int i = 0; i < len; ++i) {
+        std::snprintf(hex, sizeof hex, i == 0 ? "%02x" : " %02x", hash[i]);
+        text += hex;
+    }
+    return text;
+}
+
+}  // namespace pfxtest
