@@ -320,6 +320,17 @@ TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
     const auto ru = Strings(kRu);
     ASSERT_GT(en.size(), 100u);
 
+    // Every string the program loads by id (commands are checked with the menus).
+    const std::vector<UINT> loaded = {
+        128, 129, 130, 131, 135, 150, 151, 152, 153, 154, 155, 156, 157, 158,   159,  160, 161,
+        162, 163, 164, 165, 167, 168, 169, 170, 171, 172, 173, 174, 175, 176,   177,  179, 180,
+        181, 182, 183, 184, 186, 187, 188, 189, 191, 192, 193, 194, 195, 196,   197,  198, 199,
+        200, 201, 202, 204, 207, 208, 209, 210, 211, 212, 213, 217, 219, 220,   221,  222, 223,
+        224, 225, 226, 227, 228, 229, 230, 231, 232, 233, 234, 235, 250, 57344, 57345};
+    for (UINT id : loaded) {
+        EXPECT_TRUE(en.count(id)) << "string " << id << " missing";
+    }
+
     std::set<UINT> enIds, ruIds;
     for (const auto& [id, text] : en) {
         enIds.insert(id);
