@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/lang/ResName.h"
+#include "app/lang/WindowStyles.h"
 #include "platform/WinTypes.h"
 
 struct CDialogItemTemplate {
@@ -51,8 +52,6 @@ struct CDialogTemplate {
 
     const CDialogItemTemplate* FindItem(DWORD id) const;
 };
-
-inline constexpr DWORD DS_SETFONT = 0x40;
 
 // The template; nothing when it is damaged (cut short, fewer controls than
 // its count says).
