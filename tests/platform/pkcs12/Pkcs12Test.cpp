@@ -333,6 +333,27 @@ TEST_F(Pkcs12, ImportedKeysHonourExportableAndLiveInMemoryKeySets) {
     EXPECT_EQ(files, 0u) << "no key reached the disk";
 }
 
+TEST_F(Pkcs12, KeyDerivationsOfUnbearableCostAreRefusedNotRun) {
+    const PfxCase c = shop.Openssl("costly", "pw", {"-nomac", "-iter", "65536"});
+    auto bytes = ReadAll(c.file);
+    // Every iteration count 65536 (02 03 01 00 00) becomes 8388607.
+    std::size_t patched = 0;
+    for (std::size_t i = 0; i + 5 <= bytes.size(); ++i) {
+        if (bytes[i] == 0x02 && bytes[i + 1] == 0x03 && bytes[i + 2] == 0x01 && bytes[i + 3] == 0 &&
+            bytes[i + 4] == 0) {
+            bytes[i + 2] = 0x7F;
+            bytes[i + 3] = 0xFF;
+            bytes[i + 4] = 0xFF;
+            ++patched;
+        }
+    }
+    ASSERT_EQ(patched, 2u);
+    CRYPT_DATA_BLOB blob = Blob(bytes);
+    SetLastError(0);
+    EXPECT_FALSE(PFXImportCertStore(&blob, L"pw", 0));
+    EXPECT_EQ(GetLastError(), CRYPT_E_BAD_ENCODE);
+}
+
 namespace {
 
 // A memory store with the leaf (its key imported into a software key set)

@@ -15,6 +15,9 @@ namespace {
 constexpr std::size_t kMaxPfxSize = 64u << 20;
 // Deeper nesting of safe contents bags than any tool writes is refused.
 constexpr int kMaxNesting = 8;
+// Key derivations are refused above this many iterations: a file must not
+// hold the caller for minutes (tools write 2048 to 600000).
+constexpr long kMaxIterations = 2000000;
 
 struct Pkcs12Free {
     void operator()(PKCS12* p) const { PKCS12_free(p); }
@@ -37,6 +40,42 @@ struct P8Free {
 struct ErrorQueueGuard {
     ~ErrorQueueGuard() { ERR_clear_error(); }
 };
+
+bool IterationsAcceptable(const ASN1_INTEGER* iter) {
+    if (iter == nullptr) {
+        return true;  // the default, 1
+    }
+    const long count = ASN1_INTEGER_get(iter);
+    return count >= 1 && count <= kMaxIterations;
+}
+
+// Whether a password-based encryption algorithm asks for a bearable amount
+// of work. Parameters that do not decode pass: the decryption fails on them.
+bool KeyDerivationAcceptable(const X509_ALGOR* alg) {
+    if (alg == nullptr || alg->parameter == nullptr) {
+        return true;
+    }
+    if (OBJ_obj2nid(alg->algorithm) != NID_pbes2) {
+        PBEPARAM* pbe = static_cast<PBEPARAM*>(
+            ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBEPARAM), alg->parameter));
+        const bool ok = pbe == nullptr || IterationsAcceptable(pbe->iter);
+        PBEPARAM_free(pbe);
+        return ok;
+    }
+    PBE2PARAM* pbe2 = static_cast<PBE2PARAM*>(
+        ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBE2PARAM), alg->parameter));
+    bool ok = true;
+    if (pbe2 != nullptr && pbe2->keyfunc != nullptr &&
+        OBJ_obj2nid(pbe2->keyfunc->algorithm) == NID_id_pbkdf2 &&
+        pbe2->keyfunc->parameter != nullptr) {
+        PBKDF2PARAM* kdf = static_cast<PBKDF2PARAM*>(
+            ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBKDF2PARAM), pbe2->keyfunc->parameter));
+        ok = kdf == nullptr || IterationsAcceptable(kdf->iter);
+        PBKDF2PARAM_free(kdf);
+    }
+    PBE2PARAM_free(pbe2);
+    return ok;
+}
 
 Pkcs12Ptr Decode(const BYTE* data, std::size_t size) {
     if (data == nullptr || size == 0 || size > kMaxPfxSize) {
@@ -73,6 +112,14 @@ private:
             case NID_keyBag:
                 return AddKey(PKCS12_SAFEBAG_get0_p8inf(bag));
             case NID_pkcs8ShroudedKeyBag: {
+                const X509_SIG* sig = PKCS12_SAFEBAG_get0_pkcs8(bag);
+                const X509_ALGOR* alg = nullptr;
+                if (sig != nullptr) {
+                    X509_SIG_get0(sig, &alg, nullptr);
+                }
+                if (sig == nullptr || !KeyDerivationAcceptable(alg)) {
+                    return Step::Damaged;
+                }
                 std::unique_ptr<PKCS8_PRIV_KEY_INFO, P8Free> p8(
                     PKCS12_decrypt_skey(bag, m_password.Data(), m_password.Length()));
                 if (!p8) {
@@ -142,6 +189,10 @@ Step Unpack(PKCS12* p12, const PfxPassword& password, PfxContents& out) {
                 return Step::Damaged;
             }
         } else if (nid == NID_pkcs7_encrypted) {
+            if (p7->d.encrypted == nullptr || p7->d.encrypted->enc_data == nullptr ||
+                !KeyDerivationAcceptable(p7->d.encrypted->enc_data->algorithm)) {
+                return Step::Damaged;
+            }
             bags.reset(PKCS12_unpack_p7encdata(p7, password.Data(), password.Length()));
             if (!bags) {
                 return Step::BadPassword;
@@ -180,6 +231,12 @@ std::vector<const PfxPassword*> MacCandidates(PKCS12* p12, const std::vector<Pfx
         for (const auto& form : forms) {
             result.push_back(&form);
         }
+        return result;
+    }
+    const ASN1_INTEGER* macIterations = nullptr;
+    PKCS12_get0_mac(nullptr, nullptr, nullptr, &macIterations, p12);
+    if (!IterationsAcceptable(macIterations)) {
+        error = CRYPT_E_BAD_ENCODE;
         return result;
     }
     bool generationFailed = false;
