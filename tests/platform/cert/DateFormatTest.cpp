@@ -1,0 +1,123 @@
+// Date formatting calls: file times to calendar fields and back, local time
+// by the TZ variable, and the long and short date and time texts of English
+// and Russian with their sizing rules.
+#include "platform/cert/DateFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "platform/errors/LastError.h"
+#include "platform/errors/WinError.h"
+
+namespace {
+
+class TimeZone {
+public:
+    explicit TimeZone(const char* tz) {
+        const char* old = std::getenv("TZ");
+        m_had = old != nullptr;
+        m_old = old ? old : "";
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+    ~TimeZone() {
+        m_had ? setenv("TZ", m_old.c_str(), 1) : unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    bool m_had;
+    std::string m_old;
+};
+
+FILETIME FileTimeOf(int y, int mo, int d, int h, int mi, int s) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    const auto ticks = (static_cast<std::uint64_t>(timegm(&tm)) + 11644473600ULL) * 10000000ULL;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+// The program's row text: long date, three spaces, time, of the local time.
+std::wstring RowText(const FILETIME& utc, LCID lang) {
+    FILETIME local{};
+    SYSTEMTIME st{};
+    EXPECT_TRUE(FileTimeToLocalFileTime(&utc, &local));
+    EXPECT_TRUE(FileTimeToSystemTime(&local, &st));
+    wchar_t date[64];
+    wchar_t time[64];
+    EXPECT_GT(GetDateFormatW(lang, 0x80000002, &st, nullptr, date, 64), 0);
+    EXPECT_GT(GetTimeFormatW(lang, 0x80000000, &st, nullptr, time, 64), 0);
+    return std::wstring(date) + L"   " + time;
+}
+
+TEST(DateFormat, LongDateAndTimeInEnglishAndRussian) {
+    TimeZone utc("UTC");
+    const FILETIME evening = FileTimeOf(2026, 12, 6, 17, 43, 36);
+    EXPECT_EQ(RowText(evening, 1024), L"Sunday, December 6, 2026   5:43:36 PM");
+    EXPECT_EQ(RowText(evening, 1033), L"Sunday, December 6, 2026   5:43:36 PM");
+    EXPECT_EQ(RowText(evening, 1049), L"6 декабря 2026 г.   17:43:36");
+    EXPECT_EQ(RowText(FileTimeOf(2000, 5, 1, 0, 5, 9), 1033), L"Monday, May 1, 2000   12:05:09 AM");
+    EXPECT_EQ(RowText(FileTimeOf(2000, 5, 1, 0, 5, 9), 1049), L"1 мая 2000 г.   0:05:09");
+    EXPECT_EQ(RowText(FileTimeOf(2049, 1, 31, 12, 0, 0), 1033),
+              L"Sunday, January 31, 2049   12:00:00 PM");
+    EXPECT_EQ(RowText(FileTimeOf(2024, 2, 29, 23, 59, 59), 1049), L"29 февраля 2024 г.   23:59:59");
+}
+
+TEST(DateFormat, LocalTimeFollowsTheTimeZone) {
+    TimeZone moscow("Europe/Moscow");
+    EXPECT_EQ(RowText(FileTimeOf(2026, 12, 6, 22, 43, 36), 1049), L"7 декабря 2026 г.   1:43:36");
+    TimeZone newYork("America/New_York");
+    EXPECT_EQ(RowText(FileTimeOf(2026, 7, 1, 3, 0, 0), 1033),
+              L"Tuesday, June 30, 2026   11:00:00 PM");
+}
+
+TEST(DateFormat, CalendarFieldsRoundTripAtTheEnds) {
+    for (const FILETIME& ft :
+         {FILETIME{0, 0}, FileTimeOf(1970, 1, 1, 0, 0, 0), FileTimeOf(9999, 12, 31, 23, 59, 59)}) {
+        SYSTEMTIME st{};
+        ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
+        FILETIME back{};
+        ASSERT_TRUE(SystemTimeToFileTime(&st, &back));
+        EXPECT_EQ(back.dwLowDateTime, ft.dwLowDateTime);
+        EXPECT_EQ(back.dwHighDateTime, ft.dwHighDateTime);
+    }
+    SYSTEMTIME first{};
+    const FILETIME zero{0, 0};
+    ASSERT_TRUE(FileTimeToSystemTime(&zero, &first));
+    EXPECT_EQ(first.wYear, 1601);
+    EXPECT_EQ(first.wMonth, 1);
+    EXPECT_EQ(first.wDay, 1);
+    EXPECT_EQ(first.wDayOfWeek, 1);  // Monday
+    const FILETIME huge{0xFFFFFFFF, 0xFFFFFFFF};
+    EXPECT_FALSE(FileTimeToSystemTime(&huge, &first));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST(DateFormat, SizingAndRefusals) {
+    SYSTEMTIME st{2026, 12, 0, 6, 17, 43, 36, 0};
+    const int needed = GetDateFormatW(1049, DATE_LONGDATE, &st, nullptr, nullptr, 0);
+    EXPECT_EQ(needed, static_cast<int>(std::wstring(L"6 декабря 2026 г.").size()) + 1);
+    wchar_t small[5];
+    EXPECT_EQ(GetDateFormatW(1049, DATE_LONGDATE, &st, nullptr, small, 5), 0);
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    wchar_t text[32];
+    EXPECT_GT(GetDateFormatW(1033, DATE_SHORTDATE, &st, nullptr, text, 32), 0);
+    EXPECT_STREQ(text, L"12/6/2026");
+    EXPECT_GT(GetDateFormatW(1049, DATE_SHORTDATE, &st, nullptr, text, 32), 0);
+    EXPECT_STREQ(text, L"06.12.2026");
+    EXPECT_EQ(GetDateFormatW(1031, DATE_LONGDATE, &st, nullptr, text, 32), 0);  // German
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    st.wMonth = 13;
+    EXPECT_EQ(GetDateFormatW(1033, DATE_LONGDATE, &st, nullptr, text, 32), 0);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace
