@@ -89,8 +89,9 @@ private:
     // Copies the bytes that are not white space; answers how many were kept.
     static std::size_t FilterRun(const BYTE* in, std::size_t n, BYTE* out);
     // Decodes `groups` groups of four characters at out + *length, advancing *length. Each
-    // group may store one byte beyond its three.
+    // group may store bytes beyond its three (at most 32 beyond the data).
     static void DecodeRun(const BYTE* in, std::size_t groups, BYTE* out, std::size_t* length);
+    static void DecodeRunBytes(const BYTE* in, std::size_t groups, BYTE* out, std::size_t* length);
 
     Buffer m_decoded;
     Buffer m_encoded;
