@@ -6,12 +6,15 @@
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/crypto/CryptApi.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "platform/middleware/VKAPIi.h"
 #include "platform/token/TokenWorld.h"
 #include "support/TempWorld.h"
 
@@ -315,4 +318,34 @@ TEST_F(VelkoraProviderTest, HandlesOpenedBeforeARemovalStayDead) {
     EXPECT_EQ(GetLastError(), NTE_BAD_KEYSET);
     CryptReleaseContext(first, 0);
     CryptReleaseContext(remade, 0);
+}
+
+TEST_F(VelkoraProviderTest, ADamagedTokenFailsCleanlyThroughEveryDoor) {
+    ASSERT_TRUE(SetPin("1234"));
+    HCRYPTPROV prov = Open(L"\\\\.\\Reader A\\c", CRYPT_NEWKEYSET);
+    ASSERT_NE(prov, 0u);
+    {
+        vkstore::TokenWorld world;
+        const auto file = world.TokenFile(world.FindToken("Token")->uuid);
+        for (const char* suffix : {"-wal", "-shm"}) {
+            std::filesystem::remove(file.string() + suffix);
+        }
+        std::ofstream damage(file, std::ios::binary | std::ios::trunc);
+        damage << std::string(4096, '\x5A');
+    }
+    DWORD size = 0;
+    EXPECT_FALSE(CryptGetProvParam(prov, PP_CONTAINER, nullptr, &size, 0));
+    EXPECT_EQ(GetLastError(), NTE_KEYSET_ENTRY_BAD);
+    EXPECT_EQ(Open(L"\\\\.\\Reader A\\c"), 0u);
+    EXPECT_EQ(GetLastError(), NTE_KEYSET_ENTRY_BAD);
+    HCRYPTPROV verify = Verify();
+    EXPECT_FALSE(CryptGetProvParam(verify, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST));
+    EXPECT_EQ(GetLastError(), NTE_KEYSET_ENTRY_BAD);
+    CryptReleaseContext(verify, 0);
+    CryptReleaseContext(prov, 0);
+
+    VKAPIi_Context context;
+    VKAPIi_Velkora_SCard* card = nullptr;
+    EXPECT_FALSE(context.Open_Reader(L"Reader A", 2, &card));
+    EXPECT_EQ(card, nullptr);
 }
