@@ -17,5 +17,10 @@ fi
 if [[ -x build/src/vkcert ]]; then
     exec build/src/vkcert "$@"
 fi
-echo "vkCert is built; the window program is not part of this build yet." >&2
-exec build/tools/vkcert-cli/vkcert-cli --help
+# Without the window program, show what it would browse.
+echo "vkCert's window is not part of this build yet; the demo tokens hold:"
+build/tools/vktoken/vktoken list
+build/tools/vktoken/vktoken tokens | while IFS= read -r label; do
+    echo
+    build/tools/vktoken/vktoken show "$label"
+done
