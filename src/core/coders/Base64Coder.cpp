@@ -1,5 +1,7 @@
 #include "core/coders/Base64Coder.h"
 
+#include "platform/kernel/VirtualMemory.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -23,6 +25,8 @@ constexpr BYTE kPadValue = 255;
 constexpr std::size_t kStep = 4096;
 // Work unit of the fused copy-and-code loops: a multiple of 3 and of 4 that stays in L2.
 constexpr std::size_t kBlock = 3 * 4 * 4096;
+// From this capacity on, buffers are mapped from the system, where huge pages can back them.
+constexpr std::size_t kLargeBuffer = std::size_t{4} << 20;
 // Bytes the decoding loops may store beyond the decoded data (cleared afterwards).
 constexpr std::size_t kSpill = 32;
 
@@ -175,6 +179,27 @@ bool HasAvx2() {
 
 CBase64Coder::~CBase64Coder() = default;
 
+void CBase64Coder::BufferRelease::operator()(BYTE* p) const {
+    if (mapped) {
+        VirtualFree(p, 0, MEM_RELEASE);
+    } else {
+        std::free(p);
+    }
+}
+
+CBase64Coder::Buffer CBase64Coder::AllocateZeroed(std::size_t capacity) {
+    if (capacity >= kLargeBuffer) {
+        if (void* p = VirtualAlloc(nullptr, capacity, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
+            return Buffer(static_cast<BYTE*>(p), BufferRelease{true});
+        }
+    }
+    auto* p = static_cast<BYTE*>(std::calloc(capacity, 1));
+    if (!p) {
+        throw std::bad_alloc();
+    }
+    return Buffer(p, BufferRelease{false});
+}
+
 BYTE* CBase64Coder::Prepare(Side side, std::size_t size) {
     std::size_t capacity = CapacityFor(size);
     if (size > side.capacity || !side.buffer) {
@@ -182,10 +207,7 @@ BYTE* CBase64Coder::Prepare(Side side, std::size_t size) {
         side.capacity = 0;
         side.length = 0;
         side.dirty = 0;
-        side.buffer.reset(static_cast<BYTE*>(std::calloc(capacity, 1)));
-        if (!side.buffer) {
-            throw std::bad_alloc();
-        }
+        side.buffer = AllocateZeroed(capacity);
         side.capacity = static_cast<DWORD>(capacity);
     }
     return side.buffer.get();

@@ -62,10 +62,13 @@ protected:
     static bool IsSkippedChar(BYTE b) { return (b >= 7 && b <= 13) || b == 32; }
 
 private:
-    struct FreeDeleter {
-        void operator()(BYTE* p) const { std::free(p); }
+    // Small buffers come from the heap, large ones straight from the system (VirtualAlloc).
+    struct BufferRelease {
+        bool mapped;
+        void operator()(BYTE* p) const;
     };
-    using Buffer = std::unique_ptr<BYTE, FreeDeleter>;
+    using Buffer = std::unique_ptr<BYTE, BufferRelease>;
+    static Buffer AllocateZeroed(std::size_t capacity);
 
     // One side's buffer: `dirty` bounds the bytes that may be non-zero, so that zero-filling
     // touches only what earlier calls wrote.

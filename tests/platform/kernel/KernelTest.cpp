@@ -1,4 +1,5 @@
-// Unique identifiers, the temporary folder, exclusive temporary files and the tick count.
+// Unique identifiers, the temporary folder, exclusive temporary files, the tick count and
+// memory from the system.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 #include "platform/kernel/TempFile.h"
 #include "platform/kernel/TempPath.h"
 #include "platform/kernel/Uuid.h"
+#include "platform/kernel/VirtualMemory.h"
 #include "platform/text/Utf.h"
 #include "support/TempWorld.h"
 
@@ -158,4 +160,20 @@ TEST(TickCount, AdvancesInMilliseconds) {
     DWORD elapsed = GetTickCount() - before;
     EXPECT_GE(elapsed, 55u);
     EXPECT_LT(elapsed, 5000u);
+}
+
+TEST(VirtualMemory, GivesZeroedWritableMemoryAndFreesOnlyWholeAllocations) {
+    const std::size_t size = std::size_t{5} << 20;
+    auto* p = static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p[0], 0);
+    EXPECT_EQ(p[size / 2], 0);
+    EXPECT_EQ(p[size - 1], 0);
+    p[size - 1] = 7;
+    EXPECT_FALSE(VirtualFree(p + 4096, 0, MEM_RELEASE));  // not the start of an allocation
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(VirtualFree(p, 0, MEM_RELEASE));
+    EXPECT_FALSE(VirtualFree(p, 0, MEM_RELEASE));  // freed twice
+    EXPECT_EQ(VirtualAlloc(nullptr, 0, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE), nullptr);
 }
