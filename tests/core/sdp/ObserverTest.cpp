@@ -8,7 +8,7 @@
 
 #include <functional>
 #include <memory>
-#include <new>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -158,30 +158,28 @@ TEST(Observer, ReceiverDestroyedByAnEarlierHandlerIsSkipped) {
 }
 
 TEST(Observer, NewReceiverAtTheAddressOfADestroyedOneWaitsForTheNextMessage) {
-    // Two slots of one array, so the first is called first (the set is ordered by address).
-    struct alignas(COwnedListener) Slot {
-        unsigned char bytes[sizeof(COwnedListener)];
-    };
-    Slot slots[2];
-    auto* killer = ::new (static_cast<void*>(&slots[0])) COwnedListener();
-    auto* victim = ::new (static_cast<void*>(&slots[1])) COwnedListener();
+    // Two slots of one array, so the first is called first (the set is ordered by address),
+    // and a receiver rebuilt in the second slot has the address of the one destroyed there.
+    std::optional<COwnedListener> slots[2];
+    COwnedListener& killer = slots[0].emplace();
+    const COwnedListener* victim = &slots[1].emplace();
     Sender sender;
-    Attach(sender, killer->receiver);
-    Attach(sender, victim->receiver);
+    Attach(sender, killer.receiver);
+    Attach(sender, slots[1]->receiver);
 
-    COwnedListener* successor = nullptr;
-    killer->listener.hook = [&](const CNumberMsg&) {
-        if (successor == nullptr) {
-            victim->~COwnedListener();
-            successor = ::new (static_cast<void*>(&slots[1])) COwnedListener();
-            Attach(sender, successor->receiver);
+    bool rebuilt = false;
+    killer.listener.hook = [&](const CNumberMsg&) {
+        if (!rebuilt) {
+            slots[1].reset();
+            Attach(sender, slots[1].emplace().receiver);
+            rebuilt = true;
         }
     };
     Send(sender, CNumberMsg(1));
-    ASSERT_NE(successor, nullptr);
-    EXPECT_TRUE(successor->listener.got.empty());
+    ASSERT_TRUE(rebuilt);
+    ASSERT_EQ(&*slots[1], victim);
+    EXPECT_TRUE(slots[1]->listener.got.empty());
     Send(sender, CNumberMsg(2));
-    EXPECT_EQ(successor->listener.got, std::vector<int>({2}));
-    successor->~COwnedListener();
-    killer->~COwnedListener();
+    EXPECT_EQ(slots[1]->listener.got, std::vector<int>({2}));
+    EXPECT_EQ(killer.listener.got, std::vector<int>({1, 2}));
 }

@@ -69,6 +69,7 @@ TEST(ObserverThreads, ReceiversComeAndGoWhileAnotherThreadSends) {
     constexpr int kRounds = 300;
     std::vector<std::vector<std::unique_ptr<CSink>>> sinks(kThreads);
     std::vector<std::thread> churn;
+    churn.reserve(kThreads);
     for (int t = 0; t < kThreads; ++t) {
         churn.emplace_back([&, t] {
             for (int i = 0; i < kRounds; ++i) {
