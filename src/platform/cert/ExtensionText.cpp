@@ -1,4 +1,5 @@
 #include <openssl/asn1.h>  // before CertApi.h: see X509_NAME there
+#include <openssl/err.h>
 #include <openssl/objects.h>
 #include <openssl/x509v3.h>
 
@@ -241,6 +242,9 @@ std::unique_ptr<T, Free> DecodeWhole(const BYTE* value, std::size_t size, Decode
     std::unique_ptr<T, Free> owned(obj);
     if (owned && p != value + size) {
         owned.reset();  // trailing bytes
+    }
+    if (!owned) {
+        ERR_clear_error();  // the hex fallback answers; leave no stale errors to other callers
     }
     return owned;
 }
