@@ -196,3 +196,50 @@ TEST(Vktoken, KilledMidWriteLeavesEveryTokenReadable) {
         EXPECT_EQ(Vktoken({"list"}).code, 0);
     }
 }
+
+TEST(Vktoken, ImportsTheKeyAndCertificateOfAPfxFile) {
+    vktest::TempWorld temp;
+    const auto dir = temp.Root();
+    const std::string key = (dir / "k.pem").string(), cert = (dir / "c.pem").string(),
+                      pfx = (dir / "p.pfx").string();
+    ASSERT_EQ(vktest::ChildProcess::Exec(
+                  {"openssl", "req", "-x509", "-newkey", "rsa:1024", "-nodes", "-keyout", key,
+                   "-out", cert, "-subj", "/CN=Imported", "-days", "10"},
+                  true)
+                  .Wait(),
+              0);
+    ASSERT_EQ(vktest::ChildProcess::Exec({"openssl", "pkcs12", "-export", "-inkey", key, "-in",
+                                          cert, "-out", pfx, "-passout", "pass:secret"},
+                                         true)
+                  .Wait(),
+              0);
+    ASSERT_EQ(Vktoken({"add-reader", "R"}).code, 0);
+    ASSERT_EQ(Vktoken({"make-token", "T", "--pin", "1"}).code, 0);
+    ASSERT_EQ(Vktoken({"insert", "R", "T"}).code, 0);
+    EXPECT_EQ(Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "wrong"}).code,
+              1);
+    ASSERT_EQ(Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "secret",
+                       "--spec", "signature"})
+                  .code,
+              0);
+    EXPECT_NE(Vktoken({"show", "T"}).out.find("key\tsignature\t1024\tnot-exportable\tcertificate"),
+              std::string::npos);
+
+    HCRYPTPROV prov = 0;
+    ASSERT_TRUE(CryptAcquireContextW(&prov, L"\\\\.\\R\\imp", L"Orvel Velkora CSP v1.0", 1, 0));
+    HCRYPTKEY handle = 0;
+    ASSERT_TRUE(CryptGetUserKey(prov, AT_SIGNATURE, &handle));
+    DWORD size = 0;
+    ASSERT_TRUE(CryptGetKeyParam(handle, KP_CERTIFICATE, nullptr, &size, 0));
+    std::vector<BYTE> der(size);
+    ASSERT_TRUE(CryptGetKeyParam(handle, KP_CERTIFICATE, der.data(), &size, 0));
+    auto x = vktest::ChildProcess::Exec(
+        {"openssl", "x509", "-in", cert, "-outform", "DER", "-out", (dir / "c.der").string()},
+        true);
+    ASSERT_EQ(x.Wait(), 0);
+    std::ifstream derIn(dir / "c.der", std::ios::binary);
+    std::vector<BYTE> expected((std::istreambuf_iterator<char>(derIn)), {});
+    EXPECT_EQ(der, expected);
+    CryptDestroyKey(handle);
+    CryptReleaseContext(prov, 0);
+}
