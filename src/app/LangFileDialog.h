@@ -1,0 +1,10 @@
+// The file dialogs' own labels in the interface language, from the statics
+// of dialog template 197. The dialog must be Qt's own (non-native) one.
+#pragma once
+
+class QFileDialog;
+
+// Switches `dialog` to Qt's own dialog and sets its file type, folder and
+// file name labels and its OK and Cancel buttons. Labels the template lacks
+// stay as Qt has them. (Qt's file dialog has no Help button.)
+void ApplyLangFileDialogLabels(QFileDialog* dialog);
