@@ -43,6 +43,7 @@ TEST(SingletonAutoPointer, HoldersShareOneInstanceThatDiesWithTheLastAndIsBuiltA
         EXPECT_EQ(first.get(), (*second).get());
         first->value = 42;
         EXPECT_EQ((*second)->value, 42);
+        // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): the copy is under test
         SDP::singleton_auto_pointer<T> copy(first);
         EXPECT_EQ(copy.get(), first.get());
         second.reset();
@@ -60,6 +61,7 @@ TEST(SingletonAutoPointer, HoldersShareOneInstanceThatDiesWithTheLastAndIsBuiltA
 TEST(SingletonAutoPointer, HoldersOnSeveralThreadsNeverBuildTwoInstances) {
     using T = CCounted<2>;
     std::vector<std::thread> threads;
+    threads.reserve(4);
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([] {
             for (int i = 0; i < 2000; ++i) {
