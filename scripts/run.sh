@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/vkcert-ccache}
+# Clones in other folders share the cache: paths are taken relative to here.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 

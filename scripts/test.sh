@@ -9,6 +9,8 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 fuzz_seconds=${VK_FUZZ_SECONDS:-20}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/vkcert-ccache}
+# Clones in other folders share the cache: paths are taken relative to here.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
 summary=$(mktemp)
 trap 'rm -f "$summary"' EXIT
