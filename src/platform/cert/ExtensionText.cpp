@@ -103,10 +103,11 @@ std::wstring StringText(const ASN1_STRING* s) {
 }
 
 std::wstring IntegerText(const ASN1_INTEGER* v) {
-    long n = 0;
-    if (v && ASN1_INTEGER_get_int64(reinterpret_cast<int64_t*>(&n), v) == 1) {
+    int64_t n = 0;
+    if (v && ASN1_INTEGER_get_int64(&n, v) == 1) {
         return std::to_wstring(n);
     }
+    ERR_clear_error();
     return v ? HexOf(v) : L"";
 }
 
