@@ -5,6 +5,7 @@
 // cleanly; files we pack open with openssl. The command-line view of the same
 // files is tested in tests/tools/vkcert_cli.
 #include <openssl/pem.h>
+#include <openssl/pkcs12.h>
 
 #include <gtest/gtest.h>
 
@@ -331,6 +332,30 @@ TEST_F(Pkcs12, ImportedKeysHonourExportableAndLiveInMemoryKeySets) {
                      : 0;
     }
     EXPECT_EQ(files, 0u) << "no key reached the disk";
+}
+
+TEST_F(Pkcs12, EmptyPasswordTakenInOneFormForTheMacAndTheOtherForTheContents) {
+    Pkey key(pfxtest::LoadKey(shop.leafKey));
+    const auto der = pfxtest::CertDer(shop.leafCert);
+    const unsigned char* p = der.data();
+    X509* cert = d2i_X509(nullptr, &p, static_cast<long>(der.size()));
+    // PKCS #12 key derivation (3DES): there the two forms give different keys.
+    PKCS12* p12 =
+        PKCS12_create("", "mixed", key.get(), cert, nullptr, NID_pbe_WithSHA1And3_Key_TripleDES_CBC,
+                      NID_pbe_WithSHA1And3_Key_TripleDES_CBC, 0, 0, 0);
+    ASSERT_NE(p12, nullptr);
+    // Contents under the empty string, the MAC under no password at all.
+    ASSERT_EQ(PKCS12_set_mac(p12, nullptr, 0, nullptr, 0, 2048, EVP_sha256()), 1);
+    unsigned char* out = nullptr;
+    const int len = i2d_PKCS12(p12, &out);
+    std::vector<BYTE> bytes(out, out + len);
+    OPENSSL_free(out);
+    PKCS12_free(p12);
+    X509_free(cert);
+    CRYPT_DATA_BLOB blob = Blob(bytes);
+    Store store(PFXImportCertStore(&blob, L"", CRYPT_EXPORTABLE));
+    ASSERT_TRUE(store) << std::hex << GetLastError();
+    EXPECT_EQ(CertificatesOf(store.get()), std::vector<std::vector<BYTE>>{der});
 }
 
 TEST_F(Pkcs12, KeyDerivationsOfUnbearableCostAreRefusedNotRun) {

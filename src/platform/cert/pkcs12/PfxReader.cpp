@@ -3,6 +3,7 @@
 #include <openssl/err.h>
 #include <openssl/pkcs12.h>
 
+#include <algorithm>
 #include <new>
 
 #include "platform/cert/pkcs12/PfxPassword.h"
@@ -273,8 +274,17 @@ DWORD ReadWith(const BYTE* data, std::size_t size, const wchar_t* password, PfxC
     if (verifyOnly && hasMac) {
         return ERROR_SUCCESS;
     }
+    // Decryption tries the forms the MAC accepted first, then the others: a
+    // tool may have taken the empty password in one form for the MAC and in
+    // the other for the contents.
+    std::vector<const PfxPassword*> order = candidates;
+    for (const auto& form : forms) {
+        if (std::find(order.begin(), order.end(), &form) == order.end()) {
+            order.push_back(&form);
+        }
+    }
     bool badPassword = false;
-    for (const PfxPassword* form : candidates) {
+    for (const PfxPassword* form : order) {
         PfxContents contents;
         const Step step = Unpack(p12.get(), *form, contents);
         if (step == Step::Ok) {
