@@ -15,8 +15,8 @@ class CMenu {
 public:
     std::vector<CMenuItem>& Items() { return m_items; }
     const std::vector<CMenuItem>& Items() const { return m_items; }
-    std::size_t Count() const { return m_items.size(); }
-    bool IsEmpty() const { return m_items.empty(); }
+    std::size_t Count() const;
+    bool IsEmpty() const;
 
     // The submenu at `pos` of this level, or null when that item has none.
     CMenu* SubMenu(std::size_t pos);
@@ -56,3 +56,10 @@ struct CMenuItem {
     static CMenuItem Separator();
     static CMenuItem Popup(std::wstring text, CMenu submenu);
 };
+
+inline std::size_t CMenu::Count() const {
+    return m_items.size();
+}
+inline bool CMenu::IsEmpty() const {
+    return m_items.empty();
+}
