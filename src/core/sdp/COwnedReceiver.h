@@ -13,7 +13,7 @@ class COwnedReceiver : public CReceiver<Msg, ThreadModel> {
 public:
     COwnedReceiver() = default;
     // Unlinks before the owner lock goes, and waits out a delivery running on another thread.
-    ~COwnedReceiver() { this->Unlink(); }
+    ~COwnedReceiver() override { this->Unlink(); }
 
     // Null makes the receiver inert again; once this returns, no handler of the previous owner
     // is running, so an owner may call SetOwner(nullptr) first in its destructor.

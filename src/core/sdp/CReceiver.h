@@ -12,7 +12,7 @@ template <class Msg, class ThreadModel>
 class CReceiver : public __Helpers::CTypedPtrContainer<IReceiver<Msg>, ThreadModel> {
 public:
     CReceiver() = default;
-    ~CReceiver() { this->Unlink(); }
+    ~CReceiver() override { this->Unlink(); }
 };
 
 }  // namespace SDP::SOBSERVER

@@ -31,7 +31,8 @@ class CTypedPtrContainer<IReceiver<Msg>, ThreadModel> : public IReceiver<Msg> {
 
 public:
     CTypedPtrContainer() : m_id(Shared().nextId.fetch_add(1, std::memory_order_relaxed)) {}
-    ~CTypedPtrContainer() { Unlink(); }
+    // Virtual, so a receiver owned through a base pointer is unlinked as a whole.
+    virtual ~CTypedPtrContainer() { Unlink(); }
     CTypedPtrContainer(const CTypedPtrContainer&) = delete;
     CTypedPtrContainer& operator=(const CTypedPtrContainer&) = delete;
 
