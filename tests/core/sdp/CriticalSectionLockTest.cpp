@@ -6,6 +6,7 @@
 #include "core/sdp/MultiThreadedModel.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using Lock = SDP::STHREADS::WIN::CCriticalSectionLockObj;
