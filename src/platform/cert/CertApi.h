@@ -321,9 +321,8 @@ inline constexpr DWORD CERT_NAME_STR_FORWARD_FLAG = 0x01000000;
 
 // Answers the number of characters written including the terminating zero
 // (1 for an empty name; a name that does not decode gives the empty text, with
-// the last error set). psz null or
-// csz 0 answers the size needed; a short buffer receives a truncated,
-// terminated text.
+// the last error set). psz null or csz 0 answers the size needed; a short
+// buffer receives a truncated, terminated text.
 DWORD CertNameToStrW(DWORD dwCertEncodingType, const CERT_NAME_BLOB* pName, DWORD dwStrType,
                      LPWSTR psz, DWORD csz);
 // One attribute value as text (CERT_RDN_ATTR's dwValueType and Value); same

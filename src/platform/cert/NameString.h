@@ -8,9 +8,9 @@
 //   separators  ", " between names; "; " with the semicolon flag; CR LF with the
 //               line-break flag; " + " between the attributes of one name (the
 //               name separator with CERT_NAME_STR_NO_PLUS_FLAG)
-//   quoting     a value that holds , + = " CR LF < > # ; or starts or ends with a space is put in
-//   double quotes, its
-//               quotes doubled; never with CERT_NAME_STR_NO_QUOTING_FLAG
+//   quoting     a value holding , + = " CR LF < > # ; or starting or ending
+//               with a space is put in double quotes, its quotes doubled;
+//               never with CERT_NAME_STR_NO_QUOTING_FLAG
 //   values      text of the string type (UTF8String, BMPString, UniversalString
 //               decoded; other strings UTF-8 when valid, else Latin-1); values
 //               that are not strings as "#" and the hex of their encoding
