@@ -288,4 +288,22 @@ TEST(CertSystemStore, DamagedFilesAreSkipped) {
     EXPECT_EQ(Subjects(OpenMy().get()).size(), 2u);
 }
 
+TEST(CertSystemStore, AWriteFailureReachesTheCallerAndChangesNothing) {
+    vktest::TempWorld world;
+    const auto der = QuickCert(world.Root(), "Unwritable");
+    // A plain file where the store's folder belongs: nothing can be written there.
+    fs::create_directories(MyFolder(world).parent_path());
+    std::ofstream(MyFolder(world)) << "not a folder";
+    StorePtr my = OpenMy();
+    ASSERT_TRUE(my);
+    auto ctx = certtest::Context(der);
+    SetLastError(0);
+    EXPECT_FALSE(CertAddCertificateContextToStore(my.get(), ctx.get(),
+                                                  CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+    EXPECT_NE(GetLastError(), 0u);
+    EXPECT_TRUE(Subjects(my.get()).empty());
+    EXPECT_FALSE(
+        CertFindCertificateInStore(my.get(), kEnc, 0, CERT_FIND_EXISTING, ctx.get(), nullptr));
+}
+
 }  // namespace
