@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds vkCert and runs every test: the main build with all tests, a build of
-# the non-GUI libraries under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and a short run of every fuzz target. Installs what is missing first.
+# Builds vkCert and runs every test: the main build with all tests, a clang
+# build of the non-GUI libraries and tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer (which also builds the fuzz targets, each then run
+# briefly), and a ThreadSanitizer build of the tests marked for it. Installs
+# what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -25,11 +27,11 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 run_ctest build
 
-echo "== sanitizer build (address, undefined)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVK_GUI=OFF -DVK_BENCH=OFF \
-      -DVK_SANITIZE=address,undefined >/dev/null
-cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-asan
+echo "== sanitizer build (clang; address, undefined; non-GUI tests and fuzz targets)"
+CC=clang CXX=clang++ cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVK_GUI=OFF -DVK_BENCH=OFF -DVK_FUZZ=ON -DVK_SANITIZE=address,undefined >/dev/null
+cmake --build build-san -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-san
 
 echo "== thread sanitizer build (tests labelled tsan)"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_GUI=OFF -DVK_BENCH=OFF \
@@ -41,20 +43,17 @@ if ((${#tsan_targets[@]})); then
 fi
 
 echo "== fuzz targets (${fuzz_seconds}s each)"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DVK_GUI=OFF -DVK_BENCH=OFF -DVK_TESTS=OFF -DVK_FUZZ=ON -DVK_SANITIZE=address,undefined >/dev/null
-cmake --build build-fuzz -j"$jobs"
 fuzz_passed=0
 while IFS= read -r target; do
     name=$(basename "$target")
-    corpus="build-fuzz/corpus/$name"
+    corpus="build-san/corpus/$name"
     mkdir -p "$corpus"
     seeds="fuzz/seeds/${name#fuzz_}"
     [[ -d $seeds ]] || seeds=""
     echo "-- $name"
     "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 3
     fuzz_passed=$((fuzz_passed + 1))
-done < <(find build-fuzz/fuzz -maxdepth 2 -type f -name 'fuzz_*' -perm -u+x | sort)
+done < <(find build-san/fuzz -maxdepth 2 -type f -name 'fuzz_*' -perm -u+x | sort)
 
 passed=$(grep -Eo 'tests passed, [0-9]+ tests failed out of [0-9]+' "$summary" |
          awk '{t += $NF; f += $3} END {print t - f}')
