@@ -3,6 +3,7 @@
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
 
+#include "platform/crypto/DerLength.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
 
@@ -16,26 +17,6 @@ constexpr std::size_t kMaxCertificate = 1 << 20;
 BOOL Fail(DWORD code) {
     SetLastError(code);
     return FALSE;
-}
-
-// The length of a DER SEQUENCE from its own header, for a buffer that comes
-// without one; 0 when the header is not a definite-length SEQUENCE.
-std::size_t DerSequenceLength(const BYTE* p) {
-    if (p[0] != 0x30) {
-        return 0;
-    }
-    if (p[1] < 0x80) {
-        return 2 + static_cast<std::size_t>(p[1]);
-    }
-    const int count = p[1] & 0x7F;
-    if (count == 0 || count > 3) {
-        return 0;
-    }
-    std::size_t length = 0;
-    for (int i = 0; i < count; ++i) {
-        length = length << 8 | p[2 + i];
-    }
-    return 2 + static_cast<std::size_t>(count) + length;
 }
 
 }  // namespace

@@ -73,3 +73,14 @@ RPC_STATUS RpcStringFreeW(RPC_WSTR* text) {
     *text = nullptr;
     return RPC_S_OK;
 }
+
+std::wstring NewUuidString() {
+    UUID uuid{};
+    RPC_WSTR text = nullptr;
+    if (UuidCreate(&uuid) != RPC_S_OK || UuidToStringW(&uuid, &text) != RPC_S_OK) {
+        return {};
+    }
+    std::wstring result(text);
+    RpcStringFreeW(&text);
+    return result;
+}

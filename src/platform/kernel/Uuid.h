@@ -1,6 +1,8 @@
 // Unique identifiers: random (version 4) UUIDs and their textual form.
 #pragma once
 
+#include <string>
+
 #include "platform/WinTypes.h"
 
 struct UUID {
@@ -25,3 +27,6 @@ RPC_STATUS UuidCreate(UUID* uuid);
 // that the caller frees with RpcStringFreeW.
 RPC_STATUS UuidToStringW(const UUID* uuid, RPC_WSTR* text);
 RPC_STATUS RpcStringFreeW(RPC_WSTR* text);
+
+// The 36-character text of a new random UUID; empty when no random bytes could be had.
+std::wstring NewUuidString();

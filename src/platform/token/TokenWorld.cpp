@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/kernel/Uuid.h"
+#include "platform/text/Utf.h"
 #include "platform/token/StoreError.h"
 #include "platform/token/TokenStore.h"
 
@@ -25,19 +27,11 @@ CREATE TABLE IF NOT EXISTS counters(
 )";
 
 std::string NewUuid() {
-    auto bytes = TokenSecrets::RandomBytes(16);
-    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);
-    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);
-    static const char* hex = "0123456789abcdef";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10) {
-            out.push_back('-');
-        }
-        out.push_back(hex[bytes[i] >> 4]);
-        out.push_back(hex[bytes[i] & 15]);
+    std::wstring uuid = NewUuidString();
+    if (uuid.empty()) {
+        throw std::runtime_error("no random bytes for a token name");
     }
-    return out;
+    return WideToUtf8(uuid);
 }
 
 void MakePrivateDir(const std::filesystem::path& dir) {

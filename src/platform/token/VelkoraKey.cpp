@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/crypto/CryptApi.h"
+#include "platform/crypto/DerLength.h"
 #include "platform/crypto/KeyBlob.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
@@ -27,25 +28,6 @@ ALG_ID AlgOf(DWORD spec) {
 vk::crypto::EvpPkeyPtr PublicKey(const Bytes& der) {
     const unsigned char* p = der.data();
     return vk::crypto::EvpPkeyPtr(d2i_PUBKEY(nullptr, &p, static_cast<long>(der.size())));
-}
-
-// The length of a DER certificate from its own header; 0 when it has none.
-std::size_t DerLength(const BYTE* p) {
-    if (p[0] != 0x30) {
-        return 0;
-    }
-    if (p[1] < 0x80) {
-        return 2 + std::size_t{p[1]};
-    }
-    const int count = p[1] & 0x7F;
-    if (count == 0 || count > 3) {
-        return 0;
-    }
-    std::size_t length = 0;
-    for (int i = 0; i < count; ++i) {
-        length = length << 8 | p[2 + i];
-    }
-    return 2 + static_cast<std::size_t>(count) + length;
 }
 
 }  // namespace
@@ -124,7 +106,7 @@ BOOL VelkoraKey::SetParam(DWORD param, const BYTE* data, DWORD flags) {
         }
         switch (param) {
             case KP_CERTIFICATE: {
-                const std::size_t length = DerLength(data);
+                const std::size_t length = vk::crypto::DerSequenceLength(data);
                 const unsigned char* p = data;
                 X509* cert = length > 0 && length <= kMaxCertificate
                                  ? d2i_X509(nullptr, &p, static_cast<long>(length))

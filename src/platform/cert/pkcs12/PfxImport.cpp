@@ -9,9 +9,9 @@
 
 #include "platform/cert/pkcs12/Pfx.h"
 #include "platform/cert/pkcs12/PfxReader.h"
-#include "platform/cert/pkcs12/UuidText.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "platform/kernel/Uuid.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ public:
         if (!blob) {
             return {};
         }
-        std::wstring name = vk::pkcs12::NewUuidText();
+        std::wstring name = NewUuidString();
         HCRYPTPROV prov = 0;
         if (!CryptAcquireContextW(&prov, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL,
                                   CRYPT_NEWKEYSET | (m_flags & CRYPT_MACHINE_KEYSET))) {

@@ -2,28 +2,12 @@
 
 #include <cwchar>
 
+#include "platform/text/Utf.h"
+
 namespace vk::pkcs12 {
 namespace {
 
 using vk::crypto::SecureString;
-
-void AppendUtf8(SecureString& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 
 // UTF-8 built straight into wiped storage; code points that UTF-8 cannot
 // carry become U+FFFD.
@@ -31,11 +15,7 @@ SecureString ToUtf8(const wchar_t* text) {
     SecureString out;
     out.reserve(std::wcslen(text) * 4 + 1);
     for (const wchar_t* p = text; *p != L'\0'; ++p) {
-        auto cp = static_cast<char32_t>(*p);
-        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            cp = 0xFFFD;
-        }
-        AppendUtf8(out, cp);
+        AppendUtf8(out, static_cast<char32_t>(*p));
     }
     return out;
 }
