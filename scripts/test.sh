@@ -51,7 +51,9 @@ while IFS= read -r target; do
     seeds="fuzz/seeds/${name#fuzz_}"
     [[ -d $seeds ]] || seeds=""
     echo "-- $name"
-    "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 3
+    mkdir -p build-san/artifacts
+    "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 \
+        -artifact_prefix=build-san/artifacts/ "$corpus" $seeds 2>&1 | tail -n 3
     fuzz_passed=$((fuzz_passed + 1))
 done < <(find build-san/fuzz -maxdepth 2 -type f -name 'fuzz_*' -perm -u+x | sort)
 
