@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <map>
 #include <system_error>
 
 namespace vkstore {
@@ -110,6 +113,9 @@ SqliteDb::SqliteDb(const std::filesystem::path& file, bool create) {
     m_db.reset(db);
     Check(db, rc);
     sqlite3_extended_result_codes(db, 1);
+    // Closing never writes the journal back into the main file: a connection
+    // dropped because its file changed underneath must not overwrite it.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     Check(db, sqlite3_busy_timeout(db, 5000));
     Exec("PRAGMA journal_mode=WAL");
     Exec("PRAGMA synchronous=FULL");
@@ -134,6 +140,43 @@ SqliteDb::Transaction::~Transaction() {
 void SqliteDb::Transaction::Commit() {
     m_db.Exec("COMMIT");
     m_done = true;
+}
+
+SqliteDb& ThreadConnection(const std::filesystem::path& file, bool create,
+                           std::string_view schema) {
+    struct Entry {
+        std::unique_ptr<SqliteDb> db;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec modified{};
+    };
+    // The main file changes only when a checkpoint writes it; a change seen
+    // from outside (another process, or damage) is met with a fresh connection.
+    auto same = [](const Entry& e, const struct stat& st) {
+        return e.device == st.st_dev && e.inode == st.st_ino && e.size == st.st_size &&
+               e.modified.tv_sec == st.st_mtim.tv_sec && e.modified.tv_nsec == st.st_mtim.tv_nsec;
+    };
+    thread_local std::map<std::string, Entry> connections;
+    struct stat st {};
+    const bool exists = ::stat(file.c_str(), &st) == 0;
+    auto it = connections.find(file.string());
+    if (it != connections.end() && exists && same(it->second, st)) {
+        return *it->second.db;
+    }
+    if (it != connections.end()) {
+        connections.erase(it);
+    }
+    auto db = std::make_unique<SqliteDb>(file, create);
+    if (!schema.empty()) {
+        db->Exec(schema);
+    }
+    if (::stat(file.c_str(), &st) != 0) {
+        throw SqliteError(SQLITE_CANTOPEN, "no database " + file.string());
+    }
+    auto& entry = connections[file.string()];
+    entry = Entry{std::move(db), st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+    return *entry.db;
 }
 
 }  // namespace vkstore

@@ -88,4 +88,11 @@ private:
     std::unique_ptr<sqlite3, Closer> m_db;
 };
 
+// This thread's connection to a database file, opened on first use (running
+// schema once on it) and kept for the thread's life, so that repeated reads
+// neither reopen the file nor make SQLite checkpoint and delete its journal
+// each time. A connection whose file was replaced since is opened afresh.
+SqliteDb& ThreadConnection(const std::filesystem::path& file, bool create,
+                           std::string_view schema = {});
+
 }  // namespace vkstore

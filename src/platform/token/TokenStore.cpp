@@ -79,7 +79,8 @@ void TokenStore::Create(const std::filesystem::path& file, const TokenRecordData
     store.SetRecord(record);
 }
 
-TokenStore::TokenStore(const std::filesystem::path& file) try : m_db(file, false) {
+TokenStore::TokenStore(const std::filesystem::path& file) try
+    : m_db(ThreadConnection(file, false)) {
     Check();
 } catch (const StoreError&) {
     throw;

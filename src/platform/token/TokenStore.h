@@ -77,7 +77,7 @@ private:
     void Check();
     PinRecord LoadPinRecord();
 
-    SqliteDb m_db;
+    SqliteDb& m_db;  // this thread's connection to the token's database
 };
 
 }  // namespace vkstore

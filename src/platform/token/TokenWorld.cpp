@@ -69,9 +69,10 @@ TokenWorld::TokenWorld(std::filesystem::path root) : m_root(std::move(root)) {}
 
 SqliteDb& TokenWorld::Db() {
     if (!m_db) {
-        MakePrivateDir(m_root);
-        m_db.emplace(WorldFile(), true);
-        m_db->Exec(kSchema);
+        if (!std::filesystem::exists(WorldFile())) {
+            MakePrivateDir(m_root);
+        }
+        m_db = &ThreadConnection(WorldFile(), true, kSchema);
     }
     return *m_db;
 }

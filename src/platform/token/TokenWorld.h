@@ -68,7 +68,7 @@ private:
     SqliteDb& Db();
 
     std::filesystem::path m_root;
-    std::optional<SqliteDb> m_db;
+    SqliteDb* m_db = nullptr;  // this thread's connection to world.db
 };
 
 }  // namespace vkstore
