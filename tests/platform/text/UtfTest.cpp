@@ -10,8 +10,8 @@ TEST(Utf, RoundTripsAsciiCyrillicAndAstralText) {
 }
 
 TEST(Utf, DamagedSequencesBecomeReplacementCharacters) {
-    EXPECT_EQ(Utf8ToWide("a\xD0"), L"a\uFFFD");        // cut short
-    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD");      // over-long
+    EXPECT_EQ(Utf8ToWide("a\xD0"), L"a\uFFFD");          // cut short
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD");        // over-long
     EXPECT_EQ(Utf8ToWide("\xED\xA0\x80x"), L"\uFFFDx");  // encoded surrogate
     EXPECT_EQ(Utf8ToWide("\xFFz"), L"\uFFFDz");
     EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
