@@ -520,7 +520,8 @@ TEST(ResourceScripts, MenusHaveTheSameCommandsInTheSamePlaces) {
 
 TEST(ResourceScripts, MenuMnemonicsAreUniqueAndRussianMenusAreTranslated) {
     for (LANGID lang : {kEn, kRu}) {
-        for (const auto& [id, menu] : Menus(lang)) {
+        for (const auto& [menuId, menu] : Menus(lang)) {
+            const auto id = menuId;  // a copy: lambdas may not capture structured bindings
             ForEachLevel(menu, std::to_string(lang) + ":" + std::to_string(id),
                          [&](const CMenu& level, const std::string& where) {
                              std::set<wchar_t> seen;
