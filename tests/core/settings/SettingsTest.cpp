@@ -231,12 +231,13 @@ TEST(Settings, RecordsAreWrittenAsTheirExactBytes) {
 
 TEST(Settings, ListRefusesDuplicatesAndPrefixesSubkeys) {
     vktest::TempWorld world;
-    CSettings list;
-    EXPECT_EQ(list.Prefix(), L"SOFTWARE\\");
-    EXPECT_FALSE(list.Add(nullptr));
+    // The counter outlives the list, whose settings count down as they go.
     int alive = 0;
     bool a = false;
     bool b = false;
+    CSettings list;
+    EXPECT_EQ(list.Prefix(), L"SOFTWARE\\");
+    EXPECT_FALSE(list.Add(nullptr));
     EXPECT_TRUE(
         list.Add(std::make_unique<CountedSetting>(kBelowPrefix, L"ToolBarVisible", &a, &alive)));
     EXPECT_FALSE(list.Add(std::make_unique<CountedSetting>(L"ORVEL\\velkora\\VKCERT\\settings",
@@ -299,9 +300,10 @@ TEST(Settings, OneFailureDoesNotStopTheOthers) {
     EXPECT_FALSE(s.toolBar);
 
     // A setting that cannot be written comes first; the rest are still written.
-    CSettings list;
-    bool flag = false;
+    // The counter outlives the list, whose settings count down as they go.
     int alive = 0;
+    bool flag = false;
+    CSettings list;
     ASSERT_TRUE(list.Add(std::make_unique<CountedSetting>(L"Bad\\\\Path", L"x", &flag, &alive)));
     ASSERT_TRUE(
         list.Add(std::make_unique<CountedSetting>(kBelowPrefix, L"Written", &flag, &alive)));
