@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/coders/Base64Coder.h"
+#include "support/Base64Reference.h"
 
 using SCODERS::CBase64Coder;
 
@@ -64,59 +65,6 @@ std::string OpenSslEncode(const std::vector<BYTE>& data) {
     int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), data.data(),
                             static_cast<int>(data.size()));
     out.resize(static_cast<std::size_t>(n));
-    return out;
-}
-
-// The decoding rules written out plainly, one group at a time, to hold the coder's fast
-// paths against.
-std::string ReferenceDecode(const std::string& input) {
-    static const std::string alphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    auto value = [](unsigned char c) -> unsigned {
-        unsigned char low = c & 0x7F;
-        if (low == '=') {
-            return 255;
-        }
-        auto at = alphabet.find(static_cast<char>(low));
-        return at == std::string::npos ? 254 : static_cast<unsigned>(at);
-    };
-    std::string text;
-    for (unsigned char c : input) {
-        if (!((c >= 7 && c <= 13) || c == 32)) {
-            text += static_cast<char>(c);
-        }
-    }
-    std::string out(text.size() + 3, '\0');
-    std::size_t len = 0;
-    auto join = [&](const unsigned v[4]) {
-        out[len] = static_cast<char>(((v[0] << 2) | ((v[1] >> 4) & 3)) & 0xFF);
-        out[len + 1] = static_cast<char>(((v[1] << 4) | ((v[2] >> 2) & 15)) & 0xFF);
-        out[len + 2] = static_cast<char>(((v[2] << 6) | (v[3] & 63)) & 0xFF);
-    };
-    std::size_t i = 0;
-    for (; i + 4 <= text.size(); i += 4) {
-        unsigned v[4];
-        std::size_t pads = 0;
-        for (std::size_t k = 0; k < 4; ++k) {
-            v[k] = value(static_cast<unsigned char>(text[i + k]));
-            if (k >= 2 && v[k] == 255) {
-                v[k] = 0;
-                ++pads;
-            }
-        }
-        join(v);
-        len += 3 - pads;
-    }
-    if (i < text.size()) {
-        unsigned v[4] = {0, 0, 0, 0};
-        for (std::size_t k = 0; i + k < text.size(); ++k) {
-            v[k] = value(static_cast<unsigned char>(text[i + k]));
-            v[k] = v[k] == 255 ? 0 : v[k];
-        }
-        join(v);
-        len += text.size() - i - 1;
-    }
-    out.resize(len);
     return out;
 }
 
@@ -348,7 +296,7 @@ TEST(Base64Coder, MalformedTextOfAnyLengthDecodesByTheRules) {
             text += pick < 200 ? static_cast<char>("QUJD"[pick % 4]) : pool[pick % pool.size()];
         }
         coder.Decode(reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size()));
-        ASSERT_EQ(Decoded(coder), ReferenceDecode(text)) << round;
+        ASSERT_EQ(Decoded(coder), vktest::ReferenceBase64Decode(text)) << round;
         ASSERT_TRUE(ZeroFrom(coder.GetDecoded(), coder.GetDecodedLength(), kLeastCapacity));
     }
     // Every byte value in every place of a long block.
@@ -356,7 +304,8 @@ TEST(Base64Coder, MalformedTextOfAnyLengthDecodesByTheRules) {
         for (std::size_t place : {0u, 1u, 2u, 3u, 17u, 30u, 31u, 33u}) {
             std::string text(64, 'g');
             text[place] = static_cast<char>(c);
-            ASSERT_EQ(DecodeText(text), ReferenceDecode(text)) << c << " at " << place;
+            ASSERT_EQ(DecodeText(text), vktest::ReferenceBase64Decode(text))
+                << c << " at " << place;
         }
     }
 }
