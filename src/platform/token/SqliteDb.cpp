@@ -142,10 +142,10 @@ void SqliteDb::Transaction::Commit() {
     m_done = true;
 }
 
-SqliteDb& ThreadConnection(const std::filesystem::path& file, bool create,
-                           std::string_view schema) {
+std::shared_ptr<SqliteDb> ThreadConnection(const std::filesystem::path& file, bool create,
+                                           std::string_view schema) {
     struct Entry {
-        std::unique_ptr<SqliteDb> db;
+        std::shared_ptr<SqliteDb> db;
         dev_t device = 0;
         ino_t inode = 0;
         off_t size = 0;
@@ -162,12 +162,12 @@ SqliteDb& ThreadConnection(const std::filesystem::path& file, bool create,
     const bool exists = ::stat(file.c_str(), &st) == 0;
     auto it = connections.find(file.string());
     if (it != connections.end() && exists && same(it->second, st)) {
-        return *it->second.db;
+        return it->second.db;
     }
     if (it != connections.end()) {
         connections.erase(it);
     }
-    auto db = std::make_unique<SqliteDb>(file, create);
+    auto db = std::make_shared<SqliteDb>(file, create);
     if (!schema.empty()) {
         db->Exec(schema);
     }
@@ -176,7 +176,7 @@ SqliteDb& ThreadConnection(const std::filesystem::path& file, bool create,
     }
     auto& entry = connections[file.string()];
     entry = Entry{std::move(db), st.st_dev, st.st_ino, st.st_size, st.st_mtim};
-    return *entry.db;
+    return entry.db;
 }
 
 }  // namespace vkstore

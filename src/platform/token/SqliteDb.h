@@ -91,8 +91,9 @@ private:
 // This thread's connection to a database file, opened on first use (running
 // schema once on it) and kept for the thread's life, so that repeated reads
 // neither reopen the file nor make SQLite checkpoint and delete its journal
-// each time. A connection whose file was replaced since is opened afresh.
-SqliteDb& ThreadConnection(const std::filesystem::path& file, bool create,
-                           std::string_view schema = {});
+// each time. A connection whose file changed since is opened afresh; holders
+// of the old one keep it until they let go.
+std::shared_ptr<SqliteDb> ThreadConnection(const std::filesystem::path& file, bool create,
+                                           std::string_view schema = {});
 
 }  // namespace vkstore

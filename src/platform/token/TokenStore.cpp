@@ -89,14 +89,14 @@ TokenStore::TokenStore(const std::filesystem::path& file) try
 }
 
 void TokenStore::Check() {
-    auto stmt = m_db.Prepare("SELECT COUNT(*) FROM record");
+    auto stmt = m_db->Prepare("SELECT COUNT(*) FROM record");
     if (!stmt.Step() || stmt.Int(0) != 1) {
         throw StoreError(StoreFailure::Damaged, "token record missing");
     }
 }
 
 TokenRecordData TokenStore::Record() {
-    auto row = m_db.Prepare(
+    auto row = m_db->Prepare(
         "SELECT type, version_major, version_minor, memory_size, free_memory, protocol, "
         "microcode, token_id, label, pin_policy FROM record WHERE id = 1");
     if (!row.Step()) {
@@ -117,7 +117,7 @@ TokenRecordData TokenStore::Record() {
 }
 
 void TokenStore::SetRecord(const TokenRecordData& r) {
-    m_db.Prepare(
+    m_db->Prepare(
             "UPDATE record SET type = ?1, version_major = ?2, version_minor = ?3, "
             "memory_size = ?4, free_memory = ?5, protocol = ?6, microcode = ?7, token_id = ?8, "
             "label = ?9, pin_policy = ?10 WHERE id = 1")
@@ -142,7 +142,7 @@ void TokenStore::CheckContainerName(std::string_view name) {
 }
 
 std::vector<ContainerEntry> TokenStore::Containers() {
-    auto stmt = m_db.Prepare("SELECT id, name, is_default FROM containers ORDER BY id");
+    auto stmt = m_db->Prepare("SELECT id, name, is_default FROM containers ORDER BY id");
     std::vector<ContainerEntry> containers;
     while (stmt.Step()) {
         containers.push_back(ReadContainer(stmt));
@@ -151,7 +151,7 @@ std::vector<ContainerEntry> TokenStore::Containers() {
 }
 
 std::optional<ContainerEntry> TokenStore::FindContainer(std::string_view name) {
-    auto stmt = m_db.Prepare("SELECT id, name, is_default FROM containers WHERE name = ?1");
+    auto stmt = m_db->Prepare("SELECT id, name, is_default FROM containers WHERE name = ?1");
     stmt.Bind(1, name);
     if (!stmt.Step()) {
         return std::nullopt;
@@ -160,7 +160,7 @@ std::optional<ContainerEntry> TokenStore::FindContainer(std::string_view name) {
 }
 
 std::optional<ContainerEntry> TokenStore::FindContainer(std::int64_t id) {
-    auto stmt = m_db.Prepare("SELECT id, name, is_default FROM containers WHERE id = ?1");
+    auto stmt = m_db->Prepare("SELECT id, name, is_default FROM containers WHERE id = ?1");
     stmt.Bind(1, id);
     if (!stmt.Step()) {
         return std::nullopt;
@@ -170,34 +170,34 @@ std::optional<ContainerEntry> TokenStore::FindContainer(std::int64_t id) {
 
 std::int64_t TokenStore::CreateContainer(std::string_view name) {
     CheckContainerName(name);
-    SqliteDb::Transaction tx(m_db);
+    SqliteDb::Transaction tx(*m_db);
     if (FindContainer(name)) {
         throw StoreError(StoreFailure::Exists, "container exists: " + std::string(name));
     }
-    m_db.Prepare("INSERT INTO containers(name) VALUES(?1)").Bind(1, name).Run();
-    auto id = m_db.LastInsertId();
+    m_db->Prepare("INSERT INTO containers(name) VALUES(?1)").Bind(1, name).Run();
+    auto id = m_db->LastInsertId();
     tx.Commit();
     return id;
 }
 
 void TokenStore::DeleteContainer(std::string_view name) {
-    SqliteDb::Transaction tx(m_db);
-    m_db.Prepare("DELETE FROM containers WHERE name = ?1").Bind(1, name).Run();
-    if (m_db.Changes() == 0) {
+    SqliteDb::Transaction tx(*m_db);
+    m_db->Prepare("DELETE FROM containers WHERE name = ?1").Bind(1, name).Run();
+    if (m_db->Changes() == 0) {
         throw StoreError(StoreFailure::NotFound, "no container " + std::string(name));
     }
     tx.Commit();
 }
 
 void TokenStore::SetDefault(std::int64_t containerId, bool on) {
-    SqliteDb::Transaction tx(m_db);
+    SqliteDb::Transaction tx(*m_db);
     if (!FindContainer(containerId)) {
         throw StoreError(StoreFailure::NotFound, "container gone");
     }
     if (on) {
-        m_db.Exec("UPDATE containers SET is_default = 0");
+        m_db->Exec("UPDATE containers SET is_default = 0");
     }
-    m_db.Prepare("UPDATE containers SET is_default = ?1 WHERE id = ?2")
+    m_db->Prepare("UPDATE containers SET is_default = ?1 WHERE id = ?2")
         .Bind(1, on ? 1 : 0)
         .Bind(2, containerId)
         .Run();
@@ -205,7 +205,7 @@ void TokenStore::SetDefault(std::int64_t containerId, bool on) {
 }
 
 std::vector<KeyEntry> TokenStore::Keys(std::int64_t containerId) {
-    auto stmt = m_db.Prepare(
+    auto stmt = m_db->Prepare(
         "SELECT spec, public_der, exportable, permissions, certificate FROM keys "
         "WHERE container_id = ?1 ORDER BY spec");
     stmt.Bind(1, containerId);
@@ -217,7 +217,7 @@ std::vector<KeyEntry> TokenStore::Keys(std::int64_t containerId) {
 }
 
 std::optional<KeyEntry> TokenStore::Key(std::int64_t containerId, int spec) {
-    auto stmt = m_db.Prepare(
+    auto stmt = m_db->Prepare(
         "SELECT spec, public_der, exportable, permissions, certificate FROM keys "
         "WHERE container_id = ?1 AND spec = ?2");
     stmt.Bind(1, containerId).Bind(2, spec);
@@ -228,11 +228,11 @@ std::optional<KeyEntry> TokenStore::Key(std::int64_t containerId, int spec) {
 }
 
 void TokenStore::PutKey(std::int64_t containerId, const KeyEntry& key, const Bytes& sealedPrivate) {
-    SqliteDb::Transaction tx(m_db);
+    SqliteDb::Transaction tx(*m_db);
     if (!FindContainer(containerId)) {
         throw StoreError(StoreFailure::NotFound, "container gone");
     }
-    auto stmt = m_db.Prepare("INSERT OR REPLACE INTO keys VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    auto stmt = m_db->Prepare("INSERT OR REPLACE INTO keys VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
     stmt.Bind(1, containerId)
         .Bind(2, key.spec)
         .Bind(3, key.publicDer)
@@ -250,21 +250,21 @@ void TokenStore::PutKey(std::int64_t containerId, const KeyEntry& key, const Byt
 
 void TokenStore::SetCertificate(std::int64_t containerId, int spec, const Bytes& der) {
     auto stmt =
-        m_db.Prepare("UPDATE keys SET certificate = ?1 WHERE container_id = ?2 AND spec = ?3");
+        m_db->Prepare("UPDATE keys SET certificate = ?1 WHERE container_id = ?2 AND spec = ?3");
     if (der.empty()) {
         stmt.BindNull(1);
     } else {
         stmt.Bind(1, der);
     }
     stmt.Bind(2, containerId).Bind(3, spec).Run();
-    if (m_db.Changes() == 0) {
+    if (m_db->Changes() == 0) {
         throw StoreError(StoreFailure::NotFound, "no such key");
     }
 }
 
 Bytes TokenStore::SealedPrivateKey(std::int64_t containerId, int spec) {
     auto stmt =
-        m_db.Prepare("SELECT private_sealed FROM keys WHERE container_id = ?1 AND spec = ?2");
+        m_db->Prepare("SELECT private_sealed FROM keys WHERE container_id = ?1 AND spec = ?2");
     stmt.Bind(1, containerId).Bind(2, spec);
     if (!stmt.Step()) {
         throw StoreError(StoreFailure::NotFound, "no such key");
@@ -273,7 +273,7 @@ Bytes TokenStore::SealedPrivateKey(std::int64_t containerId, int spec) {
 }
 
 PinRecord TokenStore::LoadPinRecord() {
-    auto row = m_db.Prepare(
+    auto row = m_db->Prepare(
         "SELECT verifier_salt, verifier, wrap_salt, wrapped_key, iterations FROM pin WHERE id = 1");
     if (!row.Step()) {
         throw StoreError(StoreFailure::Damaged, "PIN record missing");
@@ -288,7 +288,7 @@ PinRecord TokenStore::LoadPinRecord() {
 }
 
 PinState TokenStore::Pin() {
-    auto row = m_db.Prepare("SELECT retries_left, max_retries FROM pin WHERE id = 1");
+    auto row = m_db->Prepare("SELECT retries_left, max_retries FROM pin WHERE id = 1");
     if (!row.Step()) {
         throw StoreError(StoreFailure::Damaged, "PIN record missing");
     }
@@ -298,20 +298,20 @@ PinState TokenStore::Pin() {
 SecretBytes TokenStore::Unlock(std::string_view pin) {
     // The whole check is one write transaction, so that two processes trying
     // PINs at once cannot both spend the same try.
-    SqliteDb::Transaction tx(m_db);
+    SqliteDb::Transaction tx(*m_db);
     PinState state = Pin();
     if (state.retriesLeft == 0) {
         throw StoreError(StoreFailure::PinLocked, "the PIN is locked");
     }
     auto key = TokenSecrets::Unlock(pin, LoadPinRecord());
     if (!key) {
-        m_db.Exec("UPDATE pin SET retries_left = retries_left - 1 WHERE id = 1");
+        m_db->Exec("UPDATE pin SET retries_left = retries_left - 1 WHERE id = 1");
         tx.Commit();
         throw StoreError(
             state.retriesLeft == 1 ? StoreFailure::PinLocked : StoreFailure::PinIncorrect,
             "wrong PIN");
     }
-    m_db.Exec("UPDATE pin SET retries_left = max_retries WHERE id = 1");
+    m_db->Exec("UPDATE pin SET retries_left = max_retries WHERE id = 1");
     tx.Commit();
     return std::move(*key);
 }
@@ -323,7 +323,7 @@ void TokenStore::ChangePin(std::string_view oldPin, std::string_view newPin) {
     SecretBytes tokenKey = Unlock(oldPin);
     PinRecord old = LoadPinRecord();
     PinRecord pin = TokenSecrets::MakePinRecord(newPin, tokenKey, old.iterations);
-    m_db.Prepare(
+    m_db->Prepare(
             "UPDATE pin SET verifier_salt = ?1, verifier = ?2, wrap_salt = ?3, wrapped_key = ?4 "
             "WHERE id = 1")
         .Bind(1, pin.verifierSalt)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,7 +78,7 @@ private:
     void Check();
     PinRecord LoadPinRecord();
 
-    SqliteDb& m_db;  // this thread's connection to the token's database
+    std::shared_ptr<SqliteDb> m_db;  // this thread's connection to the token's database
 };
 
 }  // namespace vkstore

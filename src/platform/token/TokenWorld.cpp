@@ -72,7 +72,7 @@ SqliteDb& TokenWorld::Db() {
         if (!std::filesystem::exists(WorldFile())) {
             MakePrivateDir(m_root);
         }
-        m_db = &ThreadConnection(WorldFile(), true, kSchema);
+        m_db = ThreadConnection(WorldFile(), true, kSchema);
     }
     return *m_db;
 }

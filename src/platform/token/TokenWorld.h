@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,7 +69,7 @@ private:
     SqliteDb& Db();
 
     std::filesystem::path m_root;
-    SqliteDb* m_db = nullptr;  // this thread's connection to world.db
+    std::shared_ptr<SqliteDb> m_db;  // this thread's connection to world.db
 };
 
 }  // namespace vkstore
