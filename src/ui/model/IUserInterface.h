@@ -1,11 +1,15 @@
-// The UI seam for what non-GUI code must show: message boxes. The GUI installs its
-// implementation at start-up and tests install a scripted one. With none installed, message
-// boxes are not shown and answer as a cautious user would (No to a question, otherwise OK).
+// The UI seam for what non-GUI code must show: message boxes, the mouse cursor, context menus
+// and file dialogs. The GUI installs its implementation at start-up and tests install a scripted
+// one. With none installed nothing is shown: message boxes answer as a cautious user would (No
+// to a question, otherwise OK), menus and file dialogs as if cancelled.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/WinTypes.h"
+
+class CMenu;
 
 // Message box types: buttons in the low bits, the icon above them.
 inline constexpr UINT MB_OK = 0x00;
@@ -25,12 +29,49 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+// System cursor ids.
+inline constexpr UINT IDC_ARROW = 32512;
+inline constexpr UINT IDC_WAIT = 32514;
+
+// A common file dialog. The filter is in the string table's form: "Text|*.ext|...||".
+struct SFileDialogRequest {
+    bool open = true;
+    std::wstring title;
+    std::wstring filter;
+    std::wstring defaultExtension;
+    std::wstring initialName;
+};
+
+struct SFileDialogResult {
+    std::wstring path;
+    int filterIndex = 1;  // 1-based, as the filter lists them
+};
+
 class IUserInterface {
 public:
     virtual ~IUserInterface() = default;
 
     // Shows a message box owned by the main window; answers the button chosen (IDOK, IDYES, ...).
     virtual int MessageBox(const std::wstring& text, const std::wstring& caption, UINT type) = 0;
+
+    // Shows a system cursor over the program's windows; answers the one shown before.
+    virtual UINT SetCursor(UINT cursorId) {
+        const UINT previous = m_cursor;
+        m_cursor = cursorId;
+        return previous;
+    }
+
+    // Shows a popup menu at a point of the screen, owned by the main window; answers the command
+    // chosen, 0 when none was.
+    virtual UINT TrackPopupMenu(const CMenu&, int /*screenX*/, int /*screenY*/) { return 0; }
+
+    // Asks for a file; nothing when the user cancelled.
+    virtual std::optional<SFileDialogResult> FileDialog(const SFileDialogRequest&) {
+        return std::nullopt;
+    }
+
+private:
+    UINT m_cursor = IDC_ARROW;
 };
 
 // Installs the process's implementation (null uninstalls); the caller keeps it alive while
