@@ -1,0 +1,16 @@
+#include "tree/model/CEnumRootChildsMsgAcc.h"
+
+#include "tree/model/CRootItem.h"
+#include "tree/model/TreeStrings.h"
+
+namespace STreeItemInfo::UI {
+
+CEnumRootChildsMsgAcc::CEnumRootChildsMsgAcc(CFrameFacadePtr facade, CRootItem* node)
+    : CEnumChildsOperationMsgAcceptorDefault(std::move(facade)), m_node(node) {}
+
+void CEnumRootChildsMsgAcc::OnEnumStart() {
+    m_cursor.On();
+    ShowStatus(kStrUpdatingTokenList);
+}
+
+}  // namespace STreeItemInfo::UI

@@ -1,0 +1,17 @@
+#include "tree/model/CEnumTokenChildsMsgAccCreator.h"
+
+#include "tree/model/CEnumTokenChildsMsgAcc.h"
+#include "tree/model/CTokenItemInfo.h"
+
+namespace STreeItemInfo::UI {
+
+IEnumChildsOperationMsgAcceptorPtr CEnumTokenChildsMsgAccCreator::Create(
+    ITreeItemInfo* node, const CFrameFacadePtr& facade) const {
+    auto* token = dynamic_cast<CTokenItemInfo*>(node);
+    if (token == nullptr) {
+        return {};
+    }
+    return std::make_shared<CEnumTokenChildsMsgAcc>(facade, token);
+}
+
+}  // namespace STreeItemInfo::UI
