@@ -88,6 +88,22 @@ LANGID InitUiLanguage() {
     return lang;
 }
 
+LANGID LoadUiLanguage() {
+    LANGID lang = GetUserDefaultUILanguage();
+    CKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, key.Out()) == ERROR_SUCCESS) {
+        BYTE buffer[kValueBufferBytes] = {};
+        DWORD size = sizeof buffer;
+        DWORD type = REG_NONE;
+        if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, buffer, &size) == ERROR_SUCCESS &&
+            IsEnglishChoice(type, buffer, size)) {
+            lang = LANG_NEUTRAL_DEFAULT_ID;
+        }
+    }
+    g_current = lang;
+    return lang;
+}
+
 LANGID GetUiLanguage() {
     return g_current;
 }

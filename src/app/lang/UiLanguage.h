@@ -12,6 +12,10 @@ LANGID InitUiLanguage();
 
 LANGID GetUiLanguage();
 
+// For command-line tools: decides the language as InitUiLanguage does and makes
+// it current, but writes nothing to the registry and sends nothing; answers it.
+LANGID LoadUiLanguage();
+
 // Nothing when `lang` is current; otherwise stores the choice ("NATIVE" for
 // 1049, "ENGLISH" for any other language), makes `lang` current and sends
 // WM_LANGUAGE_CHANGED (SendLanguageChanged).
