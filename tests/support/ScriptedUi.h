@@ -5,9 +5,11 @@
 
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/lang/MenuModel.h"
 #include "ui/model/IUserInterface.h"
 
 namespace vktest {
@@ -46,11 +48,79 @@ public:
         return m_boxes;
     }
 
+    struct Popup {
+        CMenu menu;
+        int x = 0;
+        int y = 0;
+    };
+
+    UINT SetCursor(UINT cursorId) override {
+        std::lock_guard lock(m_mutex);
+        const UINT previous = m_cursor;
+        m_cursor = cursorId;
+        m_cursors.push_back(cursorId);
+        return previous;
+    }
+    // The cursor shown now and every cursor set, in order.
+    UINT Cursor() const {
+        std::lock_guard lock(m_mutex);
+        return m_cursor;
+    }
+    std::vector<UINT> Cursors() const {
+        std::lock_guard lock(m_mutex);
+        return m_cursors;
+    }
+
+    void SetNextMenuChoice(UINT commandId) {
+        std::lock_guard lock(m_mutex);
+        m_menuChoices.push_back(commandId);
+    }
+    UINT TrackPopupMenu(const CMenu& menu, int screenX, int screenY) override {
+        std::lock_guard lock(m_mutex);
+        m_popups.push_back(Popup{menu, screenX, screenY});
+        if (m_menuChoices.empty()) {
+            return 0;
+        }
+        const UINT choice = m_menuChoices.front();
+        m_menuChoices.pop_front();
+        return choice;
+    }
+    std::vector<Popup> Popups() const {
+        std::lock_guard lock(m_mutex);
+        return m_popups;
+    }
+
+    // Nothing answers as a cancelled dialog.
+    void SetNextFile(std::optional<SFileDialogResult> answer) {
+        std::lock_guard lock(m_mutex);
+        m_files.push_back(std::move(answer));
+    }
+    std::optional<SFileDialogResult> FileDialog(const SFileDialogRequest& request) override {
+        std::lock_guard lock(m_mutex);
+        m_fileRequests.push_back(request);
+        if (m_files.empty()) {
+            return std::nullopt;
+        }
+        std::optional<SFileDialogResult> answer = std::move(m_files.front());
+        m_files.pop_front();
+        return answer;
+    }
+    std::vector<SFileDialogRequest> FileRequests() const {
+        std::lock_guard lock(m_mutex);
+        return m_fileRequests;
+    }
+
 private:
     IUserInterface* m_previous;
     mutable std::mutex m_mutex;
     std::deque<int> m_answers;
     std::vector<Box> m_boxes;
+    UINT m_cursor = IDC_ARROW;
+    std::vector<UINT> m_cursors;
+    std::deque<UINT> m_menuChoices;
+    std::vector<Popup> m_popups;
+    std::deque<std::optional<SFileDialogResult>> m_files;
+    std::vector<SFileDialogRequest> m_fileRequests;
 };
 
 }  // namespace vktest
