@@ -88,6 +88,8 @@ private:
 
     void SynchroniseItem(Item* item);
     void ResynchroniseItem(Item* item);
+    void RemoveChildrenExcept(const NodePtr& parentNode, const std::vector<NodePtr>& keep);
+    void RefreshChildren(Item* item);
     void RemoveItem(Item* parent, int row);
     void PostSynchronise(Item* item);
     void PostCheckEmpty();
@@ -96,6 +98,8 @@ private:
     void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void OnContextMenuAt(const QModelIndex& index, const QPoint& viewportPos);
     void SendSelected(Node* node, bool selected);
+    void ShowOperation(const std::wstring& text);
+    void EndOperation(const Node* container);
 
     using ContainerReceiver =
         SDP::SOBSERVER::COwnedReceiver<CItemsTreeView, STreeItemInfo::CContainerItemInfoMsg,
@@ -110,4 +114,5 @@ private:
     NodePtr m_rootNode;
     STreeItemInfo::View::CTreeItemsModel* m_model = nullptr;
     STreeItemInfo::View::CItemsTreeControl* m_tree = nullptr;
+    bool m_emptyCheckPending = false;
 };
