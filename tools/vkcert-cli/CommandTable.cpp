@@ -5,9 +5,10 @@
 namespace vkcli {
 
 extern const Command kPfxCommand;
+extern const Command kListCommand;
 
 std::span<const Command> Commands() {
-    static const Command commands[] = {kPfxCommand};
+    static const Command commands[] = {kPfxCommand, kListCommand};
     return commands;
 }
 
