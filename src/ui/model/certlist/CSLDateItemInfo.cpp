@@ -1,0 +1,10 @@
+#include "ui/model/certlist/CSLDateItemInfo.h"
+
+#include "ui/model/certlist/RowFormats.h"
+
+namespace SSertListItemInfo {
+
+CSLDateItemInfo::CSLDateItemInfo(std::wstring caption, const FILETIME& time)
+    : m_caption(std::move(caption)), m_time(time), m_text(DateText(m_time)) {}
+
+}  // namespace SSertListItemInfo

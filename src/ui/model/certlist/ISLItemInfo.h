@@ -1,0 +1,26 @@
+// A row of a certificate property list: a caption, a one-line value for the
+// list, a detail text for the box under the list and an icon.
+#pragma once
+
+#include <string>
+
+#include "platform/WinTypes.h"
+
+namespace SSertListItemInfo {
+
+// Icon resources of the rows.
+inline constexpr DWORD kIconText = 170;
+inline constexpr DWORD kIconExtension = 181;
+inline constexpr DWORD kIconThumbprint = 130;
+
+class ISLItemInfo {
+public:
+    virtual std::wstring GetName() const = 0;
+    virtual std::wstring GetValue() const = 0;
+    // May hold line breaks "\r\n".
+    virtual std::wstring GetDetail() const = 0;
+    virtual DWORD GetIconId() const = 0;
+    virtual ~ISLItemInfo() = default;
+};
+
+}  // namespace SSertListItemInfo

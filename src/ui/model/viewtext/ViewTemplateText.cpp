@@ -1,0 +1,16 @@
+#include "ui/model/viewtext/ViewTemplateText.h"
+
+#include "app/lang/LangResource.h"
+
+namespace viewtext {
+
+std::wstring ViewTemplateText(UINT dialogId, UINT controlId) {
+    const auto dialog = LoadLangDialogTemplate(dialogId);
+    if (!dialog) {
+        return {};
+    }
+    const CDialogItemTemplate* item = dialog->FindItem(controlId);
+    return item != nullptr ? item->Text() : std::wstring();
+}
+
+}  // namespace viewtext
