@@ -1,0 +1,102 @@
+// The D-Bus session of a desktop test: either a bus daemon of the test's own,
+// whose address this process and every child started afterwards use, or no
+// bus at all. Either must be set up before the process first uses the bus.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "support/ChildProcess.h"
+
+namespace vktest {
+
+// Sets or unsets environment variables, putting the old values back at the end.
+class EnvOverride {
+public:
+    void Set(const char* name, const char* value) {
+        Save(name);
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~EnvOverride() {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+            if (it->second) {
+                setenv(it->first.c_str(), it->second->c_str(), 1);
+            } else {
+                unsetenv(it->first.c_str());
+            }
+        }
+    }
+
+private:
+    void Save(const char* name) {
+        const char* old = getenv(name);
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+// A dbus-daemon of this test; stopped when the object goes.
+class SessionBus {
+public:
+    SessionBus()
+        : m_daemon(ChildProcess::Exec({"dbus-daemon", "--session", "--nofork", "--print-address"},
+                                      true)) {
+        std::string address;
+        if (!m_daemon.ReadLine(address, 10000) || address.empty()) {
+            ADD_FAILURE() << "dbus-daemon gave no address";
+            return;
+        }
+        m_env.Set("DBUS_SESSION_BUS_ADDRESS", address.c_str());
+        m_address = address;
+    }
+
+    const std::string& Address() const { return m_address; }
+
+private:
+    ChildProcess m_daemon;
+    EnvOverride m_env;
+    std::string m_address;
+};
+
+// No session bus for this process and its children: no address, and nothing
+// for the bus library to start one with.
+class NoSessionBus {
+public:
+    NoSessionBus() {
+        m_env.Set("DBUS_SESSION_BUS_ADDRESS", nullptr);
+        m_env.Set("DISPLAY", nullptr);
+        m_env.Set("WAYLAND_DISPLAY", nullptr);
+    }
+
+private:
+    EnvOverride m_env;
+};
+
+// Runs the event loop until `done` or the time is up; answers `done()`.
+inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// Runs the event loop for `ms`, for checks that something does not happen.
+inline void SpinFor(int ms) {
+    SpinUntil([] { return false; }, ms);
+}
+
+}  // namespace vktest
