@@ -26,6 +26,7 @@ public:
     bool ListensOnDBus() const { return m_dbus; }
     bool ListensOnSocket() const;
 
+public slots:
     // Called over D-Bus by a starting copy.
     Q_SCRIPTABLE void Activate();
 
