@@ -6,9 +6,10 @@ namespace vkcli {
 
 extern const Command kPfxCommand;
 extern const Command kListCommand;
+extern const Command kCertCommand;
 
 std::span<const Command> Commands() {
-    static const Command commands[] = {kPfxCommand, kListCommand};
+    static const Command commands[] = {kPfxCommand, kListCommand, kCertCommand};
     return commands;
 }
 
