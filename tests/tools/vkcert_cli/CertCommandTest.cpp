@@ -1,0 +1,357 @@
+// vkcert-cli cert, the real program: every certificate of Debian's
+// ca-certificates against what OpenSSL says of it (version, serial with its
+// leading 00, names, validity under TZ=UTC, RSA key size and bits, empty key
+// texts of other keys, thumbprints, row count and order); the same rows from
+// DER and Base64 files; dates in the interface language without writing it;
+// escaping that keeps each row on one line; files that are not certificates.
+// The rows themselves are tested in tests/ui/model/certlist.
+#include <openssl/bn.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/registry/Registry.h"
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs vkcert-cli with extra environment assignments; standard error is kept apart.
+Result RunCli(const fs::path& dir, const std::vector<std::string>& args,
+              const std::vector<std::string>& env = {}) {
+    const fs::path err = dir / "stderr";
+    std::vector<std::string> argv = {
+        "sh", "-c", "err=$1; shift; exec env \"$@\" </dev/null 2>\"$err\"", "sh", err.string()};
+    argv.insert(argv.end(), env.begin(), env.end());
+    argv.push_back(VKCERT_CLI);
+    argv.insert(argv.end(), args.begin(), args.end());
+    auto child = vktest::ChildProcess::Exec(argv, true);
+    Result r;
+    r.out = child.ReadAll();
+    r.exitCode = child.Wait();
+    std::ifstream e(err, std::ios::binary);
+    r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
+    return r;
+}
+
+struct OutRow {
+    std::string caption, value, detail;
+};
+
+std::vector<std::string> Split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, sep)) {
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+std::vector<OutRow> ParseRows(const std::string& out) {
+    std::vector<OutRow> rows;
+    for (const std::string& line : Split(out, '\n')) {
+        const auto fields = Split(line + "\t", '\t');  // keeps an empty last field
+        EXPECT_EQ(fields.size(), 3u) << line;
+        if (fields.size() == 3) {
+            rows.push_back({fields[0], fields[1], fields[2]});
+        }
+    }
+    EXPECT_TRUE(out.empty() || out.back() == '\n');
+    return rows;
+}
+
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
+    }
+    return out;
+}
+
+std::string Hex(const unsigned char* data, std::size_t size, bool spaced, bool upper) {
+    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (spaced && i != 0) {
+            text += ' ';
+        }
+        text += digits[data[i] >> 4];
+        text += digits[data[i] & 0x0F];
+    }
+    return text;
+}
+
+std::string Without(std::string text, char c) {
+    std::erase(text, c);
+    return text;
+}
+
+std::string EnglishDate(const ASN1_TIME* time) {
+    std::tm tm{};
+    EXPECT_EQ(ASN1_TIME_to_tm(time, &tm), 1);
+    const time_t t = timegm(&tm);
+    gmtime_r(&t, &tm);
+    char day[64];
+    char clock[32];
+    std::strftime(day, sizeof day, "%A, %B ", &tm);
+    std::strftime(clock, sizeof clock, ":%M:%S %p", &tm);
+    const int hour12 = tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12;
+    return day + std::to_string(tm.tm_mday) + ", " + std::to_string(tm.tm_year + 1900) + "   " +
+           std::to_string(hour12) + clock;
+}
+
+// The values of a name, last attribute first, one name a line, as OpenSSL prints them.
+std::vector<std::string> OpensslNameValues(const X509_NAME* name) {
+    BIO* bio = BIO_new(BIO_s_mem());
+    X509_NAME_print_ex(
+        bio, name, 0,
+        XN_FLAG_SEP_MULTILINE | XN_FLAG_DN_REV | XN_FLAG_FN_NONE | ASN1_STRFLGS_UTF8_CONVERT);
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(bio, &data);
+    std::string text(data, static_cast<std::size_t>(size));
+    BIO_free(bio);
+    return Split(text, '\n');
+}
+
+// Our X.500 detail ("CN=a\r\nO=b") as values, keys taken off.
+std::vector<std::string> OurNameValues(const std::string& escapedDetail) {
+    std::vector<std::string> lines;
+    const std::string detail = Unescape(escapedDetail);
+    std::size_t at = 0;
+    while (at <= detail.size()) {
+        std::size_t end = detail.find("\r\n", at);
+        if (end == std::string::npos) {
+            end = detail.size();
+        }
+        // Attributes of one name are joined by " + ".
+        std::string rest = detail.substr(at, end - at);
+        std::string joined;
+        for (bool first = true;; first = false) {
+            const std::size_t plus = rest.find(" + ");
+            const std::string attribute = rest.substr(0, plus);
+            joined += (first ? "" : " + ") + attribute.substr(attribute.find('=') + 1);
+            if (plus == std::string::npos) {
+                break;
+            }
+            rest = rest.substr(plus + 3);
+        }
+        lines.push_back(joined);
+        at = end + 2;
+    }
+    return lines;
+}
+
+struct X509Free {
+    void operator()(X509* x) const { X509_free(x); }
+};
+using X509Ptr = std::unique_ptr<X509, X509Free>;
+
+X509Ptr ReadPem(const fs::path& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        return nullptr;
+    }
+    X509Ptr cert(PEM_read_X509(f, nullptr, nullptr, nullptr));
+    std::fclose(f);
+    return cert;
+}
+
+std::string Digest(X509* cert, const EVP_MD* md) {
+    unsigned char* der = nullptr;
+    const int size = i2d_X509(cert, &der);
+    unsigned char hash[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(der, static_cast<std::size_t>(size), hash, &length, md, nullptr);
+    OPENSSL_free(der);
+    return Hex(hash, length, true, false);
+}
+
+// Every check of one certificate's rows against OpenSSL.
+void ExpectAgreement(const fs::path& file, X509* cert, const std::vector<OutRow>& rows) {
+    const int extensions = X509_get_ext_count(cert);
+    ASSERT_EQ(rows.size(), 10u + static_cast<std::size_t>(extensions)) << file;
+    const char* fixed[] = {"Version",    "Serial number", "Algorithm", "Issuer",
+                           "Valid from", "Valid to",      "Subject",   "Public Key"};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(rows[i].caption, fixed[i]) << file;
+    }
+    EXPECT_EQ(rows[8 + extensions].caption, "SHA1 Thumbprint");
+    EXPECT_EQ(rows[9 + extensions].caption, "MD5 Thumbprint");
+
+    EXPECT_EQ(rows[0].value, "V" + std::to_string(X509_get_version(cert) + 1)) << file;
+
+    BIGNUM* serial = ASN1_INTEGER_to_BN(X509_get0_serialNumber(cert), nullptr);
+    char* hex = BN_bn2hex(serial);
+    // BN_bn2hex writes zero as "0"; its encoding is the one byte 00.
+    const std::string theirs = std::string(hex) == "0" ? "00" : hex;
+    OPENSSL_free(hex);
+    BN_free(serial);
+    const std::string ours = Without(rows[1].value, ' ');
+    // openssl drops the 00 that keeps a positive serial's top bit clear; the row keeps it.
+    const bool topBitSet =
+        !theirs.empty() && std::string("89ABCDEF").find(theirs[0]) != std::string::npos;
+    EXPECT_EQ(ours, topBitSet ? "00" + theirs : theirs) << file;
+
+    EXPECT_EQ(OurNameValues(rows[3].detail), OpensslNameValues(X509_get_issuer_name(cert))) << file;
+    EXPECT_EQ(OurNameValues(rows[6].detail), OpensslNameValues(X509_get_subject_name(cert)))
+        << file;
+    EXPECT_EQ(rows[4].value, EnglishDate(X509_get0_notBefore(cert))) << file;
+    EXPECT_EQ(rows[5].value, EnglishDate(X509_get0_notAfter(cert))) << file;
+
+    const EVP_PKEY* key = X509_get0_pubkey(cert);
+    if (EVP_PKEY_get_base_id(key) == EVP_PKEY_RSA) {
+        EXPECT_EQ(rows[7].value, "RSA1 (" + std::to_string(EVP_PKEY_get_bits(key)) + ")") << file;
+        const ASN1_BIT_STRING* bits = X509_get0_pubkey_bitstr(cert);
+        EXPECT_EQ(Without(rows[7].detail, ' '),
+                  Hex(ASN1_STRING_get0_data(bits),
+                      static_cast<std::size_t>(ASN1_STRING_length(bits)), false, true))
+            << file;
+    } else {
+        EXPECT_EQ(rows[7].value, "") << file;
+        EXPECT_EQ(rows[7].detail, "") << file;
+    }
+    EXPECT_EQ(rows[8 + extensions].value, Digest(cert, EVP_sha1())) << file;
+    EXPECT_EQ(rows[9 + extensions].value, Digest(cert, EVP_md5())) << file;
+}
+
+class CertCommand : public ::testing::Test {
+protected:
+    fs::path Dir() const { return m_world.Root(); }
+    vktest::TempWorld m_world;
+};
+
+TEST_F(CertCommand, AgreesWithOpensslOnEveryCaCertificate) {
+    int checked = 0;
+    for (const auto& entry : fs::recursive_directory_iterator("/usr/share/ca-certificates")) {
+        if (entry.path().extension() != ".crt") {
+            continue;
+        }
+        const X509Ptr cert = ReadPem(entry.path());
+        ASSERT_TRUE(cert) << entry.path();
+        const Result r = RunCli(Dir(), {"cert", entry.path().string()}, {"TZ=UTC"});
+        ASSERT_EQ(r.exitCode, 0) << entry.path() << ": " << r.err;
+        EXPECT_EQ(r.err, "");
+        ExpectAgreement(entry.path(), cert.get(), ParseRows(r.out));
+        ++checked;
+    }
+    EXPECT_GT(checked, 100);
+}
+
+// A certificate made by openssl with a subject that needs escaping.
+fs::path MakeCertificate(const fs::path& dir, const std::string& subject) {
+    const fs::path pem = dir / "made.pem";
+    auto child = vktest::ChildProcess::Exec(
+        {"openssl", "req", "-x509", "-newkey", "rsa:1024", "-nodes", "-utf8", "-keyout",
+         (dir / "made.key").string(), "-subj", subject, "-days", "3", "-out", pem.string()});
+    EXPECT_EQ(child.Wait(), 0);
+    return pem;
+}
+
+TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRows) {
+    const fs::path pem = MakeCertificate(Dir(), "/CN=Same");
+    const fs::path der = Dir() / "made.cer";
+    EXPECT_EQ(vktest::ChildProcess::Exec(
+                  {"openssl", "x509", "-in", pem.string(), "-outform", "DER", "-out", der.string()})
+                  .Wait(),
+              0);
+    const Result fromPem = RunCli(Dir(), {"cert", pem.string()}, {"TZ=UTC"});
+    const Result fromDer = RunCli(Dir(), {"cert", der.string()}, {"TZ=UTC"});
+    EXPECT_EQ(fromPem.exitCode, 0);
+    EXPECT_EQ(fromDer.exitCode, 0);
+    EXPECT_EQ(fromPem.out, fromDer.out);
+    EXPECT_GE(ParseRows(fromDer.out).size(), 10u);
+}
+
+TEST_F(CertCommand, EscapesKeepEachRowOnOneLine) {
+    const fs::path pem = MakeCertificate(Dir(), "/O=Back\\\\slash/CN=Tab\there");
+    const Result r = RunCli(Dir(), {"cert", pem.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto rows = ParseRows(r.out);
+    ASSERT_GE(rows.size(), 10u);
+    EXPECT_EQ(rows[6].caption, "Subject");
+    EXPECT_EQ(rows[6].value, "Back\\\\slash, Tab\\there");
+    EXPECT_EQ(rows[6].detail, "CN=Tab\\there\\r\\nO=Back\\\\slash");
+    EXPECT_EQ(Unescape(rows[6].detail), "CN=Tab\there\r\nO=Back\\slash");
+}
+
+TEST_F(CertCommand, DatesFollowTheInterfaceLanguageWhichIsNeverWritten) {
+    const fs::path pem = MakeCertificate(Dir(), "/CN=Dates");
+    const std::vector<std::string> russian{"TZ=UTC", "LC_ALL=", "LC_MESSAGES=", "LANG=ru_RU.UTF-8"};
+    Result r = RunCli(Dir(), {"cert", pem.string()}, russian);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    auto rows = ParseRows(r.out);
+    ASSERT_GE(rows.size(), 10u);
+    EXPECT_EQ(rows[4].caption, "Valid from");
+    EXPECT_NE(rows[4].value.find(" г.   "), std::string::npos) << rows[4].value;
+    // Reading the language left no registry behind.
+    EXPECT_FALSE(fs::exists(m_world.ConfigHome()) && !fs::is_empty(m_world.ConfigHome()));
+
+    // The stored choice "ENGLISH" wins over the Russian locale.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring english = L"ENGLISH";
+    ASSERT_EQ(
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(english.c_str()),
+                       static_cast<DWORD>((english.size() + 1) * sizeof(wchar_t))),
+        ERROR_SUCCESS);
+    RegCloseKey(key);
+    r = RunCli(Dir(), {"cert", pem.string()}, russian);
+    rows = ParseRows(r.out);
+    ASSERT_GE(rows.size(), 10u);
+    EXPECT_EQ(rows[4].value.find(" г."), std::string::npos) << rows[4].value;
+    EXPECT_TRUE(rows[4].value.ends_with(" AM") || rows[4].value.ends_with(" PM")) << rows[4].value;
+}
+
+TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLine) {
+    const fs::path text = Dir() / "text.cer";
+    std::ofstream(text) << "-----BEGIN CERTIFICATE-----\nbm90IGEgY2VydGlmaWNhdGU=\n"
+                           "-----END CERTIFICATE-----\n";
+    const fs::path big = Dir() / "big.cer";
+    std::ofstream(big) << std::string(70000, 'A');
+    const fs::path empty = Dir() / "empty.cer";
+    std::ofstream{empty};
+    for (const fs::path& file : {text, big, empty, Dir() / "missing.cer", Dir()}) {
+        const Result r = RunCli(Dir(), {"cert", file.string()});
+        EXPECT_EQ(r.exitCode, 1) << file;
+        EXPECT_EQ(r.out, "") << file;
+        EXPECT_EQ(r.err.rfind("vkcert-cli: ", 0), 0u) << file << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << file;
+    }
+    EXPECT_EQ(RunCli(Dir(), {"cert"}).exitCode, 1);
+    EXPECT_EQ(RunCli(Dir(), {"cert", text.string(), text.string()}).exitCode, 1);
+    EXPECT_EQ(RunCli(Dir(), {"cert", "--frobnicate"}).exitCode, 1);
+    const Result help = RunCli(Dir(), {"cert", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("CAPTION<TAB>VALUE<TAB>DETAIL"), std::string::npos);
+}
+
+}  // namespace
