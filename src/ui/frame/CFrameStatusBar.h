@@ -1,0 +1,34 @@
+// The main window's status bar: three token panes fitted to their texts (access rights, token
+// ID, free bytes) and the stretching message pane.
+#pragma once
+
+#include <QStatusBar>
+#include <array>
+
+#include "platform/WinTypes.h"
+
+class QLabel;
+
+class CFrameStatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    static constexpr int kAccessPane = 0;
+    static constexpr int kTokenIdPane = 1;
+    static constexpr int kFreeBytesPane = 2;
+    static constexpr int kMessagePane = 3;
+    static constexpr int kPaneCount = 4;
+    // Indicator string ids, left to right.
+    static constexpr std::array<UINT, kPaneCount> kIndicators{171, 173, 174, 172};
+
+    explicit CFrameStatusBar(QWidget* parent);
+
+    void SetPaneText(int pane, const QString& text);
+    QString PaneText(int pane) const;
+    QLabel* Pane(int pane) const { return m_panes.at(static_cast<std::size_t>(pane)); }
+
+    // Gives panes 0 to 2 exactly the width of their texts (of five blanks when shorter).
+    void FitPaneWidths();
+
+private:
+    std::array<QLabel*, kPaneCount> m_panes{};
+};
