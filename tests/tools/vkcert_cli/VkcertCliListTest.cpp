@@ -1,0 +1,226 @@
+// `vkcert-cli list` as scripts use it, over worlds made by the real vktoken program: the tree
+// checked against what `vktoken list` and `vktoken show` report (every reader, container and
+// key, in the tree's order, with labels and paths), --flat, insertions and removals made
+// between two runs, an empty world, an unreadable reader list, and that nothing is written.
+// The nodes themselves are tested in tests/tree/model.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+};
+
+Result RunProgram(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {"sh", "-c", "exec \"$@\" </dev/null 2>/dev/null", "sh",
+                                     program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    auto child = vktest::ChildProcess::Exec(argv, true);
+    Result r;
+    r.out = child.ReadAll();
+    r.exitCode = child.Wait();
+    return r;
+}
+
+Result List(const std::vector<std::string>& args = {}) {
+    std::vector<std::string> all = {"list"};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunProgram(VKCERT_CLI, all);
+}
+
+Result Vktoken(const std::vector<std::string>& args) {
+    return RunProgram(VKTOKEN, args);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> Split(const std::string& line, char separator) {
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream in(line);
+    while (std::getline(in, field, separator)) {
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+// One line of the listing: indent, label and path.
+struct Node {
+    int depth = 0;
+    std::string label;
+    std::string path;
+};
+
+std::vector<Node> Parse(const std::string& out) {
+    std::vector<Node> nodes;
+    for (const std::string& line : Lines(out)) {
+        const std::size_t indent = line.find_first_not_of(' ');
+        EXPECT_EQ(indent % 2, 0u) << line;
+        const auto tab = line.find('\t');
+        EXPECT_NE(tab, std::string::npos) << line;
+        nodes.push_back(Node{static_cast<int>(indent / 2), line.substr(indent, tab - indent),
+                             line.substr(tab + 1)});
+    }
+    return nodes;
+}
+
+// What vktoken reports, as the tree should show it: lines of depth, path and label ending.
+std::vector<Node> Expected(bool flat) {
+    std::vector<Node> readers;
+    for (const std::string& line : Lines(Vktoken({"list"}).out)) {
+        const auto fields = Split(line, '\t');
+        readers.push_back(Node{0, fields.at(1) == "-" ? "<Unnamed>" : fields.at(1), fields.at(0)});
+    }
+    std::sort(readers.begin(), readers.end(),
+              [](const Node& a, const Node& b) { return a.path < b.path; });
+    std::vector<Node> nodes;
+    for (const Node& reader : readers) {
+        nodes.push_back(Node{0, reader.label + " [" + reader.path + "] ", reader.path});
+        if (reader.label == "<Unnamed>") {
+            continue;
+        }
+        std::vector<std::pair<std::string, std::vector<Node>>> containers;
+        for (const std::string& line : Lines(Vktoken({"show", reader.label}).out)) {
+            const auto fields = Split(line, '\t');
+            if (fields.at(0) == "container") {
+                containers.push_back({fields.at(1), {}});
+            } else if (fields.at(0) == "  key") {
+                const bool exchange = fields.at(1) == "exchange";
+                const std::string path = reader.path + "\\" + containers.back().first + "\\" +
+                                         (exchange ? "Exchange" : "Signature");
+                const std::string label = std::string("(") +
+                                          (exchange ? "Exchange Key, " : "Signature Key, ") +
+                                          fields.at(2) + ")";
+                containers.back().second.push_back(Node{flat ? 1 : 2, label, path});
+            }
+        }
+        std::sort(containers.begin(), containers.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [name, keys] : containers) {
+            if (!flat) {
+                nodes.push_back(Node{1, name, reader.path + "\\" + name});
+            }
+            std::sort(keys.begin(), keys.end(),
+                      [](const Node& a, const Node& b) { return a.path < b.path; });
+            nodes.insert(nodes.end(), keys.begin(), keys.end());
+        }
+    }
+    return nodes;
+}
+
+// Keys are compared by the end of their label: the certificate's name before it is tested with
+// the nodes.
+void ExpectSameTree(const std::vector<Node>& actual, const std::vector<Node>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        EXPECT_EQ(actual[i].depth, expected[i].depth) << expected[i].path;
+        EXPECT_EQ(actual[i].path, expected[i].path);
+        const std::string& label = actual[i].label;
+        const std::string& tail = expected[i].label;
+        ASSERT_GE(label.size(), tail.size()) << label;
+        EXPECT_EQ(label.substr(label.size() - tail.size()), tail);
+    }
+}
+
+bool IsEmptyDir(const fs::path& dir) {
+    return !fs::exists(dir) || fs::is_empty(dir);
+}
+
+class VkcertCliListTest : public ::testing::Test {
+protected:
+    vktest::TempWorld m_world;
+};
+
+TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const Result paths = List({"--paths"});
+    ASSERT_EQ(paths.exitCode, 0);
+    ExpectSameTree(Parse(paths.out), Expected(false));
+
+    // Without --paths: the same labels, indented, nothing after them.
+    const Result plain = List();
+    ASSERT_EQ(plain.exitCode, 0);
+    std::vector<std::string> stripped;
+    for (const std::string& line : Lines(paths.out)) {
+        stripped.push_back(line.substr(0, line.find('\t')));
+    }
+    EXPECT_EQ(Lines(plain.out), stripped);
+    EXPECT_EQ(Lines(plain.out).front(), "Velkora Pro Demo [Velkora USB Reader 0] ");
+    EXPECT_EQ(Lines(plain.out).back(), "<Unnamed> [Velkora USB Reader 2] ");
+    // UTF-8 names of certificates come through as they are.
+    EXPECT_NE(plain.out.find("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2"),  // Иванов
+              std::string::npos);
+
+    EXPECT_TRUE(IsEmptyDir(m_world.ConfigHome())) << "no settings, no language written";
+}
+
+TEST_F(VkcertCliListTest, FlatPutsKeysDirectlyUnderTheirToken) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const Result flat = List({"--flat", "--paths"});
+    ASSERT_EQ(flat.exitCode, 0);
+    ExpectSameTree(Parse(flat.out), Expected(true));
+}
+
+TEST_F(VkcertCliListTest, InsertionsAndRemovalsShowInTheNextRun) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const std::string before = List({"--paths"}).out;
+    ASSERT_EQ(Vktoken({"remove", "Velkora USB Reader 1"}).exitCode, 0);
+    ASSERT_EQ(Vktoken({"insert", "Velkora USB Reader 2", "Velkora Mini Demo"}).exitCode, 0);
+    const Result after = List({"--paths"});
+    ASSERT_EQ(after.exitCode, 0);
+    EXPECT_NE(after.out, before);
+    ExpectSameTree(Parse(after.out), Expected(false));
+    const auto lines = Lines(after.out);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "<Unnamed> [Velkora USB Reader 1] \tVelkora USB Reader 1"),
+              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Velkora Mini Demo [Velkora USB Reader 2] \tVelkora USB Reader 2"),
+              lines.end());
+}
+
+TEST_F(VkcertCliListTest, NoStorePrintsNothingAndCreatesNothing) {
+    const Result r = List();
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(IsEmptyDir(m_world.DataHome()));
+    EXPECT_TRUE(IsEmptyDir(m_world.ConfigHome()));
+}
+
+TEST_F(VkcertCliListTest, AnUnreadableReaderListFails) {
+    const fs::path tokens = m_world.DataHome() / "vkcert" / "tokens";
+    fs::create_directories(tokens);
+    std::ofstream(tokens / "world.db") << "this is not a database, not even close to one\n";
+    const Result r = List();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(VkcertCliListTest, BadArgumentsFailAndHelpExplains) {
+    EXPECT_EQ(List({"--tree"}).exitCode, 1);
+    const Result help = List({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--flat"), std::string::npos);
+    const Result general = RunProgram(VKCERT_CLI, {"--help"});
+    EXPECT_NE(general.out.find("  list"), std::string::npos);
+}
+
+}  // namespace
