@@ -49,9 +49,13 @@ std::optional<std::wstring> PathOf(const STreeItemInfo::ITreeItemInfo* node) {
 }  // namespace
 
 CItemsTreeView::CItemsTreeView(CFrameFacadePtr facade, QWidget* parent)
+    : CItemsTreeView(std::move(facade), nullptr, parent) {}
+
+CItemsTreeView::CItemsTreeView(CFrameFacadePtr facade, NodePtr rootNode, QWidget* parent)
     : QWidget(parent),
       m_facade(facade != nullptr ? std::move(facade) : std::make_shared<CFrameFacade>()),
-      m_rootNode(std::make_shared<STreeItemInfo::CRootItem>(m_facade)) {
+      m_rootNode(rootNode != nullptr ? std::move(rootNode)
+                                     : std::make_shared<STreeItemInfo::CRootItem>(m_facade)) {
     BuildForm();
     ConnectTree();
     AttachReceivers();
@@ -278,7 +282,15 @@ void CItemsTreeView::SynchroniseItem(Item* item) {
     }
     const NodePtr node = item->node;
     std::vector<NodePtr> fresh;
-    Guarded([&] { node->EnumChilds(fresh); });
+    bool enumerated = false;
+    Guarded([&] {
+        node->EnumChilds(fresh);
+        enumerated = true;
+    });
+    if (!enumerated) {
+        // A failed enumeration tells nothing about the children: the level stays as it is.
+        return;
+    }
     // Whatever ran during the enumeration may have changed the tree.
     item = m_model->FindItem(node.get());
     if (item == nullptr) {

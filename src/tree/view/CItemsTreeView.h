@@ -40,7 +40,10 @@ public:
     // The help topic of the view.
     static constexpr const char* kHelpTopic = "4_ObjectSelection.html";
 
+    // The root node is a CRootItem made with the facade.
     explicit CItemsTreeView(CFrameFacadePtr facade, QWidget* parent = nullptr);
+    // The tree shows the children of the given root node instead.
+    CItemsTreeView(CFrameFacadePtr facade, NodePtr rootNode, QWidget* parent = nullptr);
     ~CItemsTreeView() override;
     CItemsTreeView(const CItemsTreeView&) = delete;
     CItemsTreeView& operator=(const CItemsTreeView&) = delete;
