@@ -35,6 +35,8 @@ CListWithEdit::~CListWithEdit() {
     blockSignals(true);
     if (m_splitter != nullptr) {
         m_splitter->blockSignals(true);
+        m_list->removeEventFilter(this);
+        m_edit->removeEventFilter(this);
     }
 }
 

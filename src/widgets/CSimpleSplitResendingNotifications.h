@@ -4,7 +4,9 @@
 // that owns the splitter's owner can answer as if it owned the list itself.
 #pragma once
 
+#include <QMetaObject>
 #include <QSet>
+#include <vector>
 
 #include "widgets/CSimpleSplitter.h"
 
@@ -15,6 +17,8 @@ class CSimpleSplitResendingNotifications : public CSimpleSplitter {
 
 public:
     using CSimpleSplitter::CSimpleSplitter;
+    // Reports nothing while its panes are destroyed with it.
+    ~CSimpleSplitResendingNotifications() override;
 
     // Adds a window to the forwarding set. Item views are connected to the
     // model and selection model they have at this moment; other windows are
@@ -33,4 +37,6 @@ private:
     void ConnectItemView(QAbstractItemView* view);
 
     QSet<const QWidget*> m_notifiers;
+    // Cut when the splitter goes: its panes outlive its members.
+    std::vector<QMetaObject::Connection> m_connections;
 };

@@ -73,7 +73,11 @@ bool CSimpleSplitter::SetProportions(std::span<const std::int32_t> weights) {
     if (!m_layout.SetProportions(weights)) {
         return false;
     }
-    LayOutAndMove();
+    // Until the splitter has its size the shares are only kept.
+    if (m_layout.HasExtent()) {
+        MovePanes();
+        update();
+    }
     return true;
 }
 

@@ -36,7 +36,8 @@ public:
     bool SetPane(int index, QWidget* pane);
     QWidget* Pane(int index) const;
 
-    // N positive weights; see CSplitLayout::SetProportions. Moves the panes.
+    // N positive weights; see CSplitLayout::SetProportions. Moves the panes
+    // once the splitter has had its size (its first resize event).
     bool SetProportions(std::span<const std::int32_t> weights);
     std::vector<std::int32_t> GetProportions() const { return m_layout.Proportions(); }
     const CSplitLayout& Layout() const { return m_layout; }

@@ -39,7 +39,9 @@ bool CSplitLayout::SetProportions(std::span<const std::int32_t> weights) {
         assigned += m_proportions[i];
     }
     m_proportions.back() = kWhole - assigned;
-    Layout(m_clientExtent);
+    if (HasExtent()) {
+        Layout(m_clientExtent);
+    }
     return true;
 }
 
@@ -50,23 +52,35 @@ int CSplitLayout::PaneSize(std::int32_t proportion) const {
 void CSplitLayout::Layout(int clientExtent) {
     m_clientExtent = std::max(clientExtent, 0);
     m_space = std::max(m_clientExtent - (PaneCount() - 1) * m_barWidth, 0);
+    if (m_space >= PaneCount() * m_minPane) {
+        Pin(m_proportions);
+        SetPositions(m_proportions);
+        return;
+    }
+    // Too small for every pane's minimum (a splitter not sized yet, or squeezed
+    // shut): laid out from a copy, so that the shares come back with the space.
+    std::vector<std::int32_t> squeezed = m_proportions;
+    Pin(squeezed);
+    SetPositions(squeezed);
+}
+
+void CSplitLayout::Pin(std::vector<std::int32_t>& proportions) const {
     // Each pass pins at least one more pane or changes nothing, so N + 1
     // passes always reach the end; the bound only guards against rounding.
-    for (int pass = 0; pass <= PaneCount() && PinPass(); ++pass) {
+    for (int pass = 0; pass <= PaneCount() && PinPass(proportions); ++pass) {
     }
-    SetPositions();
 }
 
 // One pass: panes at or below the minimum are pinned there; the others share
 // what the pinned ones leave, in their present ratio. Answers whether a pinned
 // pane's proportion changed (another pass is needed).
-bool CSplitLayout::PinPass() {
+bool CSplitLayout::PinPass(std::vector<std::int32_t>& proportions) const {
     const std::int32_t minProportion =
         m_minPane <= m_space ? Scale(m_minPane, kWhole, m_space) : kWhole;
     std::int32_t rest = kWhole;
     std::int32_t flexible = kWhole;
     bool changed = false;
-    for (std::int32_t& p : m_proportions) {
+    for (std::int32_t& p : proportions) {
         const int size = PaneSize(p);
         if (size > m_minPane) {
             continue;
@@ -79,13 +93,13 @@ bool CSplitLayout::PinPass() {
         rest -= p;
     }
     if (rest < 1) {
-        PinAll();
+        PinAll(proportions);
         return false;
     }
     if (rest == kWhole || flexible <= 0) {
         return changed;
     }
-    for (std::int32_t& p : m_proportions) {
+    for (std::int32_t& p : proportions) {
         if (PaneSize(p) != m_minPane) {
             p = Scale(p, rest, flexible);
         }
@@ -94,20 +108,20 @@ bool CSplitLayout::PinPass() {
 }
 
 // The pinned panes need everything: each gets the minimum while any is left.
-void CSplitLayout::PinAll() {
+void CSplitLayout::PinAll(std::vector<std::int32_t>& proportions) const {
     const std::int32_t minProportion = m_space == 0 ? 0 : Scale(m_minPane, kWhole, m_space);
     std::int32_t unassigned = kWhole;
-    for (std::int32_t& p : m_proportions) {
+    for (std::int32_t& p : proportions) {
         p = std::min(minProportion, unassigned);
         unassigned -= p;
     }
 }
 
-void CSplitLayout::SetPositions() {
+void CSplitLayout::SetPositions(const std::vector<std::int32_t>& proportions) {
     const int n = PaneCount();
     m_positions[0] = 0;
     for (int i = 0; i + 1 < n; ++i) {
-        m_positions[i + 1] = m_positions[i] + PaneSize(m_proportions[i]) + m_barWidth;
+        m_positions[i + 1] = m_positions[i] + PaneSize(proportions[i]) + m_barWidth;
     }
     m_positions[n] = n * m_barWidth + m_space;
 }

@@ -26,16 +26,20 @@ public:
     int BarWidth() const { return m_barWidth; }
 
     // N positive weights: each pane but the last gets its share of 32768, the
-    // last what remains; then lays out again for the last client extent.
+    // last what remains; then lays out again for the last client extent, if
+    // one was given yet.
     // Answers false (nothing changes) for a wrong count or a weight below 1.
     bool SetProportions(std::span<const std::int32_t> weights);
     const std::vector<std::int32_t>& Proportions() const { return m_proportions; }
 
     // Lays out for a client extent along the split direction: pins panes that
     // fall to the minimum (changing their proportions), then sets positions.
+    // An extent too small for every pane's minimum leaves the proportions as
+    // they are.
     void Layout(int clientExtent);
     // N + 1 values: the start of each pane and the end.
     const std::vector<std::int32_t>& Positions() const { return m_positions; }
+    bool HasExtent() const { return m_clientExtent >= 0; }
     // The space left for the panes: client extent minus the bars, never below 0.
     int Space() const { return m_space; }
     // Pane i runs from its position to the next position minus the bar width.
@@ -55,14 +59,15 @@ public:
     int TrackerPosition() const { return m_trackerPos; }
 
 private:
-    bool PinPass();
-    void PinAll();
-    void SetPositions();
+    void Pin(std::vector<std::int32_t>& proportions) const;
+    bool PinPass(std::vector<std::int32_t>& proportions) const;
+    void PinAll(std::vector<std::int32_t>& proportions) const;
+    void SetPositions(const std::vector<std::int32_t>& proportions);
     int PaneSize(std::int32_t proportion) const;
 
     int m_minPane;
     int m_barWidth;
-    int m_clientExtent = 0;
+    int m_clientExtent = -1;  // none given yet
     int m_space = 0;
     std::vector<std::int32_t> m_proportions;
     std::vector<std::int32_t> m_positions;
