@@ -28,6 +28,10 @@ bool CDeviceChangeNotifier::Start() {
 
 void CDeviceChangeNotifier::Stop() {
     m_watcher.Stop();
+    m_settle->stop();
+    std::lock_guard lock(m_lock);
+    m_changed.clear();
+    m_pending = false;
 }
 
 void CDeviceChangeNotifier::OnWatcherChange(const std::string& reader) {
@@ -41,7 +45,10 @@ void CDeviceChangeNotifier::OnWatcherChange(const std::string& reader) {
 }
 
 void CDeviceChangeNotifier::OnBurstStarted() {
-    m_settle->start();
+    std::lock_guard lock(m_lock);
+    if (m_pending) {  // not dropped by Stop since it was posted
+        m_settle->start();
+    }
 }
 
 void CDeviceChangeNotifier::OnBurstSettled() {
@@ -50,6 +57,9 @@ void CDeviceChangeNotifier::OnBurstSettled() {
         std::lock_guard lock(m_lock);
         changed.swap(m_changed);
         m_pending = false;
+    }
+    if (changed.empty()) {
+        return;
     }
     QStringList readers;
     for (const std::string& reader : changed) {

@@ -36,6 +36,8 @@ public:
     // Takes the present state of the store as the starting point; false when it
     // runs already or cannot watch.
     bool Start();
+    // Stops watching and drops what was not notified yet; nothing is emitted
+    // afterwards until the next Start. Owner's thread.
     void Stop();
 
 signals:

@@ -102,13 +102,16 @@ TEST_F(DeviceChange, ChangesByAnotherProcessAreNotified) {
 }
 
 TEST_F(DeviceChange, NothingWithoutAChangeOrAfterStop) {
-    auto notifier = Start(50);
+    auto notifier = Start(1000);
     m_store.AddReader("Reader D");  // readers without tokens carry no device
     vktest::SpinFor(1500);          // longer than the watcher's own rescan
     EXPECT_TRUE(m_seen.empty());
 
-    notifier->Stop();
+    // A change seen just before Stop is dropped with it.
     m_store.Insert("Reader A", "Token 1");
+    vktest::SpinFor(300);  // seen by the watcher, not yet notified
+    notifier->Stop();
+    m_store.Remove("Reader B");
     vktest::SpinFor(1500);
     EXPECT_TRUE(m_seen.empty());
 
