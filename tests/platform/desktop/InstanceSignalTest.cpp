@@ -102,7 +102,9 @@ TEST_F(InstanceSignalOnBus, WaitsForAFirstCopyThatIsStillStarting) {
     vktest::ChildProcess first("first_copy", {"1", "700"}, true);
     EXPECT_EQ(ReadLine(first), "starting");
     vktest::QtApp();
-    EXPECT_EQ(CInstanceSignal::Send(kName, 10000), InstanceTransport::DBus);
+    // The first copy may start listening between the two tries of one round.
+    const InstanceTransport how = CInstanceSignal::Send(kName, 10000);
+    EXPECT_TRUE(how == InstanceTransport::DBus || how == InstanceTransport::LocalSocket);
     EXPECT_EQ(ReadLine(first), "listening dbus=1 socket=1");
     EXPECT_EQ(ReadLine(first), "activated 1");
 }
