@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -12,6 +13,7 @@
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QTreeView>
 #include <algorithm>
 
 #include "app/LangMenuBuilder.h"
@@ -81,6 +83,9 @@ constexpr UINT kCmdPrevPane = 57681;
 constexpr int kLoginImage = 0;
 constexpr int kLogoutImage = 8;
 
+// The tree pane's width where none is stored.
+constexpr int kDefaultTreeWidth = 300;
+
 // How often the idle update of the tool bar and the status panes runs.
 constexpr int kIdleUpdateMs = 250;
 
@@ -125,6 +130,24 @@ bool IsWithin(const QWidget* widget, const QWidget* container) {
         }
     }
     return false;
+}
+
+// Gives the keyboard to the first control of the pane that takes it, else to the pane itself.
+void FocusPane(QWidget* pane) {
+    if (pane == nullptr) {
+        return;
+    }
+    if ((pane->focusPolicy() & Qt::TabFocus) == 0) {
+        for (QWidget* child : pane->findChildren<QWidget*>()) {
+            if ((child->focusPolicy() & Qt::TabFocus) != 0 && child->isEnabled() &&
+                child->isVisibleTo(pane)) {
+                child->setFocus(Qt::TabFocusReason);
+                return;
+            }
+        }
+        pane->setFocusPolicy(Qt::StrongFocus);
+    }
+    pane->setFocus(Qt::TabFocusReason);
 }
 
 }  // namespace
@@ -176,6 +199,8 @@ bool CMainFrame::Create() {
     CreateStatusBar();
     CreateShortcuts();
     ListenToPlatform();
+    connect(menuBar(), &QMenuBar::triggered, this,
+            [this](QAction* action) { OnCommand(CLangMenuBuilder::CommandId(action)); });
 
     LoadMenu();
     setWindowTitle(Q(LoadLangString(kIdsTitle)));
@@ -291,10 +316,6 @@ void CMainFrame::LoadMenu() {
         m_defaultSwitch.Show(kCmdSetDefault);
     }
     CLangMenuBuilder::Fill(menuBar(), m_menuModel);
-    connect(
-        menuBar(), &QMenuBar::triggered, this,
-        [this](QAction* action) { OnCommand(CLangMenuBuilder::CommandId(action)); },
-        Qt::UniqueConnection);
     for (QAction* top : menuBar()->actions()) {
         if (QMenu* sub = top->menu()) {
             connect(sub, &QMenu::aboutToShow, this, [this, sub] { UpdateMenu(sub); });
@@ -341,7 +362,12 @@ void CMainFrame::ApplySplitterWidths() {
     if (m_rightWidget) {
         m_rightWidget->setMinimumWidth(std::max<LONG>(0, m_rightPane.cxMin));
     }
-    m_splitter->setSizes({m_leftPane.cxCur, m_rightPane.cxCur});
+    // The left column gets its width exactly; the right one what is left of the splitter,
+    // as long as the splitter has its width.
+    const int available = m_splitter->width() - m_splitter->handleWidth();
+    const int right = available > m_leftPane.cxCur ? available - m_leftPane.cxCur
+                                                   : static_cast<int>(m_rightPane.cxCur);
+    m_splitter->setSizes({m_leftPane.cxCur, right});
 }
 
 void CMainFrame::ShowWindow() {
@@ -353,9 +379,20 @@ void CMainFrame::ShowWindow() {
 }
 
 void CMainFrame::OnFrameReady() {
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
     m_splitter->update();
-    // The stored widths again, now that the window has its size.
-    ApplySplitterWidths();
+    // The stored widths again, now that the window has its size; without them the tree gets
+    // its own width and the properties the rest.
+    if (m_leftPane.cxCur >= 1 && m_rightPane.cxCur >= 1) {
+        ApplySplitterWidths();
+    } else {
+        const int available = m_splitter->width() - m_splitter->handleWidth();
+        if (available > 2 * kDefaultTreeWidth) {
+            m_splitter->setSizes({kDefaultTreeWidth, available - kDefaultTreeWidth});
+        }
+    }
     m_certTree->Reset();
     UpdateStatusPanes();
     if (m_treeView != nullptr) {
@@ -481,7 +518,7 @@ void CMainFrame::Refresh() {
                 }
                 level.clear();
                 if (!found && next) {
-                    m_treeView->ChildNodes(next.get(), level);
+                    level = OpenedChildren(next);
                 }
             }
             if (found) {
@@ -495,6 +532,23 @@ void CMainFrame::Refresh() {
     if (m_treeView != nullptr) {
         m_treeView->update();
     }
+}
+
+std::vector<CMainFrame::NodePtr> CMainFrame::OpenedChildren(const NodePtr& node) {
+    std::vector<NodePtr> children;
+    m_treeView->ChildNodes(node.get(), children);
+    if (children.size() == 1 && children.front()->IsEmpty()) {
+        // A level never opened in this tree (after "Show Containers" changed it): opened as a
+        // click on its expander would, so that the remembered node is found again.
+        auto* tree = qobject_cast<QTreeView*>(m_treeView->TreeControl());
+        if (tree != nullptr) {
+            m_treeView->SelectNode(node.get());
+            tree->expand(tree->currentIndex());
+            children.clear();
+            m_treeView->ChildNodes(node.get(), children);
+        }
+    }
+    return children;
 }
 
 void CMainFrame::UpdateMenu(QMenu* menu) {
@@ -693,21 +747,12 @@ IRightView* CMainFrame::ReplaceRightView(ERightViewKind kind) {
 }
 
 void CMainFrame::ActivateOtherPane() {
-    QWidget* focus = QApplication::focusWidget();
     QWidget* right = m_rightWidget.data();
-    if (m_treeView != nullptr && IsWithin(focus, m_treeView)) {
-        if (right != nullptr) {
-            right->setFocus(Qt::TabFocusReason);
-            if (!IsWithin(QApplication::focusWidget(), right)) {
-                right->nextInFocusChain()->setFocus(Qt::TabFocusReason);
-            }
-        }
+    if (m_treeView != nullptr && IsWithin(QApplication::focusWidget(), m_treeView)) {
+        FocusPane(right);
     } else if (m_treeView != nullptr) {
-        if (QWidget* tree = m_treeView->TreeControl()) {
-            tree->setFocus(Qt::TabFocusReason);
-        } else {
-            m_treeView->setFocus(Qt::TabFocusReason);
-        }
+        QWidget* tree = m_treeView->TreeControl();
+        FocusPane(tree != nullptr ? tree : m_treeView);
     }
 }
 

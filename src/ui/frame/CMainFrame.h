@@ -127,6 +127,7 @@ private:
     void UpdateActionsMenuSlots();
     void UpdateCommandEnabling();
     void Refresh();
+    std::vector<NodePtr> OpenedChildren(const NodePtr& node);
     bool NodeAccepts(UINT id);
     // The selected node's token login state; nothing without a node or token.
     std::optional<DWORD> SelectedTokenLoginState();

@@ -1,0 +1,185 @@
+// The frame's side of the tree: the first filling, device changes made by vktoken in another
+// process, Refresh and "Show Containers". Each is checked on what a user sees: the readers in
+// name order, the labels, the subtrees and the selection. The merge itself is the tree view's.
+#include <gtest/gtest.h>
+
+#include "FrameTestWorld.h"
+
+using namespace frametest;
+
+namespace {
+
+constexpr UINT kCmdRefresh = 137;
+constexpr UINT kCmdShowContainers = 203;
+
+std::vector<std::wstring> Paths(const std::vector<NodePtr>& nodes) {
+    std::vector<std::wstring> out;
+    for (const NodePtr& node : nodes) {
+        out.push_back(node->GetPath());
+    }
+    return out;
+}
+
+std::vector<std::wstring> Labels(const std::vector<NodePtr>& nodes) {
+    std::vector<std::wstring> out;
+    for (const NodePtr& node : nodes) {
+        out.push_back(node->GetDisplayText());
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(FrameTree, TheFirstFillingListsEveryReaderWithItsTokenLabel) {
+    FrameWorld world;
+    world.Start();
+    EXPECT_EQ(Paths(world.TopLevel()),
+              (std::vector<std::wstring>{W(kReader0), W(kReader1), W(kReader2)}));
+    EXPECT_EQ(Labels(world.TopLevel()),
+              (std::vector<std::wstring>{L"Velkora Pro Demo [" + W(kReader0) + L"] ",
+                                         L"Velkora Mini Demo [" + W(kReader1) + L"] ",
+                                         L"<Unnamed> [" + W(kReader2) + L"] "}));
+}
+
+TEST(FrameTree, TokensMovedByAnotherProcessAreFollowedWithoutAQuestion) {
+    FrameWorld world;
+    world.Start();
+    world.Expand(world.Find(W(kReader1)));
+    // The Mini token holds no containers; the Pro token's four are shown.
+    world.Expand(world.Find(W(kReader0)));
+    ASSERT_EQ(world.Children(world.Find(W(kReader0))).size(), 4u);
+
+    ASSERT_EQ(Vktoken({"remove", kReader1}), 0);
+    ASSERT_EQ(Vktoken({"insert", kReader2, "Velkora Mini Demo"}), 0);
+    const std::wstring expected1 = L"<Unnamed> [" + W(kReader1) + L"] ";
+    const std::wstring expected2 = L"Velkora Mini Demo [" + W(kReader2) + L"] ";
+    EXPECT_TRUE(SpinUntil([&] {
+        const std::vector<std::wstring> labels = Labels(world.TopLevel());
+        return labels.size() == 3 && labels[1] == expected1 && labels[2] == expected2;
+    })) << QString::fromStdWString(Labels(world.TopLevel())[1]).toStdString();
+
+    // The Pro token is taken out while its containers are open: they go with it.
+    ASSERT_EQ(Vktoken({"remove", kReader0}), 0);
+    EXPECT_TRUE(SpinUntil([&] { return world.Children(world.Find(W(kReader0))).empty(); }));
+    EXPECT_EQ(world.Find(W(kReader0))->GetDisplayText(), L"<Unnamed> [" + W(kReader0) + L"] ");
+    EXPECT_FALSE(world.Find(W(kReader0) + L"\\Ivanov-2026"));
+    // No message box was put to the user; the tree is still in reader order.
+    EXPECT_EQ(Paths(world.TopLevel()),
+              (std::vector<std::wstring>{W(kReader0), W(kReader1), W(kReader2)}));
+}
+
+TEST(FrameTree, ReadersAddedAndDeletedElsewhereJoinAndLeaveInNameOrder) {
+    FrameWorld world;
+    world.Start();
+    ASSERT_EQ(Vktoken({"delete-reader", kReader2}), 0);
+    ASSERT_EQ(Vktoken({"add-reader", "Velkora USB Reader 00"}), 0);
+    ASSERT_EQ(Vktoken({"remove", kReader1}), 0);
+    ASSERT_EQ(Vktoken({"insert", "Velkora USB Reader 00", "Velkora Mini Demo"}), 0);
+    EXPECT_TRUE(SpinUntil([&] {
+        return Paths(world.TopLevel()) ==
+               std::vector<std::wstring>{W(kReader0), L"Velkora USB Reader 00", W(kReader1)};
+    }));
+    EXPECT_EQ(world.TopLevel().at(1)->GetDisplayText(),
+              L"Velkora Mini Demo [Velkora USB Reader 00] ");
+}
+
+TEST(FrameTree, ATokenSwappedInItsReaderShowsTheNewTokensContents) {
+    FrameWorld world;
+    world.Start();
+    world.Expand(world.Find(W(kReader0)));
+    ASSERT_TRUE(world.Find(W(kReader0) + L"\\Petrova-signing"));
+    world.Frame().SelectNode(world.Find(W(kReader0) + L"\\Petrova-signing").get());
+
+    // Out and in again, quicker than one notification: the reader's token changed its
+    // identity twice and the tree must not keep the old token's containers.
+    ASSERT_EQ(Vktoken({"remove", kReader0}), 0);
+    ASSERT_EQ(Vktoken({"remove", kReader1}), 0);
+    ASSERT_EQ(Vktoken({"insert", kReader0, "Velkora Mini Demo"}), 0);
+    EXPECT_TRUE(SpinUntil([&] {
+        return world.Find(W(kReader0))->GetDisplayText() ==
+                   L"Velkora Mini Demo [" + W(kReader0) + L"] " &&
+               Paths(world.Children(world.Find(W(kReader0)))) ==
+                   std::vector<std::wstring>{W(kReader0) + L"\\Mini-exchange"};
+    }));
+    EXPECT_FALSE(world.Find(W(kReader0) + L"\\Petrova-signing"));
+}
+
+TEST(FrameTree, RefreshKeepsOpenBranchesTheirItemsAndTheSelection) {
+    FrameWorld world;
+    world.Start();
+    const std::wstring keyPath = W(kReader0) + L"\\Ivanov-2026\\Signature";
+    NodePtr key = world.Open(keyPath);
+    ASSERT_TRUE(key);
+    NodePtr container = world.Find(W(kReader0) + L"\\Ivanov-2026");
+    NodePtr token = world.Find(W(kReader0));
+    const QModelIndex selectedBefore = world.Tree()->currentIndex();
+
+    world.Frame().OnCommand(kCmdRefresh);
+
+    // The same items, holding the same nodes, still open, the key still selected.
+    EXPECT_EQ(world.Find(W(kReader0)), token);
+    EXPECT_EQ(world.Find(W(kReader0) + L"\\Ivanov-2026"), container);
+    EXPECT_EQ(world.Find(keyPath), key);
+    EXPECT_EQ(world.Frame().SelectedNode(), key);
+    EXPECT_TRUE(world.Tree()->isExpanded(selectedBefore.parent()));
+    EXPECT_TRUE(world.Tree()->isExpanded(selectedBefore.parent().parent()));
+    // Never-opened branches stay closed.
+    EXPECT_TRUE(world.Children(world.Find(W(kReader1))).empty() ||
+                world.Children(world.Find(W(kReader1))).front()->IsEmpty());
+}
+
+TEST(FrameTree, RefreshShowsAContainerMadeElsewhere) {
+    FrameWorld world;
+    world.Start();
+    world.Expand(world.Find(W(kReader1)));
+    ASSERT_EQ(Paths(world.Children(world.Find(W(kReader1)))),
+              std::vector<std::wstring>{W(kReader1) + L"\\Mini-exchange"});
+    ASSERT_EQ(
+        Vktoken({"add-container", "Velkora Mini Demo", "Fresh", "--pin", "1111", "--bits", "1024"}),
+        0);
+    world.Frame().OnCommand(kCmdRefresh);
+    EXPECT_EQ(
+        Paths(world.Children(world.Find(W(kReader1)))),
+        (std::vector<std::wstring>{W(kReader1) + L"\\Fresh", W(kReader1) + L"\\Mini-exchange"}));
+}
+
+TEST(FrameTree, ShowContainersRebuildsTheTreeAndReselectsTheSamePath) {
+    FrameWorld world;
+    world.Start();
+    const std::wstring keyPath = W(kReader0) + L"\\Self-signed test\\Exchange";
+    NodePtr key = world.Open(keyPath);
+    ASSERT_TRUE(key);
+
+    world.Frame().OnCommand(kCmdShowContainers);
+    EXPECT_FALSE(world.Frame().ShowContainers());
+    // Keys now hang directly under the token, in path order, and the same key is selected.
+    const std::vector<NodePtr> flat = world.Children(world.Find(W(kReader0)));
+    ASSERT_FALSE(flat.empty());
+    for (const NodePtr& node : flat) {
+        EXPECT_EQ(node->GetClassName(), "CCertificateItemInfo");
+    }
+    EXPECT_TRUE(std::is_sorted(flat.begin(), flat.end(), [](const NodePtr& a, const NodePtr& b) {
+        return a->GetPath() < b->GetPath();
+    }));
+    ASSERT_TRUE(world.Frame().SelectedNode());
+    EXPECT_EQ(world.Frame().SelectedNode()->GetPath(), keyPath);
+
+    world.Frame().OnCommand(kCmdShowContainers);
+    EXPECT_TRUE(world.Frame().ShowContainers());
+    EXPECT_EQ(world.Children(world.Find(W(kReader0))).size(), 4u);
+    ASSERT_TRUE(world.Frame().SelectedNode());
+    EXPECT_EQ(world.Frame().SelectedNode()->GetPath(), keyPath);
+}
+
+TEST(FrameTree, DeviceEventsOtherThanNodesChangedDoNothing) {
+    FrameWorld world;
+    world.Start();
+    world.Expand(world.Find(W(kReader0)));
+    NodePtr container = world.Find(W(kReader0) + L"\\Ivanov-2026");
+    ASSERT_TRUE(container);
+    EXPECT_TRUE(world.Frame().OnDeviceChange(0x8000));
+    EXPECT_EQ(world.Find(W(kReader0) + L"\\Ivanov-2026"), container);
+    EXPECT_TRUE(world.Frame().OnDeviceChange(7));
+    // Nothing changed in the store: the open branch keeps its items.
+    EXPECT_EQ(world.Find(W(kReader0) + L"\\Ivanov-2026"), container);
+}
