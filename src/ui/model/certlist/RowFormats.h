@@ -22,10 +22,11 @@ std::wstring LowerHexText(std::span<const BYTE> bytes);
 // blob (BLOBHEADER, RSAPUBKEY, modulus). Empty when the blob is too short.
 std::wstring KeySummaryText(std::span<const BYTE> blob);
 
-// The file time in local time as the long date, three spaces and the time, in
-// the patterns of the interface language (platform/cert/DateFormat.h lists
-// them): English "Sunday, December 6, 2026   5:43:36 PM", Russian
-// "6 декабря 2026 г.   17:43:36". Empty when the time cannot be shown.
+// The file time in local time (the TZ of the process) as the long date, three
+// spaces and the time, in the fixed patterns of the interface language:
+//   English (1024)  "dddd, MMMM d, yyyy" + "h:mm:ss tt"  Sunday, December 6, 2026   5:43:36 PM
+//   Russian (1049)  "d MMMM yyyy 'г.'" + "H:mm:ss"       6 декабря 2026 г.   17:43:36
+// Empty when the time cannot be shown.
 std::wstring DateText(const FILETIME& time);
 
 }  // namespace SSertListItemInfo
