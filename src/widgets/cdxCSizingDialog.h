@@ -39,8 +39,8 @@ public:
     // Registers a control of the form with a horizontal and a vertical mode
     // (CSizingAnchors::Mode) and places it for the view's present growth.
     // Refused (false, nothing added) before the initial update, for a null
-    // control, a control that is not on the form, or when all four percentages
-    // are 0.
+    // control, one that is not a direct child of Form(), or when all four
+    // percentages are 0. A registered control that is destroyed is skipped.
     bool AddSizedControl(QWidget* control, int horizontalMode, int verticalMode);
     bool AddSizedControl(QWidget* control, const CSizingAnchors& anchors);
     // `twin` gets the same rectangle as the registered `control` from now on.

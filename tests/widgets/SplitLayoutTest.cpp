@@ -61,6 +61,10 @@ TEST(SplitLayout, WeightsBecomeSharesOf32768) {
     const std::int32_t weights[] = {1, 1, 2};
     ASSERT_TRUE(three.SetProportions(weights));
     EXPECT_EQ(three.Proportions(), (std::vector<std::int32_t>{8192, 8192, 16384}));
+    // Rounded shares: the last pane takes what the others leave.
+    const std::int32_t even[] = {1, 1, 1};
+    ASSERT_TRUE(three.SetProportions(even));
+    EXPECT_EQ(three.Proportions(), (std::vector<std::int32_t>{10923, 10923, 10922}));
 }
 
 TEST(SplitLayout, WrongWeightsChangeNothing) {
@@ -122,6 +126,15 @@ TEST(SplitLayout, WhenTheMinimumsNeedEverythingPanesGetTheMinimumInOrder) {
     EXPECT_EQ(layout.Positions().back(), 2 * kBar + 16);
     // The squeeze does not wear the shares down.
     EXPECT_EQ(layout.Proportions(), (std::vector<std::int32_t>{29127, 3641}));
+}
+
+TEST(SplitLayout, SqueezedPanesGetTheMinimumWhileAnySpaceIsLeft) {
+    CSplitLayout layout(3, kMin, kBar);
+    layout.Layout(24);  // 16 pixels for three panes of at least 10
+    EXPECT_EQ(layout.PaneLength(0), kMin);
+    EXPECT_EQ(layout.PaneLength(1), 6);
+    EXPECT_EQ(layout.PaneLength(2), 0);
+    EXPECT_EQ(layout.Positions(), (std::vector<std::int32_t>{0, 14, 24, 28}));
 }
 
 TEST(SplitLayout, NoSpaceAtAllAndBackAgain) {
