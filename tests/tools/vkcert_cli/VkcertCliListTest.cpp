@@ -197,6 +197,37 @@ TEST_F(VkcertCliListTest, InsertionsAndRemovalsShowInTheNextRun) {
               lines.end());
 }
 
+TEST_F(VkcertCliListTest, AReaderWhoseTokenCannotBeReadKeepsItsLine) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const fs::path tokens = m_world.DataHome() / "vkcert" / "tokens";
+    fs::path damaged;
+    for (const auto& entry : fs::directory_iterator(tokens)) {
+        if (entry.path().extension() == ".db" && entry.path().filename() != "world.db") {
+            damaged = entry.path();
+            break;
+        }
+    }
+    ASSERT_FALSE(damaged.empty());
+    fs::remove(damaged.string() + "-wal");
+    fs::remove(damaged.string() + "-shm");
+    std::ofstream(damaged, std::ios::trunc) << std::string(200, 'x');
+
+    const Result r = List({"--paths"});
+    EXPECT_EQ(r.exitCode, 0);
+    const auto nodes = Parse(r.out);
+    int unreadable = 0;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes[i].depth == 0 && nodes[i].label == "<Unnamed> [" + nodes[i].path + "] ") {
+            ++unreadable;
+            EXPECT_TRUE(i + 1 == nodes.size() || nodes[i + 1].depth == 0) << "no children";
+        }
+    }
+    EXPECT_EQ(unreadable, 2) << "the damaged token's reader and the empty reader\n" << r.out;
+    EXPECT_EQ(
+        std::count_if(nodes.begin(), nodes.end(), [](const Node& node) { return node.depth == 0; }),
+        3);
+}
+
 TEST_F(VkcertCliListTest, NoStorePrintsNothingAndCreatesNothing) {
     const Result r = List();
     EXPECT_EQ(r.exitCode, 0);
