@@ -1,22 +1,31 @@
 #include "ui/views/RightViewFactory.h"
 
-#include <QLabel>
+#include "ui/views/CCertificateViewEx.h"
+#include "ui/views/CContainerView.h"
+#include "ui/views/CKeyViewEx.h"
+#include "ui/views/CTokenInfoViewEx.h"
 
 namespace {
 
-// Shows nothing yet; every fill is ignored.
-class CBlankView final : public QLabel, public IRightView {
-public:
-    CBlankView(ERightViewKind kind, QWidget* parent) : QLabel(parent), m_kind(kind) {}
-    ERightViewKind Kind() const override { return m_kind; }
-
-private:
-    ERightViewKind m_kind;
-};
+template <typename View>
+CRightViewWidget Make(QWidget* parent, CFrameFacadePtr facade) {
+    auto* view = new View(std::move(facade), parent);
+    view->InitialUpdate();
+    return {view, view};
+}
 
 }  // namespace
 
-CRightViewWidget CreateRightView(ERightViewKind kind, QWidget* parent, CFrameFacadePtr) {
-    auto* view = new CBlankView(kind, parent);
-    return {view, view};
+CRightViewWidget CreateRightView(ERightViewKind kind, QWidget* parent, CFrameFacadePtr facade) {
+    switch (kind) {
+        case ERightViewKind::TokenInfo:
+            return Make<CTokenInfoViewEx>(parent, std::move(facade));
+        case ERightViewKind::Container:
+            return Make<CContainerView>(parent, std::move(facade));
+        case ERightViewKind::Key:
+            return Make<CKeyViewEx>(parent, std::move(facade));
+        case ERightViewKind::Certificate:
+            return Make<CCertificateViewEx>(parent, std::move(facade));
+    }
+    return {};
 }

@@ -13,6 +13,7 @@ struct CRightViewWidget {
     IRightView* view = nullptr;  // lives as long as the widget
 };
 
-// A new view of the kind, child of `parent`; the facade gives it the frame's list split record
-// and the Tab handling.
+// A new view of the kind, child of `parent`, laid out from its template in the interface
+// language and ready to be filled (its initial update has run). The facade (null without a
+// frame) gives it the frame's list split record and takes Tab on to the tree pane.
 CRightViewWidget CreateRightView(ERightViewKind kind, QWidget* parent, CFrameFacadePtr facade);
