@@ -1,0 +1,31 @@
+// The whole program, built with AddressSanitizer and UndefinedBehaviorSanitizer, started on the
+// demo tokens under the offscreen platform and ended as a session ends it: the static objects are
+// built in their order, the window fills its tree, the close saves the settings, and the static
+// objects go in reverse order (the provider context cache with a reader monitor behind it, the
+// certificate tree, the instance guard) without a sanitizer report.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "ProgramRun.h"
+
+using namespace startuptest;
+
+TEST(StartupUnderSanitizers, StartAndExitAreClean) {
+    vktest::TempWorld world;
+    ASSERT_EQ(Vktoken({"demo"}), 0);
+    setenv("LSAN_OPTIONS", "suppressions=" LSAN_SUPPRESSIONS, 1);
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    vktest::ChildProcess program = vktest::ChildProcess::Exec({VKCERT});
+    ASSERT_TRUE(WaitUntilRunning(world, 120000));
+    // Time to fill the tree and to read the tokens, while a token moves underneath.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    ASSERT_EQ(Vktoken({"remove", "Velkora USB Reader 1"}), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    program.Kill(SIGTERM);
+    int code = -1;
+    ASSERT_TRUE(program.WaitFor(120000, &code));
+    // Any sanitizer report ends the program with a non-zero code.
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(UserHive(world).find("\"WindowPlacement\""), std::string::npos);
+}
