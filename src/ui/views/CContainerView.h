@@ -15,8 +15,6 @@ public:
 
     void FillContainerName(const std::wstring& containerName) override;
 
-    const std::wstring& HeaderTemplate() const { return m_headerTemplate; }
-
 protected:
     void OnInitialUpdate() override;
 

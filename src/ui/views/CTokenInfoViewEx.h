@@ -19,7 +19,6 @@ public:
 
     // The record shown, with the header and policy texts the view gave it.
     const STokenRecord& Record() const { return m_record; }
-    const std::wstring& HeaderTemplate() const { return m_headerTemplate; }
 
 protected:
     void OnInitialUpdate() override;

@@ -3,9 +3,7 @@
 // list widget last had it; Tab goes from the list to the box and from the box
 // on to the tree through the frame. A bar dragged in one view opens the next
 // view of any kind with the same split, through the frame's record, and only
-// while the frame is there.
-#include <QPlainTextEdit>
-
+// while there is a frame.
 #include "ViewTestSupport.h"
 #include "support/TempWorld.h"
 #include "ui/views/CCertificateViewEx.h"
@@ -18,14 +16,14 @@
 namespace {
 
 using viewtest::MakeView;
-using viewtest::Pane;
 using viewtest::SendKey;
-using viewtest::UseLanguage;
+
+const std::vector<std::int32_t> kFreshSplit{29127, 3641};
 
 class FocusAndSplit : public testing::Test {
 protected:
     void SetUp() override {
-        UseLanguage(1024);
+        viewtest::UseLanguage(1024);
         tree = new QWidget(&pane.host);
         tree->setFocusPolicy(Qt::StrongFocus);
         tree->setGeometry(0, 0, 10, 10);
@@ -43,41 +41,41 @@ protected:
         return view;
     }
 
-    // Drags the bar between list and box `by` pixels (negative: up).
-    static void DragBar(CListWithEdit* widget, int by) {
+    // Drags the bar between list and box up by 120 pixels with the mouse.
+    static void DragBarUp(CListWithEdit* widget) {
         CSimpleSplitter* splitter = widget->Splitter();
-        const int bar = splitter->Layout().Positions()[1] - 2;
-        const QPoint from(splitter->width() / 2, bar);
-        const QPoint to(from.x(), bar + by);
-        SendMouse(splitter, QEvent::MouseButtonPress, from);
-        SendMouse(splitter, QEvent::MouseMove, to);
-        SendMouse(splitter, QEvent::MouseButtonRelease, to);
+        const QPoint from(splitter->width() / 2, splitter->Layout().Positions()[1] - 2);
+        const QPoint to = from - QPoint(0, 120);
+        Mouse(splitter, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        Mouse(splitter, QEvent::MouseMove, to, Qt::LeftButton);
+        Mouse(splitter, QEvent::MouseButtonRelease, to, Qt::NoButton);
     }
 
-    static void SendMouse(QWidget* target, QEvent::Type type, QPoint at) {
-        const Qt::MouseButtons held =
-            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    static void Mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
         QMouseEvent e(type, QPointF(at), target->mapToGlobal(QPointF(at)),
                       type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
                       Qt::NoModifier);
         QApplication::sendEvent(target, &e);
     }
 
+    static std::vector<std::int32_t> Split(CListPropertyView* view) {
+        return view->ListWidget()->Splitter()->GetProportions();
+    }
+
     vktest::TempWorld world;
-    Pane pane;
+    viewtest::Pane pane;
     QWidget* tree = nullptr;  // stands for the tree pane
 };
 
-TEST_F(FocusAndSplit, FocusGoesToTheListWithItsFirstRowThenTabGoesToBoxAndTree) {
+TEST_F(FocusAndSplit, FocusGoesToTheFirstRowThenTabGoesToTheBoxAndOnToTheTree) {
     viewtest::Frame frame;
     auto* view = KeyView(frame.facade);
     ASSERT_NE(view, nullptr);
     QTreeWidget* list = view->List();
-    QPlainTextEdit* box = view->ListWidget()->Edit();
+    CEdit_Ex* box = view->ListWidget()->Edit();
     EXPECT_EQ(list->currentItem(), nullptr);
 
     view->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
     EXPECT_EQ(pane.host.focusWidget(), list);
     EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
     EXPECT_EQ(box->toPlainText(), "2048");
@@ -85,10 +83,17 @@ TEST_F(FocusAndSplit, FocusGoesToTheListWithItsFirstRowThenTabGoesToBoxAndTree) 
     EXPECT_TRUE(SendKey(list, Qt::Key_Tab));
     EXPECT_EQ(pane.host.focusWidget(), box);
     EXPECT_EQ(frame.frame.activations, 0);
-
     EXPECT_TRUE(SendKey(box, Qt::Key_Tab));
     EXPECT_EQ(frame.frame.activations, 1);
-    EXPECT_TRUE(view->ListWidget()->GetFocusFlag());
+
+    // Without a frame Tab from the box just comes back to the list.
+    auto* alone = KeyView(nullptr);
+    ASSERT_NE(alone, nullptr);
+    alone->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(SendKey(alone->List(), Qt::Key_Tab));
+    EXPECT_TRUE(SendKey(alone->ListWidget()->Edit(), Qt::Key_Tab));
+    EXPECT_EQ(pane.host.focusWidget(), alone->List());
+    EXPECT_EQ(frame.frame.activations, 1);
 }
 
 TEST_F(FocusAndSplit, FocusReturnsToTheBoxWhenTheBoxHadItLast) {
@@ -104,73 +109,57 @@ TEST_F(FocusAndSplit, FocusReturnsToTheBoxWhenTheBoxHadItLast) {
 
     view->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(pane.host.focusWidget(), view->ListWidget()->Edit());
-    // The selection the user made stays.
     EXPECT_EQ(view->List()->currentItem(), view->List()->topLevelItem(3));
     EXPECT_EQ(view->ListWidget()->Edit()->toPlainText(), "3.1");
-}
-
-TEST_F(FocusAndSplit, TabWithoutAFrameStaysInTheView) {
-    auto* view = KeyView(nullptr);
-    ASSERT_NE(view, nullptr);
-    view->setFocus(Qt::TabFocusReason);
-    EXPECT_TRUE(SendKey(view->List(), Qt::Key_Tab));
-    EXPECT_TRUE(SendKey(view->ListWidget()->Edit(), Qt::Key_Tab));
-    EXPECT_EQ(pane.host.focusWidget(), view->List());
 }
 
 TEST_F(FocusAndSplit, DraggedSplitOpensTheNextViewOfAnyKind) {
     viewtest::Frame frame;
     auto* key = KeyView(frame.facade);
     ASSERT_NE(key, nullptr);
-    const std::vector<std::int32_t> fresh = key->ListWidget()->Splitter()->GetProportions();
-    EXPECT_EQ(fresh, (std::vector<std::int32_t>{29127, 3641}));
-    DragBar(key->ListWidget(), -120);
-    const std::vector<std::int32_t> dragged = key->ListWidget()->Splitter()->GetProportions();
-    ASSERT_NE(dragged, fresh);
+    EXPECT_EQ(Split(key), kFreshSplit);
+    DragBarUp(key->ListWidget());
+    const std::vector<std::int32_t> dragged = Split(key);
+    ASSERT_NE(dragged, kFreshSplit);
     const int boxHeight = key->ListWidget()->Edit()->height();
     EXPECT_FALSE(frame.frame.split.valid);
 
     delete key;
     ASSERT_TRUE(frame.frame.split.valid);
-    EXPECT_EQ(frame.frame.split.first, dragged[0]);
-    EXPECT_EQ(frame.frame.split.second, dragged[1]);
+    EXPECT_EQ((std::vector<std::int32_t>{frame.frame.split.first, frame.frame.split.second}),
+              dragged);
 
     auto* certificate =
         MakeView<CCertificateViewEx>(ERightViewKind::Certificate, pane.host, frame.facade);
     ASSERT_NE(certificate, nullptr);
-    EXPECT_EQ(certificate->ListWidget()->Splitter()->GetProportions(), dragged);
+    EXPECT_EQ(Split(certificate), dragged);
     EXPECT_EQ(certificate->ListWidget()->Edit()->height(), boxHeight);
     delete certificate;
-
     auto* token = MakeView<CTokenInfoViewEx>(ERightViewKind::TokenInfo, pane.host, frame.facade);
     ASSERT_NE(token, nullptr);
-    EXPECT_EQ(token->ListWidget()->Splitter()->GetProportions(), dragged);
+    EXPECT_EQ(Split(token), dragged);
 }
 
-TEST_F(FocusAndSplit, WithoutAFrameNoSplitIsKeptOrRead) {
+TEST_F(FocusAndSplit, NoSplitIsKeptOrReadWithoutAFrame) {
     viewtest::Frame frame;
-    auto* key = KeyView(nullptr);
-    ASSERT_NE(key, nullptr);
-    DragBar(key->ListWidget(), -120);
-    delete key;
+    auto* alone = KeyView(nullptr);
+    ASSERT_NE(alone, nullptr);
+    DragBarUp(alone->ListWidget());
+    delete alone;
     EXPECT_FALSE(frame.frame.split.valid);
 
-    // A record the frame holds is not read by a view made without the frame.
     frame.frame.split = {1000, 31768, true};
     auto* next = KeyView(nullptr);
     ASSERT_NE(next, nullptr);
-    EXPECT_EQ(next->ListWidget()->Splitter()->GetProportions(),
-              (std::vector<std::int32_t>{29127, 3641}));
-}
+    EXPECT_EQ(Split(next), kFreshSplit);
 
-TEST_F(FocusAndSplit, ViewOutlivingItsFrameWritesNoSplit) {
-    viewtest::Frame frame;
-    auto* key = KeyView(frame.facade);
-    ASSERT_NE(key, nullptr);
-    DragBar(key->ListWidget(), -120);
-    // The frame goes first: its facade answers nothing from now on.
+    // A view that outlives its frame (the facade detached) writes nothing.
+    frame.frame.split.valid = false;
+    auto* late = KeyView(frame.facade);
+    ASSERT_NE(late, nullptr);
+    DragBarUp(late->ListWidget());
     frame.facade->Detach();
-    delete key;
+    delete late;
     EXPECT_FALSE(frame.frame.split.valid);
 }
 
