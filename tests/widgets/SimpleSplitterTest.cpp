@@ -4,9 +4,7 @@
 // lists report. The arithmetic itself is SplitLayoutTest's.
 #include <gtest/gtest.h>
 
-#include <QPointer>
 #include <QTreeWidget>
-#include <memory>
 
 #include "WidgetTestSupport.h"
 #include "app/LangDialogBuilder.h"
@@ -14,7 +12,6 @@
 
 namespace {
 
-using widgettest::Drag;
 using widgettest::SendMouse;
 using widgettest::ShowHost;
 
@@ -34,17 +31,6 @@ struct StackedSplitter {
         ShowHost(host, 300, 404);
     }
 };
-
-TEST(SimpleSplitter, StackedPanesOfA404PixelSplitter) {
-    StackedSplitter s;
-    EXPECT_EQ(s.top->parentWidget(), s.splitter);
-    EXPECT_EQ(s.top->geometry(), QRect(0, 0, 300, 356));
-    EXPECT_EQ(s.bottom->geometry(), QRect(0, 360, 300, 44));
-    // Resizing keeps the ratio.
-    s.splitter->resize(300, 804);
-    EXPECT_EQ(s.top->height() + 4 + s.bottom->height(), 804);
-    EXPECT_EQ(s.splitter->GetProportions(), (std::vector<std::int32_t>{29127, 3641}));
-}
 
 TEST(SimpleSplitter, SideBySidePanesSplitTheWidth) {
     QWidget host;
@@ -66,6 +52,8 @@ TEST(SimpleSplitter, SideBySidePanesSplitTheWidth) {
 
 TEST(SimpleSplitter, DraggingTheBarToTheBottomStopsAtTheMinimum) {
     StackedSplitter s;
+    EXPECT_EQ(s.top->parentWidget(), s.splitter);
+    EXPECT_EQ(s.top->geometry(), QRect(0, 0, 300, 356));
     EXPECT_EQ(s.splitter->Tracker(), nullptr);
     SendMouse(s.splitter, QEvent::MouseButtonPress, {150, 358});
     ASSERT_NE(s.splitter->Tracker(), nullptr);
@@ -81,27 +69,6 @@ TEST(SimpleSplitter, DraggingTheBarToTheBottomStopsAtTheMinimum) {
     EXPECT_EQ(s.top->geometry(), QRect(0, 0, 300, 390));
     EXPECT_EQ(s.bottom->geometry(), QRect(0, 394, 300, 10));
     EXPECT_EQ(s.splitter->GetProportions(), (std::vector<std::int32_t>{31949, 819}));
-}
-
-TEST(SimpleSplitter, DraggedSplitSurvivesAResize) {
-    StackedSplitter s;
-    Drag(s.splitter, {150, 358}, {150, 202});
-    EXPECT_EQ(s.top->geometry(), QRect(0, 0, 300, 200));
-    EXPECT_EQ(s.bottom->geometry(), QRect(0, 204, 300, 200));
-    s.splitter->resize(300, 804);
-    EXPECT_EQ(s.top->height(), 400);
-    EXPECT_EQ(s.bottom->height(), 400);
-}
-
-TEST(SimpleSplitter, OtherButtonsAndStrayMovesDoNothing) {
-    StackedSplitter s;
-    QMouseEvent right(QEvent::MouseButtonPress, QPointF(150, 358), QPointF(150, 358),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(s.splitter, &right);
-    EXPECT_EQ(s.splitter->Tracker(), nullptr);
-    SendMouse(s.splitter, QEvent::MouseMove, {150, 100});
-    SendMouse(s.splitter, QEvent::MouseButtonRelease, {150, 100});
-    EXPECT_EQ(s.bottom->geometry(), QRect(0, 360, 300, 44));
 }
 
 TEST(SimpleSplitter, CreateMakesAChildWithItsIdAndPanesAreChecked) {
@@ -196,18 +163,6 @@ TEST(SimpleSplitResendingNotifications, ReportsEachRowBeforeItGoes) {
     deleting.clear();
     f.other->clear();
     EXPECT_TRUE(deleting.empty());
-}
-
-TEST(SimpleSplitResendingNotifications, ForgetsANotifierThatIsDestroyed) {
-    ForwardingList f;
-    QPointer<QTreeWidget> list = f.list;
-    delete f.list;
-    EXPECT_TRUE(list.isNull());
-    f.splitter.AddNotifier(nullptr);
-    auto fresh = std::make_unique<QTreeWidget>();
-    EXPECT_FALSE(f.splitter.IsNotifier(fresh.get()));
-    f.splitter.AddNotifier(fresh.get());
-    EXPECT_TRUE(f.splitter.IsNotifier(fresh.get()));
 }
 
 }  // namespace
