@@ -1,7 +1,6 @@
 #include "tree/view/CItemsTreeView.h"
 
 #include <QItemSelectionModel>
-#include <QVBoxLayout>
 #include <optional>
 #include <unordered_set>
 
@@ -52,7 +51,7 @@ CItemsTreeView::CItemsTreeView(CFrameFacadePtr facade, QWidget* parent)
     : CItemsTreeView(std::move(facade), nullptr, parent) {}
 
 CItemsTreeView::CItemsTreeView(CFrameFacadePtr facade, NodePtr rootNode, QWidget* parent)
-    : QWidget(parent),
+    : CALRResizeableFormView(kTemplateId, 0, parent),
       m_facade(facade != nullptr ? std::move(facade) : std::make_shared<CFrameFacade>()),
       m_rootNode(rootNode != nullptr ? std::move(rootNode)
                                      : std::make_shared<STreeItemInfo::CRootItem>(m_facade)) {
@@ -74,14 +73,15 @@ CItemsTreeView::~CItemsTreeView() {
 }
 
 void CItemsTreeView::BuildForm() {
-    // The form holds one control, the tree, filling the view in both directions.
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    m_tree = new CItemsTreeControl(this);
+    // The template's tree control gives way to ours, in the same place; without a template the
+    // tree takes the whole form.
+    QWidget* designed = Control(kTreeControlId);
+    const QRect place = designed != nullptr ? designed->geometry() : QRect(QPoint(0, 0), size());
+    delete designed;
+    m_tree = new CItemsTreeControl(Form());
+    m_tree->setGeometry(place);
     m_tree->setObjectName(CLangDialogBuilder::ObjectName(kTreeControlId));
     m_tree->setProperty(CLangDialogBuilder::kIdProperty, static_cast<uint>(kTreeControlId));
-    layout->addWidget(m_tree);
     setFocusProxy(m_tree);
     // Where the help binding will find the view's topic.
     setProperty("vkHelpTopic", QString::fromLatin1(kHelpTopic));
@@ -90,6 +90,14 @@ void CItemsTreeView::BuildForm() {
     m_model->SetBaseFont(m_tree->font());
     m_tree->setModel(m_model);
     m_tree->setIconSize(STreeItemInfo::View::CTreeImageList::kImageSize);
+}
+
+void CItemsTreeView::OnInitialUpdate() {
+    CALRResizeableFormView::OnInitialUpdate();
+    if (!AddSizedControl(m_tree, CSizingAnchors::kStretch, CSizingAnchors::kStretch)) {
+        // No natural size to grow from: the tree simply fills the form.
+        m_tree->setGeometry(Form()->rect());
+    }
 }
 
 void CItemsTreeView::ConnectTree() {
@@ -135,7 +143,7 @@ bool CItemsTreeView::event(QEvent* e) {
         OnLanguageChanged();
         return true;
     }
-    return QWidget::event(e);
+    return CALRResizeableFormView::event(e);
 }
 
 // Lookups.

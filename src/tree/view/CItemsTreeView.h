@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QModelIndex>
-#include <QWidget>
 #include <memory>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "tree/model/CTreeMessageHub.h"
 #include "tree/model/ITreeItemInfo.h"
 #include "ui/model/CFrameFacade.h"
+#include "widgets/CALRResizeableFormView.h"
 
 class QItemSelection;
 
@@ -23,7 +23,7 @@ class CTreeItemsModel;
 struct CTreeItem;
 }  // namespace STreeItemInfo::View
 
-class CItemsTreeView : public QWidget {
+class CItemsTreeView : public CALRResizeableFormView {
     Q_OBJECT
 
 public:
@@ -77,6 +77,8 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    // Anchors the tree control to grow with the view in both directions.
+    void OnInitialUpdate() override;
 
 private:
     using Item = STreeItemInfo::View::CTreeItem;

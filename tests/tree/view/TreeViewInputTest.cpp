@@ -77,7 +77,8 @@ TEST_F(TreeViewInput, RightClickOnBlankSpaceOpensNothingAndKeepsTheSelection) {
 
 TEST_F(TreeViewInput, MenuKeyAndShiftF10OpenTheSelectedItemsMenuAtTheItem) {
     Select(IndexOf(L"Reader B\\alpha"));
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                              Tree()->viewport()->mapToGlobal(QPoint(0, 0)));
     QCoreApplication::sendEvent(Tree()->viewport(), &menuKey);
     Pump();
     QTest::keyClick(Tree(), Qt::Key_F10, Qt::ShiftModifier);
@@ -113,6 +114,15 @@ TEST_F(TreeViewInput, KeyboardMovesTheSelectionAndTabGoesToTheOtherPane) {
     QTest::keyClick(Tree(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(frame.otherPaneActivations, 2);
     EXPECT_EQ(SelectedPath(), L"Reader B") << "Tab does not move within the tree";
+}
+
+TEST_F(TreeViewInput, TheTreeControlGrowsWithTheView) {
+    EXPECT_EQ(Tree()->objectName(), QStringLiteral("id_1064"));
+    const QSize before = Tree()->size();
+    view->resize(view->width() + 120, view->height() + 80);
+    Pump();
+    EXPECT_EQ(Tree()->size(), before + QSize(120, 80));
+    EXPECT_EQ(view->focusProxy(), Tree());
 }
 
 TEST_F(TreeViewInput, LanguageChangeShowsTheSelectedNodeAgain) {
