@@ -398,7 +398,8 @@ void CMainFrame::OnFrameReady() {
     if (m_treeView != nullptr) {
         m_treeView->SynchroniseChildren(nullptr);
     }
-    ReadTokenIdentities(m_tokenIdentities);
+    // What sits in each reader now, for telling swapped tokens later; once the window shows.
+    QTimer::singleShot(0, this, [this] { ReadTokenIdentities(m_tokenIdentities); });
 }
 
 // ---------------------------------------------------------------------------- commands
