@@ -6,7 +6,6 @@
 #include <QIcon>
 
 #include "TreeViewFixture.h"
-#include "tree/model/CEmptyItem.h"
 #include "tree/model/TreeImages.h"
 
 namespace treeviewtest {
@@ -104,15 +103,6 @@ TEST_F(TreeViewFill, OpenedLevelsAreSortedByPathCodeUnitByCodeUnit) {
     EXPECT_TRUE(ChildPaths(IndexOf(L"Reader C")).empty());
 }
 
-TEST_F(TreeViewFill, WithoutContainersTheKeysStandUnderTheTokenInContainerOrder) {
-    frame.showContainers = false;
-    MakeView();
-    Expand(L"Reader B");
-    EXPECT_EQ(ChildPaths(IndexOf(L"Reader B")),
-              (Paths{L"Reader B\\Mid\\Exchange", L"Reader B\\alpha\\Exchange",
-                     L"Reader B\\alpha\\Signature", L"Reader B\\zeta\\Exchange"}));
-}
-
 TEST_F(TreeViewFill, EveryExpandOrCollapseOfAnOpenedLevelEnumeratesItOnce) {
     MakeView();
     Expand(L"Reader B");
@@ -160,31 +150,6 @@ TEST_F(TreeViewFill, SelectionShowsTheNodeAndTellsTheFrameOldAndNew) {
     EXPECT_EQ(SelectedPath(), L"Reader B\\zeta");
     EXPECT_TRUE(Tree()->isExpanded(IndexOf(L"Reader B")));
     EXPECT_EQ(frame.RightView()->containerName, std::optional<std::wstring>(L"zeta"));
-}
-
-TEST_F(TreeViewFill, ChildNodesAnswersTheItemsAsTheyStand) {
-    MakeView();
-    std::vector<NodePtr> top;
-    frame.ChildNodes(nullptr, top);
-    ASSERT_EQ(top.size(), 3u);
-    EXPECT_EQ(top[1]->GetPath(), L"Reader B");
-
-    std::vector<NodePtr> unopened;
-    frame.ChildNodes(top[1].get(), unopened);
-    ASSERT_EQ(unopened.size(), 1u);
-    EXPECT_TRUE(unopened[0]->IsEmpty()) << "a level never opened holds only its placeholder";
-
-    Expand(L"Reader B");
-    std::vector<NodePtr> opened;
-    frame.ChildNodes(top[1].get(), opened);
-    ASSERT_EQ(opened.size(), 3u);
-    EXPECT_EQ(opened[0], NodeAt(IndexOf(L"Reader B\\Mid")));
-
-    // A node that is not in the tree has no children here.
-    std::vector<NodePtr> none;
-    const auto stranger = std::make_shared<STreeItemInfo::CEmptyItem>();
-    frame.ChildNodes(stranger.get(), none);
-    EXPECT_TRUE(none.empty());
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include "TreeViewFixture.h"
 #include "app/LanguageEvents.h"
-#include "tree/model/TreeCommands.h"
 
 namespace treeviewtest {
 namespace {
@@ -48,16 +47,6 @@ TEST_F(TreeViewInput, RightClickSelectsTheItemAndTracksItsMenuAtThatScreenPoint)
     const QPoint screen = Tree()->viewport()->mapToGlobal(point);
     EXPECT_EQ(popups[0].x, screen.x());
     EXPECT_EQ(popups[0].y, screen.y());
-}
-
-TEST_F(TreeViewInput, ChosenMenuCommandReachesTheNodeThroughTheFrame) {
-    world.Login("Reader B");
-    SVKCERTTREE::CCertTreePtr()->Reset();
-    ui.SetNextMenuChoice(STreeItemInfo::kCmdSetDefaultContainer);
-    RightClick(OnLabel(IndexOf(L"Reader B\\Mid")));
-    Pump();
-    EXPECT_TRUE(IsBold(IndexOf(L"Reader B\\Mid")));
-    EXPECT_FALSE(IsBold(IndexOf(L"Reader B\\alpha")));
 }
 
 TEST_F(TreeViewInput, RightClickOnBlankSpaceOpensNothingAndKeepsTheSelection) {
