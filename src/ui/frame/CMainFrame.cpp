@@ -36,6 +36,7 @@
 #include "ui/frame/CFrameToolBar.h"
 #include "ui/frame/CommandTexts.h"
 #include "ui/frame/LoginLogoutMessage.h"
+#include "ui/frame/TokenLogin.h"
 #include "ui/model/IUserInterface.h"
 #include "ui/views/RightViewFactory.h"
 
@@ -480,12 +481,20 @@ void CMainFrame::OnCommand(UINT id) {
             ActivateOtherPane();
             break;
         case kCmdLogin:
+            if (NodePtr node = SelectedNode()) {
+                LoginToken(this, node->GetTokenName());
+            }
+            break;
         case kCmdLogout:
+            if (NodePtr node = SelectedNode()) {
+                LogoutToken(node->GetTokenName());
+            }
+            break;
         case kCmdHelpContents:
         case kCmdHelpIndex:
         case kCmdHelpSearch:
         case kCmdAbout:
-            // Carried out by the login, help and About parts of the program.
+            // Carried out by the help and About parts of the program.
             break;
         default:
             break;
@@ -914,8 +923,16 @@ void CMainFrame::SaveSettings() {
     m_settings.SaveAll();
 }
 
+void CMainFrame::LogoutSelectedToken() {
+    const std::optional<DWORD> state = SelectedTokenLoginState();
+    if (state == SVKCERT::kLoginUser || state == SVKCERT::kLoginAdmin) {
+        LogoutToken(SelectedNode()->GetTokenName());
+    }
+}
+
 void CMainFrame::closeEvent(QCloseEvent* e) {
     SaveSettings();
+    LogoutSelectedToken();
     if (m_idleTimer != nullptr) {
         m_idleTimer->stop();
     }

@@ -123,6 +123,8 @@ private:
     void ApplyPlacement();
     void ApplySplitterWidths();
     void SaveSettings();
+    // At close: the selected token's user, when logged in, is logged out.
+    void LogoutSelectedToken();
     void UpdateMenu(QMenu* menu);
     void UpdateActionsMenuSlots();
     void UpdateCommandEnabling();
