@@ -26,25 +26,25 @@ inline int Vktoken(const std::vector<std::string>& args) {
     return vktest::ChildProcess::Exec(argv).Wait();
 }
 
-// True once a file of the prefix exists in the folder, within the time.
-inline bool WaitForFile(const std::filesystem::path& folder, const std::string& prefix,
-                        int timeoutMs) {
+// True once the program's instance socket is in the runtime folder (there once its main window
+// was created); false when the time is up or the program ended first.
+inline bool WaitUntilRunning(const vktest::TempWorld& world, vktest::ChildProcess& program,
+                             int timeoutMs = 30000) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < end) {
         std::error_code ec;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-            if (entry.path().filename().string().starts_with(prefix)) {
+        for (const auto& entry : std::filesystem::directory_iterator(world.RuntimeDir(), ec)) {
+            if (entry.path().filename().string().starts_with("vkcert-instance-")) {
                 return true;
             }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        int code = 0;
+        if (program.WaitFor(20, &code)) {
+            ADD_FAILURE() << "the program ended with " << code << " before its window was up";
+            return false;
+        }
     }
     return false;
-}
-
-// The program's instance socket: there once the main window was created.
-inline bool WaitUntilRunning(const vktest::TempWorld& world, int timeoutMs = 30000) {
-    return WaitForFile(world.RuntimeDir(), "vkcert-instance-", timeoutMs);
 }
 
 inline std::string ReadFile(const std::filesystem::path& path) {

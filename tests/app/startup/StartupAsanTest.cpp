@@ -17,7 +17,7 @@ TEST(StartupUnderSanitizers, StartAndExitAreClean) {
     setenv("LSAN_OPTIONS", "suppressions=" LSAN_SUPPRESSIONS, 1);
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
     vktest::ChildProcess program = vktest::ChildProcess::Exec({VKCERT});
-    ASSERT_TRUE(WaitUntilRunning(world, 120000));
+    ASSERT_TRUE(WaitUntilRunning(world, program, 120000));
     // Time to fill the tree and to read the tokens, while a token moves underneath.
     std::this_thread::sleep_for(std::chrono::milliseconds(3000));
     ASSERT_EQ(Vktoken({"remove", "Velkora USB Reader 1"}), 0);

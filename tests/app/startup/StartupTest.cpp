@@ -93,7 +93,7 @@ protected:
 TEST_F(Startup, TheProgramStartsOnTheDemoTokensAndStopsCleanlyAtTheSessionsRequest) {
     vktest::NoSessionBus noBus;
     vktest::ChildProcess program = vktest::ChildProcess::Exec({VKCERT});
-    ASSERT_TRUE(WaitUntilRunning(m_world));
+    ASSERT_TRUE(WaitUntilRunning(m_world, program));
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     EXPECT_EQ(UserHive(m_world).find("WindowPlacement"), std::string::npos);
     program.Kill(SIGTERM);
@@ -120,13 +120,13 @@ TEST_F(Startup, CopiesInWorldsOfTheirOwnBothRun) {
     // The instance name is per user: another runtime folder is another user's session.
     vktest::NoSessionBus noBus;
     vktest::ChildProcess first = vktest::ChildProcess::Exec({VKCERT});
-    ASSERT_TRUE(WaitUntilRunning(m_world));
+    ASSERT_TRUE(WaitUntilRunning(m_world, first));
     int code = -1;
     {
         vktest::TempWorld other;
         ASSERT_EQ(Vktoken({"demo"}), 0);
         vktest::ChildProcess second = vktest::ChildProcess::Exec({VKCERT});
-        EXPECT_TRUE(WaitUntilRunning(other));
+        EXPECT_TRUE(WaitUntilRunning(other, second));
         EXPECT_FALSE(second.WaitFor(500, &code)) << "the copy of another session ended";
         second.Kill(SIGTERM);
         EXPECT_TRUE(second.WaitFor(20000, &code));
