@@ -133,6 +133,11 @@ bool IsWithin(const QWidget* widget, const QWidget* container) {
     return false;
 }
 
+// What tells one token from another: its ID, label and model, empty for an empty reader.
+std::wstring TokenIdentity(const STokenRecord& record) {
+    return FormatString(L"%08X", record.tokenId) + L"|" + record.label + L"|" + record.typeText;
+}
+
 // Gives the keyboard to the first control of the pane that takes it, else to the pane itself.
 void FocusPane(QWidget* pane) {
     if (pane == nullptr) {
@@ -207,7 +212,7 @@ bool CMainFrame::Create() {
     setWindowTitle(Q(LoadLangString(kIdsTitle)));
     m_settings.LoadAll();
     ApplyPlacement();
-    ReplaceRightView(ERightViewKind::TokenInfo);
+    // The right pane shows the token view: the one the client area has just made, still empty.
     ApplySplitterWidths();
     m_statusBar->setVisible(m_statusBarVisible);
     m_toolBar->setVisible(m_toolBarVisible);
@@ -399,8 +404,7 @@ void CMainFrame::OnFrameReady() {
     if (m_treeView != nullptr) {
         m_treeView->SynchroniseChildren(nullptr);
     }
-    // What sits in each reader now, for telling swapped tokens later; once the window shows.
-    QTimer::singleShot(0, this, [this] { ReadTokenIdentities(m_tokenIdentities); });
+    NoteTokenIdentities();
 }
 
 // ---------------------------------------------------------------------------- commands
@@ -800,15 +804,24 @@ void CMainFrame::OnMessage(const SFrameFacade::MESSAGES::CItemInTheTreeSelectedM
 
 // ------------------------------------------------------------- platform notifications
 
-void CMainFrame::ReadTokenIdentities(std::map<std::wstring, std::wstring>& out) {
-    out.clear();
+void CMainFrame::NoteTokenIdentities() {
+    // The records the tree reads for its labels anyway.
+    m_tokenIdentities.clear();
     std::vector<CTokenInfo*> tokens;
     m_certTree->GetTokens(tokens);
     for (CTokenInfo* token : tokens) {
-        const STokenRecord record = ReadTokenRecord(token->GetReaderName());
-        out[token->GetReaderName()] =
-            FormatString(L"%08X", record.tokenId) + L"|" + record.label + L"|" + record.typeText;
+        m_tokenIdentities[token->GetReaderName()] = TokenIdentity(token->GetTokenRecord());
     }
+}
+
+std::map<std::wstring, std::wstring> CMainFrame::ReadTokenIdentities() {
+    std::map<std::wstring, std::wstring> identities;
+    std::vector<CTokenInfo*> tokens;
+    m_certTree->GetTokens(tokens);
+    for (CTokenInfo* token : tokens) {
+        identities[token->GetReaderName()] = TokenIdentity(ReadTokenRecord(token->GetReaderName()));
+    }
+    return identities;
 }
 
 bool CMainFrame::OnDeviceChange(UINT eventCode, const std::vector<std::wstring>& changedReaders) {
@@ -818,8 +831,7 @@ bool CMainFrame::OnDeviceChange(UINT eventCode, const std::vector<std::wstring>&
     m_certTree->Resynchronise();
     // A token inserted, removed or swapped in a reader that stayed: what the tree knew of that
     // reader's token is stale, labels, containers and keys alike.
-    std::map<std::wstring, std::wstring> identities;
-    ReadTokenIdentities(identities);
+    const std::map<std::wstring, std::wstring> identities = ReadTokenIdentities();
     std::vector<std::wstring> changed = changedReaders;
     for (const auto& entry : identities) {
         const auto known = m_tokenIdentities.find(entry.first);

@@ -134,7 +134,9 @@ private:
     // The selected node's token login state; nothing without a node or token.
     std::optional<DWORD> SelectedTokenLoginState();
     CTokenInfo* SelectedToken();
-    void ReadTokenIdentities(std::map<std::wstring, std::wstring>& out);
+    // Token identity per reader: as the tree knows it, and as the store holds it now.
+    void NoteTokenIdentities();
+    std::map<std::wstring, std::wstring> ReadTokenIdentities();
 
     // Declaration order is construction order.
     Receiver<STreeItemInfo::CItemChildsEnumingMsg> m_enumReceiver;
