@@ -344,6 +344,7 @@ QMenu* CMainFrame::TopMenu(int position) const {
 
 void CMainFrame::ApplyPlacement() {
     if (m_placement.length < kPlacementLength) {
+        ApplyDefaultSize();
         return;
     }
     const DWORD show = m_placement.showCmd;
@@ -358,6 +359,17 @@ void CMainFrame::ApplyPlacement() {
         setGeometry(rect);
     }
     m_maximiseOnShow = m_placement.showCmd == SW_SHOWMAXIMIZED;
+}
+
+// Without a stored placement the window takes three quarters of the screen's free area, as the
+// desktop's default placement would give it, and never less than its own size hint.
+void CMainFrame::ApplyDefaultSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QSize area = screen->availableGeometry().size();
+    resize(sizeHint().expandedTo(area * 3 / 4).boundedTo(area));
 }
 
 void CMainFrame::ApplySplitterWidths() {

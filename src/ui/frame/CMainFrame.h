@@ -121,6 +121,7 @@ private:
     void ListenToPlatform();
     void LoadMenu();
     void ApplyPlacement();
+    void ApplyDefaultSize();
     void ApplySplitterWidths();
     void SaveSettings();
     // At close: the selected token's user, when logged in, is logged out.
