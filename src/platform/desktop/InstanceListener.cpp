@@ -1,11 +1,78 @@
 #include "platform/desktop/InstanceListener.h"
 
 #include <QDBusConnection>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include "platform/desktop/InstanceProtocol.h"
+
+namespace {
+
+// How long the answer to a starting copy may take to leave.
+constexpr int kAnswerMs = 1000;
+
+// One connection to the socket: reads the starting copy's line, answers it and
+// reports it; anything else ends the connection. Goes when the peer closes, on
+// a line that is not ours, or kInstanceConnectionMs after it was accepted.
+class CInstanceConnection : public QObject {
+public:
+    CInstanceConnection(CUnixSocket socket, CInstanceListener* listener)
+        : QObject(listener), m_socket(std::move(socket)), m_listener(listener) {
+        m_notifier = new QSocketNotifier(m_socket.Descriptor(), QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+            if (!OnReadable()) {
+                Finish();
+            }
+        });
+        // A peer that never finishes its line does not keep the connection.
+        QTimer::singleShot(kInstanceConnectionMs, this, [this] { Finish(); });
+    }
+
+    ~CInstanceConnection() override {
+        // The notifier goes before the descriptor it watches is closed.
+        delete m_notifier;
+    }
+
+private:
+    // False when the connection is to end.
+    bool OnReadable() {
+        const std::size_t room = kInstanceMaxLine + 1 - m_pending.size();
+        switch (m_socket.ReceiveAvailable(m_pending, room)) {
+            case CUnixSocket::Received::Closed:
+                return false;
+            case CUnixSocket::Received::Nothing:
+                return true;
+            case CUnixSocket::Received::Data:
+                break;
+        }
+        for (std::size_t end = m_pending.find('\n'); end != std::string::npos;
+             end = m_pending.find('\n')) {
+            const std::string line = m_pending.substr(0, end + 1);
+            m_pending.erase(0, end + 1);
+            if (line != kInstanceActivate || !m_socket.SendAll(kInstanceActivated, kAnswerMs)) {
+                return false;
+            }
+            emit m_listener->Activated();
+        }
+        // A line longer than ours without its end is not one of ours.
+        return m_pending.size() <= static_cast<std::size_t>(kInstanceMaxLine);
+    }
+
+    void Finish() {
+        m_notifier->setEnabled(false);
+        deleteLater();
+    }
+
+    CUnixSocket m_socket;
+    CInstanceListener* m_listener;
+    QSocketNotifier* m_notifier = nullptr;
+    std::string m_pending;
+};
+
+}  // namespace
 
 CInstanceListener::CInstanceListener(const std::wstring& instanceName, QObject* parent)
     : QObject(parent), m_address(instanceName) {}
@@ -16,6 +83,7 @@ CInstanceListener::~CInstanceListener() {
         bus.unregisterService(m_address.Service());
         bus.unregisterObject(m_address.ObjectPath());
     }
+    CloseSocket();
 }
 
 bool CInstanceListener::Listen() {
@@ -25,7 +93,7 @@ bool CInstanceListener::Listen() {
 }
 
 bool CInstanceListener::ListensOnSocket() const {
-    return m_server != nullptr && m_server->isListening();
+    return m_server.IsValid();
 }
 
 void CInstanceListener::Activate() {
@@ -58,38 +126,31 @@ bool CInstanceListener::ListenOnSocket() {
     if (m_address.SocketPath().isEmpty()) {
         return false;
     }
-    if (m_server == nullptr) {
-        m_server = new QLocalServer(this);
-        m_server->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(m_server, &QLocalServer::newConnection, this, &CInstanceListener::OnConnection);
-    }
+    const std::string path = QFile::encodeName(m_address.SocketPath()).toStdString();
     // Only the first copy gets here, so a socket file left behind is a dead copy's.
-    QLocalServer::removeServer(m_address.SocketPath());
-    return m_server->listen(m_address.SocketPath());
+    ::unlink(path.c_str());
+    m_server = CUnixSocket::Listen(path);
+    if (!m_server.IsValid()) {
+        return false;
+    }
+    m_serverNotifier = new QSocketNotifier(m_server.Descriptor(), QSocketNotifier::Read, this);
+    connect(m_serverNotifier, &QSocketNotifier::activated, this, &CInstanceListener::OnConnection);
+    return true;
+}
+
+void CInstanceListener::CloseSocket() {
+    if (!m_server.IsValid()) {
+        return;
+    }
+    delete m_serverNotifier;
+    m_serverNotifier = nullptr;
+    m_server.Close();
+    // The socket goes with the copy that listened on it.
+    ::unlink(QFile::encodeName(m_address.SocketPath()).constData());
 }
 
 void CInstanceListener::OnConnection() {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // A peer that never finishes its line does not keep the connection.
-        QTimer::singleShot(kInstanceConnectionMs, socket, [socket] { socket->abort(); });
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnRequest(socket); });
+    for (CUnixSocket socket = m_server.Accept(); socket.IsValid(); socket = m_server.Accept()) {
+        new CInstanceConnection(std::move(socket), this);
     }
-}
-
-void CInstanceListener::OnRequest(QLocalSocket* socket) {
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > kInstanceMaxLine) {
-            socket->abort();  // not one of ours
-        }
-        return;
-    }
-    const QByteArray line = socket->readLine(kInstanceMaxLine + 1);
-    if (line != kInstanceActivate) {
-        socket->abort();
-        return;
-    }
-    socket->write(kInstanceActivated);
-    socket->flush();
-    emit Activated();
 }

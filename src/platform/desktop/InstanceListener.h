@@ -8,9 +8,9 @@
 #include <string>
 
 #include "platform/desktop/InstanceAddress.h"
+#include "platform/desktop/UnixSocket.h"
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 class CInstanceListener : public QObject {
     Q_OBJECT
@@ -36,10 +36,11 @@ signals:
 private:
     bool ListenOnDBus();
     bool ListenOnSocket();
+    void CloseSocket();
     void OnConnection();
-    void OnRequest(QLocalSocket* socket);
 
     CInstanceAddress m_address;
-    QLocalServer* m_server = nullptr;
+    CUnixSocket m_server;
+    QSocketNotifier* m_serverNotifier = nullptr;
     bool m_dbus = false;
 };

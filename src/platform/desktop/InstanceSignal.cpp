@@ -6,11 +6,12 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDeadlineTimer>
-#include <QLocalSocket>
+#include <QFile>
 #include <QThread>
 
 #include "platform/desktop/InstanceAddress.h"
 #include "platform/desktop/InstanceProtocol.h"
+#include "platform/desktop/UnixSocket.h"
 
 namespace {
 
@@ -58,20 +59,20 @@ bool CInstanceSignal::SendOverSocket(const std::wstring& instanceName, int timeo
     if (address.SocketPath().isEmpty()) {
         return false;
     }
-    QLocalSocket socket;
-    socket.connectToServer(address.SocketPath());
-    if (!socket.waitForConnected(timeoutMs)) {
+    const CUnixSocket socket =
+        CUnixSocket::Connect(QFile::encodeName(address.SocketPath()).toStdString());
+    if (!socket.IsValid() || !socket.SendAll(kInstanceActivate, timeoutMs)) {
         return false;
     }
-    socket.write(kInstanceActivate);
-    if (!socket.waitForBytesWritten(timeoutMs)) {
-        return false;
-    }
-    QByteArray answer;
-    QDeadlineTimer deadline(timeoutMs);
-    while (!answer.contains('\n') && answer.size() <= kInstanceMaxLine &&
-           socket.waitForReadyRead(RemainingMs(deadline))) {
-        answer += socket.readAll();
+    std::string answer;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (answer.find('\n') == std::string::npos &&
+           answer.size() <= static_cast<std::size_t>(kInstanceMaxLine) &&
+           socket.WaitReadable(RemainingMs(deadline))) {
+        const std::size_t room = kInstanceMaxLine + 1 - answer.size();
+        if (socket.ReceiveAvailable(answer, room) == CUnixSocket::Received::Closed) {
+            break;
+        }
     }
     return answer == kInstanceActivated;
 }
