@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -74,6 +75,21 @@ QImage Disabled(const QImage& image) {
     return grey;
 }
 
+// A whole strip at `ratio`, drawn once, for cutting its squares where they fall on whole pixels.
+const QImage& StripImage(int id, QSize size, qreal ratio) {
+    static std::map<std::pair<int, qreal>, QImage> strips;
+    const std::pair<int, qreal> key{id, ratio};
+    auto found = strips.find(key);
+    if (found == strips.end()) {
+        const QSizeF pixels = QSizeF(size) * ratio;
+        found =
+            strips
+                .emplace(key, Render(*Renderer(id), pixels.toSize(), QRectF(QPointF(0, 0), pixels)))
+                .first;
+    }
+    return found->second;
+}
+
 qreal ScreenRatio() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
                ? qGuiApp->devicePixelRatio()
@@ -98,12 +114,18 @@ QPixmap CachedPixmap(int id, QSize size, qreal ratio, bool disabled, int cell = 
         const QSize pixels = (QSizeF(size) * ratio).toSize();
         image = Render(*RendererFor(id, pixels), pixels, QRectF(QPointF(0, 0), QSizeF(pixels)));
     } else {
-        // Each square is drawn on its own, so that it is cut at the same place
-        // whatever the ratio, even where a whole strip would not fall on pixels.
         const qreal side = kToolBarImageSize * ratio;
         const QSize pixels = QSizeF(side, side).toSize();
-        image = Render(*Renderer(id), pixels,
-                       QRectF(-cell * side, 0, size.width() * ratio, size.height() * ratio));
+        if (side == std::floor(side)) {
+            // Squares on whole pixels: cut from the strip drawn once, the same pixels.
+            image =
+                StripImage(id, size, ratio).copy(QRect(QPoint(cell * pixels.width(), 0), pixels));
+        } else {
+            // Each square is drawn on its own, so that it is cut at the same place
+            // whatever the ratio, even where a whole strip would not fall on pixels.
+            image = Render(*Renderer(id), pixels,
+                           QRectF(-cell * side, 0, size.width() * ratio, size.height() * ratio));
+        }
     }
     if (disabled) {
         image = Disabled(image);

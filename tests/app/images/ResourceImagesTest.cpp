@@ -180,6 +180,11 @@ TEST_F(ResourceImagesTest, StripsCutIntoNineDistinctImages) {
                 EXPECT_LT(qAlpha(argb.pixel(21, y)), 128);
             }
         }
+        // On whole pixels, each image is exactly that square of the whole strip.
+        const QImage whole = ResourceBitmap(strip, {198, 22}).toImage();
+        for (int i = 0; i < 9; ++i) {
+            EXPECT_EQ(LargestDifference(images[i], whole.copy(i * 22, 0, 22, 22)), 0) << i;
+        }
         EXPECT_TRUE(ToolBarImage(strip, 9).isNull());
         EXPECT_TRUE(ToolBarImage(strip, -1).isNull());
     }
