@@ -84,6 +84,11 @@ constexpr UINT kCmdPrevPane = 57681;
 constexpr int kLoginImage = 0;
 constexpr int kLogoutImage = 8;
 
+// On the client area's first right view while nothing has used it: its kind, and the least
+// width it was made with.
+constexpr const char* kUnusedViewKind = "vkUnusedViewKind";
+constexpr const char* kUnusedViewMinWidth = "vkUnusedViewMinWidth";
+
 // The tree pane's width where none is stored.
 constexpr int kDefaultTreeWidth = 300;
 
@@ -136,6 +141,30 @@ bool IsWithin(const QWidget* widget, const QWidget* container) {
 // What tells one token from another: its ID, label and model, empty for an empty reader.
 std::wstring TokenIdentity(const STokenRecord& record) {
     return FormatString(L"%08X", record.tokenId) + L"|" + record.label + L"|" + record.typeText;
+}
+
+void ForgetUnusedView(QWidget* view) {
+    if (view != nullptr) {
+        view->setProperty(kUnusedViewKind, QVariant());
+        view->setProperty(kUnusedViewMinWidth, QVariant());
+    }
+}
+
+// True when `view` is still unused and of `kind`: it then serves as a fresh one, as it was
+// made. Either way it no longer counts as unused.
+bool TakeUnusedView(QWidget* view, ERightViewKind kind) {
+    if (view == nullptr) {
+        return false;
+    }
+    const QVariant unusedKind = view->property(kUnusedViewKind);
+    const int minWidth = view->property(kUnusedViewMinWidth).toInt();
+    ForgetUnusedView(view);
+    if (!unusedKind.isValid() || unusedKind.toInt() != static_cast<int>(kind)) {
+        return false;
+    }
+    // Without the stored pane width applied since, just like a view made now.
+    view->setMinimumWidth(minWidth);
+    return true;
 }
 
 // Gives the keyboard to the first control of the pane that takes it, else to the pane itself.
@@ -261,6 +290,8 @@ bool CMainFrame::CreateClientArea() {
     m_splitter->addWidget(right.widget);
     m_rightWidget = right.widget;
     m_rightView = right.view;
+    right.widget->setProperty(kUnusedViewKind, static_cast<int>(ERightViewKind::TokenInfo));
+    right.widget->setProperty(kUnusedViewMinWidth, right.widget->minimumWidth());
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({200, 200});
@@ -416,6 +447,7 @@ void CMainFrame::OnFrameReady() {
     if (m_treeView != nullptr) {
         m_treeView->SynchroniseChildren(nullptr);
     }
+    ForgetUnusedView(m_rightWidget.data());
     NoteTokenIdentities();
 }
 
@@ -744,6 +776,9 @@ IRightView* CMainFrame::ReplaceRightView(ERightViewKind kind) {
     if (m_splitter == nullptr) {
         return nullptr;
     }
+    if (TakeUnusedView(m_rightWidget.data(), kind)) {
+        return m_rightView;
+    }
     // Made outside the splitter, which would otherwise take it in as a pane of its own.
     const CRightViewWidget fresh = CreateRightView(kind, this, m_facade);
     if (fresh.widget == nullptr) {
@@ -889,6 +924,8 @@ void CMainFrame::OnLoginBroadcast() {
 }
 
 void CMainFrame::OnLanguageChanged() {
+    // A view made in the other language does not serve a request for a fresh one.
+    ForgetUnusedView(m_rightWidget.data());
     LoadMenu();
     setWindowTitle(Q(LoadLangString(kIdsTitle)));
     if (m_toolBar != nullptr) {
