@@ -1,15 +1,23 @@
 #include "app/ResourceImages.h"
 
+#include "app/RenderedImageCache.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
+#include <QResource>
 #include <QSvgRenderer>
+#include <QTimer>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -53,6 +61,93 @@ QSvgRenderer* RendererFor(int id, QSize pixels) {
     return Renderer(id);
 }
 
+// How long after the last new picture the cache file is written (and at the latest on quitting).
+constexpr int kCacheSaveDelayMs = 2000;
+
+CRenderedImageCache& Cache() {
+    static CRenderedImageCache cache(CRenderedImageCache::DefaultFile());
+    return cache;
+}
+
+void SaveCacheSoon() {
+    static QTimer* timer = nullptr;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (timer == nullptr && app != nullptr) {
+        timer = new QTimer(app);
+        timer->setSingleShot(true);
+        timer->setInterval(kCacheSaveDelayMs);
+        QObject::connect(timer, &QTimer::timeout, [] { Cache().Save(); });
+        QObject::connect(app, &QCoreApplication::aboutToQuit, [] { Cache().Save(); });
+        QObject::connect(app, &QObject::destroyed, [] { timer = nullptr; });
+    }
+    if (timer != nullptr) {
+        timer->start();
+    }
+}
+
+// The key of what is asked of drawing `id`: a digest of its source files (as stored, so a
+// changed drawing gets new keys) and `request`; empty when there is no such drawing.
+QByteArray CacheKey(int id, const QString& request) {
+    static QHash<int, QByteArray> sources;
+    auto found = sources.constFind(id);
+    if (found == sources.constEnd()) {
+        QByteArray digest;
+        const QResource main(QStringLiteral(":/res/%1.svg").arg(id));
+        if (main.isValid() && main.data() != nullptr) {
+            QCryptographicHash hash(QCryptographicHash::Sha1);
+            hash.addData(QByteArrayView(reinterpret_cast<const char*>(main.data()), main.size()));
+            const QResource small(QStringLiteral(":/res/%1-16.svg").arg(id));
+            if (small.isValid() && small.data() != nullptr) {
+                hash.addData(
+                    QByteArrayView(reinterpret_cast<const char*>(small.data()), small.size()));
+            }
+            digest = hash.result().toHex();
+        }
+        found = sources.insert(id, digest);
+    }
+    return found->isEmpty() ? QByteArray() : *found + ':' + request.toLatin1();
+}
+
+// A picture of drawing `id` from the cache, else drawn by `draw` and kept.
+QImage CachedDrawing(int id, const QString& request, const std::function<QImage()>& draw) {
+    const QByteArray key = CacheKey(id, request);
+    if (!key.isEmpty()) {
+        if (std::optional<CRenderedImageCache::Entry> entry = Cache().Find(key)) {
+            if (!entry->image.isNull()) {
+                return entry->image;
+            }
+        }
+    }
+    QImage image = draw();
+    if (!key.isEmpty() && !image.isNull()) {
+        Cache().Store(key, {QSize(), image});
+        SaveCacheSoon();
+    }
+    return image;
+}
+
+// The drawing's own size; nothing for an unknown id or a file that is not a drawing.
+std::optional<QSize> NaturalSize(int id) {
+    static QHash<int, std::optional<QSize>> sizes;
+    auto found = sizes.constFind(id);
+    if (found != sizes.constEnd()) {
+        return *found;
+    }
+    std::optional<QSize> size;
+    const QByteArray key = CacheKey(id, QStringLiteral("size"));
+    if (key.isEmpty()) {
+        // not a resource: no drawing
+    } else if (std::optional<CRenderedImageCache::Entry> entry = Cache().Find(key)) {
+        size = entry->natural;
+    } else if (QSvgRenderer* renderer = Renderer(id)) {
+        size = renderer->defaultSize();
+        Cache().Store(key, {*size, QImage()});
+        SaveCacheSoon();
+    }
+    sizes.insert(id, size);
+    return size;
+}
+
 // Draws the image stretched over `bounds` of a transparent image of `pixels`.
 QImage Render(QSvgRenderer& renderer, QSize pixels, const QRectF& bounds) {
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -82,9 +177,18 @@ const QImage& StripImage(int id, QSize size, qreal ratio) {
     auto found = strips.find(key);
     if (found == strips.end()) {
         const QSizeF pixels = QSizeF(size) * ratio;
+        const QString request =
+            QStringLiteral("strip %1x%2").arg(pixels.width()).arg(pixels.height());
         found =
             strips
-                .emplace(key, Render(*Renderer(id), pixels.toSize(), QRectF(QPointF(0, 0), pixels)))
+                .emplace(key, CachedDrawing(id, request,
+                                            [&] {
+                                                QSvgRenderer* renderer = Renderer(id);
+                                                return renderer
+                                                           ? Render(*renderer, pixels.toSize(),
+                                                                    QRectF(QPointF(0, 0), pixels))
+                                                           : QImage();
+                                            }))
                 .first;
     }
     return found->second;
@@ -106,13 +210,18 @@ QPixmap CachedPixmap(int id, QSize size, qreal ratio, bool disabled, int cell = 
     if (found != cache.end()) {
         return found->second;
     }
-    if (size.isEmpty() || !Renderer(id)) {
+    if (size.isEmpty() || !NaturalSize(id)) {
         return {};
     }
     QImage image;
     if (cell < 0) {
         const QSize pixels = (QSizeF(size) * ratio).toSize();
-        image = Render(*RendererFor(id, pixels), pixels, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        const QString request = QStringLiteral("%1x%2").arg(pixels.width()).arg(pixels.height());
+        image = CachedDrawing(id, request, [&] {
+            QSvgRenderer* renderer = RendererFor(id, pixels);
+            return renderer ? Render(*renderer, pixels, QRectF(QPointF(0, 0), QSizeF(pixels)))
+                            : QImage();
+        });
     } else {
         const qreal side = kToolBarImageSize * ratio;
         const QSize pixels = QSizeF(side, side).toSize();
@@ -123,8 +232,18 @@ QPixmap CachedPixmap(int id, QSize size, qreal ratio, bool disabled, int cell = 
         } else {
             // Each square is drawn on its own, so that it is cut at the same place
             // whatever the ratio, even where a whole strip would not fall on pixels.
-            image = Render(*Renderer(id), pixels,
-                           QRectF(-cell * side, 0, size.width() * ratio, size.height() * ratio));
+            const QString request = QStringLiteral("cell %1 of %2x%3 at %4")
+                                        .arg(cell)
+                                        .arg(size.width())
+                                        .arg(size.height())
+                                        .arg(ratio, 0, 'g', 17);
+            image = CachedDrawing(id, request, [&] {
+                QSvgRenderer* renderer = Renderer(id);
+                return renderer ? Render(*renderer, pixels,
+                                         QRectF(-cell * side, 0, size.width() * ratio,
+                                                size.height() * ratio))
+                                : QImage();
+            });
         }
     }
     if (disabled) {
@@ -163,31 +282,30 @@ private:
 }  // namespace
 
 QIcon ResourceIcon(int id) {
-    if (!Renderer(id)) {
+    if (!NaturalSize(id)) {
         return {};
     }
     return QIcon(new ResourceIconEngine(id));
 }
 
 QPixmap ResourceBitmap(int id, QSize size) {
-    QSvgRenderer* renderer = Renderer(id);
-    if (!renderer) {
+    const std::optional<QSize> natural = NaturalSize(id);
+    if (!natural) {
         return {};
     }
     if (size.isEmpty()) {
-        size = renderer->defaultSize();
+        size = *natural;
     }
     return CachedPixmap(id, size, ScreenRatio(), false);
 }
 
 QPixmap ToolBarImage(int stripId, int index) {
-    QSvgRenderer* renderer = Renderer(stripId);
-    if (!renderer || renderer->defaultSize().height() != kToolBarImageSize) {
+    const std::optional<QSize> strip = NaturalSize(stripId);
+    if (!strip || strip->height() != kToolBarImageSize) {
         return {};
     }
-    const QSize strip = renderer->defaultSize();
-    if (index < 0 || index >= strip.width() / kToolBarImageSize) {
+    if (index < 0 || index >= strip->width() / kToolBarImageSize) {
         return {};
     }
-    return CachedPixmap(stripId, strip, ScreenRatio(), false, index);
+    return CachedPixmap(stripId, *strip, ScreenRatio(), false, index);
 }

@@ -14,10 +14,12 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace {
@@ -245,6 +247,29 @@ TEST_F(ResourceImagesTest, UnknownIdsGiveNullResults) {
     EXPECT_TRUE(ToolBarImage(128, 0).isNull());
 }
 
+// Draws a set of images, writes them as PNG files named "<args[1]>-<n>.png" into args[0] and
+// quits through the event loop, as the program does.
+VK_TEST_CHILD(draw_images) {
+    EnsureApp();
+    std::vector<QImage> images;
+    for (int i = 0; i < 9; ++i) {
+        images.push_back(ToolBarImage(184, i).toImage());
+        images.push_back(ToolBarImage(223, i).toImage());
+    }
+    images.push_back(ResourceBitmap(244).toImage());
+    images.push_back(ResourceBitmap(128, {32, 32}).toImage());
+    images.push_back(ResourceIcon(165).pixmap(16, 16).toImage());
+    for (std::size_t n = 0; n < images.size(); ++n) {
+        const QString file = QString::fromStdString(args.at(0) + "/" + args.at(1) + "-" +
+                                                    std::to_string(n) + ".png");
+        if (images[n].isNull() || !images[n].save(file, "PNG")) {
+            return 2;
+        }
+    }
+    QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+    return QCoreApplication::exec();
+}
+
 // On a screen of twice the density the images carry twice the pixels, and the
 // strip is cut at the same places.
 VK_TEST_CHILD(images_at_double_density) {
@@ -274,6 +299,38 @@ VK_TEST_CHILD(images_at_double_density) {
 TEST_F(ResourceImagesTest, DoubleDensityScreensGetFinerImages) {
     vktest::ChildProcess child("images_at_double_density");
     EXPECT_EQ(child.Wait(), 0);
+}
+
+// Pictures kept from one run serve the next one, and a damaged file of them is replaced:
+// every run shows the same pixels.
+TEST_F(ResourceImagesTest, PicturesKeptBetweenRunsAreTheSamePixels) {
+    vktest::TempWorld world;
+    const std::string folder = world.Root().string();
+    const std::filesystem::path kept = world.Root() / "cache/vkcert/rendered-images";
+    const auto run = [&folder](const char* name) {
+        vktest::ChildProcess child("draw_images", {folder, name});
+        return child.Wait();
+    };
+    const auto same = [&folder](const char* a, const char* b) {
+        int largest = 0;
+        for (int n = 0; n < 21; ++n) {
+            const std::string suffix = "-" + std::to_string(n) + ".png";
+            const QImage first(QString::fromStdString(folder + "/" + a + suffix));
+            const QImage second(QString::fromStdString(folder + "/" + b + suffix));
+            largest = std::max(largest, first.isNull() ? 256 : LargestDifference(first, second));
+        }
+        return largest;
+    };
+    ASSERT_EQ(run("drawn"), 0);
+    ASSERT_TRUE(std::filesystem::exists(kept)) << "nothing kept for the next run";
+    const auto size = std::filesystem::file_size(kept);
+    ASSERT_EQ(run("kept"), 0);
+    EXPECT_EQ(same("drawn", "kept"), 0);
+
+    std::filesystem::resize_file(kept, size / 2);
+    ASSERT_EQ(run("damaged"), 0);
+    EXPECT_EQ(same("drawn", "damaged"), 0);
+    EXPECT_EQ(std::filesystem::file_size(kept), size) << "the damaged file was not replaced";
 }
 
 // Every image on a light and on a dark ground, at the sizes the program uses.
