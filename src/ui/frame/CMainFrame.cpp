@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
+#include <set>
 
 #include "app/LangMenuBuilder.h"
 #include "app/LanguageEvents.h"
@@ -28,6 +29,7 @@
 #include "platform/text/FormatString.h"
 #include "token/CTokenInfo.h"
 #include "token/LoginState.h"
+#include "token/ReaderNames.h"
 #include "token/STokenRecord.h"
 #include "tree/model/CUpdateRequest.h"
 #include "tree/model/ITreeItemInfo.h"
@@ -328,8 +330,8 @@ void CMainFrame::CreateShortcuts() {
 void CMainFrame::ListenToPlatform() {
     auto* broadcast = new CBroadcastReceiver(RegisterWindowMessageW(kLoginLogoutMessageName), this);
     connect(broadcast, &CBroadcastReceiver::Received, this, [this] { OnLoginBroadcast(); });
-    auto* devices = new CDeviceChangeNotifier(this);
-    connect(devices, &CDeviceChangeNotifier::DeviceChange, this,
+    m_devices = new CDeviceChangeNotifier(this);
+    connect(m_devices, &CDeviceChangeNotifier::DeviceChange, this,
             [this](UINT eventCode, const QStringList& readers) {
                 std::vector<std::wstring> names;
                 for (const QString& reader : readers) {
@@ -337,7 +339,14 @@ void CMainFrame::ListenToPlatform() {
                 }
                 OnDeviceChange(eventCode, names);
             });
-    devices->Start();
+    // The watcher reads the store once more to start; that waits until the window is shown.
+}
+
+void CMainFrame::StartWatchingDevices() {
+    m_devices->Start();
+    if (TokensChangedSinceNoted()) {
+        OnDeviceChange(DBT_DEVNODES_CHANGED, {});
+    }
 }
 
 void CMainFrame::LoadMenu() {
@@ -449,6 +458,7 @@ void CMainFrame::OnFrameReady() {
     }
     ForgetUnusedView(m_rightWidget.data());
     NoteTokenIdentities();
+    QMetaObject::invokeMethod(this, &CMainFrame::StartWatchingDevices, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------- commands
@@ -869,6 +879,20 @@ std::map<std::wstring, std::wstring> CMainFrame::ReadTokenIdentities() {
         identities[token->GetReaderName()] = TokenIdentity(ReadTokenRecord(token->GetReaderName()));
     }
     return identities;
+}
+
+bool CMainFrame::TokensChangedSinceNoted() {
+    std::vector<CTokenInfo*> tokens;
+    m_certTree->GetTokens(tokens);
+    std::set<std::wstring> known;
+    for (CTokenInfo* token : tokens) {
+        known.insert(token->GetReaderName());
+    }
+    const std::vector<std::wstring> present = SVKCERT::EnumReaderNames();
+    if (std::set<std::wstring>(present.begin(), present.end()) != known) {
+        return true;
+    }
+    return ReadTokenIdentities() != m_tokenIdentities;
 }
 
 bool CMainFrame::OnDeviceChange(UINT eventCode, const std::vector<std::wstring>& changedReaders) {

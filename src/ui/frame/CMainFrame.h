@@ -24,6 +24,7 @@
 #include "ui/model/CMenuItemSwitch.h"
 #include "ui/model/IFrame.h"
 
+class CDeviceChangeNotifier;
 class CFrameStatusBar;
 class CFrameToolBar;
 class CItemsTreeView;
@@ -119,6 +120,9 @@ private:
     void CreateStatusBar();
     void CreateShortcuts();
     void ListenToPlatform();
+    // After the first filling: device changes are watched from here on, and what changed since
+    // that filling is caught up with.
+    void StartWatchingDevices();
     void LoadMenu();
     void ApplyPlacement();
     void ApplyDefaultSize();
@@ -138,6 +142,8 @@ private:
     // Token identity per reader: as the tree knows it, and as the store holds it now.
     void NoteTokenIdentities();
     std::map<std::wstring, std::wstring> ReadTokenIdentities();
+    // True when the readers or their tokens differ from what the tree last noted.
+    bool TokensChangedSinceNoted();
 
     // Declaration order is construction order.
     Receiver<STreeItemInfo::CItemChildsEnumingMsg> m_enumReceiver;
@@ -167,6 +173,7 @@ private:
     IRightView* m_rightView = nullptr;
     CListSplitRecord m_listSplit;
     QTimer* m_idleTimer = nullptr;
+    CDeviceChangeNotifier* m_devices = nullptr;
     UINT m_lastPrompt = 0;
     bool m_settingsSaved = false;
     bool m_maximiseOnShow = false;

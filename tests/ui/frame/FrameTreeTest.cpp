@@ -83,6 +83,31 @@ TEST(FrameTree, ReadersAddedAndDeletedElsewhereJoinAndLeaveInNameOrder) {
               L"Velkora Mini Demo [Velkora USB Reader 00] ");
 }
 
+TEST(FrameTree, ATokenTakenOutBeforeTheWatcherStartsIsStillFollowed) {
+    FrameWorld world;
+    auto frame = std::make_unique<CMainFrame>();
+    ASSERT_TRUE(frame->Create());
+    frame->ShowWindow();
+    // Queued behind the first filling: the token leaves after the tree has read it and before
+    // the store is watched.
+    bool removed = false;
+    QMetaObject::invokeMethod(
+        frame.get(),
+        [&removed] {
+            removed = Vktoken({"remove", kReader1}) == 0;
+        },
+        Qt::QueuedConnection);
+    const std::wstring expected = L"<Unnamed> [" + W(kReader1) + L"] ";
+    const auto label = [&frame]() -> std::wstring {
+        std::vector<NodePtr> top;
+        frame->ChildNodes(nullptr, top);
+        return top.size() == 3 ? top[1]->GetDisplayText() : std::wstring();
+    };
+    EXPECT_TRUE(SpinUntil([&] { return removed && label() == expected; }, 5000))
+        << QString::fromStdWString(label()).toStdString();
+    frame->close();
+}
+
 TEST(FrameTree, ATokenSwappedInItsReaderShowsTheNewTokensContents) {
     FrameWorld world;
     world.Start();
