@@ -15,7 +15,7 @@
 #include "tree/model/CTreeMessageHub.h"
 #include "tree/model/ITreeItemInfo.h"
 #include "ui/model/CFrameFacade.h"
-#include "ui/model/IFrame.h"
+#include "ui/model/CNullFrame.h"
 
 namespace treetest {
 
@@ -67,7 +67,7 @@ private:
     Log& m_log;
 };
 
-class TreeTestFrame final : public IFrame {
+class TreeTestFrame final : public CNullFrame {
     using TM = STreeItemInfo::CTreeThreadModel;
 
 public:
@@ -109,12 +109,6 @@ public:
         return &m_registry;
     }
     bool ShowContainers() const override { return m_showContainers; }
-    bool HasTreeView() const override { return false; }
-    NodePtr SelectedNode() override { return nullptr; }
-    void SelectNode(const STreeItemInfo::ITreeItemInfo*) override {}
-    void ResynchroniseTree(const STreeItemInfo::ITreeItemInfo*) override {}
-    void SynchroniseChildren(const STreeItemInfo::ITreeItemInfo*) override {}
-    void ChildNodes(const STreeItemInfo::ITreeItemInfo*, std::vector<NodePtr>&) override {}
 
     IRightView* ReplaceRightView(ERightViewKind kind) override {
         static const char* const names[] = {"token", "container", "key", "certificate"};
@@ -122,16 +116,12 @@ public:
         m_view = std::make_unique<LoggingView>(kind, m_log);
         return m_view.get();
     }
-    void ActivateOtherPane() override {}
-    CListSplitRecord* ListSplitRecord() override { return nullptr; }
 
     // "status <text> <cursor>" or "idle <cursor>".
     void SetStatusMessage(const std::optional<std::wstring>& text) override {
         const std::string cursor = m_ui.Cursor() == IDC_WAIT ? "wait" : "arrow";
         m_log.push_back(text ? "status " + WideToUtf8(*text) + " " + cursor : "idle " + cursor);
     }
-    void UpdateStatusPanes() override {}
-    void UpdateToolBarToggles() override {}
     void RouteCommand(UINT commandId) override {
         m_log.push_back("route " + std::to_string(commandId));
     }

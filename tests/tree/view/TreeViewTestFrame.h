@@ -13,7 +13,7 @@
 #include "tree/model/CTreeMessageHub.h"
 #include "tree/view/CItemsTreeView.h"
 #include "ui/model/CFrameFacade.h"
-#include "ui/model/IFrame.h"
+#include "ui/model/CNullFrame.h"
 
 namespace treeviewtest {
 
@@ -59,7 +59,7 @@ struct EnumRecord {
     std::wstring path;
 };
 
-class TestFrame final : public IFrame {
+class TestFrame final : public CNullFrame {
 public:
     using Node = STreeItemInfo::ITreeItemInfo;
 
@@ -92,11 +92,8 @@ public:
     // Token, container or key enumerations (start messages) of the node with this path.
     int EnumerationsOf(const std::wstring& path) const;
 
-    // IFrame
+    // The frame operations it records or forwards to the view.
     STreeItemInfo::CTreeMessageHub* MessageHub() override { return &m_hub; }
-    STreeItemInfo::UI::CEnumChildsMsgAcceptorRegistry* AcceptorRegistry() override {
-        return nullptr;
-    }
     bool ShowContainers() const override { return showContainers; }
     bool HasTreeView() const override { return m_view != nullptr; }
     NodePtr SelectedNode() override;
@@ -106,17 +103,10 @@ public:
     void ChildNodes(const Node* node, std::vector<NodePtr>& out) override;
     IRightView* ReplaceRightView(ERightViewKind kind) override;
     void ActivateOtherPane() override { ++otherPaneActivations; }
-    CListSplitRecord* ListSplitRecord() override { return nullptr; }
     void SetStatusMessage(const std::optional<std::wstring>& text) override {
         statusMessages.push_back(text);
     }
-    void UpdateStatusPanes() override {}
-    void UpdateToolBarToggles() override {}
     void RouteCommand(UINT commandId) override;
-    void RunPfxImportWizard(const SVKCERT::CProviderDescriptor&, const std::wstring&,
-                            const std::wstring&) override {}
-    void RunPfxExportWizard(const std::wstring&, const std::wstring&, const std::wstring&, DWORD,
-                            const std::wstring&) override {}
 
     // Hub messages.
     void OnMessage(const SFrameFacade::MESSAGES::CItemInTheTreeSelectedMsg& msg);

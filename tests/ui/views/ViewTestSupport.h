@@ -17,38 +17,19 @@
 #include "support/gui/QtApp.h"
 #include "token/STokenRecord.h"
 #include "ui/model/CFrameFacade.h"
-#include "ui/model/IFrame.h"
+#include "ui/model/CNullFrame.h"
 #include "ui/views/RightViewFactory.h"
 
 namespace viewtest {
 
-class RecordingFrame final : public IFrame {
+class RecordingFrame final : public CNullFrame {
 public:
     int activations = 0;
     CListSplitRecord split;
 
-    STreeItemInfo::CTreeMessageHub* MessageHub() override { return nullptr; }
-    STreeItemInfo::UI::CEnumChildsMsgAcceptorRegistry* AcceptorRegistry() override {
-        return nullptr;
-    }
     bool ShowContainers() const override { return true; }
-    bool HasTreeView() const override { return false; }
-    NodePtr SelectedNode() override { return nullptr; }
-    void SelectNode(const STreeItemInfo::ITreeItemInfo*) override {}
-    void ResynchroniseTree(const STreeItemInfo::ITreeItemInfo*) override {}
-    void SynchroniseChildren(const STreeItemInfo::ITreeItemInfo*) override {}
-    void ChildNodes(const STreeItemInfo::ITreeItemInfo*, std::vector<NodePtr>&) override {}
-    IRightView* ReplaceRightView(ERightViewKind) override { return nullptr; }
     void ActivateOtherPane() override { ++activations; }
     CListSplitRecord* ListSplitRecord() override { return &split; }
-    void SetStatusMessage(const std::optional<std::wstring>&) override {}
-    void UpdateStatusPanes() override {}
-    void UpdateToolBarToggles() override {}
-    void RouteCommand(UINT) override {}
-    void RunPfxImportWizard(const SVKCERT::CProviderDescriptor&, const std::wstring&,
-                            const std::wstring&) override {}
-    void RunPfxExportWizard(const std::wstring&, const std::wstring&, const std::wstring&, DWORD,
-                            const std::wstring&) override {}
 };
 
 // The frame and the facade the views reach it through; the facade is
