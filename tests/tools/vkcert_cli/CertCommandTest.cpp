@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "CliRun.h"
 #include "platform/registry/Registry.h"
 #include "support/ChildProcess.h"
 #include "support/TempWorld.h"
@@ -31,28 +32,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using clitest::Result;
 
 // Runs vkcert-cli with extra environment assignments; standard error is kept apart.
 Result RunCli(const fs::path& dir, const std::vector<std::string>& args,
               const std::vector<std::string>& env = {}) {
-    const fs::path err = dir / "stderr";
-    std::vector<std::string> argv = {
-        "sh", "-c", "err=$1; shift; exec env \"$@\" </dev/null 2>\"$err\"", "sh", err.string()};
-    argv.insert(argv.end(), env.begin(), env.end());
-    argv.push_back(VKCERT_CLI);
-    argv.insert(argv.end(), args.begin(), args.end());
-    auto child = vktest::ChildProcess::Exec(argv, true);
-    Result r;
-    r.out = child.ReadAll();
-    r.exitCode = child.Wait();
-    std::ifstream e(err, std::ios::binary);
-    r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
-    return r;
+    return clitest::Run(dir, VKCERT_CLI, args, nullptr, env);
 }
 
 struct OutRow {

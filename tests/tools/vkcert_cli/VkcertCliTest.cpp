@@ -9,10 +9,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "CliRun.h"
 #include "PfxFixtures.h"
 #include "platform/cert/pkcs12/Pfx.h"
 #include "platform/crypto/KeyBlob.h"
-#include "support/ChildProcess.h"
 #include "support/TempWorld.h"
 
 namespace {
@@ -20,45 +20,16 @@ namespace {
 namespace fs = std::filesystem;
 using pfxtest::PfxCase;
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using clitest::Result;
 
 class Cli {
 public:
     explicit Cli(fs::path dir) : m_dir(std::move(dir)) {}
 
-    // Runs vkcert-cli with args; standard input is stdinText, or /dev/null
-    // when none; setsid keeps it away from any terminal.
+    // Runs vkcert-cli with args; standard input is stdinText, or /dev/null when none.
     Result Run(const std::vector<std::string>& args, const std::string* stdinText,
                const std::vector<std::string>& env = {}) {
-        const fs::path in = m_dir / "stdin";
-        const fs::path err = m_dir / "stderr";
-        {
-            std::ofstream f(in, std::ios::binary | std::ios::trunc);
-            if (stdinText != nullptr) {
-                f << *stdinText;
-            }
-        }
-        std::vector<std::string> argv = {
-            "sh",
-            "-c",
-            "in=$1; err=$2; shift 2; exec setsid env \"$@\" <\"$in\" 2>\"$err\"",
-            "sh",
-            stdinText != nullptr ? in.string() : "/dev/null",
-            err.string()};
-        argv.insert(argv.end(), env.begin(), env.end());
-        argv.push_back(VKCERT_CLI);
-        argv.insert(argv.end(), args.begin(), args.end());
-        auto child = vktest::ChildProcess::Exec(argv, true);
-        Result r;
-        r.out = child.ReadAll();
-        r.exitCode = child.Wait();
-        std::ifstream e(err, std::ios::binary);
-        r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
-        return r;
+        return clitest::Run(m_dir, VKCERT_CLI, args, stdinText, env);
     }
 
     Result Pfx(const fs::path& file, const std::string& password) {
