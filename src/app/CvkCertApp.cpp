@@ -10,10 +10,12 @@
 #include "app/CvkCertDoc.h"
 #include "app/LanguageEvents.h"
 #include "app/STools/CAlreadyLaunched.h"
+#include "app/StartupWarmUp.h"
 #include "app/lang/LangResource.h"
 #include "app/lang/UiLanguage.h"
 #include "core/sdp/singleton_auto_pointer.h"
 #include "platform/desktop/BringWindowsToFront.h"
+#include "token/TokenReadingWarmUp.h"
 #include "tree/model/CCertTree.h"
 #include "ui/frame/CMainFrame.h"
 #include "ui/frame/CQtUserInterface.h"
@@ -80,9 +82,11 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
     if (guard->IsAlreadyLaunched()) {
         return EndSecondCopy(argc, argv);
     }
+    m_warmUp = std::make_unique<CStartupWarmUp>();
     m_qt = std::make_unique<QApplication>(argc, argv);
     PrepareCertificateTree();
     InitUiLanguage();
+    m_warmUp->QtStarted();
     m_ui = std::make_unique<CQtUserInterface>();
     m_languageDelivery = std::make_unique<CLanguageEventDelivery>();
 
@@ -90,6 +94,9 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
     if (!m_document->OnNewDocument()) {
         return false;
     }
+    // The window thread's share while the fonts load.
+    SVKCERT::WarmUpTokenReading();
+    m_warmUp->WaitForFonts();
     m_frame = std::make_unique<CMainFrame>();
     if (!m_frame->Create()) {
         return false;
@@ -117,6 +124,7 @@ void CvkCertApp::PrepareCertificateTree() {
 }
 
 void CvkCertApp::ExitInstance() {
+    m_warmUp.reset();  // before Qt goes: it may be measuring fonts
     m_frame.reset();
     m_document.reset();
     m_languageDelivery.reset();

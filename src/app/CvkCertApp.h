@@ -10,6 +10,7 @@ class QCoreApplication;
 class CLanguageEventDelivery;
 class CMainFrame;
 class CQtUserInterface;
+class CStartupWarmUp;
 class CvkCertDoc;
 
 class CvkCertApp {
@@ -26,7 +27,8 @@ public:
     // False ends the process at once: a second copy (after it told the first one), or a main
     // window that could not be created.
     bool InitInstance(int& argc, char** argv);
-    // Destroys the windows, the document and the Qt application object, in that order.
+    // Waits for the start-up work of the second thread, then destroys the windows, the document
+    // and the Qt application object, in that order.
     void ExitInstance();
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
@@ -35,6 +37,7 @@ private:
     bool EndSecondCopy(int& argc, char** argv);
     void PrepareCertificateTree();
 
+    std::unique_ptr<CStartupWarmUp> m_warmUp;
     std::unique_ptr<QCoreApplication> m_qt;
     std::unique_ptr<CQtUserInterface> m_ui;
     std::unique_ptr<CLanguageEventDelivery> m_languageDelivery;

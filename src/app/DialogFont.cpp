@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 #include <cmath>
+#include <map>
+#include <mutex>
+#include <tuple>
 
 #include "app/lang/DialogTemplate.h"
 
@@ -46,6 +49,38 @@ int MulDiv(int value, int numerator, int denominator) {
                                          : -((-product + half) / denominator));
 }
 
+struct SBaseUnits {
+    int x = 0;
+    int y = 0;
+};
+
+// The base units from the unhinted design metrics, which are the same whatever the screen and
+// the font configuration's hinting.
+SBaseUnits MeasureBaseUnits(const QFont& font) {
+    QFont design(font);
+    design.setHintingPreference(QFont::PreferNoHinting);
+    const QFontMetricsF metrics(design);
+    const double alphabet =
+        metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const int extent = static_cast<int>(std::lround(alphabet));
+    return {(extent / 26 + 1) / 2,
+            static_cast<int>(std::lround(metrics.ascent() + metrics.descent()))};
+}
+
+// Measuring reads the outline of every letter; each font is measured once per process, by
+// whichever thread asks first, and a thread asking meanwhile waits for that answer.
+SBaseUnits BaseUnits(const QFont& font) {
+    static std::mutex mutex;
+    static std::map<std::tuple<QString, int, bool, bool>, SBaseUnits> measured;
+    const std::tuple key(font.family(), font.pixelSize(), font.bold(), font.italic());
+    const std::lock_guard lock(mutex);
+    const auto found = measured.find(key);
+    if (found != measured.end()) {
+        return found->second;
+    }
+    return measured.emplace(key, MeasureBaseUnits(font)).first->second;
+}
+
 }  // namespace
 
 CDialogFont CDialogFont::ForTemplate(const CDialogTemplate& dlg) {
@@ -64,17 +99,9 @@ CDialogFont CDialogFont::ForFace(const std::wstring& face, int pointSize, int we
     f.m_font.setBold(weight >= 600);
     f.m_font.setItalic(italic);
     f.m_font.setStyleStrategy(QFont::PreferOutline);
-
-    // The units come from the unhinted design metrics, which are the same
-    // whatever the screen and the font configuration's hinting.
-    QFont design(f.m_font);
-    design.setHintingPreference(QFont::PreferNoHinting);
-    const QFontMetricsF metrics(design);
-    const double alphabet =
-        metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const int extent = static_cast<int>(std::lround(alphabet));
-    f.m_baseX = (extent / 26 + 1) / 2;
-    f.m_baseY = static_cast<int>(std::lround(metrics.ascent() + metrics.descent()));
+    const SBaseUnits units = BaseUnits(f.m_font);
+    f.m_baseX = units.x;
+    f.m_baseY = units.y;
     return f;
 }
 

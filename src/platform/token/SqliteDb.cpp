@@ -13,6 +13,18 @@ namespace vkstore {
 
 namespace {
 
+constexpr int kBusyTimeoutMs = 5000;
+
+// After every commit, of a transaction or of a single statement: copies the journal into the main
+// file and empties it, so that the next process to open the file has no journal to read through
+// first. Without waiting: a connection in the way now leaves the rest to a later commit.
+int EmptyJournalAfterCommit(void*, sqlite3* db, const char* schema, int) {
+    sqlite3_busy_timeout(db, 0);
+    sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    return SQLITE_OK;
+}
+
 [[noreturn]] void Fail(sqlite3* db, int code) {
     throw SqliteError(code, db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
 }
@@ -116,10 +128,11 @@ SqliteDb::SqliteDb(const std::filesystem::path& file, bool create) {
     // Closing never writes the journal back into the main file: a connection
     // dropped because its file changed underneath must not overwrite it.
     sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    Check(db, sqlite3_busy_timeout(db, 5000));
+    Check(db, sqlite3_busy_timeout(db, kBusyTimeoutMs));
     Exec("PRAGMA journal_mode=WAL");
     Exec("PRAGMA synchronous=FULL");
     Exec("PRAGMA foreign_keys=ON");
+    sqlite3_wal_hook(db, EmptyJournalAfterCommit, nullptr);
 }
 
 void SqliteDb::Exec(std::string_view sql) {

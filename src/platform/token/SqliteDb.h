@@ -1,5 +1,6 @@
 // A thin RAII layer over SQLite for the token store: one connection, prepared
-// statements, transactions that roll back unless committed. Failures throw
+// statements, transactions that roll back unless committed, the journal
+// emptied into the main file after every commit. Failures throw
 // SqliteError, which the store's callers turn into error codes once.
 #pragma once
 

@@ -229,11 +229,13 @@ void CMainFrame::BuildSettings() {
 }
 
 bool CMainFrame::Create() {
+    // The bars first: they need none of the forms' fonts, which another thread may still be
+    // measuring.
+    CreateToolBar();
+    CreateStatusBar();
     if (!CreateClientArea()) {
         return false;
     }
-    CreateToolBar();
-    CreateStatusBar();
     CreateShortcuts();
     ListenToPlatform();
     connect(menuBar(), &QMenuBar::triggered, this,

@@ -7,12 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "platform/token/SqliteDb.h"
 #include "platform/token/StoreError.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
@@ -251,4 +253,52 @@ TEST(TokenStore, AWriterKilledMidwayLeavesEverythingReadable) {
         auto check = store.CreateContainer("after-" + std::to_string(round));
         EXPECT_TRUE(store.FindContainer(check));
     }
+}
+
+namespace {
+
+std::uintmax_t JournalSize(const std::filesystem::path& file) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(file.string() + "-wal", error);
+    return error ? 0 : size;
+}
+
+}  // namespace
+
+TEST(TokenStore, CommitsLeaveTheDataInTheMainFileAndNoJournal) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    tokens.AddReader("R");
+    const auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
+    tokens.Insert("R", "T");
+    EXPECT_EQ(JournalSize(tokens.WorldFile()), 0u);
+    EXPECT_EQ(JournalSize(tokens.TokenFile(uuid)), 0u);
+
+    // The main files alone, without journal or index, hold everything.
+    const std::filesystem::path copy = world.Root() / "copy";
+    std::filesystem::create_directories(copy);
+    std::filesystem::copy_file(tokens.WorldFile(), copy / "world.db");
+    std::filesystem::copy_file(tokens.TokenFile(uuid), copy / tokens.TokenFile(uuid).filename());
+    TokenWorld copied(copy);
+    ASSERT_EQ(copied.Readers().size(), 1u);
+    ASSERT_TRUE(copied.Readers().front().token);
+    EXPECT_EQ(copied.Readers().front().token->label, "T");
+    EXPECT_EQ(TokenStore(copied.TokenFile(uuid)).Record().label, "T");
+}
+
+TEST(TokenStore, AReaderInTheWayDelaysEmptyingTheJournalButNotTheCommit) {
+    vktest::TempWorld world;
+    TokenWorld tokens;
+    tokens.AddReader("R1");
+    {
+        SqliteDb other(tokens.WorldFile(), false);
+        SqliteStatement reading = other.Prepare("SELECT name FROM sqlite_master");
+        ASSERT_TRUE(reading.Step());  // a read transaction stays open until the statement goes
+        tokens.AddReader("R2");
+        EXPECT_GT(JournalSize(tokens.WorldFile()), 0u);
+    }
+    tokens.AddReader("R3");
+    EXPECT_EQ(JournalSize(tokens.WorldFile()), 0u);
+    ASSERT_EQ(tokens.Readers().size(), 3u);
+    EXPECT_EQ(tokens.Readers()[1].name, "R2");
 }

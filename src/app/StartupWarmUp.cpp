@@ -1,0 +1,66 @@
+#include "app/StartupWarmUp.h"
+
+#include "app/DialogFont.h"
+#include "app/lang/LangResource.h"
+#include "platform/crypto/OpenSslInit.h"
+#include "platform/desktop/FontConfiguration.h"
+#include "tree/view/CItemsTreeView.h"
+#include "ui/model/viewtext/ViewIds.h"
+#include "ui/views/DetailBoxFont.h"
+
+namespace {
+
+// What the forms of the first window (the tree and the token view) measure first.
+void MeasureFirstWindowFonts() {
+    for (const UINT form : {CItemsTreeView::kTemplateId, viewtext::kTokenViewDialog}) {
+        if (const auto dlg = LoadLangDialogTemplate(form)) {
+            CDialogFont::ForTemplate(*dlg);
+        }
+    }
+    DetailBoxFont();
+}
+
+}  // namespace
+
+CStartupWarmUp::CStartupWarmUp() : m_thread([this] { Run(); }) {}
+
+CStartupWarmUp::~CStartupWarmUp() {
+    SetQt(EQt::Gone);
+    m_thread.join();
+}
+
+void CStartupWarmUp::QtStarted() {
+    SetQt(EQt::Started);
+}
+
+void CStartupWarmUp::WaitForFonts() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_fontsReady; });
+}
+
+void CStartupWarmUp::SetQt(EQt state) {
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_qt != EQt::NotYet) {
+            return;
+        }
+        m_qt = state;
+    }
+    m_changed.notify_all();
+}
+
+void CStartupWarmUp::Run() {
+    PreloadFontConfiguration();
+    EQt qt = EQt::NotYet;
+    {
+        std::unique_lock lock(m_mutex);
+        m_fontsReady = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_qt != EQt::NotYet; });
+        qt = m_qt;
+    }
+    if (qt == EQt::Started) {
+        MeasureFirstWindowFonts();
+    }
+    vk::crypto::OpenSslInit();
+}
