@@ -95,9 +95,10 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
         return false;
     }
     // The window thread's share while the fonts load.
+    m_frame = std::make_unique<CMainFrame>();
+    m_frame->CreateToolBar();
     SVKCERT::WarmUpTokenReading();
     m_warmUp->WaitForFonts();
-    m_frame = std::make_unique<CMainFrame>();
     if (!m_frame->Create()) {
         return false;
     }

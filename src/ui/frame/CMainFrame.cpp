@@ -229,20 +229,18 @@ void CMainFrame::BuildSettings() {
 }
 
 bool CMainFrame::Create() {
-    // The bars first: they need none of the forms' fonts, which another thread may still be
-    // measuring.
+    // What needs none of the forms' fonts (another thread may still be measuring them) first.
     CreateToolBar();
     CreateStatusBar();
-    if (!CreateClientArea()) {
-        return false;
-    }
     CreateShortcuts();
     ListenToPlatform();
     connect(menuBar(), &QMenuBar::triggered, this,
             [this](QAction* action) { OnCommand(CLangMenuBuilder::CommandId(action)); });
-
     LoadMenu();
     setWindowTitle(Q(LoadLangString(kIdsTitle)));
+    if (!CreateClientArea()) {
+        return false;
+    }
     m_settings.LoadAll();
     ApplyPlacement();
     // The right pane shows the token view: the one the client area has just made, still empty.
@@ -303,6 +301,9 @@ bool CMainFrame::CreateClientArea() {
 }
 
 void CMainFrame::CreateToolBar() {
+    if (m_toolBar != nullptr) {
+        return;
+    }
     m_toolBar = new CFrameToolBar(this);
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     connect(m_toolBar, &CFrameToolBar::commandTriggered, this, &CMainFrame::OnCommand);

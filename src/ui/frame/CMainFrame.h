@@ -45,7 +45,10 @@ public:
     CMainFrame(const CMainFrame&) = delete;
     CMainFrame& operator=(const CMainFrame&) = delete;
 
-    // Bars, client area, menu, title and stored settings; posts the frame-ready message. False
+    // The tool bar, which measures no text: it may be made while the fonts are still loading.
+    // Create makes it when this has not.
+    void CreateToolBar();
+    // Bars, menu, title, client area and stored settings; posts the frame-ready message. False
     // when the splitter or one of its views could not be made.
     bool Create();
     // Shows the window as the stored placement says (maximised or normal).
@@ -116,7 +119,6 @@ private:
 
     void BuildSettings();
     bool CreateClientArea();
-    void CreateToolBar();
     void CreateStatusBar();
     void CreateShortcuts();
     void ListenToPlatform();
