@@ -22,6 +22,21 @@ bool ListsReaders(CMainFrame* frame) {
     return readers.size() >= kReaders;
 }
 
+// Looks once the events queued so far have run (the frame-ready message among them), and again
+// after every later round of events while the readers are not listed yet: as promptly as the
+// minimal window reports itself.
+void ReportWhenReady(CvkCertApp& app) {
+    QTimer::singleShot(0, [&app] {
+        if (!ListsReaders(app.MainFrame())) {
+            ReportWhenReady(app);
+            return;
+        }
+        app.MainFrame()->repaint();
+        ReportReady();
+        QApplication::quit();
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -29,15 +44,7 @@ int main(int argc, char** argv) {
     if (!app.InitInstance(argc, argv)) {
         return 1;
     }
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&app] {
-        if (ListsReaders(app.MainFrame())) {
-            app.MainFrame()->repaint();
-            ReportReady();
-            QApplication::quit();
-        }
-    });
-    poll.start(1);
+    ReportWhenReady(app);
     QApplication::exec();
     app.ExitInstance();
     return 0;

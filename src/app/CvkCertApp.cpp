@@ -15,7 +15,6 @@
 #include "app/lang/UiLanguage.h"
 #include "core/sdp/singleton_auto_pointer.h"
 #include "platform/desktop/BringWindowsToFront.h"
-#include "token/TokenReadingWarmUp.h"
 #include "tree/model/CCertTree.h"
 #include "ui/frame/CMainFrame.h"
 #include "ui/frame/CQtUserInterface.h"
@@ -94,10 +93,8 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
     if (!m_document->OnNewDocument()) {
         return false;
     }
-    // The window thread's share while the fonts load.
     m_frame = std::make_unique<CMainFrame>();
     m_frame->CreateToolBar();
-    SVKCERT::WarmUpTokenReading();
     m_warmUp->WaitForFonts();
     if (!m_frame->Create()) {
         return false;

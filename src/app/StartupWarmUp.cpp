@@ -4,6 +4,7 @@
 #include "app/lang/LangResource.h"
 #include "platform/crypto/OpenSslInit.h"
 #include "platform/desktop/FontConfiguration.h"
+#include "platform/token/PreparedConnections.h"
 #include "tree/view/CItemsTreeView.h"
 #include "ui/model/viewtext/ViewIds.h"
 #include "ui/views/DetailBoxFont.h"
@@ -51,16 +52,16 @@ void CStartupWarmUp::SetQt(EQt state) {
 
 void CStartupWarmUp::Run() {
     PreloadFontConfiguration();
-    EQt qt = EQt::NotYet;
     {
         std::unique_lock lock(m_mutex);
         m_fontsReady = true;
         m_changed.notify_all();
         m_changed.wait(lock, [this] { return m_qt != EQt::NotYet; });
-        qt = m_qt;
+        if (m_qt == EQt::Gone) {
+            return;
+        }
     }
-    if (qt == EQt::Started) {
-        MeasureFirstWindowFonts();
-    }
+    MeasureFirstWindowFonts();
     vk::crypto::OpenSslInit();
+    vkstore::PrepareConnectionsForAnotherThread();
 }

@@ -1,8 +1,9 @@
-// Start-up work done on a second thread while the window thread brings Qt up. First the font
-// configuration, which needs nothing; once the Qt application object exists, the measurements of
-// the fonts the first window's forms use; last the cryptographic library. The window thread
-// waits for the font configuration before it measures any text; for the rest it waits only if it
-// asks before the answer is there.
+// Start-up work done on a second thread while the window thread brings Qt up and builds the
+// window. First the font configuration, which needs nothing; once the Qt application object
+// exists, the measurements of the fonts the first window's forms use; then the cryptographic
+// library and the connections to the token store, which the first filling of the tree reads. The
+// window thread waits for the font configuration before it measures any text; for the rest it
+// waits only if it asks before the answer is there (and opens its own connections then).
 #pragma once
 
 #include <condition_variable>
@@ -12,7 +13,7 @@
 class CStartupWarmUp {
 public:
     CStartupWarmUp();
-    // Lets the thread go on without the font measurements if Qt never started, and joins it.
+    // Stops the thread before its font measurements if Qt never started, and joins it.
     ~CStartupWarmUp();
     CStartupWarmUp(const CStartupWarmUp&) = delete;
     CStartupWarmUp& operator=(const CStartupWarmUp&) = delete;

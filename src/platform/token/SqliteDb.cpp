@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <system_error>
 
 namespace vkstore {
@@ -155,30 +157,77 @@ void SqliteDb::Transaction::Commit() {
     m_done = true;
 }
 
+namespace {
+
+struct Connection {
+    std::shared_ptr<SqliteDb> db;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+};
+using Connections = std::map<std::string, Connection>;
+
+// The main file changes only when a checkpoint writes it; a change seen from outside (another
+// process, or damage) is met with a fresh connection.
+bool StillTheSameFile(const Connection& c, const struct stat& st) {
+    return c.device == st.st_dev && c.inode == st.st_ino && c.size == st.st_size &&
+           c.modified.tv_sec == st.st_mtim.tv_sec && c.modified.tv_nsec == st.st_mtim.tv_nsec;
+}
+
+Connections& ThisThreadsConnections() {
+    thread_local Connections connections;
+    return connections;
+}
+
+// Connections handed over by the threads that opened them, until a thread takes them.
+struct HandedOver {
+    std::mutex mutex;
+    Connections connections;
+};
+
+HandedOver& HandedOverConnections() {
+    static HandedOver handedOver;
+    return handedOver;
+}
+
+std::optional<Connection> TakeHandedOver(const std::string& file, const struct stat& st) {
+    HandedOver& handedOver = HandedOverConnections();
+    std::optional<Connection> taken;
+    {
+        const std::lock_guard lock(handedOver.mutex);
+        const auto found = handedOver.connections.find(file);
+        if (found == handedOver.connections.end()) {
+            return std::nullopt;
+        }
+        taken = std::move(found->second);
+        handedOver.connections.erase(found);
+    }
+    if (!StillTheSameFile(*taken, st)) {
+        return std::nullopt;  // closed here, outside the lock
+    }
+    return taken;
+}
+
+}  // namespace
+
 std::shared_ptr<SqliteDb> ThreadConnection(const std::filesystem::path& file, bool create,
                                            std::string_view schema) {
-    struct Entry {
-        std::shared_ptr<SqliteDb> db;
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        timespec modified{};
-    };
-    // The main file changes only when a checkpoint writes it; a change seen
-    // from outside (another process, or damage) is met with a fresh connection.
-    auto same = [](const Entry& e, const struct stat& st) {
-        return e.device == st.st_dev && e.inode == st.st_ino && e.size == st.st_size &&
-               e.modified.tv_sec == st.st_mtim.tv_sec && e.modified.tv_nsec == st.st_mtim.tv_nsec;
-    };
-    thread_local std::map<std::string, Entry> connections;
+    Connections& connections = ThisThreadsConnections();
+    const std::string key = file.string();
     struct stat st {};
     const bool exists = ::stat(file.c_str(), &st) == 0;
-    auto it = connections.find(file.string());
-    if (it != connections.end() && exists && same(it->second, st)) {
+    auto it = connections.find(key);
+    if (it != connections.end() && exists && StillTheSameFile(it->second, st)) {
         return it->second.db;
     }
     if (it != connections.end()) {
         connections.erase(it);
+    }
+    if (exists) {
+        if (std::optional<Connection> taken = TakeHandedOver(key, st)) {
+            return (connections[key] = std::move(*taken)).db;
+        }
     }
     auto db = std::make_shared<SqliteDb>(file, create);
     if (!schema.empty()) {
@@ -187,9 +236,19 @@ std::shared_ptr<SqliteDb> ThreadConnection(const std::filesystem::path& file, bo
     if (::stat(file.c_str(), &st) != 0) {
         throw SqliteError(SQLITE_CANTOPEN, "no database " + file.string());
     }
-    auto& entry = connections[file.string()];
-    entry = Entry{std::move(db), st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+    Connection& entry = connections[key];
+    entry = Connection{std::move(db), st.st_dev, st.st_ino, st.st_size, st.st_mtim};
     return entry.db;
+}
+
+void HandOverThreadConnections() {
+    Connections& connections = ThisThreadsConnections();
+    HandedOver& handedOver = HandedOverConnections();
+    const std::lock_guard lock(handedOver.mutex);
+    for (auto& [file, connection] : connections) {
+        handedOver.connections[file] = std::move(connection);
+    }
+    connections.clear();
 }
 
 }  // namespace vkstore
