@@ -94,7 +94,7 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
         return false;
     }
     m_frame = std::make_unique<CMainFrame>();
-    m_frame->CreateToolBar();
+    m_frame->CreateEarlyParts();
     m_warmUp->WaitForFonts();
     if (!m_frame->Create()) {
         return false;

@@ -228,16 +228,25 @@ void CMainFrame::BuildSettings() {
     // The help window's state joins this list under base + "\HelpSettings" with the help part.
 }
 
-bool CMainFrame::Create() {
-    // What needs none of the forms' fonts (another thread may still be measuring them) first.
+void CMainFrame::CreateEarlyParts() {
+    if (m_earlyPartsMade) {
+        return;
+    }
+    m_earlyPartsMade = true;
     CreateToolBar();
-    CreateStatusBar();
     CreateShortcuts();
     ListenToPlatform();
     connect(menuBar(), &QMenuBar::triggered, this,
             [this](QAction* action) { OnCommand(CLangMenuBuilder::CommandId(action)); });
     LoadMenu();
     setWindowTitle(Q(LoadLangString(kIdsTitle)));
+}
+
+bool CMainFrame::Create() {
+    CreateEarlyParts();
+    // The status bar before the forms: it needs none of their fonts, which another thread may
+    // still be measuring.
+    CreateStatusBar();
     if (!CreateClientArea()) {
         return false;
     }
@@ -301,9 +310,6 @@ bool CMainFrame::CreateClientArea() {
 }
 
 void CMainFrame::CreateToolBar() {
-    if (m_toolBar != nullptr) {
-        return;
-    }
     m_toolBar = new CFrameToolBar(this);
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     connect(m_toolBar, &CFrameToolBar::commandTriggered, this, &CMainFrame::OnCommand);

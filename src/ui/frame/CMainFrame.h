@@ -45,9 +45,9 @@ public:
     CMainFrame(const CMainFrame&) = delete;
     CMainFrame& operator=(const CMainFrame&) = delete;
 
-    // The tool bar, which measures no text: it may be made while the fonts are still loading.
-    // Create makes it when this has not.
-    void CreateToolBar();
+    // The parts that measure no text (tool bar, accelerators, platform listeners, menu, title):
+    // they may be made while the fonts are still loading. Create makes them when this has not.
+    void CreateEarlyParts();
     // Bars, menu, title, client area and stored settings; posts the frame-ready message. False
     // when the splitter or one of its views could not be made.
     bool Create();
@@ -119,6 +119,7 @@ private:
 
     void BuildSettings();
     bool CreateClientArea();
+    void CreateToolBar();
     void CreateStatusBar();
     void CreateShortcuts();
     void ListenToPlatform();
@@ -159,6 +160,7 @@ private:
     CMenuItemSwitch m_defaultSwitch;
     CFrameStatusBar* m_statusBar = nullptr;
     CFrameToolBar* m_toolBar = nullptr;
+    bool m_earlyPartsMade = false;
     CWindowPlacement m_placement{};
     SLocalTools::CSplitterItemInfo m_leftPane{};
     SLocalTools::CSplitterItemInfo m_rightPane{};
