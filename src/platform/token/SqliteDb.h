@@ -91,10 +91,9 @@ private:
 
 // This thread's connection to a database file, opened on first use (running
 // schema once on it) or taken over from a thread that handed it over, and
-// kept for the thread's life, so that repeated reads
-// neither reopen the file nor make SQLite checkpoint and delete its journal
-// each time. A connection whose file changed since is opened afresh; holders
-// of the old one keep it until they let go.
+// kept for the thread's life, so that repeated reads do not reopen the file.
+// A connection whose file changed since is opened afresh; holders of the old
+// one keep it until they let go.
 std::shared_ptr<SqliteDb> ThreadConnection(const std::filesystem::path& file, bool create,
                                            std::string_view schema = {});
 
