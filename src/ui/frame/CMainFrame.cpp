@@ -337,8 +337,6 @@ void CMainFrame::CreateShortcuts() {
 }
 
 void CMainFrame::ListenToPlatform() {
-    auto* broadcast = new CBroadcastReceiver(RegisterWindowMessageW(kLoginLogoutMessageName), this);
-    connect(broadcast, &CBroadcastReceiver::Received, this, [this] { OnLoginBroadcast(); });
     m_devices = new CDeviceChangeNotifier(this);
     connect(m_devices, &CDeviceChangeNotifier::DeviceChange, this,
             [this](UINT eventCode, const QStringList& readers) {
@@ -348,13 +346,19 @@ void CMainFrame::ListenToPlatform() {
                 }
                 OnDeviceChange(eventCode, names);
             });
-    // The watcher reads the store once more to start; that waits until the window is shown.
+    // The watcher reads the store once more to start, and the broadcasts need the session bus:
+    // both wait until the window is shown.
 }
 
-void CMainFrame::StartWatchingDevices() {
+void CMainFrame::StartListening() {
     m_devices->Start();
+    auto* broadcast = new CBroadcastReceiver(RegisterWindowMessageW(kLoginLogoutMessageName), this);
+    connect(broadcast, &CBroadcastReceiver::Received, this, [this] { OnLoginBroadcast(); });
     if (TokensChangedSinceNoted()) {
         OnDeviceChange(DBT_DEVNODES_CHANGED, {});
+    }
+    if (LoginStatesChangedSinceRead()) {
+        OnLoginBroadcast();
     }
 }
 
@@ -467,7 +471,7 @@ void CMainFrame::OnFrameReady() {
     }
     ForgetUnusedView(m_rightWidget.data());
     NoteTokenIdentities();
-    QMetaObject::invokeMethod(this, &CMainFrame::StartWatchingDevices, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &CMainFrame::StartListening, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------- commands
@@ -902,6 +906,14 @@ bool CMainFrame::TokensChangedSinceNoted() {
         return true;
     }
     return ReadTokenIdentities() != m_tokenIdentities;
+}
+
+bool CMainFrame::LoginStatesChangedSinceRead() {
+    std::vector<CTokenInfo*> tokens;
+    m_certTree->GetTokens(tokens);
+    return std::any_of(tokens.begin(), tokens.end(), [](CTokenInfo* token) {
+        return token->GetLoginState() != SVKCERT::ReadLoginState(token->GetReaderName());
+    });
 }
 
 bool CMainFrame::OnDeviceChange(UINT eventCode, const std::vector<std::wstring>& changedReaders) {

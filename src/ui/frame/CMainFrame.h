@@ -123,9 +123,9 @@ private:
     void CreateStatusBar();
     void CreateShortcuts();
     void ListenToPlatform();
-    // After the first filling: device changes are watched from here on, and what changed since
-    // that filling is caught up with.
-    void StartWatchingDevices();
+    // After the first filling: device changes and login broadcasts are listened to from here
+    // on, and what changed since that filling is caught up with.
+    void StartListening();
     void LoadMenu();
     void ApplyPlacement();
     void ApplyDefaultSize();
@@ -147,6 +147,8 @@ private:
     std::map<std::wstring, std::wstring> ReadTokenIdentities();
     // True when the readers or their tokens differ from what the tree last noted.
     bool TokensChangedSinceNoted();
+    // True when a token's login state differs from the one the tree read.
+    bool LoginStatesChangedSinceRead();
 
     // Declaration order is construction order.
     Receiver<STreeItemInfo::CItemChildsEnumingMsg> m_enumReceiver;

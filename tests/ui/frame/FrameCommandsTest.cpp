@@ -193,6 +193,16 @@ TEST(FrameCommands, ALoginBroadcastFromAnotherProcessReachesTheWindow) {
     EXPECT_EQ(frame.FrameToolBar()->ButtonCommand(0), kCmdLogout);
 }
 
+TEST(FrameCommands, ALoginBeforeTheWindowListensIsCaughtUpWith) {
+    FrameWorld world;
+    world.StartUntilTheFirstFilling();
+    ASSERT_EQ(world.TopLevel().size(), 3u) << "the first filling ran";
+    // No broadcast: nobody would hear it yet.
+    ASSERT_TRUE(Login(kReader1, kMiniPin));
+    ASSERT_TRUE(world.Open(W(kReader1)));
+    EXPECT_EQ(world.StatusPane(CFrameStatusBar::kAccessPane), L"Access rights: User");
+}
+
 TEST(FrameCommands, TheActionsMenuShowsOneStoreCommandForTheSelectedKey) {
     FrameWorld world;
     Register(kReader0, L"Petrova-signing", 2);

@@ -85,6 +85,17 @@ public:
         return *m_frame;
     }
 
+    // Creates and shows a main window and runs the first round of events only: the tree has
+    // had its first filling, and the window does not listen to the platform yet.
+    CMainFrame& StartUntilTheFirstFilling() {
+        Close();
+        m_frame = std::make_unique<CMainFrame>();
+        EXPECT_TRUE(m_frame->Create());
+        m_frame->ShowWindow();
+        QCoreApplication::sendPostedEvents(m_frame.get(), QEvent::MetaCall);
+        return *m_frame;
+    }
+
     // Closes the window as its close button does, and destroys it.
     void Close() {
         if (m_frame) {
