@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <csignal>
 
+#include "app/ApplicationStyle.h"
 #include "app/CMutextInfo.h"
 #include "app/CvkCertDoc.h"
 #include "app/LanguageEvents.h"
@@ -83,6 +84,7 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
     }
     m_warmUp = std::make_unique<CStartupWarmUp>();
     m_qt = std::make_unique<QApplication>(argc, argv);
+    QApplication::setStyle(new CApplicationStyle(QApplication::style()));  // owned by Qt
     PrepareCertificateTree();
     InitUiLanguage();
     m_warmUp->QtStarted();
