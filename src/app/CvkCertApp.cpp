@@ -97,13 +97,14 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
     }
     m_frame = std::make_unique<CMainFrame>();
     m_frame->CreateEarlyParts();
+    // A second copy's signal is handled by the event loop, so after the window is made.
+    guard->Listen([] { BringWindowsToFront(); });
     m_warmUp->WaitForFonts();
     if (!m_frame->Create()) {
         return false;
     }
     m_ui->SetOwner(m_frame.get());
     CloseOnTermination(m_frame.get());
-    guard->Listen([] { BringWindowsToFront(); });
     m_frame->ShowWindow();
     return true;
 }
