@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kStarts = 15;
+constexpr int kStarts = 40;
 constexpr int kTimeoutMs = 20000;
 
 struct Start {
