@@ -3,7 +3,6 @@
 // waited for when it goes, whatever the moment.
 #include <gtest/gtest.h>
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 
 #include "app/DialogFont.h"
