@@ -34,6 +34,15 @@ const sockaddr* AsAddress(const sockaddr_un& address) {
     return reinterpret_cast<const sockaddr*>(&address);
 }
 
+// A new socket and the address of `path` for it; invalid when the path does not fit an address
+// or no socket can be made.
+CUnixSocket OpenFor(const std::string& path, sockaddr_un& address) {
+    if (!MakeAddress(path, address)) {
+        return {};
+    }
+    return CUnixSocket(::socket(AF_UNIX, kSocketFlags, 0));
+}
+
 }  // namespace
 
 CUnixSocket::~CUnixSocket() {
@@ -59,10 +68,7 @@ void CUnixSocket::Close() {
 
 CUnixSocket CUnixSocket::Connect(const std::string& path) {
     sockaddr_un address;
-    if (!MakeAddress(path, address)) {
-        return {};
-    }
-    CUnixSocket socket(::socket(AF_UNIX, kSocketFlags, 0));
+    CUnixSocket socket = OpenFor(path, address);
     if (!socket.IsValid()) {
         return {};
     }
@@ -76,10 +82,7 @@ CUnixSocket CUnixSocket::Connect(const std::string& path) {
 
 CUnixSocket CUnixSocket::Listen(const std::string& path) {
     sockaddr_un address;
-    if (!MakeAddress(path, address)) {
-        return {};
-    }
-    CUnixSocket socket(::socket(AF_UNIX, kSocketFlags, 0));
+    CUnixSocket socket = OpenFor(path, address);
     if (!socket.IsValid()) {
         return {};
     }
