@@ -229,10 +229,9 @@ void CMainFrame::BuildSettings() {
 }
 
 void CMainFrame::CreateEarlyParts() {
-    if (m_earlyPartsMade) {
-        return;
+    if (m_toolBar != nullptr) {
+        return;  // made already, the tool bar first
     }
-    m_earlyPartsMade = true;
     CreateToolBar();
     CreateShortcuts();
     ListenToPlatform();

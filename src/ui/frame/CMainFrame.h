@@ -162,7 +162,6 @@ private:
     CMenuItemSwitch m_defaultSwitch;
     CFrameStatusBar* m_statusBar = nullptr;
     CFrameToolBar* m_toolBar = nullptr;
-    bool m_earlyPartsMade = false;
     CWindowPlacement m_placement{};
     SLocalTools::CSplitterItemInfo m_leftPane{};
     SLocalTools::CSplitterItemInfo m_rightPane{};
