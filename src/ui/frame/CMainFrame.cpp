@@ -873,11 +873,16 @@ void CMainFrame::OnMessage(const SFrameFacade::MESSAGES::CItemInTheTreeSelectedM
 
 // ------------------------------------------------------------- platform notifications
 
+std::vector<CTokenInfo*> CMainFrame::Tokens() {
+    std::vector<CTokenInfo*> tokens;
+    m_certTree->GetTokens(tokens);
+    return tokens;
+}
+
 void CMainFrame::NoteTokenIdentities() {
     // The records the tree reads for its labels anyway.
     m_tokenIdentities.clear();
-    std::vector<CTokenInfo*> tokens;
-    m_certTree->GetTokens(tokens);
+    const std::vector<CTokenInfo*> tokens = Tokens();
     for (CTokenInfo* token : tokens) {
         m_tokenIdentities[token->GetReaderName()] = TokenIdentity(token->GetTokenRecord());
     }
@@ -885,8 +890,7 @@ void CMainFrame::NoteTokenIdentities() {
 
 std::map<std::wstring, std::wstring> CMainFrame::ReadTokenIdentities() {
     std::map<std::wstring, std::wstring> identities;
-    std::vector<CTokenInfo*> tokens;
-    m_certTree->GetTokens(tokens);
+    const std::vector<CTokenInfo*> tokens = Tokens();
     for (CTokenInfo* token : tokens) {
         identities[token->GetReaderName()] = TokenIdentity(ReadTokenRecord(token->GetReaderName()));
     }
@@ -894,8 +898,7 @@ std::map<std::wstring, std::wstring> CMainFrame::ReadTokenIdentities() {
 }
 
 bool CMainFrame::TokensChangedSinceNoted() {
-    std::vector<CTokenInfo*> tokens;
-    m_certTree->GetTokens(tokens);
+    const std::vector<CTokenInfo*> tokens = Tokens();
     std::set<std::wstring> known;
     for (CTokenInfo* token : tokens) {
         known.insert(token->GetReaderName());
@@ -908,8 +911,7 @@ bool CMainFrame::TokensChangedSinceNoted() {
 }
 
 bool CMainFrame::LoginStatesChangedSinceRead() {
-    std::vector<CTokenInfo*> tokens;
-    m_certTree->GetTokens(tokens);
+    const std::vector<CTokenInfo*> tokens = Tokens();
     return std::any_of(tokens.begin(), tokens.end(), [](CTokenInfo* token) {
         return token->GetLoginState() != SVKCERT::ReadLoginState(token->GetReaderName());
     });
@@ -955,8 +957,7 @@ bool CMainFrame::OnDeviceChange(UINT eventCode, const std::vector<std::wstring>&
 }
 
 void CMainFrame::OnLoginBroadcast() {
-    std::vector<CTokenInfo*> tokens;
-    m_certTree->GetTokens(tokens);
+    const std::vector<CTokenInfo*> tokens = Tokens();
     for (CTokenInfo* token : tokens) {
         token->ResetLoginState();
     }

@@ -142,6 +142,8 @@ private:
     // The selected node's token login state; nothing without a node or token.
     std::optional<DWORD> SelectedTokenLoginState();
     CTokenInfo* SelectedToken();
+    // The certificate tree's tokens, in reader order.
+    std::vector<CTokenInfo*> Tokens();
     // Token identity per reader: as the tree knows it, and as the store holds it now.
     void NoteTokenIdentities();
     std::map<std::wstring, std::wstring> ReadTokenIdentities();
