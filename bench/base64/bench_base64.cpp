@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "core/coders/Base64Coder.h"
+#include "program/core/coders/Base64Coder.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/model/certlist/BuildCertificateRows.h"
+#include "program/ui/certlist/BuildCertificateRows.h"
 
 namespace {
 

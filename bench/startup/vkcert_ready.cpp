@@ -4,9 +4,9 @@
 #include <QTimer>
 
 #include "ReadyReport.h"
-#include "app/CvkCertApp.h"
-#include "tree/view/CItemsTreeView.h"
-#include "ui/frame/CMainFrame.h"
+#include "gui/app/CvkCertApp.h"
+#include "gui/tree/CItemsTreeView.h"
+#include "gui/ui/frame/CMainFrame.h"
 
 namespace {
 

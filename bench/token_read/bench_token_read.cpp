@@ -24,11 +24,11 @@
 #include <string>
 #include <vector>
 
-#include "core/sdp/CSingletonRegistry.h"
+#include "program/core/sdp/CSingletonRegistry.h"
 #include "platform/token/TokenKeyWriter.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
-#include "token/CTokenInfo.h"
+#include "program/token/CTokenInfo.h"
 
 extern char** environ;
 

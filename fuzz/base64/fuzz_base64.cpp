@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/coders/Base64Coder.h"
+#include "program/core/coders/Base64Coder.h"
 #include "support/Base64Reference.h"
 
 namespace {

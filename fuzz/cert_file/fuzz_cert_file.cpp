@@ -6,10 +6,10 @@
 #include <span>
 #include <string_view>
 
-#include "ops/logic/CBase64CerFormat.h"
-#include "ops/logic/CertFileReader.h"
-#include "token/CCertException.h"
-#include "ui/model/certlist/BuildCertificateRows.h"
+#include "program/ops/CBase64CerFormat.h"
+#include "program/ops/CertFileReader.h"
+#include "program/token/CCertException.h"
+#include "program/ui/certlist/BuildCertificateRows.h"
 
 using SVKCERT::SFileFormats::CBase64CerFormat;
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <span>
 
-#include "app/lang/DialogTemplate.h"
-#include "app/lang/MenuTemplate.h"
-#include "app/lang/ResFile.h"
-#include "app/lang/StringTable.h"
+#include "program/app/DialogTemplate.h"
+#include "program/app/MenuTemplate.h"
+#include "program/app/ResFile.h"
+#include "program/app/StringTable.h"
 
 namespace {
 

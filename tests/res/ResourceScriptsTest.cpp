@@ -5,7 +5,7 @@
 // command has a prompt and a tooltip; menu mnemonics and accelerator hints are
 // sound; dialog controls stay inside their dialogs without overlapping; the
 // ids, texts and states that the program's code relies on are in place.
-// The reader itself (damaged input, lookup chain) is tested with app/lang.
+// The reader itself (damaged input, lookup chain) is tested in tests/program/app.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,11 +21,11 @@
 #include <tuple>
 #include <vector>
 
-#include "app/lang/DialogTemplate.h"
-#include "app/lang/LangIds.h"
-#include "app/lang/MenuTemplate.h"
-#include "app/lang/ResFile.h"
-#include "app/lang/StringTable.h"
+#include "program/app/DialogTemplate.h"
+#include "program/app/LangIds.h"
+#include "program/app/MenuTemplate.h"
+#include "program/app/ResFile.h"
+#include "program/app/StringTable.h"
 #include "platform/text/Utf.h"
 #include "res/EmbeddedResources.h"
 

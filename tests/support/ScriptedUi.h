@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/lang/MenuModel.h"
-#include "ui/model/IUserInterface.h"
+#include "program/app/MenuModel.h"
+#include "program/ui/IUserInterface.h"
 
 namespace vktest {
 

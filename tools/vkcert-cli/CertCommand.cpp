@@ -7,11 +7,11 @@
 
 #include "Command.h"
 #include "Messages.h"
-#include "app/lang/UiLanguage.h"
-#include "ops/logic/CertFileReader.h"
+#include "program/app/UiLanguage.h"
+#include "program/ops/CertFileReader.h"
 #include "platform/text/Utf.h"
-#include "token/CCertException.h"
-#include "ui/model/certlist/BuildCertificateRows.h"
+#include "program/token/CCertException.h"
+#include "program/ui/certlist/BuildCertificateRows.h"
 
 namespace vkcli {
 namespace {

@@ -12,10 +12,10 @@
 #include "platform/middleware/VKAPIi.h"
 #include "platform/text/Utf.h"
 #include "platform/token/TokenWorld.h"
-#include "tree/model/CCertTree.h"
-#include "tree/model/CRootItem.h"
-#include "tree/model/TreeListing.h"
-#include "ui/model/CFrameFacade.h"
+#include "program/tree/CCertTree.h"
+#include "program/tree/CRootItem.h"
+#include "program/tree/TreeListing.h"
+#include "program/ui/CFrameFacade.h"
 
 namespace vkcli {
 namespace {

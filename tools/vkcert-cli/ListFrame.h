@@ -2,8 +2,8 @@
 // show-containers choice and gives the nodes a message hub nobody listens to.
 #pragma once
 
-#include "tree/model/CTreeMessageHub.h"
-#include "ui/model/CNullFrame.h"
+#include "program/tree/CTreeMessageHub.h"
+#include "program/ui/CNullFrame.h"
 
 namespace vkcli {
 

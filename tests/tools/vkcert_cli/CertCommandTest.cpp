@@ -4,7 +4,7 @@
 // texts of other keys, thumbprints, row count and order); the same rows from
 // DER and Base64 files; dates in the interface language without writing it;
 // escaping that keeps each row on one line; files that are not certificates.
-// The rows themselves are tested in tests/ui/model/certlist.
+// The rows themselves are tested in tests/program/ui/certlist.
 #include <openssl/bn.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>

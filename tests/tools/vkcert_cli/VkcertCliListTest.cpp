@@ -2,7 +2,7 @@
 // checked against what `vktoken list` and `vktoken show` report (every reader, container and
 // key, in the tree's order, with labels and paths), --flat, insertions and removals made
 // between two runs, an empty world, an unreadable reader list, and that nothing is written.
-// The nodes themselves are tested in tests/tree/model.
+// The nodes themselves are tested in tests/program/tree.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,0 @@
-// vkCert: the certificate browser for Velkora tokens.
-#include "app/CvkCertApp.h"
-
-int main(int argc, char** argv) {
-    return TheApp().Run(argc, argv);
-}

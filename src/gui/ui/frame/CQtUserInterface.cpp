@@ -1,0 +1,130 @@
+#include "gui/ui/frame/CQtUserInterface.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+
+#include "gui/resources/LangFileDialog.h"
+#include "gui/resources/LangMenuBuilder.h"
+
+namespace {
+
+QMessageBox::Icon IconOf(UINT type) {
+    switch (type & MB_ICONMASK) {
+        case MB_ICONERROR:
+            return QMessageBox::Critical;
+        case MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case MB_ICONWARNING:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons ButtonsOf(UINT type) {
+    switch (type & MB_TYPEMASK) {
+        case MB_OKCANCEL:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MB_YESNOCANCEL:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MB_YESNO:
+            return QMessageBox::Yes | QMessageBox::No;
+        default:
+            return QMessageBox::Ok;
+    }
+}
+
+int ResultOf(int button, UINT type) {
+    switch (button) {
+        case QMessageBox::Ok:
+            return IDOK;
+        case QMessageBox::Yes:
+            return IDYES;
+        case QMessageBox::No:
+            return IDNO;
+        case QMessageBox::Cancel:
+            return IDCANCEL;
+        default:
+            // Closed without a button: what the box's escape button means.
+            return UnattendedAnswer(type);
+    }
+}
+
+}  // namespace
+
+CQtUserInterface::CQtUserInterface() : m_previous(SetUserInterface(this)) {}
+
+CQtUserInterface::~CQtUserInterface() {
+    if (m_cursor != IDC_ARROW && QApplication::overrideCursor() != nullptr) {
+        QApplication::restoreOverrideCursor();
+    }
+    SetUserInterface(m_previous);
+}
+
+int CQtUserInterface::MessageBox(const std::wstring& text, const std::wstring& caption, UINT type) {
+    QMessageBox box(IconOf(type), QString::fromStdWString(caption), QString::fromStdWString(text),
+                    ButtonsOf(type), m_owner.data());
+    const int button = box.exec();
+    return ResultOf(button, type);
+}
+
+UINT CQtUserInterface::SetCursor(UINT cursorId) {
+    const UINT previous = m_cursor;
+    const bool wasWaiting = previous == IDC_WAIT;
+    const bool waiting = cursorId == IDC_WAIT;
+    if (waiting && !wasWaiting) {
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    } else if (!waiting && wasWaiting && QApplication::overrideCursor() != nullptr) {
+        QApplication::restoreOverrideCursor();
+    }
+    m_cursor = cursorId;
+    return previous;
+}
+
+UINT CQtUserInterface::TrackPopupMenu(const CMenu& menu, int screenX, int screenY) {
+    std::unique_ptr<QMenu> popup = CLangMenuBuilder::Build(menu, m_owner.data());
+    QAction* chosen = popup->exec(QPoint(screenX, screenY));
+    return chosen != nullptr ? CLangMenuBuilder::CommandId(chosen) : 0;
+}
+
+std::optional<SFileDialogResult> CQtUserInterface::FileDialog(const SFileDialogRequest& request) {
+    QFileDialog dialog(m_owner.data(), QString::fromStdWString(request.title));
+    ApplyLangFileDialogLabels(&dialog);
+    dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    const QStringList filters = NameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(QString::fromStdWString(request.defaultExtension));
+    if (!request.initialName.empty()) {
+        dialog.selectFile(QString::fromStdWString(request.initialName));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    SFileDialogResult result;
+    result.path = dialog.selectedFiles().constFirst().toStdWString();
+    result.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (result.filterIndex < 1) {
+        result.filterIndex = 1;
+    }
+    return result;
+}
+
+QStringList CQtUserInterface::NameFilters(const std::wstring& filter) {
+    const QStringList parts = QString::fromStdWString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts.at(i).isEmpty()) {
+            break;  // "||" ends the list
+        }
+        QString patterns = parts.at(i + 1);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters.append(QStringLiteral("%1 (%2)").arg(parts.at(i), patterns));
+    }
+    return filters;
+}

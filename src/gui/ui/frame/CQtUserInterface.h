@@ -1,0 +1,33 @@
+// The UI seam on Qt: message boxes, the wait cursor, popup menus and file dialogs, each owned by
+// the main window. Installed for its lifetime.
+#pragma once
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+#include "program/ui/IUserInterface.h"
+
+class CQtUserInterface final : public IUserInterface {
+public:
+    CQtUserInterface();
+    ~CQtUserInterface() override;
+    CQtUserInterface(const CQtUserInterface&) = delete;
+    CQtUserInterface& operator=(const CQtUserInterface&) = delete;
+
+    // The owner of what is shown; null shows it without owner.
+    void SetOwner(QWidget* owner) { m_owner = owner; }
+
+    int MessageBox(const std::wstring& text, const std::wstring& caption, UINT type) override;
+    UINT SetCursor(UINT cursorId) override;
+    UINT TrackPopupMenu(const CMenu& menu, int screenX, int screenY) override;
+    std::optional<SFileDialogResult> FileDialog(const SFileDialogRequest& request) override;
+
+    // "Text|*.a;*.b|Other|*.c||" as Qt's name filters: "Text (*.a *.b)", "Other (*.c)".
+    static QStringList NameFilters(const std::wstring& filter);
+
+private:
+    QPointer<QWidget> m_owner;
+    IUserInterface* m_previous = nullptr;
+    UINT m_cursor = IDC_ARROW;
+};

@@ -1,0 +1,16 @@
+#include "gui/widgets/CEdit_Ex.h"
+
+CEdit_Ex::CEdit_Ex(QWidget* parent) : QPlainTextEdit(parent) {
+    setReadOnly(true);
+    // Read-only, yet selectable and copyable like an editable box.
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Tab leaves the box instead of typing into it.
+    setTabChangesFocus(true);
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Inactive, QPalette::Base, pal.color(QPalette::Active, QPalette::Base));
+    setPalette(pal);
+}

@@ -1,0 +1,96 @@
+#include "program/ops/ContainerCommands.h"
+
+#include "program/app/LangResource.h"
+#include "platform/text/FormatString.h"
+#include "program/token/CCertException.h"
+#include "program/token/CTokenInfo.h"
+#include "program/token/ErrorText.h"
+#include "program/ui/IUserInterface.h"
+
+namespace SVKCERT {
+
+namespace {
+
+constexpr UINT kConfirmDelete = 189;
+constexpr UINT kRemovingContainer = 193;
+constexpr UINT kSetDefaultSucceeded = 222;
+constexpr UINT kSetDefaultFailed = 223;
+constexpr UINT kRemoveDefaultSucceeded = 224;
+constexpr UINT kRemoveDefaultFailed = 225;
+constexpr UINT kSettingDefault = 226;
+constexpr UINT kRemovingDefault = 227;
+
+// Announces the start on construction and the end on destruction, so the window hears the end
+// also when the operation fails.
+class COperationBracket {
+public:
+    COperationBracket(IContainerOperationHook* hook, int startCode, const std::wstring& status)
+        : m_hook(hook), m_endCode(startCode + 1) {
+        if (m_hook != nullptr) {
+            m_hook->OnOperationStart(startCode, status);
+        }
+    }
+    ~COperationBracket() {
+        if (m_hook != nullptr) {
+            m_hook->OnOperationEnd(m_endCode);
+        }
+    }
+    COperationBracket(const COperationBracket&) = delete;
+    COperationBracket& operator=(const COperationBracket&) = delete;
+
+private:
+    IContainerOperationHook* m_hook;
+    int m_endCode;
+};
+
+}  // namespace
+
+void DeleteContainerCommand(CTokenInfo* token, const std::wstring& container,
+                            IContainerOperationHook* hook) {
+    const std::wstring question = FormatString(LoadLangString(kConfirmDelete), container);
+    if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES || token == nullptr) {
+        return;
+    }
+    try {
+        COperationBracket bracket(hook, kDeleteContainerStart,
+                                  FormatString(LoadLangString(kRemovingContainer), container));
+        token->DeleteContainer(container);
+    } catch (...) {
+        // The tree shows what is left; a failed deletion has nothing more to say.
+    }
+}
+
+void SetDefaultContainerCommand(CTokenInfo* token, const std::wstring& container,
+                                IContainerOperationHook* hook) {
+    if (token == nullptr || token->FindContainer(container) == nullptr) {
+        return;
+    }
+    std::wstring message;
+    try {
+        COperationBracket bracket(hook, kSetDefaultStart, LoadLangString(kSettingDefault));
+        token->SetDefaultContainer(container, true);
+        message = FormatString(LoadLangString(kSetDefaultSucceeded), container);
+    } catch (const SEXCPT::CCertException& e) {
+        message = FormatString(LoadLangString(kSetDefaultFailed), container,
+                               ErrorDescription(e.GetCode()));
+    }
+    ShowMessageBox(message, MB_ICONINFORMATION);
+}
+
+void RemoveDefaultContainerCommand(CTokenInfo* token, const std::wstring& container,
+                                   IContainerOperationHook* hook) {
+    if (token == nullptr || token->FindContainer(container) == nullptr) {
+        return;
+    }
+    std::wstring message;
+    try {
+        COperationBracket bracket(hook, kRemoveDefaultStart, LoadLangString(kRemovingDefault));
+        token->SetDefaultContainer(container, false);
+        message = FormatString(LoadLangString(kRemoveDefaultSucceeded), container);
+    } catch (const SEXCPT::CCertException& e) {
+        message = FormatString(LoadLangString(kRemoveDefaultFailed), ErrorDescription(e.GetCode()));
+    }
+    ShowMessageBox(message, MB_ICONINFORMATION);
+}
+
+}  // namespace SVKCERT

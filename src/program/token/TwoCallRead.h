@@ -1,0 +1,24 @@
+// The two-call pattern of variable-length reads: ask for the length with a null buffer,
+// allocate that many bytes, read again. Both calls are guarded (CCertException); a failed
+// allocation leaves as std::bad_alloc.
+#pragma once
+
+#include <vector>
+
+#include "platform/WinTypes.h"
+#include "program/token/CCertException.h"
+
+namespace SVKCERT {
+
+// call(BYTE* buffer, DWORD* length) -> BOOL
+template <class Call>
+std::vector<BYTE> TwoCallRead(Call&& call) {
+    DWORD length = 0;
+    SEXCPT::ThrowIfFailed(call(nullptr, &length));
+    std::vector<BYTE> bytes(length);
+    SEXCPT::ThrowIfFailed(call(bytes.data(), &length));
+    bytes.resize(length);
+    return bytes;
+}
+
+}  // namespace SVKCERT

@@ -1,0 +1,25 @@
+#include "program/tree/PfxImportCommand.h"
+
+#include "program/app/LangResource.h"
+#include "program/tree/CCertTree.h"
+#include "program/tree/TreeStrings.h"
+#include "program/ui/CFrameFacade.h"
+#include "program/ui/IUserInterface.h"
+
+namespace STreeItemInfo {
+
+void AskAndRunPfxImport(const CFrameFacade& facade, const std::wstring& readerName) {
+    SFileDialogRequest request;
+    request.open = true;
+    request.title = LoadLangString(kStrImportDialogTitle);
+    request.filter = LoadLangString(kStrFilterPfx);
+    request.defaultExtension = L"pfx";
+    const std::optional<SFileDialogResult> file = GetUserInterface().FileDialog(request);
+    if (!file || file->path.empty()) {
+        return;
+    }
+    SVKCERTTREE::CCertTreePtr tree;
+    facade.RunPfxImportWizard(tree->GetProviderDescriptor(), file->path, readerName);
+}
+
+}  // namespace STreeItemInfo

@@ -1,0 +1,256 @@
+// Broadcasts of registered messages: delivery inside the program after the
+// poster returns to the event loop, from any thread, to the receivers of that
+// message only; and, on a session bus of the test's own, between two real
+// processes whose numbers for the same name differ, also from a poster that
+// exits at once, without a second copy of the program's own posting, and
+// without harm from foreign signals on the same interface.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QThread>
+#include <atomic>
+#include <iostream>
+#include <thread>
+#include <vector>
+
+#include "SessionBus.h"
+#include "desktop/BroadcastReceiver.h"
+#include "desktop/MessageBroadcast.h"
+#include "desktop/RegisteredMessages.h"
+#include "platform/errors/LastError.h"
+#include "platform/errors/WinError.h"
+#include "support/TempWorld.h"
+#include "support/gui/QtApp.h"
+
+namespace {
+
+constexpr const wchar_t* kLoginName =
+    L"{D1C07249-B709-4da6-8ED2-239F3920DB01} Velkora Login/Logout message";
+
+struct Heard {
+    WPARAM wParam;
+    LPARAM lParam;
+    bool onMainThread;
+};
+
+// Records what a receiver of `message` hears.
+class Recorder {
+public:
+    explicit Recorder(UINT message) : m_receiver(message) {
+        QObject::connect(&m_receiver, &CBroadcastReceiver::Received, &m_receiver,
+                         [this](WPARAM w, LPARAM l) {
+                             m_heard.push_back({w, l, QThread::currentThread() == qApp->thread()});
+                         });
+    }
+    const std::vector<Heard>& Heard_() const { return m_heard; }
+    size_t Count() const { return m_heard.size(); }
+
+private:
+    CBroadcastReceiver m_receiver;
+    std::vector<Heard> m_heard;
+};
+
+class Broadcast : public ::testing::Test {
+protected:
+    vktest::TempWorld m_world;
+};
+
+class BroadcastWithoutBus : public Broadcast {
+protected:
+    void SetUp() override { vktest::QtApp(); }
+    vktest::NoSessionBus m_noBus;
+};
+
+TEST_F(BroadcastWithoutBus, ReachesOwnReceiversOfThatMessageAfterThePosterReturns) {
+    ASSERT_FALSE(QDBusConnection::sessionBus().isConnected());
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    Recorder loginRecorder(login);
+    Recorder secondLoginRecorder(login);
+    Recorder otherRecorder(RegisterWindowMessageW(L"another message"));
+
+    ASSERT_TRUE(PostMessageW(HWND_BROADCAST, login, 0, 0));
+    EXPECT_EQ(loginRecorder.Count(), 0u) << "posted, not sent";
+    ASSERT_TRUE(PostMessageW(HWND_BROADCAST, login, 0xFFFFFFFFFFFFFFFFu, -42));
+
+    ASSERT_TRUE(vktest::SpinUntil([&] { return loginRecorder.Count() == 2; }));
+    vktest::SpinFor(100);
+    ASSERT_EQ(loginRecorder.Count(), 2u);
+    EXPECT_EQ(loginRecorder.Heard_()[0].wParam, 0u);
+    EXPECT_EQ(loginRecorder.Heard_()[0].lParam, 0);
+    EXPECT_EQ(loginRecorder.Heard_()[1].wParam, 0xFFFFFFFFFFFFFFFFu);
+    EXPECT_EQ(loginRecorder.Heard_()[1].lParam, -42);
+    EXPECT_EQ(secondLoginRecorder.Count(), 2u);
+    EXPECT_EQ(otherRecorder.Count(), 0u);
+}
+
+TEST_F(BroadcastWithoutBus, PostingFromAnotherThreadArrivesOnTheWindowThread) {
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    Recorder recorder(login);
+    std::atomic<BOOL> posted{FALSE};
+    std::thread poster([&] { posted = PostMessageW(HWND_BROADCAST, login, 7, 8); });
+    poster.join();
+    ASSERT_TRUE(posted.load());
+    ASSERT_TRUE(vktest::SpinUntil([&] { return recorder.Count() == 1; }));
+    EXPECT_TRUE(recorder.Heard_()[0].onMainThread);
+    EXPECT_EQ(recorder.Heard_()[0].wParam, 7u);
+    EXPECT_EQ(recorder.Heard_()[0].lParam, 8);
+}
+
+TEST_F(BroadcastWithoutBus, OnlyTheBroadcastWindowIsAccepted) {
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    Recorder recorder(login);
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(PostMessageW(nullptr, login, 0, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(std::uintptr_t{0x1234}), login, 0, 0));
+    vktest::SpinFor(100);
+    EXPECT_EQ(recorder.Count(), 0u);
+}
+
+// A program without a Qt application object has no event loop to post into.
+VK_TEST_CHILD(post_without_application) {
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    SetLastError(ERROR_SUCCESS);
+    if (PostMessageW(HWND_BROADCAST, login, 0, 0) || GetLastError() != ERROR_NOT_SUPPORTED) {
+        return 1;
+    }
+    return 0;
+}
+
+TEST_F(Broadcast, PostingBeforeTheApplicationExistsFails) {
+    vktest::ChildProcess child("post_without_application");
+    EXPECT_EQ(child.Wait(), 0);
+}
+
+// Listens for the login message, with other names registered first so that
+// its number differs from the parent's; prints what it hears.
+VK_TEST_CHILD(broadcast_listener) {
+    vktest::QtApp();
+    for (int i = 0; i < 5; ++i) {
+        RegisterWindowMessageW((L"child's own " + std::to_wstring(i)).c_str());
+    }
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    std::vector<std::pair<WPARAM, LPARAM>> heard;
+    CBroadcastReceiver receiver(login);
+    QObject::connect(&receiver, &CBroadcastReceiver::Received, &receiver,
+                     [&heard](WPARAM w, LPARAM l) { heard.emplace_back(w, l); });
+    std::cout << "ready " << login << std::endl;
+    const size_t expected = args.empty() ? 1 : std::stoul(args[0]);
+    vktest::SpinUntil([&] { return heard.size() >= expected; });
+    vktest::SpinFor(300);  // anything more would show here
+    for (const auto& [w, l] : heard) {
+        std::cout << "heard " << w << " " << l << std::endl;
+    }
+    std::cout << "done" << std::endl;
+    return 0;
+}
+
+// Posts the login message once and ends at once.
+VK_TEST_CHILD(broadcast_poster) {
+    vktest::QtApp();
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    return PostMessageW(HWND_BROADCAST, login, 5, -6) ? 0 : 1;
+}
+
+// Sends signals of the broadcast interface that are not postings.
+VK_TEST_CHILD(foreign_signals) {
+    vktest::QtApp();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString path = QStringLiteral("/org/vkcert/Broadcast");
+    const QString iface = QStringLiteral("org.vkcert.Broadcast");
+    QDBusMessage noArgs = QDBusMessage::createSignal(path, iface, QStringLiteral("Message"));
+    QDBusMessage wrongTypes = QDBusMessage::createSignal(path, iface, QStringLiteral("Message"));
+    wrongTypes << QString::fromStdWString(kLoginName) << QStringLiteral("x") << 1 << 2;
+    // A registered number from another program's table, without its name.
+    QDBusMessage bareNumber = QDBusMessage::createSignal(path, iface, QStringLiteral("Message"));
+    bareNumber << QString() << uint(0xC000) << qulonglong(1) << qlonglong(1);
+    for (const QDBusMessage& m : {noArgs, wrongTypes, bareNumber}) {
+        bus.send(m);
+    }
+    // Then a real one, so the listener knows when the others have passed.
+    return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kLoginName), 9, 9) ? 0 : 1;
+}
+
+class BroadcastOnBus : public Broadcast {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(m_bus.Address().empty());
+        vktest::QtApp();
+        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
+    }
+
+    // Starts a listener child and waits until it listens.
+    vktest::ChildProcess StartListener(int expected = 1) {
+        vktest::ChildProcess child("broadcast_listener", {std::to_string(expected)}, true);
+        std::string line;
+        EXPECT_TRUE(child.ReadLine(line));
+        EXPECT_EQ(line.rfind("ready ", 0), 0u) << line;
+        m_childNumber = static_cast<UINT>(std::stoul(line.substr(6)));
+        return child;
+    }
+
+    static std::vector<std::string> Heard(vktest::ChildProcess& child) {
+        std::vector<std::string> heard;
+        std::string line;
+        while (child.ReadLine(line) && line != "done") {
+            heard.push_back(line);
+        }
+        return heard;
+    }
+
+    vktest::SessionBus m_bus;
+    UINT m_childNumber = 0;
+};
+
+TEST_F(BroadcastOnBus, ReachesAnotherProgramUnderItsOwnNumber) {
+    vktest::ChildProcess child = StartListener();
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    ASSERT_NE(login, m_childNumber) << "the test needs numbers that differ";
+    Recorder own(login);
+    ASSERT_TRUE(PostMessageW(HWND_BROADCAST, login, 0, 0));
+    EXPECT_EQ(Heard(child), std::vector<std::string>{"heard 0 0"});
+    EXPECT_EQ(child.Wait(), 0);
+    // The poster hears its own posting, once.
+    vktest::SpinFor(300);
+    EXPECT_EQ(own.Count(), 1u);
+}
+
+TEST_F(BroadcastOnBus, ArrivesFromAnotherProgramThatEndsAtOnce) {
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    Recorder recorder(login);
+    Recorder other(RegisterWindowMessageW(L"not the login message"));
+    vktest::ChildProcess poster("broadcast_poster");
+    ASSERT_EQ(poster.Wait(), 0);
+    ASSERT_TRUE(vktest::SpinUntil([&] { return recorder.Count() == 1; }));
+    EXPECT_EQ(recorder.Heard_()[0].wParam, 5u);
+    EXPECT_EQ(recorder.Heard_()[0].lParam, -6);
+    EXPECT_TRUE(recorder.Heard_()[0].onMainThread);
+    vktest::SpinFor(200);
+    EXPECT_EQ(recorder.Count(), 1u);
+    EXPECT_EQ(other.Count(), 0u);
+}
+
+TEST_F(BroadcastOnBus, ForeignSignalsOnTheInterfaceAreIgnored) {
+    vktest::ChildProcess listener = StartListener();
+    vktest::ChildProcess sender("foreign_signals");
+    ASSERT_EQ(sender.Wait(), 0);
+    EXPECT_EQ(Heard(listener), std::vector<std::string>{"heard 9 9"});
+    EXPECT_EQ(listener.Wait(), 0);
+}
+
+TEST_F(BroadcastOnBus, EveryProgramHearsEveryPosting) {
+    vktest::ChildProcess first = StartListener(2);
+    vktest::ChildProcess second = StartListener(2);
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    ASSERT_TRUE(PostMessageW(HWND_BROADCAST, login, 1, 0));
+    vktest::ChildProcess poster("broadcast_poster");
+    ASSERT_EQ(poster.Wait(), 0);
+    // Each listener hears the test's posting and the poster's, in the order they were posted.
+    const std::vector<std::string> both{"heard 1 0", "heard 5 -6"};
+    EXPECT_EQ(Heard(first), both);
+    EXPECT_EQ(Heard(second), both);
+}
+
+}  // namespace

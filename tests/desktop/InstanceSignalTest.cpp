@@ -1,0 +1,191 @@
+// The single-instance signal between two real processes: over the test's own
+// session bus, over the local socket without a bus, from a copy without a bus
+// to a first copy that has one, to a first copy that is still starting, in
+// place of a socket left by a copy that was killed; a missing first copy; and
+// connections to the socket that are not starting copies.
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <atomic>
+#include <iostream>
+#include <thread>
+
+#include "SessionBus.h"
+#include "desktop/InstanceAddress.h"
+#include "desktop/InstanceListener.h"
+#include "desktop/InstanceSignal.h"
+#include "desktop/UnixSocket.h"
+#include "support/TempWorld.h"
+#include "support/gui/QtApp.h"
+
+namespace {
+
+const std::wstring kName = L"vkCert Instance ID {5336E4D5-7B99-4f83-9D26-BF2107E155A0}";
+
+// The first copy: listens, says how, and counts the copies that signal it
+// until it has heard the number it was given (args: count [delay before listening, ms]).
+VK_TEST_CHILD(first_copy) {
+    vktest::QtApp();
+    const int expected = std::stoi(args.at(0));
+    if (args.size() > 1) {
+        std::cout << "starting" << std::endl;
+        vktest::SpinFor(std::stoi(args[1]));
+    }
+    CInstanceListener listener(kName);
+    int heard = 0;
+    QObject::connect(&listener, &CInstanceListener::Activated, [&heard] { ++heard; });
+    if (!listener.Listen()) {
+        std::cout << "cannot listen" << std::endl;
+        return 1;
+    }
+    std::cout << "listening dbus=" << listener.ListensOnDBus()
+              << " socket=" << listener.ListensOnSocket() << std::endl;
+    vktest::SpinUntil([&] { return heard >= expected; }, 20000);
+    vktest::SpinFor(200);
+    std::cout << "activated " << heard << std::endl;
+    return 0;
+}
+
+class InstanceSignal : public ::testing::Test {
+protected:
+    static std::string ReadLine(vktest::ChildProcess& child) {
+        std::string line;
+        EXPECT_TRUE(child.ReadLine(line, 20000));
+        return line;
+    }
+
+    vktest::TempWorld m_world;
+};
+
+class InstanceSignalOnBus : public InstanceSignal {
+protected:
+    void SetUp() override { ASSERT_FALSE(m_bus.Address().empty()); }
+    vktest::SessionBus m_bus;
+};
+
+class InstanceSignalWithoutBus : public InstanceSignal {
+protected:
+    vktest::NoSessionBus m_noBus;
+};
+
+TEST_F(InstanceSignalOnBus, ReachesTheFirstCopyOverTheBus) {
+    vktest::ChildProcess first("first_copy", {"1"}, true);
+    EXPECT_EQ(ReadLine(first), "listening dbus=1 socket=1");
+    vktest::QtApp();
+    EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::DBus);
+    EXPECT_EQ(ReadLine(first), "activated 1");
+    EXPECT_EQ(first.Wait(), 0);
+}
+
+TEST_F(InstanceSignalOnBus, CopiesOfAnotherNameAreNotReached) {
+    vktest::ChildProcess first("first_copy", {"1"}, true);
+    EXPECT_EQ(ReadLine(first), "listening dbus=1 socket=1");
+    vktest::QtApp();
+    EXPECT_EQ(CInstanceSignal::Send(kName + L" (other)", 300), InstanceTransport::None);
+    EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::DBus);
+    EXPECT_EQ(ReadLine(first), "activated 1");
+}
+
+TEST_F(InstanceSignalOnBus, ACopyWithoutBusReachesTheFirstCopyOverTheSocket) {
+    vktest::ChildProcess first("first_copy", {"1"}, true);
+    EXPECT_EQ(ReadLine(first), "listening dbus=1 socket=1");
+    vktest::NoSessionBus noBus;
+    vktest::QtApp();
+    ASSERT_FALSE(QDBusConnection::sessionBus().isConnected());
+    EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::LocalSocket);
+    EXPECT_EQ(ReadLine(first), "activated 1");
+}
+
+TEST_F(InstanceSignalOnBus, WaitsForAFirstCopyThatIsStillStarting) {
+    vktest::ChildProcess first("first_copy", {"1", "700"}, true);
+    EXPECT_EQ(ReadLine(first), "starting");
+    vktest::QtApp();
+    // The first copy may start listening between the two tries of one round.
+    const InstanceTransport how = CInstanceSignal::Send(kName, 10000);
+    EXPECT_TRUE(how == InstanceTransport::DBus || how == InstanceTransport::LocalSocket);
+    EXPECT_EQ(ReadLine(first), "listening dbus=1 socket=1");
+    EXPECT_EQ(ReadLine(first), "activated 1");
+}
+
+TEST_F(InstanceSignalWithoutBus, ReachesTheFirstCopyOverTheSocket) {
+    vktest::ChildProcess first("first_copy", {"2"}, true);
+    EXPECT_EQ(ReadLine(first), "listening dbus=0 socket=1");
+    vktest::QtApp();
+    const QString socket = CInstanceAddress(kName).SocketPath();
+    EXPECT_TRUE(socket.startsWith(QString::fromStdString(m_world.RuntimeDir().string()) + "/"))
+        << socket.toStdString();
+    EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::LocalSocket);
+    EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::LocalSocket);
+    EXPECT_EQ(ReadLine(first), "activated 2");
+    EXPECT_EQ(first.Wait(), 0);
+    // The first copy takes its socket with it.
+    EXPECT_FALSE(QFileInfo::exists(socket));
+}
+
+TEST_F(InstanceSignalWithoutBus, NobodyListeningIsReportedAfterTheTimeout) {
+    vktest::QtApp();
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(CInstanceSignal::Send(kName, 500), InstanceTransport::None);
+    EXPECT_GE(timer.elapsed(), 400) << "gave up before the first copy had its time";
+}
+
+TEST_F(InstanceSignalWithoutBus, ReplacesTheSocketOfAKilledFirstCopy) {
+    vktest::QtApp();
+    const QString socket = CInstanceAddress(kName).SocketPath();
+    {
+        vktest::ChildProcess killed("first_copy", {"1"}, true);
+        EXPECT_EQ(ReadLine(killed), "listening dbus=0 socket=1");
+        killed.Kill(SIGKILL);
+        killed.Wait();
+    }
+    ASSERT_TRUE(QFileInfo::exists(socket)) << "a killed copy leaves its socket";
+    EXPECT_EQ(CInstanceSignal::Send(kName, 300), InstanceTransport::None);
+
+    vktest::ChildProcess first("first_copy", {"1"}, true);
+    EXPECT_EQ(ReadLine(first), "listening dbus=0 socket=1");
+    EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::LocalSocket);
+    EXPECT_EQ(ReadLine(first), "activated 1");
+}
+
+TEST_F(InstanceSignalWithoutBus, ConnectionsThatAreNotStartingCopiesActivateNothing) {
+    vktest::QtApp();
+    CInstanceListener listener(kName);
+    int activated = 0;
+    QObject::connect(&listener, &CInstanceListener::Activated, [&activated] { ++activated; });
+    ASSERT_TRUE(listener.Listen());
+    EXPECT_FALSE(listener.ListensOnDBus());
+    const QString path = CInstanceAddress(kName).SocketPath();
+
+    // A wrong line, and a long line without an end: both are dropped unanswered.
+    for (const std::string& junk : {std::string("hello\n"), std::string(4096, 'a')}) {
+        const CUnixSocket client = CUnixSocket::Connect(QFile::encodeName(path).toStdString());
+        ASSERT_TRUE(client.IsValid());
+        client.SendAll(junk, 1000);  // the long one may be cut off by the drop
+        std::string answer;
+        EXPECT_TRUE(vktest::SpinUntil(
+            [&] { return client.ReceiveAvailable(answer, 64) == CUnixSocket::Received::Closed; },
+            5000))
+            << "not dropped: " << junk.substr(0, 10);
+        EXPECT_EQ(answer, "");
+    }
+    EXPECT_EQ(activated, 0);
+
+    // A starting copy still gets through, from a thread of its own.
+    std::atomic<InstanceTransport> sent{InstanceTransport::None};
+    std::atomic<bool> done{false};
+    std::thread copy([&] {
+        sent = CInstanceSignal::Send(kName);
+        done = true;
+    });
+    const bool finished = vktest::SpinUntil([&] { return done.load(); }, 10000);
+    copy.join();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(sent.load(), InstanceTransport::LocalSocket);
+    EXPECT_EQ(activated, 1);
+}
+
+}  // namespace

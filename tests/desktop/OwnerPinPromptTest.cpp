@@ -1,0 +1,137 @@
+// The owner PIN prompt, driven as a user would under the offscreen platform:
+// a right PIN, wrong PINs with the tries left, a locked PIN, an empty reader.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "desktop/vkGrTools.h"
+#include "platform/token/TokenStore.h"
+#include "platform/token/TokenWorld.h"
+#include "support/TempWorld.h"
+#include "support/gui/QtApp.h"
+
+namespace {
+
+class OwnerPinPrompt : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vktest::QtApp();
+        vkstore::TokenWorld world;
+        world.AddReader("Reader 1");
+        world.AddReader("Empty reader");
+        vkstore::TokenRecordData record;
+        record.label = "My token";
+        world.CreateToken(record, "2468", 1000, 3);
+        world.Insert("Reader 1", "My token");
+    }
+
+    // Runs the prompt; each step acts on the open dialog in turn.
+    bool Prompt(const wchar_t* reader, std::vector<std::function<void(QDialog&)>> steps,
+                VKLib_Protected_Buffer& pin) {
+        auto remaining = std::make_shared<std::vector<std::function<void(QDialog&)>>>(steps);
+        std::function<void()> next = [remaining, &next] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                QTimer::singleShot(10, next);
+                return;
+            }
+            if (remaining->empty()) {
+                return;
+            }
+            auto step = remaining->front();
+            remaining->erase(remaining->begin());
+            step(*dialog);
+            if (!remaining->empty()) {
+                QTimer::singleShot(10, next);
+            }
+        };
+        QTimer::singleShot(0, next);
+        VKLib_String name(reader);
+        return vkGr_Get_Owner_PIN(nullptr, 0, 0x23, 0, &pin, 0, &name, 0);
+    }
+
+    static std::function<void(QDialog&)> Type(const char* pin) {
+        return [pin](QDialog& d) {
+            d.findChild<QLineEdit*>("pin")->setText(pin);
+            Ok(d)->click();
+        };
+    }
+    static QPushButton* Ok(QDialog& d) {
+        for (auto* button : d.findChildren<QPushButton*>()) {
+            if (button->text().contains("OK", Qt::CaseInsensitive)) {
+                return button;
+            }
+        }
+        return nullptr;
+    }
+
+    vktest::TempWorld m_temp;
+};
+
+}  // namespace
+
+TEST_F(OwnerPinPrompt, ARightPinIsHandedBack) {
+    VKLib_Protected_Buffer pin;
+    QString shown;
+    ASSERT_TRUE(Prompt(L"Reader 1",
+                       {[&](QDialog& d) {
+                            for (auto* label : d.findChildren<QLabel*>()) {
+                                shown += label->text() + "|";
+                            }
+                            EXPECT_EQ(d.findChild<QLineEdit*>("pin")->echoMode(),
+                                      QLineEdit::Password);
+                        },
+                        Type("2468")},
+                       pin));
+    EXPECT_TRUE(shown.contains("Reader 1"));
+    EXPECT_TRUE(shown.contains("My token"));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(pin.Get_Ptr()), pin.Get_Size()), "2468");
+}
+
+TEST_F(OwnerPinPrompt, WrongPinsTellTheTriesLeftAndCancelGivesNothing) {
+    VKLib_Protected_Buffer pin;
+    QString status;
+    EXPECT_FALSE(Prompt(L"Reader 1",
+                        {Type("1111"),
+                         [&](QDialog& d) {
+                             status = d.findChild<QLabel*>("status")->text();
+                             d.reject();
+                         }},
+                        pin));
+    EXPECT_TRUE(status.contains("2")) << status.toStdString();
+    EXPECT_EQ(pin.Get_Size(), 0u);
+}
+
+TEST_F(OwnerPinPrompt, ALockedPinIsRefused) {
+    VKLib_Protected_Buffer pin;
+    bool okEnabled = true;
+    EXPECT_FALSE(Prompt(L"Reader 1",
+                        {Type("1"), Type("2"), Type("3"),
+                         [&](QDialog& d) {
+                             okEnabled = Ok(d)->isEnabled();
+                             d.reject();
+                         }},
+                        pin));
+    EXPECT_FALSE(okEnabled);
+    vkstore::TokenWorld world;
+    EXPECT_EQ(
+        vkstore::TokenStore(world.TokenFile(world.FindToken("My token")->uuid)).Pin().retriesLeft,
+        0u);
+}
+
+TEST_F(OwnerPinPrompt, AnEmptyReaderOffersNoEntry) {
+    VKLib_Protected_Buffer pin;
+    bool okEnabled = true;
+    EXPECT_FALSE(Prompt(L"Empty reader", {[&](QDialog& d) {
+                            okEnabled = Ok(d)->isEnabled();
+                            d.reject();
+                        }},
+                        pin));
+    EXPECT_FALSE(okEnabled);
+}

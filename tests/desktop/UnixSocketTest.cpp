@@ -1,0 +1,146 @@
+// The local stream socket: the file it listens on (owner only, whatever the
+// umask), paths it refuses, connections to nobody and to a dead socket, a round
+// trip with its limits, the peer's end, a peer that does not read, and the
+// descriptor's ownership.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <utility>
+
+#include "desktop/UnixSocket.h"
+#include "support/TempWorld.h"
+
+namespace {
+
+class UnixSocket : public ::testing::Test {
+protected:
+    std::string Path(const std::string& name) const { return (m_world.Root() / name).string(); }
+
+    // A connected pair: the client and the connection the listener accepted.
+    std::pair<CUnixSocket, CUnixSocket> Pair(const CUnixSocket& server, const std::string& path) {
+        CUnixSocket client = CUnixSocket::Connect(path);
+        EXPECT_TRUE(client.IsValid());
+        EXPECT_TRUE(server.WaitReadable(5000));
+        CUnixSocket accepted = server.Accept();
+        EXPECT_TRUE(accepted.IsValid());
+        return {std::move(client), std::move(accepted)};
+    }
+
+    vktest::TempWorld m_world;
+};
+
+TEST_F(UnixSocket, ListensOnAFileOnlyItsOwnerMayUse) {
+    const std::string path = Path("s");
+    const mode_t previous = ::umask(0);
+    const CUnixSocket server = CUnixSocket::Listen(path);
+    ::umask(previous);
+    ASSERT_TRUE(server.IsValid());
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISSOCK(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_NE(::fcntl(server.Descriptor(), F_GETFD) & FD_CLOEXEC, 0);
+    EXPECT_NE(::fcntl(server.Descriptor(), F_GETFL) & O_NONBLOCK, 0);
+    EXPECT_FALSE(server.Accept().IsValid()) << "nobody has connected yet";
+
+    // The path is taken while the file is there.
+    EXPECT_FALSE(CUnixSocket::Listen(path).IsValid());
+}
+
+TEST_F(UnixSocket, RefusesPathsThatDoNotFitAnAddress) {
+    const std::string longPath = Path(std::string(120, 'x'));
+    EXPECT_FALSE(CUnixSocket::Listen(longPath).IsValid());
+    EXPECT_FALSE(CUnixSocket::Connect(longPath).IsValid());
+    EXPECT_FALSE(CUnixSocket::Listen("").IsValid());
+    EXPECT_FALSE(CUnixSocket::Listen(Path("no-such-folder/s")).IsValid());
+    EXPECT_FALSE(CUnixSocket::Listen(std::string("a\0b", 3)).IsValid());
+}
+
+TEST_F(UnixSocket, ConnectsOnlyWhereSomebodyListens) {
+    const std::string path = Path("s");
+    EXPECT_FALSE(CUnixSocket::Connect(path).IsValid()) << "no file";
+    {
+        const CUnixSocket server = CUnixSocket::Listen(path);
+        ASSERT_TRUE(server.IsValid());
+        EXPECT_TRUE(CUnixSocket::Connect(path).IsValid());
+    }
+    EXPECT_FALSE(CUnixSocket::Connect(path).IsValid()) << "a file nobody listens on";
+}
+
+TEST_F(UnixSocket, CarriesDataBothWaysWithinTheLimitGiven) {
+    const std::string path = Path("s");
+    const CUnixSocket server = CUnixSocket::Listen(path);
+    ASSERT_TRUE(server.IsValid());
+    auto [client, accepted] = Pair(server, path);
+
+    std::string got;
+    EXPECT_EQ(accepted.ReceiveAvailable(got, 64), CUnixSocket::Received::Nothing);
+    EXPECT_FALSE(accepted.WaitReadable(50));
+
+    ASSERT_TRUE(client.SendAll("activate\n", 1000));
+    ASSERT_TRUE(accepted.WaitReadable(5000));
+    EXPECT_EQ(accepted.ReceiveAvailable(got, 3), CUnixSocket::Received::Data);
+    EXPECT_EQ(got, "act");
+    EXPECT_EQ(accepted.ReceiveAvailable(got, 64), CUnixSocket::Received::Data);
+    EXPECT_EQ(got, "activate\n");
+
+    ASSERT_TRUE(accepted.SendAll("activated\n", 1000));
+    std::string answer;
+    ASSERT_TRUE(client.WaitReadable(5000));
+    EXPECT_EQ(client.ReceiveAvailable(answer, 64), CUnixSocket::Received::Data);
+    EXPECT_EQ(answer, "activated\n");
+}
+
+TEST_F(UnixSocket, ReportsThePeersEndAfterItsLastBytes) {
+    const std::string path = Path("s");
+    const CUnixSocket server = CUnixSocket::Listen(path);
+    ASSERT_TRUE(server.IsValid());
+    auto [client, accepted] = Pair(server, path);
+    ASSERT_TRUE(client.SendAll("bye", 1000));
+    client.Close();
+    EXPECT_FALSE(client.IsValid());
+
+    std::string got;
+    ASSERT_TRUE(accepted.WaitReadable(5000));
+    EXPECT_EQ(accepted.ReceiveAvailable(got, 64), CUnixSocket::Received::Data);
+    EXPECT_EQ(got, "bye");
+    EXPECT_EQ(accepted.ReceiveAvailable(got, 64), CUnixSocket::Received::Closed);
+    // Writing to a peer that is gone fails instead of ending the process.
+    EXPECT_FALSE(accepted.SendAll("anyone?", 1000));
+    EXPECT_FALSE(client.SendAll("x", 1000)) << "a closed socket sends nothing";
+}
+
+TEST_F(UnixSocket, GivesUpOnAPeerThatDoesNotRead) {
+    const std::string path = Path("s");
+    const CUnixSocket server = CUnixSocket::Listen(path);
+    ASSERT_TRUE(server.IsValid());
+    auto [client, accepted] = Pair(server, path);
+    // Far more than the socket buffers hold.
+    const std::string lot(64 * 1024 * 1024, 'x');
+    EXPECT_FALSE(client.SendAll(lot, 200));
+}
+
+TEST_F(UnixSocket, OwnsItsDescriptor) {
+    const std::string path = Path("s");
+    CUnixSocket server = CUnixSocket::Listen(path);
+    ASSERT_TRUE(server.IsValid());
+    const int fd = server.Descriptor();
+
+    CUnixSocket moved(std::move(server));
+    EXPECT_FALSE(server.IsValid());  // NOLINT(bugprone-use-after-move): moved-from is empty
+    EXPECT_EQ(moved.Descriptor(), fd);
+    EXPECT_TRUE(CUnixSocket::Connect(path).IsValid());
+
+    CUnixSocket other;
+    other = std::move(moved);
+    EXPECT_EQ(other.Descriptor(), fd);
+    other = CUnixSocket();
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the descriptor was not closed";
+    EXPECT_FALSE(CUnixSocket::Connect(path).IsValid());
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+// The program as a user starts it: it comes up on the demo tokens under the offscreen platform
+// and ends cleanly with its settings saved when the session asks it to; a second copy ends at
+// once and brings the first copy's window back from the task bar, over a D-Bus session and over
+// the runtime folder's socket when there is no bus. The guard's own cases are the desktop
+// tests'; the frame's are the frame tests'.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+
+#include "ProgramRun.h"
+#include "gui/app/CMutextInfo.h"
+#include "gui/app/CvkCertApp.h"
+#include "gui/app/STools/CAlreadyLaunched.h"
+#include "program/core/sdp/CSingletonRegistry.h"
+#include "program/core/sdp/singleton_auto_pointer.h"
+#include "desktop/SessionBus.h"
+#include "gui/ui/frame/CMainFrame.h"
+
+using namespace startuptest;
+
+namespace {
+
+constexpr int kSecondCopyExit = 1;
+
+void Say(const char* line) {
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+// A first copy made of the program's own start-up, minimised once it runs; it says "ready",
+// then "restored" when something brought its window back, or "timeout".
+VK_TEST_CHILD(first_copy) {
+    // What the program's static objects do: the guard lives as long as the process.
+    SDP::singleton_auto_pointer<STools::CAlreadyLaunched<CMutextInfo>> guard;
+    int argc = 1;
+    char name[] = "vkcert";
+    char* argv[] = {name, nullptr};
+    CvkCertApp app;
+    if (!app.InitInstance(argc, argv)) {
+        Say("not first");
+        return 3;
+    }
+    CMainFrame* frame = app.MainFrame();
+    frame->showMinimized();
+    QApplication::processEvents();
+    Say(frame->isMinimized() ? "ready" : "not minimised");
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [frame] {
+        if (!frame->isMinimized() && frame->isVisible()) {
+            Say("restored");
+            QApplication::quit();
+        }
+    });
+    poll.start(20);
+    QTimer::singleShot(20000, [] {
+        Say("timeout");
+        QApplication::quit();
+    });
+    QApplication::exec();
+    app.ExitInstance();
+    SDP::SINGLETON::Teardown();
+    return 0;
+}
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(Vktoken({"demo"}), 0); }
+
+    // A second copy of the real program against a first copy minimised in a child.
+    void SecondCopyRestoresTheFirst() {
+        vktest::ChildProcess first("first_copy", {}, true);
+        std::string line;
+        ASSERT_TRUE(first.ReadLine(line, 30000));
+        ASSERT_EQ(line, "ready");
+
+        vktest::ChildProcess second = vktest::ChildProcess::Exec({VKCERT});
+        int code = -1;
+        ASSERT_TRUE(second.WaitFor(20000, &code)) << "the second copy keeps running";
+        EXPECT_EQ(code, kSecondCopyExit);
+
+        ASSERT_TRUE(first.ReadLine(line, 20000));
+        EXPECT_EQ(line, "restored");
+        EXPECT_EQ(first.Wait(), 0);
+    }
+
+    vktest::TempWorld m_world;
+};
+
+TEST_F(Startup, TheProgramStartsOnTheDemoTokensAndStopsCleanlyAtTheSessionsRequest) {
+    vktest::NoSessionBus noBus;
+    vktest::ChildProcess program = vktest::ChildProcess::Exec({VKCERT});
+    ASSERT_TRUE(WaitUntilRunning(m_world, program));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    EXPECT_EQ(UserHive(m_world).find("WindowPlacement"), std::string::npos);
+    program.Kill(SIGTERM);
+    int code = -1;
+    ASSERT_TRUE(program.WaitFor(20000, &code));
+    EXPECT_EQ(code, 0);
+    // The close went the way of the window's close button: the layout was saved.
+    const std::string hive = UserHive(m_world);
+    EXPECT_NE(hive.find("\"WindowPlacement\""), std::string::npos) << hive;
+    EXPECT_NE(hive.find("\"StatusBarVisible\"=\"Y\""), std::string::npos) << hive;
+}
+
+TEST_F(Startup, ASecondCopyEndsAndBringsTheFirstBackOverTheSessionBus) {
+    vktest::SessionBus bus;
+    SecondCopyRestoresTheFirst();
+}
+
+TEST_F(Startup, ASecondCopyEndsAndBringsTheFirstBackWithoutABus) {
+    vktest::NoSessionBus noBus;
+    SecondCopyRestoresTheFirst();
+}
+
+TEST_F(Startup, CopiesInWorldsOfTheirOwnBothRun) {
+    // The instance name is per user: another runtime folder is another user's session.
+    vktest::NoSessionBus noBus;
+    vktest::ChildProcess first = vktest::ChildProcess::Exec({VKCERT});
+    ASSERT_TRUE(WaitUntilRunning(m_world, first));
+    int code = -1;
+    {
+        vktest::TempWorld other;
+        ASSERT_EQ(Vktoken({"demo"}), 0);
+        vktest::ChildProcess second = vktest::ChildProcess::Exec({VKCERT});
+        EXPECT_TRUE(WaitUntilRunning(other, second));
+        EXPECT_FALSE(second.WaitFor(500, &code)) << "the copy of another session ended";
+        second.Kill(SIGTERM);
+        EXPECT_TRUE(second.WaitFor(20000, &code));
+    }
+    first.Kill(SIGTERM);
+    ASSERT_TRUE(first.WaitFor(20000, &code));
+    EXPECT_EQ(code, 0);
+}

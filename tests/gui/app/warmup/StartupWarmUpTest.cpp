@@ -1,0 +1,56 @@
+// The start-up thread: it ends when the program gives up before Qt starts, and once Qt has
+// started its work (font measurements, OpenSSL, the token store's connections) is done or
+// waited for when it goes, whatever the moment.
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+
+#include "gui/resources/DialogFont.h"
+#include "gui/app/StartupWarmUp.h"
+#include "platform/token/TokenWorld.h"
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+#include "support/gui/QtApp.h"
+#include "gui/ui/views/DetailBoxFont.h"
+
+VK_TEST_CHILD(give_up_before_qt) {
+    for (int round = 0; round < 3; ++round) {
+        CStartupWarmUp warmUp;
+        if (round == 1) {
+            warmUp.WaitForFonts();
+        }
+    }
+    return 0;
+}
+
+TEST(StartupWarmUp, AProgramGivingUpBeforeQtStartsIsNotHeldUp) {
+    vktest::TempWorld world;
+    vktest::ChildProcess child("give_up_before_qt");
+    int code = -1;
+    const bool ended = child.WaitFor(20000, &code);
+    EXPECT_TRUE(ended) << "held up by the start-up thread";
+    EXPECT_EQ(code, 0);
+}
+
+TEST(StartupWarmUp, ItsMeasurementsAreTheOnesTheWindowThreadGets) {
+    vktest::TempWorld world;
+    vkstore::TokenWorld tokens;
+    tokens.AddReader("Reader A");
+    vktest::QtApp();
+    {
+        CStartupWarmUp warmUp;
+        warmUp.QtStarted();
+        warmUp.WaitForFonts();
+    }  // joined: measured, OpenSSL ready, connections handed over
+    // Measured on the other thread, as this thread measures it.
+    const QFont fixed = DetailBoxFont();
+    ASSERT_GT(fixed.pixelSize(), 0);
+    EXPECT_LE(QFontMetrics(fixed).height(), kDetailBoxCellHeight);
+    QFont larger(fixed);
+    larger.setPixelSize(fixed.pixelSize() + 1);
+    EXPECT_GT(QFontMetrics(larger).height(), kDetailBoxCellHeight);
+    const CDialogFont dialog = CDialogFont::ForFace(L"MS Shell Dlg", 8);
+    EXPECT_GT(dialog.BaseX(), 0);
+    EXPECT_GT(dialog.BaseY(), 0);
+    EXPECT_EQ(tokens.Readers().size(), 1u);
+}

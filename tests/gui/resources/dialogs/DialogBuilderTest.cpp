@@ -1,0 +1,202 @@
+// Dialogs from templates under Qt: the pinned dialog font and its base units,
+// the widget each control becomes with its id, place, states and texts,
+// CDialogLang's buttons and its re-texting on a change of language, and
+// CreateLangDialog. The program's own templates are DialogPicturesTest's.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+
+#include "GuiTestSupport.h"
+#include "gui/resources/CDialogLang.h"
+#include "gui/resources/DialogFont.h"
+#include "gui/resources/LangDialogBuilder.h"
+#include "gui/resources/LanguageEvents.h"
+#include "program/app/UiLanguage.h"
+#include "support/TempWorld.h"
+
+namespace {
+
+// DejaVu Sans at 11 pixels (8 points at 96 dpi): the units every dialog is laid out with.
+constexpr int kBaseX = 7;
+constexpr int kBaseY = 13;
+
+class DialogBuilderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        guitest::App();
+        InitUiLanguage();
+        SetUiLanguage(1024);
+    }
+    vktest::TempWorld world;
+    guitest::UseModule module{guitest::TestModule()};
+};
+
+}  // namespace
+
+TEST(DialogFont, ShellFontIsPinnedToDejaVuSans) {
+    guitest::App();
+    for (const wchar_t* face : {L"MS Shell Dlg", L"MS Sans Serif", L"Tahoma"}) {
+        const CDialogFont font = CDialogFont::ForFace(face, 8);
+        EXPECT_EQ(QFontInfo(font.Font()).family(), "DejaVu Sans");
+        EXPECT_EQ(font.Font().pixelSize(), 11);
+        EXPECT_EQ(font.BaseX(), kBaseX);
+        EXPECT_EQ(font.BaseY(), kBaseY);
+    }
+    EXPECT_EQ(QFontInfo(CDialogFont::ForFace(L"Courier New", 10).Font()).family(),
+              "DejaVu Sans Mono");
+    // Bigger fonts give bigger units; bold is bold.
+    const CDialogFont big = CDialogFont::ForFace(L"MS Shell Dlg", 12, 700);
+    EXPECT_GT(big.BaseX(), kBaseX);
+    EXPECT_GT(big.BaseY(), kBaseY);
+    EXPECT_TRUE(big.Font().bold());
+    // MulDiv rounding: 300 * 7 / 4 = 525, 170 * 13 / 8 = 276.25, 5 * 7 / 4 = 8.75.
+    const CDialogFont shell = CDialogFont::ForFace(L"MS Shell Dlg", 8);
+    EXPECT_EQ(shell.MapSize(300, 170), QSize(525, 276));
+    EXPECT_EQ(shell.MapX(5), 9);
+    EXPECT_EQ(shell.MapY(-4), -7);
+    EXPECT_EQ(shell.MapRect(7, 148, 50, 14), QRect(12, 241, 88, 23));
+}
+
+TEST_F(DialogBuilderTest, ControlsBecomeWidgetsWithTheirIdsPlacesAndStates) {
+    CDialogLang dlg(230, nullptr);
+    ASSERT_TRUE(dlg.IsBuilt());
+    EXPECT_EQ(dlg.size(), QSize(525, 276));
+    EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());  // no sizing border: fixed
+    EXPECT_EQ(dlg.windowTitle(), "Import from PFX file");
+
+    auto* back = dlg.ControlAs<QPushButton>(1077);
+    ASSERT_NE(back, nullptr);
+    EXPECT_FALSE(back->isEnabled());
+    EXPECT_EQ(back->text(), "< Back");
+    // 130, 148, 50, 14 dialog units, rounded half up.
+    EXPECT_EQ(back->geometry(), QRect(228, 241, 88, 23));
+    EXPECT_EQ(back->objectName(), "id_1077");
+    EXPECT_EQ(CLangDialogBuilder::ControlId(back), 1077u);
+    auto* next = dlg.ControlAs<QPushButton>(1);
+    ASSERT_NE(next, nullptr);
+    EXPECT_TRUE(next->isDefault());
+    EXPECT_TRUE(next->isEnabled());
+
+    auto* edit = dlg.ControlAs<QLineEdit>(1002);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
+    // The label's mnemonic gives the focus to the edit after it.
+    auto* label = dlg.ControlAs<QLabel>(1001);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->buddy(), edit);
+    EXPECT_EQ(label->text(), "Enter the &password of the file:");
+
+    EXPECT_NE(dlg.ControlAs<QTreeView>(1003), nullptr);  // list view
+    EXPECT_FALSE(dlg.ControlAs<QTreeView>(1003)->isHeaderHidden());
+    EXPECT_TRUE(dlg.ControlAs<QTreeView>(1007)->isHeaderHidden());  // tree view
+    EXPECT_NE(dlg.ControlAs<QProgressBar>(1008), nullptr);
+    auto* combo = dlg.ControlAs<QComboBox>(1006);
+    ASSERT_NE(combo, nullptr);
+    EXPECT_FALSE(combo->isEditable());
+    EXPECT_LT(combo->height(), 60 * kBaseY / 8);  // the closed box, not the open list
+
+    auto* check = dlg.ControlAs<QCheckBox>(1004);
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->text(), "&Mark exportable");
+    EXPECT_NE(dlg.ControlAs<QRadioButton>(1005), nullptr);
+
+    auto* picture = dlg.ControlAs<QLabel>(1009);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_FALSE(picture->pixmap().isNull());
+    auto* line = dlg.ControlAs<QFrame>(1010);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->frameShape(), QFrame::HLine);
+
+    // Hidden in the template, so hidden here; the others are shown with the dialog.
+    EXPECT_TRUE(dlg.Control(1011)->isHidden());
+    EXPECT_FALSE(dlg.Control(1001)->isHidden());
+    EXPECT_EQ(dlg.Control(4242), nullptr);
+}
+
+TEST_F(DialogBuilderTest, OkAndCancelEndTheDialogOtherButtonsReportTheirId) {
+    CDialogLang dlg(230, nullptr);
+    dlg.ControlAs<QPushButton>(1077)->setEnabled(true);
+    int reported = 0;
+    QObject::connect(&dlg, &CDialogLang::commandTriggered, [&](int id) { reported = id; });
+    dlg.ControlAs<QPushButton>(1077)->click();
+    EXPECT_EQ(reported, 1077);
+    dlg.open();
+    dlg.ControlAs<QPushButton>(1)->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    dlg.open();
+    dlg.ControlAs<QPushButton>(2)->click();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+}
+
+TEST_F(DialogBuilderTest, LanguageChangeReTextsOpenDialogsAndKeepsInput) {
+    CLanguageEventDelivery delivery;
+    CDialogLang dlg(230, nullptr);
+    dlg.ControlAs<QLineEdit>(1002)->setText("secret");
+    // A hidden top-level widget hears of the change too.
+    QWidget other;
+    int heard = 0;
+    struct Counter : QObject {
+        int* count;
+        explicit Counter(int* c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == CLanguageChangedEvent::kType) {
+                ++*count;
+            }
+            return false;
+        }
+    } counter(&heard);
+    other.installEventFilter(&counter);
+
+    SetUiLanguage(1049);
+    EXPECT_EQ(dlg.windowTitle(), "Импорт из файла PFX");
+    EXPECT_EQ(dlg.ControlAs<QPushButton>(1077)->text(), "< Назад");
+    EXPECT_EQ(dlg.ControlAs<QLabel>(1001)->text(), "Введите &пароль файла:");
+    EXPECT_EQ(dlg.ControlAs<QLineEdit>(1002)->text(), "secret");
+    EXPECT_EQ(heard, 1);
+    SetUiLanguage(1049);  // no change, no event
+    EXPECT_EQ(heard, 1);
+    ToggleUiLanguage();
+    EXPECT_EQ(dlg.ControlAs<QPushButton>(1)->text(), "Next >");
+    EXPECT_EQ(heard, 2);
+}
+
+TEST_F(DialogBuilderTest, DialogBuiltInTheCurrentLanguage) {
+    SetUiLanguage(1049);
+    CDialogLang dlg(230, nullptr);
+    EXPECT_EQ(dlg.ControlAs<QPushButton>(2)->text(), "Отмена");
+    // A template that exists only in English still builds, in English.
+    CDialogLang plain(101, nullptr);
+    ASSERT_TRUE(plain.IsBuilt());
+    EXPECT_EQ(plain.ControlAs<QLabel>(1001)->text(), "Plain");
+    // The classic template is a child form: resizable, its size from its own font.
+    const CDialogFont sans = CDialogFont::ForFace(L"MS Sans Serif", 8);
+    EXPECT_EQ(plain.size(), sans.MapSize(120, 40));
+}
+
+TEST_F(DialogBuilderTest, MissingTemplatesBuildNothing) {
+    CDialogLang missing(4000, nullptr);
+    EXPECT_FALSE(missing.IsBuilt());
+    EXPECT_TRUE(missing.findChildren<QWidget*>().isEmpty());
+    EXPECT_EQ(CreateLangDialog(4000, nullptr), nullptr);
+    auto modeless = CreateLangDialog(230, nullptr);
+    ASSERT_NE(modeless, nullptr);
+    EXPECT_FALSE(modeless->isModal());
+    EXPECT_TRUE(modeless->isHidden());
+    EXPECT_NE(CLangDialogBuilder::FindControl(modeless.get(), 1077), nullptr);
+}
+
+TEST(LangDialogBuilder, MnemonicsAreStrippedWhereNothingTakesThem) {
+    EXPECT_EQ(CLangDialogBuilder::StripMnemonic("&File"), "File");
+    EXPECT_EQ(CLangDialogBuilder::StripMnemonic("Save && exit"), "Save & exit");
+    EXPECT_EQ(CLangDialogBuilder::StripMnemonic("&&&x&"), "&x");
+    EXPECT_EQ(CLangDialogBuilder::ObjectName(0xFFFFFFFF), "id_-1");
+}

@@ -1,0 +1,109 @@
+// Qt menus from the menu model: submenus, actions that keep their ids,
+// states, separators, refilling without leftovers, and both languages.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "GuiTestSupport.h"
+#include "gui/resources/LangMenuBuilder.h"
+#include "program/app/LangResource.h"
+#include "program/app/UiLanguage.h"
+#include "support/TempWorld.h"
+
+namespace {
+
+class MenuBuilderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        guitest::App();
+        InitUiLanguage();
+        SetUiLanguage(1024);
+    }
+    vktest::TempWorld world;
+    guitest::UseModule module{guitest::TestModule()};
+};
+
+int CountSeparators(const QWidget* menu) {
+    int n = 0;
+    for (const QAction* a : menu->actions()) {
+        n += a->isSeparator() ? 1 : 0;
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST_F(MenuBuilderTest, MenuBarFromTheMainMenu) {
+    auto model = LoadLangMenu(128);
+    ASSERT_TRUE(model);
+    QMenuBar bar;
+    CLangMenuBuilder::Fill(&bar, *model);
+    const auto top = bar.actions();
+    ASSERT_EQ(top.size(), 3);
+    ASSERT_NE(top[0]->menu(), nullptr);
+    EXPECT_EQ(top[0]->text(), "&File");
+    EXPECT_EQ(top[2]->menu(), nullptr);
+    EXPECT_EQ(CLangMenuBuilder::CommandId(top[2]), 57670u);
+
+    QMenu* file = top[0]->menu();
+    ASSERT_EQ(file->actions().size(), 3);
+    EXPECT_EQ(CountSeparators(file), 1);
+    QAction* exportAction = CLangMenuBuilder::FindAction(&bar, 190);
+    ASSERT_NE(exportAction, nullptr);
+    EXPECT_EQ(exportAction->text(), "&Export...\tCtrl+E");
+    EXPECT_EQ(exportAction->objectName(), "id_190");
+    EXPECT_TRUE(exportAction->isEnabled());
+    EXPECT_FALSE(exportAction->isCheckable());
+
+    QAction* toolbar = CLangMenuBuilder::FindAction(&bar, 59392);
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_TRUE(toolbar->isCheckable());
+    EXPECT_TRUE(toolbar->isChecked());
+    EXPECT_FALSE(CLangMenuBuilder::FindAction(&bar, 139)->isEnabled());
+    // Two levels down, inactive.
+    QAction* deep = CLangMenuBuilder::FindAction(&bar, 400);
+    ASSERT_NE(deep, nullptr);
+    EXPECT_FALSE(deep->isEnabled());
+    EXPECT_EQ(CLangMenuBuilder::FindAction(&bar, 0), nullptr);
+    EXPECT_EQ(CLangMenuBuilder::FindAction(&bar, 12345), nullptr);
+}
+
+TEST_F(MenuBuilderTest, TriggeringAnActionTellsItsCommand) {
+    auto model = LoadLangMenu(128);
+    auto menu = CLangMenuBuilder::Build(*model->SubMenu(0));
+    UINT triggered = 0;
+    QObject::connect(menu.get(), &QMenu::triggered,
+                     [&](QAction* a) { triggered = CLangMenuBuilder::CommandId(a); });
+    CLangMenuBuilder::FindAction(menu.get(), 57665)->trigger();
+    EXPECT_EQ(triggered, 57665u);
+}
+
+TEST_F(MenuBuilderTest, EditedModelRefillsWithoutLeftovers) {
+    auto model = LoadLangMenu(128);
+    QMenuBar bar;
+    CLangMenuBuilder::Fill(&bar, *model);
+    const auto menusBefore = bar.findChildren<QMenu*>().size();
+    model->RemoveCommand(190);
+    model->EnableCommand(139, true);
+    CLangMenuBuilder::Fill(&bar, *model);
+    EXPECT_EQ(bar.actions().size(), 3);
+    EXPECT_EQ(bar.findChildren<QMenu*>().size(), menusBefore);
+    EXPECT_EQ(CLangMenuBuilder::FindAction(&bar, 190), nullptr);
+    EXPECT_TRUE(CLangMenuBuilder::FindAction(&bar, 139)->isEnabled());
+    EXPECT_EQ(bar.actions()[0]->menu()->actions().size(), 2);
+}
+
+TEST_F(MenuBuilderTest, RussianMenuHasTheSameCommands) {
+    SetUiLanguage(1049);
+    auto model = LoadLangMenu(128);
+    ASSERT_TRUE(model);
+    QMenuBar bar;
+    CLangMenuBuilder::Fill(&bar, *model);
+    EXPECT_EQ(bar.actions()[0]->text(), "&Файл");
+    for (UINT id : {190u, 57665u, 59392u, 139u, 400u, 57670u}) {
+        EXPECT_NE(CLangMenuBuilder::FindAction(&bar, id), nullptr) << id;
+    }
+    EXPECT_EQ(CLangMenuBuilder::FindAction(&bar, 190)->text(), "&Экспорт...\tCtrl+E");
+}

@@ -1,0 +1,123 @@
+// The file of drawn pictures kept between runs: what one instance stores another reads back
+// pixel for pixel, sizes alone included; nothing is written until something was stored;
+// damaged, truncated and foreign files count as empty and are replaced on the next save.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+
+#include <string>
+
+#include "gui/resources/RenderedImageCache.h"
+#include "support/TempWorld.h"
+
+namespace {
+
+QImage Picture(int width, int height, QRgb colour) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(colour);
+    image.setPixel(0, 0, qPremultiply(qRgba(10, 20, 30, 128)));
+    return image;
+}
+
+class RenderedImageCache : public testing::Test {
+protected:
+    QString File() const { return QString::fromStdString((m_world.Root() / "cache/x").string()); }
+
+    void Write(const QByteArray& bytes) {
+        QFile file(File());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray Read() {
+        QFile file(File());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    vktest::TempWorld m_world;
+};
+
+TEST_F(RenderedImageCache, WhatOneRunStoresTheNextFindsPixelForPixel) {
+    const QImage red = Picture(22, 198, qRgba(255, 0, 0, 255));
+    const QImage clear = Picture(16, 16, 0);
+    {
+        CRenderedImageCache cache(File());
+        EXPECT_FALSE(cache.Find("a").has_value());
+        cache.Store("a", {QSize(198, 22), red});
+        cache.Store("b", {QSize(), clear});
+        cache.Store("size", {QSize(40, 30), QImage()});
+        ASSERT_TRUE(cache.Find("a").has_value()) << "found before it is saved too";
+        ASSERT_TRUE(cache.Save());
+    }
+    CRenderedImageCache next(File());
+    const auto a = next.Find("a");
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(a->natural, QSize(198, 22));
+    EXPECT_EQ(a->image, red);
+    const auto b = next.Find("b");
+    ASSERT_TRUE(b.has_value());
+    EXPECT_FALSE(b->natural.isValid());
+    EXPECT_EQ(b->image, clear);
+    const auto size = next.Find("size");
+    ASSERT_TRUE(size.has_value());
+    EXPECT_EQ(size->natural, QSize(40, 30));
+    EXPECT_TRUE(size->image.isNull());
+    EXPECT_FALSE(next.Find("c").has_value());
+}
+
+TEST_F(RenderedImageCache, WritesOnlyWhenSomethingWasStored) {
+    CRenderedImageCache cache(File());
+    EXPECT_TRUE(cache.Save());
+    EXPECT_FALSE(QFile::exists(File()));
+    cache.Store("a", {QSize(1, 1), Picture(1, 1, 0xffffffff)});
+    EXPECT_TRUE(cache.Save());
+    EXPECT_TRUE(QFile::exists(File()));
+
+    // An entry replaced keeps only its newer picture.
+    cache.Store("a", {QSize(2, 2), Picture(2, 2, 0xff0000ff)});
+    ASSERT_TRUE(cache.Save());
+    const auto a = CRenderedImageCache(File()).Find("a");
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(a->image.size(), QSize(2, 2));
+}
+
+TEST_F(RenderedImageCache, DamagedOrForeignFilesCountAsEmptyAndAreReplaced) {
+    {
+        CRenderedImageCache cache(File());
+        cache.Store("a", {QSize(22, 22), Picture(22, 22, 0xff00ff00)});
+        cache.Store("b", {QSize(22, 22), Picture(22, 22, 0xff0000ff)});
+        ASSERT_TRUE(cache.Save());
+    }
+    const QByteArray good = Read();
+    ASSERT_GT(good.size(), 2 * 22 * 22 * 4);
+
+    QByteArray wrongSize = good;
+    // The first entry's picture claims a larger width than its pixels fill.
+    const qsizetype widthAt = good.indexOf(QByteArray("\x00\x00\x00\x16\x00\x00\x00\x16", 8));
+    ASSERT_GE(widthAt, 0);
+    wrongSize[widthAt + 3 + 8] = char(0x17);
+    QByteArray hugeCount = good;
+    hugeCount[4] = char(0x7f);
+
+    for (const QByteArray& bad :
+         {good.left(good.size() - 100), good.left(3), QByteArray(),
+          QByteArray("\x89PNG\r\n\x1a\n and more", 18), wrongSize, hugeCount}) {
+        Write(bad);
+        CRenderedImageCache cache(File());
+        EXPECT_FALSE(cache.Find("a").has_value()) << bad.size();
+        EXPECT_FALSE(cache.Find("b").has_value()) << bad.size();
+        cache.Store("c", {QSize(1, 1), Picture(1, 1, 0xffffffff)});
+        ASSERT_TRUE(cache.Save());
+        EXPECT_TRUE(CRenderedImageCache(File()).Find("c").has_value());
+    }
+}
+
+TEST_F(RenderedImageCache, WithoutAFileItKeepsPicturesForTheRunOnly) {
+    CRenderedImageCache cache{QString()};
+    cache.Store("a", {QSize(1, 1), Picture(1, 1, 0xffffffff)});
+    EXPECT_TRUE(cache.Find("a").has_value());
+    EXPECT_FALSE(cache.Save());
+}
+
+}  // namespace

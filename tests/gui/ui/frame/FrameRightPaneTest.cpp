@@ -1,0 +1,127 @@
+// The right pane from the window's first showing on: the pane the window opens with shows the
+// first reader's token once the tree selects it, as a pane made for it would; any later request
+// gets a pane made afresh, and so does the first request after a language switch.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+
+#include "FrameTestWorld.h"
+#include "program/app/UiLanguage.h"
+#include "program/core/settings/CRawStruct.h"
+#include "program/ui/IRightView.h"
+
+using namespace frametest;
+
+namespace {
+
+constexpr UINT kCmdSwitchLanguage = 139;
+
+void CollectTexts(const QAbstractItemModel& model, const QModelIndex& parent, QStringList& out) {
+    if (!parent.isValid()) {
+        for (int column = 0; column < model.columnCount(); ++column) {
+            out << model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        }
+    }
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        for (int column = 0; column < model.columnCount(parent); ++column) {
+            const QModelIndex index = model.index(row, column, parent);
+            out << model.data(index, Qt::DisplayRole).toString();
+            CollectTexts(model, index, out);
+        }
+    }
+}
+
+// Every text the pane shows: its labels, fields and lists.
+QString PaneText(QWidget* pane) {
+    QStringList texts;
+    if (pane == nullptr) {
+        return {};
+    }
+    for (QWidget* widget : pane->findChildren<QWidget*>()) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            texts << label->text();
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            texts << edit->text();
+        } else if (auto* view = qobject_cast<QAbstractItemView*>(widget); view && view->model()) {
+            CollectTexts(*view->model(), view->rootIndex(), texts);
+        }
+    }
+    return texts.join(QLatin1Char('\n'));
+}
+
+void StoreRightPane(LONG width, LONG minWidth) {
+    const SLocalTools::CSplitterItemInfo left{250, 0};
+    const SLocalTools::CSplitterItemInfo right{width, minWidth};
+    StoreValue(L"LeftPaneInfo", REG_BINARY, &left, sizeof left);
+    StoreValue(L"RightPaneInfo", REG_BINARY, &right, sizeof right);
+}
+
+struct EnglishAfterwards {
+    ~EnglishAfterwards() { SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID); }
+};
+
+}  // namespace
+
+TEST(FrameRightPane, TheOpeningPaneShowsTheFirstTokenAndLaterSelectionsGetFreshPanes) {
+    FrameWorld world;
+    StoreRightPane(500, 180);
+    CMainFrame& frame = world.Start();
+    ASSERT_TRUE(SpinUntil([&] { return frame.SelectedNode() != nullptr; }));
+    EXPECT_EQ(frame.SelectedNode()->GetPath(), W(kReader0));
+    ASSERT_NE(frame.RightViewInterface(), nullptr);
+    EXPECT_EQ(frame.RightViewInterface()->Kind(), ERightViewKind::TokenInfo);
+    const QPointer<QWidget> opening = frame.RightView();
+    ASSERT_FALSE(opening.isNull());
+    EXPECT_TRUE(opening->isVisible());
+    EXPECT_TRUE(PaneText(opening).contains(QStringLiteral("Velkora Pro Demo")))
+        << PaneText(opening).toStdString();
+    // A pane shown for a node carries no stored least width, the opening one included.
+    const int openingMinWidth = opening->minimumWidth();
+
+    ASSERT_TRUE(world.Open(W(kReader1)));
+    QWidget* second = frame.RightView();
+    EXPECT_NE(second, opening.data());
+    EXPECT_TRUE(PaneText(second).contains(QStringLiteral("Velkora Mini Demo")));
+    EXPECT_FALSE(PaneText(second).contains(QStringLiteral("Velkora Pro Demo")));
+    EXPECT_EQ(second->minimumWidth(), openingMinWidth);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(opening.isNull()) << "the replaced pane stays";
+
+    // Back to the first token: a pane made afresh again, not one kept from before.
+    ASSERT_TRUE(world.Open(W(kReader0)));
+    EXPECT_NE(frame.RightView(), second);
+    EXPECT_TRUE(PaneText(frame.RightView()).contains(QStringLiteral("Velkora Pro Demo")));
+}
+
+TEST(FrameRightPane, ALanguageSwitchBeforeTheFirstSelectionGivesAPaneInTheNewLanguage) {
+    FrameWorld world;
+    CLanguageEventDelivery delivery;
+    EnglishAfterwards english;
+    SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
+    // The empty pane a window opens with, in English.
+    auto first = std::make_unique<CMainFrame>();
+    ASSERT_TRUE(first->Create());
+    const QString englishPane = PaneText(first->RightView());
+    first.reset();
+
+    // A window made and switched to Russian before its tree is filled.
+    auto window = std::make_unique<CMainFrame>();
+    ASSERT_TRUE(window->Create());
+    QWidget* opening = window->RightView();
+    EXPECT_EQ(PaneText(opening), englishPane);
+    window->OnCommand(kCmdSwitchLanguage);
+    ASSERT_EQ(GetUiLanguage(), LANG_RUSSIAN_ID);
+    EXPECT_NE(window->RightView(), opening);
+    const QString russianPane = PaneText(window->RightView());
+    EXPECT_NE(russianPane, englishPane);
+
+    // Its first selection shows the token in Russian too.
+    window->ShowWindow();
+    ASSERT_TRUE(SpinUntil([&] { return window->SelectedNode() != nullptr; }));
+    QApplication::processEvents();
+    EXPECT_TRUE(PaneText(window->RightView()).contains(QStringLiteral("Velkora Pro Demo")));
+    window->close();
+}

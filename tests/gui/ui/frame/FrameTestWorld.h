@@ -1,0 +1,209 @@
+// A main window over the demo tokens of a world of its own: `vktoken demo` builds the readers
+// and tokens, the frame is created and shown as the program does it, and the helpers find,
+// select and open nodes the way a user reaches them. The world's singletons go before it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QTreeView>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/resources/LanguageEvents.h"
+#include "program/app/LangResource.h"
+#include "program/core/sdp/CSingletonRegistry.h"
+#include "platform/registry/Registry.h"
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+#include "support/gui/QtApp.h"
+#include "program/tree/ITreeItemInfo.h"
+#include "gui/tree/CItemsTreeView.h"
+#include "gui/ui/frame/CFrameStatusBar.h"
+#include "gui/ui/frame/CMainFrame.h"
+
+namespace frametest {
+
+inline constexpr const char* kReader0 = "Velkora USB Reader 0";
+inline constexpr const char* kReader1 = "Velkora USB Reader 1";
+inline constexpr const char* kReader2 = "Velkora USB Reader 2";
+inline constexpr const wchar_t* kSettingsKey = L"SOFTWARE\\Orvel\\Velkora\\vkCert\\Settings";
+
+using NodePtr = STreeItemInfo::ITreeItemInfoPtr;
+
+// Runs the event loop until `done` or the time is up; answers `done()`.
+inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+inline void SpinFor(int ms) {
+    SpinUntil([] { return false; }, ms);
+}
+
+// Runs vktoken with the arguments; answers its exit code.
+inline int Vktoken(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{VKTOKEN};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return vktest::ChildProcess::Exec(argv).Wait();
+}
+
+inline std::wstring W(const char* text) {
+    return QString::fromUtf8(text).toStdWString();
+}
+
+class FrameWorld {
+public:
+    FrameWorld() {
+        vktest::QtApp();
+        EXPECT_EQ(Vktoken({"demo"}), 0);
+    }
+    ~FrameWorld() {
+        Close();
+        // The provider context cache and the reader monitor watch this world: they go first.
+        SDP::SINGLETON::Teardown();
+    }
+    FrameWorld(const FrameWorld&) = delete;
+    FrameWorld& operator=(const FrameWorld&) = delete;
+
+    // Creates and shows a main window and waits until it lists the three readers.
+    CMainFrame& Start() {
+        Close();
+        m_frame = std::make_unique<CMainFrame>();
+        EXPECT_TRUE(m_frame->Create());
+        m_frame->ShowWindow();
+        EXPECT_TRUE(SpinUntil([this] { return TopLevel().size() == 3; }));
+        return *m_frame;
+    }
+
+    // Creates and shows a main window and runs the first round of events only: the tree has
+    // had its first filling, and the window does not listen to the platform yet.
+    CMainFrame& StartUntilTheFirstFilling() {
+        Close();
+        m_frame = std::make_unique<CMainFrame>();
+        EXPECT_TRUE(m_frame->Create());
+        m_frame->ShowWindow();
+        QCoreApplication::sendPostedEvents(m_frame.get(), QEvent::MetaCall);
+        return *m_frame;
+    }
+
+    // Closes the window as its close button does, and destroys it.
+    void Close() {
+        if (m_frame) {
+            m_frame->close();
+            m_frame.reset();
+        }
+    }
+
+    CMainFrame& Frame() { return *m_frame; }
+    const vktest::TempWorld& Temp() const { return m_temp; }
+
+    std::vector<NodePtr> TopLevel() { return Children(nullptr); }
+
+    std::vector<NodePtr> Children(const NodePtr& node) {
+        std::vector<NodePtr> out;
+        m_frame->ChildNodes(node.get(), out);
+        return out;
+    }
+
+    // The node of that path among the levels opened so far, or null.
+    NodePtr Find(const std::wstring& path) {
+        std::vector<NodePtr> level = TopLevel();
+        while (!level.empty()) {
+            NodePtr next;
+            for (const NodePtr& node : level) {
+                const std::wstring nodePath = node->GetPath();
+                if (nodePath == path) {
+                    return node;
+                }
+                if (path.starts_with(nodePath + L"\\")) {
+                    next = node;
+                }
+            }
+            if (!next) {
+                return nullptr;
+            }
+            level = Children(next);
+        }
+        return nullptr;
+    }
+
+    QTreeView* Tree() { return qobject_cast<QTreeView*>(m_frame->TreeView()->TreeControl()); }
+
+    // Selects the node and opens its level, as a click on its expander does.
+    void Expand(const NodePtr& node) {
+        m_frame->SelectNode(node.get());
+        QTreeView* tree = Tree();
+        ASSERT_NE(tree, nullptr);
+        tree->expand(tree->currentIndex());
+        QApplication::processEvents();
+    }
+
+    // Opens every level down to the node of that path and selects it; answers it.
+    NodePtr Open(const std::wstring& path) {
+        std::wstring prefix;
+        NodePtr node;
+        std::size_t from = 0;
+        while (true) {
+            const std::size_t cut = path.find(L'\\', from);
+            prefix = path.substr(0, cut);
+            node = Find(prefix);
+            if (!node || cut == std::wstring::npos) {
+                break;
+            }
+            Expand(node);
+            from = cut + 1;
+        }
+        if (node) {
+            m_frame->SelectNode(node.get());
+            QApplication::processEvents();
+        }
+        return node;
+    }
+
+    std::wstring StatusPane(int pane) {
+        return m_frame->FrameStatusBar()->PaneText(pane).toStdWString();
+    }
+
+private:
+    vktest::TempWorld m_temp;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+// A stored value of the frame's settings, as the registry holds it.
+inline std::vector<BYTE> StoredValue(const wchar_t* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::vector<BYTE> data(1024);
+    DWORD size = static_cast<DWORD>(data.size());
+    const LONG rc = RegQueryValueExW(key, name, nullptr, nullptr, data.data(), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) {
+        return {};
+    }
+    data.resize(size);
+    return data;
+}
+
+inline void StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+}  // namespace frametest

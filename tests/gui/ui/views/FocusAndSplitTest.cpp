@@ -1,0 +1,166 @@
+// Keyboard focus and the list split across views: the focus reaching a view
+// goes on to its list (selecting the first row) or to its detail box, as the
+// list widget last had it; Tab goes from the list to the box and from the box
+// on to the tree through the frame. A bar dragged in one view opens the next
+// view of any kind with the same split, through the frame's record, and only
+// while there is a frame.
+#include "ViewTestSupport.h"
+#include "support/TempWorld.h"
+#include "gui/ui/views/CCertificateViewEx.h"
+#include "gui/ui/views/CKeyViewEx.h"
+#include "gui/ui/views/CTokenInfoViewEx.h"
+#include "gui/widgets/CEdit_Ex.h"
+#include "gui/widgets/CListWithEditEx.h"
+#include "gui/widgets/CSimpleSplitResendingNotifications.h"
+
+namespace {
+
+using viewtest::MakeView;
+using viewtest::SendKey;
+
+const std::vector<std::int32_t> kFreshSplit{29127, 3641};
+
+class FocusAndSplit : public testing::Test {
+protected:
+    void SetUp() override {
+        viewtest::UseLanguage(1024);
+        tree = new QWidget(&pane.host);
+        tree->setFocusPolicy(Qt::StrongFocus);
+        tree->setGeometry(0, 0, 10, 10);
+        tree->show();
+        pane.host.activateWindow();
+        QApplication::processEvents();
+    }
+
+    CKeyViewEx* KeyView(CFrameFacadePtr facade) {
+        auto* view = MakeView<CKeyViewEx>(ERightViewKind::Key, pane.host, std::move(facade));
+        if (view != nullptr) {
+            view->AsKey()->FillKeyLength(2048);
+            view->AsKey()->FillPermissions(0x3B);
+        }
+        return view;
+    }
+
+    // Drags the bar between list and box up by 120 pixels with the mouse.
+    static void DragBarUp(CListWithEdit* widget) {
+        CSimpleSplitter* splitter = widget->Splitter();
+        const QPoint from(splitter->width() / 2, splitter->Layout().Positions()[1] - 2);
+        const QPoint to = from - QPoint(0, 120);
+        Mouse(splitter, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        Mouse(splitter, QEvent::MouseMove, to, Qt::LeftButton);
+        Mouse(splitter, QEvent::MouseButtonRelease, to, Qt::NoButton);
+    }
+
+    static void Mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(at), target->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+                      Qt::NoModifier);
+        QApplication::sendEvent(target, &e);
+    }
+
+    static std::vector<std::int32_t> Split(CListPropertyView* view) {
+        return view->ListWidget()->Splitter()->GetProportions();
+    }
+
+    vktest::TempWorld world;
+    viewtest::Pane pane;
+    QWidget* tree = nullptr;  // stands for the tree pane
+};
+
+TEST_F(FocusAndSplit, FocusGoesToTheFirstRowThenTabGoesToTheBoxAndOnToTheTree) {
+    viewtest::Frame frame;
+    auto* view = KeyView(frame.facade);
+    ASSERT_NE(view, nullptr);
+    QTreeWidget* list = view->List();
+    CEdit_Ex* box = view->ListWidget()->Edit();
+    EXPECT_EQ(list->currentItem(), nullptr);
+
+    view->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(pane.host.focusWidget(), list);
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+    EXPECT_EQ(box->toPlainText(), "2048");
+
+    EXPECT_TRUE(SendKey(list, Qt::Key_Tab));
+    EXPECT_EQ(pane.host.focusWidget(), box);
+    EXPECT_EQ(frame.frame.activations, 0);
+    EXPECT_TRUE(SendKey(box, Qt::Key_Tab));
+    EXPECT_EQ(frame.frame.activations, 1);
+
+    // Without a frame Tab from the box just comes back to the list.
+    auto* alone = KeyView(nullptr);
+    ASSERT_NE(alone, nullptr);
+    alone->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(SendKey(alone->List(), Qt::Key_Tab));
+    EXPECT_TRUE(SendKey(alone->ListWidget()->Edit(), Qt::Key_Tab));
+    EXPECT_EQ(pane.host.focusWidget(), alone->List());
+    EXPECT_EQ(frame.frame.activations, 1);
+}
+
+TEST_F(FocusAndSplit, FocusReturnsToTheBoxWhenTheBoxHadItLast) {
+    viewtest::Frame frame;
+    auto* view = MakeView<CTokenInfoViewEx>(ERightViewKind::TokenInfo, pane.host, frame.facade);
+    ASSERT_NE(view, nullptr);
+    view->AsTokenInfo()->FillTokenRecord(viewtest::DemoProRecord());
+    view->List()->setCurrentItem(view->List()->topLevelItem(3));
+    view->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(SendKey(view->List(), Qt::Key_Tab));
+    tree->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(pane.host.focusWidget(), tree);
+
+    view->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(pane.host.focusWidget(), view->ListWidget()->Edit());
+    EXPECT_EQ(view->List()->currentItem(), view->List()->topLevelItem(3));
+    EXPECT_EQ(view->ListWidget()->Edit()->toPlainText(), "3.1");
+}
+
+TEST_F(FocusAndSplit, DraggedSplitOpensTheNextViewOfAnyKind) {
+    viewtest::Frame frame;
+    auto* key = KeyView(frame.facade);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(Split(key), kFreshSplit);
+    DragBarUp(key->ListWidget());
+    const std::vector<std::int32_t> dragged = Split(key);
+    ASSERT_NE(dragged, kFreshSplit);
+    const int boxHeight = key->ListWidget()->Edit()->height();
+    EXPECT_FALSE(frame.frame.split.valid);
+
+    delete key;
+    ASSERT_TRUE(frame.frame.split.valid);
+    EXPECT_EQ((std::vector<std::int32_t>{frame.frame.split.first, frame.frame.split.second}),
+              dragged);
+
+    auto* certificate =
+        MakeView<CCertificateViewEx>(ERightViewKind::Certificate, pane.host, frame.facade);
+    ASSERT_NE(certificate, nullptr);
+    EXPECT_EQ(Split(certificate), dragged);
+    EXPECT_EQ(certificate->ListWidget()->Edit()->height(), boxHeight);
+    delete certificate;
+    auto* token = MakeView<CTokenInfoViewEx>(ERightViewKind::TokenInfo, pane.host, frame.facade);
+    ASSERT_NE(token, nullptr);
+    EXPECT_EQ(Split(token), dragged);
+}
+
+TEST_F(FocusAndSplit, NoSplitIsKeptOrReadWithoutAFrame) {
+    viewtest::Frame frame;
+    auto* alone = KeyView(nullptr);
+    ASSERT_NE(alone, nullptr);
+    DragBarUp(alone->ListWidget());
+    delete alone;
+    EXPECT_FALSE(frame.frame.split.valid);
+
+    frame.frame.split = {1000, 31768, true};
+    auto* next = KeyView(nullptr);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(Split(next), kFreshSplit);
+
+    // A view that outlives its frame (the facade detached) writes nothing.
+    frame.frame.split.valid = false;
+    auto* late = KeyView(frame.facade);
+    ASSERT_NE(late, nullptr);
+    DragBarUp(late->ListWidget());
+    frame.facade->Detach();
+    delete late;
+    EXPECT_FALSE(frame.frame.split.valid);
+}
+
+}  // namespace

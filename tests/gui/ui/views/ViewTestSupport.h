@@ -1,0 +1,110 @@
+// Shared by the property view tests: a frame without windows that keeps the
+// list split record and counts the Tab hand-overs to the tree, a shown pane
+// that hosts one view at a time, the demo data the views show, and texts of
+// a view's list as the list asks for them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTreeWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "program/app/UiLanguage.h"
+#include "support/gui/QtApp.h"
+#include "program/token/STokenRecord.h"
+#include "program/ui/CFrameFacade.h"
+#include "program/ui/CNullFrame.h"
+#include "gui/ui/views/RightViewFactory.h"
+
+namespace viewtest {
+
+class RecordingFrame final : public CNullFrame {
+public:
+    int activations = 0;
+    CListSplitRecord split;
+
+    bool ShowContainers() const override { return true; }
+    void ActivateOtherPane() override { ++activations; }
+    CListSplitRecord* ListSplitRecord() override { return &split; }
+};
+
+// The frame and the facade the views reach it through; the facade is
+// detached when the frame goes, as the main frame does.
+struct Frame {
+    RecordingFrame frame;
+    CFrameFacadePtr facade = std::make_shared<CFrameFacade>(&frame);
+    ~Frame() { facade->Detach(); }
+};
+
+// A shown top-level window standing for the right pane.
+struct Pane {
+    bool appMade = (vktest::QtApp(), true);  // before any widget
+    QWidget host;
+    explicit Pane(int width = 800, int height = 600) {
+        host.resize(width, height);
+        host.show();
+        QApplication::processEvents();
+    }
+};
+
+// A view of the kind made by the factory in the pane, filling the pane.
+template <typename View>
+View* MakeView(ERightViewKind kind, QWidget& pane, CFrameFacadePtr facade = nullptr) {
+    const CRightViewWidget made = CreateRightView(kind, &pane, std::move(facade));
+    EXPECT_NE(made.widget, nullptr);
+    EXPECT_EQ(made.widget, dynamic_cast<QWidget*>(made.view));
+    auto* view = dynamic_cast<View*>(made.view);
+    EXPECT_NE(view, nullptr);
+    if (view != nullptr) {
+        view->setGeometry(pane.rect());
+        view->show();
+        QApplication::processEvents();
+    }
+    return view;
+}
+
+inline void UseLanguage(LANGID lang) {
+    SetUiLanguage(lang);
+    ASSERT_EQ(GetUiLanguage(), lang);
+}
+
+inline QString Text(const QTreeWidget* list, int row, int column) {
+    const QTreeWidgetItem* item = list->topLevelItem(row);
+    return item != nullptr ? item->data(column, Qt::DisplayRole).toString() : QString();
+}
+
+inline std::vector<QString> Column(const QTreeWidget* list, int column) {
+    std::vector<QString> texts;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        texts.push_back(Text(list, row, column));
+    }
+    return texts;
+}
+
+// A key as a window delivers it: the shortcut check first, then the press.
+inline bool SendKey(QWidget* target, int key) {
+    QKeyEvent overrideEvent(QEvent::ShortcutOverride, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &overrideEvent);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    return press.isAccepted();
+}
+
+// The demo tokens' records as the token middleware reads them.
+STokenRecord DemoProRecord();   // "Velkora Pro Demo", type 1, policy 0
+STokenRecord DemoMiniRecord();  // "Velkora Mini Demo", type 0, policy 2
+
+// An RSA key and a version 3 certificate for it, made with OpenSSL at test time.
+struct DemoKey {
+    std::vector<unsigned char> publicKeyBlob;  // the platform's PUBLICKEYBLOB
+    std::vector<unsigned char> certificate;    // DER
+    int bits = 0;
+};
+// One key per process and size (key generation is slow).
+const DemoKey& Demo2048();
+
+}  // namespace viewtest

@@ -1,0 +1,290 @@
+// Resizable form views: the anchors of the four registration modes and their
+// placement arithmetic, a form built from the program's container view
+// template and measured at its natural size, controls following the view's
+// growth by their percentages, the designed layout kept (and the view
+// scrolling) below that size, refused registrations, the enlargement of the
+// first update, a template that cannot be found, and a list widget anchored
+// on a property view template.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTreeWidget>
+#include <array>
+
+#include "WidgetTestSupport.h"
+#include "support/TempWorld.h"
+#include "gui/widgets/CALRResizeableFormView.h"
+#include "gui/widgets/CEdit_Ex.h"
+#include "gui/widgets/CListWithEditEx.h"
+
+namespace {
+
+using widgettest::ShowHost;
+
+constexpr UINT kContainerView = 106;
+constexpr UINT kCertificateView = 107;
+constexpr UINT kMissingTemplate = 9999;
+constexpr DWORD kPicture = 1042;
+constexpr DWORD kHeader = 1036;
+constexpr DWORD kSeparator = 1045;
+constexpr DWORD kArea = 1044;
+constexpr DWORD kPropertyList = 1040;
+
+// The container view template is 320 by 200 dialog units; the pinned dialog
+// font has base units 7 across and 13 down.
+const QSize kContainerViewPixels(320 * 7 / 4, 200 * 13 / 8);
+
+TEST(SizingAnchors, ModesGiveTheTablesPercentages) {
+    const CSizingAnchors keep = CSizingAnchors::FromModes(0, 0);
+    EXPECT_TRUE(keep.IsNull());
+    const CSizingAnchors stretch = CSizingAnchors::FromModes(1, 1);
+    EXPECT_EQ((std::array<int, 4>{stretch.left, stretch.right, stretch.top, stretch.bottom}),
+              (std::array<int, 4>{0, 100, 0, 100}));
+    const CSizingAnchors move = CSizingAnchors::FromModes(2, 2);
+    EXPECT_EQ((std::array<int, 4>{move.left, move.right, move.top, move.bottom}),
+              (std::array<int, 4>{100, 100, 100, 100}));
+    const CSizingAnchors centre = CSizingAnchors::FromModes(3, 3);
+    EXPECT_EQ((std::array<int, 4>{centre.left, centre.right, centre.top, centre.bottom}),
+              (std::array<int, 4>{50, 50, 50, 50}));
+    const CSizingAnchors across = CSizingAnchors::FromModes(1, 0);
+    EXPECT_EQ((std::array<int, 4>{across.left, across.right, across.top, across.bottom}),
+              (std::array<int, 4>{0, 100, 0, 0}));
+    EXPECT_TRUE(CSizingAnchors::FromModes(7, -1).IsNull());
+}
+
+TEST(SizingAnchors, EdgesMoveByTheirShareOfTheGrowth) {
+    const CEdgeRect ref{10, 20, 110, 70};
+    EXPECT_EQ(CSizingAnchors::FromModes(1, 0).Place(ref, 100, 60), (CEdgeRect{10, 20, 210, 70}));
+    EXPECT_EQ(CSizingAnchors::FromModes(2, 0).Place(ref, 100, 60), (CEdgeRect{110, 20, 210, 70}));
+    EXPECT_EQ(CSizingAnchors::FromModes(3, 0).Place(ref, 100, 60), (CEdgeRect{60, 20, 160, 70}));
+    EXPECT_EQ(CSizingAnchors::FromModes(0, 1).Place(ref, 100, 60), (CEdgeRect{10, 20, 110, 130}));
+    // Truncated: half of 7 is 3.
+    EXPECT_EQ(CSizingAnchors::FromModes(3, 3).Place(ref, 7, 7), (CEdgeRect{13, 23, 113, 73}));
+    const CSizingAnchors odd = CSizingAnchors::FromPercents(150, -3, 25, 75);
+    EXPECT_EQ((std::array<int, 4>{odd.left, odd.right, odd.top, odd.bottom}),
+              (std::array<int, 4>{100, 0, 25, 75}));
+    EXPECT_EQ(odd.Place(ref, 10, 10), (CEdgeRect{20, 22, 110, 77}));
+}
+
+// A form view of a template in a host window, not yet updated or shown.
+struct ViewHost {
+    vktest::TempWorld world;
+    QWidget host;
+    CALRResizeableFormView* view;
+
+    explicit ViewHost(UINT templateId = kContainerView, UINT flags = 0)
+        : view(new CALRResizeableFormView(templateId, flags, &host)) {
+        host.resize(1200, 900);
+    }
+
+    // Registers the container view's controls: header across, picture moving
+    // with the right edge, separator centred, area both ways.
+    void RegisterContainerControls() {
+        ASSERT_TRUE(view->AddSizedControl(view->Control(kHeader), 1, 0));
+        ASSERT_TRUE(view->AddSizedControl(view->Control(kPicture), 2, 2));
+        ASSERT_TRUE(view->AddSizedControl(view->Control(kSeparator), 3, 3));
+        ASSERT_TRUE(view->AddSizedControl(view->Control(kArea), 1, 1));
+    }
+
+    QRect At(DWORD id) const { return view->Control(id)->geometry(); }
+};
+
+TEST(ResizeableFormView, IsBuiltFromTheTemplateAndMeasuredAtItsNaturalSize) {
+    ViewHost h;
+    ASSERT_TRUE(h.view->IsBuilt());
+    auto* header = qobject_cast<QLabel*>(h.view->Control(kHeader));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->text(), "%s   Container");
+    EXPECT_EQ(h.view->InitialSize().width(), -1);
+    EXPECT_FALSE(h.view->IsInitialUpdateDone());
+
+    h.view->setGeometry(0, 0, 700, 400);
+    h.view->InitialUpdate();
+    EXPECT_TRUE(h.view->IsInitialUpdateDone());
+    EXPECT_EQ(h.view->ReferenceSize(), kContainerViewPixels);
+    EXPECT_EQ(h.view->InitialSize(), kContainerViewPixels);
+    EXPECT_EQ(h.view->WindowSizeAtInit(), QSize(700, 400));
+}
+
+TEST(ResizeableFormView, ControlsFollowTheGrowthByTheirPercentages) {
+    ViewHost h;
+    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
+    h.view->InitialUpdate();
+    const QRect header = h.At(kHeader);
+    const QRect picture = h.At(kPicture);
+    const QRect separator = h.At(kSeparator);
+    const QRect area = h.At(kArea);
+    h.RegisterContainerControls();
+    EXPECT_EQ(h.view->SizedControlCount(), 4);
+    // At the natural size nothing moves.
+    EXPECT_EQ(h.At(kHeader), header);
+    EXPECT_EQ(h.At(kArea), area);
+
+    ShowHost(h.host, 1200, 900);
+    h.view->resize(kContainerViewPixels + QSize(100, 60));
+    EXPECT_EQ(h.view->Growth(), QSize(100, 60));
+    EXPECT_EQ(h.At(kHeader), header.adjusted(0, 0, 100, 0));
+    EXPECT_EQ(h.At(kPicture), picture.translated(100, 60));
+    EXPECT_EQ(h.At(kSeparator), separator.translated(50, 30));
+    EXPECT_EQ(h.At(kArea), area.adjusted(0, 0, 100, 60));
+    EXPECT_EQ(h.view->Form()->size(), kContainerViewPixels + QSize(100, 60));
+}
+
+TEST(ResizeableFormView, BelowItsNaturalSizeTheLayoutStaysAndTheViewScrolls) {
+    ViewHost h;
+    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
+    h.view->InitialUpdate();
+    const QRect header = h.At(kHeader);
+    const QRect area = h.At(kArea);
+    h.RegisterContainerControls();
+    ShowHost(h.host, 1200, 900);
+
+    h.view->resize(kContainerViewPixels - QSize(200, 100));
+    EXPECT_EQ(h.view->Growth(), QSize(0, 0));
+    EXPECT_EQ(h.At(kHeader), header);
+    EXPECT_EQ(h.At(kArea), area);
+    EXPECT_EQ(h.view->Form()->size(), kContainerViewPixels);
+    EXPECT_GT(h.view->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(h.view->verticalScrollBar()->maximum(), 0);
+
+    // Wider but still too low: only the width follows, by what the vertical
+    // scroll bar leaves of it.
+    h.view->resize(kContainerViewPixels + QSize(100, -100));
+    const int grown = h.view->viewport()->width() - kContainerViewPixels.width();
+    EXPECT_GT(grown, 50);
+    EXPECT_LT(grown, 100);
+    EXPECT_EQ(h.At(kHeader), header.adjusted(0, 0, grown, 0));
+    EXPECT_EQ(h.At(kArea).height(), area.height());
+
+    h.view->resize(kContainerViewPixels);
+    EXPECT_EQ(h.At(kHeader), header);
+    EXPECT_EQ(h.At(kArea), area);
+    EXPECT_EQ(h.view->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST(ResizeableFormView, RegistrationIsRefusedWhereItCannotWork) {
+    ViewHost h;
+    QWidget* header = h.view->Control(kHeader);
+    EXPECT_FALSE(h.view->AddSizedControl(header, 1, 0));  // before the initial update
+    h.view->InitialUpdate();
+    EXPECT_FALSE(h.view->AddSizedControl(nullptr, 1, 1));
+    EXPECT_FALSE(h.view->AddSizedControl(header, 0, 0));
+    QWidget stranger;
+    EXPECT_FALSE(h.view->AddSizedControl(&stranger, 1, 1));
+    EXPECT_FALSE(h.view->AddSizedControl(h.view, 1, 1));
+    EXPECT_EQ(h.view->SizedControlCount(), 0);
+    EXPECT_TRUE(h.view->AddSizedControl(header, 1, 0));
+    EXPECT_EQ(h.view->SizedControlCount(), 1);
+}
+
+TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewAroundItself) {
+    struct Case {
+        UINT flags;
+        QRect before;
+        QRect after;
+    };
+    const Case cases[] = {
+        {3, QRect(50, 30, 200, 100), QRect(10, 10, 280, 140)},
+        {1, QRect(50, 30, 200, 100), QRect(10, 30, 280, 100)},
+        {2, QRect(50, 30, 200, 100), QRect(50, 10, 200, 140)},
+        {0, QRect(50, 30, 200, 100), QRect(50, 30, 200, 100)},
+        // The left and top edges stop at the parent's edge.
+        {3, QRect(10, 5, 200, 100), QRect(0, 0, 250, 125)},
+    };
+    for (const Case& c : cases) {
+        ViewHost h(kContainerView, c.flags);
+        h.view->setGeometry(c.before);
+        h.view->InitialUpdate();
+        EXPECT_EQ(h.view->geometry(), c.after) << "flags " << c.flags;
+        EXPECT_EQ(h.view->WindowSizeAtInit(), c.before.size());
+        // Only once.
+        h.view->InitialUpdate();
+        EXPECT_EQ(h.view->geometry(), c.after) << "flags " << c.flags;
+    }
+}
+
+TEST(ResizeableFormView, ShowingAViewRunsItsInitialUpdate) {
+    ViewHost h(kContainerView, 3);
+    h.view->setGeometry(50, 30, 200, 100);
+    ShowHost(h.host, 1200, 900);
+    EXPECT_TRUE(h.view->IsInitialUpdateDone());
+    EXPECT_EQ(h.view->geometry(), QRect(10, 10, 280, 140));
+}
+
+TEST(ResizeableFormView, WithoutItsTemplateTheViewsSizeIsTheDesign) {
+    ViewHost h(kMissingTemplate);
+    EXPECT_FALSE(h.view->IsBuilt());
+    auto* box = new QWidget(h.view->Form());
+    box->setGeometry(10, 10, 50, 20);
+    h.view->setGeometry(0, 0, 300, 200);
+    ShowHost(h.host, 1200, 900);
+    EXPECT_EQ(h.view->ReferenceSize(), QSize(0, 0));
+    EXPECT_EQ(h.view->InitialSize(), QSize(300, 200));
+    ASSERT_TRUE(h.view->AddSizedControl(box, 1, 1));
+    // Registered at the view's own size, the control stays where it is.
+    EXPECT_EQ(box->geometry(), QRect(10, 10, 50, 20));
+    h.view->resize(340, 230);
+    EXPECT_EQ(box->geometry(), QRect(10, 10, 90, 50));
+}
+
+TEST(ResizeableFormView, AControlRegisteredAfterAResizeIsPlacedAtOnce) {
+    ViewHost h;
+    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
+    h.view->InitialUpdate();
+    ShowHost(h.host, 1200, 900);
+    h.view->resize(kContainerViewPixels + QSize(100, 0));
+    const QRect header = h.At(kHeader);
+    ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(kHeader), 1, 0));
+    EXPECT_EQ(h.At(kHeader), header.adjusted(0, 0, 100, 0));
+}
+
+TEST(ResizeableFormView, TwinsShareARectangleAndGoneControlsAreSkipped) {
+    ViewHost h;
+    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
+    h.view->InitialUpdate();
+    h.RegisterContainerControls();
+    auto* twin = new QWidget(h.view->Form());
+    EXPECT_TRUE(h.view->AddEqualControl(h.view->Control(kArea), twin));
+    EXPECT_EQ(twin->geometry(), h.At(kArea));
+    QWidget stranger;
+    EXPECT_FALSE(h.view->AddEqualControl(&stranger, twin));
+    EXPECT_FALSE(h.view->AddEqualControl(h.view->Control(kArea), &stranger));
+
+    delete h.view->Control(kPicture);
+    ShowHost(h.host, 1200, 900);
+    h.view->resize(kContainerViewPixels + QSize(80, 40));
+    EXPECT_EQ(twin->geometry(), h.At(kArea));
+    EXPECT_EQ(h.view->SizedControlCount(), 4);
+}
+
+TEST(ResizeableFormView, AListWidgetOnAPropertyViewStretchesAndKeepsItsColumns) {
+    ViewHost h(kCertificateView, 3);
+    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
+    h.view->InitialUpdate();
+    h.view->resize(kContainerViewPixels);
+    const QRect placeholder = h.At(kPropertyList);
+    auto* list = new CListWithEditEx(123, 124, nullptr);
+    ASSERT_TRUE(list->Create(h.view->Form(), kPropertyList));
+    ASSERT_TRUE(h.view->AddSizedControl(list, 1, 1));
+    ShowHost(h.host, 1200, 900);
+    EXPECT_EQ(list->geometry(), placeholder);
+    QTreeWidget* tree = list->List();
+    tree->setColumnCount(2);
+    const int client = tree->viewport()->width();
+    const int first = client * 30 / 100;
+    tree->setColumnWidth(0, first);
+    tree->setColumnWidth(1, client - first);
+
+    h.view->resize(kContainerViewPixels + QSize(100, 60));
+    EXPECT_EQ(list->geometry(), placeholder.adjusted(0, 0, 100, 60));
+    const int wider = tree->viewport()->width();
+    EXPECT_EQ(wider, client + 100);
+    EXPECT_EQ(tree->columnWidth(0), first * wider / client);
+    EXPECT_NEAR(tree->columnWidth(0) + tree->columnWidth(1), wider, 1.0);
+    // The box under the list keeps its share of the taller widget.
+    EXPECT_EQ(list->List()->height() + 4 + list->Edit()->height(), placeholder.height() + 60);
+}
+
+}  // namespace

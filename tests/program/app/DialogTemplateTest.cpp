@@ -1,0 +1,117 @@
+// Dialog templates into the dialog model: the DIALOGEX and classic forms,
+// fonts, controls with class, text or image ordinal, id, style and place;
+// damaged templates fail. Building widgets is the GUI tests' part.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "LangTestSupport.h"
+#include "program/app/DialogTemplate.h"
+
+namespace {
+
+std::vector<BYTE> DialogBytes(UINT id, LANGID lang) {
+    auto file = langtest::TestModule();
+    const auto data = file->Find(RT_DIALOG, static_cast<WORD>(id), lang)->data;
+    return {data.begin(), data.end()};
+}
+
+}  // namespace
+
+TEST(DialogTemplate, ReadsTheExtendedForm) {
+    const auto dlg = ParseDialogTemplate(DialogBytes(230, 1024));
+    ASSERT_TRUE(dlg);
+    EXPECT_TRUE(dlg->extended);
+    EXPECT_EQ(dlg->cx, 300);
+    EXPECT_EQ(dlg->cy, 170);
+    EXPECT_EQ(dlg->title, L"Import from PFX file");
+    EXPECT_EQ(dlg->exStyle, 0x10000u);
+    EXPECT_TRUE(dlg->style & DS_SETFONT);
+    ASSERT_TRUE(dlg->hasFont);
+    EXPECT_EQ(dlg->pointSize, 8);
+    EXPECT_EQ(dlg->weight, 400);
+    EXPECT_EQ(dlg->charset, 1);
+    EXPECT_EQ(dlg->typeface, L"MS Shell Dlg");
+    EXPECT_TRUE(dlg->menu.Empty());
+    ASSERT_EQ(dlg->items.size(), 14u);
+
+    const auto* picture = dlg->FindItem(1009);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->ClassName(), L"Static");
+    ASSERT_TRUE(picture->title.IsId());
+    EXPECT_EQ(picture->title.Id(), 244);
+    EXPECT_EQ(picture->Text(), L"");
+    EXPECT_EQ((picture->x), 7);
+    EXPECT_EQ((picture->cy), 135);
+
+    const auto* edit = dlg->FindItem(1002);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->ClassName(), L"Edit");
+    EXPECT_TRUE(edit->style & ES_PASSWORD);
+    EXPECT_EQ(dlg->FindItem(1003)->ClassName(), L"SysListView32");
+    EXPECT_EQ(dlg->FindItem(1006)->ClassName(), L"ComboBox");
+    EXPECT_EQ(dlg->FindItem(1008)->ClassName(), L"msctls_progress32");
+    EXPECT_EQ(dlg->FindItem(1004)->Text(), L"&Mark exportable");
+    EXPECT_FALSE(dlg->FindItem(1011)->style & WS_VISIBLE);
+    EXPECT_TRUE(dlg->FindItem(1001)->style & WS_VISIBLE);
+
+    const auto* back = dlg->FindItem(1077);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->ClassName(), L"Button");
+    EXPECT_EQ(back->Text(), L"< Back");
+    EXPECT_TRUE(back->style & WS_DISABLED);
+    EXPECT_EQ(back->x, 130);
+    EXPECT_EQ(back->y, 148);
+    EXPECT_EQ(dlg->FindItem(1)->style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(dlg->FindItem(4242), nullptr);
+}
+
+TEST(DialogTemplate, RussianHasTheSameControls) {
+    const auto en = ParseDialogTemplate(DialogBytes(230, 1024));
+    const auto ru = ParseDialogTemplate(DialogBytes(230, 1049));
+    ASSERT_TRUE(en && ru);
+    ASSERT_EQ(en->items.size(), ru->items.size());
+    for (std::size_t i = 0; i < en->items.size(); ++i) {
+        EXPECT_EQ(en->items[i].id, ru->items[i].id);
+        EXPECT_EQ(en->items[i].style, ru->items[i].style);
+    }
+    EXPECT_EQ(ru->FindItem(1077)->Text(), L"< Назад");
+}
+
+TEST(DialogTemplate, ReadsTheClassicForm) {
+    const auto dlg = ParseDialogTemplate(DialogBytes(101, 1024));
+    ASSERT_TRUE(dlg);
+    EXPECT_FALSE(dlg->extended);
+    EXPECT_EQ(dlg->x, 10);
+    EXPECT_EQ(dlg->y, 20);
+    EXPECT_EQ(dlg->cx, 120);
+    EXPECT_EQ(dlg->cy, 40);
+    EXPECT_TRUE(dlg->style & WS_CHILD);
+    EXPECT_EQ(dlg->typeface, L"MS Sans Serif");
+    EXPECT_EQ(dlg->pointSize, 8);
+    ASSERT_EQ(dlg->items.size(), 1u);
+    EXPECT_EQ(dlg->items[0].id, 1001u);
+    EXPECT_EQ(dlg->items[0].Text(), L"Plain");
+    EXPECT_EQ(dlg->items[0].ClassName(), L"Static");
+}
+
+TEST(DialogTemplate, DamagedTemplatesFail) {
+    const auto full = DialogBytes(230, 1024);
+    ASSERT_TRUE(ParseDialogTemplate(full));
+    for (std::size_t cut = 0; cut < full.size(); ++cut) {
+        EXPECT_FALSE(ParseDialogTemplate(std::span(full).first(cut))) << "cut at " << cut;
+    }
+    // More controls than the data holds (the count follows the three DWORDs).
+    auto counted = full;
+    counted[16] = 15;
+    EXPECT_FALSE(ParseDialogTemplate(counted));
+    counted[16] = 0xFF;
+    counted[17] = 0xFF;
+    EXPECT_FALSE(ParseDialogTemplate(counted));
+    // Fewer is fine: the rest is ignored.
+    counted[16] = 2;
+    counted[17] = 0;
+    auto two = ParseDialogTemplate(counted);
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->items.size(), 2u);
+}

@@ -1,0 +1,126 @@
+// Language-aware lookup: string table blocks of 16 with their edge ids, the
+// fall-back to English for strings, and the resource chain current language,
+// user default, 1024, any. The stored language choice is UiLanguageTest's.
+#include <gtest/gtest.h>
+
+#include "LangTestSupport.h"
+#include "program/app/LangResource.h"
+#include "program/app/StringTable.h"
+#include "program/app/UiLanguage.h"
+#include "support/TempWorld.h"
+
+namespace {
+
+class LangResourceTest : public testing::Test {
+protected:
+    vktest::TempWorld world;
+    langtest::UseTestModule module;
+};
+
+}  // namespace
+
+TEST(StringTable, BlockNumbersAndIndexes) {
+    EXPECT_EQ(StringBlockId(0), 1);
+    EXPECT_EQ(StringBlockIndex(0), 0u);
+    EXPECT_EQ(StringBlockId(15), 1);
+    EXPECT_EQ(StringBlockIndex(15), 15u);
+    EXPECT_EQ(StringBlockId(16), 2);
+    EXPECT_EQ(StringBlockIndex(16), 0u);
+    EXPECT_EQ(StringBlockId(65535), 4096);
+    EXPECT_EQ(StringBlockIndex(65535), 15u);
+}
+
+TEST(StringTable, ShortBlocksAnswerNothing) {
+    // Entry 0 "ab", entry 1 claims 3 units but only 1 follows.
+    const BYTE block[] = {2, 0, 'a', 0, 'b', 0, 3, 0, 'c', 0};
+    EXPECT_EQ(StringFromBlock(block, 0), L"ab");
+    EXPECT_EQ(StringFromBlock(block, 1), std::nullopt);
+    EXPECT_EQ(StringFromBlock(block, 2), std::nullopt);
+    EXPECT_EQ(StringFromBlock(block, 16), std::nullopt);
+    EXPECT_EQ(StringFromBlock({}, 0), std::nullopt);
+    // A surrogate pair becomes one character; a lone surrogate U+FFFD.
+    const BYTE astral[] = {3, 0, 0x3D, 0xD8, 0x11, 0xDD, 0x00, 0xD8};
+    EXPECT_EQ(StringFromBlock(astral, 0), L"\U0001F511\uFFFD");
+}
+
+TEST_F(LangResourceTest, EdgeIdsOfTheBlocksInBothLanguages) {
+    EXPECT_EQ(LoadLangString(0, 1024), L"zero");
+    EXPECT_EQ(LoadLangString(15, 1024), L"fifteen");
+    EXPECT_EQ(LoadLangString(16, 1024), L"sixteen");
+    EXPECT_EQ(LoadLangString(65535, 1024), L"last");
+    EXPECT_EQ(LoadLangString(0, 1049), L"ноль");
+    EXPECT_EQ(LoadLangString(16, 1049), L"шестнадцать");
+    EXPECT_EQ(LoadLangString(65535, 1049), L"последняя");
+    // Neighbours that nobody defined, and ids beyond 16 bits.
+    EXPECT_EQ(LoadLangString(1, 1024), L"");
+    EXPECT_EQ(LoadLangString(17, 1049), L"");
+    EXPECT_EQ(LoadLangString(65534, 1024), L"");
+    EXPECT_EQ(LoadLangString(65536, 1024), L"");
+    EXPECT_EQ(LoadLangString(65536 + 0, 1049), L"");
+}
+
+TEST_F(LangResourceTest, StringMissingInRussianComesFromEnglish) {
+    // 15 and 129 sit in blocks that Russian has, 300 in one it lacks.
+    EXPECT_EQ(LoadLangString(15, 1049), L"fifteen");
+    EXPECT_EQ(LoadLangString(129, 1049), L"English only, in a block Russian has");
+    EXPECT_EQ(LoadLangString(300, 1049), L"English only, in a block Russian lacks");
+    // A language the program does not carry reads English.
+    EXPECT_EQ(LoadLangString(128, 1033), L"Velkora Certificates Browser");
+    EXPECT_EQ(LoadLangString(128, 1049), L"Браузер сертификатов Velkora");
+}
+
+TEST_F(LangResourceTest, StringsFollowTheCurrentLanguage) {
+    langtest::Locale locale("ru_RU.UTF-8");
+    ASSERT_EQ(InitUiLanguage(), 1049);
+    EXPECT_EQ(LoadLangString(128), L"Браузер сертификатов Velkora");
+    ToggleUiLanguage();
+    EXPECT_EQ(LoadLangString(128), L"Velkora Certificates Browser");
+}
+
+TEST_F(LangResourceTest, ResourceChainCurrentUserDefaultNeutralAny) {
+    langtest::Locale locale("en_US.UTF-8");  // user default 1033
+    InitUiLanguage();
+    SetUiLanguage(1049);
+    // Current language first.
+    EXPECT_EQ(FindLangResource(128, RT_MENU).Language(), 1049);
+    // Not in 1049: the user's default 1033 has it.
+    EXPECT_EQ(FindLangResource(130, RT_MENU).Language(), 1033);
+    // Only German: any language.
+    EXPECT_EQ(FindLangResource(131, RT_MENU).Language(), 1031);
+    // Only English: 1024.
+    EXPECT_EQ(FindLangResource(245, L"BINARY").Language(), 1024);
+    EXPECT_FALSE(FindLangResource(132, RT_MENU));
+    EXPECT_TRUE(FindLangResource(132, RT_MENU).Data().empty());
+}
+
+TEST_F(LangResourceTest, ResourceChainSkipsAUserDefaultThatIsNotThere) {
+    langtest::Locale locale("de_DE.UTF-8");
+    InitUiLanguage();
+    SetUiLanguage(1049);
+    // 1049 and German (the user default) lack it, 1024 too: any (1033).
+    EXPECT_EQ(FindLangResource(130, RT_MENU).Language(), 1033);
+    // German is the user default now: ahead of "any".
+    EXPECT_EQ(FindLangResource(131, RT_MENU).Language(), 1031);
+    SetUiLanguage(1024);
+    EXPECT_EQ(FindLangResource(128, RT_MENU).Language(), 1024);
+}
+
+TEST_F(LangResourceTest, MenusAndDialogsInTheCurrentLanguage) {
+    langtest::Locale locale("ru_RU.UTF-8");
+    InitUiLanguage();
+    auto menu = LoadLangMenu(128);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->Items()[0].text, L"&Файл");
+    auto dlg = LoadLangDialogTemplate(230);
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(dlg->title, L"Импорт из файла PFX");
+    ToggleUiLanguage();
+    EXPECT_EQ(LoadLangMenu(128)->Items()[0].text, L"&File");
+    EXPECT_EQ(LoadLangDialogTemplate(230)->title, L"Import from PFX file");
+    // The classic DIALOG form exists only in English and is found from Russian too.
+    SetUiLanguage(1049);
+    EXPECT_TRUE(LoadLangDialogTemplate(101));
+    EXPECT_FALSE(LoadLangMenu(999));
+    EXPECT_FALSE(LoadLangDialogTemplate(128));
+    EXPECT_FALSE(LoadLangMenu(0x10000));
+}

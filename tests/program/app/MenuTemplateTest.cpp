@@ -1,0 +1,164 @@
+// Menu templates into the menu model (items, ids, texts, submenus, states,
+// separators), headless editing of the model, and damaged templates.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "LangTestSupport.h"
+#include "program/app/MenuTemplate.h"
+
+namespace {
+
+CMenu EnglishMenu() {
+    auto file = langtest::TestModule();
+    const auto* entry = file->Find(RT_MENU, 128, 1024);
+    auto menu = ParseMenuTemplate(entry->data);
+    if (!menu) {
+        throw std::runtime_error("menu 128 does not parse");
+    }
+    return *menu;
+}
+
+std::vector<BYTE> MenuBytes(UINT id, LANGID lang) {
+    auto file = langtest::TestModule();
+    const auto data = file->Find(RT_MENU, static_cast<WORD>(id), lang)->data;
+    return {data.begin(), data.end()};
+}
+
+// A template built by hand: header, then words and texts.
+class MenuWriter {
+public:
+    MenuWriter() { Word(0), Word(0); }
+    MenuWriter& Word(WORD w) {
+        bytes.push_back(static_cast<BYTE>(w));
+        bytes.push_back(static_cast<BYTE>(w >> 8));
+        return *this;
+    }
+    MenuWriter& Text(const std::wstring& t) {
+        for (wchar_t c : t) {
+            Word(static_cast<WORD>(c));
+        }
+        return Word(0);
+    }
+    MenuWriter& Item(WORD flags, WORD id, const std::wstring& t) {
+        return Word(flags).Word(id).Text(t);
+    }
+    MenuWriter& Popup(WORD flags, const std::wstring& t) { return Word(flags | MF_POPUP).Text(t); }
+    std::vector<BYTE> bytes;
+};
+
+}  // namespace
+
+TEST(MenuTemplate, ReadsItemsTextsSubmenusAndStates) {
+    const CMenu menu = EnglishMenu();
+    ASSERT_EQ(menu.Count(), 3u);
+
+    const CMenuItem& file = menu.Items()[0];
+    EXPECT_TRUE(file.popup);
+    EXPECT_EQ(file.text, L"&File");
+    ASSERT_EQ(file.submenu.Count(), 3u);
+    EXPECT_EQ(file.submenu.Items()[0].id, 190u);
+    EXPECT_EQ(file.submenu.Items()[0].text, L"&Export...\tCtrl+E");
+    EXPECT_TRUE(file.submenu.Items()[0].IsEnabled());
+    EXPECT_TRUE(file.submenu.Items()[1].separator);
+    EXPECT_FALSE(file.submenu.Items()[2].separator);
+    EXPECT_EQ(file.submenu.Items()[2].id, 57665u);
+
+    const CMenu* view = menu.SubMenu(1);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->Items()[0].checked);
+    EXPECT_TRUE(view->Items()[1].grayed);
+    EXPECT_FALSE(view->Items()[1].IsEnabled());
+    const CMenu* more = view->SubMenu(2);
+    ASSERT_NE(more, nullptr);
+    EXPECT_TRUE(more->Items()[0].disabled);
+    EXPECT_FALSE(more->Items()[0].grayed);
+
+    const CMenuItem& help = menu.Items()[2];
+    EXPECT_FALSE(help.popup);
+    EXPECT_EQ(help.id, 57670u);
+    EXPECT_TRUE(help.rightAligned);
+    EXPECT_EQ(menu.SubMenu(2), nullptr);
+    EXPECT_EQ(menu.SubMenu(3), nullptr);
+}
+
+TEST(MenuTemplate, RussianTextsWithTheSameIds) {
+    auto ru = ParseMenuTemplate(MenuBytes(128, 1049));
+    ASSERT_TRUE(ru);
+    EXPECT_EQ(ru->Items()[0].text, L"&Файл");
+    EXPECT_EQ(ru->Items()[0].submenu.Items()[2].text, L"В&ыход");
+    EXPECT_EQ(ru->FindCommand(400)->text, L"Глубоко");
+}
+
+TEST(MenuModel, EditsHeadless) {
+    CMenu menu = EnglishMenu();
+    // Found at any depth, changed everywhere, unknown ids reported.
+    ASSERT_NE(menu.FindCommand(400), nullptr);
+    EXPECT_TRUE(menu.EnableCommand(139, true));
+    EXPECT_TRUE(menu.FindCommand(139)->IsEnabled());
+    EXPECT_TRUE(menu.EnableCommand(400, true));
+    EXPECT_TRUE(menu.FindCommand(400)->IsEnabled());
+    EXPECT_TRUE(menu.EnableCommand(190, false));
+    EXPECT_TRUE(menu.FindCommand(190)->grayed);
+    EXPECT_TRUE(menu.CheckCommand(59392, false));
+    EXPECT_FALSE(menu.FindCommand(59392)->checked);
+    EXPECT_FALSE(menu.EnableCommand(12345, true));
+    // Separators have id 0 but are no command 0.
+    EXPECT_EQ(menu.FindCommand(0), nullptr);
+    EXPECT_FALSE(menu.RemoveCommand(0));
+
+    // Remove an item and put it back where it stood, as a menu switch does.
+    CMenu& file = *menu.SubMenu(0);
+    EXPECT_EQ(file.FindPosition(57665), 2);
+    EXPECT_EQ(file.FindPosition(400), -1);
+    EXPECT_TRUE(menu.RemoveCommand(190));
+    EXPECT_EQ(menu.FindCommand(190), nullptr);
+    EXPECT_EQ(file.FindPosition(57665), 1);
+    file.Items().insert(file.Items().begin(), CMenuItem::Command(190, L"&Export"));
+    EXPECT_EQ(file.FindPosition(190), 0);
+    EXPECT_EQ(menu.FindCommand(190)->text, L"&Export");
+}
+
+TEST(MenuTemplate, EveryCutTemplateFails) {
+    const auto full = MenuBytes(128, 1024);
+    ASSERT_TRUE(ParseMenuTemplate(full));
+    // A cut after the header alone is an empty menu; any cut inside an item fails.
+    for (std::size_t cut = 0; cut < full.size(); ++cut) {
+        const auto menu = ParseMenuTemplate(std::span(full).first(cut));
+        if (cut == 4) {
+            ASSERT_TRUE(menu);
+            EXPECT_TRUE(menu->IsEmpty());
+        } else {
+            EXPECT_FALSE(menu) << "cut at " << cut;
+        }
+    }
+}
+
+TEST(MenuTemplate, DamagedTemplatesFail) {
+    // A level without its last-item mark.
+    EXPECT_FALSE(ParseMenuTemplate(MenuWriter().Item(0, 1, L"a").Item(0, 2, L"b").bytes));
+    EXPECT_TRUE(ParseMenuTemplate(MenuWriter().Item(0, 1, L"a").Item(MF_END, 2, L"b").bytes));
+    // An unknown version (MENUEX is 1).
+    auto versioned = MenuWriter().Item(MF_END, 1, L"a").bytes;
+    versioned[0] = 1;
+    EXPECT_FALSE(ParseMenuTemplate(versioned));
+    // A header size that points past the end.
+    auto header = MenuWriter().Item(MF_END, 1, L"a").bytes;
+    header[2] = 0xFF;
+    EXPECT_FALSE(ParseMenuTemplate(header));
+}
+
+TEST(MenuTemplate, NestingDepthIsBounded) {
+    auto nested = [](int depth) {
+        MenuWriter w;
+        for (int i = 0; i < depth; ++i) {
+            w.Popup(MF_END, L"p");
+        }
+        return w.Item(MF_END, 7, L"leaf").bytes;
+    };
+    auto ok = ParseMenuTemplate(nested(kMaxMenuDepth));
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok->FindCommand(7)->text, L"leaf");
+    EXPECT_FALSE(ParseMenuTemplate(nested(kMaxMenuDepth + 1)));
+    EXPECT_FALSE(ParseMenuTemplate(nested(100000)));
+}

@@ -1,0 +1,149 @@
+// The .res reader: entries by type, name and language, named types, and
+// damaged images that must fail cleanly. Lookup by language and the templates
+// are covered by their own tests.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "LangTestSupport.h"
+#include "program/app/ResFile.h"
+
+namespace {
+
+std::vector<BYTE> Image() {
+    const auto bytes = LangTestResources();
+    return {bytes.begin(), bytes.end()};
+}
+
+void PutDword(std::vector<BYTE>& image, std::size_t pos, DWORD value) {
+    for (int i = 0; i < 4; ++i) {
+        image[pos + i] = static_cast<BYTE>(value >> (8 * i));
+    }
+}
+
+// Offset of the first record after the leading empty one.
+constexpr std::size_t kFirstRecord = 32;
+
+}  // namespace
+
+TEST(ResFile, FindsEntriesByTypeNameAndLanguage) {
+    CResFile file;
+    ASSERT_TRUE(file.Load(LangTestResources())) << file.Error();
+    // The empty leading record is not an entry.
+    for (const auto& e : file.Entries()) {
+        EXPECT_FALSE(e.type.IsId() && e.type.Id() == 0);
+    }
+    const CResEntry* en = file.Find(RT_MENU, 128, 1024);
+    const CResEntry* ru = file.Find(RT_MENU, 128, 1049);
+    ASSERT_NE(en, nullptr);
+    ASSERT_NE(ru, nullptr);
+    EXPECT_NE(en->data.data(), ru->data.data());
+    EXPECT_EQ(file.Find(RT_MENU, 128, 1033), nullptr);
+    EXPECT_EQ(file.Find(RT_DIALOG, 128, 1024), nullptr);
+    EXPECT_EQ(file.Find(RT_MENU, 130, 1033)->language, 1033);
+    // The lowest language of those that have it.
+    EXPECT_EQ(file.FindAnyLanguage(RT_MENU, 128)->language, 1024);
+    EXPECT_EQ(file.FindAnyLanguage(RT_MENU, 131)->language, 1031);
+    EXPECT_EQ(file.FindAnyLanguage(RT_MENU, 999), nullptr);
+}
+
+TEST(ResFile, NamedTypesMatchWithoutCaseAndDataIsExact) {
+    CResFile file;
+    ASSERT_TRUE(file.Load(LangTestResources()));
+    const CResEntry* help = file.Find(CResName(L"binary"), 245, 1024);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->type.Text(), L"BINARY");
+    ASSERT_EQ(help->data.size(), 4u);
+    EXPECT_EQ(std::memcmp(help->data.data(), "help", 4), 0);
+    // A name is not an id.
+    EXPECT_EQ(file.Find(CResName(L"245"), 245, 1024), nullptr);
+}
+
+TEST(ResFile, KeepsItsOwnCopyOfTheImage) {
+    auto image = Image();
+    CResFile file;
+    ASSERT_TRUE(file.Load(image));
+    const auto* menu = file.Find(RT_MENU, 128, 1024);
+    ASSERT_NE(menu, nullptr);
+    const std::vector<BYTE> before(menu->data.begin(), menu->data.end());
+    std::fill(image.begin(), image.end(), 0xEE);
+    image.clear();
+    image.shrink_to_fit();
+    EXPECT_EQ(std::vector<BYTE>(menu->data.begin(), menu->data.end()), before);
+}
+
+TEST(ResFile, EmptyImageHasNoEntries) {
+    CResFile file;
+    EXPECT_TRUE(file.Load({}));
+    EXPECT_TRUE(file.Entries().empty());
+}
+
+TEST(ResFile, DamagedHeadersFailCleanly) {
+    struct Case {
+        const char* what;
+        void (*damage)(std::vector<BYTE>&);
+    };
+    const Case cases[] = {
+        {"header size below the fixed fields",
+         [](std::vector<BYTE>& img) { PutDword(img, kFirstRecord + 4, 24); }},
+        {"header size not a multiple of four",
+         [](std::vector<BYTE>& img) { PutDword(img, kFirstRecord + 4, 46); }},
+        {"header size past the end",
+         [](std::vector<BYTE>& img) { PutDword(img, kFirstRecord + 4, 0x7FFFFFF0); }},
+        {"data size past the end",
+         [](std::vector<BYTE>& img) { PutDword(img, kFirstRecord, 0xFFFFFFF0); }},
+        {"type name without its terminating zero",
+         [](std::vector<BYTE>& img) {
+             // A 32-byte header whose type is a text filling it to the end.
+             PutDword(img, kFirstRecord + 4, 32);
+             for (std::size_t i = kFirstRecord + 8; i < kFirstRecord + 32; i += 2) {
+                 img[i] = 'A';
+                 img[i + 1] = 0;
+             }
+         }},
+        {"a lone byte after the last record", [](std::vector<BYTE>& img) { img.push_back(0); }},
+    };
+    for (const auto& c : cases) {
+        auto image = Image();
+        c.damage(image);
+        CResFile file;
+        EXPECT_FALSE(file.Load(image)) << c.what;
+        EXPECT_TRUE(file.Entries().empty()) << c.what;
+        EXPECT_FALSE(file.Error().empty()) << c.what;
+    }
+}
+
+TEST(ResFile, EveryCutInsideAHeaderFails) {
+    const auto image = Image();
+    // The first two records' headers: the leading empty record, then a
+    // header of at least 32 bytes at offset 32.
+    for (std::size_t cut = 1; cut < 64; ++cut) {
+        if (cut == kFirstRecord) {
+            continue;  // just the empty record: a valid, empty file
+        }
+        CResFile file;
+        EXPECT_FALSE(file.Load(std::span(image).first(cut))) << "cut at " << cut;
+    }
+    // Any cut at all: either a clean failure or entries that lie inside the cut.
+    for (std::size_t cut = 0; cut <= image.size(); ++cut) {
+        const std::vector<BYTE> part(image.begin(), image.begin() + cut);
+        CResFile file;
+        if (file.Load(part)) {
+            for (const auto& e : file.Entries()) {
+                EXPECT_LE(e.data.size(), cut);
+            }
+        } else {
+            EXPECT_TRUE(file.Entries().empty());
+        }
+    }
+}
+
+TEST(ResFile, ReloadingReplacesTheEntries) {
+    CResFile file;
+    ASSERT_TRUE(file.Load(LangTestResources()));
+    ASSERT_FALSE(file.Entries().empty());
+    const std::vector<BYTE> garbage(40, 0xFF);
+    EXPECT_FALSE(file.Load(garbage));
+    EXPECT_EQ(file.Find(RT_MENU, 128, 1024), nullptr);
+}

@@ -1,0 +1,59 @@
+// The user's default language from the locale variables.
+#include <gtest/gtest.h>
+
+#include "LangTestSupport.h"
+#include "program/app/UserDefaultLanguage.h"
+
+TEST(UserDefaultLanguage, LocaleNamesToLanguageIds) {
+    struct Case {
+        const char* locale;
+        LANGID lang;
+    };
+    const Case cases[] = {
+        {"ru_RU.UTF-8", 1049},
+        {"ru_UA.KOI8-U", 1049},
+        {"ru", 1049},
+        {"RU_ru", 1049},
+        {"en_US.UTF-8", 1033},
+        {"en_GB.UTF-8", 2057},
+        {"en_AU", 3081},
+        {"en_CA.utf8", 4105},
+        {"en_NZ", 5129},
+        {"en_IE@euro", 6153},
+        {"en_IN", 16393},
+        {"en", 1033},
+        {"en_XX", 1033},
+        {"C", 1033},
+        {"C.UTF-8", 1033},
+        {"POSIX", 1033},
+        {"de_DE.UTF-8", 1031},
+        {"uk_UA.UTF-8", 1058},
+        {"fr_CA", 1036},
+        {"xx_YY", 1024},
+        {"", 1033},
+        {"_", 1024},
+        {"en-GB", 2057},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LangIdFromLocaleName(c.locale), c.lang) << c.locale;
+    }
+}
+
+TEST(UserDefaultLanguage, LcAllThenLcMessagesThenLang) {
+    {
+        langtest::Locale locale("ru_RU.UTF-8", "en_GB.UTF-8", "en_AU.UTF-8");
+        EXPECT_EQ(GetUserDefaultUILanguage(), 1049);
+    }
+    {
+        langtest::Locale locale("", "en_GB.UTF-8", "ru_RU.UTF-8");
+        EXPECT_EQ(GetUserDefaultUILanguage(), 2057);
+    }
+    {
+        langtest::Locale locale(nullptr, nullptr, "ru_RU.UTF-8");
+        EXPECT_EQ(GetUserDefaultUILanguage(), 1049);
+    }
+    {
+        langtest::Locale locale(nullptr, nullptr, nullptr);
+        EXPECT_EQ(GetUserDefaultUILanguage(), 1033);
+    }
+}

@@ -1,0 +1,185 @@
+// Observer messaging on one thread: attach, delivery, and the links that end when either side
+// is destroyed. Delivery across threads is in ObserverThreadsTest.cpp.
+#include <gtest/gtest.h>
+
+#include "program/core/sdp/COwnedReceiver.h"
+#include "program/core/sdp/CSender.h"
+#include "program/core/sdp/SingleThreadedModel.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using ST = SDP::STHREADS::SingleThreadedModel<char>;
+using SDP::SOBSERVER::Attach;
+using SDP::SOBSERVER::Send;
+
+// Not copyable: a delivery that copied the message would not compile.
+struct CNumberMsg {
+    explicit CNumberMsg(int v) : value(v) {}
+    CNumberMsg(const CNumberMsg&) = delete;
+    CNumberMsg& operator=(const CNumberMsg&) = delete;
+    int value;
+};
+
+struct CListener {
+    void OnMessage(const CNumberMsg& msg) {
+        got.push_back(msg.value);
+        lastAddress = &msg;
+        if (hook) {
+            hook(msg);
+        }
+    }
+    std::vector<int> got;
+    const CNumberMsg* lastAddress = nullptr;
+    std::function<void(const CNumberMsg&)> hook;
+};
+
+using Sender = SDP::SOBSERVER::CSender<CNumberMsg, ST>;
+using Receiver = SDP::SOBSERVER::COwnedReceiver<CListener, CNumberMsg, ST>;
+
+struct COwnedListener {
+    COwnedListener() { receiver.SetOwner(&listener); }
+    CListener listener;
+    Receiver receiver;
+};
+
+}  // namespace
+
+TEST(Observer, AttachingTwiceReportsFalseAndDeliversOnceByReference) {
+    Sender sender;
+    COwnedListener a;
+    EXPECT_TRUE(Attach(sender, a.receiver));
+    EXPECT_FALSE(Attach(sender, a.receiver));
+    EXPECT_FALSE(Attach(sender, static_cast<Receiver*>(nullptr)));
+    EXPECT_EQ(sender.ReceiverCount(), 1u);
+    EXPECT_EQ(a.receiver.LinkCount(), 1u);
+
+    CNumberMsg msg(7);
+    Send(sender, msg);
+    EXPECT_EQ(a.listener.got, std::vector<int>({7}));
+    EXPECT_EQ(a.listener.lastAddress, &msg);
+
+    // One receiver on two senders hears both.
+    Sender other;
+    EXPECT_TRUE(Attach(other, &a.receiver));
+    Send(other, CNumberMsg(8));
+    EXPECT_EQ(a.listener.got, std::vector<int>({7, 8}));
+}
+
+TEST(Observer, DestroyedReceiverLeavesEverySender) {
+    Sender first;
+    Sender second;
+    COwnedListener stays;
+    Attach(first, stays.receiver);
+    {
+        COwnedListener goes;
+        Attach(first, goes.receiver);
+        Attach(second, goes.receiver);
+        Send(first, CNumberMsg(1));
+        EXPECT_EQ(goes.listener.got, std::vector<int>({1}));
+        EXPECT_EQ(first.ReceiverCount(), 2u);
+        EXPECT_EQ(second.ReceiverCount(), 1u);
+    }
+    EXPECT_EQ(first.ReceiverCount(), 1u);
+    EXPECT_EQ(second.ReceiverCount(), 0u);
+    Send(first, CNumberMsg(2));
+    Send(second, CNumberMsg(3));
+    EXPECT_EQ(stays.listener.got, std::vector<int>({1, 2}));
+}
+
+TEST(Observer, DestroyedSenderLeavesEveryReceiver) {
+    COwnedListener a;
+    COwnedListener b;
+    Sender survivor;
+    Attach(survivor, a.receiver);
+    {
+        Sender goes;
+        Attach(goes, a.receiver);
+        Attach(goes, b.receiver);
+        EXPECT_EQ(a.receiver.LinkCount(), 2u);
+    }
+    // The receivers name no destroyed sender; destroying them later touches nothing of it.
+    EXPECT_EQ(a.receiver.LinkCount(), 1u);
+    EXPECT_EQ(b.receiver.LinkCount(), 0u);
+    Send(survivor, CNumberMsg(4));
+    EXPECT_EQ(a.listener.got, std::vector<int>({4}));
+    EXPECT_TRUE(b.listener.got.empty());
+}
+
+TEST(Observer, OwnedReceiverWithoutOwnerSwallowsMessages) {
+    Sender sender;
+    CListener listener;
+    Receiver receiver;
+    Attach(sender, receiver);
+    Send(sender, CNumberMsg(1));  // no owner yet: nothing to call
+    receiver.SetOwner(&listener);
+    Send(sender, CNumberMsg(2));
+    receiver.SetOwner(nullptr);
+    Send(sender, CNumberMsg(3));
+    EXPECT_EQ(listener.got, std::vector<int>({2}));
+}
+
+TEST(Observer, ReceiverAttachedDuringDeliveryHearsOnlyTheNextMessage) {
+    Sender sender;
+    COwnedListener first;
+    COwnedListener late;
+    Attach(sender, first.receiver);
+    first.listener.hook = [&](const CNumberMsg&) { Attach(sender, late.receiver); };
+    Send(sender, CNumberMsg(1));
+    EXPECT_TRUE(late.listener.got.empty());
+    Send(sender, CNumberMsg(2));
+    EXPECT_EQ(first.listener.got, std::vector<int>({1, 2}));
+    EXPECT_EQ(late.listener.got, std::vector<int>({2}));
+}
+
+TEST(Observer, ReceiverDestroyedByAnEarlierHandlerIsSkipped) {
+    Sender sender;
+    auto a = std::make_unique<COwnedListener>();
+    auto b = std::make_unique<COwnedListener>();
+    Attach(sender, a->receiver);
+    Attach(sender, b->receiver);
+    // Whichever is called first destroys the other, which the copy of the set still names.
+    int calls = 0;
+    a->listener.hook = [&](const CNumberMsg&) {
+        ++calls;
+        b.reset();
+    };
+    b->listener.hook = [&](const CNumberMsg&) {
+        ++calls;
+        a.reset();
+    };
+    Send(sender, CNumberMsg(1));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(sender.ReceiverCount(), 1u);
+}
+
+TEST(Observer, NewReceiverAtTheAddressOfADestroyedOneWaitsForTheNextMessage) {
+    // Two slots of one array, so the first is called first (the set is ordered by address),
+    // and a receiver rebuilt in the second slot has the address of the one destroyed there.
+    std::optional<COwnedListener> slots[2];
+    COwnedListener& killer = slots[0].emplace();
+    const COwnedListener* victim = &slots[1].emplace();
+    Sender sender;
+    Attach(sender, killer.receiver);
+    Attach(sender, slots[1]->receiver);
+
+    bool rebuilt = false;
+    killer.listener.hook = [&](const CNumberMsg&) {
+        if (!rebuilt) {
+            slots[1].reset();
+            Attach(sender, slots[1].emplace().receiver);
+            rebuilt = true;
+        }
+    };
+    Send(sender, CNumberMsg(1));
+    ASSERT_TRUE(rebuilt);
+    ASSERT_EQ(&*slots[1], victim);
+    EXPECT_TRUE(slots[1]->listener.got.empty());
+    Send(sender, CNumberMsg(2));
+    EXPECT_EQ(slots[1]->listener.got, std::vector<int>({2}));
+    EXPECT_EQ(killer.listener.got, std::vector<int>({1, 2}));
+}

@@ -1,0 +1,230 @@
+// The singleton registry: one instance per type, re-entrant creation, usage counts and the
+// teardown order they impose (the context cache before the reader monitor whatever the order of
+// the array), dependency chains and cycles, concurrent first use, and the process registry.
+#include <gtest/gtest.h>
+
+#include "program/core/sdp/CSingletonRegistry.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Registry = SDP::SINGLETON::CSingletonRegistry;
+
+// The registry a test works on and what happened to the stand-in singletons.
+struct CWorld {
+    Registry* registry = nullptr;
+    std::vector<std::string> destroyed;
+    std::vector<std::string> faults;
+    std::array<int, 8> alive{};
+    std::array<int, 8> built{};
+    std::array<std::vector<std::function<void()>>, 8> releases;  // what each node gives back
+    std::array<std::vector<int>, 8> needs;
+};
+CWorld* g_world = nullptr;
+
+// A stand-in singleton; its needs are declared after it is registered (AddRef by the test), so
+// the array order is whatever the test chooses.
+template <int N>
+struct CNode {
+    CNode() {
+        ++g_world->alive[N];
+        ++g_world->built[N];
+    }
+    ~CNode() {
+        for (int need : g_world->needs[N]) {
+            if (g_world->alive[need] == 0) {
+                g_world->faults.push_back(std::to_string(N) + " outlived " + std::to_string(need));
+            }
+        }
+        for (auto& release : g_world->releases[N]) {
+            release();
+        }
+        g_world->destroyed.push_back(std::to_string(N));
+        --g_world->alive[N];
+    }
+};
+
+template <int From, int To>
+void Need() {
+    g_world->registry->AddRef<CNode<To>>();
+    g_world->needs[From].push_back(To);
+    g_world->releases[From].push_back([] { g_world->registry->Release<CNode<To>>(); });
+}
+
+constexpr int kMonitor = 0;
+constexpr int kCache = 1;
+
+// The reader monitor and the context cache as the program has them: the cache reaches the
+// monitor and counts on it in its constructor and gives it back in its destructor.
+struct CMonitorStandIn {
+    CMonitorStandIn() { ++g_world->alive[kMonitor]; }
+    ~CMonitorStandIn() {
+        g_world->destroyed.push_back("monitor");
+        --g_world->alive[kMonitor];
+    }
+};
+
+struct CCacheStandIn {
+    CCacheStandIn() {
+        g_world->registry->Instance<CMonitorStandIn>();
+        g_world->registry->AddRef<CMonitorStandIn>();
+    }
+    ~CCacheStandIn() {
+        if (g_world->alive[kMonitor] == 0) {
+            g_world->faults.push_back("cache outlived monitor");
+        }
+        g_world->destroyed.push_back("cache");
+        g_world->registry->Release<CMonitorStandIn>();
+    }
+};
+
+class SingletonRegistry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        world.registry = &registry;
+        g_world = &world;
+    }
+    void TearDown() override {
+        registry.Teardown();
+        g_world = nullptr;
+    }
+    CWorld world;
+    Registry registry;
+};
+
+}  // namespace
+
+TEST_F(SingletonRegistry, OneInstancePerTypeAndDependenciesRegisteredFirst) {
+    struct CFirst {
+        CFirst() { g_world->registry->Instance<CNode<2>>(); }
+    };
+    CFirst& first = registry.Instance<CFirst>();
+    EXPECT_EQ(&registry.Instance<CFirst>(), &first);
+    EXPECT_EQ(registry.Size(), 2u);
+    EXPECT_EQ(world.built[2], 1);
+    EXPECT_EQ(registry.UsageCount<CFirst>(), 0);
+    EXPECT_EQ(registry.UsageCount<CNode<3>>(), -1);
+}
+
+TEST_F(SingletonRegistry, CacheGoesBeforeMonitorWhicheverIsAskedForFirst) {
+    for (bool monitorFirst : {false, true}) {
+        SCOPED_TRACE(monitorFirst ? "monitor first" : "cache first");
+        world.destroyed.clear();
+        if (monitorFirst) {
+            registry.Instance<CMonitorStandIn>();
+        }
+        registry.Instance<CCacheStandIn>();
+        EXPECT_EQ(registry.UsageCount<CMonitorStandIn>(), 1);
+        registry.Teardown();
+        EXPECT_EQ(world.destroyed, std::vector<std::string>({"cache", "monitor"}));
+        EXPECT_EQ(registry.Size(), 0u);
+    }
+    EXPECT_TRUE(world.faults.empty());
+}
+
+TEST_F(SingletonRegistry, DependentsGoFirstWhateverTheArrayOrder) {
+    // Node 1 (the cache) needs node 0 (the monitor); 4 needs 3 needs 2, which takes several
+    // passes; 5 needs nobody. Every registration order of the six.
+    std::array<int, 6> order{0, 1, 2, 3, 4, 5};
+    std::array<std::function<void()>, 6> create = {
+        [this] { registry.Instance<CNode<0>>(); }, [this] { registry.Instance<CNode<1>>(); },
+        [this] { registry.Instance<CNode<2>>(); }, [this] { registry.Instance<CNode<3>>(); },
+        [this] { registry.Instance<CNode<4>>(); }, [this] { registry.Instance<CNode<5>>(); }};
+    int permutations = 0;
+    do {
+        SCOPED_TRACE(::testing::PrintToString(order));
+        world = CWorld{};
+        world.registry = &registry;
+        for (int n : order) {
+            create[n]();
+        }
+        Need<kCache, kMonitor>();
+        Need<4, 3>();
+        Need<3, 2>();
+        registry.Teardown();
+        ASSERT_TRUE(world.faults.empty()) << world.faults.front();
+        ASSERT_EQ(world.destroyed.size(), 6u);
+        EXPECT_EQ(registry.Size(), 0u);
+        for (int n = 0; n < 6; ++n) {
+            EXPECT_EQ(world.built[n], 1);
+            EXPECT_EQ(world.alive[n], 0);
+        }
+        ++permutations;
+    } while (std::next_permutation(order.begin(), order.end()));
+    EXPECT_EQ(permutations, 720);
+}
+
+TEST_F(SingletonRegistry, CycleIsDestroyedLastToFirstEachOnce) {
+    registry.Instance<CNode<0>>();
+    registry.Instance<CNode<1>>();
+    registry.Instance<CNode<2>>();
+    Need<0, 1>();
+    Need<1, 0>();
+    registry.Teardown();
+    // Node 2 is free and goes in the passes; the cycle goes afterwards from the last entry.
+    EXPECT_EQ(world.destroyed, std::vector<std::string>({"2", "1", "0"}));
+    EXPECT_EQ(registry.Size(), 0u);
+}
+
+TEST_F(SingletonRegistry, TeardownTwiceIsHarmlessAndLaterUseBuildsAfresh) {
+    registry.Instance<CNode<0>>();
+    registry.Teardown();
+    registry.Teardown();
+    EXPECT_EQ(world.destroyed.size(), 1u);
+    registry.Instance<CNode<0>>();
+    EXPECT_EQ(world.built[0], 2);
+    EXPECT_EQ(world.alive[0], 1);
+    registry.Release<CNode<7>>();  // never used: nothing to release
+    EXPECT_EQ(registry.Size(), 1u);
+}
+
+TEST_F(SingletonRegistry, ConcurrentFirstUseBuildsOneInstance) {
+    struct CSlow {
+        CSlow() {
+            ++built;
+            std::this_thread::yield();
+        }
+        std::atomic<int> built{0};
+    };
+    std::vector<CSlow*> seen(8, nullptr);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < seen.size(); ++t) {
+        threads.emplace_back([&, t] { seen[t] = &registry.Instance<CSlow>(); });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (CSlow* p : seen) {
+        EXPECT_EQ(p, seen.front());
+    }
+    EXPECT_EQ(seen.front()->built.load(), 1);
+    EXPECT_EQ(registry.Size(), 1u);
+}
+
+namespace {
+struct CProcessWide {
+    CProcessWide() { ++built; }
+    ~CProcessWide() { ++destroyed; }
+    static inline int built = 0;
+    static inline int destroyed = 0;
+};
+}  // namespace
+
+TEST(SingletonProcessRegistry, InstanceAndTeardownReachTheProcessRegistry) {
+    CProcessWide& a = SDP::SINGLETON::Instance<CProcessWide>();
+    EXPECT_EQ(&SDP::SINGLETON::Instance<CProcessWide>(), &a);
+    SDP::SINGLETON::AddRef<CProcessWide>();
+    EXPECT_EQ(SDP::SINGLETON::Registry().UsageCount<CProcessWide>(), 1);
+    SDP::SINGLETON::Release<CProcessWide>();
+    SDP::SINGLETON::Teardown();
+    EXPECT_EQ(CProcessWide::destroyed, 1);
+    SDP::SINGLETON::Instance<CProcessWide>();
+    EXPECT_EQ(CProcessWide::built, 2);
+}

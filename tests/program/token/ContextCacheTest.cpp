@@ -1,0 +1,197 @@
+// The provider context cache and the reader monitor: which requests share a context, what an
+// insertion and a removal (real or delivered through the middleware's callback) do to the
+// table, and that every context is released exactly once, at exit or when its last user lets
+// go. The race of a removal against a running read is in RemovalRaceTest.cpp.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "TokenTestWorld.h"
+#include "program/core/sdp/CSingletonRegistry.h"
+#include "platform/crypto/CryptApi.h"
+#include "platform/errors/LastError.h"
+#include "platform/errors/WinError.h"
+#include "platform/middleware/VKAPIi.h"
+#include "program/token/CCryptoProvContextCache.h"
+#include "program/token/CMonitor.h"
+
+using SVKCERT::SCONTEXTCACHE::CCryptoProvContextCache;
+using SVKCERT::SCONTEXTCACHE::CProvContextRef;
+using tokentest::kCountingProvider;
+
+namespace {
+
+constexpr const wchar_t* kA1 = L"\\\\.\\Reader A\\one";
+constexpr const wchar_t* kA2 = L"\\\\.\\Reader A\\two";
+constexpr const wchar_t* kB1 = L"\\\\.\\Reader B\\one";
+
+class ContextCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_world.AddReader("Reader A");
+        m_world.AddReader("Reader B");
+        m_world.MakeToken("Alpha", {}, "Reader A");
+        m_world.MakeToken("Beta", {}, "Reader B");
+        m_world.AddContainer("Alpha", "one");
+        m_world.AddContainer("Alpha", "two");
+        m_world.AddContainer("Beta", "one");
+    }
+
+    CProvContextRef Acquire(const wchar_t* container, const wchar_t* reader, DWORD flags = 0) {
+        CProvContextRef ref;
+        EXPECT_TRUE(CCryptoProvContextCache::Instance().Acquire(&ref, container, kCountingProvider,
+                                                                reader, PROV_RSA_FULL, flags))
+            << GetLastError();
+        return ref;
+    }
+
+    // A reader event as the middleware delivers it on its thread.
+    long Deliver(unsigned event, unsigned change, const wchar_t* reader) {
+        VKAPIi_Reader_Event_Record record;
+        record.event = event;
+        record.change = change;
+        record.user = &SDP::SINGLETON::Instance<SCardMonitor::CMonitor>();
+        record.readerName = reader;
+        return SCardMonitor::Reader_Event_Callback(event, change, reinterpret_cast<long>(&record));
+    }
+
+    static bool Alive(HCRYPTPROV handle) {
+        DWORD type = 0, size = sizeof type;
+        return CryptGetProvParam(handle, PP_PROVTYPE, reinterpret_cast<BYTE*>(&type), &size, 0);
+    }
+
+    tokentest::TokenTestWorld m_world;
+};
+
+}  // namespace
+
+TEST_F(ContextCacheTest, EqualRequestsShareOneContextAndAnyDifferenceMakesAnother) {
+    const HCRYPTPROV first = Acquire(kA1, L"Reader A").Get();
+    EXPECT_EQ(Acquire(kA1, L"Reader A").Get(), first);
+    // The reader takes no part in equality.
+    EXPECT_EQ(Acquire(kA1, L"another reader name").Get(), first);
+    EXPECT_EQ(m_world.Counter().Acquired(), 1);
+
+    const HCRYPTPROV silent = Acquire(kA1, L"Reader A", CRYPT_SILENT).Get();
+    EXPECT_NE(silent, first);
+    EXPECT_EQ(m_world.Counter().Acquired(), 2) << "other flags: another provider call";
+    EXPECT_NE(Acquire(kA2, L"Reader A").Get(), first);
+    EXPECT_EQ(m_world.Counter().Acquired(), 3);
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 3u);
+
+    // A provider name is an exact key: another spelling of the same provider is another entry.
+    CProvContextRef velkora;
+    ASSERT_TRUE(CCryptoProvContextCache::Instance().Acquire(
+        &velkora, kA1, L"Orvel Velkora CSP v1.0", L"Reader A", PROV_RSA_FULL, 0));
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 4u);
+
+    // A refused request caches nothing and leaves the provider's error.
+    CProvContextRef missing;
+    EXPECT_FALSE(CCryptoProvContextCache::Instance().Acquire(
+        &missing, L"\\\\.\\Reader A\\none", kCountingProvider, L"Reader A", PROV_RSA_FULL, 0));
+    EXPECT_EQ(GetLastError(), NTE_BAD_KEYSET);
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 4u);
+}
+
+TEST_F(ContextCacheTest, InsertionsAndUnknownEventsChangeNothing) {
+    const HCRYPTPROV a1 = Acquire(kA1, L"Reader A").Get();
+    Acquire(kB1, L"Reader B");
+    EXPECT_EQ(Deliver(1, 1, L"Reader A"), 0);
+    EXPECT_EQ(Deliver(2, 2, L"Reader A"), 50) << "not a reader state event";
+    EXPECT_EQ(Deliver(1, 3, L"Reader A"), 50) << "neither insertion nor removal";
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 2u);
+    EXPECT_TRUE(Alive(a1));
+    EXPECT_EQ(Acquire(kA1, L"Reader A").Get(), a1);
+    EXPECT_EQ(m_world.Counter().Acquired(), 2);
+}
+
+TEST_F(ContextCacheTest, RemovalDropsExactlyTheContextsOfThatReaderNameCaseSensitively) {
+    const HCRYPTPROV a1 = Acquire(kA1, L"Reader A").Get();
+    const HCRYPTPROV a2 = Acquire(kA2, L"Reader A").Get();
+    const HCRYPTPROV b1 = Acquire(kB1, L"Reader B").Get();
+    ASSERT_EQ(m_world.Counter().Acquired(), 3);
+
+    EXPECT_EQ(Deliver(1, 2, L"READER A"), 0);
+    EXPECT_EQ(Deliver(1, 2, L"Reader"), 0);
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 3u)
+        << "names differing in case match none";
+    EXPECT_TRUE(Alive(a1));
+
+    EXPECT_EQ(Deliver(1, 2, L"Reader A"), 0);
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 1u);
+    EXPECT_FALSE(Alive(a1)) << "released";
+    EXPECT_FALSE(Alive(a2));
+    EXPECT_TRUE(Alive(b1));
+    EXPECT_EQ(m_world.Counter().Released(), 2);
+
+    EXPECT_EQ(Acquire(kB1, L"Reader B").Get(), b1);
+    EXPECT_EQ(m_world.Counter().Acquired(), 3);
+    Acquire(kA1, L"Reader A");
+    EXPECT_EQ(m_world.Counter().Acquired(), 4) << "a dropped request goes to the provider again";
+}
+
+TEST_F(ContextCacheTest, EveryRemainingContextIsReleasedOnceAtExitOrWhenItsLastUserLetsGo) {
+    const HCRYPTPROV a1 = Acquire(kA1, L"Reader A").Get();
+    const HCRYPTPROV b1 = Acquire(kB1, L"Reader B").Get();
+    CProvContextRef held = Acquire(kA2, L"Reader A");
+    EXPECT_EQ(SDP::SINGLETON::Registry().UsageCount<SCardMonitor::CMonitor>(), 1)
+        << "the cache holds the monitor";
+
+    SDP::SINGLETON::Teardown();
+    EXPECT_EQ(SDP::SINGLETON::Registry().UsageCount<SCardMonitor::CMonitor>(), -1);
+    EXPECT_EQ(m_world.Counter().Released(), 2);
+    EXPECT_FALSE(Alive(a1));
+    EXPECT_FALSE(Alive(b1));
+    EXPECT_TRUE(Alive(held.Get())) << "still in use";
+    held.Reset();
+    EXPECT_EQ(m_world.Counter().Released(), 3);
+    EXPECT_EQ(m_world.Counter().Acquired(), 3);
+
+    // A cache made afterwards starts empty.
+    Acquire(kA1, L"Reader A");
+    EXPECT_EQ(m_world.Counter().Acquired(), 4);
+}
+
+TEST_F(ContextCacheTest, ATokenTakenOutOfItsReaderReachesTheCacheThroughTheMiddleware) {
+    const HCRYPTPROV a1 = Acquire(kA1, L"Reader A").Get();
+    const HCRYPTPROV b1 = Acquire(kB1, L"Reader B").Get();
+    m_world.World().Remove("Reader A");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (CCryptoProvContextCache::Instance().Size() != 1 &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 1u);
+    EXPECT_FALSE(Alive(a1));
+    EXPECT_TRUE(Alive(b1));
+
+    // Put back, the token starts afresh.
+    m_world.World().Insert("Reader A", "Alpha");
+    CProvContextRef again = Acquire(kA1, L"Reader A");
+    EXPECT_EQ(m_world.Counter().Acquired(), 3);
+    DWORD size = 0;
+    EXPECT_TRUE(CryptGetProvParam(again.Get(), PP_CONTAINER, nullptr, &size, 0));
+}
+
+TEST_F(ContextCacheTest, ExitWhileTokensComeAndGoTouchesNothingDestroyed) {
+    std::atomic<bool> stop{false};
+    std::thread toggler([&] {
+        vkstore::TokenWorld world;
+        while (!stop) {
+            world.Remove("Reader A");
+            world.Insert("Reader A", "Alpha");
+        }
+    });
+    for (int i = 0; i < 15; ++i) {
+        CProvContextRef ref;
+        CCryptoProvContextCache::Instance().Acquire(&ref, kB1, kCountingProvider, L"Reader B",
+                                                    PROV_RSA_FULL, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        SDP::SINGLETON::Teardown();
+    }
+    stop = true;
+    toggler.join();
+    EXPECT_EQ(m_world.Counter().Acquired(), m_world.Counter().Released());
+}

@@ -1,0 +1,148 @@
+// Child enumeration over a virtual token world: which children each node gets and in which
+// order, flattening with "Show Containers" off, and the feedback the frame shows meanwhile
+// (status texts with the cursor at that moment, the idle text at the end), also for a token
+// that left its reader and for enumerations nested inside others.
+#include <gtest/gtest.h>
+
+#include "TreeWorld.h"
+#include "program/tree/CContainerItemInfo.h"
+#include "program/tree/CTokenItemInfo.h"
+
+using namespace STreeItemInfo;
+using treetest::Log;
+
+namespace {
+
+class EnumerationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w.tokens.AddReader("Reader A");
+        w.tokens.MakeToken("Alpha", {}, "Reader A");
+        // Made in this order, so the token lists "Zeta" before "Beta".
+        w.tokens.AddContainer("Alpha", "Zeta", {1, 2}, {{"CN", "Zed"}});
+        w.tokens.AddContainer("Alpha", "Beta", {2, 1}, {{"CN", "Bea"}});
+        w.tokens.AddReader("Reader B");
+    }
+
+    std::vector<std::wstring> RawPaths(ITreeItemInfo& node) {
+        std::vector<ITreeItemInfoPtr> out;
+        EXPECT_TRUE(node.EnumChilds(out));
+        return w.Paths(out);
+    }
+
+    treetest::TreeWorld w;
+};
+
+TEST_F(EnumerationTest, ContainersComeInTokenOrderAndShowSortedByPath) {
+    CTokenItemInfo token(w.frame.Facade(), L"Reader A");
+    const auto raw = RawPaths(token);
+    ASSERT_EQ(raw.size(), 2u);
+    const auto sorted = w.Paths(w.Children(token));
+    EXPECT_EQ(sorted, (std::vector<std::wstring>{L"Reader A\\Beta", L"Reader A\\Zeta"}));
+    EXPECT_NE(raw, sorted) << "the token lists its containers in the provider's order";
+}
+
+TEST_F(EnumerationTest, WithoutContainersATokenShowsAllKeysInContainerOrder) {
+    w.frame.SetShowContainers(false);
+    CTokenItemInfo token(w.frame.Facade(), L"Reader A");
+    // Enumeration: container by container, exchange before signature within each.
+    const auto raw = RawPaths(token);
+    ASSERT_EQ(raw.size(), 4u);
+    EXPECT_EQ(raw[0].substr(raw[0].rfind(L'\\')), L"\\Exchange");
+    EXPECT_EQ(raw[1].substr(raw[1].rfind(L'\\')), L"\\Signature");
+    EXPECT_EQ(raw[0].substr(0, raw[0].rfind(L'\\')), raw[1].substr(0, raw[1].rfind(L'\\')));
+
+    const auto children = w.Children(token);
+    EXPECT_EQ(w.Paths(children), (std::vector<std::wstring>{
+                                     L"Reader A\\Beta\\Exchange", L"Reader A\\Beta\\Signature",
+                                     L"Reader A\\Zeta\\Exchange", L"Reader A\\Zeta\\Signature"}));
+    for (const auto& child : children) {
+        EXPECT_EQ(child->GetClassName(), "CCertificateItemInfo");
+    }
+    EXPECT_EQ(children[0]->GetDisplayText(), L"Bea (Exchange Key, 1024)");
+}
+
+TEST_F(EnumerationTest, AContainerLeavesOutTheKeyItDoesNotHave) {
+    w.tokens.AddContainer("Alpha", "Solo", {2}, {});
+    CContainerItemInfo solo(w.frame.Facade(), L"Reader A", L"Solo");
+    EXPECT_EQ(RawPaths(solo), (std::vector<std::wstring>{L"Reader A\\Solo\\Signature"}));
+    CContainerItemInfo gone(w.frame.Facade(), L"Reader A", L"No such container");
+    EXPECT_TRUE(RawPaths(gone).empty());
+}
+
+TEST_F(EnumerationTest, ExpandingATokenShowsItsTextAndTheIdleTextAfter) {
+    CTokenItemInfo token(w.frame.Facade(), L"Reader A");
+    std::vector<ITreeItemInfoPtr> out;
+    token.EnumChilds(out);
+    EXPECT_EQ(w.frame.Events(),
+              (Log{"enum 1 Reader A", "status Reading token \"Reader A\" containers ... wait",
+                   "enum 2 Reader A", "idle arrow"}));
+    EXPECT_EQ(w.ui.Cursor(), IDC_ARROW);
+}
+
+TEST_F(EnumerationTest, RefreshingTheRootShowsTheTokenListText) {
+    std::vector<ITreeItemInfoPtr> out;
+    w.Root()->EnumChilds(out);
+    EXPECT_EQ(w.Paths(out), (std::vector<std::wstring>{L"Reader A", L"Reader B"}));
+    EXPECT_EQ(w.frame.Events(),
+              (Log{"enum 1 ", "status Updating Velkoras list ... wait", "enum 2 ", "idle arrow"}));
+}
+
+TEST_F(EnumerationTest, FlatteningNestsEachContainersFeedbackInsideTheTokens) {
+    w.tokens.World().Remove("Reader A");
+    w.tokens.MakeToken("Gamma", {}, "Reader A");
+    w.tokens.AddContainer("Gamma", "Only", {1}, {});
+    w.frame.SetShowContainers(false);
+    CTokenItemInfo token(w.frame.Facade(), L"Reader A");
+    std::vector<ITreeItemInfoPtr> out;
+    token.EnumChilds(out);
+    EXPECT_EQ(w.Paths(out), (std::vector<std::wstring>{L"Reader A\\Only\\Exchange"}));
+    EXPECT_EQ(w.frame.Events(),
+              (Log{"enum 1 Reader A", "status Reading token \"Reader A\" containers ... wait",
+                   "enum 1 Reader A\\Only",
+                   "status Reading certificates from \"Only\" container ... wait",
+                   "enum 2 Reader A\\Only", "idle wait", "enum 2 Reader A", "idle arrow"}));
+    // The container's acceptor shows its text before its own cursor switch; the token's wait
+    // cursor stands throughout and only the token's end puts the arrow back.
+    EXPECT_EQ(w.ui.Cursor(), IDC_ARROW);
+    EXPECT_EQ(w.ui.Cursors(), (std::vector<UINT>{IDC_WAIT, IDC_WAIT, IDC_WAIT, IDC_ARROW}));
+}
+
+TEST_F(EnumerationTest, ATokenGoneFromItsReaderGivesNoChildrenButBothMessages) {
+    CTokenItemInfo token(w.frame.Facade(), L"Reader A");
+    w.tokens.World().Remove("Reader A");
+    w.tree->Reset();
+    EXPECT_TRUE(RawPaths(token).empty());
+    CTokenItemInfo unknown(w.frame.Facade(), L"Reader Z");
+    EXPECT_TRUE(RawPaths(unknown).empty());
+    EXPECT_EQ(w.frame.Events(),
+              (Log{"enum 1 Reader A", "status Reading token \"Reader A\" containers ... wait",
+                   "enum 2 Reader A", "idle arrow", "enum 1 Reader Z",
+                   "status Reading token \"Reader Z\" containers ... wait", "enum 2 Reader Z",
+                   "idle arrow"}));
+}
+
+TEST_F(EnumerationTest, ATokenWithoutContainersStillBracketsItsEnumeration) {
+    w.tokens.AddReader("Reader E");
+    w.tokens.MakeToken("Empty", {}, "Reader E");
+    CTokenItemInfo token(w.frame.Facade(), L"Reader E");
+    EXPECT_TRUE(RawPaths(token).empty());
+    EXPECT_EQ(w.frame.Events().front(), "enum 1 Reader E");
+    EXPECT_EQ(w.frame.Events().back(), "idle arrow");
+}
+
+TEST_F(EnumerationTest, WithoutAFrameNodesEnumerateSilently) {
+    const auto noFrame = std::make_shared<CFrameFacade>();
+    CTokenItemInfo token(noFrame, L"Reader A");
+    std::vector<ITreeItemInfoPtr> out;
+    EXPECT_TRUE(token.EnumChilds(out));
+    EXPECT_EQ(out.size(), 4u) << "no frame: the show-containers choice reads as off";
+    CTokenItemInfo nullFacade(nullptr, L"Reader A");
+    out.clear();
+    EXPECT_TRUE(nullFacade.EnumChilds(out));
+    EXPECT_EQ(out.size(), 4u);
+    EXPECT_TRUE(w.frame.Events().empty());
+    EXPECT_TRUE(w.ui.Cursors().empty());
+}
+
+}  // namespace

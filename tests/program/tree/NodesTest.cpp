@@ -1,0 +1,163 @@
+// The nodes over a virtual token world: class names, labels (with "<Unnamed>" and the trailing
+// blank), paths, images by key state, bold default containers, the placeholder and the root.
+// Enumeration, commands and menus have tests of their own.
+#include <gtest/gtest.h>
+
+#include "TreeWorld.h"
+#include "platform/cert/CertApi.h"
+#include "platform/token/TokenStore.h"
+#include "program/token/CCertException.h"
+#include "program/tree/CCertificateItemInfo.h"
+#include "program/tree/CContainerItemInfo.h"
+#include "program/tree/CEmptyItem.h"
+#include "program/tree/CTokenItemInfo.h"
+#include "program/tree/TreeImages.h"
+
+using namespace STreeItemInfo;
+
+namespace {
+
+class NodesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w.tokens.AddReader("Reader A");
+        w.tokens.MakeToken("Alpha", {}, "Reader A");
+        w.tokens.AddContainer("Alpha", "Keys", {1, 2}, {{"CN", "Alpha Holder"}}, true);
+        w.tokens.AddContainer("Alpha", "Bare", {2}, {});
+        w.tokens.AddReader("Reader B");
+    }
+
+    void Register(const std::wstring& keyPath) {
+        auto key = std::dynamic_pointer_cast<CCertificateItemInfo>(w.Node(keyPath));
+        ASSERT_NE(key, nullptr);
+        const std::vector<BYTE> der = key->GetCertificate();
+        ASSERT_FALSE(der.empty());
+        HCERTSTORE store = CertOpenSystemStoreW(0, L"MY");
+        ASSERT_NE(store, nullptr);
+        ASSERT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
+                                                     der.data(), static_cast<DWORD>(der.size()),
+                                                     CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+        CertCloseStore(store, 0);
+        // The key object remembers the registration state until the tree is read again.
+        w.tree->Reset();
+    }
+
+    treetest::TreeWorld w;
+};
+
+TEST_F(NodesTest, TokenLabelsKeepTheTrailingBlankAndNameUnnamedTokens) {
+    const auto tokens = w.Children(*w.Root());
+    ASSERT_EQ(tokens.size(), 2u);
+    EXPECT_EQ(tokens[0]->GetDisplayText(), L"Alpha [Reader A] ");
+    EXPECT_EQ(tokens[1]->GetDisplayText(), L"<Unnamed> [Reader B] ") << "a reader without token";
+    EXPECT_EQ(tokens[0]->GetClassName(), "CTokenItemInfo");
+    EXPECT_EQ(tokens[0]->GetTokenName(), L"Reader A");
+    EXPECT_EQ(tokens[0]->GetPath(), L"Reader A");
+    EXPECT_EQ(tokens[0]->GetImage(), kImageToken);
+    EXPECT_EQ(tokens[1]->GetSelectedImage(), kImageToken);
+    EXPECT_TRUE(tokens[1]->HasChilds());
+    EXPECT_TRUE(std::dynamic_pointer_cast<CTokenItemInfo>(tokens[0])->IsCardOpen());
+    EXPECT_FALSE(std::dynamic_pointer_cast<CTokenItemInfo>(tokens[1])->IsCardOpen());
+
+    // A token that left its reader after the node was made, and an unknown reader.
+    w.tokens.World().Remove("Reader A");
+    w.tree->Reset();
+    EXPECT_EQ(tokens[0]->GetDisplayText(), L"<Unnamed> [Reader A] ");
+    CTokenItemInfo unknown(w.frame.Facade(), L"Nowhere");
+    EXPECT_EQ(unknown.GetDisplayText(), L"<Unnamed> [Nowhere] ");
+}
+
+TEST_F(NodesTest, AnEmptyLabelShowsUnnamed) {
+    w.tokens.AddReader("Reader C");
+    w.tokens.MakeToken("Blank", {}, "Reader C");
+    const auto entry = w.tokens.World().FindToken("Blank");
+    ASSERT_TRUE(entry.has_value());
+    vkstore::TokenStore store(w.tokens.World().TokenFile(entry->uuid));
+    vkstore::TokenRecordData record = store.Record();
+    record.label.clear();
+    store.SetRecord(record);
+    CTokenItemInfo token(w.frame.Facade(), L"Reader C");
+    EXPECT_EQ(token.GetDisplayText(), L"<Unnamed> [Reader C] ");
+}
+
+TEST_F(NodesTest, ContainersAndKeysCarryTheirPathsLabelsAndImages) {
+    auto keys = w.Node(L"Reader A\\Keys");
+    ASSERT_NE(keys, nullptr);
+    EXPECT_EQ(keys->GetClassName(), "CContainerItemInfo");
+    EXPECT_EQ(keys->GetDisplayText(), L"Keys");
+    EXPECT_EQ(keys->GetTokenName(), L"Reader A");
+    EXPECT_EQ(keys->GetImage(), kImageContainer);
+    EXPECT_TRUE(keys->IsBold()) << "the default container";
+    EXPECT_FALSE(w.Node(L"Reader A\\Bare")->IsBold());
+
+    const auto children = w.Children(*keys);
+    ASSERT_EQ(w.Paths(children), (std::vector<std::wstring>{L"Reader A\\Keys\\Exchange",
+                                                            L"Reader A\\Keys\\Signature"}));
+    EXPECT_EQ(children[0]->GetClassName(), "CCertificateItemInfo");
+    EXPECT_EQ(children[0]->GetDisplayText(), L"Alpha Holder (Exchange Key, 1024)");
+    EXPECT_EQ(children[1]->GetDisplayText(), L"Alpha Holder (Signature Key, 1024)");
+    EXPECT_EQ(children[0]->GetTokenName(), L"Reader A");
+    EXPECT_FALSE(children[0]->HasChilds());
+    EXPECT_EQ(children[0]->GetImage(), kImageKeyWithCertificate);
+    EXPECT_EQ(children[0]->GetSelectedImage(), kImageKeyWithCertificate);
+
+    auto bare = w.Node(L"Reader A\\Bare\\Signature");
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(bare->GetDisplayText(), L"(Signature Key, 1024)") << "no name, no blank";
+    EXPECT_EQ(bare->GetImage(), kImageKeyWithoutCertificate);
+}
+
+TEST_F(NodesTest, ARegisteredCertificateShowsItsOwnImage) {
+    Register(L"Reader A\\Keys\\Signature");
+    auto signature = w.Node(L"Reader A\\Keys\\Signature");
+    ASSERT_NE(signature, nullptr);
+    EXPECT_EQ(signature->GetImage(), kImageKeyRegistered);
+    EXPECT_EQ(signature->GetSelectedImage(), kImageKeyRegistered);
+}
+
+TEST_F(NodesTest, AKeyWhoseTokenWentShowsAnUndefinedLength) {
+    auto exchange = w.Node(L"Reader A\\Keys\\Exchange");
+    ASSERT_NE(exchange, nullptr);
+    w.tokens.World().Remove("Reader A");
+    w.tree->Reset();
+    EXPECT_EQ(exchange->GetDisplayText(), L"(Exchange Key, Length Undefined)");
+    EXPECT_EQ(exchange->GetImage(), kImageKeyWithoutCertificate);
+    EXPECT_FALSE(exchange->IsCommandEnabled(190));
+}
+
+TEST_F(NodesTest, KeysOfMissingSpecificationsCannotBeBuilt) {
+    EXPECT_THROW(CCertificateItemInfo(w.frame.Facade(), L"Reader A", L"Bare", 1),
+                 SVKCERT::SEXCPT::CCertException);
+    EXPECT_THROW(CCertificateItemInfo(w.frame.Facade(), L"Reader B", L"Keys", 2),
+                 SVKCERT::SEXCPT::CCertException);
+    // Any specification other than 1 is named after the signature key.
+    CCertificateItemInfo signature(w.frame.Facade(), L"Reader A", L"Keys", 2);
+    EXPECT_EQ(signature.GetPath(), L"Reader A\\Keys\\Signature");
+}
+
+TEST_F(NodesTest, RootAndPlaceholderAnswerTheirFixedValues) {
+    auto root = w.Root();
+    EXPECT_EQ(root->GetClassName(), "CRootItem");
+    EXPECT_EQ(root->GetPath(), L"");
+    EXPECT_EQ(root->GetTokenName(), L"");
+    EXPECT_EQ(root->GetDisplayText(), L"!!! THE ROOT !!!");
+    EXPECT_EQ(root->GetImage(), -1);
+    EXPECT_TRUE(root->HasChilds());
+    EXPECT_FALSE(root->IsEmpty());
+    EXPECT_FALSE(root->ShowContextMenu(0, 0));
+    for (UINT id : {190u, 205u, 32775u, 32779u, 32785u, 32794u, 32796u}) {
+        EXPECT_FALSE(root->IsCommandEnabled(id)) << id;
+    }
+
+    CEmptyItem empty;
+    std::vector<ITreeItemInfoPtr> none;
+    EXPECT_EQ(empty.GetClassName(), "ITreeItemInfo");
+    EXPECT_TRUE(empty.IsEmpty());
+    EXPECT_FALSE(empty.HasChilds());
+    EXPECT_FALSE(empty.EnumChilds(none));
+    EXPECT_TRUE(none.empty());
+    EXPECT_EQ(empty.GetImage(), 0);
+    EXPECT_FALSE(empty.ShowContextMenu(1, 1));
+}
+
+}  // namespace
