@@ -1,11 +1,11 @@
-// The compiled resource scripts as the program embeds them: English (1024) and
-// Russian (1049) hold the same string ids, menus with the same commands in the
-// same places, dialogs with the same controls; Russian texts are translated
-// (which also catches a garbled code page); format directives agree; every
-// command has a prompt and a tooltip; menu mnemonics and accelerator hints are
-// sound; dialog controls stay inside their dialogs without overlapping; the
-// ids, texts and states that the program's code relies on are in place.
-// The reader itself (damaged input, lookup chain) is tested in tests/program/app.
+// The compiled resource scripts as the program embeds them, across the two languages: English
+// (1024) and Russian (1049) hold the same resources, and every id res/resource.h names for a
+// string, menu or dialog is there; strings agree in format directives and line breaks, Russian
+// is translated (which also catches a garbled code page) and quoted English texts are kept
+// exactly; every command has a prompt and a tooltip; menus have one shape and the context menus
+// read like the main menu; mnemonics and accelerator hints are sound; dialogs have the same
+// controls, inside their dialogs and not overlapping. This is the one place where resource
+// texts are asserted; the reader itself is tests/program/app's, the widgets tests/gui's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,28 +14,29 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <optional>
 #include <regex>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "platform/text/Utf.h"
 #include "program/app/DialogTemplate.h"
 #include "program/app/LangIds.h"
 #include "program/app/MenuTemplate.h"
 #include "program/app/ResFile.h"
 #include "program/app/StringTable.h"
-#include "platform/text/Utf.h"
 #include "res/EmbeddedResources.h"
+#include "res/resource.h"
 
 namespace {
 
 constexpr LANGID kEn = LANG_NEUTRAL_DEFAULT_ID;
 constexpr LANGID kRu = LANG_RUSSIAN_ID;
+constexpr LANGID kLanguages[] = {kEn, kRu};
 
 constexpr DWORD kWsVisible = 0x10000000;
-constexpr DWORD kWsDisabled = 0x08000000;
+constexpr DWORD kEsPassword = 0x20;
 constexpr DWORD kBsTypeMask = 0x0F;
 constexpr DWORD kBsGroupBox = 0x07;
 constexpr WORD kAccelVirtKey = 0x01;
@@ -44,11 +45,10 @@ constexpr WORD kAccelControl = 0x08;
 constexpr WORD kAccelAlt = 0x10;
 constexpr WORD kAccelLast = 0x80;
 
-// Strings that are names and stay the same in every language: the settings key,
-// the instance name, product, provider and model names, the program name.
-const std::set<UINT> kNameStrings = {135, 228, 229, 230, 250, 57344};
-// The language switch of the Russian menu is written in English on purpose.
-constexpr UINT kSwitchLanguage = 139;
+// Names that stay the same in every language: the settings key, the instance name, product,
+// provider and model names, the program name.
+const std::set<UINT> kNameStrings = {IDS_SETTINGS_KEY,  IDS_INSTANCE_NAME, IDS_PRODUCT_WORD,
+                                     IDS_PROVIDER_NAME, IDS_MODEL_MINI,    AFX_IDS_APP_TITLE};
 
 const CResFile& Res() {
     static CResFile res;
@@ -70,16 +70,30 @@ std::string Narrow(const std::wstring& text) {
     return WideToUtf8(text);
 }
 
+// The names res/resource.h defines, by prefix of their name.
+std::map<std::string, UINT> NamedIds() {
+    std::ifstream in(VK_RESOURCE_H);
+    const std::regex define(R"(^#define\s+(\w+)\s+(\d+)\s*$)");
+    std::map<std::string, UINT> out;
+    for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        if (std::regex_match(line, m, define)) {
+            out[m[1]] = static_cast<UINT>(std::stoul(m[2]));
+        }
+    }
+    EXPECT_GT(out.size(), 100u) << VK_RESOURCE_H;
+    return out;
+}
+
 std::map<UINT, std::wstring> Strings(LANGID lang) {
     std::map<UINT, std::wstring> out;
     for (const auto& e : Res().Entries()) {
-        if (e.language != lang || !(e.type == CResName(RT_STRING)) || !e.name.IsId()) {
-            continue;
-        }
-        for (UINT i = 0; i < 16; ++i) {
-            const auto text = StringFromBlock(e.data, i);
-            if (text && !text->empty()) {
-                out[(e.name.Id() - 1u) * 16u + i] = *text;
+        if (e.language == lang && e.type == CResName(RT_STRING) && e.name.IsId()) {
+            for (UINT i = 0; i < 16; ++i) {
+                const auto text = StringFromBlock(e.data, i);
+                if (text && !text->empty()) {
+                    out[(e.name.Id() - 1u) * 16u + i] = *text;
+                }
             }
         }
     }
@@ -119,15 +133,12 @@ struct Accel {
     bool operator==(const Accel& o) const = default;
 };
 
-// ACCELTABLEENTRY: flags, key, command, padding; the last one marked 0x80.
-std::vector<Accel> Accelerators(LANGID lang, WORD id) {
-    const CResEntry* e = Res().Find(CResName(RT_ACCELERATOR), CResName(id), lang);
+// ACCELTABLEENTRY: flags, key, command, padding; the last one marked 0x80. Sorted.
+std::vector<Accel> Accelerators(LANGID lang) {
+    const CResEntry* e = Res().Find(CResName(RT_ACCELERATOR), CResName(IDR_MAINFRAME), lang);
     std::vector<Accel> out;
-    if (!e) {
-        return out;
-    }
     bool last = false;
-    for (std::size_t pos = 0; pos + 8 <= e->data.size() && !last; pos += 8) {
+    for (std::size_t pos = 0; e && pos + 8 <= e->data.size() && !last; pos += 8) {
         auto word = [&](std::size_t at) {
             return static_cast<WORD>(e->data[pos + at] | (e->data[pos + at + 1] << 8));
         };
@@ -135,6 +146,7 @@ std::vector<Accel> Accelerators(LANGID lang, WORD id) {
         out.push_back({static_cast<WORD>(word(0) & ~kAccelLast & ~0x02), word(2), word(4)});
     }
     EXPECT_TRUE(last) << "accelerator table without its last-entry mark";
+    std::sort(out.begin(), out.end());
     return out;
 }
 
@@ -153,9 +165,6 @@ std::vector<std::string> FormatDirectives(const std::wstring& text) {
 bool IsCyrillic(wchar_t c) {
     return c >= 0x0400 && c <= 0x04FF;
 }
-bool IsLatin(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
 bool HasCyrillic(const std::wstring& text) {
     return std::any_of(text.begin(), text.end(), IsCyrillic);
 }
@@ -163,62 +172,46 @@ bool HasCyrillic(const std::wstring& text) {
 bool HasWords(const std::wstring& text) {
     static const std::wregex directive(LR"(%[-+ #0]*\d*(\.\d+)?(hh|h|ll|l|w)?[diouxXcsS%])");
     const std::wstring rest = std::regex_replace(text, directive, L"");
-    return std::any_of(rest.begin(), rest.end(),
-                       [](wchar_t c) { return IsLatin(c) || IsCyrillic(c); });
-}
-
-// A menu text without mnemonic marks ("&&" stays one "&").
-std::wstring Plain(const std::wstring& text) {
-    std::wstring out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'&' && i + 1 < text.size()) {
-            ++i;
-        }
-        out += text[i];
-    }
-    return out;
+    return std::any_of(rest.begin(), rest.end(), [](wchar_t c) {
+        return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || IsCyrillic(c);
+    });
 }
 
 // The mnemonic characters of a menu text, in upper case.
 std::vector<wchar_t> Mnemonics(const std::wstring& text) {
     std::vector<wchar_t> out;
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == L'&') {
-            if (text[i + 1] != L'&') {
-                wchar_t c = text[i + 1];
-                // Cyrillic upper case without the C library's locale tables.
-                if (c >= 0x0430 && c <= 0x044F) {
-                    c = static_cast<wchar_t>(c - 0x20);
-                } else if (c >= 0x0450 && c <= 0x045F) {
-                    c = static_cast<wchar_t>(c - 0x50);
-                } else {
-                    c = static_cast<wchar_t>(std::towupper(c));
-                }
-                out.push_back(c);
-            }
-            ++i;
+        if (text[i] != L'&') {
+            continue;
         }
+        wchar_t c = text[++i];
+        if (c == L'&') {
+            continue;
+        }
+        // Cyrillic upper case without the C library's locale tables.
+        if (c >= 0x0430 && c <= 0x044F) {
+            c = static_cast<wchar_t>(c - 0x20);
+        } else if (c >= 0x0450 && c <= 0x045F) {
+            c = static_cast<wchar_t>(c - 0x50);
+        }
+        out.push_back(static_cast<wchar_t>(std::towupper(c)));
     }
     return out;
-}
-
-void CollectCommands(const CMenu& menu, std::set<UINT>& out) {
-    for (const auto& item : menu.Items()) {
-        if (item.popup) {
-            CollectCommands(item.submenu, out);
-        } else if (!item.separator) {
-            out.insert(item.id);
-        }
-    }
 }
 
 std::set<UINT> Commands(const CMenu& menu) {
     std::set<UINT> out;
-    CollectCommands(menu, out);
+    for (const auto& item : menu.Items()) {
+        if (item.popup) {
+            out.merge(Commands(item.submenu));
+        } else if (!item.separator) {
+            out.insert(item.id);
+        }
+    }
     return out;
 }
 
-// Every item of every level, with the path of positions that leads to it.
+// Every level of a menu, with the path of positions that leads to it.
 template <typename Fn>
 void ForEachLevel(const CMenu& menu, const std::string& path, Fn fn) {
     fn(menu, path);
@@ -235,19 +228,14 @@ void ExpectSameShape(const CMenu& en, const CMenu& ru, const std::string& where)
         const auto& a = en.Items()[i];
         const auto& b = ru.Items()[i];
         const std::string at = where + "/" + std::to_string(i);
-        EXPECT_EQ(a.popup, b.popup) << at;
-        EXPECT_EQ(a.separator, b.separator) << at;
-        EXPECT_EQ(a.id, b.id) << at;
+        EXPECT_EQ(std::tie(a.popup, a.separator, a.id, a.checked),
+                  std::tie(b.popup, b.separator, b.id, b.checked))
+            << at;
         EXPECT_EQ(a.IsEnabled(), b.IsEnabled()) << at;
-        EXPECT_EQ(a.checked, b.checked) << at;
         if (a.popup && b.popup) {
             ExpectSameShape(a.submenu, b.submenu, at);
         }
     }
-}
-
-const CDialogItemTemplate* Item(const CDialogTemplate& dlg, DWORD id) {
-    return dlg.FindItem(id);
 }
 
 std::wstring Lower(std::wstring s) {
@@ -255,16 +243,6 @@ std::wstring Lower(std::wstring s) {
         c = static_cast<wchar_t>(std::towlower(c));
     }
     return s;
-}
-
-bool Visible(const CDialogItemTemplate& item) {
-    return (item.style & kWsVisible) != 0;
-}
-bool Enabled(const CDialogItemTemplate& item) {
-    return (item.style & kWsDisabled) == 0;
-}
-bool IsGroupBox(const CDialogItemTemplate& item) {
-    return Lower(item.ClassName()) == L"button" && (item.style & kBsTypeMask) == kBsGroupBox;
 }
 
 struct Rect {
@@ -279,6 +257,9 @@ bool Overlap(const Rect& a, const Rect& b) {
 bool Inside(const Rect& inner, const Rect& outer) {
     return inner.l >= outer.l && inner.r <= outer.r && inner.t >= outer.t && inner.b <= outer.b;
 }
+bool IsGroupBox(const CDialogItemTemplate& item) {
+    return Lower(item.ClassName()) == L"button" && (item.style & kBsTypeMask) == kBsGroupBox;
+}
 
 std::string Describe(const CDialogItemTemplate& i) {
     return "control " + std::to_string(static_cast<int>(i.id)) + " \"" + Narrow(i.Text()) + "\"";
@@ -286,7 +267,7 @@ std::string Describe(const CDialogItemTemplate& i) {
 
 }  // namespace
 
-TEST(ResourceScripts, BothLanguagesHoldTheSameResources) {
+TEST(ResourceScripts, BothLanguagesHoldTheSameResourcesAndEveryNamedOne) {
     ASSERT_FALSE(Res().Entries().empty());
     std::map<LANGID, std::set<std::pair<WORD, WORD>>> byLang;
     for (const auto& e : Res().Entries()) {
@@ -297,40 +278,36 @@ TEST(ResourceScripts, BothLanguagesHoldTheSameResources) {
     ASSERT_EQ(byLang.size(), 2u);
     EXPECT_EQ(byLang[kEn], byLang[kRu]);
 
-    const std::set<WORD> menus = {128, 189, 229, 231};
-    const std::set<WORD> dialogs = {100, 106, 107, 108, 197, 198, 222, 230,
-                                    233, 234, 235, 236, 237, 239, 240, 241};
-    for (LANGID lang : {kEn, kRu}) {
-        std::set<WORD> m, d;
-        for (const auto& [type, name] : byLang[lang]) {
-            if (type == RT_MENU) {
-                m.insert(name);
-            } else if (type == RT_DIALOG) {
-                d.insert(name);
-            }
+    const std::map<UINT, std::wstring> strings[] = {Strings(kEn), Strings(kRu)};
+    std::set<WORD> namedMenus, namedDialogs, menus, dialogs;
+    for (const auto& [name, id] : NamedIds()) {
+        if (name.starts_with("IDS_") || name.starts_with("AFX_IDS_") ||
+            name.starts_with("ID_INDICATOR_")) {
+            EXPECT_TRUE(strings[0].count(id) && strings[1].count(id)) << name << " has no string";
+        } else if (name.starts_with("IDD_")) {
+            namedDialogs.insert(WORD(id));
+        } else if (name == "IDR_MAINFRAME" ||
+                   (name.starts_with("IDR_") && name.ends_with("_MENU"))) {
+            namedMenus.insert(WORD(id));
         }
-        EXPECT_EQ(m, menus) << lang;
-        EXPECT_EQ(d, dialogs) << lang;
-        EXPECT_TRUE(byLang[lang].count({RT_ACCELERATOR, 128})) << lang;
     }
+    EXPECT_TRUE(byLang[kEn].count({RT_ACCELERATOR, IDR_MAINFRAME}));
+    // Every named template is there, and none is there without a name the code can use.
+    for (const auto& [type, id] : byLang[kEn]) {
+        if (type == RT_MENU) {
+            menus.insert(id);
+        } else if (type == RT_DIALOG) {
+            dialogs.insert(id);
+        }
+    }
+    EXPECT_EQ(menus, namedMenus);
+    EXPECT_EQ(dialogs, namedDialogs);
 }
 
 TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
     const auto en = Strings(kEn);
     const auto ru = Strings(kRu);
     ASSERT_GT(en.size(), 100u);
-
-    // Every string the program loads by id (commands are checked with the menus).
-    const std::vector<UINT> loaded = {
-        128, 129, 130, 131, 135, 150, 151, 152, 153, 154, 155, 156, 157, 158,   159,  160, 161,
-        162, 163, 164, 165, 167, 168, 169, 170, 171, 172, 173, 174, 175, 176,   177,  179, 180,
-        181, 182, 183, 184, 186, 187, 188, 189, 191, 192, 193, 194, 195, 196,   197,  198, 199,
-        200, 201, 202, 204, 207, 208, 209, 210, 211, 212, 213, 217, 219, 220,   221,  222, 223,
-        224, 225, 226, 227, 228, 229, 230, 231, 232, 233, 234, 235, 250, 57344, 57345};
-    for (UINT id : loaded) {
-        EXPECT_TRUE(en.count(id)) << "string " << id << " missing";
-    }
-
     std::set<UINT> enIds, ruIds;
     for (const auto& [id, text] : en) {
         enIds.insert(id);
@@ -359,50 +336,51 @@ TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
         }
         EXPECT_FALSE(HasCyrillic(enText)) << "string " << id;
     }
-
     // The UTF-8 scripts reach the program as proper UTF-16 (a wrong code page
     // turns each Cyrillic letter into two Latin-1 characters).
-    EXPECT_EQ(ru.at(175), L"\u0413\u043e\u0441\u0442\u044c");          // "Guest"
-    EXPECT_EQ(ru.at(57345), L"\u0413\u043e\u0442\u043e\u0432\u043e");  // "Ready"
+    EXPECT_EQ(ru.at(IDS_ROLE_GUEST), L"\u0413\u043e\u0441\u0442\u044c");             // "Guest"
+    EXPECT_EQ(ru.at(AFX_IDS_IDLEMESSAGE), L"\u0413\u043e\u0442\u043e\u0432\u043e");  // "Ready"
 }
 
 TEST(ResourceScripts, QuotedEnglishTextsAreKeptExactly) {
     const auto en = Strings(kEn);
     const std::map<UINT, std::wstring> expected = {
-        {128, L"Velkora Certificates Browser"},
-        {135, L"Orvel\\Velkora\\vkCert"},
-        {160, L"Reading token \"%s\" containers ..."},
-        {169, L"Certificate have been successfully saved  to \"%s\"  file."},
-        {170, L"Failed to export certificate to \"%s\" file.\n Error description \"%s\"."},
-        {172, L"%s"},
-        {183, L"Import certfiticate from file ..."},
-        {184, L"Certificate \"%s\" has been successfully registered in certtificate store."},
-        {190, L"Export certificate to file\nExport certificate to file"},
-        {195,
+        {IDR_MAINFRAME, L"Velkora Certificates Browser"},
+        {IDS_SETTINGS_KEY, L"Orvel\\Velkora\\vkCert"},
+        {IDS_READING_TOKEN_CONTAINERS, L"Reading token \"%s\" containers ..."},
+        {IDS_EXPORT_SUCCEEDED, L"Certificate have been successfully saved  to \"%s\"  file."},
+        {IDS_EXPORT_FAILED,
+         L"Failed to export certificate to \"%s\" file.\n Error description \"%s\"."},
+        {ID_INDICATOR_MESSAGE, L"%s"},
+        {IDS_IMPORT_DIALOG_TITLE, L"Import certfiticate from file ..."},
+        {IDS_STORE_ADD_SUCCEEDED,
+         L"Certificate \"%s\" has been successfully registered in certtificate store."},
+        {ID_ACTIONS_EXPORT_CERT, L"Export certificate to file\nExport certificate to file"},
+        {IDS_PFX_READ_FAILED,
          L"System error occured while reading file \"%s\". System error description:\" %s\". "
          L"PFX import will be aborted."},
-        {198,
+        {IDS_PFX_IMPORT_SUCCEEDED,
          L"Certificate has been successfully imported from\r\n \"%s\" file.\r\n\r\n and placed "
          L"into\r\n \"%s\"  container\r\n created during import operation. "},
-        {209,
+        {IDS_FILTER_EXPORT_PFX,
          L"DER encoded binary X.509 (*.CER)|*.cer|Base-64 encoded X.509 (*.CER)|*.cer|"
          L"Personal information exchange(*.PFX)|*.pfx||"},
-        {214, L"Login\nLogin"},
-        {215, L"Logout\nLogout"},
-        {219, L"*.pfx file password length must not exceed %d sumbols."},
-        {223,
+        {ID_ACTIONS_LOGIN, L"Login\nLogin"},
+        {ID_ACTIONS_LOGOUT, L"Logout\nLogout"},
+        {IDS_PFX_PASSWORD_TOO_LONG, L"*.pfx file password length must not exceed %d sumbols."},
+        {IDS_SET_DEFAULT_FAILED,
          L"Error has been occured during assigning default state to the '%s' container. "
          L"Error description :%s"},
-        {228, L"vkCert Instance ID {5336E4D5-7B99-4f83-9D26-BF2107E155A0}"},
-        {229, L"Velkora"},
-        {230, L"Orvel Velkora CSP v1.0"},
-        {231, L"vkCert help"},
-        {233, L"User & Admin"},
-        {250, L"Velkora Mini"},
-        {32779,
+        {IDS_INSTANCE_NAME, L"vkCert Instance ID {5336E4D5-7B99-4f83-9D26-BF2107E155A0}"},
+        {IDS_PRODUCT_WORD, L"Velkora"},
+        {IDS_PROVIDER_NAME, L"Orvel Velkora CSP v1.0"},
+        {IDS_HELP_CAPTION, L"vkCert help"},
+        {IDS_POLICY_USER_ADMIN, L"User & Admin"},
+        {IDS_MODEL_MINI, L"Velkora Mini"},
+        {ID_ACTIONS_REMOVE_FROM_STORE,
          L"Remove certifcate from certificate store\nRemove certifcate from certificate store"},
-        {57344, L"vkCert"},
-        {57345, L"Ready"},
+        {AFX_IDS_APP_TITLE, L"vkCert"},
+        {AFX_IDS_IDLEMESSAGE, L"Ready"},
     };
     for (const auto& [id, text] : expected) {
         ASSERT_TRUE(en.count(id)) << "string " << id;
@@ -412,16 +390,16 @@ TEST(ResourceScripts, QuotedEnglishTextsAreKeptExactly) {
 
 TEST(ResourceScripts, EveryCommandHasPromptAndTooltipInBothLanguages) {
     std::set<UINT> commands;
-    for (LANGID lang : {kEn, kRu}) {
+    for (LANGID lang : kLanguages) {
         for (const auto& [id, menu] : Menus(lang)) {
-            CollectCommands(menu, commands);
+            commands.merge(Commands(menu));
         }
-        for (const auto& a : Accelerators(lang, 128)) {
+        for (const auto& a : Accelerators(lang)) {
             commands.insert(a.id);
         }
     }
     ASSERT_GT(commands.size(), 20u);
-    for (LANGID lang : {kEn, kRu}) {
+    for (LANGID lang : kLanguages) {
         const auto strings = Strings(lang);
         for (UINT id : commands) {
             const auto it = strings.find(id);
@@ -437,7 +415,7 @@ TEST(ResourceScripts, EveryCommandHasPromptAndTooltipInBothLanguages) {
     }
 }
 
-TEST(ResourceScripts, MenusHaveTheSameCommandsInTheSamePlaces) {
+TEST(ResourceScripts, MenusHaveOneShapeAndContextMenusReadLikeTheMainMenu) {
     const auto en = Menus(kEn);
     const auto ru = Menus(kRu);
     ASSERT_EQ(en.size(), ru.size());
@@ -445,107 +423,63 @@ TEST(ResourceScripts, MenusHaveTheSameCommandsInTheSamePlaces) {
         ASSERT_TRUE(ru.count(id)) << "menu " << id;
         ExpectSameShape(menu, ru.at(id), "menu " + std::to_string(id));
     }
-
-    // The main menu: File, View, Actions (third, where the item switches work), Help.
-    const CMenu& main = en.at(128);
-    ASSERT_EQ(main.Count(), 4u);
-    std::vector<std::wstring> tops;
-    for (const auto& item : main.Items()) {
-        EXPECT_TRUE(item.popup);
-        tops.push_back(Plain(item.text));
-    }
-    EXPECT_EQ(tops, (std::vector<std::wstring>{L"File", L"View", L"Actions", L"Help"}));
+    // The item switches work on the Actions menu (third) and the context menus: each pair
+    // stands side by side.
+    const CMenu& main = en.at(IDR_MAINFRAME);
+    ASSERT_GE(main.Count(), 3u);
     const CMenu& actions = main.Items()[2].submenu;
-    EXPECT_EQ(actions.FindPosition(32779), actions.FindPosition(32775) + 1);
-    EXPECT_EQ(actions.FindPosition(32796), actions.FindPosition(32794) + 1);
-    EXPECT_EQ(Commands(main.Items()[0].submenu), (std::set<UINT>{136}));
-    EXPECT_EQ(Commands(main.Items()[1].submenu), (std::set<UINT>{137, 139, 166, 185, 203}));
-    EXPECT_EQ(Commands(actions),
-              (std::set<UINT>{190, 205, 214, 215, 32775, 32779, 32785, 32794, 32796}));
-    EXPECT_EQ(Commands(main.Items()[3].submenu), (std::set<UINT>{32804, 32805, 32806, 57664}));
+    EXPECT_EQ(actions.FindPosition(ID_ACTIONS_REMOVE_FROM_STORE),
+              actions.FindPosition(ID_ACTIONS_ADD_TO_STORE) + 1);
+    EXPECT_EQ(actions.FindPosition(ID_ACTIONS_REMOVE_DEFAULT),
+              actions.FindPosition(ID_ACTIONS_SET_DEFAULT) + 1);
+    const CMenu& keyMenu = en.at(IDR_CERTIFICATE_MENU).Items()[0].submenu;
+    EXPECT_EQ(keyMenu.FindPosition(ID_ACTIONS_REMOVE_FROM_STORE),
+              keyMenu.FindPosition(ID_ACTIONS_ADD_TO_STORE) + 1);
+    const CMenu& containerMenu = en.at(IDR_CONTAINER_MENU).Items()[0].submenu;
+    EXPECT_EQ(containerMenu.FindPosition(ID_ACTIONS_REMOVE_DEFAULT),
+              containerMenu.FindPosition(ID_ACTIONS_SET_DEFAULT) + 1);
 
-    const std::map<UINT, std::wstring> texts = {
-        {136, L"Exit"},
-        {137, L"Refresh\tF5"},
-        {203, L"Show Containers"},
-        {185, L"ToolBar"},
-        {166, L"Status Bar"},
-        {139, L"Switch to Russian"},
-        {190, L"Export certificate to file"},
-        {205, L"Import certificate from file"},
-        {32775, L"Add certificate to certificate store"},
-        {32779, L"Remove certifcate from certificate store"},
-        {32794, L"Set as defaut container"},
-        {32796, L"Remove \"default container\" state"},
-        {32785, L"Delete container"},
-        {214, L"Login"},
-        {215, L"Logout"},
-        {32804, L"Contents..."},
-        {32805, L"Index..."},
-        {32806, L"Search..."},
-        {57664, L"About"},
-    };
-    for (const auto& [id, text] : texts) {
-        const CMenuItem* item = main.FindCommand(id);
-        ASSERT_NE(item, nullptr) << id;
-        EXPECT_EQ(Plain(item->text), text) << id;
-    }
-    const CMenuItem* toEnglish = ru.at(128).FindCommand(kSwitchLanguage);
-    ASSERT_NE(toEnglish, nullptr);
-    EXPECT_EQ(Plain(toEnglish->text), L"Switch to English");
-
-    // The context menus: one submenu each with the node's commands.
-    const std::map<WORD, std::set<UINT>> context = {
-        {189, {190, 205, 214, 215, 32775, 32779}},
-        {229, {205, 214, 215, 32785, 32794, 32796}},
-        {231, {205, 214, 215}},
-    };
-    for (const auto& [id, cmds] : context) {
+    for (WORD id : {IDR_CERTIFICATE_MENU, IDR_CONTAINER_MENU, IDR_TOKEN_MENU}) {
         const CMenu& menu = en.at(id);
         ASSERT_EQ(menu.Count(), 1u) << id;
         ASSERT_TRUE(menu.Items()[0].popup) << id;
-        EXPECT_EQ(Commands(menu), cmds) << id;
-        // Context menu items read like their Actions menu twins.
-        for (UINT cmd : cmds) {
-            EXPECT_EQ(menu.FindCommand(cmd)->text, main.FindCommand(cmd)->text) << id << "/" << cmd;
-            EXPECT_EQ(ru.at(id).FindCommand(cmd)->text, ru.at(128).FindCommand(cmd)->text)
+        for (UINT cmd : Commands(menu)) {
+            ASSERT_NE(actions.FindCommand(cmd), nullptr) << id << "/" << cmd;
+            EXPECT_EQ(menu.FindCommand(cmd)->text, actions.FindCommand(cmd)->text)
+                << id << "/" << cmd;
+            EXPECT_EQ(ru.at(id).FindCommand(cmd)->text, ru.at(IDR_MAINFRAME).FindCommand(cmd)->text)
                 << id << "/" << cmd;
         }
     }
-    const CMenu& keyMenu = en.at(189).Items()[0].submenu;
-    EXPECT_EQ(keyMenu.FindPosition(32779), keyMenu.FindPosition(32775) + 1);
-    const CMenu& containerMenu = en.at(229).Items()[0].submenu;
-    EXPECT_EQ(containerMenu.FindPosition(32796), containerMenu.FindPosition(32794) + 1);
+    // The Russian menu offers English in English.
+    EXPECT_FALSE(HasCyrillic(ru.at(IDR_MAINFRAME).FindCommand(ID_VIEW_SWITCH_LANGUAGE)->text));
 }
 
 TEST(ResourceScripts, MenuMnemonicsAreUniqueAndRussianMenusAreTranslated) {
-    for (LANGID lang : {kEn, kRu}) {
+    for (LANGID lang : kLanguages) {
         for (const auto& [menuId, menu] : Menus(lang)) {
-            const auto id = menuId;  // a copy: lambdas may not capture structured bindings
-            ForEachLevel(menu, std::to_string(lang) + ":" + std::to_string(id),
+            const bool bar = menuId == IDR_MAINFRAME;
+            ForEachLevel(menu, std::to_string(lang) + ":" + std::to_string(menuId),
                          [&](const CMenu& level, const std::string& where) {
                              std::set<wchar_t> seen;
                              for (const auto& item : level.Items()) {
                                  if (item.separator) {
                                      continue;
                                  }
+                                 const std::string text = where + " " + Narrow(item.text);
                                  const auto marks = Mnemonics(item.text);
-                                 EXPECT_LE(marks.size(), 1u) << where << " " << Narrow(item.text);
+                                 // Every item of the menu bar and its popups has one.
+                                 EXPECT_LE(marks.size(), 1u) << text;
+                                 if (bar) {
+                                     EXPECT_EQ(marks.size(), 1u) << text;
+                                 }
                                  for (wchar_t c : marks) {
-                                     EXPECT_TRUE(seen.insert(c).second)
-                                         << where << ": mnemonic of \"" << Narrow(item.text)
-                                         << "\" used twice";
+                                     EXPECT_TRUE(seen.insert(c).second) << text << ": used twice";
                                  }
-                                 // The shown level of the main menu is the menu bar; every
-                                 // item there and in its popups has a mnemonic.
-                                 if (id == 128) {
-                                     EXPECT_EQ(marks.size(), 1u)
-                                         << where << " " << Narrow(item.text);
-                                 }
-                                 if (lang == kRu && !(item.id == kSwitchLanguage && !item.popup) &&
+                                 // The language switch of the Russian menu is in English.
+                                 if (lang == kRu && item.id != ID_VIEW_SWITCH_LANGUAGE &&
                                      HasWords(item.text)) {
-                                     EXPECT_TRUE(HasCyrillic(item.text))
-                                         << where << " untranslated: " << Narrow(item.text);
+                                     EXPECT_TRUE(HasCyrillic(item.text)) << text;
                                  }
                              }
                          });
@@ -554,30 +488,19 @@ TEST(ResourceScripts, MenuMnemonicsAreUniqueAndRussianMenusAreTranslated) {
 }
 
 TEST(ResourceScripts, AcceleratorsMatchTheirMenuHints) {
-    const std::vector<Accel> expected = {
-        {kAccelVirtKey, 0x74, 137},                  // F5: Refresh
-        {kAccelVirtKey, 0x09, 32773},                // Tab: other pane
-        {kAccelVirtKey, 0x75, 57680},                // F6: next pane
-        {kAccelVirtKey | kAccelShift, 0x75, 57681},  // Shift+F6: previous pane
-    };
-    const auto en = Accelerators(kEn, 128);
-    for (const auto& a : expected) {
-        EXPECT_NE(std::find(en.begin(), en.end(), a), en.end())
-            << "key " << a.key << " -> " << a.id;
+    const auto en = Accelerators(kEn);
+    EXPECT_EQ(en, Accelerators(kRu));
+    for (const Accel& a : std::vector<Accel>{{kAccelVirtKey, 0x09, ID_TAB_PANE},
+                                             {kAccelVirtKey, 0x75, ID_NEXT_PANE},
+                                             {kAccelVirtKey | kAccelShift, 0x75, ID_PREV_PANE}}) {
+        EXPECT_NE(std::find(en.begin(), en.end(), a), en.end()) << a.key << " -> " << a.id;
     }
-    auto sorted = [](std::vector<Accel> v) {
-        std::sort(v.begin(), v.end());
-        return v;
-    };
-    EXPECT_EQ(sorted(en), sorted(Accelerators(kRu, 128)));
-    // No key combination is bound twice.
-    auto s = sorted(en);
-    for (std::size_t i = 1; i < s.size(); ++i) {
-        EXPECT_FALSE(s[i].flags == s[i - 1].flags && s[i].key == s[i - 1].key) << s[i].key;
+    for (std::size_t i = 1; i < en.size(); ++i) {
+        EXPECT_FALSE(en[i].flags == en[i - 1].flags && en[i].key == en[i - 1].key)
+            << "key bound twice: " << en[i].key;
     }
-
     // Every hint after a tab in a menu text names a key of the table bound to that item.
-    for (LANGID lang : {kEn, kRu}) {
+    for (LANGID lang : kLanguages) {
         int hints = 0;
         for (const auto& [id, menu] : Menus(lang)) {
             ForEachLevel(menu, "", [&](const CMenu& level, const std::string&) {
@@ -589,24 +512,19 @@ TEST(ResourceScripts, AcceleratorsMatchTheirMenuHints) {
                     ++hints;
                     std::wstring hint = item.text.substr(tab + 1);
                     WORD flags = kAccelVirtKey;
-                    const std::vector<std::pair<std::wstring, WORD>> mods = {
-                        {L"Shift+", kAccelShift}, {L"Ctrl+", kAccelControl}, {L"Alt+", kAccelAlt}};
-                    for (bool found = true; found;) {
-                        found = false;
-                        for (const auto& [prefix, bit] : mods) {
-                            if (hint.rfind(prefix, 0) == 0) {
-                                flags |= bit;
-                                hint.erase(0, prefix.size());
-                                found = true;
-                            }
+                    for (const auto& [prefix, bit] :
+                         std::vector<std::pair<std::wstring, WORD>>{{L"Ctrl+", kAccelControl},
+                                                                    {L"Alt+", kAccelAlt},
+                                                                    {L"Shift+", kAccelShift}}) {
+                        if (hint.starts_with(prefix)) {
+                            flags |= bit;
+                            hint.erase(0, prefix.size());
                         }
                     }
                     ASSERT_TRUE(hint.size() >= 2 && hint[0] == L'F') << Narrow(item.text);
                     const WORD key = static_cast<WORD>(0x70 + std::stoi(hint.substr(1)) - 1);
-                    const auto table = Accelerators(lang, 128);
-                    EXPECT_NE(std::find(table.begin(), table.end(),
-                                        Accel{flags, key, static_cast<WORD>(item.id)}),
-                              table.end())
+                    EXPECT_TRUE(
+                        std::binary_search(en.begin(), en.end(), Accel{flags, key, WORD(item.id)}))
                         << Narrow(item.text);
                 }
             });
@@ -623,25 +541,23 @@ TEST(ResourceScripts, DialogsHaveTheSameControlsInBothLanguages) {
         ASSERT_TRUE(ru.count(id)) << "dialog " << id;
         const auto& b = ru.at(id);
         const std::string where = "dialog " + std::to_string(id);
-        EXPECT_EQ(a.cx, b.cx) << where;
-        EXPECT_EQ(a.cy, b.cy) << where;
-        EXPECT_EQ(a.style, b.style) << where;
-        EXPECT_EQ(a.exStyle, b.exStyle) << where;
+        EXPECT_EQ(std::tie(a.cx, a.cy, a.style, a.exStyle),
+                  std::tie(b.cx, b.cy, b.style, b.exStyle))
+            << where;
         EXPECT_EQ(FormatDirectives(a.title), FormatDirectives(b.title)) << where;
         for (const auto* d : {&a, &b}) {
-            EXPECT_TRUE(d->hasFont) << where;
-            EXPECT_EQ(d->typeface, L"MS Shell Dlg") << where;
-            EXPECT_EQ(d->pointSize, 8) << where;
+            EXPECT_TRUE(d->hasFont && d->typeface == L"MS Shell Dlg" && d->pointSize == 8) << where;
+        }
+        if (HasWords(a.title)) {
+            EXPECT_TRUE(HasCyrillic(b.title)) << where << " caption " << Narrow(b.title);
         }
         ASSERT_EQ(a.items.size(), b.items.size()) << where;
         for (std::size_t i = 0; i < a.items.size(); ++i) {
             const auto& x = a.items[i];
             const auto& y = b.items[i];
             const std::string at = where + " " + Describe(x);
-            EXPECT_EQ(x.id, y.id) << at;
+            EXPECT_EQ(std::tie(x.id, x.style, x.exStyle), std::tie(y.id, y.style, y.exStyle)) << at;
             EXPECT_EQ(Lower(x.ClassName()), Lower(y.ClassName())) << at;
-            EXPECT_EQ(x.style, y.style) << at;
-            EXPECT_EQ(x.exStyle, y.exStyle) << at;
             EXPECT_EQ(x.title.IsId(), y.title.IsId()) << at;
             if (x.title.IsId() && y.title.IsId()) {
                 EXPECT_EQ(x.title.Id(), y.title.Id()) << at;
@@ -651,23 +567,26 @@ TEST(ResourceScripts, DialogsHaveTheSameControlsInBothLanguages) {
                 EXPECT_TRUE(HasCyrillic(y.Text())) << at << " untranslated: " << Narrow(y.Text());
             }
         }
-        if (HasWords(a.title)) {
-            EXPECT_TRUE(HasCyrillic(b.title)) << where << " caption " << Narrow(b.title);
-        }
+    }
+    // Password entries hide what is typed.
+    for (const auto& [dialog, control] : {std::pair{IDD_PFX_IMPORT_PASSWORD, IDC_PASSWORD},
+                                          {IDD_PFX_EXPORT_PASSWORD, IDC_PASSWORD},
+                                          {IDD_PFX_EXPORT_PASSWORD, IDC_CONFIRM_PASSWORD}}) {
+        ASSERT_NE(en.at(dialog).FindItem(control), nullptr) << dialog << "/" << control;
+        EXPECT_TRUE(en.at(dialog).FindItem(control)->style & kEsPassword) << dialog;
     }
 }
 
 TEST(ResourceScripts, DialogControlsStayInsideAndDoNotOverlap) {
-    for (LANGID lang : {kEn, kRu}) {
+    for (LANGID lang : kLanguages) {
         for (const auto& [id, dlg] : Dialogs(lang)) {
             const std::string where = std::to_string(lang) + " dialog " + std::to_string(id);
-            const Rect bounds{0, 0, dlg.cx, dlg.cy};
             std::vector<const CDialogItemTemplate*> shown;
             for (const auto& item : dlg.items) {
-                EXPECT_TRUE(Inside(RectOf(item), bounds)) << where << " " << Describe(item);
-                EXPECT_GT(item.cx, 0) << where << " " << Describe(item);
-                EXPECT_GT(item.cy, 0) << where << " " << Describe(item);
-                if (Visible(item)) {
+                EXPECT_TRUE(Inside(RectOf(item), {0, 0, dlg.cx, dlg.cy}) && item.cx > 0 &&
+                            item.cy > 0)
+                    << where << " " << Describe(item);
+                if (item.style & kWsVisible) {
                     shown.push_back(&item);
                 }
             }
@@ -675,172 +594,13 @@ TEST(ResourceScripts, DialogControlsStayInsideAndDoNotOverlap) {
                 for (std::size_t j = i + 1; j < shown.size(); ++j) {
                     const Rect a = RectOf(*shown[i]);
                     const Rect b = RectOf(*shown[j]);
-                    if (!Overlap(a, b)) {
-                        continue;
-                    }
                     // Only a group box may hold other controls, and then wholly.
                     const bool held = (IsGroupBox(*shown[i]) && Inside(b, a)) ||
                                       (IsGroupBox(*shown[j]) && Inside(a, b));
-                    EXPECT_TRUE(held) << where << ": " << Describe(*shown[i]) << " overlaps "
-                                      << Describe(*shown[j]);
+                    EXPECT_TRUE(!Overlap(a, b) || held) << where << ": " << Describe(*shown[i])
+                                                        << " overlaps " << Describe(*shown[j]);
                 }
             }
         }
     }
-}
-
-TEST(ResourceScripts, WizardPagesFollowThePageLayout) {
-    // Forward button caption per page; pages whose Cancel and forward buttons start disabled.
-    const std::map<WORD, std::wstring> forward = {
-        {230, L"Next >"}, {233, L"Exit"}, {234, L"Next >"}, {235, L"Ready"}, {236, L"Next >"},
-        {237, L"Next >"}, {239, L"Exit"}, {240, L"Next >"}, {241, L"Ready"},
-    };
-    const std::set<WORD> cancelDisabled = {233, 235, 236, 239, 240, 241};
-    const std::set<WORD> forwardDisabled = {236, 240};
-    const auto en = Dialogs(kEn);
-    for (LANGID lang : {kEn, kRu}) {
-        const auto dialogs = Dialogs(lang);
-        for (const auto& [id, caption] : forward) {
-            const std::string where = std::to_string(lang) + " page " + std::to_string(id);
-            const CDialogTemplate& page = dialogs.at(id);
-            EXPECT_EQ(page.cx, 300) << where;
-            EXPECT_EQ(page.cy, 170) << where;
-
-            const auto picture =
-                std::find_if(page.items.begin(), page.items.end(),
-                             [](const auto& i) { return i.title.IsId() && i.title.Id() == 244; });
-            ASSERT_NE(picture, page.items.end()) << where;
-            EXPECT_EQ(std::vector<int>({picture->x, picture->y, picture->cx, picture->cy}),
-                      std::vector<int>({7, 7, 93, 135}))
-                << where;
-
-            const auto* back = Item(page, 1077);
-            const auto* ok = Item(page, 1);
-            const auto* cancel = Item(page, 2);
-            ASSERT_TRUE(back && ok && cancel) << where;
-            EXPECT_EQ(std::vector<int>({back->x, ok->x, cancel->x}),
-                      std::vector<int>({130, 180, 243}))
-                << where;
-            for (const auto* b : {back, ok, cancel}) {
-                EXPECT_EQ(b->y, 148) << where;
-                EXPECT_EQ(Lower(b->ClassName()), L"button") << where;
-            }
-            EXPECT_FALSE(Enabled(*back)) << where;
-            EXPECT_EQ(Enabled(*cancel), !cancelDisabled.count(id)) << where;
-            EXPECT_EQ(Enabled(*ok), !forwardDisabled.count(id)) << where;
-            if (lang == kEn) {
-                EXPECT_EQ(ok->Text(), caption) << where;
-                EXPECT_EQ(back->Text(), L"< Back") << where;
-                EXPECT_EQ(cancel->Text(), L"Cancel") << where;
-            } else {
-                // The same button reads the same on every Russian page.
-                for (const auto& [other, otherCaption] : forward) {
-                    if (otherCaption == caption) {
-                        EXPECT_EQ(ok->Text(), Item(dialogs.at(other), 1)->Text()) << where;
-                    }
-                }
-            }
-
-            // The separator line above the buttons.
-            const bool line = std::any_of(page.items.begin(), page.items.end(), [](const auto& i) {
-                return Lower(i.ClassName()) == L"static" && (i.style & 0x1F) == 0x10 && i.y == 142;
-            });
-            EXPECT_TRUE(line) << where;
-        }
-    }
-}
-
-TEST(ResourceScripts, ControlsTheProgramLooksForAreInPlace) {
-    struct Expect {
-        WORD dialog;
-        DWORD control;
-        std::wstring cls;                  // lower case
-        std::optional<std::wstring> text;  // English text when it matters
-        std::optional<WORD> image;         // picture resource shown by the control
-        bool visible = true;
-    };
-    const std::vector<Expect> table = {
-        {100, 1030, L"syslistview32", std::nullopt, std::nullopt},
-        {100, 1072, L"static", L"vkCert Version %s", std::nullopt},
-        {100, 1088, L"static", std::nullopt, std::nullopt},
-        {100, 1031, L"static", L"File name", std::nullopt, false},
-        {100, 1032, L"static", L"Version", std::nullopt, false},
-        {100, 1033, L"static", L"Description", std::nullopt, false},
-        {100, 1, L"button", L"OK", std::nullopt},
-        {106, 1036, L"static", L"%s   Container", std::nullopt},
-        {106, 1042, L"static", std::nullopt, 176},
-        {106, 1045, L"static", std::nullopt, std::nullopt},
-        {106, 1044, L"static", std::nullopt, std::nullopt},
-        {107, 1008, L"static", L"\nCertificate to view", std::nullopt},
-        {107, 1014, L"static", std::nullopt, std::nullopt},
-        {107, 1040, L"static", std::nullopt, std::nullopt},
-        {108, 1048, L"static", L"Token %s<%s> properties", std::nullopt},
-        {108, 1052, L"static", std::nullopt, 188},
-        {108, 1047, L"static", std::nullopt, std::nullopt},
-        {108, 1049, L"static", std::nullopt, std::nullopt},
-        {108, 1051, L"static", L"No Velkora's detected.", std::nullopt, false},
-        {197, 1056, L"static", L"Files of type:", std::nullopt},
-        {197, 1057, L"static", L"Look in:", std::nullopt},
-        {197, 1058, L"static", L"File name:", std::nullopt},
-        {197, 1062, L"static", L"Ok", std::nullopt},
-        {197, 1060, L"static", L"Cancel", std::nullopt},
-        {197, 1061, L"static", L"Help", std::nullopt},
-        {198, 1008, L"static", L"\nKey Properties", std::nullopt},
-        {198, 1063, L"static", std::nullopt, 210},
-        {198, 1014, L"static", std::nullopt, std::nullopt},
-        {198, 1040, L"static", std::nullopt, std::nullopt},
-        {222, 1064, L"systreeview32", std::nullopt, std::nullopt},
-        {230, 1086, L"static", std::nullopt, std::nullopt},
-        {230, 1069, L"edit", std::nullopt, std::nullopt},
-        {233, 1076, L"static", std::nullopt, std::nullopt},
-        {234, 1079, L"edit", std::nullopt, std::nullopt},
-        {234, 1080, L"button", L"Unique name", std::nullopt},
-        {234, 1082, L"button", L"Enable private key export", std::nullopt},
-        {235, 1078, L"static", std::nullopt, std::nullopt},
-        {236, 1081, L"static", std::nullopt, std::nullopt},
-        {237, 1008, L"static", std::nullopt, std::nullopt},
-        {237, 1069, L"edit", std::nullopt, std::nullopt},
-        {237, 1070, L"edit", std::nullopt, std::nullopt},
-        {239, 1084, L"static", std::nullopt, std::nullopt},
-        {240, 1078, L"static", std::nullopt, std::nullopt},
-        {241, 1085, L"static", std::nullopt, std::nullopt},
-    };
-    const auto en = Dialogs(kEn);
-    for (const auto& e : table) {
-        const std::string where =
-            "dialog " + std::to_string(e.dialog) + " control " + std::to_string(e.control);
-        ASSERT_TRUE(en.count(e.dialog)) << where;
-        const auto* item = Item(en.at(e.dialog), e.control);
-        ASSERT_NE(item, nullptr) << where;
-        EXPECT_EQ(Lower(item->ClassName()), e.cls) << where;
-        EXPECT_EQ(Visible(*item), e.visible) << where;
-        EXPECT_TRUE(Enabled(*item)) << where;
-        if (e.text) {
-            EXPECT_EQ(item->Text(), *e.text) << where;
-        }
-        if (e.image) {
-            ASSERT_TRUE(item->title.IsId()) << where;
-            EXPECT_EQ(item->title.Id(), *e.image) << where;
-        }
-    }
-
-    // Password entries hide what is typed (ES_PASSWORD).
-    for (const auto& [dialog, control] :
-         std::vector<std::pair<WORD, DWORD>>{{230, 1069}, {237, 1069}, {237, 1070}}) {
-        EXPECT_TRUE(Item(en.at(dialog), control)->style & 0x20) << dialog << "/" << control;
-    }
-    // The container page's quoted texts, doubled space included.
-    const auto& page = en.at(234);
-    std::set<std::wstring> texts;
-    for (const auto& i : page.items) {
-        texts.insert(i.Text());
-    }
-    EXPECT_TRUE(texts.count(L"Container name"));
-    EXPECT_TRUE(texts.count(L"Enter container name, where certificate will be imported:"));
-    EXPECT_TRUE(
-        texts.count(L"Setting this flag allows import the certificate back to  *.pfx file, "
-                    L"but this reduces the private key security level."));
-    // The tree: buttons, lines, lines at root, selection always shown, no drag and drop, tab stop.
-    EXPECT_EQ(Item(en.at(222), 1064)->style & 0x0001003F, 0x00010037u);
-    EXPECT_EQ(en.at(100).title, L"About vkCert");
 }

@@ -82,14 +82,6 @@ TEST(MenuTemplate, ReadsItemsTextsSubmenusAndStates) {
     EXPECT_EQ(menu.SubMenu(3), nullptr);
 }
 
-TEST(MenuTemplate, RussianTextsWithTheSameIds) {
-    auto ru = ParseMenuTemplate(MenuBytes(128, 1049));
-    ASSERT_TRUE(ru);
-    EXPECT_EQ(ru->Items()[0].text, L"&Файл");
-    EXPECT_EQ(ru->Items()[0].submenu.Items()[2].text, L"В&ыход");
-    EXPECT_EQ(ru->FindCommand(400)->text, L"Глубоко");
-}
-
 TEST(MenuModel, EditsHeadless) {
     CMenu menu = EnglishMenu();
     // Found at any depth, changed everywhere, unknown ids reported.

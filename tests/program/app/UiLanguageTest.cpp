@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "LangTestSupport.h"
+#include "platform/registry/Registry.h"
 #include "program/app/LanguageChangeListeners.h"
 #include "program/app/UiLanguage.h"
-#include "platform/registry/Registry.h"
 #include "support/TempWorld.h"
 
 namespace {
