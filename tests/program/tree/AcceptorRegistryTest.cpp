@@ -1,6 +1,7 @@
-// The enumeration feedback machinery by itself: the registry's choice by class name, creators
-// that refuse nodes of another class, messages with other codes or ends without a start, and
-// the cursor switch. The feedback of real enumerations is in EnumerationTest.
+// The enumeration feedback machinery by itself: the registry's choice by class name (with the
+// run-time check that refuses a node only calling itself a token), messages with other codes or
+// ends without a start, and the cursor switch. The feedback of real enumerations is in
+// EnumerationTest.
 #include <gtest/gtest.h>
 
 #include "TreeWorld.h"
@@ -8,9 +9,6 @@
 #include "program/tree/CContainerItemInfo.h"
 #include "program/tree/CCursorSwitch.h"
 #include "program/tree/CEmptyItem.h"
-#include "program/tree/CEnumContainerChildsMsgAccCreator.h"
-#include "program/tree/CEnumRootChildsMsgAccCreator.h"
-#include "program/tree/CEnumTokenChildsMsgAccCreator.h"
 #include "program/tree/CItemInfoDefault.h"
 #include "program/tree/CTokenItemInfo.h"
 
@@ -41,66 +39,45 @@ protected:
         w.tokens.AddReader("Reader A");
         w.tokens.MakeToken("Alpha", {}, "Reader A");
         w.tokens.AddContainer("Alpha", "Keys", {1});
+        RegisterDefaultCreators(registry);
     }
 
     treetest::TreeWorld w;
+    CEnumChildsMsgAcceptorRegistry registry{w.frame.Facade()};
 };
 
-TEST_F(AcceptorRegistryTest, CreatorsBuildAcceptorsOnlyForTheirOwnClass) {
+TEST_F(AcceptorRegistryTest, TheRegistryFindsByClassNameAndIgnoresTheRest) {
     CRootItem root(w.frame.Facade());
     CTokenItemInfo token(w.frame.Facade(), L"Reader A");
     CContainerItemInfo container(w.frame.Facade(), L"Reader A", L"Keys");
-    const CEnumRootChildsMsgAccCreator rootCreator;
-    const CEnumTokenChildsMsgAccCreator tokenCreator;
-    const CEnumContainerChildsMsgAccCreator containerCreator;
-    EXPECT_EQ(rootCreator.GetNodeClassName(), "CRootItem");
-    EXPECT_EQ(tokenCreator.GetNodeClassName(), "CTokenItemInfo");
-    EXPECT_EQ(containerCreator.GetNodeClassName(), "CContainerItemInfo");
-
-    EXPECT_NE(rootCreator.Create(&root, w.frame.Facade()), nullptr);
-    EXPECT_NE(tokenCreator.Create(&token, w.frame.Facade()), nullptr);
-    EXPECT_NE(containerCreator.Create(&container, w.frame.Facade()), nullptr);
-    EXPECT_EQ(rootCreator.Create(&token, w.frame.Facade()), nullptr);
-    EXPECT_EQ(tokenCreator.Create(&container, w.frame.Facade()), nullptr);
-    EXPECT_EQ(containerCreator.Create(&root, w.frame.Facade()), nullptr);
-    EXPECT_EQ(tokenCreator.Create(nullptr, w.frame.Facade()), nullptr);
-}
-
-TEST_F(AcceptorRegistryTest, TheRegistryFindsByClassNameAndIgnoresTheRest) {
-    CEnumChildsMsgAcceptorRegistry registry(w.frame.Facade());
-    CTokenItemInfo token(w.frame.Facade(), L"Reader A");
-    EXPECT_EQ(registry.Find(&token), nullptr) << "nothing registered yet";
-    RegisterDefaultCreators(registry);
-    EXPECT_NE(registry.Find(&token), nullptr);
+    EXPECT_EQ(CEnumChildsMsgAcceptorRegistry(w.frame.Facade()).Find(&token), nullptr)
+        << "nothing registered";
+    for (ITreeItemInfo* node : std::initializer_list<ITreeItemInfo*>{&root, &token, &container}) {
+        EXPECT_NE(registry.Find(node), nullptr) << node->GetClassName();
+    }
 
     CCertificateItemInfo key(w.frame.Facade(), L"Reader A", L"Keys", 1);
     CEmptyItem empty;
     Impostor impostor(w.frame.Facade());
-    EXPECT_EQ(registry.Find(&key), nullptr);
-    EXPECT_EQ(registry.Find(&empty), nullptr);
-    EXPECT_EQ(registry.Find(&impostor), nullptr) << "the run-time check refuses it";
-    EXPECT_EQ(registry.Find(nullptr), nullptr);
-
-    for (ITreeItemInfo* node : std::initializer_list<ITreeItemInfo*>{&key, &empty, &impostor}) {
+    for (ITreeItemInfo* node :
+         std::initializer_list<ITreeItemInfo*>{&key, &empty, &impostor, nullptr}) {
+        EXPECT_EQ(registry.Find(node), nullptr);
         registry.Dispatch({1, node});
         registry.Dispatch({2, node});
     }
     registry.Dispatch({3, &token});
     registry.Dispatch({0, &token});
-    EXPECT_TRUE(w.frame.Events().empty());
+    EXPECT_TRUE(w.frame.events.empty());
     EXPECT_TRUE(w.ui.Cursors().empty());
 }
 
 TEST_F(AcceptorRegistryTest, AnEndWithoutItsStartClearsTheTextAndLeavesTheCursor) {
-    CEnumChildsMsgAcceptorRegistry registry(w.frame.Facade());
-    RegisterDefaultCreators(registry);
     CContainerItemInfo container(w.frame.Facade(), L"Reader A", L"Keys");
     registry.Dispatch({2, &container});
-    EXPECT_EQ(w.frame.Events(), (Log{"idle arrow"}));
+    EXPECT_EQ(w.frame.events, (Log{"idle arrow"}));
     EXPECT_TRUE(w.ui.Cursors().empty());
 
     // Two starts of one node: each end puts back what its own start replaced.
-    w.frame.Events().clear();
     registry.Dispatch({1, &container});
     registry.Dispatch({1, &container});
     registry.Dispatch({2, &container});
@@ -122,10 +99,7 @@ TEST_F(AcceptorRegistryTest, TheCursorSwitchChangesOnlyWhatItMust) {
     }
     EXPECT_EQ(w.ui.Cursor(), IDC_WAIT) << "without restore on destruction the cursor stays";
     w.ui.SetCursor(IDC_ARROW);
-    {
-        CCursorSwitch wait(IDC_WAIT, true);
-        wait.On();
-    }
+    CCursorSwitch(IDC_WAIT, true).On();
     EXPECT_EQ(w.ui.Cursor(), IDC_ARROW);
 }
 

@@ -4,14 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "TreeWorld.h"
-#include "platform/cert/CertApi.h"
 #include "platform/token/TokenStore.h"
 #include "program/token/CCertException.h"
 #include "program/tree/CCertificateItemInfo.h"
-#include "program/tree/CContainerItemInfo.h"
 #include "program/tree/CEmptyItem.h"
 #include "program/tree/CTokenItemInfo.h"
-#include "program/tree/TreeImages.h"
 
 using namespace STreeItemInfo;
 
@@ -27,34 +24,28 @@ protected:
         w.tokens.AddReader("Reader B");
     }
 
-    void Register(const std::wstring& keyPath) {
-        auto key = std::dynamic_pointer_cast<CCertificateItemInfo>(w.Node(keyPath));
-        ASSERT_NE(key, nullptr);
-        const std::vector<BYTE> der = key->GetCertificate();
-        ASSERT_FALSE(der.empty());
-        HCERTSTORE store = CertOpenSystemStoreW(0, L"MY");
-        ASSERT_NE(store, nullptr);
-        ASSERT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
-                                                     der.data(), static_cast<DWORD>(der.size()),
-                                                     CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-        CertCloseStore(store, 0);
-        // The key object remembers the registration state until the tree is read again.
-        w.tree->Reset();
-    }
-
     treetest::TreeWorld w;
 };
 
 TEST_F(NodesTest, TokenLabelsKeepTheTrailingBlankAndNameUnnamedTokens) {
+    w.tokens.AddReader("Reader C");
+    w.tokens.MakeToken("Blank", {}, "Reader C");
+    vkstore::TokenStore store(
+        w.tokens.World().TokenFile(w.tokens.World().FindToken("Blank")->uuid));
+    vkstore::TokenRecordData record = store.Record();
+    record.label.clear();
+    store.SetRecord(record);
+
     const auto tokens = w.Children(*w.Root());
-    ASSERT_EQ(tokens.size(), 2u);
+    ASSERT_EQ(tokens.size(), 3u);
     EXPECT_EQ(tokens[0]->GetDisplayText(), L"Alpha [Reader A] ");
     EXPECT_EQ(tokens[1]->GetDisplayText(), L"<Unnamed> [Reader B] ") << "a reader without token";
+    EXPECT_EQ(tokens[2]->GetDisplayText(), L"<Unnamed> [Reader C] ") << "an empty label";
     EXPECT_EQ(tokens[0]->GetClassName(), "CTokenItemInfo");
     EXPECT_EQ(tokens[0]->GetTokenName(), L"Reader A");
     EXPECT_EQ(tokens[0]->GetPath(), L"Reader A");
-    EXPECT_EQ(tokens[0]->GetImage(), kImageToken);
-    EXPECT_EQ(tokens[1]->GetSelectedImage(), kImageToken);
+    EXPECT_EQ(tokens[0]->GetImage(), IDI_TOKEN);
+    EXPECT_EQ(tokens[1]->GetSelectedImage(), IDI_TOKEN);
     EXPECT_TRUE(tokens[1]->HasChilds());
     EXPECT_TRUE(std::dynamic_pointer_cast<CTokenItemInfo>(tokens[0])->IsCardOpen());
     EXPECT_FALSE(std::dynamic_pointer_cast<CTokenItemInfo>(tokens[1])->IsCardOpen());
@@ -63,21 +54,8 @@ TEST_F(NodesTest, TokenLabelsKeepTheTrailingBlankAndNameUnnamedTokens) {
     w.tokens.World().Remove("Reader A");
     w.tree->Reset();
     EXPECT_EQ(tokens[0]->GetDisplayText(), L"<Unnamed> [Reader A] ");
-    CTokenItemInfo unknown(w.frame.Facade(), L"Nowhere");
-    EXPECT_EQ(unknown.GetDisplayText(), L"<Unnamed> [Nowhere] ");
-}
-
-TEST_F(NodesTest, AnEmptyLabelShowsUnnamed) {
-    w.tokens.AddReader("Reader C");
-    w.tokens.MakeToken("Blank", {}, "Reader C");
-    const auto entry = w.tokens.World().FindToken("Blank");
-    ASSERT_TRUE(entry.has_value());
-    vkstore::TokenStore store(w.tokens.World().TokenFile(entry->uuid));
-    vkstore::TokenRecordData record = store.Record();
-    record.label.clear();
-    store.SetRecord(record);
-    CTokenItemInfo token(w.frame.Facade(), L"Reader C");
-    EXPECT_EQ(token.GetDisplayText(), L"<Unnamed> [Reader C] ");
+    EXPECT_EQ(CTokenItemInfo(w.frame.Facade(), L"Nowhere").GetDisplayText(),
+              L"<Unnamed> [Nowhere] ");
 }
 
 TEST_F(NodesTest, ContainersAndKeysCarryTheirPathsLabelsAndImages) {
@@ -86,7 +64,7 @@ TEST_F(NodesTest, ContainersAndKeysCarryTheirPathsLabelsAndImages) {
     EXPECT_EQ(keys->GetClassName(), "CContainerItemInfo");
     EXPECT_EQ(keys->GetDisplayText(), L"Keys");
     EXPECT_EQ(keys->GetTokenName(), L"Reader A");
-    EXPECT_EQ(keys->GetImage(), kImageContainer);
+    EXPECT_EQ(keys->GetImage(), IDI_CONTAINER);
     EXPECT_TRUE(keys->IsBold()) << "the default container";
     EXPECT_FALSE(w.Node(L"Reader A\\Bare")->IsBold());
 
@@ -98,31 +76,25 @@ TEST_F(NodesTest, ContainersAndKeysCarryTheirPathsLabelsAndImages) {
     EXPECT_EQ(children[1]->GetDisplayText(), L"Alpha Holder (Signature Key, 1024)");
     EXPECT_EQ(children[0]->GetTokenName(), L"Reader A");
     EXPECT_FALSE(children[0]->HasChilds());
-    EXPECT_EQ(children[0]->GetImage(), kImageKeyWithCertificate);
-    EXPECT_EQ(children[0]->GetSelectedImage(), kImageKeyWithCertificate);
+    EXPECT_EQ(children[0]->GetImage(), IDI_KEY_CERT);
+    EXPECT_EQ(children[0]->GetSelectedImage(), IDI_KEY_CERT);
 
     auto bare = w.Node(L"Reader A\\Bare\\Signature");
     ASSERT_NE(bare, nullptr);
     EXPECT_EQ(bare->GetDisplayText(), L"(Signature Key, 1024)") << "no name, no blank";
-    EXPECT_EQ(bare->GetImage(), kImageKeyWithoutCertificate);
-}
+    EXPECT_EQ(bare->GetImage(), IDI_KEY_NO_CERT);
 
-TEST_F(NodesTest, ARegisteredCertificateShowsItsOwnImage) {
-    Register(L"Reader A\\Keys\\Signature");
+    // Registered in the user's store: an image of its own.
     auto signature = w.Node(L"Reader A\\Keys\\Signature");
-    ASSERT_NE(signature, nullptr);
-    EXPECT_EQ(signature->GetImage(), kImageKeyRegistered);
-    EXPECT_EQ(signature->GetSelectedImage(), kImageKeyRegistered);
-}
+    w.Register(std::dynamic_pointer_cast<CCertificateItemInfo>(signature)->GetCertificate());
+    EXPECT_EQ(signature->GetImage(), IDI_KEY_CERT_REGISTERED);
+    EXPECT_EQ(signature->GetSelectedImage(), IDI_KEY_CERT_REGISTERED);
 
-TEST_F(NodesTest, AKeyWhoseTokenWentShowsAnUndefinedLength) {
-    auto exchange = w.Node(L"Reader A\\Keys\\Exchange");
-    ASSERT_NE(exchange, nullptr);
+    // The token went: the length is undefined and the certificate gone.
     w.tokens.World().Remove("Reader A");
     w.tree->Reset();
-    EXPECT_EQ(exchange->GetDisplayText(), L"(Exchange Key, Length Undefined)");
-    EXPECT_EQ(exchange->GetImage(), kImageKeyWithoutCertificate);
-    EXPECT_FALSE(exchange->IsCommandEnabled(190));
+    EXPECT_EQ(children[0]->GetDisplayText(), L"(Exchange Key, Length Undefined)");
+    EXPECT_EQ(children[0]->GetImage(), IDI_KEY_NO_CERT);
 }
 
 TEST_F(NodesTest, KeysOfMissingSpecificationsCannotBeBuilt) {
@@ -145,9 +117,7 @@ TEST_F(NodesTest, RootAndPlaceholderAnswerTheirFixedValues) {
     EXPECT_TRUE(root->HasChilds());
     EXPECT_FALSE(root->IsEmpty());
     EXPECT_FALSE(root->ShowContextMenu(0, 0));
-    for (UINT id : {190u, 205u, 32775u, 32779u, 32785u, 32794u, 32796u}) {
-        EXPECT_FALSE(root->IsCommandEnabled(id)) << id;
-    }
+    EXPECT_FALSE(root->IsCommandEnabled(ID_ACTIONS_IMPORT_CERT));
 
     CEmptyItem empty;
     std::vector<ITreeItemInfoPtr> none;
