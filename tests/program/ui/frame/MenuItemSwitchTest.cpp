@@ -1,16 +1,17 @@
 // The menu item switch on menus parsed from the program's resources and built by hand: one slot
 // for a group of alternatives, the texts saved at attach time (at most 511 characters), and the
-// cases that must leave the menu alone.
+// cases that must leave the menu alone. Its use in the node menus is tested with the nodes.
 #include <gtest/gtest.h>
 
 #include "program/app/LangResource.h"
 #include "program/app/MenuModel.h"
 #include "program/ui/CMenuItemSwitch.h"
+#include "res/resource.h"
 
 namespace {
 
-constexpr UINT kAdd = 32775;
-constexpr UINT kRemove = 32779;
+constexpr UINT kAdd = ID_ACTIONS_ADD_TO_STORE;
+constexpr UINT kRemove = ID_ACTIONS_REMOVE_FROM_STORE;
 
 std::vector<UINT> Ids(const CMenu& menu) {
     std::vector<UINT> ids;
@@ -20,108 +21,78 @@ std::vector<UINT> Ids(const CMenu& menu) {
     return ids;
 }
 
-CMenu Sample() {
+CMenu Menu(std::initializer_list<std::pair<UINT, std::wstring>> items) {
     CMenu menu;
-    menu.Items().push_back(CMenuItem::Command(190, L"&Export"));
-    menu.Items().push_back(CMenuItem::Separator());
-    menu.Items().push_back(CMenuItem::Command(kAdd, L"&Add certificate to certificate store"));
-    menu.Items().push_back(
-        CMenuItem::Command(kRemove, L"&Remove certifcate from certificate store"));
-    menu.Items().push_back(CMenuItem::Command(205, L"&Import"));
+    for (const auto& [id, text] : items) {
+        menu.Items().push_back(id == 0 ? CMenuItem::Separator() : CMenuItem::Command(id, text));
+    }
     return menu;
 }
 
-TEST(MenuItemSwitchTest, ShowLeavesOneItemWhereTheFirstOfTheGroupStood) {
-    CMenu menu = Sample();
+TEST(MenuItemSwitchTest, ShowLeavesOneItemWhereTheFirstOfTheGroupStoodWithItsSavedText) {
+    CMenu menu = Menu({{ID_ACTIONS_EXPORT_CERT, L"&Export"},
+                       {0, L""},
+                       {kAdd, std::wstring(600, L'x')},
+                       {kRemove, L"Remove"},
+                       {ID_ACTIONS_IMPORT_CERT, L"&Import"}});
     CMenuItemSwitch alternatives;
     alternatives.Attach(&menu, {kAdd, kRemove});
+    menu.Items()[3].text = L"Changed after attach";
 
     EXPECT_TRUE(alternatives.Show(kRemove));
-    EXPECT_EQ(Ids(menu), (std::vector<UINT>{190, 0, kRemove, 205}));
-    EXPECT_EQ(menu.Items()[2].text, L"&Remove certifcate from certificate store");
-
+    EXPECT_EQ(Ids(menu),
+              (std::vector<UINT>{ID_ACTIONS_EXPORT_CERT, 0, kRemove, ID_ACTIONS_IMPORT_CERT}));
+    EXPECT_EQ(menu.Items()[2].text, L"Remove");
     EXPECT_TRUE(alternatives.Show(kAdd));
-    EXPECT_EQ(Ids(menu), (std::vector<UINT>{190, 0, kAdd, 205}));
-    EXPECT_EQ(menu.Items()[2].text, L"&Add certificate to certificate store");
-
     EXPECT_TRUE(alternatives.Show(kAdd)) << "showing the shown item again keeps it";
-    EXPECT_EQ(Ids(menu), (std::vector<UINT>{190, 0, kAdd, 205}));
+    EXPECT_EQ(Ids(menu),
+              (std::vector<UINT>{ID_ACTIONS_EXPORT_CERT, 0, kAdd, ID_ACTIONS_IMPORT_CERT}));
+    EXPECT_EQ(menu.Items()[2].text, std::wstring(511, L'x'));
 }
 
-TEST(MenuItemSwitchTest, TheResourceMenusOfKeysAndTheMainFrameSwitch) {
-    std::optional<CMenu> keyMenu = LoadLangMenu(189, 1024);
-    ASSERT_TRUE(keyMenu.has_value());
-    CMenu* popup = keyMenu->SubMenu(0);
-    ASSERT_NE(popup, nullptr);
-    const int first = popup->FindPosition(kAdd);
-    ASSERT_GE(first, 0);
-    const std::size_t count = popup->Count();
+TEST(MenuItemSwitchTest, TheKeyMenuOfTheResourcesSwitchesInBothLanguages) {
+    for (const LANGID lang : {LANG_NEUTRAL_DEFAULT_ID, LANG_RUSSIAN_ID}) {
+        std::optional<CMenu> keyMenu = LoadLangMenu(IDR_CERTIFICATE_MENU, lang);
+        ASSERT_TRUE(keyMenu.has_value());
+        CMenu* popup = keyMenu->SubMenu(0);
+        ASSERT_NE(popup, nullptr);
+        const int first = popup->FindPosition(kAdd);
+        ASSERT_GE(first, 0);
+        const std::size_t count = popup->Count();
+        const std::wstring removeText = popup->FindCommand(kRemove)->text;
 
-    CMenuItemSwitch alternatives;
-    alternatives.Attach(popup, {kAdd, kRemove});
-    ASSERT_TRUE(alternatives.Show(kRemove));
-    EXPECT_EQ(popup->FindPosition(kRemove), first);
-    EXPECT_EQ(popup->FindPosition(kAdd), -1);
-    EXPECT_EQ(popup->Count(), count - 1);
-    ASSERT_TRUE(alternatives.Show(kAdd));
-    EXPECT_EQ(popup->FindPosition(kAdd), first);
-    EXPECT_EQ(popup->FindCommand(kAdd)->text, L"&Add certificate to certificate store");
-
-    // Russian texts are saved and put back as they were.
-    std::optional<CMenu> russian = LoadLangMenu(189, 1049);
-    ASSERT_TRUE(russian.has_value());
-    CMenu* ruPopup = russian->SubMenu(0);
-    ASSERT_NE(ruPopup, nullptr);
-    const std::wstring ruRemove = ruPopup->FindCommand(kRemove)->text;
-    CMenuItemSwitch ru;
-    ru.Attach(ruPopup, {kAdd, kRemove});
-    ASSERT_TRUE(ru.Show(kRemove));
-    EXPECT_EQ(ruPopup->FindCommand(kRemove)->text, ruRemove);
+        CMenuItemSwitch alternatives;
+        alternatives.Attach(popup, {kAdd, kRemove});
+        ASSERT_TRUE(alternatives.Show(kRemove));
+        EXPECT_EQ(popup->FindPosition(kRemove), first);
+        EXPECT_EQ(popup->FindPosition(kAdd), -1);
+        EXPECT_EQ(popup->Count(), count - 1);
+        EXPECT_EQ(popup->FindCommand(kRemove)->text, removeText);
+    }
 }
 
 TEST(MenuItemSwitchTest, CommandsOutsideTheGroupOrMenusWithoutItChangeNothing) {
-    CMenu menu = Sample();
-    const std::vector<UINT> before = Ids(menu);
+    CMenu menu = Menu({{kAdd, L"Add"}, {kRemove, L"Remove"}, {ID_ACTIONS_IMPORT_CERT, L"I"}});
     CMenuItemSwitch alternatives;
     alternatives.Attach(&menu, {kAdd, kRemove});
-    EXPECT_FALSE(alternatives.Show(205));
-    EXPECT_EQ(Ids(menu), before);
+    EXPECT_FALSE(alternatives.Show(ID_ACTIONS_IMPORT_CERT));
+    EXPECT_EQ(Ids(menu), (std::vector<UINT>{kAdd, kRemove, ID_ACTIONS_IMPORT_CERT}));
 
-    CMenu other;
-    other.Items().push_back(CMenuItem::Command(190, L"&Export"));
+    // An alternative never in the menu is not shown blank.
+    CMenu other = Menu({{ID_ACTIONS_SET_DEFAULT, L"Set as &defaut container"}});
+    CMenuItemSwitch marks;
+    marks.Attach(&other, {ID_ACTIONS_SET_DEFAULT, ID_ACTIONS_REMOVE_DEFAULT});
+    EXPECT_FALSE(marks.Show(ID_ACTIONS_REMOVE_DEFAULT));
+    EXPECT_EQ(Ids(other), std::vector<UINT>{ID_ACTIONS_SET_DEFAULT});
+    EXPECT_EQ(other.Items()[0].text, L"Set as &defaut container");
     CMenuItemSwitch none;
     none.Attach(&other, {kAdd, kRemove});
     EXPECT_FALSE(none.Show(kAdd));
-    EXPECT_EQ(Ids(other), (std::vector<UINT>{190}));
 
     CMenuItemSwitch detached;
     EXPECT_FALSE(detached.Show(kAdd));
     detached.Attach(nullptr, {kAdd});
     EXPECT_FALSE(detached.Show(kAdd));
-}
-
-TEST(MenuItemSwitchTest, AnAlternativeNeverInTheMenuIsNotShownBlank) {
-    CMenu menu;
-    menu.Items().push_back(CMenuItem::Command(32794, L"Set as &defaut container"));
-    CMenuItemSwitch alternatives;
-    alternatives.Attach(&menu, {32794, 32796});
-    EXPECT_FALSE(alternatives.Show(32796));
-    EXPECT_EQ(Ids(menu), (std::vector<UINT>{32794}));
-    EXPECT_EQ(menu.Items()[0].text, L"Set as &defaut container");
-}
-
-TEST(MenuItemSwitchTest, SavedTextsAreCutTo511CharactersAndTakenAtAttach) {
-    CMenu menu;
-    menu.Items().push_back(CMenuItem::Command(kAdd, std::wstring(600, L'x')));
-    menu.Items().push_back(CMenuItem::Command(kRemove, L"Remove"));
-    CMenuItemSwitch alternatives;
-    alternatives.Attach(&menu, {kAdd, kRemove});
-    menu.Items()[1].text = L"Changed after attach";
-    ASSERT_TRUE(alternatives.Show(kRemove));
-    EXPECT_EQ(menu.Items()[0].text, L"Remove");
-    ASSERT_TRUE(alternatives.Show(kAdd));
-    EXPECT_EQ(menu.Items()[0].text, std::wstring(511, L'x'));
-    EXPECT_EQ(menu.Count(), 1u);
 }
 
 }  // namespace

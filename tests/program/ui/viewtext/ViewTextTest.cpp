@@ -1,20 +1,20 @@
-// The texts of the property views without a window: the token view's rows and
-// header in both languages, the container view's header, the key view's
-// permission and key length rows and the column split. The Qt views that show
-// them are tested with the views.
+// The texts of the property views without a window: the token view's rows and header in both
+// languages, the container view's header, the key view's permission and key length rows, and
+// the weighted split of a list's two columns (the only test of that rounding). The Qt views
+// that show them are tested with the views.
 #include <gtest/gtest.h>
 
 #include <climits>
 
 #include "program/app/LangResource.h"
 #include "program/app/UiLanguage.h"
-#include "support/TempWorld.h"
 #include "program/ui/viewtext/ColumnWidths.h"
 #include "program/ui/viewtext/ContainerViewText.h"
 #include "program/ui/viewtext/KeyViewRows.h"
 #include "program/ui/viewtext/TokenViewText.h"
-#include "program/ui/viewtext/ViewIds.h"
 #include "program/ui/viewtext/ViewTemplateText.h"
+#include "res/resource.h"
+#include "support/TempWorld.h"
 
 namespace {
 
@@ -41,32 +41,29 @@ protected:
     vktest::TempWorld m_world;
 };
 
-TEST_F(ViewText, TokenOfTypeTwoHasSevenRows) {
+TEST_F(ViewText, TokenRowsAreSevenAndTypesZeroAndOneAddThePinPolicy) {
     STokenRecord record = DemoRecord(2, 0);
-    const auto rows = TokenViewRows(record);
-    ASSERT_EQ(rows.size(), 7u);
-    const std::pair<const wchar_t*, const wchar_t*> expected[] = {
-        {L"Name", L"Velkora Pro Demo"},
-        {L"Type", L"Velkora Pro 64K"},
-        {L"ID (hex)", L"00C0FFEE"},
-        {L"Version", L"2.14"},
-        {L"Protocol #", L"3"},
-        {L"Microprogram #", L"200"},
-        {L"Free memory (bytes)", L"3000000000"}};
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].caption, expected[i].first) << i;
-        EXPECT_EQ(rows[i].value, expected[i].second) << i;
+    auto rows = TokenViewRows(record);
+    std::vector<std::pair<std::wstring, std::wstring>> texts;
+    for (const auto& row : rows) {
+        texts.emplace_back(row.caption, row.value);
     }
+    EXPECT_EQ(texts, (std::vector<std::pair<std::wstring, std::wstring>>{
+                         {L"Name", L"Velkora Pro Demo"},
+                         {L"Type", L"Velkora Pro 64K"},
+                         {L"ID (hex)", L"00C0FFEE"},
+                         {L"Version", L"2.14"},
+                         {L"Protocol #", L"3"},
+                         {L"Microprogram #", L"200"},
+                         {L"Free memory (bytes)", L"3000000000"}}));
     EXPECT_EQ(record.policyText, L"");
-}
 
-TEST_F(ViewText, TokensOfTypeZeroAndOneShowThePinPolicy) {
     const std::pair<BYTE, const wchar_t*> policies[] = {
         {0, L"User & Admin"}, {1, L"Admin"}, {2, L"User"}, {3, L""}, {255, L""}};
     for (BYTE type : {BYTE{0}, BYTE{1}}) {
         for (const auto& [policy, text] : policies) {
-            STokenRecord record = DemoRecord(type, policy);
-            const auto rows = TokenViewRows(record);
+            record = DemoRecord(type, policy);
+            rows = TokenViewRows(record);
             ASSERT_EQ(rows.size(), 8u);
             EXPECT_EQ(rows[7].caption, L"Users that can change User PIN:");
             EXPECT_EQ(rows[7].value, text) << int{type} << " " << int{policy};
@@ -80,95 +77,73 @@ TEST_F(ViewText, TokenRowsFollowTheInterfaceLanguage) {
     STokenRecord record = DemoRecord(1, 2);
     const auto rows = TokenViewRows(record);
     ASSERT_EQ(rows.size(), 8u);
-    const UINT ids[] = {157, 158, 159, 162, 163, 164, 165, 232};
+    const UINT ids[] = {IDS_TOKEN_NAME,        IDS_TOKEN_TYPE,     IDS_TOKEN_ID,
+                        IDS_TOKEN_VERSION,     IDS_TOKEN_PROTOCOL, IDS_TOKEN_MICROPROGRAM,
+                        IDS_TOKEN_FREE_MEMORY, IDS_PIN_POLICY};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].caption, LoadLangString(ids[i], LANG_RUSSIAN_ID)) << i;
         EXPECT_NE(rows[i].caption, LoadLangString(ids[i], LANG_NEUTRAL_DEFAULT_ID)) << i;
     }
-    EXPECT_EQ(rows[7].value, LoadLangString(177, LANG_RUSSIAN_ID));
+    EXPECT_EQ(rows[7].value, LoadLangString(IDS_ROLE_USER, LANG_RUSSIAN_ID));
     EXPECT_EQ(rows[2].value, L"00C0FFEE");
 }
 
-TEST_F(ViewText, TokenHeaderPutsTheLabelBetweenAngleBrackets) {
-    const std::wstring templ = ViewTemplateText(kTokenViewDialog, kTokenHeaderControl);
+TEST_F(ViewText, HeadersPutTheLabelOrNameIntoTheirTemplates) {
+    const std::wstring templ = ViewTemplateText(IDD_TOKEN_VIEW, IDC_TOKEN_HEADER);
     EXPECT_EQ(templ, L"Token %s<%s> properties");
-    EXPECT_EQ(TokenViewHeader(templ, L"Velkora Mini Demo"),
-              L"Token <Velkora Mini Demo> properties");
-    // A label is shown as it is, directives included.
+    // Labels and names are shown as they are, directives included.
     EXPECT_EQ(TokenViewHeader(templ, L"50% %s"), L"Token <50% %s> properties");
-    EXPECT_EQ(ViewTemplateText(kTokenViewDialog, kNoTokenTextControl), L"No Velkora's detected.");
+    EXPECT_EQ(ViewTemplateText(IDD_TOKEN_VIEW, IDC_NO_TOKEN_TEXT), L"No Velkora's detected.");
+    const std::wstring container = ViewTemplateText(IDD_CONTAINER_VIEW, IDC_CONTAINER_HEADER);
+    EXPECT_EQ(ContainerViewHeader(container, L"%d"), L"%d   Container");
+    EXPECT_EQ(ViewTemplateText(IDD_KEY_VIEW, IDC_VIEW_HEADER), L"\nKey Properties");
+    EXPECT_EQ(ViewTemplateText(IDD_KEY_VIEW, 4242), L"");
+    EXPECT_EQ(ViewTemplateText(4242, IDC_VIEW_HEADER), L"");
 
     SetUiLanguage(LANG_RUSSIAN_ID);
-    const std::wstring russian = ViewTemplateText(kTokenViewDialog, kTokenHeaderControl);
+    const std::wstring russian = ViewTemplateText(IDD_TOKEN_VIEW, IDC_TOKEN_HEADER);
     EXPECT_NE(russian, templ);
     EXPECT_NE(TokenViewHeader(russian, L"Demo").find(L"<Demo>"), std::wstring::npos);
 }
 
-TEST_F(ViewText, ContainerHeaderIsTheNameAndTheWordContainer) {
-    const std::wstring templ = ViewTemplateText(kContainerViewDialog, kContainerHeaderControl);
-    EXPECT_EQ(ContainerViewHeader(templ, L"C1"), L"C1   Container");
-    EXPECT_EQ(ContainerViewHeader(templ, L"%d"), L"%d   Container");
-    EXPECT_EQ(ViewTemplateText(kCertificateViewDialog, kCertOrKeyHeaderControl),
-              L"\nCertificate to view");
-    EXPECT_EQ(ViewTemplateText(kKeyViewDialog, kCertOrKeyHeaderControl), L"\nKey Properties");
-    EXPECT_EQ(ViewTemplateText(kKeyViewDialog, 4242), L"");
-    EXPECT_EQ(ViewTemplateText(4242, kCertOrKeyHeaderControl), L"");
-}
-
-TEST(KeyViewRows, PermissionsNameTheSetBitsInFixedOrder) {
+TEST(KeyViewRows, PermissionsNameTheSetBitsInFixedOrderUnderEnglishCaptions) {
     EXPECT_EQ(PermissionsText(0x3B), L"3b DECRYPT, ENCRYPT, MAC, READ, WRITE");
-    EXPECT_EQ(PermissionsText(0x104), L"104 ARCHIVE, EXPORT");
     EXPECT_EQ(PermissionsText(0x1FF), L"1ff ARCHIVE, DECRYPT, ENCRYPT, EXPORT, MAC, READ, WRITE");
-    EXPECT_EQ(PermissionsText(0x20), L"20 MAC");
     // Bits without a name show only in the number.
     EXPECT_EQ(PermissionsText(0xC0), L"c0 ");
     EXPECT_EQ(PermissionsText(0), L"0 ");
     EXPECT_EQ(PermissionsText(0xFFFFFFFF).substr(0, 17), L"ffffffff ARCHIVE,");
-}
 
-TEST(KeyViewRows, FixedEnglishCaptions) {
     const auto length = MakeKeyLengthRow(2048);
     EXPECT_EQ(length->GetName(), L"Key Length");
     EXPECT_EQ(length->GetValue(), L"2048");
     EXPECT_EQ(length->GetDetail(), L"2048");
-    EXPECT_EQ(length->GetIconId(), 170u);
+    EXPECT_EQ(length->GetIconId(), static_cast<DWORD>(IDI_ROW_TEXT));
     const auto permissions = MakePermissionsRow(0x104);
     EXPECT_EQ(permissions->GetName(), L"Permissions");
     EXPECT_EQ(permissions->GetValue(), L"104 ARCHIVE, EXPORT");
     EXPECT_EQ(permissions->GetDetail(), L"104 ARCHIVE, EXPORT");
 }
 
-TEST(ColumnWidths, SplitByWeightsRoundedToNearest) {
-    auto w = SplitColumnWidths(300, 37, 63);  // 111.0
-    EXPECT_EQ(w.first, 111);
-    EXPECT_EQ(w.second, 189);
-    w = SplitColumnWidths(401, 30, 70);  // 120.3
-    EXPECT_EQ(w.first, 120);
-    EXPECT_EQ(w.second, 281);
-    w = SplitColumnWidths(405, 30, 70);  // 121.5 rounds up
-    EXPECT_EQ(w.first, 122);
-    EXPECT_EQ(w.second, 283);
-    w = SplitColumnWidths(1, 37, 63);  // 0.37
-    EXPECT_EQ(w.first, 0);
-    EXPECT_EQ(w.second, 1);
-}
-
-TEST(ColumnWidths, OddInputsStayWithinTheWidth) {
-    auto w = SplitColumnWidths(INT_MAX, 37, 63);
-    EXPECT_EQ(static_cast<long long>(w.first) + w.second, INT_MAX);
-    EXPECT_EQ(w.first, 794568949);
-    w = SplitColumnWidths(-5, 37, 63);
-    EXPECT_EQ(w.first, 0);
-    EXPECT_EQ(w.second, 0);
-    w = SplitColumnWidths(100, 0, 0);
-    EXPECT_EQ(w.first, 0);
-    EXPECT_EQ(w.second, 100);
-    w = SplitColumnWidths(100, -1, 5);
-    EXPECT_EQ(w.first, 0);
-    EXPECT_EQ(w.second, 100);
-    w = SplitColumnWidths(100, INT_MAX, INT_MAX);
-    EXPECT_EQ(w.first, 50);
-    EXPECT_EQ(w.second, 50);
+TEST(ColumnWidths, SplitByWeightsRoundedToNearestWithinTheWidth) {
+    const struct {
+        int width, first, second, wantFirst, wantSecond;
+    } cases[] = {
+        {300, 37, 63, 111, 189},
+        {401, 30, 70, 120, 281},
+        {405, 30, 70, 122, 283},
+        {1, 37, 63, 0, 1},
+        {-5, 37, 63, 0, 0},
+        {100, 0, 0, 0, 100},
+        {100, -1, 5, 0, 100},
+        {100, INT_MAX, INT_MAX, 50, 50},
+        {INT_MAX, 37, 63, 794568949, INT_MAX - 794568949},
+    };
+    for (const auto& c : cases) {
+        const SColumnWidths w = SplitColumnWidths(c.width, c.first, c.second);
+        EXPECT_EQ(std::make_pair(w.first, w.second), std::make_pair(c.wantFirst, c.wantSecond))
+            << c.width << " " << c.first << ":" << c.second;
+    }
 }
 
 }  // namespace
