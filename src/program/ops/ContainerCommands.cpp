@@ -55,8 +55,9 @@ void DeleteContainerCommand(CTokenInfo* token, const std::wstring& container,
         COperationBracket bracket(hook, kDeleteContainerStart,
                                   FormatString(LoadLangString(kRemovingContainer), container));
         token->DeleteContainer(container);
-    } catch (...) {
-        // The tree shows what is left; a failed deletion has nothing more to say.
+    } catch (const SEXCPT::CCertException& e) {
+        // The window has heard the end; the user hears why.
+        ShowMessageBox(ErrorDescription(e.GetCode()), MB_ICONINFORMATION);
     }
 }
 

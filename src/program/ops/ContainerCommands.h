@@ -12,7 +12,7 @@ class CTokenInfo;
 namespace SVKCERT {
 
 // Asks "Do you really want to remove ..."; on Yes, and when there is a token information
-// object, deletes the container through it. Failures are dropped without a message.
+// object, deletes the container through it. A failure shows the error's description.
 void DeleteContainerCommand(CTokenInfo* token, const std::wstring& container,
                             IContainerOperationHook* hook);
 

@@ -1,22 +1,23 @@
-// The three container commands: the question and messages they show (text, caption, icon), the
-// operation codes the window hears around them, and what they do to the token, on success and
-// on failure. The message brackets themselves come with the tree.
+// The three container commands over a virtual token: the question and messages they show through
+// the scripted UI (text, caption, icon), the operation codes the window hears around them, and
+// what they do to the token, on success and on failure in both interface languages. The message
+// brackets themselves come with the tree.
 #include <gtest/gtest.h>
 
 #include <utility>
 #include <vector>
 
 #include "TokenTestWorld.h"
-#include "program/app/UiLanguage.h"
 #include "platform/errors/ErrorDescription.h"
 #include "platform/errors/WinError.h"
-#include "support/ScriptedUi.h"
-#include "program/token/CTokenInfo.h"
+#include "program/app/UiLanguage.h"
 #include "program/ops/ContainerCommands.h"
+#include "program/token/CTokenInfo.h"
+#include "support/ScriptedUi.h"
 
 namespace {
 
-constexpr const wchar_t* kCaption = L"Velkora Certificates Browser";
+using Events = std::vector<std::pair<int, std::wstring>>;
 
 class RecordingHook : public SVKCERT::IContainerOperationHook {
 public:
@@ -24,7 +25,7 @@ public:
         events.emplace_back(code, statusText);
     }
     void OnOperationEnd(int code) override { events.emplace_back(code, L""); }
-    std::vector<std::pair<int, std::wstring>> events;
+    Events events;
 };
 
 class ContainerCommandsTest : public ::testing::Test {
@@ -50,8 +51,6 @@ protected:
     RecordingHook m_hook;
 };
 
-using Events = std::vector<std::pair<int, std::wstring>>;
-
 }  // namespace
 
 TEST_F(ContainerCommandsTest, DeleteAsksFirstAndDeletesOnlyOnYes) {
@@ -61,8 +60,8 @@ TEST_F(ContainerCommandsTest, DeleteAsksFirstAndDeletesOnlyOnYes) {
     ASSERT_EQ(m_ui.Boxes().size(), 1u);
     EXPECT_EQ(m_ui.Boxes()[0].text,
               L"Do you really want to remove \"two\" container with its contents?");
-    EXPECT_EQ(m_ui.Boxes()[0].caption, kCaption);
-    EXPECT_EQ(m_ui.Boxes()[0].type, 0x24u);
+    EXPECT_EQ(m_ui.Boxes()[0].caption, L"Velkora Certificates Browser");
+    EXPECT_EQ(m_ui.Boxes()[0].type, UINT{MB_YESNO | MB_ICONQUESTION});
     EXPECT_TRUE(m_hook.events.empty());
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"one", L"two"}));
 
@@ -70,87 +69,81 @@ TEST_F(ContainerCommandsTest, DeleteAsksFirstAndDeletesOnlyOnYes) {
     SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
     EXPECT_EQ(m_hook.events, (Events{{1, L"Removing \"two\" container..."}, {2, L""}}));
     EXPECT_EQ(Names(), std::vector<std::wstring>{L"one"});
-    EXPECT_EQ(m_ui.Boxes().size(), 2u) << "no message after the deletion";
+    EXPECT_EQ(m_ui.Boxes().size(), 2u) << "no message after a deletion that worked";
 
-    // Without a token information object nothing is done after the question.
+    // Without a token information object nothing is done after the question; with nobody to
+    // ask, the answer is No.
     m_ui.SetNextAnswer(IDYES);
     SVKCERT::DeleteContainerCommand(nullptr, L"one", &m_hook);
     EXPECT_EQ(m_ui.Boxes().size(), 3u);
-    EXPECT_EQ(m_hook.events.size(), 2u);
-}
-
-TEST_F(ContainerCommandsTest, AFailedDeletionIsSilentButTheWindowHearsTheEnd) {
-    m_ui.SetNextAnswer(IDYES);
-    SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);  // not logged in
-    EXPECT_EQ(m_ui.Boxes().size(), 1u);
-    EXPECT_EQ(m_hook.events, (Events{{1, L"Removing \"two\" container..."}, {2, L""}}));
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"one", L"two"}));
-}
-
-TEST_F(ContainerCommandsTest, NobodyToAskMeansNo) {
-    m_world.Login("Reader A");
     IUserInterface* previous = SetUserInterface(nullptr);
-    SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
+    SVKCERT::DeleteContainerCommand(&m_token, L"one", &m_hook);
     SetUserInterface(previous);
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"one", L"two"}));
+    EXPECT_EQ(m_hook.events.size(), 2u);
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"one"});
 }
 
 TEST_F(ContainerCommandsTest, SettingAndRemovingTheDefaultTellTheOutcome) {
     m_world.Login("Reader A");
     EXPECT_FALSE(m_token.FindContainer(L"two")->IsDefault());
     SVKCERT::SetDefaultContainerCommand(&m_token, L"two", &m_hook);
-    ASSERT_EQ(m_ui.Boxes().size(), 1u);
+    EXPECT_TRUE(m_token.FindContainer(L"two")->IsDefault()) << "read again from the token";
+    SVKCERT::RemoveDefaultContainerCommand(&m_token, L"two", &m_hook);
+    EXPECT_FALSE(m_token.FindContainer(L"two")->IsDefault());
+    ASSERT_EQ(m_ui.Boxes().size(), 2u);
     EXPECT_EQ(m_ui.Boxes()[0].text,
               L"Container two has been assigned as Default Container successfully");
-    EXPECT_EQ(m_ui.Boxes()[0].caption, kCaption);
-    EXPECT_EQ(m_ui.Boxes()[0].type, 0x40u);
+    EXPECT_EQ(m_ui.Boxes()[1].text, L"Container two is not default container anymore");
+    EXPECT_EQ(m_ui.Boxes()[1].type, UINT{MB_ICONINFORMATION});
     EXPECT_EQ(m_hook.events,
               (Events{{3, L"Performing default container characteristic assignment operation ..."},
-                      {4, L""}}));
-    EXPECT_TRUE(m_token.FindContainer(L"two")->IsDefault()) << "read again from the token";
-
-    m_hook.events.clear();
-    SVKCERT::RemoveDefaultContainerCommand(&m_token, L"two", &m_hook);
-    ASSERT_EQ(m_ui.Boxes().size(), 2u);
-    EXPECT_EQ(m_ui.Boxes()[1].text, L"Container two is not default container anymore");
-    EXPECT_EQ(m_ui.Boxes()[1].type, 0x40u);
-    EXPECT_EQ(m_hook.events,
-              (Events{{5, L"Performing default container characteristic removal operation ..."},
+                      {4, L""},
+                      {5, L"Performing default container characteristic removal operation ..."},
                       {6, L""}}));
-    EXPECT_FALSE(m_token.FindContainer(L"two")->IsDefault());
 
-    // A container the token does not list: nothing to do.
+    // A container the token does not list, or no token: nothing to do.
     SVKCERT::SetDefaultContainerCommand(&m_token, L"three", &m_hook);
-    SVKCERT::SetDefaultContainerCommand(nullptr, L"two", &m_hook);
+    SVKCERT::RemoveDefaultContainerCommand(nullptr, L"two", &m_hook);
     EXPECT_EQ(m_ui.Boxes().size(), 2u);
 }
 
-TEST_F(ContainerCommandsTest, FailuresNameTheSystemError) {
-    const std::wstring description = SystemErrorDescription(SCARD_W_CARD_NOT_AUTHENTICATED, 1024);
-    SVKCERT::SetDefaultContainerCommand(&m_token, L"one", &m_hook);
-    ASSERT_EQ(m_ui.Boxes().size(), 1u);
-    EXPECT_EQ(m_ui.Boxes()[0].text,
-              L"Error has been occured during assigning default state to the 'one' container. "
-              L"Error description :" +
-                  description);
-    EXPECT_EQ(m_ui.Boxes()[0].type, 0x40u);
-    EXPECT_EQ(m_hook.events.size(), 2u);
-    EXPECT_EQ(m_hook.events[1].first, 4);
-
-    SVKCERT::RemoveDefaultContainerCommand(&m_token, L"one", &m_hook);
-    ASSERT_EQ(m_ui.Boxes().size(), 2u);
-    EXPECT_EQ(m_ui.Boxes()[1].text,
-              L"Error has been occured during remove default container state operation. Error "
-              L"description: " +
-                  description);
-
-    // In Russian, the message and the description both.
-    SetUiLanguage(LANG_RUSSIAN_ID);
-    SVKCERT::SetDefaultContainerCommand(&m_token, L"one", &m_hook);
+TEST_F(ContainerCommandsTest, FailuresTellTheSystemErrorInTheInterfaceLanguage) {
+    // Not logged in: every command fails at the token.
+    for (LANGID language : {LANG_NEUTRAL_DEFAULT_ID, LANG_RUSSIAN_ID}) {
+        SCOPED_TRACE(language);
+        SetUiLanguage(language);
+        const std::wstring why = SystemErrorDescription(SCARD_W_CARD_NOT_AUTHENTICATED, language);
+        const std::size_t before = m_ui.Boxes().size();
+        m_hook.events.clear();
+        m_ui.SetNextAnswer(IDYES);
+        SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
+        SVKCERT::SetDefaultContainerCommand(&m_token, L"one", &m_hook);
+        SVKCERT::RemoveDefaultContainerCommand(&m_token, L"one", &m_hook);
+        const auto boxes = m_ui.Boxes();
+        ASSERT_EQ(boxes.size(), before + 4);
+        EXPECT_EQ(boxes[before + 1].text, why) << "the deletion tells why";
+        EXPECT_EQ(boxes[before + 1].caption, boxes[before].caption);
+        for (std::size_t i = before + 1; i < boxes.size(); ++i) {
+            EXPECT_EQ(boxes[i].type, UINT{MB_ICONINFORMATION});
+            EXPECT_NE(boxes[i].text.find(why), std::wstring::npos) << i;
+            EXPECT_EQ(boxes[i].text.find(L"Error") == std::wstring::npos,
+                      language == LANG_RUSSIAN_ID || i == before + 1)
+                << i;
+        }
+        if (language == LANG_NEUTRAL_DEFAULT_ID) {
+            EXPECT_EQ(boxes[before + 2].text,
+                      L"Error has been occured during assigning default state to the 'one' "
+                      L"container. Error description :" +
+                          why);
+            EXPECT_EQ(boxes[before + 3].text,
+                      L"Error has been occured during remove default container state operation. "
+                      L"Error description: " +
+                          why);
+        }
+        // The window hears every end, the token keeps its containers.
+        EXPECT_EQ(m_hook.events.size(), 6u);
+        EXPECT_EQ(m_hook.events[1].first, 2);
+        EXPECT_EQ(Names(), (std::vector<std::wstring>{L"one", L"two"}));
+    }
     SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
-    ASSERT_EQ(m_ui.Boxes().size(), 3u);
-    const std::wstring russian = m_ui.Boxes()[2].text;
-    EXPECT_NE(russian.find(SystemErrorDescription(SCARD_W_CARD_NOT_AUTHENTICATED, 1049)),
-              std::wstring::npos);
-    EXPECT_EQ(russian.find(L"Error has been"), std::wstring::npos);
 }
