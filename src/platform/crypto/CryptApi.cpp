@@ -35,20 +35,15 @@ private:
     Handles() { vk::crypto::OpenSslInit(); }
 };
 
-BOOL Fail(DWORD code) {
-    SetLastError(code);
-    return FALSE;
-}
-
 // Runs a call, turning an escaping exception into the platform's error.
 template <class F>
 BOOL Guarded(F&& call) {
     try {
         return call();
     } catch (const std::bad_alloc&) {
-        return Fail(NTE_NO_MEMORY);
+        return FailWith(NTE_NO_MEMORY);
     } catch (...) {
-        return Fail(NTE_FAIL);
+        return FailWith(NTE_FAIL);
     }
 }
 
@@ -82,16 +77,16 @@ BOOL CryptAcquireContextW(HCRYPTPROV* phProv, LPCWSTR pszContainer, LPCWSTR pszP
                           DWORD dwProvType, DWORD dwFlags) {
     return Guarded([&]() -> BOOL {
         if (phProv == nullptr) {
-            return Fail(ERROR_INVALID_PARAMETER);
+            return FailWith(ERROR_INVALID_PARAMETER);
         }
         *phProv = 0;
         if ((dwFlags & ~kAcquireFlags) != 0) {
-            return Fail(NTE_BAD_FLAGS);
+            return FailWith(NTE_BAD_FLAGS);
         }
         const DWORD action = dwFlags & (CRYPT_VERIFYCONTEXT | CRYPT_NEWKEYSET | CRYPT_DELETEKEYSET);
         if (action != 0 && action != CRYPT_VERIFYCONTEXT && action != CRYPT_NEWKEYSET &&
             action != CRYPT_DELETEKEYSET) {
-            return Fail(NTE_BAD_FLAGS);
+            return FailWith(NTE_BAD_FLAGS);
         }
         auto provider = vk::crypto::ProviderRegistry::Instance().Find(pszProvider, dwProvType);
         if (!provider) {
@@ -113,11 +108,11 @@ BOOL CryptReleaseContext(HCRYPTPROV hProv, DWORD dwFlags) {
     return Guarded([&]() -> BOOL {
         auto context = Handles::Instance().contexts.Remove(hProv);
         if (!context) {
-            return Fail(NTE_BAD_UID);
+            return FailWith(NTE_BAD_UID);
         }
         // The platform releases the context even when it refuses the flags.
         context.reset();
-        return dwFlags == 0 ? TRUE : Fail(NTE_BAD_FLAGS);
+        return dwFlags == 0 ? TRUE : FailWith(NTE_BAD_FLAGS);
     });
 }
 
@@ -129,7 +124,7 @@ BOOL CryptGetProvParam(HCRYPTPROV hProv, DWORD dwParam, BYTE* pbData, DWORD* pdw
             return FALSE;
         }
         if (pdwDataLen == nullptr) {
-            return Fail(ERROR_INVALID_PARAMETER);
+            return FailWith(ERROR_INVALID_PARAMETER);
         }
         return context->GetParam(dwParam, pbData, pdwDataLen, dwFlags);
     });
@@ -145,7 +140,7 @@ BOOL CryptSetProvParam(HCRYPTPROV hProv, DWORD dwParam, const BYTE* pbData, DWOR
 BOOL CryptGetUserKey(HCRYPTPROV hProv, DWORD dwKeySpec, HCRYPTKEY* phUserKey) {
     return Guarded([&]() -> BOOL {
         if (phUserKey == nullptr) {
-            return Fail(ERROR_INVALID_PARAMETER);
+            return FailWith(ERROR_INVALID_PARAMETER);
         }
         *phUserKey = 0;
         auto context = FindContext(hProv);
@@ -156,7 +151,7 @@ BOOL CryptGetUserKey(HCRYPTPROV hProv, DWORD dwKeySpec, HCRYPTKEY* phUserKey) {
 BOOL CryptGenKey(HCRYPTPROV hProv, ALG_ID Algid, DWORD dwFlags, HCRYPTKEY* phKey) {
     return Guarded([&]() -> BOOL {
         if (phKey == nullptr) {
-            return Fail(ERROR_INVALID_PARAMETER);
+            return FailWith(ERROR_INVALID_PARAMETER);
         }
         *phKey = 0;
         auto context = FindContext(hProv);
@@ -165,8 +160,9 @@ BOOL CryptGenKey(HCRYPTPROV hProv, ALG_ID Algid, DWORD dwFlags, HCRYPTKEY* phKey
 }
 
 BOOL CryptDestroyKey(HCRYPTKEY hKey) {
-    return Guarded(
-        [&]() -> BOOL { return Handles::Instance().keys.Remove(hKey) ? TRUE : Fail(NTE_BAD_KEY); });
+    return Guarded([&]() -> BOOL {
+        return Handles::Instance().keys.Remove(hKey) ? TRUE : FailWith(NTE_BAD_KEY);
+    });
 }
 
 BOOL CryptGetKeyParam(HCRYPTKEY hKey, DWORD dwParam, BYTE* pbData, DWORD* pdwDataLen,
@@ -177,7 +173,7 @@ BOOL CryptGetKeyParam(HCRYPTKEY hKey, DWORD dwParam, BYTE* pbData, DWORD* pdwDat
             return FALSE;
         }
         if (pdwDataLen == nullptr) {
-            return Fail(ERROR_INVALID_PARAMETER);
+            return FailWith(ERROR_INVALID_PARAMETER);
         }
         return key->GetParam(dwParam, pbData, pdwDataLen, dwFlags);
     });
@@ -199,10 +195,10 @@ BOOL CryptExportKey(HCRYPTKEY hKey, HCRYPTKEY hExpKey, DWORD dwBlobType, DWORD d
         }
         if (hExpKey != 0) {
             // Blobs wrapped under another key are not offered.
-            return Fail(NTE_BAD_KEY);
+            return FailWith(NTE_BAD_KEY);
         }
         if (pdwDataLen == nullptr) {
-            return Fail(ERROR_INVALID_PARAMETER);
+            return FailWith(ERROR_INVALID_PARAMETER);
         }
         return key->Export(dwBlobType, dwFlags, pbData, pdwDataLen);
     });
@@ -212,7 +208,7 @@ BOOL CryptImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD dwDataLen, HCRYP
                     DWORD dwFlags, HCRYPTKEY* phKey) {
     return Guarded([&]() -> BOOL {
         if (phKey == nullptr) {
-            return Fail(ERROR_INVALID_PARAMETER);
+            return FailWith(ERROR_INVALID_PARAMETER);
         }
         *phKey = 0;
         auto context = FindContext(hProv);
@@ -220,10 +216,10 @@ BOOL CryptImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD dwDataLen, HCRYP
             return FALSE;
         }
         if (hPubKey != 0) {
-            return Fail(NTE_BAD_KEY);
+            return FailWith(NTE_BAD_KEY);
         }
         if (pbData == nullptr || dwDataLen == 0) {
-            return Fail(ERROR_INVALID_PARAMETER);
+            return FailWith(ERROR_INVALID_PARAMETER);
         }
         return IssueKey(context->ImportKey(pbData, dwDataLen, dwFlags), phKey);
     });
@@ -238,8 +234,8 @@ BOOL CryptGenRandom(HCRYPTPROV hProv, DWORD dwLen, BYTE* pbBuffer) {
             return TRUE;
         }
         if (pbBuffer == nullptr || dwLen > 0x7FFFFFFF) {
-            return Fail(ERROR_INVALID_PARAMETER);
+            return FailWith(ERROR_INVALID_PARAMETER);
         }
-        return RAND_bytes(pbBuffer, static_cast<int>(dwLen)) == 1 ? TRUE : Fail(NTE_FAIL);
+        return RAND_bytes(pbBuffer, static_cast<int>(dwLen)) == 1 ? TRUE : FailWith(NTE_FAIL);
     });
 }

@@ -18,16 +18,6 @@ constexpr DWORD kMaxBits = 16384;
 constexpr DWORD kProviderVersion = 0x200;
 constexpr DWORD kImplSoftware = 2;
 
-std::nullptr_t Fail(DWORD code) {
-    SetLastError(code);
-    return nullptr;
-}
-
-BOOL FailBool(DWORD code) {
-    SetLastError(code);
-    return FALSE;
-}
-
 // The key specification an algorithm stands for; 0 when it is not an RSA key.
 DWORD KeySpecOf(ALG_ID alg) {
     if (alg == AT_KEYEXCHANGE || alg == CALG_RSA_KEYX) {
@@ -54,7 +44,7 @@ BOOL SoftwareContext::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD fl
         return EnumContainers(data, dataLen, flags);
     }
     if (flags != 0) {
-        return FailBool(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     switch (param) {
         case PP_NAME:
@@ -71,13 +61,13 @@ BOOL SoftwareContext::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD fl
         case PP_KEYSET_TYPE:
             return CopyOutDword(m_machine ? CRYPT_MACHINE_KEYSET : 0, data, dataLen);
         default:
-            return FailBool(NTE_BAD_TYPE);
+            return FailWith(NTE_BAD_TYPE);
     }
 }
 
 BOOL SoftwareContext::EnumContainers(BYTE* data, DWORD* dataLen, DWORD flags) {
     if ((flags & ~CRYPT_FIRST) != 0) {
-        return FailBool(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     std::lock_guard lock(m_enumMutex);
     if ((flags & CRYPT_FIRST) != 0) {
@@ -88,7 +78,7 @@ BOOL SoftwareContext::EnumContainers(BYTE* data, DWORD* dataLen, DWORD flags) {
         m_enumNext = 0;
     }
     if (m_enumNext >= m_enumNames.size()) {
-        return FailBool(ERROR_NO_MORE_ITEMS);
+        return FailWith(ERROR_NO_MORE_ITEMS);
     }
     if (data == nullptr) {
         // The sizing call answers the longest name, so one buffer fits them all.
@@ -108,16 +98,16 @@ BOOL SoftwareContext::EnumContainers(BYTE* data, DWORD* dataLen, DWORD flags) {
 
 BOOL SoftwareContext::SetParam(DWORD param, const BYTE* /*data*/, DWORD flags) {
     if (flags != 0) {
-        return FailBool(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     // Software keys carry no PIN and the providers take no settings.
     (void)param;
-    return FailBool(NTE_BAD_TYPE);
+    return FailWith(NTE_BAD_TYPE);
 }
 
 std::shared_ptr<IProviderKey> SoftwareContext::GetUserKey(DWORD keySpec) {
     if (m_ephemeral) {
-        return Fail(NTE_NO_KEY);
+        return FailWith<std::nullptr_t>(NTE_NO_KEY);
     }
     return m_keySet->Get(keySpec);
 }
@@ -133,24 +123,24 @@ std::shared_ptr<IProviderKey> SoftwareContext::Keep(DWORD keySpec,
 std::shared_ptr<IProviderKey> SoftwareContext::GenKey(ALG_ID alg, DWORD flags) {
     const DWORD keySpec = KeySpecOf(alg);
     if (keySpec == 0) {
-        return Fail(NTE_BAD_ALGID);
+        return FailWith<std::nullptr_t>(NTE_BAD_ALGID);
     }
     if ((flags & 0xFFFF & ~kGenKeyFlags) != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith<std::nullptr_t>(NTE_BAD_FLAGS);
     }
     DWORD bits = flags >> 16;
     if (bits == 0) {
         bits = m_defaultBits;
     }
     if (bits < kMinBits || bits > kMaxBits || bits % 8 != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith<std::nullptr_t>(NTE_BAD_FLAGS);
     }
     if (m_keySet->Deleted()) {
-        return Fail(NTE_BAD_KEYSET);
+        return FailWith<std::nullptr_t>(NTE_BAD_KEYSET);
     }
     EvpPkeyPtr pair = GenerateRsaKey(bits);
     if (!pair) {
-        return Fail(NTE_FAIL);
+        return FailWith<std::nullptr_t>(NTE_FAIL);
     }
     const ALG_ID keyAlg = keySpec == AT_KEYEXCHANGE ? CALG_RSA_KEYX : CALG_RSA_SIGN;
     return Keep(keySpec, std::make_shared<SoftwareKey>(std::move(pair), keyAlg, true,
@@ -160,7 +150,7 @@ std::shared_ptr<IProviderKey> SoftwareContext::GenKey(ALG_ID alg, DWORD flags) {
 std::shared_ptr<IProviderKey> SoftwareContext::ImportKey(const BYTE* blob, DWORD blobLen,
                                                          DWORD flags) {
     if ((flags & ~kImportFlags) != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith<std::nullptr_t>(NTE_BAD_FLAGS);
     }
     auto parsed = ParseRsaKeyBlob(blob, blobLen);
     if (!parsed) {

@@ -14,11 +14,6 @@ constexpr DWORD kDefaultPermissions = CRYPT_ENCRYPT | CRYPT_DECRYPT | CRYPT_READ
                                       CRYPT_MAC | CRYPT_EXPORT_KEY | CRYPT_IMPORT_KEY;
 constexpr std::size_t kMaxCertificate = 1 << 20;
 
-BOOL Fail(DWORD code) {
-    SetLastError(code);
-    return FALSE;
-}
-
 }  // namespace
 
 SoftwareKey::SoftwareKey(EvpPkeyPtr key, ALG_ID alg, bool hasPrivate, bool exportable)
@@ -30,7 +25,7 @@ SoftwareKey::SoftwareKey(EvpPkeyPtr key, ALG_ID alg, bool hasPrivate, bool expor
 
 BOOL SoftwareKey::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD flags) {
     if (flags != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     std::lock_guard lock(m_mutex);
     switch (param) {
@@ -43,33 +38,33 @@ BOOL SoftwareKey::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD flags)
             return CopyOutDword(m_permissions, data, dataLen);
         case KP_CERTIFICATE:
             if (m_certificate.empty()) {
-                return Fail(NTE_NOT_FOUND);
+                return FailWith(NTE_NOT_FOUND);
             }
             return CopyOut(m_certificate.data(), m_certificate.size(), data, dataLen);
         default:
-            return Fail(NTE_BAD_TYPE);
+            return FailWith(NTE_BAD_TYPE);
     }
 }
 
 BOOL SoftwareKey::SetParam(DWORD param, const BYTE* data, DWORD flags) {
     if (flags != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     if (data == nullptr) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWith(ERROR_INVALID_PARAMETER);
     }
     switch (param) {
         case KP_CERTIFICATE: {
             const std::size_t length = DerSequenceLength(data);
             if (length == 0 || length > kMaxCertificate) {
-                return Fail(CRYPT_E_ASN1_BADTAG);
+                return FailWith(CRYPT_E_ASN1_BADTAG);
             }
             const unsigned char* p = data;
             X509* cert = d2i_X509(nullptr, &p, static_cast<long>(length));
             const bool whole = cert != nullptr && p == data + length;
             X509_free(cert);
             if (!whole) {
-                return Fail(CRYPT_E_ASN1_CORRUPT);
+                return FailWith(CRYPT_E_ASN1_CORRUPT);
             }
             std::lock_guard lock(m_mutex);
             m_certificate.assign(data, data + length);
@@ -82,34 +77,34 @@ BOOL SoftwareKey::SetParam(DWORD param, const BYTE* data, DWORD flags) {
             std::lock_guard lock(m_mutex);
             // Permissions can be taken away, never given.
             if ((wanted & ~m_permissions) != 0) {
-                return Fail(NTE_PERM);
+                return FailWith(NTE_PERM);
             }
             m_permissions = wanted;
             return TRUE;
         }
         default:
-            return Fail(NTE_BAD_TYPE);
+            return FailWith(NTE_BAD_TYPE);
     }
 }
 
 BOOL SoftwareKey::Export(DWORD blobType, DWORD flags, BYTE* data, DWORD* dataLen) {
     if (flags != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     if (blobType == PUBLICKEYBLOB) {
         auto blob = RsaToPublicKeyBlob(m_key.get(), m_alg);
         return blob ? CopyOut(blob->data(), blob->size(), data, dataLen) : FALSE;
     }
     if (blobType != PRIVATEKEYBLOB) {
-        return Fail(NTE_BAD_TYPE);
+        return FailWith(NTE_BAD_TYPE);
     }
     if (!m_hasPrivate) {
-        return Fail(NTE_BAD_KEY);
+        return FailWith(NTE_BAD_KEY);
     }
     {
         std::lock_guard lock(m_mutex);
         if ((m_permissions & CRYPT_EXPORT) == 0) {
-            return Fail(NTE_BAD_KEY_STATE);
+            return FailWith(NTE_BAD_KEY_STATE);
         }
     }
     auto blob = RsaToPrivateKeyBlob(m_key.get(), m_alg);

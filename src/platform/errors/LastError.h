@@ -6,5 +6,13 @@
 DWORD GetLastError();
 void SetLastError(DWORD code);
 
+// Sets the calling thread's last error and returns the call's failure value: FALSE, or a
+// null pointer for calls that hand out a handle.
+template <class Result = BOOL>
+Result FailWith(DWORD code) {
+    SetLastError(code);
+    return Result{};
+}
+
 // Maps an errno value to the system error code that stands for it.
 DWORD ErrorFromErrno(int err);

@@ -24,16 +24,6 @@ constexpr DWORD kMaxBits = 4096;
 constexpr DWORD kDefaultBits = 2048;
 constexpr std::size_t kMaxPin = 256;
 
-BOOL Fail(DWORD code) {
-    SetLastError(code);
-    return FALSE;
-}
-
-std::nullptr_t FailKey(DWORD code) {
-    SetLastError(code);
-    return nullptr;
-}
-
 // AT_KEYEXCHANGE and CALG_RSA_KEYX give 1, AT_SIGNATURE and CALG_RSA_SIGN 2.
 DWORD SpecOf(ALG_ID alg) {
     switch (alg) {
@@ -66,7 +56,7 @@ BOOL VelkoraContext::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD fla
         case PP_CONTAINER:
         case PP_UNIQUE_CONTAINER:
             if (!session.containerId) {
-                return Fail(NTE_BAD_KEYSET);
+                return FailWith(NTE_BAD_KEYSET);
             }
             if (!session.Open()) {
                 return FALSE;
@@ -78,24 +68,24 @@ BOOL VelkoraContext::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD fla
             return vk::crypto::CopyOutDword(PROV_RSA_FULL, data, dataLen);
         case PP_VK_LOGIN_STATE:
             if (session.tokenUuid.empty()) {
-                return Fail(SCARD_E_NO_SMARTCARD);
+                return FailWith(SCARD_E_NO_SMARTCARD);
             }
             if (!session.Open(false)) {
                 return FALSE;
             }
             return vk::crypto::CopyOutDword(session.LoginKey() ? 1 : 0, data, dataLen);
         default:
-            return Fail(NTE_BAD_TYPE);
+            return FailWith(NTE_BAD_TYPE);
     }
 }
 
 BOOL VelkoraContext::EnumContainers(BYTE* data, DWORD* dataLen, DWORD flags) {
     if ((flags & ~CRYPT_FIRST) != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     const VelkoraSession session = Session();
     if (session.tokenUuid.empty()) {
-        return Fail(SCARD_E_NO_SMARTCARD);
+        return FailWith(SCARD_E_NO_SMARTCARD);
     }
     std::lock_guard lock(m_mutex);
     if ((flags & CRYPT_FIRST) || m_enumNames.empty()) {
@@ -109,12 +99,12 @@ BOOL VelkoraContext::EnumContainers(BYTE* data, DWORD* dataLen, DWORD flags) {
                 names.push_back(container.name);
             }
         } catch (const std::exception& e) {
-            return Fail(StoreFailureCode(e));
+            return FailWith(StoreFailureCode(e));
         }
         if (!data) {
             // The sizing call fits every name and does not move the enumeration.
             if (names.empty()) {
-                return Fail(ERROR_NO_MORE_ITEMS);
+                return FailWith(ERROR_NO_MORE_ITEMS);
             }
             std::size_t longest = 0;
             for (const auto& name : names) {
@@ -127,7 +117,7 @@ BOOL VelkoraContext::EnumContainers(BYTE* data, DWORD* dataLen, DWORD flags) {
         m_enumNext = 0;
     }
     if (m_enumNext >= m_enumNames.size()) {
-        return Fail(ERROR_NO_MORE_ITEMS);
+        return FailWith(ERROR_NO_MORE_ITEMS);
     }
     if (!vk::crypto::CopyOutString(m_enumNames[m_enumNext], data, dataLen)) {
         return FALSE;
@@ -140,7 +130,7 @@ BOOL VelkoraContext::EnumContainers(BYTE* data, DWORD* dataLen, DWORD flags) {
 
 BOOL VelkoraContext::SetParam(DWORD param, const BYTE* data, DWORD flags) {
     if (flags != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     switch (param) {
         case PP_VK_SELECT_READER:
@@ -151,25 +141,25 @@ BOOL VelkoraContext::SetParam(DWORD param, const BYTE* data, DWORD flags) {
         case PP_VK_DEFAULT_CONTAINER:
             return MarkDefault(data);
         case PP_VK_LOGIN_STATE:
-            return data ? Fail(ERROR_INVALID_PARAMETER) : TRUE;
+            return data ? FailWith(ERROR_INVALID_PARAMETER) : TRUE;
         default:
-            return Fail(NTE_BAD_TYPE);
+            return FailWith(NTE_BAD_TYPE);
     }
 }
 
 BOOL VelkoraContext::SelectReader(const BYTE* data) {
     if (!data) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWith(ERROR_INVALID_PARAMETER);
     }
     const std::string reader(reinterpret_cast<const char*>(data));
     try {
         TokenWorld world;
         auto state = world.Reader(reader);
         if (!state) {
-            return Fail(SCARD_E_UNKNOWN_READER);
+            return FailWith(SCARD_E_UNKNOWN_READER);
         }
         if (!state->token) {
-            return Fail(SCARD_E_NO_SMARTCARD);
+            return FailWith(SCARD_E_NO_SMARTCARD);
         }
         std::lock_guard lock(m_mutex);
         m_session = VelkoraSession{reader, state->token->uuid, state->insertion, std::nullopt, {}};
@@ -177,14 +167,14 @@ BOOL VelkoraContext::SelectReader(const BYTE* data) {
         m_enumNext = 0;
         return TRUE;
     } catch (const std::exception& e) {
-        return Fail(StoreFailureCode(e));
+        return FailWith(StoreFailureCode(e));
     }
 }
 
 BOOL VelkoraContext::SetPin(const BYTE* data) {
     const VelkoraSession session = Session();
     if (session.tokenUuid.empty()) {
-        return Fail(SCARD_E_NO_SMARTCARD);
+        return FailWith(SCARD_E_NO_SMARTCARD);
     }
     if (!session.Open(false)) {
         return FALSE;
@@ -198,19 +188,19 @@ BOOL VelkoraContext::SetPin(const BYTE* data) {
         const std::size_t length = strnlen(pin, kMaxPin + 1);
         if (length == 0 || length > kMaxPin) {
             // Spends no try: an empty or endless PIN is no attempt at the PIN.
-            return Fail(SCARD_W_WRONG_CHV);
+            return FailWith(SCARD_W_WRONG_CHV);
         }
         TokenWorld world;
         TokenLogin().Login(world, session.reader, std::string_view(pin, length));
         return TRUE;
     } catch (const std::exception& e) {
-        return Fail(StoreFailureCode(e));
+        return FailWith(StoreFailureCode(e));
     }
 }
 
 BOOL VelkoraContext::MarkDefault(const BYTE* data) {
     if (!data) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWith(ERROR_INVALID_PARAMETER);
     }
     const VelkoraSession session = Session();
     auto store = session.Open();
@@ -218,7 +208,7 @@ BOOL VelkoraContext::MarkDefault(const BYTE* data) {
         return FALSE;
     }
     if (!session.LoginKey()) {
-        return Fail(SCARD_W_CARD_NOT_AUTHENTICATED);
+        return FailWith(SCARD_W_CARD_NOT_AUTHENTICATED);
     }
     DWORD on = 0;
     std::memcpy(&on, data, sizeof on);
@@ -226,14 +216,14 @@ BOOL VelkoraContext::MarkDefault(const BYTE* data) {
         store->SetDefault(*session.containerId, on != 0);
         return TRUE;
     } catch (const std::exception& e) {
-        return Fail(StoreFailureCode(e));
+        return FailWith(StoreFailureCode(e));
     }
 }
 
 std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::GetUserKey(DWORD keySpec) {
     const VelkoraSession session = Session();
     if (!session.containerId) {
-        return FailKey(NTE_NO_KEY);
+        return FailWith<std::nullptr_t>(NTE_NO_KEY);
     }
     auto store = session.Open();
     if (!store) {
@@ -241,10 +231,10 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::GetUserKey(DWORD keySp
     }
     try {
         if (!store->Key(*session.containerId, static_cast<int>(keySpec))) {
-            return FailKey(NTE_NO_KEY);
+            return FailWith<std::nullptr_t>(NTE_NO_KEY);
         }
     } catch (const std::exception& e) {
-        return FailKey(StoreFailureCode(e));
+        return FailWith<std::nullptr_t>(StoreFailureCode(e));
     }
     return std::make_shared<VelkoraKey>(session, keySpec);
 }
@@ -253,7 +243,7 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::StoreKey(EVP_PKEY* key
                                                                    bool exportable) {
     const VelkoraSession session = Session();
     if (!session.containerId) {
-        return FailKey(NTE_BAD_KEYSET);
+        return FailWith<std::nullptr_t>(NTE_BAD_KEYSET);
     }
     auto store = session.Open();
     if (!store) {
@@ -261,13 +251,13 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::StoreKey(EVP_PKEY* key
     }
     auto tokenKey = session.LoginKey();
     if (!tokenKey) {
-        return FailKey(SCARD_W_CARD_NOT_AUTHENTICATED);
+        return FailWith<std::nullptr_t>(SCARD_W_CARD_NOT_AUTHENTICATED);
     }
     try {
         WriteTokenKey(*store, *session.containerId, *tokenKey, key, static_cast<int>(spec),
                       exportable);
     } catch (const std::exception& e) {
-        return FailKey(StoreFailureCode(e));
+        return FailWith<std::nullptr_t>(StoreFailureCode(e));
     }
     return std::make_shared<VelkoraKey>(session, spec);
 }
@@ -275,24 +265,24 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::StoreKey(EVP_PKEY* key
 std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::GenKey(ALG_ID alg, DWORD flags) {
     const DWORD spec = SpecOf(alg);
     if (spec == 0) {
-        return FailKey(NTE_BAD_ALGID);
+        return FailWith<std::nullptr_t>(NTE_BAD_ALGID);
     }
     DWORD bits = flags >> 16;
     if (bits == 0) {
         bits = kDefaultBits;
     }
     if (bits < kMinBits || bits > kMaxBits || bits % 8 != 0) {
-        return FailKey(NTE_BAD_FLAGS);
+        return FailWith<std::nullptr_t>(NTE_BAD_FLAGS);
     }
     if ((flags & 0xFFFF & ~(CRYPT_EXPORTABLE | CRYPT_USER_PROTECTED)) != 0) {
-        return FailKey(NTE_BAD_FLAGS);
+        return FailWith<std::nullptr_t>(NTE_BAD_FLAGS);
     }
     if (!Session().LoginKey()) {
-        return FailKey(SCARD_W_CARD_NOT_AUTHENTICATED);
+        return FailWith<std::nullptr_t>(SCARD_W_CARD_NOT_AUTHENTICATED);
     }
     auto key = vk::crypto::GenerateRsaKey(bits);
     if (!key) {
-        return FailKey(NTE_FAIL);
+        return FailWith<std::nullptr_t>(NTE_FAIL);
     }
     return StoreKey(key.get(), spec, (flags & CRYPT_EXPORTABLE) != 0);
 }
@@ -300,7 +290,7 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::GenKey(ALG_ID alg, DWO
 std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::ImportKey(const BYTE* blob, DWORD blobLen,
                                                                     DWORD flags) {
     if ((flags & ~(CRYPT_EXPORTABLE | CRYPT_USER_PROTECTED)) != 0) {
-        return FailKey(NTE_BAD_FLAGS);
+        return FailWith<std::nullptr_t>(NTE_BAD_FLAGS);
     }
     auto parsed = vk::crypto::ParseRsaKeyBlob(blob, blobLen);
     if (!parsed) {
@@ -313,7 +303,7 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::ImportKey(const BYTE* 
     }
     const DWORD spec = SpecOf(parsed->alg);
     if (spec == 0) {
-        return FailKey(NTE_BAD_ALGID);
+        return FailWith<std::nullptr_t>(NTE_BAD_ALGID);
     }
     return StoreKey(parsed->key.get(), spec, (flags & CRYPT_EXPORTABLE) != 0);
 }

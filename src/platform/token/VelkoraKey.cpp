@@ -16,11 +16,6 @@ namespace {
 
 constexpr std::size_t kMaxCertificate = 1 << 20;
 
-BOOL Fail(DWORD code) {
-    SetLastError(code);
-    return FALSE;
-}
-
 ALG_ID AlgOf(DWORD spec) {
     return spec == AT_KEYEXCHANGE ? CALG_RSA_KEYX : CALG_RSA_SIGN;
 }
@@ -54,7 +49,7 @@ std::optional<KeyEntry> VelkoraKey::Read() const {
 
 BOOL VelkoraKey::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD flags) {
     if (flags != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     auto key = Read();
     if (!key) {
@@ -67,7 +62,7 @@ BOOL VelkoraKey::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD flags) 
         case KP_BLOCKLEN: {
             auto pkey = PublicKey(key->publicDer);
             if (!pkey) {
-                return Fail(NTE_BAD_KEY);
+                return FailWith(NTE_BAD_KEY);
             }
             return vk::crypto::CopyOutDword(static_cast<DWORD>(EVP_PKEY_get_bits(pkey.get())), data,
                                             dataLen);
@@ -76,33 +71,33 @@ BOOL VelkoraKey::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD flags) 
             return vk::crypto::CopyOutDword(key->permissions, data, dataLen);
         case KP_CERTIFICATE:
             if (key->certificate.empty()) {
-                return Fail(NTE_NOT_FOUND);
+                return FailWith(NTE_NOT_FOUND);
             }
             return vk::crypto::CopyOut(key->certificate.data(), key->certificate.size(), data,
                                        dataLen);
         default:
-            return Fail(NTE_BAD_TYPE);
+            return FailWith(NTE_BAD_TYPE);
     }
 }
 
 BOOL VelkoraKey::SetParam(DWORD param, const BYTE* data, DWORD flags) {
     if (flags != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     if (!data) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWith(ERROR_INVALID_PARAMETER);
     }
     auto store = m_session.Open();
     if (!store) {
         return FALSE;
     }
     if (!m_session.LoginKey()) {
-        return Fail(SCARD_W_CARD_NOT_AUTHENTICATED);
+        return FailWith(SCARD_W_CARD_NOT_AUTHENTICATED);
     }
     try {
         auto key = store->Key(*m_session.containerId, static_cast<int>(m_spec));
         if (!key) {
-            return Fail(NTE_NO_KEY);
+            return FailWith(NTE_NO_KEY);
         }
         switch (param) {
             case KP_CERTIFICATE: {
@@ -112,7 +107,7 @@ BOOL VelkoraKey::SetParam(DWORD param, const BYTE* data, DWORD flags) {
                                  ? d2i_X509(nullptr, &p, static_cast<long>(length))
                                  : nullptr;
                 if (!cert) {
-                    return Fail(CRYPT_E_ASN1_BADTAG);
+                    return FailWith(CRYPT_E_ASN1_BADTAG);
                 }
                 X509_free(cert);
                 store->SetCertificate(*m_session.containerId, static_cast<int>(m_spec),
@@ -130,16 +125,16 @@ BOOL VelkoraKey::SetParam(DWORD param, const BYTE* data, DWORD flags) {
                 return TRUE;
             }
             default:
-                return Fail(NTE_BAD_TYPE);
+                return FailWith(NTE_BAD_TYPE);
         }
     } catch (const std::exception& e) {
-        return Fail(StoreFailureCode(e));
+        return FailWith(StoreFailureCode(e));
     }
 }
 
 BOOL VelkoraKey::Export(DWORD blobType, DWORD flags, BYTE* data, DWORD* dataLen) {
     if (flags != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     auto key = Read();
     if (!key) {
@@ -149,16 +144,16 @@ BOOL VelkoraKey::Export(DWORD blobType, DWORD flags, BYTE* data, DWORD* dataLen)
         auto pkey = PublicKey(key->publicDer);
         auto blob = pkey ? vk::crypto::RsaToPublicKeyBlob(pkey.get(), AlgOf(m_spec)) : std::nullopt;
         if (!blob) {
-            return Fail(NTE_BAD_KEY);
+            return FailWith(NTE_BAD_KEY);
         }
         return vk::crypto::CopyOut(blob->data(), blob->size(), data, dataLen);
     }
     if (blobType != PRIVATEKEYBLOB) {
-        return Fail(NTE_BAD_TYPE);
+        return FailWith(NTE_BAD_TYPE);
     }
     auto tokenKey = m_session.LoginKey();
     if (!key->exportable || !tokenKey) {
-        return Fail(NTE_BAD_KEY_STATE);
+        return FailWith(NTE_BAD_KEY_STATE);
     }
     try {
         auto store = m_session.Open();
@@ -168,7 +163,7 @@ BOOL VelkoraKey::Export(DWORD blobType, DWORD flags, BYTE* data, DWORD* dataLen)
         auto plain = TokenSecrets::Open(
             *tokenKey, store->SealedPrivateKey(*m_session.containerId, static_cast<int>(m_spec)));
         if (!plain) {
-            return Fail(NTE_BAD_KEY_STATE);
+            return FailWith(NTE_BAD_KEY_STATE);
         }
         const unsigned char* p = plain->Data();
         vk::crypto::EvpPkeyPtr pkey(
@@ -176,11 +171,11 @@ BOOL VelkoraKey::Export(DWORD blobType, DWORD flags, BYTE* data, DWORD* dataLen)
         auto blob =
             pkey ? vk::crypto::RsaToPrivateKeyBlob(pkey.get(), AlgOf(m_spec)) : std::nullopt;
         if (!blob) {
-            return Fail(NTE_BAD_KEY);
+            return FailWith(NTE_BAD_KEY);
         }
         return vk::crypto::CopyOut(blob->data(), blob->size(), data, dataLen);
     } catch (const std::exception& e) {
-        return Fail(StoreFailureCode(e));
+        return FailWith(StoreFailureCode(e));
     }
 }
 

@@ -12,11 +12,6 @@
 
 namespace {
 
-BOOL Fail(DWORD code) {
-    SetLastError(code);
-    return FALSE;
-}
-
 // Whether the key spec's key of the context is the certificate's public key.
 bool KeyMatches(HCRYPTPROV prov, DWORD keySpec, PCCERT_CONTEXT cert) {
     HCRYPTKEY key = 0;
@@ -46,7 +41,7 @@ bool KeyMatches(HCRYPTPROV prov, DWORD keySpec, PCCERT_CONTEXT cert) {
 BOOL Acquire(PCCERT_CONTEXT pCert, DWORD dwFlags, HCRYPTPROV* phCryptProv, DWORD* pdwKeySpec,
              BOOL* pfCallerFreeProv) {
     if (pCert == nullptr || phCryptProv == nullptr) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWith(ERROR_INVALID_PARAMETER);
     }
     *phCryptProv = 0;
     auto info = vk::pkcs12::ReadKeyProvInfo(pCert);
@@ -65,7 +60,7 @@ BOOL Acquire(PCCERT_CONTEXT pCert, DWORD dwFlags, HCRYPTPROV* phCryptProv, DWORD
     if ((dwFlags & CRYPT_ACQUIRE_COMPARE_KEY_FLAG) != 0 &&
         !KeyMatches(prov, info->keySpec, pCert)) {
         CryptReleaseContext(prov, 0);
-        return Fail(NTE_BAD_PUBLIC_KEY);
+        return FailWith(NTE_BAD_PUBLIC_KEY);
     }
     *phCryptProv = prov;
     if (pdwKeySpec != nullptr) {
@@ -85,6 +80,6 @@ BOOL CryptAcquireCertificatePrivateKey(PCCERT_CONTEXT pCert, DWORD dwFlags, void
     try {
         return Acquire(pCert, dwFlags, phCryptProv, pdwKeySpec, pfCallerFreeProv);
     } catch (const std::bad_alloc&) {
-        return Fail(NTE_NO_MEMORY);
+        return FailWith(NTE_NO_MEMORY);
     }
 }

@@ -21,11 +21,6 @@ constexpr DWORD kExportFlags = REPORT_NO_PRIVATE_KEY | REPORT_NOT_ABLE_TO_EXPORT
                                EXPORT_PRIVATE_KEYS | PKCS12_INCLUDE_EXTENDED_PROPERTIES |
                                PKCS12_EXPORT_SILENT;
 
-BOOL Fail(DWORD code) {
-    SetLastError(code);
-    return FALSE;
-}
-
 // The private key that the certificate's key provider information leads to;
 // null with the last error set.
 EvpPkeyPtr ExportPrivateKey(PCCERT_CONTEXT cert) {
@@ -70,10 +65,10 @@ struct Item {
 
 BOOL Export(HCERTSTORE hStore, CRYPT_DATA_BLOB* pPFX, LPCWSTR szPassword, DWORD dwFlags) {
     if (hStore == nullptr || pPFX == nullptr) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWith(ERROR_INVALID_PARAMETER);
     }
     if ((dwFlags & ~kExportFlags) != 0) {
-        return Fail(NTE_BAD_FLAGS);
+        return FailWith(NTE_BAD_FLAGS);
     }
     std::vector<Item> items;
     for (PCCERT_CONTEXT cert = CertEnumCertificatesInStore(hStore, nullptr); cert != nullptr;
@@ -83,7 +78,7 @@ BOOL Export(HCERTSTORE hStore, CRYPT_DATA_BLOB* pPFX, LPCWSTR szPassword, DWORD 
         item.cert.reset(d2i_X509(nullptr, &p, cert->cbCertEncoded));
         if (!item.cert) {
             CertFreeCertificateContext(cert);
-            return Fail(CRYPT_E_BAD_ENCODE);
+            return FailWith(CRYPT_E_BAD_ENCODE);
         }
         if ((dwFlags & EXPORT_PRIVATE_KEYS) != 0) {
             const bool hasInfo = vk::pkcs12::ReadKeyProvInfo(cert).has_value();
@@ -91,11 +86,11 @@ BOOL Export(HCERTSTORE hStore, CRYPT_DATA_BLOB* pPFX, LPCWSTR szPassword, DWORD 
             const DWORD error = GetLastError();
             if (!hasInfo && (dwFlags & REPORT_NO_PRIVATE_KEY) != 0) {
                 CertFreeCertificateContext(cert);
-                return Fail(NTE_NO_KEY);
+                return FailWith(NTE_NO_KEY);
             }
             if (hasInfo && !item.key && (dwFlags & REPORT_NOT_ABLE_TO_EXPORT_PRIVATE_KEY) != 0) {
                 CertFreeCertificateContext(cert);
-                return Fail(error);
+                return FailWith(error);
             }
         }
         items.push_back(std::move(item));
@@ -114,7 +109,7 @@ BOOL Export(HCERTSTORE hStore, CRYPT_DATA_BLOB* pPFX, LPCWSTR szPassword, DWORD 
         return TRUE;
     }
     if (available < bytes->size()) {
-        return Fail(ERROR_MORE_DATA);
+        return FailWith(ERROR_MORE_DATA);
     }
     std::copy(bytes->begin(), bytes->end(), pPFX->pbData);
     return TRUE;
@@ -127,6 +122,6 @@ BOOL PFXExportCertStoreEx(HCERTSTORE hStore, CRYPT_DATA_BLOB* pPFX, LPCWSTR szPa
     try {
         return Export(hStore, pPFX, szPassword, dwFlags);
     } catch (const std::bad_alloc&) {
-        return Fail(NTE_NO_MEMORY);
+        return FailWith(NTE_NO_MEMORY);
     }
 }
