@@ -16,6 +16,7 @@
 #include "platform/cert/CertApi.h"
 #include "platform/cert/pkcs12/PfxReader.h"
 #include "platform/errors/WinError.h"
+#include "platform/text/Hex.h"
 #include "platform/text/Utf.h"
 
 namespace vkcli {
@@ -117,16 +118,7 @@ std::string Thumbprint(const std::vector<BYTE>& der) {
                               &size)) {
         return {};
     }
-    static const char kHex[] = "0123456789abcdef";
-    std::string text;
-    for (DWORD i = 0; i < size; ++i) {
-        if (i != 0) {
-            text += ' ';
-        }
-        text += kHex[hash[i] >> 4];
-        text += kHex[hash[i] & 0x0F];
-    }
-    return text;
+    return HexText({hash, size}, HexCase::Lower, " ");
 }
 
 // The subject in simple form; control characters would break the line

@@ -5,6 +5,7 @@
 #include "platform/cert/FlatArena.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "platform/text/Hex.h"
 
 namespace vk::cert {
 
@@ -34,15 +35,8 @@ std::optional<std::vector<BYTE>> Digest(ALG_ID alg, const BYTE* data, std::size_
 }
 
 std::string Sha1Hex(const BYTE* data, std::size_t size) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    if (auto hash = Digest(CALG_SHA1, data, size)) {
-        for (BYTE b : *hash) {
-            out.push_back(digits[b >> 4]);
-            out.push_back(digits[b & 0xF]);
-        }
-    }
-    return out;
+    const auto hash = Digest(CALG_SHA1, data, size);
+    return hash ? HexText(*hash, HexCase::Lower) : std::string();
 }
 
 }  // namespace vk::cert

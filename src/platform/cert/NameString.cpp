@@ -8,6 +8,7 @@
 #include "platform/cert/OidTable.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "platform/text/Hex.h"
 #include "platform/text/Utf.h"
 
 namespace vk::cert {
@@ -65,13 +66,7 @@ std::wstring Utf32Be(const BYTE* p, std::size_t n) {
 }
 
 std::wstring HexWithHash(const BYTE* p, std::size_t n) {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring out = L"#";
-    for (std::size_t i = 0; i < n; ++i) {
-        out.push_back(digits[p[i] >> 4]);
-        out.push_back(digits[p[i] & 0xF]);
-    }
-    return out;
+    return L"#" + WideHexText({p, n}, HexCase::Upper);
 }
 
 bool NeedsQuotes(const std::wstring& v) {

@@ -12,6 +12,7 @@
 #include <map>
 
 #include "platform/kernel/Handles.h"
+#include "platform/text/Hex.h"
 #include "platform/text/Utf.h"
 
 namespace {
@@ -215,7 +216,6 @@ std::string CNamedMutex::LockDirectory() {
 }
 
 std::string CNamedMutex::LockFileName(const std::wstring& name) {
-    static const char hex[] = "0123456789ABCDEF";
     std::string utf8 = WideToUtf8(name);
     std::string escaped;
     for (unsigned char c : utf8) {
@@ -225,8 +225,7 @@ std::string CNamedMutex::LockFileName(const std::wstring& name) {
             escaped += static_cast<char>(c);
         } else {
             escaped += '%';
-            escaped += hex[c >> 4];
-            escaped += hex[c & 15];
+            AppendHex(escaped, c, HexCase::Upper);
         }
     }
     if (escaped.size() <= kLongestEscapedName) {
@@ -234,12 +233,7 @@ std::string CNamedMutex::LockFileName(const std::wstring& name) {
     }
     unsigned char digest[SHA256_DIGEST_LENGTH];
     SHA256(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), digest);
-    std::string hashed = "~";
-    for (unsigned char c : digest) {
-        hashed += hex[c >> 4];
-        hashed += hex[c & 15];
-    }
-    return hashed;
+    return "~" + HexText(digest, HexCase::Upper);
 }
 
 DWORD CNamedMutex::Wait(DWORD milliseconds) {

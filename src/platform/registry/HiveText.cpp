@@ -6,6 +6,7 @@
 
 #include "platform/errors/WinError.h"
 #include "platform/text/CaseFold.h"
+#include "platform/text/Hex.h"
 #include "platform/text/Utf.h"
 
 namespace {
@@ -277,7 +278,6 @@ void AppendQuoted(std::string& out, const std::wstring& text) {
 }
 
 void AppendHex(std::string& out, const std::vector<BYTE>& data, std::size_t column) {
-    static const char kDigits[] = "0123456789abcdef";
     for (std::size_t i = 0; i < data.size(); ++i) {
         if (i > 0) {
             out.push_back(',');
@@ -287,8 +287,7 @@ void AppendHex(std::string& out, const std::vector<BYTE>& data, std::size_t colu
                 column = 2;
             }
         }
-        out.push_back(kDigits[data[i] >> 4]);
-        out.push_back(kDigits[data[i] & 0xF]);
+        AppendHex(out, data[i], HexCase::Lower);
         column += 2;
     }
 }

@@ -1,37 +1,18 @@
 #include "program/ui/certlist/RowFormats.h"
 
 #include <cstring>
+#include <vector>
 
-#include "program/app/UiLanguage.h"
 #include "platform/cert/DateFormat.h"
 #include "platform/crypto/CryptApi.h"
+#include "platform/text/Hex.h"
+#include "program/app/UiLanguage.h"
 
 namespace SSertListItemInfo {
 namespace {
 
-constexpr wchar_t kUpperDigits[] = L"0123456789ABCDEF";
-constexpr wchar_t kLowerDigits[] = L"0123456789abcdef";
-
 constexpr DWORD kLongDateFlags = LOCALE_NOUSEROVERRIDE | DATE_LONGDATE;
 constexpr DWORD kTimeFlags = LOCALE_NOUSEROVERRIDE;
-
-void AppendHex(std::wstring& out, BYTE b, const wchar_t* digits) {
-    out += digits[b >> 4];
-    out += digits[b & 0x0F];
-}
-
-// Pairs separated by single spaces, so there is nothing to trim.
-std::wstring SpacedPairs(std::span<const BYTE> bytes, const wchar_t* digits, bool reversed) {
-    std::wstring text;
-    text.reserve(bytes.size() * 3);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i != 0) {
-            text += L' ';
-        }
-        AppendHex(text, reversed ? bytes[bytes.size() - 1 - i] : bytes[i], digits);
-    }
-    return text;
-}
 
 template <class Format>
 std::wstring PlatformText(Format&& format) {
@@ -48,23 +29,16 @@ std::wstring PlatformText(Format&& format) {
 }  // namespace
 
 std::wstring SerialText(std::span<const BYTE> storedBytes) {
-    return SpacedPairs(storedBytes, kUpperDigits, true);
+    const std::vector<BYTE> reversed(storedBytes.rbegin(), storedBytes.rend());
+    return WideHexText(reversed, HexCase::Upper, L" ");
 }
 
 std::wstring HexDumpText(std::span<const BYTE> bytes) {
-    std::wstring text;
-    text.reserve(bytes.size() * 5 / 2 + 1);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i % 2 == 0 && i != 0) {
-            text += L' ';
-        }
-        AppendHex(text, bytes[i], kUpperDigits);
-    }
-    return text;
+    return WideHexText(bytes, HexCase::Upper, L" ", 2);
 }
 
 std::wstring LowerHexText(std::span<const BYTE> bytes) {
-    return SpacedPairs(bytes, kLowerDigits, false);
+    return WideHexText(bytes, HexCase::Lower, L" ");
 }
 
 std::wstring KeySummaryText(std::span<const BYTE> blob) {
