@@ -16,6 +16,7 @@
 #include "platform/cert/CertHash.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "platform/kernel/AtomicFile.h"
 #include "platform/text/Utf.h"
 
 namespace vk::cert {
@@ -88,21 +89,6 @@ std::optional<StoredCertificate> Parse(const std::vector<BYTE>& data) {
     return cert;
 }
 
-DWORD WriteAll(int fd, const std::vector<BYTE>& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return ErrorFromErrno(errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
 void SyncFolder(const std::filesystem::path& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -149,27 +135,7 @@ DWORD WriteStoreFile(const std::filesystem::path& folder, const StoredCertificat
         return ErrorFromErrno(ec.value());
     }
     ::chmod(folder.c_str(), 0700);
-    std::string temp = (folder / ".tmp-XXXXXX").string();
-    const int fd = ::mkstemp(temp.data());  // mode 0600
-    if (fd < 0) {
-        return ErrorFromErrno(errno);
-    }
-    DWORD error = WriteAll(fd, Serialize(cert));
-    if (!error && ::fsync(fd) != 0) {
-        error = ErrorFromErrno(errno);
-    }
-    if (::close(fd) != 0 && !error) {
-        error = ErrorFromErrno(errno);
-    }
-    if (!error && ::rename(temp.c_str(), StoreFilePath(folder, cert.encoded).c_str()) != 0) {
-        error = ErrorFromErrno(errno);
-    }
-    if (error) {
-        ::unlink(temp.c_str());
-        return error;
-    }
-    SyncFolder(folder);
-    return 0;
+    return ReplaceFileAtomically(StoreFilePath(folder, cert.encoded), Serialize(cert));
 }
 
 DWORD RemoveStoreFile(const std::filesystem::path& folder, const std::vector<BYTE>& encoded) {

@@ -15,6 +15,7 @@
 
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "platform/kernel/AtomicFile.h"
 #include "platform/registry/HiveText.h"
 #include "platform/text/Utf.h"
 
@@ -194,51 +195,14 @@ DWORD KeepDamaged(const fs::path& path) {
     return ERROR_BADDB;
 }
 
-DWORD WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return ErrorFromErrno(errno);
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return ERROR_SUCCESS;
-}
-
 DWORD SaveAtomically(const fs::path& path, std::string_view text) {
-    std::string temp = path.string() + ".tmp-XXXXXX";
-    UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd.Valid()) {
-        return ErrorFromErrno(errno);
-    }
-    DWORD rc = fchmod(fd.Get(), 0600) == 0 ? WriteAll(fd.Get(), text) : ErrorFromErrno(errno);
-    if (rc == ERROR_SUCCESS && fsync(fd.Get()) != 0) {
-        rc = ErrorFromErrno(errno);
-    }
-    if (const int err = fd.Reset(); rc == ERROR_SUCCESS && err != 0) {
-        rc = ErrorFromErrno(err);
-    }
+    const DWORD rc =
+        ReplaceFileAtomically(path, {reinterpret_cast<const BYTE*>(text.data()), text.size()}, 0600,
+                              [] { RunHook(HiveSaveStage::TempWritten); });
     if (rc == ERROR_SUCCESS) {
-        RunHook(HiveSaveStage::TempWritten);
-        if (rename(temp.c_str(), path.c_str()) != 0) {
-            rc = ErrorFromErrno(errno);
-        }
+        RunHook(HiveSaveStage::Renamed);
     }
-    if (rc != ERROR_SUCCESS) {
-        unlink(temp.c_str());
-        return rc;
-    }
-    RunHook(HiveSaveStage::Renamed);
-    // The new hive is in place already; a folder that cannot be flushed (some
-    // file systems refuse) does not undo the write, so its failure is not reported.
-    UniqueFd dir(open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Valid()) {
-        fsync(dir.Get());
-    }
-    return ERROR_SUCCESS;
+    return rc;
 }
 
 std::string HomeFolder() {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/kernel/AtomicFile.h"
 #include "platform/token/StoreError.h"
 #include "platform/token/TokenStore.h"
 
@@ -17,20 +18,6 @@ namespace vkstore {
 namespace {
 
 constexpr std::size_t kFileSize = sizeof(std::int64_t) + TokenSecrets::kKeySize;
-
-void WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            throw std::system_error(errno, std::generic_category(), "write login");
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
 
 // The folder must be ours alone: a folder made by someone else (possible
 // under /tmp) is refused rather than trusted with a token key.
@@ -75,27 +62,10 @@ void TokenLogin::Login(TokenWorld& world, std::string_view reader, std::string_v
     std::memcpy(content.Data(), &state->insertion, sizeof state->insertion);
     std::memcpy(content.Data() + sizeof state->insertion, key.Data(), key.Size());
 
-    const auto target = File(state->token->uuid);
-    const auto temp = target.string() + ".tmp" + std::to_string(getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        throw std::system_error(errno, std::generic_category(), "create login");
-    }
-    try {
-        WriteAll(fd, content.Data(), content.Size());
-        if (::fsync(fd) != 0) {
-            throw std::system_error(errno, std::generic_category(), "sync login");
-        }
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        throw;
-    }
-    ::close(fd);
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        throw std::system_error(err, std::generic_category(), "store login");
+    if (const DWORD rc =
+            ReplaceFileAtomically(File(state->token->uuid), {content.Data(), content.Size()});
+        rc != 0) {
+        throw std::runtime_error("store login: error " + std::to_string(rc));
     }
 }
 
