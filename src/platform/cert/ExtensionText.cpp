@@ -1,5 +1,4 @@
 #include <openssl/asn1.h>  // before CertApi.h: see X509_NAME there
-#include <openssl/err.h>
 #include <openssl/objects.h>
 #include <openssl/x509v3.h>
 
@@ -14,8 +13,10 @@
 #include "platform/cert/FlatArena.h"
 #include "platform/cert/NameString.h"
 #include "platform/cert/OidTable.h"
+#include "platform/crypto/OpenSslErrors.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "platform/text/Hex.h"
 #include "platform/text/Utf.h"
 
 namespace vk::cert {
@@ -58,16 +59,7 @@ std::wstring RenderOne(const Items& items) {
 // Pieces.
 
 std::wstring Hex(const unsigned char* p, std::size_t n, const wchar_t* sep = L" ") {
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring out;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i) {
-            out += sep;
-        }
-        out.push_back(digits[p[i] >> 4]);
-        out.push_back(digits[p[i] & 0xF]);
-    }
-    return out;
+    return WideHexText({p, n}, HexCase::Lower, sep);
 }
 
 std::wstring HexOf(const ASN1_STRING* s) {
@@ -107,7 +99,7 @@ std::wstring IntegerText(const ASN1_INTEGER* v) {
     if (v && ASN1_INTEGER_get_int64(&n, v) == 1) {
         return std::to_wstring(n);
     }
-    ERR_clear_error();
+    vk::crypto::DrainOpenSslErrors("integer value");
     return v ? HexOf(v) : L"";
 }
 
@@ -245,7 +237,8 @@ std::unique_ptr<T, Free> DecodeWhole(const BYTE* value, std::size_t size, Decode
         owned.reset();  // trailing bytes
     }
     if (!owned) {
-        ERR_clear_error();  // the hex fallback answers; leave no stale errors to other callers
+        // The hex fallback answers; leave no stale errors to other callers.
+        vk::crypto::DrainOpenSslErrors("extension value");
     }
     return owned;
 }

@@ -1,8 +1,9 @@
 #include "platform/crypto/OpenSslInit.h"
 
 #include <openssl/crypto.h>
-#include <openssl/err.h>
 #include <openssl/provider.h>
+
+#include "platform/crypto/OpenSslErrors.h"
 
 namespace vk::crypto {
 namespace {
@@ -19,7 +20,7 @@ public:
         // so both are loaded by name.
         m_default = OSSL_PROVIDER_load(nullptr, "default");
         m_legacy = OSSL_PROVIDER_load(nullptr, "legacy");
-        ERR_clear_error();
+        DrainOpenSslErrors("loading providers");
     }
     ~OpenSslLibrary() {
         if (m_legacy != nullptr) {

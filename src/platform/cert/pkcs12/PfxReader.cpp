@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/cert/pkcs12/PfxPassword.h"
+#include "platform/crypto/OpenSslErrors.h"
 #include "platform/crypto/OpenSslInit.h"
 #include "platform/errors/WinError.h"
 
@@ -37,9 +38,9 @@ struct P8Free {
     void operator()(PKCS8_PRIV_KEY_INFO* p) const { PKCS8_PRIV_KEY_INFO_free(p); }
 };
 
-// Clears OpenSSL's error queue when a step is over, whatever its outcome.
+// Empties OpenSSL's error queue when a step is over, whatever its outcome.
 struct ErrorQueueGuard {
-    ~ErrorQueueGuard() { ERR_clear_error(); }
+    ~ErrorQueueGuard() { vk::crypto::DrainOpenSslErrors("reading PFX"); }
 };
 
 bool IterationsAcceptable(const ASN1_INTEGER* iter) {
@@ -242,7 +243,7 @@ std::vector<const PfxPassword*> MacCandidates(PKCS12* p12, const std::vector<Pfx
     }
     bool generationFailed = false;
     for (const auto& form : forms) {
-        ERR_clear_error();
+        vk::crypto::DrainOpenSslErrors("PFX MAC check");
         if (PKCS12_verify_mac(p12, form.Data(), form.Length()) == 1) {
             result.push_back(&form);
         } else if (ERR_GET_REASON(ERR_peek_last_error()) == PKCS12_R_MAC_GENERATION_ERROR) {

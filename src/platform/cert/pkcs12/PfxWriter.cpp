@@ -1,11 +1,11 @@
 #include "platform/cert/pkcs12/PfxWriter.h"
 
-#include <openssl/err.h>
 #include <openssl/pkcs12.h>
 
 #include <memory>
 
 #include "platform/cert/pkcs12/PfxPassword.h"
+#include "platform/crypto/OpenSslErrors.h"
 #include "platform/crypto/OpenSslInit.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
@@ -28,9 +28,8 @@ struct Pkcs12Free {
 };
 
 std::optional<std::vector<BYTE>> Fail(DWORD code) {
-    ERR_clear_error();
-    SetLastError(code);
-    return std::nullopt;
+    vk::crypto::DrainOpenSslErrors("writing PFX");
+    return FailWith<std::optional<std::vector<BYTE>>>(code);
 }
 
 }  // namespace
@@ -100,7 +99,7 @@ std::optional<std::vector<BYTE>> WritePfx(const std::vector<PfxEntry>& entries,
     std::vector<BYTE> out(static_cast<std::size_t>(len));
     unsigned char* p = out.data();
     i2d_PKCS12(p12.get(), &p);
-    ERR_clear_error();
+    vk::crypto::DrainOpenSslErrors("writing PFX");
     return out;
 }
 
