@@ -1,8 +1,7 @@
-// CListWithEdit and CListWithEditEx: taking a placeholder's place, the list
-// and detail box of a 404-pixel widget, columns that keep their proportions
-// when the widget is resized, focus and Tab between list and box, the
-// notifications the owning view gets, and the split carried from one list to
-// the next through the frame's record. The splitter's arithmetic is
+// CListWithEdit and CListWithEditEx: taking a placeholder's place, columns that keep their
+// proportions when the widget is resized (the one place column arithmetic is tested), rows,
+// focus and Tab between list and box, the notifications the owning view gets, and the split
+// carried from one list to the next through the frame's record. The splitter's arithmetic is
 // SplitLayoutTest's, its drag SimpleSplitterTest's.
 #include <gtest/gtest.h>
 
@@ -10,14 +9,14 @@
 #include <QLabel>
 #include <QPointer>
 #include <QTreeWidget>
-#include <memory>
 
 #include "WidgetTestSupport.h"
 #include "gui/resources/LangDialogBuilder.h"
-#include "program/ui/CListSplitRecord.h"
 #include "gui/widgets/CEdit_Ex.h"
 #include "gui/widgets/CListWithEditEx.h"
 #include "gui/widgets/CSimpleSplitResendingNotifications.h"
+#include "program/ui/CListSplitRecord.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -25,18 +24,16 @@ using widgettest::Drag;
 using widgettest::SendKey;
 using widgettest::ShowHost;
 
-constexpr UINT kPlaceholderId = 1040;
-constexpr UINT kListId = 123;
-constexpr UINT kEditId = 124;
+using Ints = std::vector<std::int32_t>;
 
-// A shown form with a placeholder control (id 1040) at 10, 20, 300 by 404.
+// A shown form with the property list's placeholder at 10, 20, 300 by 404.
 struct Form {
     QWidget form;
     QPointer<QLabel> placeholder = new QLabel(&form);
 
     Form() {
-        placeholder->setObjectName(CLangDialogBuilder::ObjectName(kPlaceholderId));
-        placeholder->setProperty(CLangDialogBuilder::kIdProperty, kPlaceholderId);
+        placeholder->setObjectName(CLangDialogBuilder::ObjectName(IDC_PROPERTY_LIST));
+        placeholder->setProperty(CLangDialogBuilder::kIdProperty, IDC_PROPERTY_LIST);
         placeholder->setGeometry(10, 20, 300, 404);
         ShowHost(form, 400, 500);
     }
@@ -44,8 +41,8 @@ struct Form {
     // A list widget made into the placeholder's place; owned by the form.
     template <typename W, typename... Args>
     W* Make(Args... args) {
-        auto* widget = new W(kListId, kEditId, args...);
-        EXPECT_TRUE(widget->Create(&form, kPlaceholderId));
+        auto* widget = new W(IDC_LIST_PART, IDC_DETAIL_PART, args...);
+        EXPECT_TRUE(widget->Create(&form, IDC_PROPERTY_LIST));
         QApplication::processEvents();
         return widget;
     }
@@ -63,64 +60,53 @@ TEST(ListWithEdit, TakesThePlaceholdersPlaceAndId) {
     EXPECT_TRUE(f.placeholder.isNull());
     EXPECT_EQ(w->parentWidget(), &f.form);
     EXPECT_EQ(w->geometry(), QRect(10, 20, 300, 404));
-    EXPECT_EQ(CLangDialogBuilder::FindControl(&f.form, kPlaceholderId), w);
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(CLangDialogBuilder::FindControl(w, kListId), w->List());
-    EXPECT_EQ(CLangDialogBuilder::FindControl(w, kEditId), w->Edit());
-    EXPECT_EQ(CLangDialogBuilder::FindControl(w, CListWithEdit::kSplitterId), w->Splitter());
+    EXPECT_EQ(CLangDialogBuilder::FindControl(&f.form, IDC_PROPERTY_LIST), w);
+    EXPECT_EQ(CLangDialogBuilder::FindControl(w, IDC_LIST_PART), w->List());
+    EXPECT_EQ(CLangDialogBuilder::FindControl(w, IDC_DETAIL_PART), w->Edit());
+    EXPECT_EQ(CLangDialogBuilder::FindControl(w, AFX_IDW_PANE_FIRST), w->Splitter());
+    // List and box fill the splitter's panes.
+    EXPECT_EQ(w->Splitter()->geometry(), QRect(0, 0, 300, 404));
+    EXPECT_EQ(w->List()->geometry().bottom() + 1 + 4, w->Edit()->geometry().top());
+    EXPECT_EQ(w->Edit()->geometry().bottom(), 403);
     EXPECT_TRUE(w->Edit()->isReadOnly());
     EXPECT_EQ(w->List()->selectionMode(), QAbstractItemView::SingleSelection);
     // A second creation, or one without a parent, is refused.
-    EXPECT_FALSE(w->Create(&f.form, kPlaceholderId));
-    CListWithEdit orphan(kListId, kEditId);
-    EXPECT_FALSE(orphan.Create(nullptr, kPlaceholderId));
+    EXPECT_FALSE(w->Create(&f.form, IDC_PROPERTY_LIST));
+    CListWithEdit orphan(IDC_LIST_PART, IDC_DETAIL_PART);
+    EXPECT_FALSE(orphan.Create(nullptr, IDC_PROPERTY_LIST));
     EXPECT_FALSE(orphan.IsCreated());
     EXPECT_EQ(orphan.AddRow(QStringList{"a"}), -1);
     // Without a placeholder of that id it becomes a child as it is.
-    auto* loose = new CListWithEdit(kListId, kEditId);
-    ASSERT_TRUE(loose->Create(&f.form, 777));
-    EXPECT_EQ(CLangDialogBuilder::FindControl(&f.form, 777), loose);
-}
-
-TEST(ListWithEdit, ListAndBoxOfA404PixelWidget) {
-    Form f;
-    auto* w = f.Make<CListWithEdit>();
-    EXPECT_EQ(w->Splitter()->geometry(), QRect(0, 0, 300, 404));
-    EXPECT_EQ(w->List()->geometry(), QRect(0, 0, 300, 356));
-    EXPECT_EQ(w->Edit()->geometry(), QRect(0, 360, 300, 44));
-    EXPECT_EQ(w->Splitter()->Layout().Positions(), (std::vector<std::int32_t>{0, 360, 408}));
+    auto* loose = new CListWithEdit(IDC_LIST_PART, IDC_DETAIL_PART);
+    ASSERT_TRUE(loose->Create(&f.form, IDC_TOKEN_LIST));
+    EXPECT_EQ(CLangDialogBuilder::FindControl(&f.form, IDC_TOKEN_LIST), loose);
 }
 
 TEST(ListWithEdit, ColumnsKeepTheirProportionsAndFillTheList) {
+    struct Case {
+        int first, second;  // widths before
+        int width;          // the list's new client width
+        int firstAfter, secondAfter;
+    };
+    const Case cases[] = {
+        {30, 70, 200, 60, 140},
+        {60, 140, 100, 30, 70},  // and back
+        {0, 99, 200, 2, 198},    // a column of no width counts as one pixel
+    };
     Form f;
     auto* w = f.Make<CListWithEdit>();
     QTreeWidget* list = w->List();
     list->setColumnCount(2);
-    list->setColumnWidth(0, 30);
-    list->setColumnWidth(1, 70);
-    // Widen the widget so that the list's client area is 200 pixels wide.
     const int frame = list->width() - list->viewport()->width();
-    w->resize(200 + frame, 404);
-    ASSERT_EQ(list->viewport()->width(), 200);
-    EXPECT_EQ(list->columnWidth(0), 60);
-    EXPECT_EQ(list->columnWidth(1), 140);
-    // And back: the proportions hold, the columns fill the width.
-    w->resize(100 + frame, 404);
-    EXPECT_EQ(list->columnWidth(0), 30);
-    EXPECT_EQ(list->columnWidth(1), 70);
-}
-
-TEST(ListWithEdit, AColumnOfNoWidthCountsAsOnePixel) {
-    Form f;
-    auto* w = f.Make<CListWithEdit>();
-    QTreeWidget* list = w->List();
-    list->setColumnCount(2);
-    list->header()->resizeSection(0, 0);
-    list->setColumnWidth(1, 99);
-    const int frame = list->width() - list->viewport()->width();
-    w->resize(200 + frame, 404);
-    EXPECT_EQ(list->columnWidth(0), 2);
-    EXPECT_EQ(list->columnWidth(1), 198);
+    for (const Case& c : cases) {
+        list->header()->resizeSection(0, c.first);
+        list->setColumnWidth(1, c.second);
+        w->resize(c.width + frame, 404);
+        ASSERT_EQ(list->viewport()->width(), c.width);
+        EXPECT_EQ(list->columnWidth(0), c.firstAfter) << c.first << ":" << c.second;
+        EXPECT_EQ(list->columnWidth(1), c.secondAfter) << c.first << ":" << c.second;
+    }
 }
 
 TEST(ListWithEdit, RowsAreCountedAndOwned) {
@@ -153,7 +139,7 @@ TEST(ListWithEdit, TabGoesFromListToBoxAndThenOnToTheTree) {
     EXPECT_EQ(f.form.focusWidget(), w->List());
     // No row was selected: row 0 is selected and focused, and the view hears of it.
     ASSERT_EQ(w->List()->selectedItems().size(), 1);
-    EXPECT_EQ(w->List()->indexOfTopLevelItem(w->List()->selectedItems()[0]), 0);
+    EXPECT_EQ(w->List()->selectedItems()[0], w->List()->topLevelItem(0));
     EXPECT_EQ(w->List()->currentItem(), w->List()->topLevelItem(0));
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back(), 0);
@@ -162,16 +148,22 @@ TEST(ListWithEdit, TabGoesFromListToBoxAndThenOnToTheTree) {
     EXPECT_FALSE(w->GetFocusFlag());
     EXPECT_EQ(f.form.focusWidget(), w->Edit());
     EXPECT_EQ(pastEnd, 0);
-
     EXPECT_TRUE(SendKey(w->Edit(), Qt::Key_Tab));
     EXPECT_TRUE(w->GetFocusFlag());
     EXPECT_EQ(f.form.focusWidget(), w->List());
     EXPECT_EQ(pastEnd, 1);
-
     // Tab with a modifier is not the widget's.
     SendKey(w->List(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_TRUE(w->GetFocusFlag());
     EXPECT_EQ(pastEnd, 1);
+
+    // The flag follows a click into the box; Tab from the box goes on to the tree.
+    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(w->Edit(), &in);
+    EXPECT_FALSE(w->GetFocusFlag());
+    EXPECT_TRUE(w->HandleTab());
+    QApplication::sendEvent(w->List(), &in);
+    EXPECT_TRUE(w->GetFocusFlag());
 }
 
 TEST(ListWithEdit, FocusKeepsTheSelectedRowAndTheEmptyListStaysEmpty) {
@@ -188,19 +180,7 @@ TEST(ListWithEdit, FocusKeepsTheSelectedRowAndTheEmptyListStaysEmpty) {
     EXPECT_EQ(w->List()->selectedItems()[0], w->List()->topLevelItem(2));
 }
 
-TEST(ListWithEdit, TheFlagFollowsAClickIntoTheBox) {
-    Form f;
-    auto* w = f.Make<CListWithEdit>();
-    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
-    QApplication::sendEvent(w->Edit(), &in);
-    EXPECT_FALSE(w->GetFocusFlag());
-    // Tab from the box goes on to the tree.
-    EXPECT_TRUE(w->HandleTab());
-    QApplication::sendEvent(w->List(), &in);
-    EXPECT_TRUE(w->GetFocusFlag());
-}
-
-TEST(ListWithEdit, RowChangesAndDeletionsReachTheOwner) {
+TEST(ListWithEdit, RowChangesAndDeletionsReachTheOwnerButNotWhileTheWidgetGoes) {
     Form f;
     auto* w = f.Make<CListWithEdit>();
     AddRows(w, 3);
@@ -215,60 +195,46 @@ TEST(ListWithEdit, RowChangesAndDeletionsReachTheOwner) {
     EXPECT_EQ(shown.back(), 1);
     delete w->List()->topLevelItem(2);
     EXPECT_EQ(deleted, (std::vector<int>{2}));
-}
-
-TEST(ListWithEdit, NothingIsReportedWhileTheWidgetIsDestroyed) {
-    Form f;
-    auto* w = f.Make<CListWithEdit>();
-    AddRows(w, 3);
-    int reports = 0;
-    QObject::connect(w, &CListWithEdit::itemDeleting, [&reports](int) { ++reports; });
-    QObject::connect(w, &CListWithEdit::itemStateChanged, [&reports](int) { ++reports; });
+    shown.clear();
     delete w;
-    EXPECT_EQ(reports, 0);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(deleted, (std::vector<int>{2}));
 }
 
-TEST(ListWithEditEx, AnInvalidRecordIsFilledWhenTheListGoes) {
+TEST(ListWithEditEx, TheSplitIsRecordedWhenTheListGoesAndTakenOverByTheNext) {
     CListSplitRecord record;
+    Ints opened;
     {
         Form f;
         auto* plain = f.Make<CListWithEditEx>(static_cast<CListSplitRecord*>(nullptr));
-        EXPECT_EQ(plain->Splitter()->GetProportions(), (std::vector<std::int32_t>{29127, 3641}));
+        opened = plain->Splitter()->GetProportions();
         delete plain;  // no record to write to
-    }
-    {
-        Form f;
         auto* w = f.Make<CListWithEditEx>(&record);
-        EXPECT_EQ(w->Splitter()->GetProportions(), (std::vector<std::int32_t>{29127, 3641}));
+        EXPECT_EQ(w->Splitter()->GetProportions(), opened) << "an invalid record is not used";
         EXPECT_FALSE(record.valid);
     }
-    EXPECT_TRUE(record.valid);
-    EXPECT_EQ(record.first, 29127);
-    EXPECT_EQ(record.second, 3641);
-}
-
-TEST(ListWithEditEx, TheDraggedSplitIsTakenOverByTheNextList) {
-    CListSplitRecord record;
-    {
-        Form f;
-        auto* w = f.Make<CListWithEditEx>(&record);
-        Drag(w->Splitter(), {150, 358}, {150, 202});
-        EXPECT_EQ(w->List()->height(), 200);
-    }
     ASSERT_TRUE(record.valid);
-    EXPECT_EQ(record.first, 16384);
-    EXPECT_EQ(record.second, 16384);
+    EXPECT_EQ((Ints{record.first, record.second}), opened);
+
+    Ints dragged;
     {
         Form f;
         auto* w = f.Make<CListWithEditEx>(&record);
-        EXPECT_EQ(w->Splitter()->GetProportions(), (std::vector<std::int32_t>{16384, 16384}));
-        EXPECT_EQ(w->List()->geometry(), QRect(0, 0, 300, 200));
-        EXPECT_EQ(w->Edit()->geometry(), QRect(0, 204, 300, 200));
+        Drag(w->Splitter(), {150, w->List()->height() + 2}, {150, 202});
+        EXPECT_EQ(w->List()->height(), 200);
+        dragged = w->Splitter()->GetProportions();
+    }
+    EXPECT_EQ((Ints{record.first, record.second}), dragged);
+    {
+        Form f;
+        auto* w = f.Make<CListWithEditEx>(&record);
+        EXPECT_EQ(w->Splitter()->GetProportions(), dragged);
+        EXPECT_EQ(w->List()->height(), 200);
         // And the next change travels on.
         Drag(w->Splitter(), {150, 202}, {150, 5000});
+        dragged = w->Splitter()->GetProportions();
     }
-    EXPECT_EQ(record.first, 31949);
-    EXPECT_EQ(record.second, 819);
+    EXPECT_EQ((Ints{record.first, record.second}), dragged);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// CSimpleSplitter as a widget: where it puts its panes in both orientations,
-// the mouse drag of a bar with its tracker and clamp, its creation as a child
-// with an id, and CSimpleSplitResendingNotifications passing on what its
-// lists report. The arithmetic itself is SplitLayoutTest's.
+// CSimpleSplitter as a widget: its panes placed where its layout says in both orientations, the
+// mouse drag of a bar with its tracker, its creation as a child with an id, and
+// CSimpleSplitResendingNotifications passing on what its lists report. The arithmetic itself
+// is SplitLayoutTest's.
 #include <gtest/gtest.h>
 
 #include <QTreeWidget>
@@ -9,79 +9,89 @@
 #include "WidgetTestSupport.h"
 #include "gui/resources/LangDialogBuilder.h"
 #include "gui/widgets/CSimpleSplitResendingNotifications.h"
+#include "res/resource.h"
 
 namespace {
 
 using widgettest::SendMouse;
 using widgettest::ShowHost;
 
-// A stacked splitter of a list's size filling a shown host, with two panes.
-struct StackedSplitter {
+// A splitter of a list's size filling a shown host, with two panes weighted 80 to 10.
+struct Splitter {
     QWidget host;
-    CSimpleSplitter* splitter = new CSimpleSplitter(2, CSimpleSplitter::kStacked, 10, 4, &host);
-    QWidget* top = new QWidget;
-    QWidget* bottom = new QWidget;
+    CSimpleSplitter* splitter;
+    QWidget* first = new QWidget;
+    QWidget* second = new QWidget;
 
-    StackedSplitter() {
-        splitter->SetPane(0, top);
-        splitter->SetPane(1, bottom);
+    Splitter(int orientation, QSize size)
+        : splitter(new CSimpleSplitter(2, orientation, 10, 4, &host)) {
+        splitter->SetPane(0, first);
+        splitter->SetPane(1, second);
         const std::int32_t weights[] = {80, 10};
         splitter->SetProportions(weights);
-        splitter->setGeometry(0, 0, 300, 404);
-        ShowHost(host, 300, 404);
+        splitter->setGeometry(QRect(QPoint(0, 0), size));
+        ShowHost(host, size.width(), size.height());
+    }
+
+    // Where the layout puts pane i across the splitter.
+    QRect Expected(int i) const {
+        const CSplitLayout& l = splitter->Layout();
+        return splitter->IsSideBySide()
+                   ? QRect(l.PaneStart(i), 0, l.PaneLength(i), splitter->height())
+                   : QRect(0, l.PaneStart(i), splitter->width(), l.PaneLength(i));
     }
 };
 
-TEST(SimpleSplitter, SideBySidePanesSplitTheWidth) {
-    QWidget host;
-    auto* splitter = new CSimpleSplitter(2, CSimpleSplitter::kSideBySide, 10, 4, &host);
-    auto* left = new QWidget;
-    auto* right = new QWidget;
-    splitter->SetPane(0, left);
-    splitter->SetPane(1, right);
-    const std::int32_t weights[] = {80, 10};
-    splitter->SetProportions(weights);
-    splitter->setGeometry(0, 0, 404, 120);
-    ShowHost(host, 404, 120);
-    EXPECT_TRUE(splitter->IsSideBySide());
-    EXPECT_EQ(left->geometry(), QRect(0, 0, 356, 120));
-    EXPECT_EQ(right->geometry(), QRect(360, 0, 44, 120));
-    EXPECT_EQ(splitter->cursor().shape(), Qt::SizeHorCursor);
-    EXPECT_EQ(left->cursor().shape(), Qt::ArrowCursor);
+TEST(SimpleSplitter, PanesGoWhereTheLayoutSaysInBothOrientations) {
+    Splitter across(CSimpleSplitter::kSideBySide, {404, 120});
+    EXPECT_TRUE(across.splitter->IsSideBySide());
+    EXPECT_EQ(across.first->geometry(), across.Expected(0));
+    EXPECT_EQ(across.second->geometry(), across.Expected(1));
+    EXPECT_EQ(across.first->width() + 4 + across.second->width(), 404);
+    EXPECT_EQ(across.splitter->cursor().shape(), Qt::SizeHorCursor);
+    EXPECT_EQ(across.first->cursor().shape(), Qt::ArrowCursor);
+
+    Splitter stacked(CSimpleSplitter::kStacked, {300, 404});
+    EXPECT_EQ(stacked.first->parentWidget(), stacked.splitter);
+    EXPECT_EQ(stacked.second->geometry(), stacked.Expected(1));
+    EXPECT_EQ(stacked.first->height() + 4 + stacked.second->height(), 404);
+    // A destroyed pane is forgotten; the other one still follows.
+    delete stacked.second;
+    EXPECT_EQ(stacked.splitter->Pane(1), nullptr);
+    stacked.splitter->resize(300, 500);
+    EXPECT_EQ(stacked.first->geometry(), stacked.Expected(0));
 }
 
-TEST(SimpleSplitter, DraggingTheBarToTheBottomStopsAtTheMinimum) {
-    StackedSplitter s;
-    EXPECT_EQ(s.top->parentWidget(), s.splitter);
-    EXPECT_EQ(s.top->geometry(), QRect(0, 0, 300, 356));
+TEST(SimpleSplitter, ABarIsDraggedWithATrackerAndThePanesMoveOnRelease) {
+    Splitter s(CSimpleSplitter::kStacked, {300, 404});
+    const QRect before = s.second->geometry();
+    const int bar = s.first->geometry().bottom() + 1;
     EXPECT_EQ(s.splitter->Tracker(), nullptr);
-    SendMouse(s.splitter, QEvent::MouseButtonPress, {150, 358});
+    SendMouse(s.splitter, QEvent::MouseButtonPress, {150, bar + 2});
     ASSERT_NE(s.splitter->Tracker(), nullptr);
     EXPECT_TRUE(s.splitter->Tracker()->isVisible());
-    EXPECT_EQ(s.splitter->Tracker()->geometry(), QRect(0, 356, 300, 4));
+    EXPECT_EQ(s.splitter->Tracker()->geometry(), QRect(0, bar, 300, 4));
     SendMouse(s.splitter, QEvent::MouseMove, {150, 2000});
-    // Ten pixels plus the bar above the bottom edge.
-    EXPECT_EQ(s.splitter->Tracker()->geometry(), QRect(0, 404 - 14, 300, 4));
-    // The panes move only on release.
-    EXPECT_EQ(s.bottom->geometry(), QRect(0, 360, 300, 44));
+    // Clamped where the layout clamps it; the panes move only on release.
+    EXPECT_EQ(s.splitter->Tracker()->geometry().top(), s.splitter->Layout().TrackerPosition() - 4);
+    EXPECT_EQ(s.second->geometry(), before);
     SendMouse(s.splitter, QEvent::MouseButtonRelease, {150, 2000});
     EXPECT_EQ(s.splitter->Tracker(), nullptr);
-    EXPECT_EQ(s.top->geometry(), QRect(0, 0, 300, 390));
-    EXPECT_EQ(s.bottom->geometry(), QRect(0, 394, 300, 10));
-    EXPECT_EQ(s.splitter->GetProportions(), (std::vector<std::int32_t>{31949, 819}));
+    EXPECT_EQ(s.first->geometry(), s.Expected(0));
+    EXPECT_EQ(s.second->geometry(), s.Expected(1));
+    EXPECT_EQ(s.second->height(), 10) << "dragged to the bottom: the minimum";
 }
 
 TEST(SimpleSplitter, CreateMakesAChildWithItsIdAndPanesAreChecked) {
     QWidget parent;
     CSimpleSplitter loose(2, CSimpleSplitter::kStacked, 10, 4);
-    EXPECT_FALSE(loose.Create(nullptr, 59648));
+    EXPECT_FALSE(loose.Create(nullptr, AFX_IDW_PANE_FIRST));
 
     auto* splitter = new CSimpleSplitter(2, CSimpleSplitter::kStacked, 10, 4);
-    ASSERT_TRUE(splitter->Create(&parent, 59648));
+    ASSERT_TRUE(splitter->Create(&parent, AFX_IDW_PANE_FIRST));
     EXPECT_EQ(splitter->parentWidget(), &parent);
-    EXPECT_EQ(CLangDialogBuilder::FindControl(&parent, 59648), splitter);
+    EXPECT_EQ(CLangDialogBuilder::FindControl(&parent, AFX_IDW_PANE_FIRST), splitter);
     EXPECT_EQ(splitter->cursor().shape(), Qt::SizeVerCursor);
-
     QWidget pane;
     EXPECT_FALSE(splitter->SetPane(2, &pane));
     EXPECT_FALSE(splitter->SetPane(-1, &pane));
@@ -89,21 +99,13 @@ TEST(SimpleSplitter, CreateMakesAChildWithItsIdAndPanesAreChecked) {
     EXPECT_EQ(pane.parentWidget(), nullptr);
 }
 
-TEST(SimpleSplitter, ADestroyedPaneIsForgotten) {
-    StackedSplitter s;
-    delete s.bottom;
-    EXPECT_EQ(s.splitter->Pane(1), nullptr);
-    s.splitter->resize(300, 500);  // moves the remaining pane only
-    EXPECT_EQ(s.top->width(), 300);
-}
-
-struct Report {
-    QWidget* sender;
-    int row;
-};
-
 // Two lists of three rows in a splitter that forwards the first one's notifications.
 struct ForwardingList {
+    struct Report {
+        QWidget* sender;
+        int row;
+        bool operator==(const Report&) const = default;
+    };
     std::vector<Report> changed;
     std::vector<Report> deleting;
     CSimpleSplitResendingNotifications splitter{2, CSimpleSplitter::kStacked, 10, 4};
@@ -119,7 +121,6 @@ struct ForwardingList {
                          [this](QWidget* w, int row) {
                              deleting.push_back({w, row});
                          });
-        vktest::QtApp();
         for (QTreeWidget* l : {list, other}) {
             for (const char* text : {"a", "b", "c"}) {
                 l->addTopLevelItem(new QTreeWidgetItem(QStringList{text}));
@@ -131,38 +132,25 @@ struct ForwardingList {
     }
 };
 
-TEST(SimpleSplitResendingNotifications, PassesOnRowChangesOfItsListsOnly) {
+TEST(SimpleSplitResendingNotifications, PassesOnRowChangesAndDeletionsOfItsListsOnly) {
     ForwardingList f;
-    auto& changed = f.changed;
     EXPECT_TRUE(f.splitter.IsNotifier(f.list));
     EXPECT_FALSE(f.splitter.IsNotifier(f.other));
-
     f.list->setCurrentItem(f.list->topLevelItem(2));
-    ASSERT_FALSE(changed.empty());
-    for (const Report& call : changed) {
-        EXPECT_EQ(call.sender, f.list);
-        EXPECT_EQ(call.row, 2);
+    ASSERT_FALSE(f.changed.empty());
+    for (const auto& call : f.changed) {
+        EXPECT_EQ(call, (ForwardingList::Report{f.list, 2}));
     }
-    changed.clear();
+    f.changed.clear();
     f.other->setCurrentItem(f.other->topLevelItem(1));
-    EXPECT_TRUE(changed.empty());
-}
+    EXPECT_TRUE(f.changed.empty());
 
-TEST(SimpleSplitResendingNotifications, ReportsEachRowBeforeItGoes) {
-    ForwardingList f;
-    auto& deleting = f.deleting;
+    // Each row is reported before it goes.
     delete f.list->topLevelItem(1);
-    ASSERT_EQ(deleting.size(), 1);
-    EXPECT_EQ(deleting[0].sender, f.list);
-    EXPECT_EQ(deleting[0].row, 1);
-    deleting.clear();
     f.list->clear();
-    ASSERT_EQ(deleting.size(), 2);
-    EXPECT_EQ(deleting[0].row, 0);
-    EXPECT_EQ(deleting[1].row, 1);
-    deleting.clear();
     f.other->clear();
-    EXPECT_TRUE(deleting.empty());
+    using R = ForwardingList::Report;
+    EXPECT_EQ(f.deleting, (std::vector<R>{R{f.list, 1}, R{f.list, 0}, R{f.list, 1}}));
 }
 
 }  // namespace

@@ -1,14 +1,17 @@
-// The splitter's arithmetic without windows: rounded scaling, the first
-// shares, proportions from weights, the layout of a list with its detail box,
-// panes pinned at the minimum, and the drag of a bar with its clamp. The
-// widget that applies it is SimpleSplitterTest's.
+// The splitter's arithmetic without windows, the one place it is tested: rounded scaling, the
+// first shares, proportions from weights, layouts with panes pinned at the minimum or squeezed,
+// and the drag of a bar with its clamp. The widgets that apply it (SimpleSplitterTest,
+// ListWithEditTest) check only that they follow it.
 #include <gtest/gtest.h>
 
-#include <numeric>
+#include <algorithm>
+#include <vector>
 
 #include "gui/widgets/CSplitLayout.h"
 
 namespace {
+
+using Ints = std::vector<std::int32_t>;
 
 constexpr int kMin = 10;
 constexpr int kBar = 4;
@@ -21,13 +24,16 @@ CSplitLayout ListAndBox() {
     return layout;
 }
 
-std::int32_t Sum(const std::vector<std::int32_t>& v) {
-    return std::accumulate(v.begin(), v.end(), 0);
+Ints Lengths(const CSplitLayout& layout) {
+    Ints out;
+    for (int i = 0; i < layout.PaneCount(); ++i) {
+        out.push_back(layout.PaneLength(i));
+    }
+    return out;
 }
 
 TEST(SplitLayout, ScaleRoundsToNearestAndDoesNotOverflow) {
     EXPECT_EQ(CSplitLayout::Scale(80, 32768, 90), 29127);
-    EXPECT_EQ(CSplitLayout::Scale(29127, 400, 32768), 356);
     EXPECT_EQ(CSplitLayout::Scale(5, 1, 2), 3);  // a half goes up
     EXPECT_EQ(CSplitLayout::Scale(7, 1, 3), 2);  // 2.33 goes down
     EXPECT_EQ(CSplitLayout::Scale(8, 1, 3), 3);  // 2.67 goes up
@@ -35,166 +41,122 @@ TEST(SplitLayout, ScaleRoundsToNearestAndDoesNotOverflow) {
     EXPECT_EQ(CSplitLayout::Scale(12, 34, 0), 0);
 }
 
-TEST(SplitLayout, FirstSharesAreEqualAndTheLastTakesTheRest) {
-    CSplitLayout two(2, kMin, kBar);
-    EXPECT_EQ(two.Proportions(), (std::vector<std::int32_t>{16384, 16384}));
-    CSplitLayout three(3, kMin, kBar);
-    EXPECT_EQ(three.Proportions(), (std::vector<std::int32_t>{10923, 10923, 10922}));
-    CSplitLayout none(0, kMin, kBar);
-    EXPECT_EQ(none.PaneCount(), 1);
-    EXPECT_EQ(none.Proportions(), (std::vector<std::int32_t>{32768}));
-}
-
-TEST(SplitLayout, WeightsSetBeforeAnySizeKeepTheirShares) {
-    CSplitLayout layout(2, kMin, kBar);
-    layout.Layout(0);
-    const std::int32_t weights[] = {80, 10};
-    ASSERT_TRUE(layout.SetProportions(weights));
-    EXPECT_EQ(layout.Proportions(), (std::vector<std::int32_t>{29127, 3641}));
-}
-
-TEST(SplitLayout, WeightsBecomeSharesOf32768) {
-    const CSplitLayout layout = ListAndBox();
-    EXPECT_EQ(layout.Proportions(), (std::vector<std::int32_t>{29127, 3641}));
-
-    CSplitLayout three(3, kMin, kBar);
-    const std::int32_t weights[] = {1, 1, 2};
-    ASSERT_TRUE(three.SetProportions(weights));
-    EXPECT_EQ(three.Proportions(), (std::vector<std::int32_t>{8192, 8192, 16384}));
-    // Rounded shares: the last pane takes what the others leave.
-    const std::int32_t even[] = {1, 1, 1};
-    ASSERT_TRUE(three.SetProportions(even));
-    EXPECT_EQ(three.Proportions(), (std::vector<std::int32_t>{10923, 10923, 10922}));
-}
-
-TEST(SplitLayout, WrongWeightsChangeNothing) {
+TEST(SplitLayout, SharesFromPaneCountsAndWeights) {
+    struct Case {
+        int panes;
+        Ints weights;  // empty: the first shares
+        Ints shares;
+    };
+    const Case cases[] = {
+        {2, {}, {16384, 16384}},
+        {3, {}, {10923, 10923, 10922}},  // the last pane takes what the others leave
+        {0, {}, {32768}},
+        {2, {80, 10}, {29127, 3641}},
+        {3, {1, 1, 2}, {8192, 8192, 16384}},
+        {3, {1, 1, 1}, {10923, 10923, 10922}},
+    };
+    for (const Case& c : cases) {
+        CSplitLayout layout(c.panes, kMin, kBar);
+        layout.Layout(0);  // weights set before any real size keep their shares
+        if (!c.weights.empty()) {
+            ASSERT_TRUE(layout.SetProportions(c.weights));
+        }
+        EXPECT_EQ(layout.Proportions(), c.shares) << c.panes << " panes";
+    }
+    // Wrong weights change nothing.
     CSplitLayout layout = ListAndBox();
-    const std::int32_t tooMany[] = {1, 2, 3};
-    const std::int32_t zero[] = {80, 0};
-    const std::int32_t negative[] = {-5, 10};
-    EXPECT_FALSE(layout.SetProportions(tooMany));
-    EXPECT_FALSE(layout.SetProportions(zero));
-    EXPECT_FALSE(layout.SetProportions(negative));
-    EXPECT_EQ(layout.Proportions(), (std::vector<std::int32_t>{29127, 3641}));
+    for (const Ints& wrong : {Ints{1, 2, 3}, Ints{80, 0}, Ints{-5, 10}}) {
+        EXPECT_FALSE(layout.SetProportions(wrong));
+    }
+    EXPECT_EQ(layout.Proportions(), (Ints{29127, 3641}));
 }
 
-TEST(SplitLayout, ListAndBoxIn404Pixels) {
-    CSplitLayout layout = ListAndBox();
-    layout.Layout(404);
-    EXPECT_EQ(layout.Space(), 400);
-    EXPECT_EQ(layout.Positions(), (std::vector<std::int32_t>{0, 360, 408}));
-    EXPECT_EQ(layout.PaneStart(0), 0);
-    EXPECT_EQ(layout.PaneLength(0), 356);
-    EXPECT_EQ(layout.PaneStart(1), 360);
-    EXPECT_EQ(layout.PaneLength(1), 44);
-    // Nothing fell to the minimum, so the shares stay as set.
-    EXPECT_EQ(layout.Proportions(), (std::vector<std::int32_t>{29127, 3641}));
-    layout.Layout(804);
-    EXPECT_EQ(layout.Proportions(), (std::vector<std::int32_t>{29127, 3641}));
-    EXPECT_EQ(layout.PaneLength(0) + kBar + layout.PaneLength(1), 804);
-}
+TEST(SplitLayout, LayoutsPinSqueezeAndKeepTheShares) {
+    struct Case {
+        int extent;
+        Ints positions;
+        Ints lengths;
+        Ints shares;
+    };
+    const Case cases[] = {
+        {404, {0, 360, 408}, {356, 44}, {29127, 3641}},
+        {804, {0, 715, 808}, {711, 89}, {29127, 3641}},
+        // 50 pixels for the panes: the box would get 6 and is pinned at the minimum.
+        {54, {0, 44, 58}, {40, kMin}, {26214, 6554}},
+        // The minimums need everything: panes get the minimum in order, shares stay.
+        {20, {0, 14, 24}, {kMin, 6}, {29127, 3641}},
+        // Less than the bar.
+        {2, {0, 4, 8}, {0, 0}, {29127, 3641}},
+    };
+    for (const Case& c : cases) {
+        CSplitLayout layout = ListAndBox();
+        layout.Layout(c.extent);
+        EXPECT_EQ(layout.Positions(), c.positions) << c.extent;
+        EXPECT_EQ(Lengths(layout), c.lengths) << c.extent;
+        EXPECT_EQ(layout.Proportions(), c.shares) << c.extent;
+        EXPECT_EQ(layout.Space(), std::max(0, c.extent - kBar)) << c.extent;
+        // And back again: a squeeze does not wear the shares down (a pin moves them).
+        layout.Layout(404);
+        EXPECT_EQ(Lengths(layout), (c.extent == 54 ? Ints{320, 80} : Ints{356, 44})) << c.extent;
+    }
 
-TEST(SplitLayout, ABoxThatWouldFallBelowTheMinimumIsPinnedThere) {
-    CSplitLayout layout = ListAndBox();
-    layout.Layout(54);  // 50 pixels for the panes: the box would get 6
-    EXPECT_EQ(layout.PaneLength(1), kMin);
-    EXPECT_EQ(layout.PaneLength(0), 40);
-    EXPECT_EQ(layout.Positions(), (std::vector<std::int32_t>{0, 44, 58}));
-    EXPECT_EQ(layout.Proportions(), (std::vector<std::int32_t>{26214, 6554}));
-    EXPECT_EQ(Sum(layout.Proportions()), 32768);
-}
+    CSplitLayout squeezed(3, kMin, kBar);
+    squeezed.Layout(24);  // 16 pixels for three panes of at least 10
+    EXPECT_EQ(Lengths(squeezed), (Ints{kMin, 6, 0}));
+    EXPECT_EQ(squeezed.Positions(), (Ints{0, 14, 24, 28}));
 
-TEST(SplitLayout, PinnedPaneLeavesTheOthersTheirRatio) {
-    CSplitLayout layout(3, kMin, kBar);
+    // A pinned pane leaves the others their ratio: 50 : 49 of the 186 pixels left.
+    CSplitLayout pinned(3, kMin, kBar);
     const std::int32_t weights[] = {1, 50, 49};
-    ASSERT_TRUE(layout.SetProportions(weights));
-    layout.Layout(204);  // 196 for the panes; the first would get 2
-    EXPECT_EQ(layout.PaneLength(0), kMin);
-    const int second = layout.PaneLength(1);
-    const int third = layout.PaneLength(2);
-    EXPECT_EQ(kMin + second + third + 2 * kBar, 204);
-    // 50 : 49 of the 186 pixels left, within a pixel of rounding.
-    EXPECT_NEAR(second, 186 * 50 / 99.0, 1.0);
-    EXPECT_NEAR(third, 186 * 49 / 99.0, 1.0);
-}
-
-TEST(SplitLayout, WhenTheMinimumsNeedEverythingPanesGetTheMinimumInOrder) {
-    CSplitLayout layout = ListAndBox();
-    layout.Layout(20);  // 16 pixels for two panes of at least 10
-    EXPECT_EQ(layout.PaneLength(0), kMin);
-    EXPECT_EQ(layout.PaneLength(1), 6);
-    EXPECT_EQ(layout.Positions().back(), 2 * kBar + 16);
-    // The squeeze does not wear the shares down.
-    EXPECT_EQ(layout.Proportions(), (std::vector<std::int32_t>{29127, 3641}));
-}
-
-TEST(SplitLayout, SqueezedPanesGetTheMinimumWhileAnySpaceIsLeft) {
-    CSplitLayout layout(3, kMin, kBar);
-    layout.Layout(24);  // 16 pixels for three panes of at least 10
-    EXPECT_EQ(layout.PaneLength(0), kMin);
-    EXPECT_EQ(layout.PaneLength(1), 6);
-    EXPECT_EQ(layout.PaneLength(2), 0);
-    EXPECT_EQ(layout.Positions(), (std::vector<std::int32_t>{0, 14, 24, 28}));
-}
-
-TEST(SplitLayout, NoSpaceAtAllAndBackAgain) {
-    CSplitLayout layout = ListAndBox();
-    layout.Layout(2);  // less than the bar
-    EXPECT_EQ(layout.Space(), 0);
-    EXPECT_EQ(layout.PaneLength(0), 0);
-    EXPECT_EQ(layout.PaneLength(1), 0);
-    layout.Layout(404);
-    EXPECT_EQ(layout.PaneLength(0), 356);
-    EXPECT_EQ(layout.PaneLength(1), 44);
+    ASSERT_TRUE(pinned.SetProportions(weights));
+    pinned.Layout(204);
+    EXPECT_EQ(pinned.PaneLength(0), kMin);
+    EXPECT_NEAR(pinned.PaneLength(1), 186 * 50 / 99.0, 1.0);
+    EXPECT_EQ(kMin + pinned.PaneLength(1) + pinned.PaneLength(2) + 2 * kBar, 204);
 }
 
 TEST(SplitLayout, DraggingTheBarIsClampedAndMovesTwoShares) {
     CSplitLayout layout = ListAndBox();
     layout.Layout(404);
-    // A press on the bar (pixels 356 to 359) drags bar 1; the cursor keeps its
-    // offset from the bar.
+    // A press on the bar (pixels 356 to 359) drags bar 1; the cursor keeps its offset.
     EXPECT_EQ(layout.BeginDrag(358), 1);
     EXPECT_TRUE(layout.IsDragging());
     EXPECT_EQ(layout.TrackerPosition(), 360);
     EXPECT_EQ(layout.MoveDrag(202), 204);
-    // Not past the minimum of the next pane: 10 pixels plus the bar above the bottom.
+    // Not past the minimum of the next pane, nor of the previous one.
     EXPECT_EQ(layout.MoveDrag(5000), 408 - kBar - kMin);
-    // Nor of the previous one.
     EXPECT_EQ(layout.MoveDrag(-300), kBar + kMin);
     EXPECT_EQ(layout.MoveDrag(5000), 394);
     layout.EndDrag();
     EXPECT_FALSE(layout.IsDragging());
-    EXPECT_EQ(layout.Positions(), (std::vector<std::int32_t>{0, 394, 408}));
-    EXPECT_EQ(layout.PaneLength(0), 390);
-    EXPECT_EQ(layout.PaneLength(1), kMin);
-    EXPECT_EQ(layout.Proportions(), (std::vector<std::int32_t>{31949, 819}));
+    EXPECT_EQ(layout.Positions(), (Ints{0, 394, 408}));
+    EXPECT_EQ(Lengths(layout), (Ints{390, kMin}));
+    EXPECT_EQ(layout.Proportions(), (Ints{31949, 819}));
     // The shares reproduce the dragged place when laid out again.
     layout.Layout(404);
     EXPECT_EQ(layout.Positions()[1], 394);
+
+    // A press beyond the last bar drags the last bar; a cancelled drag moves nothing.
+    CSplitLayout other = ListAndBox();
+    other.Layout(404);
+    EXPECT_EQ(other.BeginDrag(400), 1);
+    EXPECT_EQ(other.MoveDrag(400), 360);
+    EXPECT_EQ(other.MoveDrag(430), 390);
+    other.CancelDrag();
+    EXPECT_FALSE(other.IsDragging());
+    EXPECT_EQ(other.Positions()[1], 360);
 }
 
 TEST(SplitLayout, DraggingAMiddleBarLeavesTheOuterShares) {
     CSplitLayout layout(3, kMin, kBar);
     layout.Layout(308);  // 300 for the panes, 100 each
     const std::int32_t first = layout.Proportions()[0];
-    const int secondBar = layout.Positions()[2];
-    EXPECT_EQ(layout.BeginDrag(secondBar - 1), 2);
+    EXPECT_EQ(layout.BeginDrag(layout.Positions()[2] - 1), 2);
     EXPECT_EQ(layout.MoveDrag(0), layout.Positions()[1] + kBar + kMin);
     layout.EndDrag();
     EXPECT_EQ(layout.Proportions()[0], first);
     EXPECT_EQ(layout.PaneLength(1), kMin);
     EXPECT_EQ(layout.PaneLength(0) + layout.PaneLength(1) + layout.PaneLength(2) + 2 * kBar, 308);
-}
-
-TEST(SplitLayout, APressBeyondTheLastBarDragsTheLastBar) {
-    CSplitLayout layout = ListAndBox();
-    layout.Layout(404);
-    EXPECT_EQ(layout.BeginDrag(400), 1);
-    EXPECT_EQ(layout.MoveDrag(400), 360);  // the press's offset from the bar is kept
-    EXPECT_EQ(layout.MoveDrag(430), 390);
-    layout.CancelDrag();
-    EXPECT_FALSE(layout.IsDragging());
-    EXPECT_EQ(layout.Positions()[1], 360);
 }
 
 }  // namespace

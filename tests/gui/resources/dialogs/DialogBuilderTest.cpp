@@ -1,7 +1,8 @@
-// Dialogs from templates under Qt: the pinned dialog font and its base units,
-// the widget each control becomes with its id, place, states and texts,
-// CDialogLang's buttons and its re-texting on a change of language, and
-// CreateLangDialog. The program's own templates are DialogPicturesTest's.
+// Dialogs from templates under Qt: the pinned dialog font and its base units, the widget each
+// control becomes with its id, place, states and texts (on the test script's template), every
+// template of the program built in both languages, CDialogLang's buttons and its re-texting on
+// a change of language, and CreateLangDialog. The templates' texts are tests/res's; pictures of
+// the dialogs are made by scripts/screenshots.sh.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include "gui/resources/DialogFont.h"
 #include "gui/resources/LangDialogBuilder.h"
 #include "gui/resources/LanguageEvents.h"
+#include "program/app/LangResource.h"
 #include "program/app/UiLanguage.h"
 #include "support/TempWorld.h"
 
@@ -192,6 +194,36 @@ TEST_F(DialogBuilderTest, MissingTemplatesBuildNothing) {
     EXPECT_FALSE(modeless->isModal());
     EXPECT_TRUE(modeless->isHidden());
     EXPECT_NE(CLangDialogBuilder::FindControl(modeless.get(), 1077), nullptr);
+}
+
+TEST(LangDialogBuilder, EveryProgramTemplateBuildsInBothLanguagesWithItsControls) {
+    guitest::App();
+    vktest::TempWorld world;
+    InitUiLanguage();
+    int built = 0;
+    for (const auto& e : GetResourceModule()->Entries()) {
+        if (!(e.type == CResName(RT_DIALOG)) || !e.name.IsId()) {
+            continue;
+        }
+        SetUiLanguage(e.language);
+        SCOPED_TRACE(testing::Message() << "dialog " << e.name.Id() << " language " << e.language);
+        const auto tmpl = LoadLangDialogTemplate(e.name.Id());
+        ASSERT_TRUE(tmpl);
+        CDialogLang dlg(e.name.Id(), nullptr);
+        ASSERT_TRUE(dlg.IsBuilt());
+        EXPECT_EQ(dlg.size(), CDialogFont::ForTemplate(*tmpl).MapSize(tmpl->cx, tmpl->cy));
+        for (const auto& item : tmpl->items) {
+            if (item.id == 0xFFFF || item.id == 0xFFFFFFFF) {
+                continue;  // static texts without an id
+            }
+            QWidget* w = dlg.Control(item.id);
+            ASSERT_NE(w, nullptr) << "control " << item.id;
+            EXPECT_EQ(w->isHidden(), !(item.style & WS_VISIBLE)) << "control " << item.id;
+            EXPECT_EQ(w->isEnabled(), !(item.style & WS_DISABLED)) << "control " << item.id;
+        }
+        ++built;
+    }
+    EXPECT_GT(built, 2);
 }
 
 TEST(LangDialogBuilder, MnemonicsAreStrippedWhereNothingTakesThem) {
