@@ -143,24 +143,18 @@ EvpPkeyPtr MakeRsaKey(const BIGNUM* n, const BIGNUM* e, const BIGNUM* const* pri
     return EvpPkeyPtr(key);
 }
 
-template <class T>
-std::optional<T> Fail(DWORD code) {
-    SetLastError(code);
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::optional<std::vector<BYTE>> RsaToPublicKeyBlob(const EVP_PKEY* key, ALG_ID alg) {
     OpenSslInit();
     auto parts = GetPublicParts(key);
     if (!parts) {
-        return Fail<std::vector<BYTE>>(NTE_BAD_KEY);
+        return FailWith<std::optional<std::vector<BYTE>>>(NTE_BAD_KEY);
     }
     std::vector<BYTE> blob(kHeaderSize + FullLen(parts->bits));
     WriteHeader(blob.data(), PUBLICKEYBLOB, alg, RSA1_MAGIC, parts->bits, parts->exponent);
     if (!PutLe(parts->n.get(), blob.data() + kHeaderSize, FullLen(parts->bits))) {
-        return Fail<std::vector<BYTE>>(NTE_BAD_KEY);
+        return FailWith<std::optional<std::vector<BYTE>>>(NTE_BAD_KEY);
     }
     return blob;
 }
@@ -169,7 +163,7 @@ std::optional<SecureBytes> RsaToPrivateKeyBlob(const EVP_PKEY* key, ALG_ID alg) 
     OpenSslInit();
     auto parts = GetPublicParts(key);
     if (!parts) {
-        return Fail<SecureBytes>(NTE_BAD_KEY);
+        return FailWith<std::optional<SecureBytes>>(NTE_BAD_KEY);
     }
     static const char* const kOrder[] = {
         OSSL_PKEY_PARAM_RSA_FACTOR1,      OSSL_PKEY_PARAM_RSA_FACTOR2,
@@ -181,14 +175,14 @@ std::optional<SecureBytes> RsaToPrivateKeyBlob(const EVP_PKEY* key, ALG_ID alg) 
     WriteHeader(blob.data(), PRIVATEKEYBLOB, alg, RSA2_MAGIC, parts->bits, parts->exponent);
     BYTE* p = blob.data() + kHeaderSize;
     if (!PutLe(parts->n.get(), p, full)) {
-        return Fail<SecureBytes>(NTE_BAD_KEY);
+        return FailWith<std::optional<SecureBytes>>(NTE_BAD_KEY);
     }
     p += full;
     for (int i = 0; i < 6; ++i) {
         const std::size_t len = i == 5 ? full : half;
         BnPtr bn = GetBn(key, kOrder[i]);
         if (!bn || !PutLe(bn.get(), p, len)) {
-            return Fail<SecureBytes>(NTE_BAD_KEY);
+            return FailWith<std::optional<SecureBytes>>(NTE_BAD_KEY);
         }
         p += len;
     }
@@ -198,19 +192,19 @@ std::optional<SecureBytes> RsaToPrivateKeyBlob(const EVP_PKEY* key, ALG_ID alg) 
 std::optional<ParsedKeyBlob> ParseRsaKeyBlob(const BYTE* blob, std::size_t size) {
     OpenSslInit();
     if (blob == nullptr || size < kHeaderSize) {
-        return Fail<ParsedKeyBlob>(NTE_BAD_DATA);
+        return FailWith<std::optional<ParsedKeyBlob>>(NTE_BAD_DATA);
     }
     ParsedKeyBlob out;
     out.type = blob[0];
     out.alg = ReadDword(blob + 4);
     if (out.type != PUBLICKEYBLOB && out.type != PRIVATEKEYBLOB) {
-        return Fail<ParsedKeyBlob>(NTE_BAD_TYPE);
+        return FailWith<std::optional<ParsedKeyBlob>>(NTE_BAD_TYPE);
     }
     if (blob[1] != CUR_BLOB_VERSION) {
-        return Fail<ParsedKeyBlob>(NTE_BAD_VER);
+        return FailWith<std::optional<ParsedKeyBlob>>(NTE_BAD_VER);
     }
     if (!IsRsaAlg(out.alg)) {
-        return Fail<ParsedKeyBlob>(NTE_BAD_ALGID);
+        return FailWith<std::optional<ParsedKeyBlob>>(NTE_BAD_ALGID);
     }
     const DWORD magic = ReadDword(blob + 8);
     out.bits = ReadDword(blob + 12);
@@ -218,22 +212,22 @@ std::optional<ParsedKeyBlob> ParseRsaKeyBlob(const BYTE* blob, std::size_t size)
     const bool isPrivate = out.type == PRIVATEKEYBLOB;
     if (magic != (isPrivate ? RSA2_MAGIC : RSA1_MAGIC) || out.bits == 0 || out.bits > 16384 ||
         exponent == 0) {
-        return Fail<ParsedKeyBlob>(NTE_BAD_DATA);
+        return FailWith<std::optional<ParsedKeyBlob>>(NTE_BAD_DATA);
     }
     const std::size_t full = FullLen(out.bits);
     const std::size_t half = HalfLen(out.bits);
     const std::size_t expected = kHeaderSize + full + (isPrivate ? 5 * half + full : 0);
     if (size != expected) {
-        return Fail<ParsedKeyBlob>(NTE_BAD_DATA);
+        return FailWith<std::optional<ParsedKeyBlob>>(NTE_BAD_DATA);
     }
     const BYTE* p = blob + kHeaderSize;
     BnPtr n = LeToBn(p, full);
     BnPtr e(BN_new());
     if (!n || !e || !BN_set_word(e.get(), exponent)) {
-        return Fail<ParsedKeyBlob>(NTE_NO_MEMORY);
+        return FailWith<std::optional<ParsedKeyBlob>>(NTE_NO_MEMORY);
     }
     if (BN_is_zero(n.get()) || static_cast<DWORD>(BN_num_bits(n.get())) > out.bits) {
-        return Fail<ParsedKeyBlob>(NTE_BAD_DATA);
+        return FailWith<std::optional<ParsedKeyBlob>>(NTE_BAD_DATA);
     }
     if (!isPrivate) {
         out.key = MakeRsaKey(n.get(), e.get(), nullptr);
@@ -245,7 +239,7 @@ std::optional<ParsedKeyBlob> ParseRsaKeyBlob(const BYTE* blob, std::size_t size)
             const std::size_t len = i == 5 ? full : half;
             parts[i] = LeToBn(p, len);
             if (!parts[i]) {
-                return Fail<ParsedKeyBlob>(NTE_NO_MEMORY);
+                return FailWith<std::optional<ParsedKeyBlob>>(NTE_NO_MEMORY);
             }
             raw[i] = parts[i].get();
             p += len;
@@ -254,15 +248,15 @@ std::optional<ParsedKeyBlob> ParseRsaKeyBlob(const BYTE* blob, std::size_t size)
         std::unique_ptr<BN_CTX, BnCtxFree> bnCtx(BN_CTX_secure_new());
         BnPtr product(BN_secure_new());
         if (!bnCtx || !product || !BN_mul(product.get(), raw[0], raw[1], bnCtx.get())) {
-            return Fail<ParsedKeyBlob>(NTE_NO_MEMORY);
+            return FailWith<std::optional<ParsedKeyBlob>>(NTE_NO_MEMORY);
         }
         if (BN_cmp(product.get(), n.get()) != 0 || BN_is_zero(raw[5])) {
-            return Fail<ParsedKeyBlob>(NTE_BAD_DATA);
+            return FailWith<std::optional<ParsedKeyBlob>>(NTE_BAD_DATA);
         }
         out.key = MakeRsaKey(n.get(), e.get(), raw);
     }
     if (!out.key) {
-        return Fail<ParsedKeyBlob>(NTE_BAD_DATA);
+        return FailWith<std::optional<ParsedKeyBlob>>(NTE_BAD_DATA);
     }
     return out;
 }
@@ -274,17 +268,17 @@ std::optional<std::vector<BYTE>> PublicKeyBlobToRsaPublicKeyDer(const BYTE* blob
         return std::nullopt;
     }
     if (parsed->type != PUBLICKEYBLOB) {
-        return Fail<std::vector<BYTE>>(NTE_BAD_TYPE);
+        return FailWith<std::optional<std::vector<BYTE>>>(NTE_BAD_TYPE);
     }
     // i2d_PublicKey of an RSA key writes the PKCS #1 RSAPublicKey.
     const int len = i2d_PublicKey(parsed->key.get(), nullptr);
     if (len <= 0) {
-        return Fail<std::vector<BYTE>>(NTE_BAD_DATA);
+        return FailWith<std::optional<std::vector<BYTE>>>(NTE_BAD_DATA);
     }
     std::vector<BYTE> der(static_cast<std::size_t>(len));
     unsigned char* out = der.data();
     if (i2d_PublicKey(parsed->key.get(), &out) != len) {
-        return Fail<std::vector<BYTE>>(NTE_BAD_DATA);
+        return FailWith<std::optional<std::vector<BYTE>>>(NTE_BAD_DATA);
     }
     return der;
 }
@@ -293,12 +287,12 @@ std::optional<std::vector<BYTE>> RsaPublicKeyDerToPublicKeyBlob(const BYTE* der,
                                                                 ALG_ID alg) {
     OpenSslInit();
     if (der == nullptr || size == 0 || size > 0x7FFFFFFF) {
-        return Fail<std::vector<BYTE>>(CRYPT_E_BAD_ENCODE);
+        return FailWith<std::optional<std::vector<BYTE>>>(CRYPT_E_BAD_ENCODE);
     }
     const unsigned char* p = der;
     EvpPkeyPtr key(d2i_PublicKey(EVP_PKEY_RSA, nullptr, &p, static_cast<long>(size)));
     if (!key || p != der + size) {
-        return Fail<std::vector<BYTE>>(CRYPT_E_BAD_ENCODE);
+        return FailWith<std::optional<std::vector<BYTE>>>(CRYPT_E_BAD_ENCODE);
     }
     return RsaToPublicKeyBlob(key.get(), alg);
 }

@@ -6,8 +6,8 @@
 DWORD GetLastError();
 void SetLastError(DWORD code);
 
-// Sets the calling thread's last error and returns the call's failure value: FALSE, or a
-// null pointer for calls that hand out a handle.
+// Sets the calling thread's last error and returns the call's failure value: FALSE by
+// default, or a null pointer or an empty optional for calls that answer those.
 template <class Result = BOOL>
 Result FailWith(DWORD code) {
     SetLastError(code);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 #include <system_error>
 
 #include "platform/kernel/AtomicFile.h"
