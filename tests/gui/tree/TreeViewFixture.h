@@ -1,25 +1,28 @@
 // The ground of the tree view tests: a virtual token world, the scripted UI, the certificate
-// tree, a test frame and the view itself, shown offscreen; helpers that find items by path and
-// read what the tree shows.
+// tree, the fake frame with its tree pane operations handed to the view, and the view itself,
+// shown offscreen; helpers that find items by path and read what the tree shows.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QTreeView>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "TreeViewTestFrame.h"
-#include "support/ScriptedUi.h"
-#include "support/gui/QtApp.h"
-#include "token/TokenTestWorld.h"
-#include "program/tree/CCertTree.h"
 #include "gui/tree/CItemsTreeView.h"
 #include "gui/tree/CTreeItemsModel.h"
+#include "program/token/TokenTestWorld.h"
+#include "program/tree/CCertTree.h"
+#include "support/FakeFrame.h"
+#include "support/ScriptedUi.h"
+#include "support/gui/QtApp.h"
 
 namespace treeviewtest {
+
+using vktest::Log;
 
 inline void Pump() {
     for (int i = 0; i < 3; ++i) {
@@ -27,6 +30,31 @@ inline void Pump() {
         QCoreApplication::processEvents();
     }
 }
+
+// The fake frame whose tree pane is the view under test.
+class TreeFrame final : public vktest::FakeFrame {
+public:
+    using Node = STreeItemInfo::ITreeItemInfo;
+
+    CItemsTreeView* view = nullptr;
+
+    bool HasTreeView() const override { return view != nullptr; }
+    NodePtr SelectedNode() override { return view ? view->SelectedNode() : nullptr; }
+    void SelectNode(const Node* node) override { view ? view->SelectNode(node) : void(); }
+    void ResynchroniseTree(const Node* node) override {
+        view ? view->ResynchroniseTree(node) : void();
+    }
+    void SynchroniseChildren(const Node* node) override {
+        view ? view->SynchroniseChildren(node) : void();
+    }
+    void ChildNodes(const Node* node, std::vector<NodePtr>& out) override {
+        view ? view->ChildNodes(node, out) : void();
+    }
+    // How many times the node of that path began to enumerate its children.
+    int Enumerations(const char* path) const {
+        return static_cast<int>(std::ranges::count(events, std::string("enum 1 ") + path));
+    }
+};
 
 class TreeViewFixture : public ::testing::Test {
 protected:
@@ -51,9 +79,10 @@ protected:
     }
 
     // The view as the frame makes it; the frame fills the top level when it is ready.
-    void MakeView(bool fill = true) {
-        view = std::make_unique<CItemsTreeView>(frame.Facade());
-        frame.SetView(view.get());
+    void MakeView(bool fill = true, NodePtr root = nullptr) {
+        view = root ? std::make_unique<CItemsTreeView>(frame.Facade(), root)
+                    : std::make_unique<CItemsTreeView>(frame.Facade());
+        frame.view = view.get();
         view->resize(480, 600);
         view->show();
         if (fill) {
@@ -126,7 +155,7 @@ protected:
     tokentest::TokenTestWorld world;
     vktest::ScriptedUi ui;
     SVKCERTTREE::CCertTreePtr certTree;
-    TestFrame frame;
+    TreeFrame frame;
     std::unique_ptr<CItemsTreeView> view;
 };
 

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "TreeViewFixture.h"
-#include "program/tree/TreeImages.h"
+#include "res/resource.h"
 
 namespace treeviewtest {
 namespace {
@@ -16,7 +16,7 @@ struct Spec {
     std::wstring path;
     std::wstring label;
     bool labelThrows = false;
-    int image = STreeItemInfo::kImageToken;
+    int image = IDI_TOKEN;
 };
 
 class ScriptedNode final : public STreeItemInfo::ITreeItemInfo {
@@ -75,12 +75,7 @@ protected:
     void MakeScriptedView(std::vector<Spec> children) {
         root = std::make_shared<ScriptedNode>(Spec{L"", L"root"});
         root->children = std::move(children);
-        view = std::make_unique<CItemsTreeView>(frame.Facade(), root);
-        frame.SetView(view.get());
-        view->resize(480, 400);
-        view->show();
-        frame.SynchroniseChildren(nullptr);
-        Pump();
+        MakeView(true, root);
     }
 
     std::shared_ptr<ScriptedNode> Made(const std::wstring& path) const {
@@ -109,19 +104,17 @@ TEST_F(TreeViewNodeFaults, ANodeWithoutLabelIsTreatedAsMissing) {
     // The first top-level item is selected after the filling, although it shows nothing.
     EXPECT_EQ(view->SelectedNode(), nullptr);
     EXPECT_TRUE(Made(L"0-broken")->updates.empty());
-    EXPECT_TRUE(frame.selections.empty());
+    EXPECT_TRUE(frame.Only({"selected", "deselected"}).empty());
 
     // Selecting it shows nothing and tells only the old node; its menu never opens.
     Select(Model()->index(1, 0));
     EXPECT_EQ(SelectedPath(), L"a");
     EXPECT_EQ(Made(L"a")->updates, std::vector<DWORD>{1});
-    frame.selections.clear();
+    frame.events.clear();
     Select(broken);
     EXPECT_EQ(view->SelectedNode(), nullptr);
     EXPECT_TRUE(Made(L"0-broken")->updates.empty());
-    ASSERT_EQ(frame.selections.size(), 1u);
-    EXPECT_EQ(frame.selections[0].path, L"a");
-    EXPECT_FALSE(frame.selections[0].selected);
+    EXPECT_EQ(frame.Only({"selected", "deselected"}), Log{"deselected a"});
 
     const QRect rect = Tree()->visualRect(broken);
     const QPoint point(rect.left() + 2, rect.center().y());
