@@ -1,0 +1,433 @@
+// vkcert-screenshots: pictures of the program for people to look at, in English (1024) and
+// Russian (1049): every dialog template as the dialog builder makes it, the file dialog, the
+// owner PIN prompt, the four property views and the main window over the demo tokens, and a
+// sheet of the icons and bitmaps. The program runs as it starts (CvkCertApp) under Qt's
+// offscreen platform in a world of its own: the XDG folders point into a temporary folder where
+// vktoken builds the demo tokens.
+//
+//   vkcert-screenshots [OUTPUT-FOLDER]     (default: ./screenshots)
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/app/CvkCertApp.h"
+#include "gui/resources/CDialogLang.h"
+#include "gui/resources/LangFileDialog.h"
+#include "gui/resources/ResourceImages.h"
+#include "gui/tree/CItemsTreeView.h"
+#include "gui/ui/frame/CMainFrame.h"
+#include "program/app/LangIds.h"
+#include "program/app/LangResource.h"
+#include "program/app/ResourceModule.h"
+#include "program/app/UiLanguage.h"
+#include "program/core/sdp/CSingletonRegistry.h"
+#include "program/tree/ITreeItemInfo.h"
+#include "res/resource.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using NodePtr = STreeItemInfo::ITreeItemInfoPtr;
+
+constexpr const char* kProToken = "Velkora USB Reader 0";
+constexpr const char* kProPin = "12345678";  // as vktoken demo sets it
+
+// File names of the dialog templates; others are named by their number.
+const std::map<int, const char*> kDialogNames = {
+    {IDD_ABOUTBOX, "about"},
+    {IDD_CONTAINER_VIEW, "container-view"},
+    {IDD_CERTIFICATE_VIEW, "certificate-view"},
+    {IDD_TOKEN_VIEW, "token-view"},
+    {IDD_FILE_DIALOG_TEXTS, "file-dialog-texts"},
+    {IDD_KEY_VIEW, "key-view"},
+    {IDD_TREE_VIEW, "tree-view"},
+    {IDD_PFX_IMPORT_PASSWORD, "pfx-import-password"},
+    {IDD_PFX_IMPORT_ERROR, "pfx-import-error"},
+    {IDD_PFX_IMPORT_CONTAINER, "pfx-import-container"},
+    {IDD_PFX_IMPORT_SUCCESS, "pfx-import-success"},
+    {IDD_PFX_IMPORT_PROGRESS, "pfx-import-progress"},
+    {IDD_PFX_EXPORT_PASSWORD, "pfx-export-password"},
+    {IDD_PFX_EXPORT_ERROR, "pfx-export-error"},
+    {IDD_PFX_EXPORT_PROGRESS, "pfx-export-progress"},
+    {IDD_PFX_EXPORT_SUCCESS, "pfx-export-success"},
+};
+
+[[noreturn]] void Fail(const std::string& what) {
+    std::cerr << "vkcert-screenshots: " << what << "\n";
+    std::exit(1);
+}
+
+// A temporary folder that the XDG folders of this process and its children point into;
+// removed with everything in it at the end.
+class TemporaryWorld {
+public:
+    TemporaryWorld() {
+        std::string pattern = (fs::temp_directory_path() / "vkcert-screenshots-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            Fail("cannot make a temporary folder");
+        }
+        m_root = pattern;
+        for (const auto& [variable, folder] : {std::pair{"XDG_CONFIG_HOME", "config"},
+                                               {"XDG_DATA_HOME", "data"},
+                                               {"XDG_RUNTIME_DIR", "runtime"},
+                                               {"XDG_CACHE_HOME", "cache"},
+                                               {"TMPDIR", "tmp"}}) {
+            fs::create_directories(m_root / folder);
+            fs::permissions(m_root / folder, fs::perms::owner_all);
+            setenv(variable, (m_root / folder).c_str(), 1);
+        }
+    }
+    ~TemporaryWorld() {
+        std::error_code ec;
+        fs::remove_all(m_root, ec);
+    }
+    TemporaryWorld(const TemporaryWorld&) = delete;
+    TemporaryWorld& operator=(const TemporaryWorld&) = delete;
+
+    const fs::path& Root() const { return m_root; }
+
+private:
+    fs::path m_root;
+};
+
+void BuildDemoTokens() {
+    const char* argv[] = {VKTOKEN, "demo", nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, VKTOKEN, nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+        Fail(std::string("cannot run ") + VKTOKEN);
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        Fail("vktoken demo failed");
+    }
+}
+
+bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void SpinFor(int ms) {
+    SpinUntil([] { return false; }, ms);
+}
+
+QString Wide(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class Photographer {
+public:
+    Photographer(CMainFrame& frame, const fs::path& out, const fs::path& world)
+        : m_frame(frame), m_out(out), m_world(world) {}
+
+    void Language(LANGID lang) {
+        m_suffix = lang == LANG_RUSSIAN_ID ? "_ru" : "_en";
+        QLocale::setDefault(QLocale(lang == LANG_RUSSIAN_ID ? "ru_RU" : "en_US"));
+        SetUiLanguage(lang);
+        SpinFor(300);
+        Dialogs();
+        FileDialog();
+        Views();
+        MainWindow();
+    }
+
+    void ImageSheet();
+    int Written() const { return m_written; }
+
+private:
+    void Save(const QPixmap& picture, const std::string& name) {
+        const fs::path file = m_out / (name + m_suffix + ".png");
+        fs::create_directories(file.parent_path());
+        if (picture.isNull() || !picture.save(QString::fromStdString(file.string()), "PNG")) {
+            Fail("cannot write " + file.string());
+        }
+        std::cout << file.string() << "\n";
+        ++m_written;
+    }
+
+    // Every dialog template of the interface language, built as the program builds it.
+    void Dialogs() {
+        for (const auto& entry : GetResourceModule()->Entries()) {
+            if (!(entry.type == CResName(RT_DIALOG)) || !entry.name.IsId() ||
+                entry.language != GetUiLanguage()) {
+                continue;
+            }
+            const int id = entry.name.Id();
+            CDialogLang dialog(static_cast<UINT>(id), nullptr);
+            if (!dialog.IsBuilt()) {
+                Fail("dialog " + std::to_string(id) + " does not build");
+            }
+            const auto name = kDialogNames.find(id);
+            Save(dialog.grab(), "dialogs/" + std::to_string(id) +
+                                    (name != kDialogNames.end() ? std::string("-") + name->second
+                                                                : std::string()));
+        }
+    }
+
+    void FileDialog() {
+        QFileDialog dialog(nullptr,
+                           QString::fromStdWString(LoadLangString(IDS_IMPORT_DIALOG_TITLE)),
+                           QString::fromStdString(m_world.string()));
+        ApplyLangFileDialogLabels(&dialog);
+        dialog.setNameFilter(QStringLiteral("PFX (*.pfx)"));
+        dialog.resize(640, 400);
+        dialog.show();
+        SpinFor(100);
+        Save(dialog.grab(), "dialogs/file-dialog");
+    }
+
+    // The property views as the frame shows them for the demo tokens' nodes.
+    void Views() {
+        const std::wstring token = Wide(kProToken).toStdWString();
+        const std::wstring container = token + L"\\Ivanov-2026";
+        Save(Pane(token, 0), "views/token");
+        Save(Pane(container), "views/container");
+        Save(Pane(FirstChild(container), 7), "views/certificate");
+        // A key without a certificate shows what it is once the token is logged in; the
+        // owner PIN prompt is photographed on the way.
+        Open(token);
+        QTimer::singleShot(0, [this] { EnterPin(); });
+        m_frame.OnCommand(ID_ACTIONS_LOGIN);
+        Save(Pane(FirstChild(token + L"\\Key without certificate"), 2), "views/key");
+        Open(token);
+        m_frame.OnCommand(ID_ACTIONS_LOGOUT);
+        SpinFor(200);
+    }
+
+    void MainWindow() {
+        const std::wstring token = Wide(kProToken).toStdWString();
+        Expand(Open(token + L"\\Petrova-signing"));
+        Expand(Open(Wide("Velkora USB Reader 1").toStdWString()));
+        Open(FirstChild(token + L"\\Ivanov-2026"));
+        SpinFor(300);
+        Save(m_frame.grab(), "main-window");
+    }
+
+    // Answers the owner PIN prompt once it is open, after its picture is taken.
+    void EnterPin() {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            QTimer::singleShot(20, [this] { EnterPin(); });
+            return;
+        }
+        Save(dialog->grab(), "dialogs/owner-pin");
+        auto* pin = dialog->findChild<QLineEdit*>(QStringLiteral("pin"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        if (pin == nullptr || buttons == nullptr) {
+            dialog->reject();
+            Fail("the owner PIN prompt has no PIN field");
+        }
+        pin->setText(QString::fromLatin1(kProPin));
+        buttons->button(QDialogButtonBox::Ok)->click();
+    }
+
+    // The view of the node, with row `row` of its list chosen so that its detail box shows.
+    QPixmap Pane(const std::wstring& path, int row = -1) {
+        Open(path);
+        SpinFor(200);
+        QWidget* view = m_frame.RightView();
+        if (view == nullptr) {
+            Fail("no view for " + QString::fromStdWString(path).toStdString());
+        }
+        auto* list = view->findChild<QTreeWidget*>();
+        if (row >= 0 && list != nullptr && list->topLevelItem(row) != nullptr) {
+            list->setCurrentItem(list->topLevelItem(row));
+            SpinFor(50);
+        }
+        return view->grab();
+    }
+
+    std::vector<NodePtr> Children(const NodePtr& node) {
+        std::vector<NodePtr> out;
+        m_frame.ChildNodes(node.get(), out);
+        return out;
+    }
+
+    // The node of that path among the levels opened so far, or null.
+    NodePtr Find(const std::wstring& path) {
+        std::vector<NodePtr> level = Children(nullptr);
+        while (!level.empty()) {
+            NodePtr next;
+            for (const NodePtr& node : level) {
+                if (node->GetPath() == path) {
+                    return node;
+                }
+                if (path.starts_with(node->GetPath() + L"\\")) {
+                    next = node;
+                }
+            }
+            if (!next) {
+                break;
+            }
+            level = Children(next);
+        }
+        return nullptr;
+    }
+
+    // Selects the node and opens its level, as a click on its expander does.
+    NodePtr Expand(const NodePtr& node) {
+        m_frame.SelectNode(node.get());
+        auto* tree = qobject_cast<QTreeView*>(m_frame.TreeView()->TreeControl());
+        if (tree != nullptr) {
+            tree->expand(tree->currentIndex());
+        }
+        QApplication::processEvents();
+        return node;
+    }
+
+    // Opens every level down to the node of that path and selects it.
+    NodePtr Open(const std::wstring& path) {
+        for (std::size_t cut = path.find(L'\\'); cut != std::wstring::npos;
+             cut = path.find(L'\\', cut + 1)) {
+            if (NodePtr above = Find(path.substr(0, cut))) {
+                Expand(above);
+            }
+        }
+        NodePtr node = Find(path);
+        if (!node) {
+            Fail("no node " + QString::fromStdWString(path).toStdString());
+        }
+        m_frame.SelectNode(node.get());
+        QApplication::processEvents();
+        return node;
+    }
+
+    std::wstring FirstChild(const std::wstring& path) {
+        const std::vector<NodePtr> children = Children(Expand(Open(path)));
+        if (children.empty()) {
+            Fail("nothing below " + QString::fromStdWString(path).toStdString());
+        }
+        return children.front()->GetPath();
+    }
+
+    CMainFrame& m_frame;
+    fs::path m_out;
+    fs::path m_world;
+    std::string m_suffix;
+    int m_written = 0;
+};
+
+// Every icon on a light and on a dark ground at the sizes the program uses, the tool bar
+// strips as they are and twice as large, the wizard picture and the view pictures.
+void Photographer::ImageSheet() {
+    const int icons[] = {IDR_MAINFRAME,      IDI_CONTAINER,        IDI_TOKEN,
+                         IDI_KEY_CERT,       IDI_KEY_NO_CERT,      IDI_KEY_CERT_REGISTERED,
+                         IDI_ROW_TEXT,       IDI_ROW_EXTENSION,    IDI_ROW_THUMBPRINT,
+                         IDB_CONTAINER_VIEW, IDB_CERTIFICATE_VIEW, IDB_TOKEN_VIEW,
+                         IDB_KEY_VIEW,       IDI_PFX_EXPORT,       IDI_PFX_IMPORT};
+    const int views[] = {IDB_CONTAINER_VIEW, IDB_CERTIFICATE_VIEW, IDB_TOKEN_VIEW, IDB_KEY_VIEW};
+    const int sizes[] = {16, 22, 32, 48};
+    const int cell = 56;
+    const int half = 40 + int(std::size(icons)) * cell;
+    QImage sheet(2 * half, 4 * cell + 240, QImage::Format_ARGB32);
+    sheet.fill(Qt::transparent);
+    QPainter painter(&sheet);
+    painter.fillRect(0, 0, half, sheet.height(), QColor("#fafafa"));
+    painter.fillRect(half, 0, half, sheet.height(), QColor("#242424"));
+    for (int ground = 0; ground < 2; ++ground) {
+        const int left = ground * half + 10;
+        for (int row = 0; row < 4; ++row) {
+            const int s = sizes[row];
+            for (int column = 0; column < int(std::size(icons)); ++column) {
+                painter.drawPixmap(left + column * cell + (cell - s) / 2,
+                                   10 + row * cell + (cell - s) / 2,
+                                   ResourceIcon(icons[column]).pixmap(s, s));
+            }
+        }
+        const int top = 10 + 4 * cell;
+        painter.drawPixmap(left, top, ResourceBitmap(IDB_TOOLBAR));
+        painter.drawPixmap(left, top + 30, ResourceBitmap(IDB_TOOLBAR_DISABLED));
+        painter.drawPixmap(left, top + 60, ResourceBitmap(IDB_TOOLBAR, {396, 44}));
+        painter.drawPixmap(left, top + 110, ResourceBitmap(IDB_TOOLBAR_DISABLED, {396, 44}));
+        const QPixmap wizard = ResourceBitmap(IDB_WIZARD);
+        painter.drawPixmap(left + 420, top, wizard);
+        const int right = left + 440 + int(wizard.deviceIndependentSize().width());
+        for (int i = 0; i < 4; ++i) {
+            painter.drawPixmap(left + i * 60, top + 165, ResourceBitmap(views[i]));
+            painter.drawPixmap(right + (i % 2) * 110, top + (i / 2) * 110,
+                               ResourceBitmap(views[i], {96, 96}));
+        }
+    }
+    painter.end();
+    m_suffix.clear();
+    Save(QPixmap::fromImage(sheet), "images");
+}
+
+}  // namespace
+
+// The offscreen platform's complaint about size hints of top-level windows is no news here.
+void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!text.contains(QLatin1String("propagateSizeHints"))) {
+        std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << "\n";
+    }
+}
+
+int main(int argc, char** argv) {
+    qInstallMessageHandler(QuietMessages);
+    const fs::path out = fs::absolute(argc > 1 ? argv[1] : "screenshots");
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The locale of the start; each set of pictures chooses its own language afterwards.
+    setenv("LC_ALL", "en_US.UTF-8", 1);
+    TemporaryWorld world;
+    BuildDemoTokens();
+
+    int written = 0;
+    {
+        CvkCertApp app;
+        int qtArgc = 1;
+        if (!app.InitInstance(qtArgc, argv)) {
+            Fail("the program did not start");
+        }
+        CMainFrame* frame = app.MainFrame();
+        std::vector<NodePtr> readers;
+        if (!SpinUntil([&] {
+                readers.clear();
+                frame->ChildNodes(nullptr, readers);
+                return readers.size() == 3;
+            })) {
+            Fail("the demo tokens did not show");
+        }
+        frame->resize(1024, 680);
+        Photographer photographer(*frame, out, world.Root());
+        photographer.ImageSheet();
+        for (LANGID lang : {LANG_NEUTRAL_DEFAULT_ID, LANG_RUSSIAN_ID}) {
+            photographer.Language(lang);
+        }
+        written = photographer.Written();
+        frame->close();
+        app.ExitInstance();
+    }
+    SDP::SINGLETON::Teardown();
+    std::cout << written << " pictures in " << out.string() << "\n";
+    return 0;
+}
