@@ -6,13 +6,13 @@
 #include <QFontInfo>
 
 #include "ViewTestSupport.h"
-#include "platform/errors/ErrorDescription.h"
-#include "support/TempWorld.h"
-#include "program/token/CCertException.h"
-#include "program/ui/certlist/BuildCertificateRows.h"
 #include "gui/ui/views/CCertificateViewEx.h"
 #include "gui/widgets/CEdit_Ex.h"
 #include "gui/widgets/CListWithEditEx.h"
+#include "platform/errors/ErrorDescription.h"
+#include "program/token/CCertException.h"
+#include "program/ui/certlist/BuildCertificateRows.h"
+#include "support/TempWorld.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 
-#include "support/gui/QtApp.h"
 #include "gui/ui/views/DetailBoxFont.h"
+#include "support/gui/QtApp.h"
 
 TEST(DetailBoxFont, IsTheLargestFixedPitchSizeWhoseLineFitsTheCell) {
     vktest::QtApp();

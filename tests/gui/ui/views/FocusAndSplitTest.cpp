@@ -1,24 +1,22 @@
-// Keyboard focus and the list split across views: the focus reaching a view
-// goes on to its list (selecting the first row) or to its detail box, as the
-// list widget last had it; Tab goes from the list to the box and from the box
-// on to the tree through the frame. A bar dragged in one view opens the next
-// view of any kind with the same split, through the frame's record, and only
-// while there is a frame.
+// Keyboard focus and the list split across views: the focus reaching a view goes on to its list
+// (selecting the first row) or to its detail box, as the list widget last had it; Tab goes from
+// the list to the box and from the box on to the tree through the frame. A bar dragged in one
+// view opens the next view of any kind with the same split, through the frame's record, and
+// only while there is a frame. The splitter's own arithmetic is the widgets tests'.
 #include "ViewTestSupport.h"
-#include "support/TempWorld.h"
 #include "gui/ui/views/CCertificateViewEx.h"
 #include "gui/ui/views/CKeyViewEx.h"
 #include "gui/ui/views/CTokenInfoViewEx.h"
 #include "gui/widgets/CEdit_Ex.h"
 #include "gui/widgets/CListWithEditEx.h"
 #include "gui/widgets/CSimpleSplitResendingNotifications.h"
+#include "support/TempWorld.h"
 
 namespace {
 
 using viewtest::MakeView;
 using viewtest::SendKey;
-
-const std::vector<std::int32_t> kFreshSplit{29127, 3641};
+using vktest::Log;
 
 class FocusAndSplit : public testing::Test {
 protected:
@@ -68,8 +66,8 @@ protected:
 };
 
 TEST_F(FocusAndSplit, FocusGoesToTheFirstRowThenTabGoesToTheBoxAndOnToTheTree) {
-    viewtest::Frame frame;
-    auto* view = KeyView(frame.facade);
+    vktest::FakeFrame frame;
+    auto* view = KeyView(frame.Facade());
     ASSERT_NE(view, nullptr);
     QTreeWidget* list = view->List();
     CEdit_Ex* box = view->ListWidget()->Edit();
@@ -82,9 +80,9 @@ TEST_F(FocusAndSplit, FocusGoesToTheFirstRowThenTabGoesToTheBoxAndOnToTheTree) {
 
     EXPECT_TRUE(SendKey(list, Qt::Key_Tab));
     EXPECT_EQ(pane.host.focusWidget(), box);
-    EXPECT_EQ(frame.frame.activations, 0);
+    EXPECT_TRUE(frame.events.empty());
     EXPECT_TRUE(SendKey(box, Qt::Key_Tab));
-    EXPECT_EQ(frame.frame.activations, 1);
+    EXPECT_EQ(frame.events, Log{"other pane"});
 
     // Without a frame Tab from the box just comes back to the list.
     auto* alone = KeyView(nullptr);
@@ -93,12 +91,12 @@ TEST_F(FocusAndSplit, FocusGoesToTheFirstRowThenTabGoesToTheBoxAndOnToTheTree) {
     EXPECT_TRUE(SendKey(alone->List(), Qt::Key_Tab));
     EXPECT_TRUE(SendKey(alone->ListWidget()->Edit(), Qt::Key_Tab));
     EXPECT_EQ(pane.host.focusWidget(), alone->List());
-    EXPECT_EQ(frame.frame.activations, 1);
+    EXPECT_EQ(frame.events, Log{"other pane"});
 }
 
 TEST_F(FocusAndSplit, FocusReturnsToTheBoxWhenTheBoxHadItLast) {
-    viewtest::Frame frame;
-    auto* view = MakeView<CTokenInfoViewEx>(ERightViewKind::TokenInfo, pane.host, frame.facade);
+    vktest::FakeFrame frame;
+    auto* view = MakeView<CTokenInfoViewEx>(ERightViewKind::TokenInfo, pane.host, frame.Facade());
     ASSERT_NE(view, nullptr);
     view->AsTokenInfo()->FillTokenRecord(viewtest::DemoProRecord());
     view->List()->setCurrentItem(view->List()->topLevelItem(3));
@@ -114,53 +112,53 @@ TEST_F(FocusAndSplit, FocusReturnsToTheBoxWhenTheBoxHadItLast) {
 }
 
 TEST_F(FocusAndSplit, DraggedSplitOpensTheNextViewOfAnyKind) {
-    viewtest::Frame frame;
-    auto* key = KeyView(frame.facade);
+    vktest::FakeFrame frame;
+    auto* key = KeyView(frame.Facade());
     ASSERT_NE(key, nullptr);
-    EXPECT_EQ(Split(key), kFreshSplit);
+    const std::vector<std::int32_t> fresh = Split(key);
     DragBarUp(key->ListWidget());
     const std::vector<std::int32_t> dragged = Split(key);
-    ASSERT_NE(dragged, kFreshSplit);
+    ASSERT_NE(dragged, fresh);
     const int boxHeight = key->ListWidget()->Edit()->height();
-    EXPECT_FALSE(frame.frame.split.valid);
+    EXPECT_FALSE(frame.split.valid);
 
     delete key;
-    ASSERT_TRUE(frame.frame.split.valid);
-    EXPECT_EQ((std::vector<std::int32_t>{frame.frame.split.first, frame.frame.split.second}),
-              dragged);
+    ASSERT_TRUE(frame.split.valid);
+    EXPECT_EQ((std::vector<std::int32_t>{frame.split.first, frame.split.second}), dragged);
 
     auto* certificate =
-        MakeView<CCertificateViewEx>(ERightViewKind::Certificate, pane.host, frame.facade);
+        MakeView<CCertificateViewEx>(ERightViewKind::Certificate, pane.host, frame.Facade());
     ASSERT_NE(certificate, nullptr);
     EXPECT_EQ(Split(certificate), dragged);
     EXPECT_EQ(certificate->ListWidget()->Edit()->height(), boxHeight);
     delete certificate;
-    auto* token = MakeView<CTokenInfoViewEx>(ERightViewKind::TokenInfo, pane.host, frame.facade);
+    auto* token = MakeView<CTokenInfoViewEx>(ERightViewKind::TokenInfo, pane.host, frame.Facade());
     ASSERT_NE(token, nullptr);
     EXPECT_EQ(Split(token), dragged);
 }
 
 TEST_F(FocusAndSplit, NoSplitIsKeptOrReadWithoutAFrame) {
-    viewtest::Frame frame;
+    vktest::FakeFrame frame;
     auto* alone = KeyView(nullptr);
     ASSERT_NE(alone, nullptr);
+    const std::vector<std::int32_t> fresh = Split(alone);
     DragBarUp(alone->ListWidget());
     delete alone;
-    EXPECT_FALSE(frame.frame.split.valid);
+    EXPECT_FALSE(frame.split.valid);
 
-    frame.frame.split = {1000, 31768, true};
+    frame.split = {1000, 31768, true};
     auto* next = KeyView(nullptr);
     ASSERT_NE(next, nullptr);
-    EXPECT_EQ(Split(next), kFreshSplit);
+    EXPECT_EQ(Split(next), fresh);
 
     // A view that outlives its frame (the facade detached) writes nothing.
-    frame.frame.split.valid = false;
-    auto* late = KeyView(frame.facade);
+    frame.split.valid = false;
+    auto* late = KeyView(frame.Facade());
     ASSERT_NE(late, nullptr);
     DragBarUp(late->ListWidget());
-    frame.facade->Detach();
+    frame.Facade()->Detach();
     delete late;
-    EXPECT_FALSE(frame.frame.split.valid);
+    EXPECT_FALSE(frame.split.valid);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// Shared by the property view tests: a frame without windows that keeps the
-// list split record and counts the Tab hand-overs to the tree, a shown pane
-// that hosts one view at a time, the demo data the views show, and texts of
-// a view's list as the list asks for them.
+// Shared by the property view tests: a shown pane that hosts one view at a time, the demo data
+// the views show, and texts of a view's list as the list asks for them. The frame the views
+// reach is the tests' fake frame (support/FakeFrame.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,39 +12,21 @@
 #include <string>
 #include <vector>
 
-#include "program/app/UiLanguage.h"
-#include "support/gui/QtApp.h"
-#include "program/token/STokenRecord.h"
-#include "program/ui/CFrameFacade.h"
-#include "program/ui/CNullFrame.h"
 #include "gui/ui/views/RightViewFactory.h"
+#include "program/app/UiLanguage.h"
+#include "program/token/STokenRecord.h"
+#include "res/resource.h"
+#include "support/FakeFrame.h"
+#include "support/gui/QtApp.h"
 
 namespace viewtest {
-
-class RecordingFrame final : public CNullFrame {
-public:
-    int activations = 0;
-    CListSplitRecord split;
-
-    bool ShowContainers() const override { return true; }
-    void ActivateOtherPane() override { ++activations; }
-    CListSplitRecord* ListSplitRecord() override { return &split; }
-};
-
-// The frame and the facade the views reach it through; the facade is
-// detached when the frame goes, as the main frame does.
-struct Frame {
-    RecordingFrame frame;
-    CFrameFacadePtr facade = std::make_shared<CFrameFacade>(&frame);
-    ~Frame() { facade->Detach(); }
-};
 
 // A shown top-level window standing for the right pane.
 struct Pane {
     bool appMade = (vktest::QtApp(), true);  // before any widget
     QWidget host;
-    explicit Pane(int width = 800, int height = 600) {
-        host.resize(width, height);
+    Pane() {
+        host.resize(800, 600);
         host.show();
         QApplication::processEvents();
     }
