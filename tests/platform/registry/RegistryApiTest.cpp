@@ -16,8 +16,16 @@ using regtest::Set;
 using regtest::SzBytes;
 
 namespace {
+
 const wchar_t* const kKey = L"SOFTWARE\\Orvel\\Velkora\\vkCert\\Settings";
+const wchar_t* const kLanguage = L"Software\\Orvel\\Language";
+
+LONG Create(HKEY root, const wchar_t* path, HKEY* key, REGSAM access = KEY_ALL_ACCESS,
+            DWORD* disposition = nullptr) {
+    return RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, key, disposition);
 }
+
+}  // namespace
 
 TEST(Registry, MissingKeysAndValuesGiveFileNotFound) {
     vktest::TempWorld world;
@@ -25,56 +33,48 @@ TEST(Registry, MissingKeysAndValuesGiveFileNotFound) {
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &key),
               ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
-
     ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"Present", REG_DWORD, {1, 0, 0, 0}), ERROR_SUCCESS);
     std::vector<BYTE> data;
     EXPECT_EQ(Get(HKEY_CURRENT_USER, kKey, L"Absent", data), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Get(HKEY_CURRENT_USER, L"SOFTWARE\\Orvel\\Nothing", L"Present", data),
               ERROR_FILE_NOT_FOUND);
-    // The same path in the other hive does not exist.
-    EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, kKey, L"Present", data), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, kKey, L"Present", data), ERROR_FILE_NOT_FOUND)
+        << "the same path in the other hive";
     // A parent created on the way exists, without values.
     EXPECT_EQ(Get(HKEY_CURRENT_USER, L"SOFTWARE\\Orvel", L"Present", data), ERROR_FILE_NOT_FOUND);
-    HKEY parent = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Orvel", 0, KEY_READ, &parent),
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Orvel", 0, KEY_READ, &key),
               ERROR_SUCCESS);
-    RegCloseKey(parent);
+    RegCloseKey(key);
 }
 
 TEST(Registry, ShortBufferGivesMoreDataWithTheSizeNeeded) {
     vktest::TempWorld world;
     const auto stored = SzBytes(L"NATIVE");  // 7 wide characters: 28 bytes
-    ASSERT_EQ(Set(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", nullptr, REG_SZ, stored),
-              ERROR_SUCCESS);
+    ASSERT_EQ(Set(HKEY_LOCAL_MACHINE, kLanguage, nullptr, REG_SZ, stored), ERROR_SUCCESS);
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", 0, KEY_READ, &key),
-              ERROR_SUCCESS);
-
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguage, 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD type = 0;
     DWORD size = 0;
     EXPECT_EQ(RegQueryValueExW(key, nullptr, nullptr, &type, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(size, 28u);
     EXPECT_EQ(type, REG_SZ);
 
-    std::vector<BYTE> buf(27, 0xEE);
+    std::vector<BYTE> buf(50, 0xEE);
     size = 27;
     EXPECT_EQ(RegQueryValueExW(key, L"", nullptr, &type, buf.data(), &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, 28u);
-    EXPECT_EQ(buf, std::vector<BYTE>(27, 0xEE)) << "a short buffer is left alone";
-
-    buf.assign(50, 0xEE);
+    EXPECT_EQ(buf, std::vector<BYTE>(50, 0xEE)) << "a short buffer is left alone";
     size = 50;
     EXPECT_EQ(RegQueryValueExW(key, L"", nullptr, &type, buf.data(), &size), ERROR_SUCCESS);
     EXPECT_EQ(size, 28u);
     EXPECT_EQ(std::vector<BYTE>(buf.begin(), buf.begin() + 28), stored);
     EXPECT_EQ(buf[28], 0xEE);
-
     EXPECT_EQ(RegQueryValueExW(key, L"", nullptr, &type, buf.data(), nullptr),
               ERROR_INVALID_PARAMETER);
     RegCloseKey(key);
 }
 
-TEST(Registry, EveryTypeKeepsItsExactBytes) {
+TEST(Registry, EveryTypeKeepsItsExactBytesInMemoryAndInTheFile) {
     vktest::TempWorld world;
     std::vector<BYTE> all(256);
     for (int i = 0; i < 256; ++i) {
@@ -102,68 +102,37 @@ TEST(Registry, EveryTypeKeepsItsExactBytes) {
         {L"\u0418\u043C\u044F", REG_MULTI_SZ, SzBytes(L"a")},
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, c.name, c.type, c.data), ERROR_SUCCESS) << c.name;
+        ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, c.name, c.type, c.data), ERROR_SUCCESS);
     }
-    // A second process sees the file, not this process's memory: read it back
-    // from the file's text as well.
+    // A second process sees the file, not this process's memory: read the file's text too.
     auto parsed = ParseHive(regtest::ReadFile(HivePath(HiveId::CurrentUser)), L"HKEY_CURRENT_USER");
     EXPECT_FALSE(parsed.damaged);
+    const HiveKey* key =
+        parsed.root.FindPath({L"SOFTWARE", L"Orvel", L"Velkora", L"vkCert", L"Settings"});
+    ASSERT_NE(key, nullptr);
     for (const auto& c : cases) {
         std::vector<BYTE> got;
         DWORD type = 0;
-        ASSERT_EQ(Get(HKEY_CURRENT_USER, kKey, c.name, got, &type), ERROR_SUCCESS) << c.name;
-        EXPECT_EQ(type, c.type) << c.name;
-        EXPECT_EQ(got, c.data) << c.name;
-        const HiveKey* key =
-            parsed.root.FindPath({L"SOFTWARE", L"Orvel", L"Velkora", L"vkCert", L"Settings"});
-        ASSERT_NE(key, nullptr);
+        ASSERT_EQ(Get(HKEY_CURRENT_USER, kKey, c.name, got, &type), ERROR_SUCCESS);
+        EXPECT_EQ(std::make_pair(type, got), std::make_pair(c.type, c.data));
         const HiveValue* v = key->FindValue(c.name);
-        ASSERT_NE(v, nullptr) << c.name;
-        EXPECT_EQ(v->type, c.type) << c.name;
-        EXPECT_EQ(v->data, c.data) << c.name;
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(std::make_pair(v->type, v->data), std::make_pair(c.type, c.data));
     }
 }
 
-TEST(Registry, HiveFileIsReadableTextWithPrivateMode) {
+TEST(Registry, HiveFileIsReadableTextWithPrivateModeAndFirstSpellings) {
     vktest::TempWorld world;
     ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, L"StatusBarVisible", REG_SZ, SzBytes(L"Y")),
               ERROR_SUCCESS);
     ASSERT_EQ(
         Set(HKEY_CURRENT_USER, kKey, L"LeftPaneInfo", REG_BINARY, {0xFA, 0, 0, 0, 0x14, 0, 0, 0}),
         ERROR_SUCCESS);
-    ASSERT_EQ(Set(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", L"", REG_SZ,
-                  SzBytes(L"\u0420\u0443\u0441")),
-              ERROR_SUCCESS);
-    const auto path = world.ConfigHome() / "vkcert" / "HKEY_CURRENT_USER.reg";
-    const std::string text = regtest::ReadFile(path);
-    EXPECT_EQ(text,
-              "Windows Registry Editor Version 5.00\n\n"
-              "[HKEY_CURRENT_USER\\SOFTWARE]\n\n"
-              "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel]\n\n"
-              "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Velkora]\n\n"
-              "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Velkora\\vkCert]\n\n"
-              "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Velkora\\vkCert\\Settings]\n"
-              "\"StatusBarVisible\"=\"Y\"\n"
-              "\"LeftPaneInfo\"=hex:fa,00,00,00,14,00,00,00\n\n");
-    EXPECT_EQ(regtest::ReadFile(world.ConfigHome() / "vkcert" / "HKEY_LOCAL_MACHINE.reg"),
-              "Windows Registry Editor Version 5.00\n\n"
-              "[HKEY_LOCAL_MACHINE\\Software]\n\n"
-              "[HKEY_LOCAL_MACHINE\\Software\\Orvel]\n\n"
-              "[HKEY_LOCAL_MACHINE\\Software\\Orvel\\Language]\n"
-              "@=\"\xD0\xA0\xD1\x83\xD1\x81\"\n\n");
-    struct stat st {};
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    ASSERT_EQ(stat((world.ConfigHome() / "vkcert").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-}
-
-TEST(Registry, NamesMatchWithoutCaseAndKeepTheirFirstSpelling) {
-    vktest::TempWorld world;
-    DWORD disposition = 0;
+    // Names match without regard to case; a key and a value keep their first spelling.
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\\u0420\u0443\u0441", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, &disposition),
+    DWORD disposition = 0;
+    ASSERT_EQ(Create(HKEY_CURRENT_USER, L"Software\\\u0420\u0443\u0441", &key, KEY_ALL_ACCESS,
+                     &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     const std::vector<BYTE> one{1, 0, 0, 0};
@@ -171,40 +140,54 @@ TEST(Registry, NamesMatchWithoutCaseAndKeepTheirFirstSpelling) {
     ASSERT_EQ(RegSetValueExW(key, L"ShowContainers", 0, REG_DWORD, one.data(), 4), ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExW(key, L"SHOWCONTAINERS", 0, REG_DWORD, two.data(), 4), ERROR_SUCCESS);
     RegCloseKey(key);
-
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\\u0440\u0423\u0421", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, &disposition),
+    ASSERT_EQ(Create(HKEY_CURRENT_USER, L"SOFTWARE\\\u0440\u0423\u0421", &key, KEY_ALL_ACCESS,
+                     &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
     RegCloseKey(key);
-
     std::vector<BYTE> got;
     ASSERT_EQ(Get(HKEY_CURRENT_USER, L"software\\\u0440\u0443\u0441", L"showcontainers", got),
               ERROR_SUCCESS);
     EXPECT_EQ(got, two);
-    const std::string text = regtest::ReadFile(HivePath(HiveId::CurrentUser));
-    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\\xD0\xA0\xD1\x83\xD1\x81]\n"
-                        "\"ShowContainers\"=dword:00000002\n"),
-              std::string::npos)
-        << text;
+
+    const auto path = world.ConfigHome() / "vkcert" / "HKEY_CURRENT_USER.reg";
+    EXPECT_EQ(regtest::ReadFile(path),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE]\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel]\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Velkora]\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Velkora\\vkCert]\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Velkora\\vkCert\\Settings]\n"
+              "\"StatusBarVisible\"=\"Y\"\n"
+              "\"LeftPaneInfo\"=hex:fa,00,00,00,14,00,00,00\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\\xD0\xA0\xD1\x83\xD1\x81]\n"
+              "\"ShowContainers\"=dword:00000002\n\n");
+    ASSERT_EQ(Set(HKEY_LOCAL_MACHINE, kLanguage, L"", REG_SZ, SzBytes(L"\u0420")), ERROR_SUCCESS);
+    EXPECT_EQ(regtest::ReadFile(HivePath(HiveId::LocalMachine)),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_LOCAL_MACHINE\\Software]\n\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\Orvel]\n\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\Orvel\\Language]\n"
+              "@=\"\xD0\xA0\"\n\n");
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(stat(path.parent_path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
 TEST(Registry, AccessRightsOfTheHandleAreEnforced) {
     vktest::TempWorld world;
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", 0, nullptr, 0,
-                              KEY_READ, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    HKEY sub = nullptr;
+    ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, kLanguage, &key, KEY_READ), ERROR_SUCCESS);
     const auto data = SzBytes(L"NATIVE");
     EXPECT_EQ(RegSetValueExW(key, nullptr, 0, REG_SZ, data.data(), 28), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteValueW(key, nullptr), ERROR_ACCESS_DENIED);
-    HKEY sub = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(key, L"Sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr),
-              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Create(key, L"Sub", &sub), ERROR_ACCESS_DENIED);
     RegCloseKey(key);
 
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", 0, KEY_WRITE, &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguage, 0, KEY_WRITE, &key), ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExW(key, nullptr, 0, REG_SZ, data.data(), 28), ERROR_SUCCESS);
     DWORD size = 0;
     EXPECT_EQ(RegQueryValueExW(key, nullptr, nullptr, nullptr, nullptr, &size),
@@ -219,7 +202,6 @@ TEST(Registry, DeletingValuesAndKeys) {
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"A\\B\\C", 0, KEY_ALL_ACCESS, &c), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteValueW(c, L"V"), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteValueW(c, L"v"), ERROR_FILE_NOT_FOUND);
-
     EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"A\\B"), ERROR_ACCESS_DENIED) << "has a subkey";
     EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"A\\X"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"a\\b\\c"), ERROR_SUCCESS);
@@ -230,11 +212,9 @@ TEST(Registry, DeletingValuesAndKeys) {
     EXPECT_EQ(RegQueryValueExW(c, L"v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
     EXPECT_EQ(RegCloseKey(c), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(c), ERROR_INVALID_HANDLE);
-
-    HKEY b = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"A\\B\\C", 0, KEY_READ, &b), ERROR_FILE_NOT_FOUND);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"A\\B", 0, KEY_READ, &b), ERROR_SUCCESS);
-    RegCloseKey(b);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"A\\B\\C", 0, KEY_READ, &c), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"A\\B", 0, KEY_READ, &c), ERROR_SUCCESS);
+    RegCloseKey(c);
     EXPECT_EQ(regtest::ReadFile(HivePath(HiveId::CurrentUser)).find("\\C]"), std::string::npos);
 }
 
@@ -245,27 +225,17 @@ TEST(Registry, BadHandlesPathsAndParameters) {
     EXPECT_EQ(RegOpenKeyExW(bogus, L"x", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(bogus), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
-    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"\\Lead", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_BAD_PATHNAME);
-    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"A\\\\B", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_BAD_PATHNAME);
-    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"A\nB", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, std::wstring(256, L'k').c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    EXPECT_EQ(Create(HKEY_CURRENT_USER, L"\\Lead", &key), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(Create(HKEY_CURRENT_USER, L"A\\\\B", &key), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(Create(HKEY_CURRENT_USER, L"A\nB", &key), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Create(HKEY_CURRENT_USER, std::wstring(256, L'k').c_str(), &key),
               ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"x", 0, KEY_READ, nullptr),
               ERROR_INVALID_PARAMETER);
-    // Nothing above may have written a hive.
-    EXPECT_FALSE(std::filesystem::exists(HivePath(HiveId::CurrentUser)));
+    EXPECT_FALSE(std::filesystem::exists(HivePath(HiveId::CurrentUser))) << "nothing written";
 
     // A trailing backslash and the empty path name the key itself.
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Top\\", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(Create(HKEY_CURRENT_USER, L"Top\\", &key), ERROR_SUCCESS);
     HKEY same = nullptr;
     ASSERT_EQ(RegOpenKeyExW(key, L"", 0, KEY_ALL_ACCESS, &same), ERROR_SUCCESS);
     const std::vector<BYTE> one{1};
@@ -282,10 +252,8 @@ TEST(Registry, BadHandlesPathsAndParameters) {
 TEST(Registry, ConfigFolderFollowsTheEnvironment) {
     vktest::TempWorld first;
     ASSERT_EQ(Set(HKEY_CURRENT_USER, L"K", L"v", REG_DWORD, {1, 0, 0, 0}), ERROR_SUCCESS);
-    {
-        vktest::TempWorld second;
-        std::vector<BYTE> got;
-        EXPECT_EQ(Get(HKEY_CURRENT_USER, L"K", L"v", got), ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(HiveFolder(), second.ConfigHome() / "vkcert");
-    }
+    vktest::TempWorld second;
+    std::vector<BYTE> got;
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, L"K", L"v", got), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(HiveFolder(), second.ConfigHome() / "vkcert");
 }
