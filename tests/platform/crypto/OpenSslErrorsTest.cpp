@@ -7,8 +7,6 @@
 
 #include <cstdio>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "platform/crypto/OpenSslErrors.h"
 #include "support/ChildProcess.h"
@@ -21,11 +19,10 @@ namespace {
 void FailToDecode() {
     static const unsigned char kBad[] = {0x30, 0x06, 0x02, 0x01, 0x01, 0x04, 0x05, 0x00};
     const unsigned char* p = kBad;
-    X509* cert = d2i_X509(nullptr, &p, sizeof kBad);
-    X509_free(cert);
+    X509_free(d2i_X509(nullptr, &p, sizeof kBad));
 }
 
-// Standard error of the child below, its standard output thrown away.
+// Standard error of the child below; its standard output is thrown away.
 std::string ChildStderr(const std::string& debug) {
     auto child = vktest::ChildProcess::Exec(
         {"sh", "-c", "VKCERT_DEBUG=\"$1\" exec \"$0\" --vk-child drain_failure 2>&1 >/dev/null",
@@ -48,32 +45,22 @@ TEST(OpenSslErrors, DrainKeepsTheFirstReasonAndEmptiesTheQueue) {
     DrainOpenSslErrors("what earlier tests left");
     EXPECT_EQ(DrainOpenSslErrors("empty"), 0u);
     FailToDecode();
-    const unsigned long oldest = ERR_peek_error();
-    ASSERT_NE(oldest, ERR_peek_last_error()) << "the failure should leave several entries";
-    const unsigned long first = DrainOpenSslErrors("decode");
-    EXPECT_EQ(first, oldest);
-    EXPECT_EQ(ERR_GET_REASON(first), ASN1_R_WRONG_TAG);
+    ASSERT_NE(ERR_peek_error(), ERR_peek_last_error()) << "the failure leaves several entries";
+    EXPECT_EQ(ERR_GET_REASON(DrainOpenSslErrors("decode")), ASN1_R_WRONG_TAG);
     EXPECT_EQ(ERR_peek_error(), 0u);
-}
 
-TEST(OpenSslErrors, DebugWritesEveryEntryToStandardError) {
-    DrainOpenSslErrors("what earlier tests left");
-    FailToDecode();
-    std::vector<std::string> reasons;
-    while (const unsigned long code = ERR_get_error()) {
-        reasons.push_back(ERR_reason_error_string(code));
+    // With VKCERT_DEBUG=1, one line per entry, the first reason first.
+    int entries = 0;
+    for (FailToDecode(); ERR_get_error() != 0;) {
+        ++entries;
     }
-    ASSERT_GE(reasons.size(), 2u);
-
     std::istringstream lines(ChildStderr("1"));
     std::string line;
-    for (const auto& reason : reasons) {
-        ASSERT_TRUE(std::getline(lines, line)) << "missing the line for " << reason;
+    int count = 0;
+    while (std::getline(lines, line)) {
         EXPECT_EQ(line.rfind("vkcert: test step: error:", 0), 0u) << line;
-        EXPECT_NE(line.find(reason), std::string::npos) << line;
+        EXPECT_EQ(line.find("wrong tag") != std::string::npos, count++ == 0) << line;
     }
-    EXPECT_FALSE(std::getline(lines, line)) << "extra: " << line;
-
+    EXPECT_EQ(count, entries);
     EXPECT_EQ(ChildStderr("0"), "");
-    EXPECT_EQ(ChildStderr(""), "");
 }
