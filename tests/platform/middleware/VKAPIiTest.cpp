@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/middleware/VKAPIi.h"
@@ -94,24 +95,22 @@ TEST(VKAPIi, ListsReadersAndReadsTheTokenRecord) {
     ASSERT_TRUE(context.Open_Reader(L"Velkora Reader 0", 2, &card));
     VKAPIi_Token_Info* info = nullptr;
     ASSERT_TRUE(card->Get_Token_Info(&info));
-    EXPECT_EQ(info->Get_Token_Type(), 1);
-    EXPECT_EQ(info->Get_Version_Major(), 2);
-    EXPECT_EQ(info->Get_Version_Minor(), 7);
-    EXPECT_EQ(info->Get_Memory_Size(), 65536u);
-    EXPECT_EQ(info->Get_Protocol_Number(), 3);
-    EXPECT_EQ(info->Get_Microcode_Number(), 9);
+    EXPECT_EQ(std::make_tuple(info->Get_Token_Type(), info->Get_Version_Major(),
+                              info->Get_Version_Minor(), info->Get_Memory_Size(),
+                              info->Get_Protocol_Number(), info->Get_Microcode_Number()),
+              std::make_tuple(1, 2, 7, 65536u, 3, 9));
     VKLib_Buffer id;
     ASSERT_TRUE(card->Get_Token_ID(id));
-    ASSERT_EQ(id.Get_Size(), 4u);
-    EXPECT_EQ(id.Get_Ptr()[0], 0x78) << "the ID is little-endian";
-    EXPECT_EQ(id.Get_Ptr()[3], 0x12);
+    EXPECT_EQ(std::vector<std::uint8_t>(id.Get_Ptr(), id.Get_Ptr() + id.Get_Size()),
+              (std::vector<std::uint8_t>{0x78, 0x56, 0x34, 0x12}))
+        << "the ID is little-endian";
     VKLib_String label;
-    ASSERT_TRUE(card->Get_Token_Label(label));
-    EXPECT_STREQ(label.Get_Buffer(0), L"Pro");
     std::uint32_t freeMemory = 0;
     std::uint8_t policy = 0;
+    ASSERT_TRUE(card->Get_Token_Label(label));
     ASSERT_TRUE(card->Get_Free_Memory(freeMemory));
     ASSERT_TRUE(card->Get_PIN_Change_Policy(policy));
+    EXPECT_STREQ(label.Get_Buffer(0), L"Pro");
     EXPECT_EQ(freeMemory, 30000u);
     EXPECT_EQ(policy, 2);
     EXPECT_TRUE(context.Close_Reader(&card, 0));

@@ -1,9 +1,10 @@
 // The token provider through the cryptographic calls, over a virtual token in
-// a temporary world: container names, enumeration, the provider-specific
-// parameters, login, keys, certificates, blobs, and the error codes of each.
+// a temporary world: login and the PIN counter, container names and
+// enumeration, the default container, keys, certificates and blobs, handles
+// that outlive a removal or a deleted container, a damaged token, and the error
+// code of each refusal. The store below it is tested in tests/platform/token.
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
-#include <openssl/rsa.h>
 #include <openssl/x509.h>
 
 #include <filesystem>
@@ -12,18 +13,29 @@
 #include <vector>
 
 #include "platform/crypto/CryptApi.h"
+#include "platform/crypto/KeyBlob.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
 #include "platform/middleware/VKAPIi.h"
 #include "platform/token/TokenWorld.h"
+#include "platform/token/VelkoraContext.h"
 #include "support/TempWorld.h"
+
+using vkstore::PP_VK_DEFAULT_CONTAINER;
+using vkstore::PP_VK_LOGIN_STATE;
+using vkstore::PP_VK_SELECT_READER;
 
 namespace {
 
 constexpr const wchar_t* kProvider = L"Orvel Velkora CSP v1.0";
-constexpr DWORD kSelectReader = 0x10007;
-constexpr DWORD kDefaultMark = 0x10009;
-constexpr DWORD kLoginState = 0x1000A;
+
+// A call that must fail, and the last error it must leave.
+#define EXPECT_REFUSED(call, code)                       \
+    do {                                                 \
+        SetLastError(0);                                 \
+        EXPECT_FALSE(call) << #call;                     \
+        EXPECT_EQ(GetLastError(), DWORD{code}) << #call; \
+    } while (false)
 
 class VelkoraProviderTest : public ::testing::Test {
 protected:
@@ -38,62 +50,59 @@ protected:
     }
 
     // A context without container, on a reader.
-    HCRYPTPROV Verify(const char* reader = "Reader A") {
+    static HCRYPTPROV Verify() {
         HCRYPTPROV prov = 0;
         EXPECT_TRUE(
             CryptAcquireContextW(&prov, nullptr, kProvider, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT));
-        EXPECT_TRUE(
-            CryptSetProvParam(prov, kSelectReader, reinterpret_cast<const BYTE*>(reader), 0));
+        EXPECT_TRUE(CryptSetProvParam(prov, PP_VK_SELECT_READER,
+                                      reinterpret_cast<const BYTE*>("Reader A"), 0));
         return prov;
     }
 
-    BOOL SetPin(const char* pin) {
+    // Sets a verification context's parameter; null logs out.
+    static BOOL SetParam(DWORD param, const void* data) {
         HCRYPTPROV prov = Verify();
-        BOOL ok =
-            CryptSetProvParam(prov, PP_KEYEXCHANGE_PIN, reinterpret_cast<const BYTE*>(pin), 0);
-        DWORD error = GetLastError();
+        const BOOL ok = CryptSetProvParam(prov, param, static_cast<const BYTE*>(data), 0);
+        const DWORD error = GetLastError();
         CryptReleaseContext(prov, 0);
         SetLastError(error);
         return ok;
     }
+    static BOOL SetPin(const char* pin) { return SetParam(PP_KEYEXCHANGE_PIN, pin); }
 
-    DWORD LoginState() {
+    static DWORD LoginState() {
         HCRYPTPROV prov = Verify();
-        DWORD state = 7, size = sizeof state;
+        DWORD state = 7;
+        DWORD size = sizeof state;
         EXPECT_TRUE(
-            CryptGetProvParam(prov, kLoginState, reinterpret_cast<BYTE*>(&state), &size, 0));
+            CryptGetProvParam(prov, PP_VK_LOGIN_STATE, reinterpret_cast<BYTE*>(&state), &size, 0));
         CryptReleaseContext(prov, 0);
         return state;
     }
 
-    HCRYPTPROV Open(const wchar_t* container, DWORD flags = 0) {
+    // A context on a container of Reader A ("": the default one); 0 on failure.
+    static HCRYPTPROV Open(const std::wstring& container, DWORD flags = 0) {
         HCRYPTPROV prov = 0;
-        if (!CryptAcquireContextW(&prov, container, kProvider, PROV_RSA_FULL, flags)) {
-            return 0;
-        }
-        return prov;
+        const std::wstring name = L"\\\\.\\Reader A\\" + container;
+        return CryptAcquireContextW(&prov, name.c_str(), kProvider, PROV_RSA_FULL, flags) ? prov
+                                                                                          : 0;
     }
 
-    std::vector<std::string> Enumerate() {
+    static std::vector<std::string> Enumerate() {
         HCRYPTPROV prov = Verify();
         std::vector<std::string> names;
         DWORD size = 0;
-        if (!CryptGetProvParam(prov, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST)) {
-            EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
-            CryptReleaseContext(prov, 0);
-            return names;
-        }
-        std::vector<BYTE> buffer(size);
-        DWORD flags = CRYPT_FIRST;
-        for (;;) {
-            DWORD length = size;
-            if (!CryptGetProvParam(prov, PP_ENUMCONTAINERS, buffer.data(), &length, flags)) {
-                EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
-                break;
+        if (CryptGetProvParam(prov, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST)) {
+            std::vector<BYTE> buffer(size);
+            for (DWORD flags = CRYPT_FIRST;; flags = 0) {
+                DWORD length = size;
+                if (!CryptGetProvParam(prov, PP_ENUMCONTAINERS, buffer.data(), &length, flags)) {
+                    break;
+                }
+                names.emplace_back(reinterpret_cast<const char*>(buffer.data()));
             }
-            names.emplace_back(reinterpret_cast<const char*>(buffer.data()));
-            flags = 0;
         }
+        EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
         CryptReleaseContext(prov, 0);
         return names;
     }
@@ -104,179 +113,143 @@ protected:
 }  // namespace
 
 TEST_F(VelkoraProviderTest, LoginCountsWrongPinsAndEveryWriteNeedsIt) {
+    HCRYPTPROV prov = 0;
     EXPECT_EQ(LoginState(), 0u);
-    EXPECT_EQ(Open(L"\\\\.\\Reader A\\c1", CRYPT_NEWKEYSET), 0u);
-    EXPECT_EQ(GetLastError(), SCARD_W_CARD_NOT_AUTHENTICATED);
-
-    EXPECT_FALSE(SetPin("9999"));
-    EXPECT_EQ(GetLastError(), SCARD_W_WRONG_CHV);
-    EXPECT_FALSE(SetPin(""));
-    EXPECT_EQ(GetLastError(), SCARD_W_WRONG_CHV);
+    EXPECT_REFUSED(Open(L"c1", CRYPT_NEWKEYSET), SCARD_W_CARD_NOT_AUTHENTICATED);
+    EXPECT_REFUSED(SetPin("9999"), SCARD_W_WRONG_CHV);
+    EXPECT_REFUSED(SetPin(""), SCARD_W_WRONG_CHV);
     EXPECT_TRUE(SetPin("1234"));
     EXPECT_NE(LoginState(), 0u);
-
-    HCRYPTPROV prov = Open(L"\\\\.\\Reader A\\c1", CRYPT_NEWKEYSET);
-    ASSERT_NE(prov, 0u);
+    ASSERT_NE(prov = Open(L"c1", CRYPT_NEWKEYSET), 0u);
     CryptReleaseContext(prov, 0);
 
-    HCRYPTPROV verify = Verify();
-    EXPECT_TRUE(CryptSetProvParam(verify, PP_KEYEXCHANGE_PIN, nullptr, 0)) << "logout";
-    EXPECT_TRUE(CryptSetProvParam(verify, kLoginState, nullptr, 0));
-    CryptReleaseContext(verify, 0);
+    EXPECT_TRUE(SetPin(nullptr)) << "logout";
+    EXPECT_TRUE(SetParam(PP_VK_LOGIN_STATE, nullptr));
     EXPECT_EQ(LoginState(), 0u);
-
-    HCRYPTPROV deleted = 0;
-    EXPECT_FALSE(CryptAcquireContextW(&deleted, L"\\\\.\\Reader A\\c1", kProvider, PROV_RSA_FULL,
-                                      CRYPT_DELETEKEYSET));
-    EXPECT_EQ(GetLastError(), SCARD_W_CARD_NOT_AUTHENTICATED);
-
+    EXPECT_REFUSED(Open(L"c1", CRYPT_DELETEKEYSET), SCARD_W_CARD_NOT_AUTHENTICATED);
     for (int i = 0; i < 4; ++i) {
         SetPin("0000");
     }
-    EXPECT_FALSE(SetPin("0000"));
-    EXPECT_EQ(GetLastError(), SCARD_W_CHV_BLOCKED);
-    EXPECT_FALSE(SetPin("1234"));
-    EXPECT_EQ(GetLastError(), SCARD_W_CHV_BLOCKED);
+    EXPECT_REFUSED(SetPin("0000"), SCARD_W_CHV_BLOCKED);
+    EXPECT_REFUSED(SetPin("1234"), SCARD_W_CHV_BLOCKED);
 }
 
-TEST_F(VelkoraProviderTest, EnumeratesEveryContainerAndTheDefaultOne) {
+TEST_F(VelkoraProviderTest, EnumeratesEveryContainerAndOpensTheDefaultOne) {
     EXPECT_TRUE(Enumerate().empty()) << "no containers: ERROR_NO_MORE_ITEMS on the sizing call";
     ASSERT_TRUE(SetPin("1234"));
-    const std::vector<std::wstring> names = {L"x", std::wstring(200, L'l'),
-                                             L"\u043a\u043b\u044e\u0447", L"mid-sized"};
-    for (const auto& name : names) {
-        HCRYPTPROV prov = Open((L"\\\\.\\Reader A\\" + name).c_str(), CRYPT_NEWKEYSET);
+    const std::wstring cyrillic = L"\u043a\u043b\u044e\u0447";
+    for (const auto& name : {std::wstring(L"x"), std::wstring(200, L'l'), cyrillic}) {
+        HCRYPTPROV prov = Open(name, CRYPT_NEWKEYSET);
         ASSERT_NE(prov, 0u);
         CryptReleaseContext(prov, 0);
     }
-    auto listed = Enumerate();
-    ASSERT_EQ(listed.size(), 4u);
-    EXPECT_EQ(listed[1], std::string(200, 'l'));
-    EXPECT_EQ(listed[2], "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87");
+    HCRYPTPROV mid = Open(L"mid-sized", CRYPT_NEWKEYSET);
+    EXPECT_EQ(Enumerate(),
+              (std::vector<std::string>{"x", std::string(200, 'l'),
+                                        "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87", "mid-sized"}));
+    EXPECT_REFUSED(Open(L""), NTE_BAD_KEYSET);  // no default container yet
 
-    EXPECT_EQ(Open(L"\\\\.\\Reader A\\"), 0u) << "no default container yet";
-    EXPECT_EQ(GetLastError(), NTE_BAD_KEYSET);
-
-    HCRYPTPROV mid = Open(L"\\\\.\\Reader A\\mid-sized");
-    ASSERT_NE(mid, 0u);
     DWORD on = 1;
-    ASSERT_TRUE(CryptSetProvParam(mid, kDefaultMark, reinterpret_cast<BYTE*>(&on), 0));
-    HCRYPTPROV def = Open(L"\\\\.\\Reader A\\");
+    ASSERT_TRUE(CryptSetProvParam(mid, PP_VK_DEFAULT_CONTAINER, reinterpret_cast<BYTE*>(&on), 0));
+    HCRYPTPROV def = Open(L"");
     ASSERT_NE(def, 0u);
-    DWORD size = 0;
-    ASSERT_TRUE(CryptGetProvParam(def, PP_CONTAINER, nullptr, &size, 0));
-    std::vector<BYTE> name(size);
-    ASSERT_TRUE(CryptGetProvParam(def, PP_CONTAINER, name.data(), &size, 0));
-    EXPECT_STREQ(reinterpret_cast<const char*>(name.data()), "mid-sized");
+    char name[32] = {};
+    DWORD size = sizeof name;
+    ASSERT_TRUE(CryptGetProvParam(def, PP_CONTAINER, reinterpret_cast<BYTE*>(name), &size, 0));
+    EXPECT_STREQ(name, "mid-sized");
     on = 0;
-    ASSERT_TRUE(CryptSetProvParam(mid, kDefaultMark, reinterpret_cast<BYTE*>(&on), 0));
-    EXPECT_EQ(Open(L"\\\\.\\Reader A\\"), 0u);
+    ASSERT_TRUE(CryptSetProvParam(mid, PP_VK_DEFAULT_CONTAINER, reinterpret_cast<BYTE*>(&on), 0));
+    EXPECT_EQ(Open(L""), 0u);
     CryptReleaseContext(def, 0);
     CryptReleaseContext(mid, 0);
 }
 
 TEST_F(VelkoraProviderTest, RefusesNamesAndReadersItCannotServe) {
     ASSERT_TRUE(SetPin("1234"));
-    EXPECT_EQ(Open(L"\\\\.\\Reader A\\missing"), 0u);
-    EXPECT_EQ(GetLastError(), NTE_BAD_KEYSET);
-    EXPECT_EQ(Open(L"\\\\.\\Reader Z\\c"), 0u);
-    EXPECT_EQ(GetLastError(), SCARD_E_UNKNOWN_READER);
-    EXPECT_EQ(Open(L"\\\\.\\Reader B\\c"), 0u);
-    EXPECT_EQ(GetLastError(), SCARD_E_NO_SMARTCARD);
-    EXPECT_EQ(Open((L"\\\\.\\Reader A\\" + std::wstring(256, L'n')).c_str(), CRYPT_NEWKEYSET), 0u);
-    EXPECT_EQ(GetLastError(), NTE_BAD_KEYSET_PARAM) << "too long: refused, never truncated";
-    EXPECT_EQ(Open(L"\\\\.\\Reader A\\a\\b", CRYPT_NEWKEYSET), 0u);
-    EXPECT_EQ(GetLastError(), NTE_BAD_KEYSET_PARAM);
-    EXPECT_TRUE(Enumerate().empty()) << "nothing half-made";
-
-    HCRYPTPROV prov = Open(L"\\\\.\\Reader A\\c", CRYPT_NEWKEYSET);
-    ASSERT_NE(prov, 0u);
-    EXPECT_EQ(Open(L"\\\\.\\Reader A\\c", CRYPT_NEWKEYSET), 0u);
-    EXPECT_EQ(GetLastError(), NTE_EXISTS);
+    HCRYPTPROV prov = 0;
     HCRYPTKEY key = 0;
-    EXPECT_FALSE(CryptGetUserKey(prov, AT_SIGNATURE, &key));
-    EXPECT_EQ(GetLastError(), NTE_NO_KEY);
-    CryptReleaseContext(prov, 0);
+    const auto acquire = [&](const wchar_t* name) {
+        return CryptAcquireContextW(&prov, name, kProvider, PROV_RSA_FULL, 0);
+    };
+    EXPECT_REFUSED(Open(L"missing"), NTE_BAD_KEYSET);
+    EXPECT_REFUSED(acquire(L"\\\\.\\Reader Z\\c"), SCARD_E_UNKNOWN_READER);
+    EXPECT_REFUSED(acquire(L"\\\\.\\Reader B\\c"), SCARD_E_NO_SMARTCARD);
+    EXPECT_REFUSED(Open(std::wstring(256, L'n'), CRYPT_NEWKEYSET), NTE_BAD_KEYSET_PARAM);
+    EXPECT_REFUSED(Open(L"a\\b", CRYPT_NEWKEYSET), NTE_BAD_KEYSET_PARAM);
+    EXPECT_REFUSED(SetParam(PP_VK_SELECT_READER, "reader a"), SCARD_E_UNKNOWN_READER);
+    EXPECT_TRUE(Enumerate().empty()) << "nothing half-made, nothing truncated";
 
-    HCRYPTPROV verify = 0;
-    ASSERT_TRUE(
-        CryptAcquireContextW(&verify, nullptr, kProvider, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT));
-    EXPECT_FALSE(
-        CryptSetProvParam(verify, kSelectReader, reinterpret_cast<const BYTE*>("reader a"), 0));
-    EXPECT_EQ(GetLastError(), SCARD_E_UNKNOWN_READER) << "reader names are exact";
-    CryptReleaseContext(verify, 0);
+    ASSERT_NE(prov = Open(L"c", CRYPT_NEWKEYSET), 0u);
+    EXPECT_REFUSED(Open(L"c", CRYPT_NEWKEYSET), NTE_EXISTS);
+    EXPECT_REFUSED(CryptGetUserKey(prov, AT_SIGNATURE, &key), NTE_NO_KEY);
+    CryptReleaseContext(prov, 0);
 }
 
 TEST_F(VelkoraProviderTest, KeysCarryCertificatesAndExportOnlyWhatTheyMay) {
     ASSERT_TRUE(SetPin("1234"));
-    HCRYPTPROV prov = Open(L"\\\\.\\Reader A\\keys", CRYPT_NEWKEYSET);
+    HCRYPTPROV prov = Open(L"keys", CRYPT_NEWKEYSET);
     ASSERT_NE(prov, 0u);
-    HCRYPTKEY exchange = 0, signature = 0;
+    HCRYPTKEY exchange = 0;
+    HCRYPTKEY signature = 0;
+    HCRYPTKEY imported = 0;
     ASSERT_TRUE(CryptGenKey(prov, AT_KEYEXCHANGE, (1024u << 16) | CRYPT_EXPORTABLE, &exchange));
     ASSERT_TRUE(CryptGenKey(prov, AT_SIGNATURE, 2048u << 16, &signature));
-
-    DWORD bits = 0, size = sizeof bits;
-    ASSERT_TRUE(CryptGetKeyParam(signature, KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &size, 0));
-    EXPECT_EQ(bits, 2048u);
-    DWORD permissions = 0;
-    size = sizeof permissions;
-    ASSERT_TRUE(CryptGetKeyParam(exchange, KP_PERMISSIONS, reinterpret_cast<BYTE*>(&permissions),
-                                 &size, 0));
-    EXPECT_TRUE(permissions & CRYPT_EXPORT);
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    ASSERT_TRUE(CryptGetKeyParam(signature, KP_KEYLEN, reinterpret_cast<BYTE*>(&value), &size, 0));
+    EXPECT_EQ(value, 2048u);
+    ASSERT_TRUE(
+        CryptGetKeyParam(exchange, KP_PERMISSIONS, reinterpret_cast<BYTE*>(&value), &size, 0));
+    EXPECT_TRUE(value & CRYPT_EXPORT);
 
     DWORD blobSize = 0;
     ASSERT_TRUE(CryptExportKey(exchange, 0, PRIVATEKEYBLOB, 0, nullptr, &blobSize));
     std::vector<BYTE> privateBlob(blobSize);
     ASSERT_TRUE(CryptExportKey(exchange, 0, PRIVATEKEYBLOB, 0, privateBlob.data(), &blobSize));
     EXPECT_EQ(privateBlob[0], PRIVATEKEYBLOB);
-    EXPECT_FALSE(CryptExportKey(signature, 0, PRIVATEKEYBLOB, 0, nullptr, &blobSize));
-    EXPECT_EQ(GetLastError(), NTE_BAD_KEY_STATE) << "not exportable";
+    EXPECT_REFUSED(CryptExportKey(signature, 0, PRIVATEKEYBLOB, 0, nullptr, &blobSize),
+                   NTE_BAD_KEY_STATE);
     ASSERT_TRUE(CryptExportKey(signature, 0, PUBLICKEYBLOB, 0, nullptr, &blobSize));
     EXPECT_EQ(blobSize, 8u + 12u + 256u);
 
     // A certificate stored with the key.
-    EVP_PKEY* pkey = EVP_RSA_gen(1024);
+    vk::crypto::EvpPkeyPtr pkey(EVP_RSA_gen(1024));
     X509* cert = X509_new();
-    X509_set_pubkey(cert, pkey);
+    X509_set_pubkey(cert, pkey.get());
     X509_gmtime_adj(X509_getm_notBefore(cert), 0);
     X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
-    X509_sign(cert, pkey, EVP_sha256());
+    X509_sign(cert, pkey.get(), EVP_sha256());
     unsigned char* der = nullptr;
-    int derSize = i2d_X509(cert, &der);
+    const int derSize = i2d_X509(cert, &der);
+    X509_free(cert);
     ASSERT_TRUE(CryptSetKeyParam(exchange, KP_CERTIFICATE, der, 0));
+    OPENSSL_free(der);
     DWORD certSize = 0;
     ASSERT_TRUE(CryptGetKeyParam(exchange, KP_CERTIFICATE, nullptr, &certSize, 0));
     EXPECT_EQ(certSize, static_cast<DWORD>(derSize));
     std::vector<BYTE> shortBuffer(certSize - 1);
     DWORD shortSize = certSize - 1;
-    EXPECT_FALSE(CryptGetKeyParam(exchange, KP_CERTIFICATE, shortBuffer.data(), &shortSize, 0));
-    EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
+    EXPECT_REFUSED(CryptGetKeyParam(exchange, KP_CERTIFICATE, shortBuffer.data(), &shortSize, 0),
+                   ERROR_MORE_DATA);
     EXPECT_FALSE(CryptGetKeyParam(signature, KP_CERTIFICATE, nullptr, &certSize, 0));
-    OPENSSL_free(der);
-    X509_free(cert);
-    EVP_PKEY_free(pkey);
 
     // Logged out: the exportable key no longer exports, and import is refused.
-    HCRYPTPROV verify = Verify();
-    ASSERT_TRUE(CryptSetProvParam(verify, PP_KEYEXCHANGE_PIN, nullptr, 0));
-    CryptReleaseContext(verify, 0);
-    EXPECT_FALSE(CryptExportKey(exchange, 0, PRIVATEKEYBLOB, 0, nullptr, &blobSize));
-    EXPECT_EQ(GetLastError(), NTE_BAD_KEY_STATE);
-    HCRYPTKEY imported = 0;
-    EXPECT_FALSE(CryptImportKey(prov, privateBlob.data(), static_cast<DWORD>(privateBlob.size()), 0,
-                                CRYPT_EXPORTABLE, &imported));
-    EXPECT_EQ(GetLastError(), SCARD_W_CARD_NOT_AUTHENTICATED);
+    ASSERT_TRUE(SetPin(nullptr));
+    EXPECT_REFUSED(CryptExportKey(exchange, 0, PRIVATEKEYBLOB, 0, nullptr, &blobSize),
+                   NTE_BAD_KEY_STATE);
+    const auto privateSize = static_cast<DWORD>(privateBlob.size());
+    EXPECT_REFUSED(CryptImportKey(prov, privateBlob.data(), privateSize, 0, 0, &imported),
+                   SCARD_W_CARD_NOT_AUTHENTICATED);
 
     // Logged in again: the blob imports into another container as an exportable key.
     ASSERT_TRUE(SetPin("1234"));
-    HCRYPTPROV other = Open(L"\\\\.\\Reader A\\other", CRYPT_NEWKEYSET);
-    ASSERT_TRUE(CryptImportKey(other, privateBlob.data(), static_cast<DWORD>(privateBlob.size()), 0,
-                               CRYPT_EXPORTABLE, &imported));
+    HCRYPTPROV other = Open(L"other", CRYPT_NEWKEYSET);
+    ASSERT_TRUE(
+        CryptImportKey(other, privateBlob.data(), privateSize, 0, CRYPT_EXPORTABLE, &imported));
     std::vector<BYTE> again(privateBlob.size());
     blobSize = static_cast<DWORD>(again.size());
     ASSERT_TRUE(CryptExportKey(imported, 0, PRIVATEKEYBLOB, 0, again.data(), &blobSize));
     EXPECT_EQ(again, privateBlob);
-
     for (HCRYPTKEY k : {exchange, signature, imported}) {
         CryptDestroyKey(k);
     }
@@ -284,9 +257,9 @@ TEST_F(VelkoraProviderTest, KeysCarryCertificatesAndExportOnlyWhatTheyMay) {
     CryptReleaseContext(other, 0);
 }
 
-TEST_F(VelkoraProviderTest, HandlesOpenedBeforeARemovalStayDead) {
+TEST_F(VelkoraProviderTest, HandlesOpenedBeforeARemovalOrADeletionStayDead) {
     ASSERT_TRUE(SetPin("1234"));
-    HCRYPTPROV prov = Open(L"\\\\.\\Reader A\\c", CRYPT_NEWKEYSET);
+    HCRYPTPROV prov = Open(L"c", CRYPT_NEWKEYSET);
     HCRYPTKEY key = 0;
     ASSERT_TRUE(CryptGenKey(prov, AT_SIGNATURE, 1024u << 16, &key));
     {
@@ -294,35 +267,31 @@ TEST_F(VelkoraProviderTest, HandlesOpenedBeforeARemovalStayDead) {
         world.Remove("Reader A");
         world.Insert("Reader A", "Token");
     }
-    DWORD bits = 0, size = sizeof bits;
-    EXPECT_FALSE(CryptGetKeyParam(key, KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &size, 0));
-    EXPECT_EQ(GetLastError(), SCARD_W_REMOVED_CARD);
-    size = 0;
-    EXPECT_FALSE(CryptGetProvParam(prov, PP_CONTAINER, nullptr, &size, 0));
-    EXPECT_EQ(GetLastError(), SCARD_W_REMOVED_CARD);
+    DWORD size = 4;
+    BYTE bits[4];
+    EXPECT_REFUSED(CryptGetKeyParam(key, KP_KEYLEN, bits, &size, 0), SCARD_W_REMOVED_CARD);
+    EXPECT_REFUSED(CryptGetProvParam(prov, PP_CONTAINER, nullptr, &size, 0), SCARD_W_REMOVED_CARD);
     EXPECT_EQ(LoginState(), 0u) << "the login ended with the removal";
     CryptDestroyKey(key);
     CryptReleaseContext(prov, 0);
 
     // A container deleted and made again is another container to old handles.
     ASSERT_TRUE(SetPin("1234"));
-    HCRYPTPROV first = Open(L"\\\\.\\Reader A\\c");
+    HCRYPTPROV first = Open(L"c");
     ASSERT_NE(first, 0u);
     HCRYPTPROV gone = 0;
     ASSERT_TRUE(CryptAcquireContextW(&gone, L"\\\\.\\Reader A\\c", kProvider, PROV_RSA_FULL,
                                      CRYPT_DELETEKEYSET));
-    HCRYPTPROV remade = Open(L"\\\\.\\Reader A\\c", CRYPT_NEWKEYSET);
+    HCRYPTPROV remade = Open(L"c", CRYPT_NEWKEYSET);
     ASSERT_NE(remade, 0u);
-    size = 0;
-    EXPECT_FALSE(CryptGetProvParam(first, PP_CONTAINER, nullptr, &size, 0));
-    EXPECT_EQ(GetLastError(), NTE_BAD_KEYSET);
+    EXPECT_REFUSED(CryptGetProvParam(first, PP_CONTAINER, nullptr, &size, 0), NTE_BAD_KEYSET);
     CryptReleaseContext(first, 0);
     CryptReleaseContext(remade, 0);
 }
 
 TEST_F(VelkoraProviderTest, ADamagedTokenFailsCleanlyThroughEveryDoor) {
     ASSERT_TRUE(SetPin("1234"));
-    HCRYPTPROV prov = Open(L"\\\\.\\Reader A\\c", CRYPT_NEWKEYSET);
+    HCRYPTPROV prov = Open(L"c", CRYPT_NEWKEYSET);
     ASSERT_NE(prov, 0u);
     {
         vkstore::TokenWorld world;
@@ -330,17 +299,14 @@ TEST_F(VelkoraProviderTest, ADamagedTokenFailsCleanlyThroughEveryDoor) {
         for (const char* suffix : {"-wal", "-shm"}) {
             std::filesystem::remove(file.string() + suffix);
         }
-        std::ofstream damage(file, std::ios::binary | std::ios::trunc);
-        damage << std::string(4096, '\x5A');
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(4096, '\x5A');
     }
     DWORD size = 0;
-    EXPECT_FALSE(CryptGetProvParam(prov, PP_CONTAINER, nullptr, &size, 0));
-    EXPECT_EQ(GetLastError(), NTE_KEYSET_ENTRY_BAD);
-    EXPECT_EQ(Open(L"\\\\.\\Reader A\\c"), 0u);
-    EXPECT_EQ(GetLastError(), NTE_KEYSET_ENTRY_BAD);
     HCRYPTPROV verify = Verify();
-    EXPECT_FALSE(CryptGetProvParam(verify, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST));
-    EXPECT_EQ(GetLastError(), NTE_KEYSET_ENTRY_BAD);
+    EXPECT_REFUSED(CryptGetProvParam(prov, PP_CONTAINER, nullptr, &size, 0), NTE_KEYSET_ENTRY_BAD);
+    EXPECT_REFUSED(Open(L"c"), NTE_KEYSET_ENTRY_BAD);
+    EXPECT_REFUSED(CryptGetProvParam(verify, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST),
+                   NTE_KEYSET_ENTRY_BAD);
     CryptReleaseContext(verify, 0);
     CryptReleaseContext(prov, 0);
 
