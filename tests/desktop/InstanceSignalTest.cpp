@@ -1,8 +1,8 @@
-// The single-instance signal between two real processes: over the test's own
-// session bus, over the local socket without a bus, from a copy without a bus
-// to a first copy that has one, to a first copy that is still starting, in
-// place of a socket left by a copy that was killed; a missing first copy; and
-// connections to the socket that are not starting copies.
+// The single-instance signal between two real processes: over the test's own session bus (not
+// to copies of another name), over the local socket without a bus, from a copy without a bus to
+// a first copy that has one, to a first copy that is still starting, in place of a socket left
+// by a copy that was killed; a missing first copy; and connections to the socket that are not
+// starting copies. The guard built on it is tests/gui/app/instance's.
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
@@ -29,7 +29,6 @@ const std::wstring kName = L"vkCert Instance ID {5336E4D5-7B99-4f83-9D26-BF2107E
 // until it has heard the number it was given (args: count [delay before listening, ms]).
 VK_TEST_CHILD(first_copy) {
     vktest::QtApp();
-    const int expected = std::stoi(args.at(0));
     if (args.size() > 1) {
         std::cout << "starting" << std::endl;
         vktest::SpinFor(std::stoi(args[1]));
@@ -43,50 +42,45 @@ VK_TEST_CHILD(first_copy) {
     }
     std::cout << "listening dbus=" << listener.ListensOnDBus()
               << " socket=" << listener.ListensOnSocket() << std::endl;
-    vktest::SpinUntil([&] { return heard >= expected; }, 20000);
+    vktest::SpinUntil([&] { return heard >= std::stoi(args.at(0)); }, 20000);
     vktest::SpinFor(200);
     std::cout << "activated " << heard << std::endl;
     return 0;
 }
 
-class InstanceSignal : public ::testing::Test {
-protected:
-    static std::string ReadLine(vktest::ChildProcess& child) {
-        std::string line;
-        EXPECT_TRUE(child.ReadLine(line, 20000));
-        return line;
-    }
+std::string ReadLine(vktest::ChildProcess& child) {
+    std::string line;
+    EXPECT_TRUE(child.ReadLine(line, 20000));
+    return line;
+}
 
-    vktest::TempWorld m_world;
-};
+// A first copy that listens, as `listening` says, waiting for `count` signals.
+vktest::ChildProcess FirstCopy(const char* listening, const char* count = "1") {
+    vktest::ChildProcess first("first_copy", {count}, true);
+    EXPECT_EQ(ReadLine(first), listening);
+    vktest::QtApp();
+    return first;
+}
 
-class InstanceSignalOnBus : public InstanceSignal {
+class InstanceSignalOnBus : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(m_bus.Address().empty()); }
+    vktest::TempWorld m_world;
     vktest::SessionBus m_bus;
 };
 
-class InstanceSignalWithoutBus : public InstanceSignal {
+class InstanceSignalWithoutBus : public ::testing::Test {
 protected:
+    vktest::TempWorld m_world;
     vktest::NoSessionBus m_noBus;
 };
 
-TEST_F(InstanceSignalOnBus, ReachesTheFirstCopyOverTheBus) {
-    vktest::ChildProcess first("first_copy", {"1"}, true);
-    EXPECT_EQ(ReadLine(first), "listening dbus=1 socket=1");
-    vktest::QtApp();
-    EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::DBus);
-    EXPECT_EQ(ReadLine(first), "activated 1");
-    EXPECT_EQ(first.Wait(), 0);
-}
-
-TEST_F(InstanceSignalOnBus, CopiesOfAnotherNameAreNotReached) {
-    vktest::ChildProcess first("first_copy", {"1"}, true);
-    EXPECT_EQ(ReadLine(first), "listening dbus=1 socket=1");
-    vktest::QtApp();
+TEST_F(InstanceSignalOnBus, ReachesTheFirstCopyOverTheBusButNotCopiesOfAnotherName) {
+    vktest::ChildProcess first = FirstCopy("listening dbus=1 socket=1");
     EXPECT_EQ(CInstanceSignal::Send(kName + L" (other)", 300), InstanceTransport::None);
     EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::DBus);
     EXPECT_EQ(ReadLine(first), "activated 1");
+    EXPECT_EQ(first.Wait(), 0);
 }
 
 TEST_F(InstanceSignalOnBus, ACopyWithoutBusReachesTheFirstCopyOverTheSocket) {
@@ -110,10 +104,8 @@ TEST_F(InstanceSignalOnBus, WaitsForAFirstCopyThatIsStillStarting) {
     EXPECT_EQ(ReadLine(first), "activated 1");
 }
 
-TEST_F(InstanceSignalWithoutBus, ReachesTheFirstCopyOverTheSocket) {
-    vktest::ChildProcess first("first_copy", {"2"}, true);
-    EXPECT_EQ(ReadLine(first), "listening dbus=0 socket=1");
-    vktest::QtApp();
+TEST_F(InstanceSignalWithoutBus, ReachesTheFirstCopyOverTheSocketInTheRuntimeFolder) {
+    vktest::ChildProcess first = FirstCopy("listening dbus=0 socket=1", "2");
     const QString socket = CInstanceAddress(kName).SocketPath();
     EXPECT_TRUE(socket.startsWith(QString::fromStdString(m_world.RuntimeDir().string()) + "/"))
         << socket.toStdString();
@@ -121,12 +113,9 @@ TEST_F(InstanceSignalWithoutBus, ReachesTheFirstCopyOverTheSocket) {
     EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::LocalSocket);
     EXPECT_EQ(ReadLine(first), "activated 2");
     EXPECT_EQ(first.Wait(), 0);
-    // The first copy takes its socket with it.
-    EXPECT_FALSE(QFileInfo::exists(socket));
-}
+    EXPECT_FALSE(QFileInfo::exists(socket)) << "the first copy takes its socket with it";
 
-TEST_F(InstanceSignalWithoutBus, NobodyListeningIsReportedAfterTheTimeout) {
-    vktest::QtApp();
+    // Nobody listening is reported after the timeout, not before.
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(CInstanceSignal::Send(kName, 500), InstanceTransport::None);
@@ -134,19 +123,15 @@ TEST_F(InstanceSignalWithoutBus, NobodyListeningIsReportedAfterTheTimeout) {
 }
 
 TEST_F(InstanceSignalWithoutBus, ReplacesTheSocketOfAKilledFirstCopy) {
-    vktest::QtApp();
     const QString socket = CInstanceAddress(kName).SocketPath();
     {
-        vktest::ChildProcess killed("first_copy", {"1"}, true);
-        EXPECT_EQ(ReadLine(killed), "listening dbus=0 socket=1");
+        vktest::ChildProcess killed = FirstCopy("listening dbus=0 socket=1");
         killed.Kill(SIGKILL);
         killed.Wait();
     }
     ASSERT_TRUE(QFileInfo::exists(socket)) << "a killed copy leaves its socket";
     EXPECT_EQ(CInstanceSignal::Send(kName, 300), InstanceTransport::None);
-
-    vktest::ChildProcess first("first_copy", {"1"}, true);
-    EXPECT_EQ(ReadLine(first), "listening dbus=0 socket=1");
+    vktest::ChildProcess first = FirstCopy("listening dbus=0 socket=1");
     EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::LocalSocket);
     EXPECT_EQ(ReadLine(first), "activated 1");
 }

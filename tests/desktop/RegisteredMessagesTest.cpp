@@ -38,15 +38,12 @@ TEST(RegisteredMessages, OneNumberPerNameWhateverTheCase) {
     EXPECT_EQ(CRegisteredMessages::NameOf(login), kLoginName);
     EXPECT_EQ(CRegisteredMessages::NameOf(0x0219), L"");
     EXPECT_EQ(CRegisteredMessages::NameOf(kLastRegisteredMessage), L"");
-}
-
-TEST(RegisteredMessages, NullAndEmptyNamesAreRefused) {
-    SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(RegisterWindowMessageW(nullptr), 0u);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(RegisterWindowMessageW(L""), 0u);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    // Null and empty names are refused.
+    for (const wchar_t* name : {static_cast<const wchar_t*>(nullptr), L""}) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(RegisterWindowMessageW(name), 0u);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    }
 }
 
 // Fills the table of a fresh process: every number once, then no more.

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/text/Utf.h"
+#include "platform/token/VelkoraProvider.h"
 #include "program/app/DialogTemplate.h"
 #include "program/app/LangIds.h"
 #include "program/app/MenuTemplate.h"
@@ -115,11 +116,10 @@ std::map<WORD, T> ParseAll(WORD type, LANGID lang, Parse parse) {
     return out;
 }
 
-std::map<WORD, CMenu> Menus(LANGID lang) {
+auto Menus(LANGID lang) {
     return ParseAll<CMenu>(RT_MENU, lang, ParseMenuTemplate);
 }
-
-std::map<WORD, CDialogTemplate> Dialogs(LANGID lang) {
+auto Dialogs(LANGID lang) {
     return ParseAll<CDialogTemplate>(RT_DIALOG, lang, ParseDialogTemplate);
 }
 
@@ -247,16 +247,12 @@ std::wstring Lower(std::wstring s) {
 
 struct Rect {
     int l, t, r, b;
+    explicit Rect(const CDialogItemTemplate& i) : l(i.x), t(i.y), r(i.x + i.cx), b(i.y + i.cy) {}
+    Rect(int l_, int t_, int r_, int b_) : l(l_), t(t_), r(r_), b(b_) {}
+    bool Overlaps(const Rect& o) const { return l < o.r && o.l < r && t < o.b && o.t < b; }
+    bool Inside(const Rect& o) const { return l >= o.l && r <= o.r && t >= o.t && b <= o.b; }
 };
-Rect RectOf(const CDialogItemTemplate& i) {
-    return {i.x, i.y, i.x + i.cx, i.y + i.cy};
-}
-bool Overlap(const Rect& a, const Rect& b) {
-    return a.l < b.r && b.l < a.r && a.t < b.b && b.t < a.b;
-}
-bool Inside(const Rect& inner, const Rect& outer) {
-    return inner.l >= outer.l && inner.r <= outer.r && inner.t >= outer.t && inner.b <= outer.b;
-}
+
 bool IsGroupBox(const CDialogItemTemplate& item) {
     return Lower(item.ClassName()) == L"button" && (item.style & kBsTypeMask) == kBsGroupBox;
 }
@@ -342,50 +338,14 @@ TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
     EXPECT_EQ(ru.at(AFX_IDS_IDLEMESSAGE), L"\u0413\u043e\u0442\u043e\u0432\u043e");  // "Ready"
 }
 
-TEST(ResourceScripts, QuotedEnglishTextsAreKeptExactly) {
+TEST(ResourceScripts, NamesTheCodeUsesAsKeysAreExact) {
     const auto en = Strings(kEn);
-    const std::map<UINT, std::wstring> expected = {
-        {IDR_MAINFRAME, L"Velkora Certificates Browser"},
-        {IDS_SETTINGS_KEY, L"Orvel\\Velkora\\vkCert"},
-        {IDS_READING_TOKEN_CONTAINERS, L"Reading token \"%s\" containers ..."},
-        {IDS_EXPORT_SUCCEEDED, L"Certificate have been successfully saved  to \"%s\"  file."},
-        {IDS_EXPORT_FAILED,
-         L"Failed to export certificate to \"%s\" file.\n Error description \"%s\"."},
-        {ID_INDICATOR_MESSAGE, L"%s"},
-        {IDS_IMPORT_DIALOG_TITLE, L"Import certfiticate from file ..."},
-        {IDS_STORE_ADD_SUCCEEDED,
-         L"Certificate \"%s\" has been successfully registered in certtificate store."},
-        {ID_ACTIONS_EXPORT_CERT, L"Export certificate to file\nExport certificate to file"},
-        {IDS_PFX_READ_FAILED,
-         L"System error occured while reading file \"%s\". System error description:\" %s\". "
-         L"PFX import will be aborted."},
-        {IDS_PFX_IMPORT_SUCCEEDED,
-         L"Certificate has been successfully imported from\r\n \"%s\" file.\r\n\r\n and placed "
-         L"into\r\n \"%s\"  container\r\n created during import operation. "},
-        {IDS_FILTER_EXPORT_PFX,
-         L"DER encoded binary X.509 (*.CER)|*.cer|Base-64 encoded X.509 (*.CER)|*.cer|"
-         L"Personal information exchange(*.PFX)|*.pfx||"},
-        {ID_ACTIONS_LOGIN, L"Login\nLogin"},
-        {ID_ACTIONS_LOGOUT, L"Logout\nLogout"},
-        {IDS_PFX_PASSWORD_TOO_LONG, L"*.pfx file password length must not exceed %d sumbols."},
-        {IDS_SET_DEFAULT_FAILED,
-         L"Error has been occured during assigning default state to the '%s' container. "
-         L"Error description :%s"},
-        {IDS_INSTANCE_NAME, L"vkCert Instance ID {5336E4D5-7B99-4f83-9D26-BF2107E155A0}"},
-        {IDS_PRODUCT_WORD, L"Velkora"},
-        {IDS_PROVIDER_NAME, L"Orvel Velkora CSP v1.0"},
-        {IDS_HELP_CAPTION, L"vkCert help"},
-        {IDS_POLICY_USER_ADMIN, L"User & Admin"},
-        {IDS_MODEL_MINI, L"Velkora Mini"},
-        {ID_ACTIONS_REMOVE_FROM_STORE,
-         L"Remove certifcate from certificate store\nRemove certifcate from certificate store"},
-        {AFX_IDS_APP_TITLE, L"vkCert"},
-        {AFX_IDS_IDLEMESSAGE, L"Ready"},
-    };
-    for (const auto& [id, text] : expected) {
-        ASSERT_TRUE(en.count(id)) << "string " << id;
-        EXPECT_EQ(en.at(id), text) << "string " << id;
-    }
+    // The registered provider, the settings key and the instance name are looked up by them.
+    EXPECT_EQ(en.at(IDS_PROVIDER_NAME), vkstore::kVelkoraProviderName);
+    EXPECT_EQ(en.at(IDS_SETTINGS_KEY), L"Orvel\\Velkora\\vkCert");
+    EXPECT_EQ(en.at(IDS_INSTANCE_NAME),
+              L"vkCert Instance ID {5336E4D5-7B99-4f83-9D26-BF2107E155A0}");
+    EXPECT_EQ(en.at(IDS_PRODUCT_WORD), L"Velkora");
 }
 
 TEST(ResourceScripts, EveryCommandHasPromptAndTooltipInBothLanguages) {
@@ -490,11 +450,6 @@ TEST(ResourceScripts, MenuMnemonicsAreUniqueAndRussianMenusAreTranslated) {
 TEST(ResourceScripts, AcceleratorsMatchTheirMenuHints) {
     const auto en = Accelerators(kEn);
     EXPECT_EQ(en, Accelerators(kRu));
-    for (const Accel& a : std::vector<Accel>{{kAccelVirtKey, 0x09, ID_TAB_PANE},
-                                             {kAccelVirtKey, 0x75, ID_NEXT_PANE},
-                                             {kAccelVirtKey | kAccelShift, 0x75, ID_PREV_PANE}}) {
-        EXPECT_NE(std::find(en.begin(), en.end(), a), en.end()) << a.key << " -> " << a.id;
-    }
     for (std::size_t i = 1; i < en.size(); ++i) {
         EXPECT_FALSE(en[i].flags == en[i - 1].flags && en[i].key == en[i - 1].key)
             << "key bound twice: " << en[i].key;
@@ -583,8 +538,7 @@ TEST(ResourceScripts, DialogControlsStayInsideAndDoNotOverlap) {
             const std::string where = std::to_string(lang) + " dialog " + std::to_string(id);
             std::vector<const CDialogItemTemplate*> shown;
             for (const auto& item : dlg.items) {
-                EXPECT_TRUE(Inside(RectOf(item), {0, 0, dlg.cx, dlg.cy}) && item.cx > 0 &&
-                            item.cy > 0)
+                EXPECT_TRUE(Rect(item).Inside({0, 0, dlg.cx, dlg.cy}) && item.cx > 0 && item.cy > 0)
                     << where << " " << Describe(item);
                 if (item.style & kWsVisible) {
                     shown.push_back(&item);
@@ -592,12 +546,11 @@ TEST(ResourceScripts, DialogControlsStayInsideAndDoNotOverlap) {
             }
             for (std::size_t i = 0; i < shown.size(); ++i) {
                 for (std::size_t j = i + 1; j < shown.size(); ++j) {
-                    const Rect a = RectOf(*shown[i]);
-                    const Rect b = RectOf(*shown[j]);
+                    const Rect a(*shown[i]), b(*shown[j]);
                     // Only a group box may hold other controls, and then wholly.
-                    const bool held = (IsGroupBox(*shown[i]) && Inside(b, a)) ||
-                                      (IsGroupBox(*shown[j]) && Inside(a, b));
-                    EXPECT_TRUE(!Overlap(a, b) || held) << where << ": " << Describe(*shown[i])
+                    const bool held = (IsGroupBox(*shown[i]) && b.Inside(a)) ||
+                                      (IsGroupBox(*shown[j]) && a.Inside(b));
+                    EXPECT_TRUE(!a.Overlaps(b) || held) << where << ": " << Describe(*shown[i])
                                                         << " overlaps " << Describe(*shown[j]);
                 }
             }

@@ -35,15 +35,6 @@ std::array<int, 4> Percents(const CSizingAnchors& a) {
     return {a.left, a.right, a.top, a.bottom};
 }
 
-TEST(SizingAnchors, ModesGiveTheTablesPercentages) {
-    EXPECT_TRUE(CSizingAnchors::FromModes(0, 0).IsNull());
-    EXPECT_TRUE(CSizingAnchors::FromModes(7, -1).IsNull());
-    EXPECT_EQ(Percents(CSizingAnchors::FromModes(1, 1)), (std::array<int, 4>{0, 100, 0, 100}));
-    EXPECT_EQ(Percents(CSizingAnchors::FromModes(2, 2)), (std::array<int, 4>{100, 100, 100, 100}));
-    EXPECT_EQ(Percents(CSizingAnchors::FromModes(3, 3)), (std::array<int, 4>{50, 50, 50, 50}));
-    EXPECT_EQ(Percents(CSizingAnchors::FromModes(1, 0)), (std::array<int, 4>{0, 100, 0, 0}));
-}
-
 TEST(SizingAnchors, EdgesMoveByTheirShareOfTheGrowth) {
     const CEdgeRect ref{10, 20, 110, 70};
     EXPECT_EQ(CSizingAnchors::FromModes(1, 0).Place(ref, 100, 60), (CEdgeRect{10, 20, 210, 70}));

@@ -3,6 +3,8 @@
 // user default, 1024, any. The stored language choice is UiLanguageTest's.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "LangTestSupport.h"
 #include "program/app/LangResource.h"
 #include "program/app/StringTable.h"
@@ -20,14 +22,11 @@ protected:
 }  // namespace
 
 TEST(StringTable, BlockNumbersAndIndexes) {
-    EXPECT_EQ(StringBlockId(0), 1);
-    EXPECT_EQ(StringBlockIndex(0), 0u);
-    EXPECT_EQ(StringBlockId(15), 1);
-    EXPECT_EQ(StringBlockIndex(15), 15u);
-    EXPECT_EQ(StringBlockId(16), 2);
-    EXPECT_EQ(StringBlockIndex(16), 0u);
-    EXPECT_EQ(StringBlockId(65535), 4096);
-    EXPECT_EQ(StringBlockIndex(65535), 15u);
+    for (const auto& [id, block, index] :
+         {std::tuple{0u, 1, 0u}, {15u, 1, 15u}, {16u, 2, 0u}, {65535u, 4096, 15u}}) {
+        EXPECT_EQ(StringBlockId(id), block) << id;
+        EXPECT_EQ(StringBlockIndex(id), index) << id;
+    }
 }
 
 TEST(StringTable, ShortBlocksAnswerNothing) {
@@ -43,30 +42,33 @@ TEST(StringTable, ShortBlocksAnswerNothing) {
     EXPECT_EQ(StringFromBlock(astral, 0), L"\U0001F511\uFFFD");
 }
 
-TEST_F(LangResourceTest, EdgeIdsOfTheBlocksInBothLanguages) {
-    EXPECT_EQ(LoadLangString(0, 1024), L"zero");
-    EXPECT_EQ(LoadLangString(15, 1024), L"fifteen");
-    EXPECT_EQ(LoadLangString(16, 1024), L"sixteen");
-    EXPECT_EQ(LoadLangString(65535, 1024), L"last");
-    EXPECT_EQ(LoadLangString(0, 1049), L"ноль");
-    EXPECT_EQ(LoadLangString(16, 1049), L"шестнадцать");
-    EXPECT_EQ(LoadLangString(65535, 1049), L"последняя");
-    // Neighbours that nobody defined, and ids beyond 16 bits.
-    EXPECT_EQ(LoadLangString(1, 1024), L"");
-    EXPECT_EQ(LoadLangString(17, 1049), L"");
-    EXPECT_EQ(LoadLangString(65534, 1024), L"");
-    EXPECT_EQ(LoadLangString(65536, 1024), L"");
-    EXPECT_EQ(LoadLangString(65536 + 0, 1049), L"");
-}
-
-TEST_F(LangResourceTest, StringMissingInRussianComesFromEnglish) {
-    // 15 and 129 sit in blocks that Russian has, 300 in one it lacks.
-    EXPECT_EQ(LoadLangString(15, 1049), L"fifteen");
-    EXPECT_EQ(LoadLangString(129, 1049), L"English only, in a block Russian has");
-    EXPECT_EQ(LoadLangString(300, 1049), L"English only, in a block Russian lacks");
-    // A language the program does not carry reads English.
-    EXPECT_EQ(LoadLangString(128, 1033), L"Velkora Certificates Browser");
-    EXPECT_EQ(LoadLangString(128, 1049), L"Браузер сертификатов Velkora");
+TEST_F(LangResourceTest, StringsByIdAndLanguageWithTheFallBackToEnglish) {
+    const std::tuple<UINT, LANGID, std::wstring> cases[] = {
+        // The edge ids of the blocks in both languages.
+        {0, 1024, L"zero"},
+        {15, 1024, L"fifteen"},
+        {16, 1024, L"sixteen"},
+        {65535, 1024, L"last"},
+        {0, 1049, L"ноль"},
+        {16, 1049, L"шестнадцать"},
+        {65535, 1049, L"последняя"},
+        // Neighbours that nobody defined, and ids beyond 16 bits.
+        {1, 1024, L""},
+        {17, 1049, L""},
+        {65534, 1024, L""},
+        {65536, 1024, L""},
+        {65536, 1049, L""},
+        // Missing in Russian: from English, whether Russian has the block (15, 129) or not (300).
+        {15, 1049, L"fifteen"},
+        {129, 1049, L"English only, in a block Russian has"},
+        {300, 1049, L"English only, in a block Russian lacks"},
+        // A language the program does not carry reads English.
+        {128, 1033, L"Velkora Certificates Browser"},
+        {128, 1049, L"Браузер сертификатов Velkora"},
+    };
+    for (const auto& [id, lang, text] : cases) {
+        EXPECT_EQ(LoadLangString(id, lang), text) << id << " in " << lang;
+    }
 }
 
 TEST_F(LangResourceTest, StringsFollowTheCurrentLanguage) {

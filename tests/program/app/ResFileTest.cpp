@@ -60,25 +60,6 @@ TEST(ResFile, NamedTypesMatchWithoutCaseAndDataIsExact) {
     EXPECT_EQ(file.Find(CResName(L"245"), 245, 1024), nullptr);
 }
 
-TEST(ResFile, KeepsItsOwnCopyOfTheImage) {
-    auto image = Image();
-    CResFile file;
-    ASSERT_TRUE(file.Load(image));
-    const auto* menu = file.Find(RT_MENU, 128, 1024);
-    ASSERT_NE(menu, nullptr);
-    const std::vector<BYTE> before(menu->data.begin(), menu->data.end());
-    std::fill(image.begin(), image.end(), 0xEE);
-    image.clear();
-    image.shrink_to_fit();
-    EXPECT_EQ(std::vector<BYTE>(menu->data.begin(), menu->data.end()), before);
-}
-
-TEST(ResFile, EmptyImageHasNoEntries) {
-    CResFile file;
-    EXPECT_TRUE(file.Load({}));
-    EXPECT_TRUE(file.Entries().empty());
-}
-
 TEST(ResFile, DamagedHeadersFailCleanly) {
     struct Case {
         const char* what;
@@ -139,11 +120,20 @@ TEST(ResFile, EveryCutInsideAHeaderFails) {
     }
 }
 
-TEST(ResFile, ReloadingReplacesTheEntries) {
+TEST(ResFile, KeepsItsOwnCopyAndReloadingReplacesTheEntries) {
+    auto image = Image();
     CResFile file;
-    ASSERT_TRUE(file.Load(LangTestResources()));
-    ASSERT_FALSE(file.Entries().empty());
-    const std::vector<BYTE> garbage(40, 0xFF);
-    EXPECT_FALSE(file.Load(garbage));
+    ASSERT_TRUE(file.Load(image));
+    const auto* menu = file.Find(RT_MENU, 128, 1024);
+    ASSERT_NE(menu, nullptr);
+    const std::vector<BYTE> before(menu->data.begin(), menu->data.end());
+    std::fill(image.begin(), image.end(), 0xEE);
+    image.clear();
+    image.shrink_to_fit();
+    EXPECT_EQ(std::vector<BYTE>(menu->data.begin(), menu->data.end()), before);
+
+    EXPECT_FALSE(file.Load(std::vector<BYTE>(40, 0xFF)));
     EXPECT_EQ(file.Find(RT_MENU, 128, 1024), nullptr);
+    EXPECT_TRUE(file.Load({}));  // an empty image: no entries
+    EXPECT_TRUE(file.Entries().empty());
 }

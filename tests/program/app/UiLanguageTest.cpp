@@ -1,10 +1,10 @@
-// The interface language: the decision at start from the user's default
-// language and the stored choice, the toggle, SetUiLanguage's store and
-// notification, and the listeners. Each test has a registry of its own.
+// The interface language: the decision at start from the user's default language and the
+// stored choice (table-driven), the toggle, SetUiLanguage's store and notification, the hive
+// the next start reads, and the listeners. Each test has a registry of its own; the locale
+// names themselves are UserDefaultLanguageTest's.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,57 +24,43 @@ namespace {
 const std::wstring kEnglishZ(L"ENGLISH\0", 8);
 const std::wstring kNativeZ(L"NATIVE\0", 7);
 
-struct Stored {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-    std::wstring Text() const {
-        std::wstring t(bytes.size() / sizeof(wchar_t), L'\0');
-        std::memcpy(t.data(), bytes.data(), t.size() * sizeof(wchar_t));
-        return t;
-    }
-};
-
-// The default value of the language key, read with the registry calls; nothing
-// when the key or the value is missing.
-std::optional<Stored> ReadChoice() {
+// The default value of the language key as type and text; nothing when it is missing.
+std::optional<std::pair<DWORD, std::wstring>> ReadChoice() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    Stored s;
-    DWORD size = 0;
-    LONG rc = RegQueryValueExW(key, nullptr, nullptr, &s.type, nullptr, &size);
-    if (rc == ERROR_SUCCESS) {
-        s.bytes.resize(size);
-        rc = RegQueryValueExW(key, nullptr, nullptr, &s.type, s.bytes.data(), &size);
-    }
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes(256);
+    DWORD size = static_cast<DWORD>(bytes.size());
+    const LONG rc = RegQueryValueExW(key, nullptr, nullptr, &type, bytes.data(), &size);
     RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? std::optional<Stored>(s) : std::nullopt;
+    if (rc != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+    return std::pair{type, text};
 }
 
 std::wstring ChoiceText() {
-    auto s = ReadChoice();
-    return s ? s->Text() : L"<missing>";
+    const auto s = ReadChoice();
+    return s ? s->second : L"<missing>";
 }
 
-void WriteChoice(DWORD type, const std::wstring& text, bool withZero = true) {
+// Writes the choice; a null text deletes it.
+void WriteChoice(DWORD type, const wchar_t* text, bool withZero = true) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
-    const DWORD bytes = static_cast<DWORD>((text.size() + (withZero ? 1 : 0)) * sizeof(wchar_t));
-    ASSERT_EQ(
-        RegSetValueExW(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(text.c_str()), bytes),
-        ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-void DeleteChoice() {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", 0, KEY_WRITE, &key),
-              ERROR_SUCCESS);
-    RegDeleteValueW(key, nullptr);
+    if (text == nullptr) {
+        RegDeleteValueW(key, nullptr);
+    } else {
+        const DWORD bytes = static_cast<DWORD>((wcslen(text) + withZero) * sizeof(wchar_t));
+        EXPECT_EQ(RegSetValueExW(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(text), bytes),
+                  ERROR_SUCCESS);
+    }
     RegCloseKey(key);
 }
 
@@ -87,91 +73,84 @@ protected:
 
 }  // namespace
 
-TEST_F(UiLanguageTest, StoredEnglishGivesNeutralWhateverTheUserDefault) {
-    langtest::Locale locale("ru_RU.UTF-8");
-    WriteChoice(REG_SZ, L"ENGLISH");
-    EXPECT_EQ(InitUiLanguage(), 1024);
-    EXPECT_EQ(GetUiLanguage(), 1024);
-    EXPECT_EQ(ChoiceText(), kEnglishZ);
-    EXPECT_EQ(changes, 0);  // the start notifies nobody
-}
-
-TEST_F(UiLanguageTest, OtherSpellingsFollowTheUserDefault) {
-    langtest::Locale locale("ru_RU.UTF-8");
-    for (const wchar_t* text : {L"english", L"ENGLISH ", L"NATIVE", L"", L"Russian"}) {
-        WriteChoice(REG_SZ, text);
-        EXPECT_EQ(InitUiLanguage(), 1049) << "stored: " << std::string(text, text + wcslen(text));
-        EXPECT_EQ(ChoiceText(), kNativeZ);
-    }
-    // "ENGLISH" of another type is not the choice either.
-    WriteChoice(REG_BINARY, L"ENGLISH");
-    EXPECT_EQ(InitUiLanguage(), 1049);
-    // Without its terminating zero it still is.
-    WriteChoice(REG_SZ, L"ENGLISH", false);
-    EXPECT_EQ(InitUiLanguage(), 1024);
-}
-
-TEST_F(UiLanguageTest, MissingValueIsStoredAsEnglishUnlessRussian) {
-    {
-        langtest::Locale locale("en_GB.UTF-8");
-        ASSERT_FALSE(ReadChoice());
-        EXPECT_EQ(InitUiLanguage(), 2057);
+TEST_F(UiLanguageTest, TheStartDecidesFromTheStoredChoiceAndTheUserDefault) {
+    struct Case {
+        const char* locale;
+        DWORD type;
+        const wchar_t* stored;  // null: no value
+        bool withZero;
+        LANGID lang;
+        const std::wstring& after;
+    };
+    const Case cases[] = {
+        // Only "ENGLISH" itself, as text, gives English whatever the user default.
+        {"ru_RU.UTF-8", REG_SZ, L"ENGLISH", true, 1024, kEnglishZ},
+        {"ru_RU.UTF-8", REG_SZ, L"ENGLISH", false, 1024, kEnglishZ},
+        {"ru_RU.UTF-8", REG_SZ, L"english", true, 1049, kNativeZ},
+        {"ru_RU.UTF-8", REG_SZ, L"ENGLISH ", true, 1049, kNativeZ},
+        {"ru_RU.UTF-8", REG_SZ, L"NATIVE", true, 1049, kNativeZ},
+        {"ru_RU.UTF-8", REG_SZ, L"", true, 1049, kNativeZ},
+        {"ru_RU.UTF-8", REG_SZ, L"Russian", true, 1049, kNativeZ},
+        {"ru_RU.UTF-8", REG_BINARY, L"ENGLISH", true, 1049, kNativeZ},
+        // Longer than the buffer: as if missing.
+        {"ru_RU.UTF-8", REG_SZ, L"ENGLISH ENGLISH ENGLISH", true, 1049, kNativeZ},
+        // Missing: stored as English unless the user is Russian.
+        {"ru_RU.UTF-8", REG_SZ, nullptr, true, 1049, kNativeZ},
+        {"en_GB.UTF-8", REG_SZ, nullptr, true, 2057, kEnglishZ},
+    };
+    for (const Case& c : cases) {
+        langtest::Locale locale(c.locale);
+        WriteChoice(c.type, c.stored, c.withZero);
+        const std::wstring shown = c.stored ? c.stored : L"<none>";
+        const std::string what =
+            std::string(c.locale) + " " + std::string(shown.begin(), shown.end());
+        EXPECT_EQ(InitUiLanguage(), c.lang) << what;
+        EXPECT_EQ(GetUiLanguage(), c.lang) << what;
         const auto stored = ReadChoice();
-        ASSERT_TRUE(stored);
-        EXPECT_EQ(stored->type, REG_SZ);
-        // The text with its terminating zero, in the platform's wide characters.
-        EXPECT_EQ(stored->bytes.size(), 8 * sizeof(wchar_t));
-        EXPECT_EQ(stored->Text(), kEnglishZ);
+        ASSERT_TRUE(stored) << what;
+        EXPECT_EQ(stored->first, DWORD{REG_SZ}) << what;
+        EXPECT_EQ(stored->second, c.after) << what;
     }
-    DeleteChoice();
+    EXPECT_EQ(changes, 0) << "the start notifies nobody";
+}
+
+TEST_F(UiLanguageTest, TogglesStoreTheChoiceTheNextStartReads) {
     {
         langtest::Locale locale("ru_RU.UTF-8");
-        EXPECT_EQ(InitUiLanguage(), 1049);
+        WriteChoice(REG_SZ, L"NATIVE");
+        ASSERT_EQ(InitUiLanguage(), 1049);
+        ToggleUiLanguage();
+        EXPECT_EQ(GetUiLanguage(), 1024);
+        EXPECT_EQ(ChoiceText(), kEnglishZ);
+        EXPECT_EQ(changes, 1);
+        EXPECT_EQ(InitUiLanguage(), 1024);  // the next start
+        ToggleUiLanguage();
+        EXPECT_EQ(GetUiLanguage(), 1049);
         EXPECT_EQ(ChoiceText(), kNativeZ);
+        EXPECT_EQ(InitUiLanguage(), 1049);
+        // The hive on disk is what the next start reads.
+        std::ifstream in(world.ConfigHome() / "vkcert" / "HKEY_LOCAL_MACHINE.reg");
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_NE(text.find("Language"), std::string::npos);
+        EXPECT_NE(text.find("NATIVE"), std::string::npos);
     }
-}
-
-TEST_F(UiLanguageTest, ValueLongerThanTheBufferCountsAsMissing) {
-    langtest::Locale locale("ru_RU.UTF-8");
-    WriteChoice(REG_SZ, L"ENGLISH ENGLISH ENGLISH");
-    EXPECT_EQ(InitUiLanguage(), 1049);
-    EXPECT_EQ(ChoiceText(), kNativeZ);
-}
-
-TEST_F(UiLanguageTest, RussianUserToggleStoresEnglishAndTheNextStartIsEnglish) {
-    langtest::Locale locale("ru_RU.UTF-8");
-    WriteChoice(REG_SZ, L"NATIVE");
-    ASSERT_EQ(InitUiLanguage(), 1049);
-    ToggleUiLanguage();
-    EXPECT_EQ(GetUiLanguage(), 1024);
-    EXPECT_EQ(ChoiceText(), kEnglishZ);
-    EXPECT_EQ(changes, 1);
-    // The next start.
-    EXPECT_EQ(InitUiLanguage(), 1024);
-    ToggleUiLanguage();
-    EXPECT_EQ(GetUiLanguage(), 1049);
-    EXPECT_EQ(ChoiceText(), kNativeZ);
-    EXPECT_EQ(changes, 2);
-    EXPECT_EQ(InitUiLanguage(), 1049);
-}
-
-TEST_F(UiLanguageTest, StartOnUsEnglishNeedsTwoTogglesToReachRussian) {
+    // A US English start needs two toggles to reach Russian.
     langtest::Locale locale(nullptr, nullptr, "en_US.UTF-8");
+    WriteChoice(REG_SZ, nullptr);
     ASSERT_EQ(InitUiLanguage(), 1033);
     ToggleUiLanguage();
     EXPECT_EQ(GetUiLanguage(), 1024);
-    EXPECT_EQ(changes, 1);
     ToggleUiLanguage();
     EXPECT_EQ(GetUiLanguage(), 1049);
-    EXPECT_EQ(changes, 2);
     ToggleUiLanguage();
     EXPECT_EQ(GetUiLanguage(), 1024);
+    EXPECT_EQ(changes, 2 + 3);
 }
 
 TEST_F(UiLanguageTest, SettingTheCurrentLanguageWritesAndSendsNothing) {
     langtest::Locale locale("ru_RU.UTF-8");
     ASSERT_EQ(InitUiLanguage(), 1049);
-    DeleteChoice();
+    WriteChoice(REG_SZ, nullptr);
     SetUiLanguage(1049);
     EXPECT_FALSE(ReadChoice());
     EXPECT_EQ(changes, 0);
@@ -181,20 +160,6 @@ TEST_F(UiLanguageTest, SettingTheCurrentLanguageWritesAndSendsNothing) {
     EXPECT_EQ(changes, 1);
     SetUiLanguage(1033);
     EXPECT_EQ(changes, 1);
-}
-
-TEST_F(UiLanguageTest, TheChoiceSurvivesInAnotherProcessView) {
-    // The hive on disk is what the next start reads: a fresh read of the file
-    // sees the toggle at once.
-    langtest::Locale locale("ru_RU.UTF-8");
-    InitUiLanguage();
-    ToggleUiLanguage();
-    const auto hive = world.ConfigHome() / "vkcert" / "HKEY_LOCAL_MACHINE.reg";
-    ASSERT_TRUE(std::filesystem::exists(hive));
-    std::ifstream in(hive);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("Language"), std::string::npos);
-    EXPECT_NE(text.find("ENGLISH"), std::string::npos);
 }
 
 TEST(LanguageChangeListeners, OrderRemovalAndRemovalDuringDelivery) {

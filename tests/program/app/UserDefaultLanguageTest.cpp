@@ -40,20 +40,15 @@ TEST(UserDefaultLanguage, LocaleNamesToLanguageIds) {
 }
 
 TEST(UserDefaultLanguage, LcAllThenLcMessagesThenLang) {
-    {
-        langtest::Locale locale("ru_RU.UTF-8", "en_GB.UTF-8", "en_AU.UTF-8");
-        EXPECT_EQ(GetUserDefaultUILanguage(), 1049);
-    }
-    {
-        langtest::Locale locale("", "en_GB.UTF-8", "ru_RU.UTF-8");
-        EXPECT_EQ(GetUserDefaultUILanguage(), 2057);
-    }
-    {
-        langtest::Locale locale(nullptr, nullptr, "ru_RU.UTF-8");
-        EXPECT_EQ(GetUserDefaultUILanguage(), 1049);
-    }
-    {
-        langtest::Locale locale(nullptr, nullptr, nullptr);
-        EXPECT_EQ(GetUserDefaultUILanguage(), 1033);
+    struct Case {
+        const char *all, *messages, *lang;
+        LANGID expected;
+    };
+    for (const Case& c :
+         {Case{"ru_RU.UTF-8", "en_GB.UTF-8", "en_AU.UTF-8", 1049},
+          Case{"", "en_GB.UTF-8", "ru_RU.UTF-8", 2057}, Case{nullptr, nullptr, "ru_RU.UTF-8", 1049},
+          Case{nullptr, nullptr, nullptr, 1033}}) {
+        langtest::Locale locale(c.all, c.messages, c.lang);
+        EXPECT_EQ(GetUserDefaultUILanguage(), c.expected) << (c.lang ? c.lang : "-");
     }
 }

@@ -10,13 +10,13 @@
 #include <cstdio>
 
 #include "ProgramRun.h"
+#include "desktop/SessionBus.h"
 #include "gui/app/CMutextInfo.h"
 #include "gui/app/CvkCertApp.h"
 #include "gui/app/STools/CAlreadyLaunched.h"
+#include "gui/ui/frame/CMainFrame.h"
 #include "program/core/sdp/CSingletonRegistry.h"
 #include "program/core/sdp/singleton_auto_pointer.h"
-#include "desktop/SessionBus.h"
-#include "gui/ui/frame/CMainFrame.h"
 
 using namespace startuptest;
 

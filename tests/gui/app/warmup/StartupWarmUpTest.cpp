@@ -5,13 +5,13 @@
 
 #include <QFontMetrics>
 
-#include "gui/resources/DialogFont.h"
 #include "gui/app/StartupWarmUp.h"
+#include "gui/resources/DialogFont.h"
+#include "gui/ui/views/DetailBoxFont.h"
 #include "platform/token/TokenWorld.h"
 #include "support/ChildProcess.h"
 #include "support/TempWorld.h"
 #include "support/gui/QtApp.h"
-#include "gui/ui/views/DetailBoxFont.h"
 
 VK_TEST_CHILD(give_up_before_qt) {
     for (int round = 0; round < 3; ++round) {

@@ -15,8 +15,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
+#include <tuple>
 
-#include "GuiTestSupport.h"
+#include "LangTestSupport.h"
 #include "gui/resources/CDialogLang.h"
 #include "gui/resources/DialogFont.h"
 #include "gui/resources/LangDialogBuilder.h"
@@ -24,6 +25,7 @@
 #include "program/app/LangResource.h"
 #include "program/app/UiLanguage.h"
 #include "support/TempWorld.h"
+#include "support/gui/QtApp.h"
 
 namespace {
 
@@ -34,24 +36,23 @@ constexpr int kBaseY = 13;
 class DialogBuilderTest : public testing::Test {
 protected:
     void SetUp() override {
-        guitest::App();
+        vktest::QtApp();
         InitUiLanguage();
         SetUiLanguage(1024);
     }
     vktest::TempWorld world;
-    guitest::UseModule module{guitest::TestModule()};
+    langtest::UseTestModule module;
 };
 
 }  // namespace
 
-TEST(DialogFont, ShellFontIsPinnedToDejaVuSans) {
-    guitest::App();
+TEST(DialogFont, ShellFontIsPinnedToDejaVuSansAndMapsDialogUnits) {
+    vktest::QtApp();
     for (const wchar_t* face : {L"MS Shell Dlg", L"MS Sans Serif", L"Tahoma"}) {
         const CDialogFont font = CDialogFont::ForFace(face, 8);
         EXPECT_EQ(QFontInfo(font.Font()).family(), "DejaVu Sans");
-        EXPECT_EQ(font.Font().pixelSize(), 11);
-        EXPECT_EQ(font.BaseX(), kBaseX);
-        EXPECT_EQ(font.BaseY(), kBaseY);
+        EXPECT_EQ(std::tuple(font.Font().pixelSize(), font.BaseX(), font.BaseY()),
+                  std::tuple(11, kBaseX, kBaseY));
     }
     EXPECT_EQ(QFontInfo(CDialogFont::ForFace(L"Courier New", 10).Font()).family(),
               "DejaVu Sans Mono");
@@ -97,7 +98,7 @@ TEST_F(DialogBuilderTest, ControlsBecomeWidgetsWithTheirIdsPlacesAndStates) {
     EXPECT_EQ(label->buddy(), edit);
     EXPECT_EQ(label->text(), "Enter the &password of the file:");
 
-    EXPECT_NE(dlg.ControlAs<QTreeView>(1003), nullptr);  // list view
+    ASSERT_NE(dlg.ControlAs<QTreeView>(1003), nullptr);  // list view
     EXPECT_FALSE(dlg.ControlAs<QTreeView>(1003)->isHeaderHidden());
     EXPECT_TRUE(dlg.ControlAs<QTreeView>(1007)->isHeaderHidden());  // tree view
     EXPECT_NE(dlg.ControlAs<QProgressBar>(1008), nullptr);
@@ -197,7 +198,7 @@ TEST_F(DialogBuilderTest, MissingTemplatesBuildNothing) {
 }
 
 TEST(LangDialogBuilder, EveryProgramTemplateBuildsInBothLanguagesWithItsControls) {
-    guitest::App();
+    vktest::QtApp();
     vktest::TempWorld world;
     InitUiLanguage();
     int built = 0;

@@ -4,13 +4,13 @@
 #include <QFileDialog>
 #include <QRegularExpression>
 
-#include "GuiTestSupport.h"
 #include "gui/resources/LangFileDialog.h"
 #include "program/app/UiLanguage.h"
 #include "support/TempWorld.h"
+#include "support/gui/QtApp.h"
 
 TEST(LangFileDialog, LabelsFollowTheInterfaceLanguage) {
-    guitest::App();
+    vktest::QtApp();
     vktest::TempWorld world;
     InitUiLanguage();
     SetUiLanguage(1024);

@@ -6,23 +6,24 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "GuiTestSupport.h"
+#include "LangTestSupport.h"
 #include "gui/resources/LangMenuBuilder.h"
 #include "program/app/LangResource.h"
 #include "program/app/UiLanguage.h"
 #include "support/TempWorld.h"
+#include "support/gui/QtApp.h"
 
 namespace {
 
 class MenuBuilderTest : public testing::Test {
 protected:
     void SetUp() override {
-        guitest::App();
+        vktest::QtApp();
         InitUiLanguage();
         SetUiLanguage(1024);
     }
     vktest::TempWorld world;
-    guitest::UseModule module{guitest::TestModule()};
+    langtest::UseTestModule module;
 };
 
 int CountSeparators(const QWidget* menu) {
@@ -93,17 +94,4 @@ TEST_F(MenuBuilderTest, EditedModelRefillsWithoutLeftovers) {
     EXPECT_EQ(CLangMenuBuilder::FindAction(&bar, 190), nullptr);
     EXPECT_TRUE(CLangMenuBuilder::FindAction(&bar, 139)->isEnabled());
     EXPECT_EQ(bar.actions()[0]->menu()->actions().size(), 2);
-}
-
-TEST_F(MenuBuilderTest, RussianMenuHasTheSameCommands) {
-    SetUiLanguage(1049);
-    auto model = LoadLangMenu(128);
-    ASSERT_TRUE(model);
-    QMenuBar bar;
-    CLangMenuBuilder::Fill(&bar, *model);
-    EXPECT_EQ(bar.actions()[0]->text(), "&Файл");
-    for (UINT id : {190u, 57665u, 59392u, 139u, 400u, 57670u}) {
-        EXPECT_NE(CLangMenuBuilder::FindAction(&bar, id), nullptr) << id;
-    }
-    EXPECT_EQ(CLangMenuBuilder::FindAction(&bar, 190)->text(), "&Экспорт...\tCtrl+E");
 }

@@ -80,6 +80,12 @@ TEST_F(RenderedImageCache, WritesOnlyWhenSomethingWasStored) {
     const auto a = CRenderedImageCache(File()).Find("a");
     ASSERT_TRUE(a.has_value());
     EXPECT_EQ(a->image.size(), QSize(2, 2));
+
+    // Without a file it keeps pictures for the run only.
+    CRenderedImageCache unsaved{QString()};
+    unsaved.Store("a", {QSize(1, 1), Picture(1, 1, 0xffffffff)});
+    EXPECT_TRUE(unsaved.Find("a").has_value());
+    EXPECT_FALSE(unsaved.Save());
 }
 
 TEST_F(RenderedImageCache, DamagedOrForeignFilesCountAsEmptyAndAreReplaced) {
@@ -111,13 +117,6 @@ TEST_F(RenderedImageCache, DamagedOrForeignFilesCountAsEmptyAndAreReplaced) {
         ASSERT_TRUE(cache.Save());
         EXPECT_TRUE(CRenderedImageCache(File()).Find("c").has_value());
     }
-}
-
-TEST_F(RenderedImageCache, WithoutAFileItKeepsPicturesForTheRunOnly) {
-    CRenderedImageCache cache{QString()};
-    cache.Store("a", {QSize(1, 1), Picture(1, 1, 0xffffffff)});
-    EXPECT_TRUE(cache.Find("a").has_value());
-    EXPECT_FALSE(cache.Save());
 }
 
 }  // namespace
