@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "support/ChildProcess.h"
 #include "support/TempWorld.h"
@@ -61,29 +63,21 @@ PfxCase Workshop::OpensslChain(const std::string& password) {
     return c;
 }
 
-PfxCase Workshop::OpensslCertsOnly(const std::string& password) {
-    PfxCase c{"openssl-certs-only",
-              m_dir / "openssl-certs-only.p12",
-              password,
-              {{caCert, {}}, {leaf2Cert, {}}}};
-    const fs::path both = m_dir / "certs-only.pem";
+PfxCase Workshop::OpensslCertsOnly(const std::string& label, const std::string& password,
+                                   const std::vector<std::string>& extra) {
+    PfxCase c{label, m_dir / (label + ".p12"), password, {{caCert, {}}, {leaf2Cert, {}}}};
     std::string text;
     for (const auto& pem : {caCert, leaf2Cert}) {
-        std::FILE* f = std::fopen(pem.c_str(), "rb");
-        char buffer[4096];
-        std::size_t n = 0;
-        while (f != nullptr && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-            text.append(buffer, n);
-        }
-        if (f != nullptr) {
-            std::fclose(f);
-        }
+        std::ifstream in(pem, std::ios::binary);
+        text.append(std::istreambuf_iterator<char>(in), {});
     }
-    std::FILE* out = std::fopen(both.c_str(), "wb");
-    std::fwrite(text.data(), 1, text.size(), out);
-    std::fclose(out);
-    EXPECT_TRUE(Run({"openssl", "pkcs12", "-export", "-nokeys", "-in", both.string(), "-out",
-                     c.file.string(), "-passout", "pass:" + password}));
+    const fs::path both = m_dir / (label + ".pem");
+    std::ofstream(both, std::ios::binary) << text;
+    std::vector<std::string> argv = {"openssl",  "pkcs12",          "-export", "-nokeys",
+                                     "-in",      both.string(),     "-out",    c.file.string(),
+                                     "-passout", "pass:" + password};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    EXPECT_TRUE(Run(argv)) << label;
     return c;
 }
 
@@ -133,7 +127,7 @@ std::vector<PfxCase> Workshop::All() {
         Openssl("openssl-nomac-legacy", "secret", {"-nomac", "-legacy"}),
         Openssl("openssl-plain", "", {"-nomac", "-keypbe", "NONE", "-certpbe", "NONE"}),
         OpensslChain("chain"),
-        OpensslCertsOnly("certs"),
+        OpensslCertsOnly("openssl-certs-only", "certs"),
         Certtool("certtool-cyrillic", kCyrillic),
         Certtool("certtool-empty", ""),
         Certtool("certtool-null", "", true),

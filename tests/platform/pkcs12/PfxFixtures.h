@@ -44,7 +44,9 @@ public:
     PfxCase Openssl(const std::string& label, const std::string& password,
                     const std::vector<std::string>& extra = {});
     PfxCase OpensslChain(const std::string& password);
-    PfxCase OpensslCertsOnly(const std::string& password);
+    // openssl pkcs12 -export -nokeys of the CA and the second leaf.
+    PfxCase OpensslCertsOnly(const std::string& label, const std::string& password,
+                             const std::vector<std::string>& extra = {});
     // certtool --to-p12; password "" means --empty-password, nullPassword --null-password.
     PfxCase Certtool(const std::string& label, const std::string& password,
                      bool nullPassword = false);

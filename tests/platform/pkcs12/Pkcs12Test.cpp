@@ -1,9 +1,11 @@
 // PKCS #12 through the platform calls: files of openssl (current, legacy, no
-// MAC, chains, certificates only), certtool, pk12util and keytool unpack to
-// their certificates and keys with empty, Cyrillic and 32-character
-// passwords; wrong passwords give ERROR_INVALID_PASSWORD; hostile input fails
-// cleanly; files we pack open with openssl. The command-line view of the same
-// files is tested in tests/tools/vkcert_cli.
+// MAC with plain or encrypted certificates, chains, certificates only),
+// certtool, pk12util and keytool unpack to their certificates and keys with
+// empty, Cyrillic and 32-character passwords; wrong passwords give
+// ERROR_INVALID_PASSWORD; hostile input and unbearable key derivations fail
+// cleanly; imported keys live in memory key sets; files we pack open with
+// openssl. The command-line view of the same files is tested in
+// tests/tools/vkcert_cli.
 #include <openssl/pem.h>
 #include <openssl/pkcs12.h>
 
@@ -14,6 +16,7 @@
 #include <iterator>
 #include <memory>
 #include <random>
+#include <regex>
 
 #include "PfxFixtures.h"
 #include "platform/cert/pkcs12/Pfx.h"
@@ -32,58 +35,58 @@ struct PkeyFree {
     void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
 };
 using Pkey = std::unique_ptr<EVP_PKEY, PkeyFree>;
+struct StoreCloser {
+    void operator()(void* store) const { CertCloseStore(store, 0); }
+};
+using Store = std::unique_ptr<void, StoreCloser>;
 
 std::vector<BYTE> ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteAll(const fs::path& path, const std::vector<BYTE>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+// PFXImportCertStore of the bytes; the last error stays for the caller.
+Store Import(std::vector<BYTE> bytes, const wchar_t* password, DWORD flags = CRYPT_EXPORTABLE) {
+    CRYPT_DATA_BLOB blob{static_cast<DWORD>(bytes.size()), bytes.data()};
+    SetLastError(0);
+    return Store(PFXImportCertStore(&blob, password, flags));
 }
 
-CRYPT_DATA_BLOB Blob(std::vector<BYTE>& bytes) {
-    return CRYPT_DATA_BLOB{static_cast<DWORD>(bytes.size()), bytes.data()};
+// The last error PFXVerifyPassword leaves, ERROR_SUCCESS when it succeeds.
+DWORD Verify(std::vector<BYTE> bytes, const wchar_t* password) {
+    CRYPT_DATA_BLOB blob{static_cast<DWORD>(bytes.size()), bytes.data()};
+    SetLastError(0);
+    return PFXVerifyPassword(&blob, password, 0) ? ERROR_SUCCESS : GetLastError();
 }
-
-struct StoreCloser {
-    void operator()(void* store) const { CertCloseStore(store, 0); }
-};
-using Store = std::unique_ptr<void, StoreCloser>;
 
 // The private key that a certificate's key provider information leads to, or
-// null when there is none or it cannot be exported.
+// null (with *error) when there is none or it cannot be exported.
 Pkey PrivateKeyOf(PCCERT_CONTEXT cert, DWORD* error = nullptr) {
     HCRYPTPROV prov = 0;
     DWORD spec = 0;
     BOOL callerFree = FALSE;
-    if (!CryptAcquireCertificatePrivateKey(cert, 0, nullptr, &prov, &spec, &callerFree)) {
-        if (error)
-            *error = GetLastError();
-        return nullptr;
-    }
-    EXPECT_TRUE(callerFree);
-    EXPECT_EQ(spec, AT_KEYEXCHANGE);
     Pkey result;
-    HCRYPTKEY key = 0;
-    DWORD size = 0;
-    if (CryptGetUserKey(prov, spec, &key) &&
-        CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, nullptr, &size)) {
-        std::vector<BYTE> blob(size);
-        if (CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, blob.data(), &size)) {
-            auto parsed = vk::crypto::ParseRsaKeyBlob(blob.data(), size);
-            if (parsed) {
+    if (CryptAcquireCertificatePrivateKey(cert, 0, nullptr, &prov, &spec, &callerFree)) {
+        EXPECT_TRUE(callerFree);
+        EXPECT_EQ(spec, AT_KEYEXCHANGE);
+        HCRYPTKEY key = 0;
+        DWORD size = 0;
+        if (CryptGetUserKey(prov, spec, &key) &&
+            CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, nullptr, &size)) {
+            std::vector<BYTE> blob(size);
+            CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, blob.data(), &size);
+            if (auto parsed = vk::crypto::ParseRsaKeyBlob(blob.data(), size)) {
                 result.reset(parsed->key.release());
             }
         }
-    }
-    if (error)
-        *error = GetLastError();
-    if (key)
+        const DWORD last = GetLastError();
         CryptDestroyKey(key);
-    CryptReleaseContext(prov, 0);
+        CryptReleaseContext(prov, 0);
+        SetLastError(last);
+    }
+    if (error) {
+        *error = GetLastError();
+    }
     return result;
 }
 
@@ -96,25 +99,34 @@ std::vector<std::vector<BYTE>> CertificatesOf(HCERTSTORE store) {
     return out;
 }
 
+PCCERT_CONTEXT First(HCERTSTORE store) {
+    return CertEnumCertificatesInStore(store, nullptr);
+}
+
 class Pkcs12 : public ::testing::Test {
 protected:
     vktest::TempWorld world;
     pfxtest::Workshop shop{world.Root() / "pfx"};
+
+    // Every file of other tools, and MAC-less files whose certificates are encrypted.
+    std::vector<PfxCase> Cases() {
+        auto cases = shop.All();
+        const std::vector<std::string> encrypted{"-nomac", "-certpbe", "AES-256-CBC"};
+        cases.push_back(
+            shop.Openssl("openssl-nomac-certs-encrypted", pfxtest::kCyrillic, encrypted));
+        cases.push_back(shop.OpensslCertsOnly("openssl-nomac-certs-only", "certs", encrypted));
+        return cases;
+    }
 };
 
-void ExpectUnpacksToItsContents(const PfxCase& c, const wchar_t* passwordArg) {
-    SCOPED_TRACE(c.label);
-    auto bytes = ReadAll(c.file);
-    ASSERT_FALSE(bytes.empty());
-    CRYPT_DATA_BLOB blob = Blob(bytes);
-    EXPECT_TRUE(PFXIsPFXBlob(&blob));
-    EXPECT_TRUE(PFXVerifyPassword(&blob, passwordArg, 0)) << std::hex << GetLastError();
-    Store store(PFXImportCertStore(&blob, passwordArg, CRYPT_EXPORTABLE | CRYPT_MACHINE_KEYSET));
+void ExpectUnpacksToItsContents(const PfxCase& c, const wchar_t* password) {
+    const auto bytes = ReadAll(c.file);
+    EXPECT_EQ(Verify(bytes, password), ERROR_SUCCESS);
+    Store store = Import(bytes, password, CRYPT_EXPORTABLE | CRYPT_MACHINE_KEYSET);
     ASSERT_TRUE(store) << std::hex << GetLastError();
     std::size_t seen = 0;
-    for (PCCERT_CONTEXT cert = CertEnumCertificatesInStore(store.get(), nullptr); cert != nullptr;
-         cert = CertEnumCertificatesInStore(store.get(), cert)) {
-        ++seen;
+    for (PCCERT_CONTEXT cert = First(store.get()); cert != nullptr;
+         cert = CertEnumCertificatesInStore(store.get(), cert), ++seen) {
         const std::vector<unsigned char> der(cert->pbCertEncoded,
                                              cert->pbCertEncoded + cert->cbCertEncoded);
         auto expected = std::find_if(c.contents.begin(), c.contents.end(), [&](const auto& e) {
@@ -129,11 +141,10 @@ void ExpectUnpacksToItsContents(const PfxCase& c, const wchar_t* passwordArg) {
             continue;
         }
         ASSERT_TRUE(key) << std::hex << error;
-        Pkey original(pfxtest::LoadKey(expected->second));
-        ASSERT_TRUE(original);
         // The same private key: its blob matches the original's byte for byte.
-        EXPECT_EQ(*vk::crypto::RsaToPrivateKeyBlob(key.get(), CALG_RSA_KEYX),
-                  *vk::crypto::RsaToPrivateKeyBlob(original.get(), CALG_RSA_KEYX));
+        Pkey original(pfxtest::LoadKey(expected->second));
+        EXPECT_EQ(vk::crypto::RsaToPrivateKeyBlob(key.get(), CALG_RSA_KEYX),
+                  vk::crypto::RsaToPrivateKeyBlob(original.get(), CALG_RSA_KEYX));
     }
     EXPECT_EQ(seen, c.contents.size());
 }
@@ -141,47 +152,28 @@ void ExpectUnpacksToItsContents(const PfxCase& c, const wchar_t* passwordArg) {
 }  // namespace
 
 TEST_F(Pkcs12, FilesOfOtherToolsUnpackToTheirCertificatesAndKeys) {
-    for (const auto& c : shop.All()) {
+    for (const auto& c : Cases()) {
+        SCOPED_TRACE(c.label);
         if (c.contents.empty()) {
-            continue;  // keytool files: next test
+            continue;  // keytool files: below
         }
-        const std::wstring password = Utf8ToWide(c.password);
-        ExpectUnpacksToItsContents(c, password.c_str());
+        ExpectUnpacksToItsContents(c, Utf8ToWide(c.password).c_str());
         if (c.password.empty()) {
-            // No password at all means the empty one too.
-            ExpectUnpacksToItsContents(c, nullptr);
+            ExpectUnpacksToItsContents(c, nullptr);  // no password at all is the empty one too
         }
     }
-}
-
-TEST_F(Pkcs12, KeytoolFilesUnpackWithTheirKeysPairedByPublicKey) {
-    struct Expect {
-        const char* label;
-        std::size_t certs;
-        std::size_t keys;
-    };
-    const Expect expects[] = {{"keytool-one-key", 1, 1},
-                              {"keytool-two-keys", 2, 2},
-                              {"keytool-certs-only", 1, 0},
-                              {"keytool-legacy", 1, 1}};
-    const auto cases = pfxtest::KeytoolCases();
-    for (const auto& e : expects) {
-        SCOPED_TRACE(e.label);
-        auto c =
-            std::find_if(cases.begin(), cases.end(), [&](auto& x) { return x.label == e.label; });
-        ASSERT_NE(c, cases.end());
-        auto bytes = ReadAll(c->file);
-        CRYPT_DATA_BLOB blob = Blob(bytes);
-        const std::wstring password = Utf8ToWide(c->password);
-        Store store(PFXImportCertStore(&blob, password.c_str(), CRYPT_EXPORTABLE));
+    // keytool's files: certificates and keys counted, each key paired by its public key.
+    const std::tuple<std::size_t, std::size_t> counts[] = {{1, 1}, {2, 2}, {1, 0}, {1, 1}};
+    const auto keytool = pfxtest::KeytoolCases();
+    for (std::size_t i = 0; i < keytool.size(); ++i) {
+        SCOPED_TRACE(keytool[i].label);
+        Store store = Import(ReadAll(keytool[i].file), Utf8ToWide(keytool[i].password).c_str());
         ASSERT_TRUE(store) << std::hex << GetLastError();
         std::size_t certs = 0;
         std::size_t keys = 0;
-        for (PCCERT_CONTEXT cert = CertEnumCertificatesInStore(store.get(), nullptr);
-             cert != nullptr; cert = CertEnumCertificatesInStore(store.get(), cert)) {
-            ++certs;
-            Pkey key = PrivateKeyOf(cert);
-            if (key) {
+        for (PCCERT_CONTEXT cert = First(store.get()); cert != nullptr;
+             cert = CertEnumCertificatesInStore(store.get(), cert), ++certs) {
+            if (Pkey key = PrivateKeyOf(cert)) {
                 ++keys;
                 const unsigned char* p = cert->pbCertEncoded;
                 X509* x509 = d2i_X509(nullptr, &p, cert->cbCertEncoded);
@@ -189,42 +181,31 @@ TEST_F(Pkcs12, KeytoolFilesUnpackWithTheirKeysPairedByPublicKey) {
                 X509_free(x509);
             }
         }
-        EXPECT_EQ(certs, e.certs);
-        EXPECT_EQ(keys, e.keys);
+        EXPECT_EQ(std::make_tuple(certs, keys), counts[i]);
     }
 }
 
 TEST_F(Pkcs12, WrongPasswordsGiveInvalidPassword) {
-    for (const auto& c : shop.All()) {
+    for (const auto& c : Cases()) {
         SCOPED_TRACE(c.label);
-        auto bytes = ReadAll(c.file);
-        CRYPT_DATA_BLOB blob = Blob(bytes);
+        const auto bytes = ReadAll(c.file);
         const std::wstring wrong =
             c.password.empty() ? L"not empty" : L"wrong" + Utf8ToWide(c.password);
-        SetLastError(0);
-        const BOOL verified = PFXVerifyPassword(&blob, wrong.c_str(), 0);
-        SetLastError(0);
-        Store store(PFXImportCertStore(&blob, wrong.c_str(), CRYPT_EXPORTABLE));
-        if (c.label == "openssl-plain") {
-            // Neither encrypted nor protected by a MAC: any password opens it.
-            EXPECT_TRUE(verified);
-            EXPECT_TRUE(store);
-            continue;
-        }
-        EXPECT_FALSE(verified);
-        EXPECT_FALSE(store);
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_PASSWORD);
-        // Letter case matters.
+        // Neither encrypted nor protected by a MAC: any password opens it.
+        const bool open = c.label == "openssl-plain";
+        EXPECT_EQ(Verify(bytes, wrong.c_str()), open ? ERROR_SUCCESS : ERROR_INVALID_PASSWORD);
+        EXPECT_EQ(Import(bytes, wrong.c_str()) != nullptr, open);
+        EXPECT_EQ(GetLastError(), open ? ERROR_SUCCESS : ERROR_INVALID_PASSWORD);
         if (c.password == pfxtest::kLong32) {
             std::string upper = c.password;
             std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-            EXPECT_FALSE(PFXVerifyPassword(&blob, Utf8ToWide(upper).c_str(), 0));
-            EXPECT_EQ(GetLastError(), ERROR_INVALID_PASSWORD);
+            EXPECT_EQ(Verify(bytes, Utf8ToWide(upper).c_str()), ERROR_INVALID_PASSWORD)
+                << "letter case matters";
         }
     }
 }
 
-TEST_F(Pkcs12, InputThatIsNotPkcs12OrIsDamagedFailsCleanly) {
+TEST_F(Pkcs12, HostileInputAndUnbearableKeyDerivationsFailCleanly) {
     const PfxCase good = shop.Openssl("damage-source", "secret");
     const auto original = ReadAll(good.file);
     std::vector<std::vector<BYTE>> hostile = {
@@ -234,37 +215,26 @@ TEST_F(Pkcs12, InputThatIsNotPkcs12OrIsDamagedFailsCleanly) {
         {0x30, 0x84, 0xFF, 0xFF, 0xFF, 0xFF},
         ReadAll(shop.leafCert),
         pfxtest::CertDer(shop.leafCert),
+        std::vector<BYTE>(2000),
     };
     std::mt19937 random(12345);
-    std::vector<BYTE> noise(2000);
-    for (auto& b : noise) {
-        b = static_cast<BYTE>(random());
-    }
-    hostile.push_back(noise);
+    std::generate(hostile.back().begin(), hostile.back().end(), [&] { return random(); });
     for (std::size_t cut = 1; cut < original.size(); cut += 53) {
         hostile.emplace_back(original.begin(), original.begin() + static_cast<long>(cut));
     }
-    std::size_t badEncode = 0;
     for (auto& bytes : hostile) {
-        CRYPT_DATA_BLOB blob = Blob(bytes);
+        CRYPT_DATA_BLOB blob{static_cast<DWORD>(bytes.size()), bytes.data()};
         SetLastError(0);
         EXPECT_FALSE(PFXIsPFXBlob(&blob));
         EXPECT_EQ(GetLastError(), CRYPT_E_BAD_ENCODE);
-        SetLastError(0);
-        Store store(PFXImportCertStore(&blob, L"secret", 0));
-        EXPECT_FALSE(store);
+        EXPECT_FALSE(Import(bytes, L"secret"));
         EXPECT_EQ(GetLastError(), CRYPT_E_BAD_ENCODE);
-        badEncode += GetLastError() == CRYPT_E_BAD_ENCODE ? 1 : 0;
     }
-    EXPECT_EQ(badEncode, hostile.size());
     // Changed bytes inside a well-formed file: refused, whatever the reason given.
     for (std::size_t at = 0; at < original.size(); at += 31) {
         auto bytes = original;
         bytes[at] ^= 0x5A;
-        CRYPT_DATA_BLOB blob = Blob(bytes);
-        SetLastError(0);
-        Store store(PFXImportCertStore(&blob, L"secret", 0));
-        if (!store) {
+        if (!Import(bytes, L"secret")) {
             const DWORD e = GetLastError();
             EXPECT_TRUE(e == CRYPT_E_BAD_ENCODE || e == ERROR_INVALID_PASSWORD) << std::hex << e;
         }
@@ -273,65 +243,62 @@ TEST_F(Pkcs12, InputThatIsNotPkcs12OrIsDamagedFailsCleanly) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(PFXImportCertStore(nullptr, L"", 0));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    auto bytes = original;
-    CRYPT_DATA_BLOB blob = Blob(bytes);
-    EXPECT_FALSE(PFXImportCertStore(&blob, L"secret", 0x80000000));
+    EXPECT_FALSE(Import(original, L"secret", 0x80000000));
     EXPECT_EQ(GetLastError(), NTE_BAD_FLAGS);
+
+    // Every iteration count 65536 (02 03 01 00 00) becomes 8388607: refused, not run.
+    auto costly = ReadAll(shop.Openssl("costly", "pw", {"-nomac", "-iter", "65536"}).file);
+    const BYTE iter[] = {0x02, 0x03, 0x01, 0x00, 0x00};
+    std::size_t patched = 0;
+    for (auto at = costly.begin();
+         (at = std::search(at, costly.end(), iter, iter + 5)) != costly.end(); ++patched) {
+        std::copy_n("\x02\x03\x7F\xFF\xFF", 5, at);
+    }
+    ASSERT_EQ(patched, 2u);
+    EXPECT_FALSE(Import(costly, L"pw", 0));
+    EXPECT_EQ(GetLastError(), CRYPT_E_BAD_ENCODE);
 }
 
 TEST_F(Pkcs12, ImportedKeysHonourExportableAndLiveInMemoryKeySets) {
-    const PfxCase c = shop.OpensslChain("chain");
-    auto bytes = ReadAll(c.file);
-    CRYPT_DATA_BLOB blob = Blob(bytes);
-    Store store(PFXImportCertStore(&blob, L"chain", CRYPT_MACHINE_KEYSET));
+    Store store = Import(ReadAll(shop.OpensslChain("chain").file), L"chain", CRYPT_MACHINE_KEYSET);
     ASSERT_TRUE(store);
-    PCCERT_CONTEXT leaf = nullptr;
-    for (PCCERT_CONTEXT cert = CertEnumCertificatesInStore(store.get(), nullptr); cert != nullptr;
-         cert = CertEnumCertificatesInStore(store.get(), cert)) {
-        DWORD size = 0;
-        if (CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size)) {
-            leaf = CertDuplicateCertificateContext(cert);
-        }
-    }
-    ASSERT_NE(leaf, nullptr);
+    const auto leafDer = pfxtest::CertDer(shop.leafCert);
+    PCCERT_CONTEXT leaf = CertCreateCertificateContext(X509_ASN_ENCODING, leafDer.data(),
+                                                       static_cast<DWORD>(leafDer.size()));
+    PCCERT_CONTEXT found = CertFindCertificateInStore(store.get(), X509_ASN_ENCODING, 0,
+                                                      CERT_FIND_EXISTING, leaf, nullptr);
+    CertFreeCertificateContext(leaf);
+    ASSERT_NE(found, nullptr);
     DWORD size = 0;
     ASSERT_TRUE(
-        CertGetCertificateContextProperty(leaf, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
+        CertGetCertificateContextProperty(found, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
     std::vector<std::max_align_t> buffer(size / sizeof(std::max_align_t) + 1);
     ASSERT_TRUE(
-        CertGetCertificateContextProperty(leaf, CERT_KEY_PROV_INFO_PROP_ID, buffer.data(), &size));
+        CertGetCertificateContextProperty(found, CERT_KEY_PROV_INFO_PROP_ID, buffer.data(), &size));
     const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(buffer.data());
     const std::wstring container = info->pwszContainerName;
     EXPECT_EQ(std::wstring(info->pwszProvName), MS_ENHANCED_PROV_W);
     EXPECT_EQ(info->dwProvType, PROV_RSA_FULL);
     EXPECT_EQ(info->dwKeySpec, AT_KEYEXCHANGE);
-    ASSERT_EQ(container.size(), 36u);
-    for (std::size_t i : {8u, 13u, 18u, 23u}) {
-        EXPECT_EQ(container[i], L'-');
-    }
-    EXPECT_EQ(container[14], L'4');
+    EXPECT_TRUE(std::regex_match(
+        container,
+        std::wregex(L"[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}")));
 
-    // Not exportable without CRYPT_EXPORTABLE.
+    // Not exportable without CRYPT_EXPORTABLE; deleting the key set leaves no reachable key.
     DWORD error = 0;
-    EXPECT_FALSE(PrivateKeyOf(leaf, &error));
+    EXPECT_FALSE(PrivateKeyOf(found, &error));
     EXPECT_EQ(error, NTE_BAD_KEY_STATE);
-
-    // Deleting the key set leaves the certificate without a reachable key.
     HCRYPTPROV none = 0;
     ASSERT_TRUE(CryptAcquireContextW(&none, container.c_str(), MS_STRONG_PROV_W, PROV_RSA_FULL,
                                      CRYPT_DELETEKEYSET));
-    EXPECT_FALSE(PrivateKeyOf(leaf, &error));
+    EXPECT_FALSE(PrivateKeyOf(found, &error));
     EXPECT_EQ(error, NTE_BAD_KEYSET);
-    CertFreeCertificateContext(leaf);
-
-    std::size_t files = 0;
+    CertFreeCertificateContext(found);
     for (const auto& e : fs::recursive_directory_iterator(world.Root())) {
-        files += e.is_regular_file() && e.path().parent_path().filename() != "pfx" &&
-                         e.path().parent_path().filename() != "nss"
-                     ? 1
-                     : 0;
+        const auto folder = e.path().parent_path().filename();
+        EXPECT_FALSE(e.is_regular_file() && folder != "pfx" && folder != "nss")
+            << e.path() << ": no key may reach the disk";
     }
-    EXPECT_EQ(files, 0u) << "no key reached the disk";
 }
 
 TEST_F(Pkcs12, EmptyPasswordTakenInOneFormForTheMacAndTheOtherForTheContents) {
@@ -352,31 +319,9 @@ TEST_F(Pkcs12, EmptyPasswordTakenInOneFormForTheMacAndTheOtherForTheContents) {
     OPENSSL_free(out);
     PKCS12_free(p12);
     X509_free(cert);
-    CRYPT_DATA_BLOB blob = Blob(bytes);
-    Store store(PFXImportCertStore(&blob, L"", CRYPT_EXPORTABLE));
+    Store store = Import(bytes, L"");
     ASSERT_TRUE(store) << std::hex << GetLastError();
     EXPECT_EQ(CertificatesOf(store.get()), std::vector<std::vector<BYTE>>{der});
-}
-
-TEST_F(Pkcs12, KeyDerivationsOfUnbearableCostAreRefusedNotRun) {
-    const PfxCase c = shop.Openssl("costly", "pw", {"-nomac", "-iter", "65536"});
-    auto bytes = ReadAll(c.file);
-    // Every iteration count 65536 (02 03 01 00 00) becomes 8388607.
-    std::size_t patched = 0;
-    for (std::size_t i = 0; i + 5 <= bytes.size(); ++i) {
-        if (bytes[i] == 0x02 && bytes[i + 1] == 0x03 && bytes[i + 2] == 0x01 && bytes[i + 3] == 0 &&
-            bytes[i + 4] == 0) {
-            bytes[i + 2] = 0x7F;
-            bytes[i + 3] = 0xFF;
-            bytes[i + 4] = 0xFF;
-            ++patched;
-        }
-    }
-    ASSERT_EQ(patched, 2u);
-    CRYPT_DATA_BLOB blob = Blob(bytes);
-    SetLastError(0);
-    EXPECT_FALSE(PFXImportCertStore(&blob, L"pw", 0));
-    EXPECT_EQ(GetLastError(), CRYPT_E_BAD_ENCODE);
 }
 
 namespace {
@@ -386,37 +331,33 @@ namespace {
 class ExportSetup {
 public:
     ExportSetup(const pfxtest::Workshop& shop, bool exportable, bool withCa)
-        : m_container(L"export-" + std::to_wstring(++s_counter)) {
-        m_store.reset(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
+        : m_container(L"export-" + std::to_wstring(++s_counter)),
+          m_store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr)) {
         Pkey key(pfxtest::LoadKey(shop.leafKey));
         auto priv = vk::crypto::RsaToPrivateKeyBlob(key.get(), CALG_RSA_KEYX);
         HCRYPTPROV prov = 0;
+        HCRYPTKEY hKey = 0;
         EXPECT_TRUE(CryptAcquireContextW(&prov, m_container.c_str(), MS_ENHANCED_PROV_W,
                                          PROV_RSA_FULL, CRYPT_NEWKEYSET));
-        HCRYPTKEY hKey = 0;
         EXPECT_TRUE(CryptImportKey(prov, priv->data(), static_cast<DWORD>(priv->size()), 0,
                                    exportable ? CRYPT_EXPORTABLE : 0, &hKey));
         CryptDestroyKey(hKey);
         CryptReleaseContext(prov, 0);
-        const auto der = pfxtest::CertDer(shop.leafCert);
-        PCCERT_CONTEXT cert = CertCreateCertificateContext(
-            X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
         std::wstring provider = MS_ENHANCED_PROV_W;
-        CRYPT_KEY_PROV_INFO info{};
-        info.pwszContainerName = m_container.data();
-        info.pwszProvName = provider.data();
-        info.dwProvType = PROV_RSA_FULL;
-        info.dwFlags = 1;
-        info.dwKeySpec = AT_KEYEXCHANGE;
-        EXPECT_TRUE(CertSetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
-        EXPECT_TRUE(CertAddCertificateContextToStore(m_store.get(), cert,
-                                                     CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-        CertFreeCertificateContext(cert);
-        if (withCa) {
-            const auto ca = pfxtest::CertDer(shop.caCert);
+        CRYPT_KEY_PROV_INFO info{m_container.data(), provider.data(), PROV_RSA_FULL, 1, 0, nullptr,
+                                 AT_KEYEXCHANGE};
+        for (const auto& pem :
+             withCa ? std::vector{shop.leafCert, shop.caCert} : std::vector{shop.leafCert}) {
+            const auto der = pfxtest::CertDer(pem);
+            PCCERT_CONTEXT cert = nullptr;
             EXPECT_TRUE(CertAddEncodedCertificateToStore(m_store.get(), X509_ASN_ENCODING,
-                                                         ca.data(), static_cast<DWORD>(ca.size()),
-                                                         CERT_STORE_ADD_ALWAYS, nullptr));
+                                                         der.data(), static_cast<DWORD>(der.size()),
+                                                         CERT_STORE_ADD_ALWAYS, &cert));
+            if (pem == shop.leafCert) {
+                EXPECT_TRUE(
+                    CertSetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
+            }
+            CertFreeCertificateContext(cert);
         }
     }
     ~ExportSetup() {
@@ -447,6 +388,9 @@ private:
     Store m_store;
 };
 
+constexpr DWORD kReportAll =
+    EXPORT_PRIVATE_KEYS | REPORT_NO_PRIVATE_KEY | REPORT_NOT_ABLE_TO_EXPORT_PRIVATE_KEY;
+
 }  // namespace
 
 TEST_F(Pkcs12, PackedFilesOpenWithOpensslAndGiveBackCertificateAndKey) {
@@ -455,44 +399,33 @@ TEST_F(Pkcs12, PackedFilesOpenWithOpensslAndGiveBackCertificateAndKey) {
     for (const std::string& password : {std::string("secret"), pfxtest::kCyrillic, std::string()}) {
         SCOPED_TRACE(password);
         ExportSetup setup(shop, true, false);
-        const auto bytes =
-            setup.Pack(Utf8ToWide(password).c_str(), EXPORT_PRIVATE_KEYS | REPORT_NO_PRIVATE_KEY |
-                                                         REPORT_NOT_ABLE_TO_EXPORT_PRIVATE_KEY);
+        const auto bytes = setup.Pack(Utf8ToWide(password).c_str(), kReportAll);
         ASSERT_FALSE(bytes.empty()) << std::hex << GetLastError();
         const fs::path file = world.Root() / "packed.pfx";
-        WriteAll(file, bytes);
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         const fs::path pem = world.Root() / "unpacked.pem";
         ASSERT_TRUE(pfxtest::Run({"openssl", "pkcs12", "-in", file.string(), "-passin",
                                   "pass:" + password, "-nodes", "-out", pem.string()}));
-        std::FILE* f = std::fopen(pem.c_str(), "rb");
-        ASSERT_NE(f, nullptr);
-        X509* cert = PEM_read_X509(f, nullptr, nullptr, nullptr);
-        std::rewind(f);
-        Pkey key(PEM_read_PrivateKey(f, nullptr, nullptr, nullptr));
-        std::fclose(f);
-        ASSERT_NE(cert, nullptr);
+        EXPECT_EQ(pfxtest::CertDer(pem), leafDer);
+        Pkey key(pfxtest::LoadKey(pem));
         ASSERT_TRUE(key);
-        unsigned char* der = nullptr;
-        const int len = i2d_X509(cert, &der);
-        EXPECT_EQ(std::vector<unsigned char>(der, der + len), leafDer);
-        OPENSSL_free(der);
-        X509_free(cert);
         EXPECT_EQ(EVP_PKEY_eq(key.get(), leafKey.get()), 1);
-        EXPECT_EQ(*vk::crypto::RsaToPrivateKeyBlob(key.get(), CALG_RSA_KEYX),
-                  *vk::crypto::RsaToPrivateKeyBlob(leafKey.get(), CALG_RSA_KEYX));
+        EXPECT_EQ(vk::crypto::RsaToPrivateKeyBlob(key.get(), CALG_RSA_KEYX),
+                  vk::crypto::RsaToPrivateKeyBlob(leafKey.get(), CALG_RSA_KEYX));
 
         std::string info;
         ASSERT_TRUE(pfxtest::Run(
             {"sh", "-c", "openssl pkcs12 -in \"$1\" -passin \"pass:$2\" -info -noout 2>&1", "sh",
              file.string(), password},
             &info));
-        EXPECT_NE(info.find("MAC: sha256"), std::string::npos) << info;
-        EXPECT_NE(info.find("Shrouded Keybag: PBES2, PBKDF2, AES-256-CBC"), std::string::npos);
-        EXPECT_NE(info.find("PKCS7 Encrypted data: PBES2, PBKDF2, AES-256-CBC"), std::string::npos);
-        EXPECT_NE(info.find("PRF hmacWithSHA256"), std::string::npos);
-        auto copy = bytes;
-        CRYPT_DATA_BLOB blob = Blob(copy);
-        Store again(PFXImportCertStore(&blob, Utf8ToWide(password).c_str(), CRYPT_EXPORTABLE));
+        for (const char* part :
+             {"MAC: sha256", "Shrouded Keybag: PBES2, PBKDF2, AES-256-CBC",
+              "PKCS7 Encrypted data: PBES2, PBKDF2, AES-256-CBC", "PRF hmacWithSHA256"}) {
+            EXPECT_NE(info.find(part), std::string::npos) << part << " in " << info;
+        }
+        Store again = Import(bytes, Utf8ToWide(password).c_str());
         ASSERT_TRUE(again);
         EXPECT_EQ(CertificatesOf(again.get()), std::vector<std::vector<BYTE>>{leafDer});
     }
@@ -502,18 +435,12 @@ TEST_F(Pkcs12, PackingReportsKeysItCannotExportAndShortBuffers) {
     {
         ExportSetup setup(shop, false, false);
         SetLastError(0);
-        EXPECT_TRUE(setup
-                        .Pack(L"pw", EXPORT_PRIVATE_KEYS | REPORT_NO_PRIVATE_KEY |
-                                         REPORT_NOT_ABLE_TO_EXPORT_PRIVATE_KEY)
-                        .empty());
+        EXPECT_TRUE(setup.Pack(L"pw", kReportAll).empty());
         EXPECT_EQ(GetLastError(), NTE_BAD_KEY_STATE);
         // Without the report flag the certificate goes alone.
-        auto bytes = setup.Pack(L"pw", EXPORT_PRIVATE_KEYS);
-        ASSERT_FALSE(bytes.empty());
-        CRYPT_DATA_BLOB blob = Blob(bytes);
-        Store store(PFXImportCertStore(&blob, L"pw", CRYPT_EXPORTABLE));
+        Store store = Import(setup.Pack(L"pw", EXPORT_PRIVATE_KEYS), L"pw");
         ASSERT_TRUE(store);
-        PCCERT_CONTEXT only = CertEnumCertificatesInStore(store.get(), nullptr);
+        PCCERT_CONTEXT only = First(store.get());
         ASSERT_NE(only, nullptr);
         DWORD error = 0;
         EXPECT_FALSE(PrivateKeyOf(only, &error));
@@ -524,10 +451,7 @@ TEST_F(Pkcs12, PackingReportsKeysItCannotExportAndShortBuffers) {
     SetLastError(0);
     EXPECT_TRUE(setup.Pack(L"pw", EXPORT_PRIVATE_KEYS | REPORT_NO_PRIVATE_KEY).empty());
     EXPECT_EQ(GetLastError(), NTE_NO_KEY);
-    auto bytes = setup.Pack(L"pw", EXPORT_PRIVATE_KEYS);
-    ASSERT_FALSE(bytes.empty());
-    CRYPT_DATA_BLOB blob = Blob(bytes);
-    Store store(PFXImportCertStore(&blob, L"pw", CRYPT_EXPORTABLE));
+    Store store = Import(setup.Pack(L"pw", EXPORT_PRIVATE_KEYS), L"pw");
     ASSERT_TRUE(store);
     EXPECT_EQ(CertificatesOf(store.get()).size(), 2u);
 
