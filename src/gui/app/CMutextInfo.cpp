@@ -1,15 +1,10 @@
 #include "gui/app/CMutextInfo.h"
 
 #include "program/app/LangResource.h"
-
-namespace {
-
-constexpr UINT kInstanceNameId = 228;
-
-}  // namespace
+#include "res/resource.h"
 
 CMutextInfo::CMutextInfo() {
-    std::wstring name = LoadLangString(kInstanceNameId, LANG_NEUTRAL_DEFAULT_ID);
+    std::wstring name = LoadLangString(IDS_INSTANCE_NAME, LANG_NEUTRAL_DEFAULT_ID);
     if (!name.empty()) {
         m_name = std::move(name);
     }

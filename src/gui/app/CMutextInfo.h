@@ -1,5 +1,5 @@
 // The instance name of vkCert, from which its single-instance guard is built:
-// string 228 of the English table, or a built-in name when that cannot be read.
+// string IDS_INSTANCE_NAME of the English table, or a built-in name when that cannot be read.
 #pragma once
 
 #include <string>

@@ -6,24 +6,23 @@
 #include <unistd.h>
 #include <csignal>
 
+#include "desktop/BringWindowsToFront.h"
 #include "gui/app/ApplicationStyle.h"
 #include "gui/app/CMutextInfo.h"
 #include "gui/app/CvkCertDoc.h"
-#include "gui/resources/LanguageEvents.h"
 #include "gui/app/STools/CAlreadyLaunched.h"
 #include "gui/app/StartupWarmUp.h"
+#include "gui/resources/LanguageEvents.h"
+#include "gui/ui/frame/CMainFrame.h"
+#include "gui/ui/frame/CQtUserInterface.h"
 #include "program/app/LangResource.h"
 #include "program/app/UiLanguage.h"
 #include "program/core/sdp/singleton_auto_pointer.h"
-#include "desktop/BringWindowsToFront.h"
 #include "program/tree/CCertTree.h"
-#include "gui/ui/frame/CMainFrame.h"
-#include "gui/ui/frame/CQtUserInterface.h"
+#include "res/resource.h"
 
 namespace {
 
-constexpr UINT kIdsProductWord = 229;
-constexpr UINT kIdsProviderName = 230;
 constexpr DWORD kProviderType = 1;
 constexpr int kFailedInitialisation = 1;
 
@@ -119,9 +118,9 @@ bool CvkCertApp::EndSecondCopy(int& argc, char** argv) {
 
 void CvkCertApp::PrepareCertificateTree() {
     SVKCERTTREE::CCertTreePtr tree;
-    tree->SetProductWord(LoadLangString(kIdsProductWord, LANG_NEUTRAL_DEFAULT_ID));
+    tree->SetProductWord(LoadLangString(IDS_PRODUCT_WORD, LANG_NEUTRAL_DEFAULT_ID));
     tree->SetProviderDescriptor(SVKCERT::CProviderDescriptor{
-        LoadLangString(kIdsProviderName, LANG_NEUTRAL_DEFAULT_ID), kProviderType});
+        LoadLangString(IDS_PROVIDER_NAME, LANG_NEUTRAL_DEFAULT_ID), kProviderType});
 }
 
 void CvkCertApp::ExitInstance() {

@@ -1,19 +1,19 @@
 #include "gui/app/StartupWarmUp.h"
 
-#include "gui/resources/DialogFont.h"
-#include "program/app/LangResource.h"
-#include "platform/crypto/OpenSslInit.h"
 #include "desktop/FontConfiguration.h"
-#include "platform/token/PreparedConnections.h"
+#include "gui/resources/DialogFont.h"
 #include "gui/tree/CItemsTreeView.h"
-#include "program/ui/viewtext/ViewIds.h"
 #include "gui/ui/views/DetailBoxFont.h"
+#include "platform/crypto/OpenSslInit.h"
+#include "platform/token/PreparedConnections.h"
+#include "program/app/LangResource.h"
+#include "res/resource.h"
 
 namespace {
 
 // What the forms of the first window (the tree and the token view) measure first.
 void MeasureFirstWindowFonts() {
-    for (const UINT form : {CItemsTreeView::kTemplateId, viewtext::kTokenViewDialog}) {
+    for (const UINT form : {IDD_TREE_VIEW, IDD_TOKEN_VIEW}) {
         if (const auto dlg = LoadLangDialogTemplate(form)) {
             CDialogFont::ForTemplate(*dlg);
         }

@@ -1,5 +1,5 @@
 // The file dialogs' own labels in the interface language, from the statics
-// of dialog template 197. The dialog must be Qt's own (non-native) one.
+// of dialog template IDD_FILE_DIALOG_TEXTS. The dialog must be Qt's own (non-native) one.
 #pragma once
 
 class QFileDialog;

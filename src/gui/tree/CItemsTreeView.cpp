@@ -6,13 +6,14 @@
 
 #include "gui/resources/LangDialogBuilder.h"
 #include "gui/resources/LanguageEvents.h"
-#include "program/app/LangResource.h"
-#include "platform/text/FormatString.h"
-#include "program/tree/CRootItem.h"
-#include "program/tree/CUpdateRequest.h"
 #include "gui/tree/CItemsTreeControl.h"
 #include "gui/tree/CTreeItemsModel.h"
+#include "platform/text/FormatString.h"
+#include "program/app/LangResource.h"
+#include "program/tree/CRootItem.h"
+#include "program/tree/CUpdateRequest.h"
 #include "program/ui/IUserInterface.h"
+#include "res/resource.h"
 
 using STreeItemInfo::CContainerItemInfoMsg;
 using STreeItemInfo::CTokenLevelUpdateNeededMsg;
@@ -51,7 +52,7 @@ CItemsTreeView::CItemsTreeView(CFrameFacadePtr facade, QWidget* parent)
     : CItemsTreeView(std::move(facade), nullptr, parent) {}
 
 CItemsTreeView::CItemsTreeView(CFrameFacadePtr facade, NodePtr rootNode, QWidget* parent)
-    : CALRResizeableFormView(kTemplateId, 0, parent),
+    : CALRResizeableFormView(IDD_TREE_VIEW, 0, parent),
       m_facade(facade != nullptr ? std::move(facade) : std::make_shared<CFrameFacade>()),
       m_rootNode(rootNode != nullptr ? std::move(rootNode)
                                      : std::make_shared<STreeItemInfo::CRootItem>(m_facade)) {
@@ -75,13 +76,13 @@ CItemsTreeView::~CItemsTreeView() {
 void CItemsTreeView::BuildForm() {
     // The template's tree control gives way to ours, in the same place; without a template the
     // tree takes the whole form.
-    QWidget* designed = Control(kTreeControlId);
+    QWidget* designed = Control(IDC_TREE);
     const QRect place = designed != nullptr ? designed->geometry() : QRect(QPoint(0, 0), size());
     delete designed;
     m_tree = new CItemsTreeControl(Form());
     m_tree->setGeometry(place);
-    m_tree->setObjectName(CLangDialogBuilder::ObjectName(kTreeControlId));
-    m_tree->setProperty(CLangDialogBuilder::kIdProperty, static_cast<uint>(kTreeControlId));
+    m_tree->setObjectName(CLangDialogBuilder::ObjectName(IDC_TREE));
+    m_tree->setProperty(CLangDialogBuilder::kIdProperty, static_cast<uint>(IDC_TREE));
     setFocusProxy(m_tree);
     // Where the help binding will find the view's topic.
     setProperty("vkHelpTopic", QString::fromLatin1(kHelpTopic));
@@ -473,14 +474,14 @@ void CItemsTreeView::OnMessage(const CContainerItemInfoMsg& msg) {
             if (msg.node != nullptr) {
                 Guarded([&] { name = msg.node->GetDisplayText(); });
             }
-            ShowOperation(FormatString(LoadLangString(kIdsRemovingContainer), name));
+            ShowOperation(FormatString(LoadLangString(IDS_REMOVING_CONTAINER), name));
             break;
         }
         case 3:
-            ShowOperation(LoadLangString(kIdsSettingDefault));
+            ShowOperation(LoadLangString(IDS_SETTING_DEFAULT));
             break;
         case 5:
-            ShowOperation(LoadLangString(kIdsRemovingDefault));
+            ShowOperation(LoadLangString(IDS_REMOVING_DEFAULT));
             break;
         case 2:
         case 4:

@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
+#include "gui/widgets/CALRResizeableFormView.h"
 #include "program/core/sdp/COwnedReceiver.h"
 #include "program/tree/CTreeMessageHub.h"
 #include "program/tree/ITreeItemInfo.h"
 #include "program/ui/CFrameFacade.h"
-#include "gui/widgets/CALRResizeableFormView.h"
 
 class QItemSelection;
 
@@ -30,13 +30,6 @@ public:
     using NodePtr = STreeItemInfo::ITreeItemInfoPtr;
     using Node = STreeItemInfo::ITreeItemInfo;
 
-    // The form the view is laid out from and its tree control.
-    static constexpr unsigned kTemplateId = 222;
-    static constexpr unsigned kTreeControlId = 1064;
-    // Status texts of the container operations.
-    static constexpr unsigned kIdsRemovingContainer = 193;
-    static constexpr unsigned kIdsSettingDefault = 226;
-    static constexpr unsigned kIdsRemovingDefault = 227;
     // The help topic of the view.
     static constexpr const char* kHelpTopic = "4_ObjectSelection.html";
 

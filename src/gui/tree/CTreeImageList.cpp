@@ -1,16 +1,16 @@
 #include "gui/tree/CTreeImageList.h"
 
 #include "gui/resources/ResourceImages.h"
-#include "program/tree/TreeImages.h"
+#include "res/resource.h"
 
 namespace STreeItemInfo::View {
 
 CTreeImageList::CTreeImageList() {
-    Add(kImageContainer);
-    Add(kImageToken);
-    Add(kImageKeyWithCertificate);
-    Add(kImageKeyWithoutCertificate);
-    Add(kImageKeyRegistered);
+    Add(IDI_CONTAINER);
+    Add(IDI_TOKEN);
+    Add(IDI_KEY_CERT);
+    Add(IDI_KEY_NO_CERT);
+    Add(IDI_KEY_CERT_REGISTERED);
 }
 
 void CTreeImageList::Add(int iconId) {

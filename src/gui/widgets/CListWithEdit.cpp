@@ -10,6 +10,7 @@
 #include "gui/resources/LangDialogBuilder.h"
 #include "gui/widgets/CEdit_Ex.h"
 #include "gui/widgets/CSimpleSplitResendingNotifications.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ void CListWithEdit::TakePlaceOf(QWidget* placeholder) {
 void CListWithEdit::BuildChildren() {
     m_splitter = new CSimpleSplitResendingNotifications(2, CSimpleSplitter::kStacked, kMinPane,
                                                         kBarWidth, this);
-    m_splitter->Create(this, kSplitterId);
+    m_splitter->Create(this, AFX_IDW_PANE_FIRST);
 
     m_edit = new CEdit_Ex(m_splitter);
     SetControlId(m_edit, m_editId);

@@ -39,7 +39,6 @@ class CListWithEdit : public QWidget {
 public:
     static constexpr int kMinPane = 10;
     static constexpr int kBarWidth = 4;
-    static constexpr UINT kSplitterId = 59648;
     static constexpr std::int32_t kListWeight = 80;
     static constexpr std::int32_t kEditWeight = 10;
 

@@ -1,10 +1,11 @@
 #include "program/app/FileDialogLabels.h"
 
 #include "program/app/LangResource.h"
+#include "res/resource.h"
 
 CFileDialogLabels LoadFileDialogLabels() {
     CFileDialogLabels labels;
-    const auto dlg = LoadLangDialogTemplate(IDD_FILE_DIALOG_LABELS);
+    const auto dlg = LoadLangDialogTemplate(IDD_FILE_DIALOG_TEXTS);
     if (!dlg) {
         return labels;
     }
@@ -12,11 +13,11 @@ CFileDialogLabels LoadFileDialogLabels() {
         const auto* item = dlg->FindItem(id);
         return item ? item->Text() : std::wstring();
     };
-    labels.fileType = text(IDC_LABEL_FILE_TYPE);
-    labels.lookIn = text(IDC_LABEL_LOOK_IN);
-    labels.fileName = text(IDC_LABEL_FILE_NAME);
-    labels.ok = text(IDC_LABEL_OK);
-    labels.cancel = text(IDC_LABEL_CANCEL);
-    labels.help = text(IDC_LABEL_HELP);
+    labels.fileType = text(IDC_TEXT_FILES_OF_TYPE);
+    labels.lookIn = text(IDC_TEXT_LOOK_IN);
+    labels.fileName = text(IDC_TEXT_FILE_NAME);
+    labels.ok = text(IDC_TEXT_OK);
+    labels.cancel = text(IDC_TEXT_CANCEL);
+    labels.help = text(IDC_TEXT_HELP);
     return labels;
 }

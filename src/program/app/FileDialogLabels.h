@@ -1,18 +1,11 @@
 // The texts of the file dialogs' own controls, taken from the statics of
-// dialog template 197 in the interface language.
+// dialog template IDD_FILE_DIALOG_TEXTS in the interface language.
 #pragma once
 
 #include <string>
 
 #include "platform/WinTypes.h"
-
-inline constexpr UINT IDD_FILE_DIALOG_LABELS = 197;
-inline constexpr UINT IDC_LABEL_FILE_TYPE = 1056;
-inline constexpr UINT IDC_LABEL_LOOK_IN = 1057;
-inline constexpr UINT IDC_LABEL_FILE_NAME = 1058;
-inline constexpr UINT IDC_LABEL_CANCEL = 1060;
-inline constexpr UINT IDC_LABEL_HELP = 1061;
-inline constexpr UINT IDC_LABEL_OK = 1062;
+#include "res/resource.h"
 
 struct CFileDialogLabels {
     std::wstring fileType;  // "Files of type:"

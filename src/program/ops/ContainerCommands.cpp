@@ -1,24 +1,16 @@
 #include "program/ops/ContainerCommands.h"
 
-#include "program/app/LangResource.h"
 #include "platform/text/FormatString.h"
+#include "program/app/LangResource.h"
 #include "program/token/CCertException.h"
 #include "program/token/CTokenInfo.h"
 #include "program/token/ErrorText.h"
 #include "program/ui/IUserInterface.h"
+#include "res/resource.h"
 
 namespace SVKCERT {
 
 namespace {
-
-constexpr UINT kConfirmDelete = 189;
-constexpr UINT kRemovingContainer = 193;
-constexpr UINT kSetDefaultSucceeded = 222;
-constexpr UINT kSetDefaultFailed = 223;
-constexpr UINT kRemoveDefaultSucceeded = 224;
-constexpr UINT kRemoveDefaultFailed = 225;
-constexpr UINT kSettingDefault = 226;
-constexpr UINT kRemovingDefault = 227;
 
 // Announces the start on construction and the end on destruction, so the window hears the end
 // also when the operation fails.
@@ -47,13 +39,14 @@ private:
 
 void DeleteContainerCommand(CTokenInfo* token, const std::wstring& container,
                             IContainerOperationHook* hook) {
-    const std::wstring question = FormatString(LoadLangString(kConfirmDelete), container);
+    const std::wstring question =
+        FormatString(LoadLangString(IDS_CONFIRM_DELETE_CONTAINER), container);
     if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES || token == nullptr) {
         return;
     }
     try {
         COperationBracket bracket(hook, kDeleteContainerStart,
-                                  FormatString(LoadLangString(kRemovingContainer), container));
+                                  FormatString(LoadLangString(IDS_REMOVING_CONTAINER), container));
         token->DeleteContainer(container);
     } catch (const SEXCPT::CCertException& e) {
         // The window has heard the end; the user hears why.
@@ -68,11 +61,11 @@ void SetDefaultContainerCommand(CTokenInfo* token, const std::wstring& container
     }
     std::wstring message;
     try {
-        COperationBracket bracket(hook, kSetDefaultStart, LoadLangString(kSettingDefault));
+        COperationBracket bracket(hook, kSetDefaultStart, LoadLangString(IDS_SETTING_DEFAULT));
         token->SetDefaultContainer(container, true);
-        message = FormatString(LoadLangString(kSetDefaultSucceeded), container);
+        message = FormatString(LoadLangString(IDS_SET_DEFAULT_SUCCEEDED), container);
     } catch (const SEXCPT::CCertException& e) {
-        message = FormatString(LoadLangString(kSetDefaultFailed), container,
+        message = FormatString(LoadLangString(IDS_SET_DEFAULT_FAILED), container,
                                ErrorDescription(e.GetCode()));
     }
     ShowMessageBox(message, MB_ICONINFORMATION);
@@ -85,11 +78,12 @@ void RemoveDefaultContainerCommand(CTokenInfo* token, const std::wstring& contai
     }
     std::wstring message;
     try {
-        COperationBracket bracket(hook, kRemoveDefaultStart, LoadLangString(kRemovingDefault));
+        COperationBracket bracket(hook, kRemoveDefaultStart, LoadLangString(IDS_REMOVING_DEFAULT));
         token->SetDefaultContainer(container, false);
-        message = FormatString(LoadLangString(kRemoveDefaultSucceeded), container);
+        message = FormatString(LoadLangString(IDS_REMOVE_DEFAULT_SUCCEEDED), container);
     } catch (const SEXCPT::CCertException& e) {
-        message = FormatString(LoadLangString(kRemoveDefaultFailed), ErrorDescription(e.GetCode()));
+        message =
+            FormatString(LoadLangString(IDS_REMOVE_DEFAULT_FAILED), ErrorDescription(e.GetCode()));
     }
     ShowMessageBox(message, MB_ICONINFORMATION);
 }

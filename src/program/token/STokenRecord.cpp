@@ -1,21 +1,17 @@
 #include "program/token/STokenRecord.h"
 
-#include "program/app/LangIds.h"
-#include "program/app/LangResource.h"
 #include "platform/middleware/VKAPIi.h"
 #include "platform/text/FormatString.h"
+#include "program/app/LangIds.h"
+#include "program/app/LangResource.h"
+#include "res/resource.h"
 
-namespace {
-
-constexpr UINT kProductWord = 229;  // "Velkora"
-constexpr UINT kModelMini = 250;    // "Velkora Mini"
-
-}  // namespace
+namespace {}  // namespace
 
 std::wstring TokenModelName(BYTE tokenType, BYTE versionMajor) {
     switch (tokenType) {
         case 0:
-            return LoadLangString(versionMajor >= 2 ? kModelMini : kProductWord,
+            return LoadLangString(versionMajor >= 2 ? IDS_MODEL_MINI : IDS_PRODUCT_WORD,
                                   LANG_NEUTRAL_DEFAULT_ID);
         case 1:
             return L"Velkora Pro";

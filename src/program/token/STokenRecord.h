@@ -21,8 +21,9 @@ struct STokenRecord {
     std::wstring policyText;   // left empty here; the token view fills it
 };
 
-// The model name of a token: type 0 is string 250 "Velkora Mini" from version 2 on and string
-// 229 "Velkora" before, both from the English table; type 1 is "Velkora Pro"; others have none.
+// The model name of a token: type 0 is IDS_MODEL_MINI "Velkora Mini" from version 2 on and
+// IDS_PRODUCT_WORD "Velkora" before, both from the English table; type 1 is "Velkora Pro"; others
+// have none.
 std::wstring TokenModelName(BYTE tokenType, BYTE versionMajor);
 
 // "%s %uK": the model name and the total memory in whole kilobytes.

@@ -1,10 +1,10 @@
 #include "program/tree/CCertificateItemInfo.h"
 
-#include "program/app/LangResource.h"
-#include "program/app/MenuModel.h"
 #include "platform/crypto/CryptApi.h"
 #include "platform/errors/WinError.h"
 #include "platform/text/FormatString.h"
+#include "program/app/LangResource.h"
+#include "program/app/MenuModel.h"
 #include "program/token/CCertException.h"
 #include "program/token/CKeyInfo.h"
 #include "program/token/LoginState.h"
@@ -12,11 +12,9 @@
 #include "program/tree/CCursorSwitch.h"
 #include "program/tree/CTreeMessageHub.h"
 #include "program/tree/NodeCommandRules.h"
-#include "program/tree/TreeCommands.h"
-#include "program/tree/TreeImages.h"
-#include "program/tree/TreeStrings.h"
 #include "program/ui/CMenuItemSwitch.h"
 #include "program/ui/IUserInterface.h"
+#include "res/resource.h"
 
 using SVKCERT::SEXCPT::CCertException;
 
@@ -109,9 +107,9 @@ bool CCertificateItemInfo::IsRegistered() {
 
 int CCertificateItemInfo::GetImage() {
     if (!HasCertificate()) {
-        return kImageKeyWithoutCertificate;
+        return IDI_KEY_NO_CERT;
     }
-    return IsRegistered() ? kImageKeyRegistered : kImageKeyWithCertificate;
+    return IsRegistered() ? IDI_KEY_CERT_REGISTERED : IDI_KEY_CERT;
 }
 
 bool CCertificateItemInfo::IsCommandEnabled(UINT commandId) {
@@ -127,12 +125,12 @@ void CCertificateItemInfo::OnCommand(UINT commandId) {
         return;
     }
     switch (commandId) {
-        case kCmdImportCertificate:
+        case ID_ACTIONS_IMPORT_CERT:
             ImportCertificate();
             break;
         default:
-            // Export (190) and the store commands (32775, 32779) are carried out by the
-            // certificate operations; without them the node leaves the key untouched.
+            // Export and the store commands are carried out by the certificate operations;
+            // without them the node leaves the key untouched.
             break;
     }
 }
@@ -160,9 +158,8 @@ void CCertificateItemInfo::ImportCertificate() {
     const bool pfxOffered = LoginStateOf(m_readerName) == SVKCERT::kLoginUser;
     SFileDialogRequest request;
     request.open = true;
-    request.title = LoadLangString(kStrImportDialogTitle);
-    request.filter =
-        LoadLangString(pfxOffered ? kStrFilterCertificateOrPfx : kStrFilterCertificate);
+    request.title = LoadLangString(IDS_IMPORT_DIALOG_TITLE);
+    request.filter = LoadLangString(pfxOffered ? IDS_FILTER_IMPORT_PFX : IDS_FILTER_IMPORT);
     request.defaultExtension = L"cer";
     const std::optional<SFileDialogResult> file = GetUserInterface().FileDialog(request);
     if (!file || file->path.empty()) {
@@ -195,8 +192,7 @@ void CCertificateItemInfo::OnUpdate(const CUpdateRequest& request) {
 void CCertificateItemInfo::ShowKeyInformation(IKeyViewFill* fill) {
     UI::CCursorSwitch wait(IDC_WAIT, true);
     wait.On();
-    Facade().SetStatusMessage(
-        FormatString(LoadLangString(kStrLoadingKeyInformation), GetDisplayText()));
+    Facade().SetStatusMessage(FormatString(LoadLangString(IDS_LOADING_KEY_INFO), GetDisplayText()));
     if (LoginStateOf(m_readerName) == SVKCERT::kLoginUser) {
         SendKeyMsg(1);
         ReadKeyInformation(fill);
@@ -232,12 +228,13 @@ void CCertificateItemInfo::SendKeyMsg(DWORD code) {
 }
 
 bool CCertificateItemInfo::ShowContextMenu(int screenX, int screenY) {
-    return TrackContextMenu(kMenuKey, screenX, screenY, [this](CMenu& menu) {
+    return TrackContextMenu(IDR_CERTIFICATE_MENU, screenX, screenY, [this](CMenu& menu) {
         CMenuItemSwitch alternatives;
-        alternatives.Attach(&menu, {kCmdAddToStore, kCmdRemoveFromStore});
-        alternatives.Show(IsCommandEnabled(kCmdAddToStore) ? kCmdAddToStore : kCmdRemoveFromStore);
-        for (const UINT id :
-             {kCmdExportCertificate, kCmdImportCertificate, kCmdAddToStore, kCmdRemoveFromStore}) {
+        alternatives.Attach(&menu, {ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE});
+        alternatives.Show(IsCommandEnabled(ID_ACTIONS_ADD_TO_STORE) ? ID_ACTIONS_ADD_TO_STORE
+                                                                    : ID_ACTIONS_REMOVE_FROM_STORE);
+        for (const UINT id : {ID_ACTIONS_EXPORT_CERT, ID_ACTIONS_IMPORT_CERT,
+                              ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE}) {
             menu.EnableCommand(id, IsCommandEnabled(id));
         }
     });

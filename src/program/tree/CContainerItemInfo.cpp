@@ -2,20 +2,18 @@
 
 #include "program/app/LangResource.h"
 #include "program/app/MenuModel.h"
+#include "program/ops/ContainerCommands.h"
 #include "program/token/CCertException.h"
 #include "program/token/CContainerInfo.h"
 #include "program/token/CTokenInfo.h"
-#include "program/ops/ContainerCommands.h"
 #include "program/tree/CCertTree.h"
 #include "program/tree/CCertificateItemInfo.h"
 #include "program/tree/CContainerOperationHook.h"
 #include "program/tree/NodeCommandRules.h"
 #include "program/tree/PfxImportCommand.h"
-#include "program/tree/TreeCommands.h"
-#include "program/tree/TreeImages.h"
-#include "program/tree/TreeStrings.h"
 #include "program/ui/CMenuItemSwitch.h"
 #include "program/ui/IUserInterface.h"
+#include "res/resource.h"
 
 using SVKCERT::SEXCPT::CCertException;
 
@@ -32,11 +30,11 @@ std::wstring CContainerItemInfo::GetPath() const {
 }
 
 int CContainerItemInfo::GetImage() {
-    return kImageContainer;
+    return IDI_CONTAINER;
 }
 
 int CContainerItemInfo::GetSelectedImage() {
-    return kImageContainer;
+    return IDI_CONTAINER;
 }
 
 std::optional<bool> CContainerItemInfo::ReadDefault() {
@@ -60,7 +58,7 @@ bool CContainerItemInfo::IsCommandEnabled(UINT commandId) {
     const DWORD loginState = LoginStateOf(m_readerName);
     // The default mark is read only for the commands that depend on it.
     const bool needsMark =
-        commandId == kCmdSetDefaultContainer || commandId == kCmdRemoveDefaultContainer;
+        commandId == ID_ACTIONS_SET_DEFAULT || commandId == ID_ACTIONS_REMOVE_DEFAULT;
     return IsContainerCommandEnabled(commandId, loginState,
                                      needsMark ? ReadDefault() : std::optional<bool>(false));
 }
@@ -75,16 +73,16 @@ void CContainerItemInfo::OnCommand(UINT commandId) {
     CTokenInfo* token = tree->FindToken(m_readerName);
     CContainerOperationHook hook(Facade(), *this);
     switch (commandId) {
-        case kCmdDeleteContainer:
+        case ID_ACTIONS_DELETE_CONTAINER:
             SVKCERT::DeleteContainerCommand(token, m_containerName, &hook);
             break;
-        case kCmdSetDefaultContainer:
+        case ID_ACTIONS_SET_DEFAULT:
             SVKCERT::SetDefaultContainerCommand(token, m_containerName, &hook);
             break;
-        case kCmdRemoveDefaultContainer:
+        case ID_ACTIONS_REMOVE_DEFAULT:
             SVKCERT::RemoveDefaultContainerCommand(token, m_containerName, &hook);
             break;
-        case kCmdImportCertificate:
+        case ID_ACTIONS_IMPORT_CERT:
             AskAndRunPfxImport(Facade(), m_readerName);
             break;
         default:
@@ -103,12 +101,12 @@ void CContainerItemInfo::OnUpdate(const CUpdateRequest& request) {
 }
 
 bool CContainerItemInfo::ShowContextMenu(int screenX, int screenY) {
-    return TrackContextMenu(kMenuContainer, screenX, screenY, [this](CMenu& menu) {
+    return TrackContextMenu(IDR_CONTAINER_MENU, screenX, screenY, [this](CMenu& menu) {
         CMenuItemSwitch alternatives;
-        alternatives.Attach(&menu, {kCmdSetDefaultContainer, kCmdRemoveDefaultContainer});
-        alternatives.Show(IsBold() ? kCmdRemoveDefaultContainer : kCmdSetDefaultContainer);
-        for (const UINT id : {kCmdDeleteContainer, kCmdSetDefaultContainer,
-                              kCmdRemoveDefaultContainer, kCmdImportCertificate}) {
+        alternatives.Attach(&menu, {ID_ACTIONS_SET_DEFAULT, ID_ACTIONS_REMOVE_DEFAULT});
+        alternatives.Show(IsBold() ? ID_ACTIONS_REMOVE_DEFAULT : ID_ACTIONS_SET_DEFAULT);
+        for (const UINT id : {ID_ACTIONS_DELETE_CONTAINER, ID_ACTIONS_SET_DEFAULT,
+                              ID_ACTIONS_REMOVE_DEFAULT, ID_ACTIONS_IMPORT_CERT}) {
             menu.EnableCommand(id, IsCommandEnabled(id));
         }
     });

@@ -1,7 +1,7 @@
 #include "program/tree/CEnumContainerChildsMsgAcc.h"
 
 #include "program/tree/CContainerItemInfo.h"
-#include "program/tree/TreeStrings.h"
+#include "res/resource.h"
 
 namespace STreeItemInfo::UI {
 
@@ -10,7 +10,7 @@ CEnumContainerChildsMsgAcc::CEnumContainerChildsMsgAcc(CFrameFacadePtr facade,
     : CEnumChildsOperationMsgAcceptorDefault(std::move(facade)), m_node(node) {}
 
 void CEnumContainerChildsMsgAcc::OnEnumStart() {
-    ShowStatus(kStrReadingContainerCertificates, m_node->GetContainerName());
+    ShowStatus(IDS_READING_CONTAINER_CERTS, m_node->GetContainerName());
     m_cursor.On();
 }
 

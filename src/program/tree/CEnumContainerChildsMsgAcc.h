@@ -1,4 +1,4 @@
-// Feedback while CContainerItemInfo nodes read their children (string 161).
+// Feedback while CContainerItemInfo nodes read their children (IDS_READING_CONTAINER_CERTS).
 #pragma once
 
 #include "program/tree/CEnumChildsOperationMsgAcceptorDefault.h"

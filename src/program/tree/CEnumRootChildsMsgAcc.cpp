@@ -1,7 +1,7 @@
 #include "program/tree/CEnumRootChildsMsgAcc.h"
 
 #include "program/tree/CRootItem.h"
-#include "program/tree/TreeStrings.h"
+#include "res/resource.h"
 
 namespace STreeItemInfo::UI {
 
@@ -10,7 +10,7 @@ CEnumRootChildsMsgAcc::CEnumRootChildsMsgAcc(CFrameFacadePtr facade, CRootItem* 
 
 void CEnumRootChildsMsgAcc::OnEnumStart() {
     m_cursor.On();
-    ShowStatus(kStrUpdatingTokenList);
+    ShowStatus(IDS_UPDATING_TOKEN_LIST);
 }
 
 }  // namespace STreeItemInfo::UI

@@ -1,4 +1,4 @@
-// Feedback while CRootItem nodes read their children (string 168).
+// Feedback while CRootItem nodes read their children (IDS_UPDATING_TOKEN_LIST).
 #pragma once
 
 #include "program/tree/CEnumChildsOperationMsgAcceptorDefault.h"

@@ -1,7 +1,7 @@
 #include "program/tree/CEnumTokenChildsMsgAcc.h"
 
 #include "program/tree/CTokenItemInfo.h"
-#include "program/tree/TreeStrings.h"
+#include "res/resource.h"
 
 namespace STreeItemInfo::UI {
 
@@ -10,7 +10,7 @@ CEnumTokenChildsMsgAcc::CEnumTokenChildsMsgAcc(CFrameFacadePtr facade, CTokenIte
 
 void CEnumTokenChildsMsgAcc::OnEnumStart() {
     m_cursor.On();
-    ShowStatus(kStrReadingTokenContainers, m_node->GetTokenName());
+    ShowStatus(IDS_READING_TOKEN_CONTAINERS, m_node->GetTokenName());
 }
 
 }  // namespace STreeItemInfo::UI

@@ -1,4 +1,4 @@
-// Feedback while CTokenItemInfo nodes read their children (string 160).
+// Feedback while CTokenItemInfo nodes read their children (IDS_READING_TOKEN_CONTAINERS).
 #pragma once
 
 #include "program/tree/CEnumChildsOperationMsgAcceptorDefault.h"

@@ -1,19 +1,17 @@
 #include "program/tree/CTokenItemInfo.h"
 
-#include "program/app/LangResource.h"
-#include "program/app/MenuModel.h"
 #include "platform/middleware/VKAPIi.h"
 #include "platform/text/FormatString.h"
+#include "program/app/LangResource.h"
+#include "program/app/MenuModel.h"
 #include "program/token/CTokenInfo.h"
 #include "program/tree/CCertTree.h"
 #include "program/tree/CContainerItemInfo.h"
 #include "program/tree/CCursorSwitch.h"
 #include "program/tree/NodeCommandRules.h"
 #include "program/tree/PfxImportCommand.h"
-#include "program/tree/TreeCommands.h"
-#include "program/tree/TreeImages.h"
-#include "program/tree/TreeStrings.h"
 #include "program/ui/IUserInterface.h"
+#include "res/resource.h"
 
 namespace STreeItemInfo {
 
@@ -58,11 +56,11 @@ std::wstring CTokenItemInfo::GetDisplayText() {
 }
 
 int CTokenItemInfo::GetImage() {
-    return kImageToken;
+    return IDI_TOKEN;
 }
 
 int CTokenItemInfo::GetSelectedImage() {
-    return kImageToken;
+    return IDI_TOKEN;
 }
 
 bool CTokenItemInfo::IsCommandEnabled(UINT commandId) {
@@ -70,7 +68,7 @@ bool CTokenItemInfo::IsCommandEnabled(UINT commandId) {
 }
 
 void CTokenItemInfo::OnCommand(UINT commandId) {
-    if (commandId == kCmdImportCertificate && IsCommandEnabled(commandId)) {
+    if (commandId == ID_ACTIONS_IMPORT_CERT && IsCommandEnabled(commandId)) {
         AskAndRunPfxImport(Facade(), m_readerName);
     }
 }
@@ -85,8 +83,7 @@ void CTokenItemInfo::ShowTokenInformation() {
     const CFrameFacade& facade = Facade();
     UI::CCursorSwitch wait(IDC_WAIT, true);
     wait.On();
-    facade.SetStatusMessage(
-        FormatString(LoadLangString(kStrReadingTokenInformation), m_readerName));
+    facade.SetStatusMessage(FormatString(LoadLangString(IDS_READING_TOKEN_INFO), m_readerName));
     IRightView* view = facade.ReplaceRightView(ERightViewKind::TokenInfo);
     ITokenInfoViewFill* fill = view != nullptr ? view->AsTokenInfo() : nullptr;
     if (fill != nullptr) {
@@ -99,8 +96,8 @@ void CTokenItemInfo::ShowTokenInformation() {
 }
 
 bool CTokenItemInfo::ShowContextMenu(int screenX, int screenY) {
-    return TrackContextMenu(kMenuToken, screenX, screenY, [this](CMenu& menu) {
-        menu.EnableCommand(kCmdImportCertificate, IsCommandEnabled(kCmdImportCertificate));
+    return TrackContextMenu(IDR_TOKEN_MENU, screenX, screenY, [this](CMenu& menu) {
+        menu.EnableCommand(ID_ACTIONS_IMPORT_CERT, IsCommandEnabled(ID_ACTIONS_IMPORT_CERT));
     });
 }
 

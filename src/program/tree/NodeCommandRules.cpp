@@ -3,7 +3,7 @@
 #include "program/token/CTokenInfo.h"
 #include "program/token/LoginState.h"
 #include "program/tree/CCertTree.h"
-#include "program/tree/TreeCommands.h"
+#include "res/resource.h"
 
 namespace STreeItemInfo {
 
@@ -25,7 +25,7 @@ DWORD LoginStateOf(const std::wstring& readerName) {
 }
 
 bool IsTokenCommandEnabled(UINT commandId, DWORD loginState) {
-    return commandId == kCmdImportCertificate && IsUser(loginState) && kNtPlatform;
+    return commandId == ID_ACTIONS_IMPORT_CERT && IsUser(loginState) && kNtPlatform;
 }
 
 bool IsContainerCommandEnabled(UINT commandId, DWORD loginState, std::optional<bool> isDefault) {
@@ -33,13 +33,13 @@ bool IsContainerCommandEnabled(UINT commandId, DWORD loginState, std::optional<b
         return false;
     }
     switch (commandId) {
-        case kCmdDeleteContainer:
+        case ID_ACTIONS_DELETE_CONTAINER:
             return true;
-        case kCmdSetDefaultContainer:
+        case ID_ACTIONS_SET_DEFAULT:
             return isDefault.has_value() && !*isDefault;
-        case kCmdRemoveDefaultContainer:
+        case ID_ACTIONS_REMOVE_DEFAULT:
             return isDefault.has_value() && *isDefault;
-        case kCmdImportCertificate:
+        case ID_ACTIONS_IMPORT_CERT:
             return kNtPlatform;
         default:
             return false;
@@ -51,13 +51,13 @@ bool IsKeyCommandEnabled(UINT commandId, const CKeyFacts& facts) {
         return false;
     }
     switch (commandId) {
-        case kCmdExportCertificate:
+        case ID_ACTIONS_EXPORT_CERT:
             return facts.hasCertificate;
-        case kCmdImportCertificate:
+        case ID_ACTIONS_IMPORT_CERT:
             return IsUser(facts.loginState);
-        case kCmdAddToStore:
+        case ID_ACTIONS_ADD_TO_STORE:
             return facts.hasCertificate && !facts.registered;
-        case kCmdRemoveFromStore:
+        case ID_ACTIONS_REMOVE_FROM_STORE:
             return facts.hasCertificate && facts.registered;
         default:
             return false;

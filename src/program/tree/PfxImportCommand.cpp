@@ -2,17 +2,17 @@
 
 #include "program/app/LangResource.h"
 #include "program/tree/CCertTree.h"
-#include "program/tree/TreeStrings.h"
 #include "program/ui/CFrameFacade.h"
 #include "program/ui/IUserInterface.h"
+#include "res/resource.h"
 
 namespace STreeItemInfo {
 
 void AskAndRunPfxImport(const CFrameFacade& facade, const std::wstring& readerName) {
     SFileDialogRequest request;
     request.open = true;
-    request.title = LoadLangString(kStrImportDialogTitle);
-    request.filter = LoadLangString(kStrFilterPfx);
+    request.title = LoadLangString(IDS_IMPORT_DIALOG_TITLE);
+    request.filter = LoadLangString(IDS_FILTER_PFX);
     request.defaultExtension = L"pfx";
     const std::optional<SFileDialogResult> file = GetUserInterface().FileDialog(request);
     if (!file || file->path.empty()) {

@@ -3,10 +3,9 @@
 #include <atomic>
 
 #include "program/app/LangResource.h"
+#include "res/resource.h"
 
 namespace {
-
-constexpr UINT kMainWindowTitle = 128;
 
 class CUnattendedUi final : public IUserInterface {
 public:
@@ -42,5 +41,5 @@ int UnattendedAnswer(UINT type) {
 }
 
 int ShowMessageBox(const std::wstring& text, UINT type) {
-    return GetUserInterface().MessageBox(text, LoadLangString(kMainWindowTitle), type);
+    return GetUserInterface().MessageBox(text, LoadLangString(IDR_MAINFRAME), type);
 }

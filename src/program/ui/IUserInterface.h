@@ -85,5 +85,5 @@ IUserInterface& GetUserInterface();
 // is a Cancel button, IDOK otherwise.
 int UnattendedAnswer(UINT type);
 
-// A message box captioned with the main window's title (string 128).
+// A message box captioned with the main window's title (string IDR_MAINFRAME).
 int ShowMessageBox(const std::wstring& text, UINT type);

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "platform/WinTypes.h"
+#include "res/resource.h"
 
 class QLabel;
 
@@ -18,7 +19,8 @@ public:
     static constexpr int kMessagePane = 3;
     static constexpr int kPaneCount = 4;
     // Indicator string ids, left to right.
-    static constexpr std::array<UINT, kPaneCount> kIndicators{171, 173, 174, 172};
+    static constexpr std::array<UINT, kPaneCount> kIndicators{
+        ID_INDICATOR_ACCESS, ID_INDICATOR_TOKEN_ID, ID_INDICATOR_FREE_BYTES, ID_INDICATOR_MESSAGE};
 
     explicit CFrameStatusBar(QWidget* parent);
 

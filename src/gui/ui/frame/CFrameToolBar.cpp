@@ -6,6 +6,7 @@
 #include "gui/resources/LangMenuBuilder.h"
 #include "gui/resources/ResourceImages.h"
 #include "gui/ui/frame/CommandTexts.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -15,8 +16,19 @@ constexpr const char* kImageProperty = "vkImage";
 
 const std::vector<CFrameToolBar::Button>& CFrameToolBar::Layout() {
     static const std::vector<Button> layout{
-        {214, 0},   {0, -1},    {205, 1}, {190, 2}, {0, -1},    {32775, 3}, {0, -1},
-        {32794, 4}, {32785, 5}, {0, -1},  {137, 6}, {32805, 7}, {0, -1},
+        {ID_ACTIONS_LOGIN, 0},
+        {0, -1},
+        {ID_ACTIONS_IMPORT_CERT, 1},
+        {ID_ACTIONS_EXPORT_CERT, 2},
+        {0, -1},
+        {ID_ACTIONS_ADD_TO_STORE, 3},
+        {0, -1},
+        {ID_ACTIONS_SET_DEFAULT, 4},
+        {ID_ACTIONS_DELETE_CONTAINER, 5},
+        {0, -1},
+        {ID_VIEW_REFRESH, 6},
+        {ID_HELP_INDEX, 7},
+        {0, -1},
     };
     return layout;
 }
@@ -115,8 +127,8 @@ void CFrameToolBar::ReloadTexts() {
 
 void CFrameToolBar::ApplyImage(QAction* action, int image) {
     QIcon icon;
-    icon.addPixmap(ToolBarImage(kNormalStrip, image), QIcon::Normal);
-    icon.addPixmap(ToolBarImage(kDisabledStrip, image), QIcon::Disabled);
+    icon.addPixmap(ToolBarImage(IDB_TOOLBAR, image), QIcon::Normal);
+    icon.addPixmap(ToolBarImage(IDB_TOOLBAR_DISABLED, image), QIcon::Disabled);
     action->setIcon(icon);
     action->setProperty(kImageProperty, image);
 }

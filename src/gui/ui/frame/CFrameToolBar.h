@@ -1,7 +1,7 @@
 // The main window's tool bar: flat buttons of 29 by 29 pixels with 22 by 22 images from the
-// strips 184 (normal) and 223 (disabled), tooltips and prompts from the command strings. The
-// Login, store and default-container buttons are two-state: the frame sets their command,
-// image and pressed look.
+// strips IDB_TOOLBAR (normal) and IDB_TOOLBAR_DISABLED, tooltips and prompts from the command
+// strings. The Login, store and default-container buttons are two-state: the frame sets their
+// command, image and pressed look.
 #pragma once
 
 #include <QToolBar>
@@ -14,8 +14,6 @@ class QAction;
 class CFrameToolBar : public QToolBar {
     Q_OBJECT
 public:
-    static constexpr int kNormalStrip = 184;
-    static constexpr int kDisabledStrip = 223;
     static constexpr int kButtonSize = 29;
     static constexpr int kImageSize = 22;
 

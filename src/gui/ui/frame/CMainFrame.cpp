@@ -17,70 +17,36 @@
 #include <algorithm>
 #include <set>
 
-#include "gui/resources/LangMenuBuilder.h"
-#include "gui/resources/LanguageEvents.h"
-#include "program/app/LangResource.h"
-#include "program/app/UiLanguage.h"
-#include "program/core/settings/CRawStruct.h"
-#include "program/core/settings/CSettingBool.h"
 #include "desktop/BroadcastReceiver.h"
 #include "desktop/DeviceChangeNotifier.h"
 #include "desktop/RegisteredMessages.h"
-#include "platform/text/FormatString.h"
-#include "program/token/CTokenInfo.h"
-#include "program/token/LoginState.h"
-#include "program/token/ReaderNames.h"
-#include "program/token/STokenRecord.h"
-#include "program/tree/CUpdateRequest.h"
-#include "program/tree/ITreeItemInfo.h"
+#include "gui/resources/LangMenuBuilder.h"
+#include "gui/resources/LanguageEvents.h"
 #include "gui/tree/CItemsTreeView.h"
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CFrameToolBar.h"
 #include "gui/ui/frame/CommandTexts.h"
 #include "gui/ui/frame/LoginLogoutMessage.h"
 #include "gui/ui/frame/TokenLogin.h"
-#include "program/ui/IUserInterface.h"
 #include "gui/ui/views/RightViewFactory.h"
+#include "platform/text/FormatString.h"
+#include "program/app/LangResource.h"
+#include "program/app/UiLanguage.h"
+#include "program/core/settings/CRawStruct.h"
+#include "program/core/settings/CSettingBool.h"
+#include "program/token/CTokenInfo.h"
+#include "program/token/LoginState.h"
+#include "program/token/ReaderNames.h"
+#include "program/token/STokenRecord.h"
+#include "program/tree/CUpdateRequest.h"
+#include "program/tree/ITreeItemInfo.h"
+#include "program/ui/IUserInterface.h"
+#include "res/resource.h"
 
 namespace {
 
-// Strings.
-constexpr UINT kIdsTitle = 128;
-constexpr UINT kIdsSettingsKey = 135;
-constexpr UINT kIdsAccessRights = 171;
-constexpr UINT kIdsTokenId = 173;
-constexpr UINT kIdsFreeBytes = 174;
-constexpr UINT kIdsGuest = 175;
-constexpr UINT kIdsAdmin = 176;
-constexpr UINT kIdsUser = 177;
-constexpr UINT kIdsLoadingKey = 179;
-constexpr UINT kIdsIdle = 57345;
-constexpr UINT kMainMenu = 128;
+// The Actions menu's place in the main menu.
 constexpr int kActionsMenuPosition = 2;
-
-// Commands.
-constexpr UINT kCmdExit = 136;
-constexpr UINT kCmdRefresh = 137;
-constexpr UINT kCmdSwitchLanguage = 139;
-constexpr UINT kCmdStatusBar = 166;
-constexpr UINT kCmdToolBar = 185;
-constexpr UINT kCmdExport = 190;
-constexpr UINT kCmdShowContainers = 203;
-constexpr UINT kCmdImport = 205;
-constexpr UINT kCmdLogin = 214;
-constexpr UINT kCmdLogout = 215;
-constexpr UINT kCmdTabPane = 32773;
-constexpr UINT kCmdAddToStore = 32775;
-constexpr UINT kCmdRemoveFromStore = 32779;
-constexpr UINT kCmdDeleteContainer = 32785;
-constexpr UINT kCmdSetDefault = 32794;
-constexpr UINT kCmdRemoveDefault = 32796;
-constexpr UINT kCmdHelpContents = 32804;
-constexpr UINT kCmdHelpIndex = 32805;
-constexpr UINT kCmdHelpSearch = 32806;
-constexpr UINT kCmdAbout = 57664;
-constexpr UINT kCmdNextPane = 57680;
-constexpr UINT kCmdPrevPane = 57681;
 
 // Tool bar images of the login button.
 constexpr int kLoginImage = 0;
@@ -108,13 +74,13 @@ constexpr DWORD SW_FORCEMINIMIZE = 11;
 
 bool IsNodeCommand(UINT id) {
     switch (id) {
-        case kCmdExport:
-        case kCmdImport:
-        case kCmdAddToStore:
-        case kCmdRemoveFromStore:
-        case kCmdSetDefault:
-        case kCmdRemoveDefault:
-        case kCmdDeleteContainer:
+        case ID_ACTIONS_EXPORT_CERT:
+        case ID_ACTIONS_IMPORT_CERT:
+        case ID_ACTIONS_ADD_TO_STORE:
+        case ID_ACTIONS_REMOVE_FROM_STORE:
+        case ID_ACTIONS_SET_DEFAULT:
+        case ID_ACTIONS_REMOVE_DEFAULT:
+        case ID_ACTIONS_DELETE_CONTAINER:
             return true;
         default:
             return false;
@@ -123,8 +89,8 @@ bool IsNodeCommand(UINT id) {
 
 // Commands after which the token's state shown in the bars may have changed.
 bool ChangesTokenState(UINT id) {
-    return id == kCmdImport || id == kCmdDeleteContainer || id == kCmdSetDefault ||
-           id == kCmdRemoveDefault;
+    return id == ID_ACTIONS_IMPORT_CERT || id == ID_ACTIONS_DELETE_CONTAINER ||
+           id == ID_ACTIONS_SET_DEFAULT || id == ID_ACTIONS_REMOVE_DEFAULT;
 }
 
 QString Q(const std::wstring& text) {
@@ -214,7 +180,7 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::BuildSettings() {
-    const std::wstring base = LoadLangString(kIdsSettingsKey, LANG_NEUTRAL_DEFAULT_ID);
+    const std::wstring base = LoadLangString(IDS_SETTINGS_KEY, LANG_NEUTRAL_DEFAULT_ID);
     const std::wstring key = base + L"\\Settings";
     m_settings.Add(
         std::make_unique<CRawStruct<CWindowPlacement>>(key, L"WindowPlacement", &m_placement));
@@ -238,7 +204,7 @@ void CMainFrame::CreateEarlyParts() {
     connect(menuBar(), &QMenuBar::triggered, this,
             [this](QAction* action) { OnCommand(CLangMenuBuilder::CommandId(action)); });
     LoadMenu();
-    setWindowTitle(Q(LoadLangString(kIdsTitle)));
+    setWindowTitle(Q(LoadLangString(IDR_MAINFRAME)));
 }
 
 bool CMainFrame::Create() {
@@ -322,10 +288,10 @@ void CMainFrame::CreateStatusBar() {
 void CMainFrame::CreateShortcuts() {
     // The accelerator table of the main window.
     const std::pair<QKeySequence, UINT> table[] = {
-        {QKeySequence(Qt::Key_F5), kCmdRefresh},
-        {QKeySequence(Qt::Key_Tab), kCmdTabPane},
-        {QKeySequence(Qt::Key_F6), kCmdNextPane},
-        {QKeySequence(Qt::SHIFT | Qt::Key_F6), kCmdPrevPane},
+        {QKeySequence(Qt::Key_F5), ID_VIEW_REFRESH},
+        {QKeySequence(Qt::Key_Tab), ID_TAB_PANE},
+        {QKeySequence(Qt::Key_F6), ID_NEXT_PANE},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F6), ID_PREV_PANE},
     };
     for (const auto& entry : table) {
         auto* shortcut = new QShortcut(entry.first, this);
@@ -362,16 +328,16 @@ void CMainFrame::StartListening() {
 }
 
 void CMainFrame::LoadMenu() {
-    std::optional<CMenu> menu = LoadLangMenu(kMainMenu);
+    std::optional<CMenu> menu = LoadLangMenu(IDR_MAINFRAME);
     if (!menu) {
         return;
     }
     m_menuModel = std::move(*menu);
     if (CMenu* actions = m_menuModel.SubMenu(kActionsMenuPosition)) {
-        m_storeSwitch.Attach(actions, {kCmdAddToStore, kCmdRemoveFromStore});
-        m_storeSwitch.Show(kCmdAddToStore);
-        m_defaultSwitch.Attach(actions, {kCmdSetDefault, kCmdRemoveDefault});
-        m_defaultSwitch.Show(kCmdSetDefault);
+        m_storeSwitch.Attach(actions, {ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE});
+        m_storeSwitch.Show(ID_ACTIONS_ADD_TO_STORE);
+        m_defaultSwitch.Attach(actions, {ID_ACTIONS_SET_DEFAULT, ID_ACTIONS_REMOVE_DEFAULT});
+        m_defaultSwitch.Show(ID_ACTIONS_SET_DEFAULT);
     }
     CLangMenuBuilder::Fill(menuBar(), m_menuModel);
     for (QAction* top : menuBar()->actions()) {
@@ -484,10 +450,10 @@ bool CMainFrame::IsCommandEnabled(UINT id) {
     if (IsNodeCommand(id)) {
         return NodeAccepts(id);
     }
-    if (id == kCmdLogin) {
+    if (id == ID_ACTIONS_LOGIN) {
         return SelectedTokenLoginState() == SVKCERT::kLoginGuest;
     }
-    if (id == kCmdLogout) {
+    if (id == ID_ACTIONS_LOGOUT) {
         const std::optional<DWORD> state = SelectedTokenLoginState();
         return state == SVKCERT::kLoginUser || state == SVKCERT::kLoginAdmin;
     }
@@ -496,11 +462,11 @@ bool CMainFrame::IsCommandEnabled(UINT id) {
 
 bool CMainFrame::IsCommandChecked(UINT id) const {
     switch (id) {
-        case kCmdShowContainers:
+        case ID_VIEW_SHOW_CONTAINERS:
             return m_showContainers;
-        case kCmdToolBar:
+        case ID_VIEW_TOOLBAR:
             return m_toolBar != nullptr && !m_toolBar->isHidden();
-        case kCmdStatusBar:
+        case ID_VIEW_STATUS_BAR:
             return m_statusBar != nullptr && !m_statusBar->isHidden();
         default:
             return false;
@@ -522,48 +488,48 @@ void CMainFrame::OnCommand(UINT id) {
         return;
     }
     switch (id) {
-        case kCmdExit:
+        case ID_FILE_EXIT:
             close();
             break;
-        case kCmdRefresh:
+        case ID_VIEW_REFRESH:
             Refresh();
             break;
-        case kCmdShowContainers:
+        case ID_VIEW_SHOW_CONTAINERS:
             m_showContainers = !m_showContainers;
             Refresh();
             break;
-        case kCmdToolBar:
+        case ID_VIEW_TOOLBAR:
             if (m_toolBar != nullptr) {
                 m_toolBar->setVisible(m_toolBar->isHidden());
             }
             break;
-        case kCmdStatusBar:
+        case ID_VIEW_STATUS_BAR:
             if (m_statusBar != nullptr) {
                 m_statusBar->setVisible(m_statusBar->isHidden());
             }
             break;
-        case kCmdSwitchLanguage:
+        case ID_VIEW_SWITCH_LANGUAGE:
             ToggleUiLanguage();
             break;
-        case kCmdTabPane:
-        case kCmdNextPane:
-        case kCmdPrevPane:
+        case ID_TAB_PANE:
+        case ID_NEXT_PANE:
+        case ID_PREV_PANE:
             ActivateOtherPane();
             break;
-        case kCmdLogin:
+        case ID_ACTIONS_LOGIN:
             if (NodePtr node = SelectedNode()) {
                 LoginToken(this, node->GetTokenName());
             }
             break;
-        case kCmdLogout:
+        case ID_ACTIONS_LOGOUT:
             if (NodePtr node = SelectedNode()) {
                 LogoutToken(node->GetTokenName());
             }
             break;
-        case kCmdHelpContents:
-        case kCmdHelpIndex:
-        case kCmdHelpSearch:
-        case kCmdAbout:
+        case ID_HELP_CONTENTS:
+        case ID_HELP_INDEX:
+        case ID_HELP_SEARCH:
+        case ID_APP_ABOUT:
             // Carried out by the help and About parts of the program.
             break;
         default:
@@ -655,8 +621,10 @@ void CMainFrame::UpdateMenu(QMenu* menu) {
 }
 
 void CMainFrame::UpdateActionsMenuSlots() {
-    m_storeSwitch.Show(NodeAccepts(kCmdRemoveFromStore) ? kCmdRemoveFromStore : kCmdAddToStore);
-    m_defaultSwitch.Show(NodeAccepts(kCmdRemoveDefault) ? kCmdRemoveDefault : kCmdSetDefault);
+    m_storeSwitch.Show(NodeAccepts(ID_ACTIONS_REMOVE_FROM_STORE) ? ID_ACTIONS_REMOVE_FROM_STORE
+                                                                 : ID_ACTIONS_ADD_TO_STORE);
+    m_defaultSwitch.Show(NodeAccepts(ID_ACTIONS_REMOVE_DEFAULT) ? ID_ACTIONS_REMOVE_DEFAULT
+                                                                : ID_ACTIONS_SET_DEFAULT);
 }
 
 void CMainFrame::UpdateCommandEnabling() {
@@ -693,19 +661,21 @@ void CMainFrame::UpdateToolBarToggles() {
     if (m_toolBar != nullptr) {
         const std::optional<DWORD> state = SelectedTokenLoginState();
         const bool loggedIn = state == SVKCERT::kLoginUser || state == SVKCERT::kLoginAdmin;
-        m_toolBar->SetButton(0, loggedIn ? kCmdLogout : kCmdLogin,
+        m_toolBar->SetButton(0, loggedIn ? ID_ACTIONS_LOGOUT : ID_ACTIONS_LOGIN,
                              loggedIn ? kLogoutImage : kLoginImage, loggedIn);
-        const int store = m_toolBar->FindButton(kCmdRemoveFromStore, kCmdAddToStore);
+        const int store =
+            m_toolBar->FindButton(ID_ACTIONS_REMOVE_FROM_STORE, ID_ACTIONS_ADD_TO_STORE);
         if (store >= 0) {
-            const bool registered = NodeAccepts(kCmdRemoveFromStore);
-            m_toolBar->SetButtonState(store, registered ? kCmdRemoveFromStore : kCmdAddToStore,
-                                      registered);
+            const bool registered = NodeAccepts(ID_ACTIONS_REMOVE_FROM_STORE);
+            m_toolBar->SetButtonState(
+                store, registered ? ID_ACTIONS_REMOVE_FROM_STORE : ID_ACTIONS_ADD_TO_STORE,
+                registered);
         }
-        const int mark = m_toolBar->FindButton(kCmdRemoveDefault, kCmdSetDefault);
+        const int mark = m_toolBar->FindButton(ID_ACTIONS_REMOVE_DEFAULT, ID_ACTIONS_SET_DEFAULT);
         if (mark >= 0) {
-            const bool isDefault = NodeAccepts(kCmdRemoveDefault);
-            m_toolBar->SetButtonState(mark, isDefault ? kCmdRemoveDefault : kCmdSetDefault,
-                                      isDefault);
+            const bool isDefault = NodeAccepts(ID_ACTIONS_REMOVE_DEFAULT);
+            m_toolBar->SetButtonState(
+                mark, isDefault ? ID_ACTIONS_REMOVE_DEFAULT : ID_ACTIONS_SET_DEFAULT, isDefault);
         }
     }
     UpdateCommandEnabling();
@@ -723,21 +693,21 @@ void CMainFrame::UpdateStatusPanes() {
         std::wstring role;
         switch (token->GetLoginState()) {
             case SVKCERT::kLoginGuest:
-                role = LoadLangString(kIdsGuest);
+                role = LoadLangString(IDS_ROLE_GUEST);
                 break;
             case SVKCERT::kLoginUser:
-                role = LoadLangString(kIdsUser);
+                role = LoadLangString(IDS_ROLE_USER);
                 break;
             case SVKCERT::kLoginAdmin:
-                role = LoadLangString(kIdsAdmin);
+                role = LoadLangString(IDS_ROLE_ADMIN);
                 break;
             default:
                 break;
         }
-        access = Q(FormatString(LoadLangString(kIdsAccessRights), role));
-        tokenId =
-            Q(FormatString(LoadLangString(kIdsTokenId), FormatString(L"%08X", record.tokenId)));
-        freeBytes = Q(FormatString(LoadLangString(kIdsFreeBytes),
+        access = Q(FormatString(LoadLangString(ID_INDICATOR_ACCESS), role));
+        tokenId = Q(FormatString(LoadLangString(ID_INDICATOR_TOKEN_ID),
+                                 FormatString(L"%08X", record.tokenId)));
+        freeBytes = Q(FormatString(LoadLangString(ID_INDICATOR_FREE_BYTES),
                                    FormatString(L"%d", static_cast<int>(record.freeMemory))));
     }
     m_statusBar->SetPaneText(CFrameStatusBar::kAccessPane, access);
@@ -754,7 +724,7 @@ void CMainFrame::SetStatusMessage(const std::optional<std::wstring>& text) {
         m_statusBar->SetPaneText(CFrameStatusBar::kMessagePane, Q(*text));
         return;
     }
-    const std::wstring idle = LoadLangString(kIdsIdle);
+    const std::wstring idle = LoadLangString(AFX_IDS_IDLEMESSAGE);
     if (!idle.empty()) {
         m_statusBar->SetPaneText(CFrameStatusBar::kMessagePane, Q(idle));
     }
@@ -850,7 +820,8 @@ void CMainFrame::OnMessage(const STreeItemInfo::CKeyMsg& msg) {
         return;
     }
     if (msg.code == 1) {
-        SetStatusMessage(FormatString(LoadLangString(kIdsLoadingKey), msg.node->GetDisplayText()));
+        SetStatusMessage(
+            FormatString(LoadLangString(IDS_LOADING_KEY_INFO), msg.node->GetDisplayText()));
         GetUserInterface().SetCursor(IDC_WAIT);
     } else if (msg.code == 2) {
         SetStatusMessage(std::nullopt);
@@ -972,7 +943,7 @@ void CMainFrame::OnLanguageChanged() {
     // A view made in the other language does not serve a request for a fresh one.
     ForgetUnusedView(m_rightWidget.data());
     LoadMenu();
-    setWindowTitle(Q(LoadLangString(kIdsTitle)));
+    setWindowTitle(Q(LoadLangString(IDR_MAINFRAME)));
     if (m_toolBar != nullptr) {
         m_toolBar->ReloadTexts();
     }

@@ -1,13 +1,12 @@
 #include "gui/ui/views/CCertificateViewEx.h"
 
-#include "program/app/UiLanguage.h"
-#include "platform/errors/ErrorDescription.h"
-#include "program/token/CCertException.h"
-#include "program/ui/certlist/BuildCertificateRows.h"
-#include "program/ui/viewtext/ViewIds.h"
-#include "gui/ui/views/ViewControls.h"
 #include "gui/ui/views/ViewText.h"
 #include "gui/widgets/CListWithEditEx.h"
+#include "platform/errors/ErrorDescription.h"
+#include "program/app/UiLanguage.h"
+#include "program/token/CCertException.h"
+#include "program/ui/certlist/BuildCertificateRows.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -17,13 +16,11 @@ constexpr int kValueWeight = 70;
 }  // namespace
 
 CCertificateViewEx::CCertificateViewEx(CFrameFacadePtr facade, QWidget* parent)
-    : CRowListView(viewtext::kCertificateViewDialog, viewtext::kCertOrKeyHeaderControl,
-                   views::kRowViewSeparator,
-                   {views::kRowListPlaceholder,
+    : CRowListView(IDD_CERTIFICATE_VIEW, IDC_VIEW_HEADER, IDC_VIEW_SEPARATOR,
+                   {IDC_PROPERTY_LIST,
                     kPropertyWeight,
                     kValueWeight,
-                    {SSertListItemInfo::kIconText, SSertListItemInfo::kIconExtension,
-                     SSertListItemInfo::kIconThumbprint}},
+                    {IDI_ROW_TEXT, IDI_ROW_EXTENSION, IDI_ROW_THUMBPRINT}},
                    std::move(facade), parent) {}
 
 void CCertificateViewEx::FillCertificate(const std::vector<BYTE>& encodedCertificate) {

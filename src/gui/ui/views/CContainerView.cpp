@@ -1,19 +1,18 @@
 #include "gui/ui/views/CContainerView.h"
 
-#include "program/ui/viewtext/ContainerViewText.h"
-#include "program/ui/viewtext/ViewIds.h"
-#include "gui/ui/views/ViewControls.h"
 #include "gui/widgets/CSizingAnchors.h"
+#include "program/ui/viewtext/ContainerViewText.h"
+#include "res/resource.h"
 
 CContainerView::CContainerView(CFrameFacadePtr facade, QWidget* parent)
-    : CPropertyViewBase(viewtext::kContainerViewDialog, viewtext::kContainerHeaderControl,
-                        views::kContainerSeparator, std::move(facade), parent) {}
+    : CPropertyViewBase(IDD_CONTAINER_VIEW, IDC_CONTAINER_HEADER, IDC_CONTAINER_SEPARATOR,
+                        std::move(facade), parent) {}
 
 void CContainerView::OnInitialUpdate() {
     CPropertyViewBase::OnInitialUpdate();
-    AddSizedControl(Control(views::kContainerArea), CSizingAnchors::kStretch,
+    AddSizedControl(Control(IDC_CONTAINER_AREA), CSizingAnchors::kStretch,
                     CSizingAnchors::kStretch);
-    m_headerTemplate = TemplateText(viewtext::kContainerHeaderControl);
+    m_headerTemplate = TemplateText(IDC_CONTAINER_HEADER);
     SetHeaderText({});
 }
 

@@ -4,8 +4,7 @@
 #include "program/token/CCertException.h"
 #include "program/ui/certlist/CPublicKeyItemInfo2.h"
 #include "program/ui/viewtext/KeyViewRows.h"
-#include "program/ui/viewtext/ViewIds.h"
-#include "gui/ui/views/ViewControls.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -16,13 +15,10 @@ constexpr const wchar_t* kPublicKeyCaption = L"Public Key";
 }  // namespace
 
 CKeyViewEx::CKeyViewEx(CFrameFacadePtr facade, QWidget* parent)
-    : CRowListView(viewtext::kKeyViewDialog, viewtext::kCertOrKeyHeaderControl,
-                   views::kRowViewSeparator,
-                   {views::kRowListPlaceholder,
-                    kPropertyWeight,
-                    kValueWeight,
-                    {SSertListItemInfo::kIconText, SSertListItemInfo::kIconExtension}},
-                   std::move(facade), parent) {}
+    : CRowListView(
+          IDD_KEY_VIEW, IDC_VIEW_HEADER, IDC_VIEW_SEPARATOR,
+          {IDC_PROPERTY_LIST, kPropertyWeight, kValueWeight, {IDI_ROW_TEXT, IDI_ROW_EXTENSION}},
+          std::move(facade), parent) {}
 
 void CKeyViewEx::FillKeyLength(DWORD bits) {
     AddRow(viewtext::MakeKeyLengthRow(bits));

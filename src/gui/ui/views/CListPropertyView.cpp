@@ -5,15 +5,14 @@
 #include <QResizeEvent>
 #include <QTreeWidget>
 
-#include "program/app/LangResource.h"
-#include "program/ui/viewtext/ColumnWidths.h"
-#include "program/ui/viewtext/ViewIds.h"
 #include "gui/ui/views/DetailBoxFont.h"
-#include "gui/ui/views/ViewControls.h"
 #include "gui/ui/views/ViewText.h"
 #include "gui/widgets/CListWithEditEx.h"
 #include "gui/widgets/CSimpleSplitResendingNotifications.h"
 #include "gui/widgets/CSizingAnchors.h"
+#include "program/app/LangResource.h"
+#include "program/ui/viewtext/ColumnWidths.h"
+#include "res/resource.h"
 
 CListPropertyView::CListPropertyView(UINT templateId, UINT headerId, UINT separatorId,
                                      SListLayout list, CFrameFacadePtr facade, QWidget* parent)
@@ -60,7 +59,7 @@ void CListPropertyView::OnInitialUpdate() {
 
 void CListPropertyView::CreateListWidget() {
     CListSplitRecord* record = Facade() && Facade()->ListSplitRecord() ? &m_split : nullptr;
-    auto* widget = new CListWithEditEx(views::kListId, views::kDetailBoxId, record, Form());
+    auto* widget = new CListWithEditEx(IDC_LIST_PART, IDC_DETAIL_PART, record, Form());
     if (!widget->Create(Form(), m_layout.placeholderId)) {
         delete widget;
         return;
@@ -103,8 +102,8 @@ void CListPropertyView::MakeColumns() {
         return;
     }
     list->setColumnCount(2);
-    list->setHeaderLabels({ToQString(LoadLangString(viewtext::kColumnProperty)),
-                           ToQString(LoadLangString(viewtext::kColumnValue))});
+    list->setHeaderLabels({ToQString(LoadLangString(IDS_COLUMN_PROPERTY)),
+                           ToQString(LoadLangString(IDS_COLUMN_VALUE))});
     const viewtext::SColumnWidths widths = viewtext::SplitColumnWidths(
         list->maximumViewportSize().width(), m_layout.propertyWeight, m_layout.valueWeight);
     list->setColumnWidth(0, widths.first);

@@ -1,5 +1,5 @@
 // A property view whose body is a list with a detail box (CListWithEditEx,
-// list id 123, box id 124) put in place of a placeholder control of the
+// IDC_LIST_PART, IDC_DETAIL_PART) put in place of a placeholder control of the
 // template. The list has two columns, "Property" and "Value", sharing the
 // list's width by weights, a small-icon list of the icons the view registers,
 // and the detail box shows the selected row's detail in a fixed-pitch font.
@@ -16,9 +16,9 @@
 #include <QString>
 #include <vector>
 
-#include "program/ui/CListSplitRecord.h"
 #include "gui/ui/views/CPropertyViewBase.h"
 #include "gui/ui/views/CRowIconRegistry.h"
+#include "program/ui/CListSplitRecord.h"
 
 class CListWithEditEx;
 class QTreeWidget;

@@ -2,12 +2,11 @@
 
 #include <QTreeWidget>
 
-#include "program/ui/certlist/ISLItemInfo.h"
-#include "program/ui/viewtext/TokenViewText.h"
-#include "program/ui/viewtext/ViewIds.h"
-#include "gui/ui/views/ViewControls.h"
 #include "gui/ui/views/ViewText.h"
 #include "gui/widgets/CListWithEditEx.h"
+#include "program/ui/certlist/ISLItemInfo.h"
+#include "program/ui/viewtext/TokenViewText.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -17,18 +16,14 @@ constexpr int kValueWeight = 63;
 }  // namespace
 
 CTokenInfoViewEx::CTokenInfoViewEx(CFrameFacadePtr facade, QWidget* parent)
-    : CListPropertyView(viewtext::kTokenViewDialog, viewtext::kTokenHeaderControl,
-                        views::kTokenSeparator,
-                        {views::kTokenListPlaceholder,
-                         kPropertyWeight,
-                         kValueWeight,
-                         {SSertListItemInfo::kIconText}},
+    : CListPropertyView(IDD_TOKEN_VIEW, IDC_TOKEN_HEADER, IDC_TOKEN_SEPARATOR,
+                        {IDC_TOKEN_LIST, kPropertyWeight, kValueWeight, {IDI_ROW_TEXT}},
                         std::move(facade), parent) {}
 
 void CTokenInfoViewEx::OnInitialUpdate() {
     CListPropertyView::OnInitialUpdate();
-    m_headerTemplate = TemplateText(viewtext::kTokenHeaderControl);
-    SetHeaderText(TemplateText(viewtext::kNoTokenTextControl));
+    m_headerTemplate = TemplateText(IDC_TOKEN_HEADER);
+    SetHeaderText(TemplateText(IDC_NO_TOKEN_TEXT));
 }
 
 void CTokenInfoViewEx::FillTokenRecord(const STokenRecord& record) {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "program/app/LangResource.h"
 #include "platform/text/FormatString.h"
+#include "program/app/LangResource.h"
 #include "program/ui/certlist/CAlgoIDToName.h"
 #include "program/ui/certlist/CPublicKeyItemInfo.h"
 #include "program/ui/certlist/CSLDateItemInfo.h"
@@ -13,21 +13,12 @@
 #include "program/ui/certlist/CSLSolvePropItemInfo.h"
 #include "program/ui/certlist/CSLTextItemInfo.h"
 #include "program/ui/certlist/CertHandles.h"
+#include "res/resource.h"
 
 namespace SSertListItemInfo {
 namespace {
 
 // Caption strings.
-constexpr UINT kValidFrom = 129;
-constexpr UINT kValidTo = 130;
-constexpr UINT kSerialNumber = 131;
-constexpr UINT kVersion = 152;
-constexpr UINT kAlgorithm = 153;
-constexpr UINT kIssuer = 154;
-constexpr UINT kSubject = 155;
-constexpr UINT kPublicKey = 156;
-constexpr UINT kSha1Thumbprint = 234;
-constexpr UINT kMd5Thumbprint = 235;
 
 std::wstring Caption(UINT id) {
     return LoadLangString(id, LANG_NEUTRAL_DEFAULT_ID);
@@ -45,27 +36,29 @@ std::vector<std::unique_ptr<ISLItemInfo>> MakeRows(std::span<const BYTE> der,
     const CertInfoPtr info = DecodeCertInfo(der);
     std::vector<std::unique_ptr<ISLItemInfo>> rows;
     rows.push_back(std::make_unique<CSLTextItemInfo>(
-        Caption(kVersion), FormatString(L"V%d", static_cast<int>(info->dwVersion) + 1)));
+        Caption(IDS_CERT_VERSION), FormatString(L"V%d", static_cast<int>(info->dwVersion) + 1)));
     const CRYPT_INTEGER_BLOB& serial = info->SerialNumber;
     rows.push_back(std::make_unique<CSLISerialItemInfo>(
-        Caption(kSerialNumber), std::vector<BYTE>(serial.pbData, serial.pbData + serial.cbData)));
+        Caption(IDS_SERIAL_NUMBER),
+        std::vector<BYTE>(serial.pbData, serial.pbData + serial.cbData)));
     rows.push_back(std::make_unique<CSLTextItemInfo>(
-        Caption(kAlgorithm),
+        Caption(IDS_CERT_ALGORITHM),
         SLocalTools::AlgoIDToName().GetAlgorithmName(Oid(info->SignatureAlgorithm.pszObjId))));
-    rows.push_back(std::make_unique<CSLICertNameItemInfo>(Caption(kIssuer), info->Issuer));
-    rows.push_back(std::make_unique<CSLDateItemInfo>(Caption(kValidFrom), info->NotBefore));
-    rows.push_back(std::make_unique<CSLDateItemInfo>(Caption(kValidTo), info->NotAfter));
-    rows.push_back(std::make_unique<CSLICertNameItemInfo>(Caption(kSubject), info->Subject));
-    rows.push_back(std::make_unique<CPublicKeyItemInfo>(Caption(kPublicKey), info));
+    rows.push_back(std::make_unique<CSLICertNameItemInfo>(Caption(IDS_CERT_ISSUER), info->Issuer));
+    rows.push_back(std::make_unique<CSLDateItemInfo>(Caption(IDS_VALID_FROM), info->NotBefore));
+    rows.push_back(std::make_unique<CSLDateItemInfo>(Caption(IDS_VALID_TO), info->NotAfter));
+    rows.push_back(
+        std::make_unique<CSLICertNameItemInfo>(Caption(IDS_CERT_SUBJECT), info->Subject));
+    rows.push_back(std::make_unique<CPublicKeyItemInfo>(Caption(IDS_CERT_PUBLIC_KEY), info));
     if (format != nullptr) {
         for (DWORD i = 0; i < info->cExtension; ++i) {
             rows.push_back(CSLExtStructItemInfo::FromExtension(info->rgExtension[i], format));
         }
     }
     rows.push_back(
-        std::make_unique<CSLSolvePropItemInfo>(context, CALG_SHA1, Caption(kSha1Thumbprint)));
+        std::make_unique<CSLSolvePropItemInfo>(context, CALG_SHA1, Caption(IDS_SHA1_THUMBPRINT)));
     rows.push_back(
-        std::make_unique<CSLSolvePropItemInfo>(context, CALG_MD5, Caption(kMd5Thumbprint)));
+        std::make_unique<CSLSolvePropItemInfo>(context, CALG_MD5, Caption(IDS_MD5_THUMBPRINT)));
     return rows;
 }
 

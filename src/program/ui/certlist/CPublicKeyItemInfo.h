@@ -5,6 +5,7 @@
 
 #include "program/ui/certlist/CertHandles.h"
 #include "program/ui/certlist/ISLItemInfo.h"
+#include "res/resource.h"
 
 namespace SSertListItemInfo {
 
@@ -16,7 +17,7 @@ public:
     std::wstring GetName() const override { return m_caption; }
     std::wstring GetValue() const override;
     std::wstring GetDetail() const override;
-    DWORD GetIconId() const override { return kIconText; }
+    DWORD GetIconId() const override { return IDI_ROW_TEXT; }
 
 private:
     std::wstring m_caption;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "program/ui/certlist/ISLItemInfo.h"
+#include "res/resource.h"
 
 namespace SSertListItemInfo {
 
@@ -19,7 +20,7 @@ public:
     std::wstring GetName() const override { return m_caption; }
     std::wstring GetValue() const override;
     std::wstring GetDetail() const override;
-    DWORD GetIconId() const override { return kIconText; }
+    DWORD GetIconId() const override { return IDI_ROW_TEXT; }
 
 private:
     Bytes m_blob;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "program/ui/certlist/ISLItemInfo.h"
+#include "res/resource.h"
 
 namespace SSertListItemInfo {
 
@@ -13,7 +14,7 @@ public:
     std::wstring GetName() const override { return m_caption; }
     std::wstring GetValue() const override { return m_text; }
     std::wstring GetDetail() const override { return m_text; }
-    DWORD GetIconId() const override { return kIconText; }
+    DWORD GetIconId() const override { return IDI_ROW_TEXT; }
 
 private:
     std::wstring m_caption;

@@ -6,6 +6,7 @@
 
 #include "platform/cert/CertApi.h"
 #include "program/ui/certlist/ISLItemInfo.h"
+#include "res/resource.h"
 
 namespace SSertListItemInfo {
 
@@ -28,7 +29,7 @@ public:
     std::wstring GetName() const override { return m_caption; }
     std::wstring GetValue() const override { return m_oneLine; }
     std::wstring GetDetail() const override { return m_multiLine; }
-    DWORD GetIconId() const override { return kIconExtension; }
+    DWORD GetIconId() const override { return IDI_ROW_EXTENSION; }
 
 private:
     std::wstring m_caption;

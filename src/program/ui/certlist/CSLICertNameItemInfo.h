@@ -4,6 +4,7 @@
 
 #include "platform/cert/CertApi.h"
 #include "program/ui/certlist/ISLItemInfo.h"
+#include "res/resource.h"
 
 namespace SSertListItemInfo {
 
@@ -14,7 +15,7 @@ public:
     std::wstring GetName() const override { return m_caption; }
     std::wstring GetValue() const override { return m_simple; }
     std::wstring GetDetail() const override { return m_x500; }
-    DWORD GetIconId() const override { return kIconText; }
+    DWORD GetIconId() const override { return IDI_ROW_TEXT; }
 
     // CERT_X500_NAME_STR with the reverse, line-break and no-quoting flags.
     static constexpr DWORD kX500Form = CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG |

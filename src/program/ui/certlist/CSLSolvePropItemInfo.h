@@ -5,6 +5,7 @@
 #include "platform/crypto/CryptApi.h"
 #include "program/ui/certlist/CertHandles.h"
 #include "program/ui/certlist/ISLItemInfo.h"
+#include "res/resource.h"
 
 namespace SSertListItemInfo {
 
@@ -16,7 +17,7 @@ public:
     std::wstring GetName() const override { return m_caption; }
     std::wstring GetValue() const override { return HashText(); }
     std::wstring GetDetail() const override { return HashText(); }
-    DWORD GetIconId() const override { return kIconThumbprint; }
+    DWORD GetIconId() const override { return IDI_ROW_THUMBPRINT; }
 
 private:
     std::wstring HashText() const;

@@ -5,13 +5,9 @@
 #include <string>
 
 #include "platform/WinTypes.h"
+#include "res/resource.h"
 
 namespace SSertListItemInfo {
-
-// Icon resources of the rows.
-inline constexpr DWORD kIconText = 170;
-inline constexpr DWORD kIconExtension = 181;
-inline constexpr DWORD kIconThumbprint = 130;
 
 class ISLItemInfo {
 public:
@@ -19,6 +15,7 @@ public:
     virtual std::wstring GetValue() const = 0;
     // May hold line breaks "\r\n".
     virtual std::wstring GetDetail() const = 0;
+    // IDI_ROW_TEXT, IDI_ROW_EXTENSION or IDI_ROW_THUMBPRINT.
     virtual DWORD GetIconId() const = 0;
     virtual ~ISLItemInfo() = default;
 };

@@ -1,33 +1,20 @@
 #include "program/ui/viewtext/TokenViewText.h"
 
-#include "program/app/LangResource.h"
 #include "platform/text/FormatString.h"
+#include "program/app/LangResource.h"
+#include "res/resource.h"
 
 namespace viewtext {
-namespace {
-
-constexpr UINT kName = 157;
-constexpr UINT kType = 158;
-constexpr UINT kId = 159;
-constexpr UINT kVersion = 162;
-constexpr UINT kProtocol = 163;
-constexpr UINT kMicroprogram = 164;
-constexpr UINT kFreeMemory = 165;
-constexpr UINT kPolicyCaption = 232;
-constexpr UINT kPolicyUserAdmin = 233;
-constexpr UINT kPolicyAdmin = 176;
-constexpr UINT kPolicyUser = 177;
-
-}  // namespace
+namespace {}  // namespace
 
 std::wstring PinPolicyText(BYTE policy) {
     switch (policy) {
         case 0:
-            return LoadLangString(kPolicyUserAdmin);
+            return LoadLangString(IDS_POLICY_USER_ADMIN);
         case 1:
-            return LoadLangString(kPolicyAdmin);
+            return LoadLangString(IDS_ROLE_ADMIN);
         case 2:
-            return LoadLangString(kPolicyUser);
+            return LoadLangString(IDS_ROLE_USER);
         default:
             return {};
     }
@@ -35,18 +22,19 @@ std::wstring PinPolicyText(BYTE policy) {
 
 std::vector<STokenViewRow> TokenViewRows(STokenRecord& record) {
     std::vector<STokenViewRow> rows{
-        {LoadLangString(kName), record.label},
-        {LoadLangString(kType), record.typeText},
-        {LoadLangString(kId), FormatString(L"%08X", record.tokenId)},
-        {LoadLangString(kVersion),
+        {LoadLangString(IDS_TOKEN_NAME), record.label},
+        {LoadLangString(IDS_TOKEN_TYPE), record.typeText},
+        {LoadLangString(IDS_TOKEN_ID), FormatString(L"%08X", record.tokenId)},
+        {LoadLangString(IDS_TOKEN_VERSION),
          FormatString(L"%d.%d", int{record.versionMajor}, int{record.versionMinor})},
-        {LoadLangString(kProtocol), FormatString(L"%d", int{record.protocolNumber})},
-        {LoadLangString(kMicroprogram), FormatString(L"%d", int{record.microprogramNumber})},
-        {LoadLangString(kFreeMemory), FormatString(L"%d", record.freeMemory)},
+        {LoadLangString(IDS_TOKEN_PROTOCOL), FormatString(L"%d", int{record.protocolNumber})},
+        {LoadLangString(IDS_TOKEN_MICROPROGRAM),
+         FormatString(L"%d", int{record.microprogramNumber})},
+        {LoadLangString(IDS_TOKEN_FREE_MEMORY), FormatString(L"%d", record.freeMemory)},
     };
     if (record.tokenType == 0 || record.tokenType == 1) {
         record.policyText = PinPolicyText(record.pinChangePolicy);
-        rows.push_back({LoadLangString(kPolicyCaption), record.policyText});
+        rows.push_back({LoadLangString(IDS_PIN_POLICY), record.policyText});
     }
     return rows;
 }
