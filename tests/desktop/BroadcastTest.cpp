@@ -1,9 +1,9 @@
-// Broadcasts of registered messages: delivery inside the program after the
-// poster returns to the event loop, from any thread, to the receivers of that
-// message only; and, on a session bus of the test's own, between two real
-// processes whose numbers for the same name differ, also from a poster that
-// exits at once, without a second copy of the program's own posting, and
-// without harm from foreign signals on the same interface.
+// Broadcasts of registered messages: delivery inside the program after the poster returns to the
+// event loop, from any thread, to the receivers of that message only, and only to the broadcast
+// window; and, on a session bus of the test's own, between real processes whose numbers for
+// the same name differ, also from a poster that exits at once, without a second copy of the
+// program's own posting, and without harm from foreign signals on the same interface. The
+// numbers themselves are RegisteredMessagesTest's.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,5 +1,6 @@
-// Menu templates into the menu model (items, ids, texts, submenus, states,
-// separators), headless editing of the model, and damaged templates.
+// Menu templates into the menu model (items, ids, texts, submenus, states, separators), headless
+// editing of the model, and damaged templates. The program's menus in both languages are
+// tests/res's; Qt menus made from the model tests/gui/resources'.
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,4 +1,5 @@
-// The user's default language from the locale variables.
+// The user's default language from the locale variables: locale names to language ids, and
+// which variable counts. What the interface makes of it is UiLanguageTest's.
 #include <gtest/gtest.h>
 
 #include "LangTestSupport.h"

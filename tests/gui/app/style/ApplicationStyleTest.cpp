@@ -89,23 +89,14 @@ TEST(ApplicationStyle, AnOverflowingToolBarShowsItsExtensionArrows) {
 TEST(ApplicationStyle, ArrowsPointWhereTheHiddenButtonsAreAndOtherIconsAreThePlatforms) {
     vktest::QtApp();
     CApplicationStyle style(nullptr);
-    QStyleOption leftToRight;
-    leftToRight.direction = Qt::LeftToRight;
-    QStyleOption rightToLeft;
-    rightToLeft.direction = Qt::RightToLeft;
-    const QImage right =
-        style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton, &leftToRight)
-            .pixmap(16, 16)
-            .toImage();
-    const QImage left =
-        style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton, &rightToLeft)
-            .pixmap(16, 16)
-            .toImage();
-    const QImage down = style.standardIcon(QStyle::SP_ToolBarVerticalExtensionButton, &leftToRight)
-                            .pixmap(16, 16)
-                            .toImage();
-    EXPECT_NE(right, left);
-    EXPECT_NE(right, down);
+    const auto arrow = [&style](QStyle::StandardPixmap which, Qt::LayoutDirection direction) {
+        QStyleOption option;
+        option.direction = direction;
+        return style.standardIcon(which, &option).pixmap(16, 16).toImage();
+    };
+    const QImage right = arrow(QStyle::SP_ToolBarHorizontalExtensionButton, Qt::LeftToRight);
+    EXPECT_NE(right, arrow(QStyle::SP_ToolBarHorizontalExtensionButton, Qt::RightToLeft));
+    EXPECT_NE(right, arrow(QStyle::SP_ToolBarVerticalExtensionButton, Qt::LeftToRight));
 
     const QIcon warning = style.standardIcon(QStyle::SP_MessageBoxWarning);
     EXPECT_GT(OpaquePixels(warning, 32), 0);

@@ -1,4 +1,5 @@
-// The file dialogs' labels from template 197 in the interface language.
+// The file dialogs' labels from the texts template in the interface language: each label from
+// its control, in English and in Russian. The template's texts in both languages are tests/res's.
 #include <gtest/gtest.h>
 
 #include <QFileDialog>

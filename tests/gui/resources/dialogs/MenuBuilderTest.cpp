@@ -1,5 +1,6 @@
-// Qt menus from the menu model: submenus, actions that keep their ids,
-// states, separators, refilling without leftovers, and both languages.
+// Qt menus from the menu model: submenus, actions that keep their ids, states, separators, the
+// command of a triggered action, and refilling without leftovers. The model's own parsing and
+// editing are tests/program/app's, the menus of both languages tests/res's.
 #include <gtest/gtest.h>
 
 #include <QAction>
