@@ -1,0 +1,207 @@
+// res/resource.h is the one home of the resource ids: no source of src/, tools/, bench/, fuzz/
+// or tests/ declares a constant or macro with an id's name and the number of an id of
+// res/resource.h. Names that look like ids: kIds..., kIdd..., kIdc..., kIdi..., kIdb..., kIdr...,
+// kId..., kCmd..., kMenu..., kStr..., kIcon..., kImage..., names ending in Id, Ids, Dialog,
+// Template, Control or Menu, and ID..._... / AFX_ID... macros. tests/data is left out: its
+// scripts are other programs' resources with ids of their own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kResourceH = VK_RESOURCE_H;
+const fs::path kRoot = kResourceH.parent_path().parent_path();
+
+std::optional<unsigned long> Number(const std::string& text) {
+    try {
+        std::size_t used = 0;
+        const unsigned long value = std::stoul(text, &used, 0);
+        const std::string rest = text.substr(used);
+        if (rest.find_first_not_of("uUlL") != std::string::npos) {
+            return std::nullopt;
+        }
+        return value;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// Number -> the names res/resource.h gives it.
+std::map<unsigned long, std::string> ResourceIds() {
+    std::map<unsigned long, std::string> ids;
+    std::ifstream in(kResourceH);
+    const std::regex define(R"(^\s*#\s*define\s+(\w+)\s+(\w+)\s*(//.*)?$)");
+    std::string line;
+    std::smatch m;
+    while (std::getline(in, line)) {
+        if (std::regex_match(line, m, define)) {
+            if (const auto value = Number(m[2].str())) {
+                std::string& names = ids[*value];
+                names += (names.empty() ? "" : ", ") + m[1].str();
+            }
+        }
+    }
+    return ids;
+}
+
+bool LooksLikeId(const std::string& name) {
+    static const std::regex pattern(
+        R"(k(Ids|Idd|Idc|Idi|Idb|Idr|Cmd|Menu|Str|Icon|Image)[A-Z0-9_]\w*|kId([A-Z0-9_]\w*)?)"
+        R"(|k\w*(Id|Ids|Dialog|Template|Control|Menu)|(AFX_)?ID[A-Z]*_\w+)");
+    return std::regex_match(name, pattern);
+}
+
+// Blanks string and character literals and comments, keeping the line's length.
+std::string CodeOnly(const std::string& line, bool& inBlockComment) {
+    std::string out = line;
+    char quote = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (inBlockComment) {
+            if (out.compare(i, 2, "*/") == 0) {
+                inBlockComment = false;
+                out[i] = out[i + 1] = ' ';
+                ++i;
+            } else {
+                out[i] = ' ';
+            }
+        } else if (quote != 0) {
+            if (out[i] == '\\' && i + 1 < out.size()) {
+                out[i] = out[i + 1] = ' ';
+                ++i;
+            } else if (out[i] == quote) {
+                quote = 0;
+            } else {
+                out[i] = ' ';
+            }
+        } else if (out.compare(i, 2, "//") == 0) {
+            out.erase(i);
+        } else if (out.compare(i, 2, "/*") == 0) {
+            inBlockComment = true;
+            out[i] = out[i + 1] = ' ';
+            ++i;
+        } else if (out[i] == '"' || out[i] == '\'') {
+            quote = out[i];
+        }
+    }
+    return out;
+}
+
+struct Declaration {
+    std::string name;
+    unsigned long value;
+};
+
+// Declarations of a name with a number in one line of code: constants (constexpr or const,
+// "= n" or "{n}"), macros, and enumerators or members "Name = n," at the start of the line.
+std::vector<Declaration> NumberDeclarations(const std::string& code) {
+    static const std::regex constant(
+        R"(\b(?:constexpr|const)\s+[\w:<>, ]*?\b(\w+)\s*(?:=\s*|\{\s*)(0[xX][0-9a-fA-F]+|\d+)[uUlL]*\s*[;},])");
+    static const std::regex macro(
+        R"(^\s*#\s*define\s+(\w+)\s+\(?\s*(0[xX][0-9a-fA-F]+|\d+)[uUlL]*)");
+    static const std::regex enumerator(
+        R"(^\s*(\w+)\s*=\s*(0[xX][0-9a-fA-F]+|\d+)[uUlL]*\s*,?\s*$)");
+    std::vector<Declaration> found;
+    for (const std::regex* re : {&constant, &macro, &enumerator}) {
+        for (std::sregex_iterator it(code.begin(), code.end(), *re), end; it != end; ++it) {
+            if (const auto value = Number((*it)[2].str())) {
+                found.push_back({(*it)[1].str(), *value});
+            }
+        }
+    }
+    return found;
+}
+
+std::vector<std::string> Offences(const std::vector<std::string>& lines,
+                                  const std::map<unsigned long, std::string>& ids,
+                                  const std::string& where) {
+    std::vector<std::string> offences;
+    bool inBlockComment = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        for (const Declaration& d : NumberDeclarations(CodeOnly(lines[i], inBlockComment))) {
+            const auto id = ids.find(d.value);
+            if (id != ids.end() && LooksLikeId(d.name)) {
+                offences.push_back(where + ":" + std::to_string(i + 1) + ": " + d.name + " = " +
+                                   std::to_string(d.value) + " (res/resource.h: " + id->second +
+                                   ")");
+            }
+        }
+    }
+    return offences;
+}
+
+TEST(ResourceIdHome, TheScanFindsIdDeclarationsAndLeavesOtherNumbersAlone) {
+    const std::map<unsigned long, std::string> ids = {
+        {190, "ID_ACTIONS_EXPORT_CERT"}, {222, "IDD_TREE_VIEW"},
+        {250, "IDS_MODEL_MINI"},         {1064, "IDC_TREE"},
+        {129, "IDS_VALID_FROM"},         {32775, "ID_ACTIONS_ADD_TO_STORE"}};
+    const std::vector<std::string> planted = {
+        "constexpr UINT kCmdExport = 190;",
+        "    static constexpr unsigned kTemplateId = 222;",
+        "inline constexpr UINT kTreeControlId{1064};",
+        "#define IDS_VALID_FROM 129",
+        "    kCmdAddToStore = 0x8007,",
+        "constexpr UINT kId = 129u;",
+    };
+    EXPECT_EQ(Offences(planted, ids, "x").size(), planted.size());
+
+    const std::vector<std::string> innocent = {
+        "constexpr int kIdleUpdateMs = 250;",            // not an id's name
+        "constexpr UINT kCmdUnknown = 4242;",            // not an id's number
+        "constexpr DWORD kIdOk = 1;",                    // not an id's number
+        "// constexpr UINT kCmdExport = 190;",           // a comment
+        "/* constexpr UINT kCmdExport = 190; */",        // a comment
+        "Write(\"constexpr UINT kCmdExport = 190;\");",  // a string
+        "    if (id == kCmdExport) { return 190; }",     // a use
+    };
+    EXPECT_EQ(Offences(innocent, ids, "x"), std::vector<std::string>());
+}
+
+TEST(ResourceIdHome, NoSourceDeclaresAResourceIdOfItsOwn) {
+    const std::map<unsigned long, std::string> ids = ResourceIds();
+    ASSERT_GT(ids.size(), 150u) << kResourceH;
+
+    std::vector<std::string> offences;
+    std::size_t files = 0;
+    for (const char* tree : {"src", "tools", "bench", "fuzz", "tests"}) {
+        if (!fs::is_directory(kRoot / tree)) {
+            continue;
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(kRoot / tree)) {
+            const fs::path& path = entry.path();
+            const std::string ext = path.extension().string();
+            if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h" && ext != ".hpp")) {
+                continue;
+            }
+            const std::string relative = fs::relative(path, kRoot).generic_string();
+            if (relative.rfind("tests/data/", 0) == 0) {
+                continue;
+            }
+            std::ifstream in(path);
+            std::vector<std::string> lines;
+            for (std::string line; std::getline(in, line);) {
+                lines.push_back(line);
+            }
+            ++files;
+            for (std::string& offence : Offences(lines, ids, relative)) {
+                offences.push_back(std::move(offence));
+            }
+        }
+    }
+    ASSERT_GT(files, 200u) << kRoot;
+    std::string report;
+    for (const std::string& offence : offences) {
+        report += offence + "\n";
+    }
+    EXPECT_TRUE(offences.empty()) << "use the names of res/resource.h instead:\n" << report;
+}
+
+}  // namespace
