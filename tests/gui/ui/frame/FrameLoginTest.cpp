@@ -9,16 +9,14 @@
 #include <QTimer>
 
 #include "FrameTestWorld.h"
-#include "program/token/LoginState.h"
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CFrameToolBar.h"
+#include "gui/ui/frame/CommandTexts.h"
+#include "program/token/LoginState.h"
 
 using namespace frametest;
 
 namespace {
-
-constexpr UINT kCmdLogin = 214;
-constexpr UINT kCmdLogout = 215;
 
 // Acts on the PIN prompt once it is up: types the PIN and presses OK, or gives up.
 void AnswerPrompt(const char* pin) {
@@ -62,42 +60,39 @@ std::string PinTries(const char* label) {
 
 }  // namespace
 
-TEST(FrameLogin, LoginWithThePinShowsTheUserAndLogoutTakesItBack) {
+TEST(FrameLogin, AGivenUpPromptCostsNoTryThePinLogsInAndLogoutTakesItBack) {
     FrameWorld world;
     CMainFrame& frame = world.Start();
     ASSERT_TRUE(world.Open(W(kReader1)));
-    ASSERT_TRUE(frame.IsCommandEnabled(kCmdLogin));
-
-    AnswerPrompt("1111");
-    frame.OnCommand(kCmdLogin);
-    EXPECT_TRUE(SpinUntil(
-        [&] { return world.StatusPane(CFrameStatusBar::kAccessPane) == L"Access rights: User"; }));
-    EXPECT_EQ(frame.FrameToolBar()->ButtonCommand(0), kCmdLogout);
-    EXPECT_TRUE(frame.FrameToolBar()->IsPressed(0));
-    EXPECT_EQ(SVKCERT::ReadLoginState(W(kReader1)), SVKCERT::kLoginUser);
-
-    // The tool bar's button now runs Logout.
-    frame.FrameToolBar()->ButtonAction(0)->trigger();
-    EXPECT_TRUE(SpinUntil(
-        [&] { return world.StatusPane(CFrameStatusBar::kAccessPane) == L"Access rights: Guest"; }));
-    EXPECT_EQ(frame.FrameToolBar()->ButtonCommand(0), kCmdLogin);
-    EXPECT_EQ(SVKCERT::ReadLoginState(W(kReader1)), SVKCERT::kLoginGuest);
-}
-
-TEST(FrameLogin, AGivenUpPromptChangesNothingAndCostsNoTry) {
-    FrameWorld world;
-    CMainFrame& frame = world.Start();
-    ASSERT_TRUE(world.Open(W(kReader1)));
+    ASSERT_TRUE(frame.IsCommandEnabled(ID_ACTIONS_LOGIN));
+    CFrameToolBar* bar = frame.FrameToolBar();
     const std::string triesBefore = PinTries("Velkora Mini Demo");
     ASSERT_FALSE(triesBefore.empty());
 
     AnswerPrompt(nullptr);
-    frame.OnCommand(kCmdLogin);
+    frame.OnCommand(ID_ACTIONS_LOGIN);
     SpinFor(300);
     EXPECT_EQ(world.StatusPane(CFrameStatusBar::kAccessPane), L"Access rights: Guest");
-    EXPECT_EQ(frame.FrameToolBar()->ButtonCommand(0), kCmdLogin);
+    EXPECT_EQ(bar->ButtonCommand(0), UINT{ID_ACTIONS_LOGIN});
     EXPECT_EQ(SVKCERT::ReadLoginState(W(kReader1)), SVKCERT::kLoginGuest);
     EXPECT_EQ(PinTries("Velkora Mini Demo"), triesBefore);
+
+    AnswerPrompt("1111");
+    frame.OnCommand(ID_ACTIONS_LOGIN);
+    EXPECT_TRUE(SpinUntil(
+        [&] { return world.StatusPane(CFrameStatusBar::kAccessPane) == L"Access rights: User"; }));
+    EXPECT_EQ(bar->ButtonCommand(0), UINT{ID_ACTIONS_LOGOUT});
+    EXPECT_EQ(bar->ButtonAction(0)->toolTip().toStdWString(), CommandTooltip(ID_ACTIONS_LOGOUT));
+    EXPECT_TRUE(bar->IsPressed(0));
+    EXPECT_EQ(SVKCERT::ReadLoginState(W(kReader1)), SVKCERT::kLoginUser);
+
+    // The tool bar's button now runs Logout.
+    bar->ButtonAction(0)->trigger();
+    EXPECT_TRUE(SpinUntil(
+        [&] { return world.StatusPane(CFrameStatusBar::kAccessPane) == L"Access rights: Guest"; }));
+    EXPECT_EQ(bar->ButtonCommand(0), UINT{ID_ACTIONS_LOGIN});
+    EXPECT_EQ(bar->ButtonAction(0)->toolTip().toStdWString(), CommandTooltip(ID_ACTIONS_LOGIN));
+    EXPECT_EQ(SVKCERT::ReadLoginState(W(kReader1)), SVKCERT::kLoginGuest);
 }
 
 TEST(FrameLogin, ClosingLogsOutTheSelectedTokenOnly) {
@@ -105,12 +100,12 @@ TEST(FrameLogin, ClosingLogsOutTheSelectedTokenOnly) {
     world.Start();
     ASSERT_TRUE(world.Open(W(kReader0)));
     AnswerPrompt("12345678");
-    world.Frame().OnCommand(kCmdLogin);
-    ASSERT_TRUE(SpinUntil([&] { return world.Frame().IsCommandEnabled(kCmdLogout); }));
+    world.Frame().OnCommand(ID_ACTIONS_LOGIN);
+    ASSERT_TRUE(SpinUntil([&] { return world.Frame().IsCommandEnabled(ID_ACTIONS_LOGOUT); }));
     ASSERT_TRUE(world.Open(W(kReader1)));
     AnswerPrompt("1111");
-    world.Frame().OnCommand(kCmdLogin);
-    ASSERT_TRUE(SpinUntil([&] { return world.Frame().IsCommandEnabled(kCmdLogout); }));
+    world.Frame().OnCommand(ID_ACTIONS_LOGIN);
+    ASSERT_TRUE(SpinUntil([&] { return world.Frame().IsCommandEnabled(ID_ACTIONS_LOGOUT); }));
 
     // A key of the Pro token is selected at close: that token is logged out, the Mini stays.
     ASSERT_TRUE(world.Open(W(kReader0) + L"\\Ivanov-2026\\Exchange"));

@@ -17,8 +17,6 @@ using namespace frametest;
 
 namespace {
 
-constexpr UINT kCmdSwitchLanguage = 139;
-
 void CollectTexts(const QAbstractItemModel& model, const QModelIndex& parent, QStringList& out) {
     if (!parent.isValid()) {
         for (int column = 0; column < model.columnCount(); ++column) {
@@ -112,7 +110,7 @@ TEST(FrameRightPane, ALanguageSwitchBeforeTheFirstSelectionGivesAPaneInTheNewLan
     ASSERT_TRUE(window->Create());
     QWidget* opening = window->RightView();
     EXPECT_EQ(PaneText(opening), englishPane);
-    window->OnCommand(kCmdSwitchLanguage);
+    window->OnCommand(ID_VIEW_SWITCH_LANGUAGE);
     ASSERT_EQ(GetUiLanguage(), LANG_RUSSIAN_ID);
     EXPECT_NE(window->RightView(), opening);
     const QString russianPane = PaneText(window->RightView());

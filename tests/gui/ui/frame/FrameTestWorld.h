@@ -14,16 +14,17 @@
 #include <vector>
 
 #include "gui/resources/LanguageEvents.h"
-#include "program/app/LangResource.h"
-#include "program/core/sdp/CSingletonRegistry.h"
-#include "platform/registry/Registry.h"
-#include "support/ChildProcess.h"
-#include "support/TempWorld.h"
-#include "support/gui/QtApp.h"
-#include "program/tree/ITreeItemInfo.h"
 #include "gui/tree/CItemsTreeView.h"
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CMainFrame.h"
+#include "platform/registry/Registry.h"
+#include "program/app/LangResource.h"
+#include "program/core/sdp/CSingletonRegistry.h"
+#include "program/tree/ITreeItemInfo.h"
+#include "res/resource.h"
+#include "support/ChildProcess.h"
+#include "support/TempWorld.h"
+#include "support/gui/QtApp.h"
 
 namespace frametest {
 

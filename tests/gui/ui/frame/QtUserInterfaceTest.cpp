@@ -11,8 +11,9 @@
 #include <QTimer>
 
 #include "gui/resources/LangMenuBuilder.h"
-#include "support/gui/QtApp.h"
 #include "gui/ui/frame/CQtUserInterface.h"
+#include "res/resource.h"
+#include "support/gui/QtApp.h"
 
 namespace {
 
@@ -32,16 +33,20 @@ TEST(QtUserInterface, MessageBoxesAnswerTheButtonPressedAndShowTheirText) {
     vktest::QtApp();
     CQtUserInterface ui;
     EXPECT_EQ(&GetUserInterface(), &ui);
-    std::wstring seen;
-    AnswerNextBox(QMessageBox::No, &seen);
-    EXPECT_EQ(ui.MessageBox(L"Delete it?", L"vkCert", MB_YESNO | MB_ICONQUESTION), IDNO);
-    EXPECT_EQ(seen, L"Delete it?");
-    AnswerNextBox(QMessageBox::Yes, &seen);
-    EXPECT_EQ(ui.MessageBox(L"Overwrite?", L"vkCert", MB_YESNOCANCEL), IDYES);
-    AnswerNextBox(QMessageBox::Cancel, &seen);
-    EXPECT_EQ(ui.MessageBox(L"Go on?", L"vkCert", MB_OKCANCEL), IDCANCEL);
-    AnswerNextBox(QMessageBox::Ok, &seen);
-    EXPECT_EQ(ui.MessageBox(L"Done.", L"vkCert", MB_OK | MB_ICONINFORMATION), IDOK);
+    const struct {
+        QMessageBox::StandardButton press;
+        UINT type;
+        int answer;
+    } cases[] = {{QMessageBox::No, MB_YESNO | MB_ICONQUESTION, IDNO},
+                 {QMessageBox::Yes, MB_YESNOCANCEL, IDYES},
+                 {QMessageBox::Cancel, MB_OKCANCEL, IDCANCEL},
+                 {QMessageBox::Ok, MB_OK | MB_ICONINFORMATION, IDOK}};
+    for (const auto& c : cases) {
+        std::wstring seen;
+        AnswerNextBox(c.press, &seen);
+        EXPECT_EQ(ui.MessageBox(L"Go on?", L"vkCert", c.type), c.answer);
+        EXPECT_EQ(seen, L"Go on?");
+    }
 }
 
 TEST(QtUserInterface, TheSeamIsGivenBackWhenTheImplementationGoes) {
@@ -98,19 +103,19 @@ TEST(QtUserInterface, APopupMenuAnswersTheChosenCommandOrZero) {
     vktest::QtApp();
     CQtUserInterface ui;
     CMenu menu;
-    menu.Items().push_back(CMenuItem::Command(205, L"&Import certificate from file"));
+    menu.Items().push_back(CMenuItem::Command(ID_ACTIONS_IMPORT_CERT, L"&Import"));
     menu.Items().push_back(CMenuItem::Separator());
-    menu.Items().push_back(CMenuItem::Command(214, L"&Login"));
+    menu.Items().push_back(CMenuItem::Command(ID_ACTIONS_LOGIN, L"&Login"));
 
     QTimer::singleShot(0, [] {
         auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(popup, nullptr);
-        QAction* login = CLangMenuBuilder::FindAction(popup, 214);
+        QAction* login = CLangMenuBuilder::FindAction(popup, ID_ACTIONS_LOGIN);
         ASSERT_NE(login, nullptr);
         popup->setActiveAction(login);
         QTest::keyClick(popup, Qt::Key_Return);
     });
-    EXPECT_EQ(ui.TrackPopupMenu(menu, 10, 10), 214u);
+    EXPECT_EQ(ui.TrackPopupMenu(menu, 10, 10), UINT{ID_ACTIONS_LOGIN});
 
     QTimer::singleShot(0, [] {
         if (QWidget* popup = QApplication::activePopupWidget()) {
