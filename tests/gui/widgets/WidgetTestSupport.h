@@ -34,13 +34,6 @@ inline void SendMouse(QWidget* target, QEvent::Type type, QPoint at) {
     QApplication::sendEvent(target, &e);
 }
 
-// Presses the left button at `from`, moves through `to` and releases there.
-inline void Drag(QWidget* target, QPoint from, QPoint to) {
-    SendMouse(target, QEvent::MouseButtonPress, from);
-    SendMouse(target, QEvent::MouseMove, to);
-    SendMouse(target, QEvent::MouseButtonRelease, to);
-}
-
 // A key as a window delivers it: the shortcut check first, then the press.
 inline bool SendKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QKeyEvent overrideEvent(QEvent::ShortcutOverride, key, modifiers);

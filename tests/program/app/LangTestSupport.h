@@ -1,6 +1,5 @@
 // Shared by the language tests: the test script's resources as the resource
-// module, the environment's locale variables set for one test, and the stored
-// language choice read back.
+// module, and the environment's locale variables set for one test.
 #pragma once
 
 #include <cstdlib>
