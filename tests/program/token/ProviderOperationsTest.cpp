@@ -1,6 +1,7 @@
-// The provider operations over virtual tokens: container enumeration, the default container,
-// deletion, keys and certificates, login state, the reader lock across processes, the
-// certificate display name and the temporary software key set.
+// The provider operations over virtual tokens: container enumeration, the default mark, deletion
+// and creation, login state, keys and certificates, the temporary software key set, the
+// certificate display name and the reader lock across processes. The objects that cache what
+// these read are in TokenInfoTest.cpp.
 #include <openssl/evp.h>
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include "platform/crypto/CryptApi.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
-#include "support/ChildProcess.h"
 #include "program/token/CCertException.h"
 #include "program/token/COpenKey.h"
 #include "program/token/CReaderLock.h"
@@ -23,6 +23,7 @@
 #include "program/token/ContainerOperations.h"
 #include "program/token/KeyOperations.h"
 #include "program/token/LoginState.h"
+#include "support/ChildProcess.h"
 
 using SVKCERT::CProviderDescriptor;
 using SVKCERT::SEXCPT::CCertException;
@@ -77,17 +78,19 @@ TEST_F(ProviderOperationsTest, EnumerationListsEveryNameWhateverItsLength) {
     EXPECT_EQ(Enumerate(), expected);
 }
 
-TEST_F(ProviderOperationsTest, DefaultContainerIsReadSetTwiceWithOneAcquireAndRemoved) {
+TEST_F(ProviderOperationsTest, DefaultMarkAndDeletionNeedTheLoginAndReuseCachedContexts) {
     m_world.AddContainer("Alpha", "first");
     m_world.AddContainer("Alpha", "second");
+    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginGuest);
     EXPECT_EQ(CodeOf([&] { SVKCERT::ReadDefaultContainer(m_velkora, kReader); }), NTE_BAD_KEYSET);
     EXPECT_EQ(CodeOf([&] { SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", true); }),
-              SCARD_W_CARD_NOT_AUTHENTICATED)
-        << "marking needs the login";
-
+              SCARD_W_CARD_NOT_AUTHENTICATED);
+    EXPECT_EQ(CodeOf([&] { SVKCERT::DeleteContainer(m_velkora, kReader, L"first"); }),
+              SCARD_W_CARD_NOT_AUTHENTICATED);
     EXPECT_EQ(m_world.Counter().Acquired(), 1) << "the container's context is cached all the same";
 
     m_world.Login("Reader A");
+    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginUser);
     SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", true);
     SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", true);
     EXPECT_EQ(SVKCERT::ReadDefaultContainer(m_velkora, kReader), L"second");
@@ -98,24 +101,30 @@ TEST_F(ProviderOperationsTest, DefaultContainerIsReadSetTwiceWithOneAcquireAndRe
     EXPECT_EQ(SVKCERT::ReadDefaultContainer(m_velkora, kReader), L"first");
     SVKCERT::SetDefaultContainer(m_counting, kReader, L"first", false);
     EXPECT_EQ(CodeOf([&] { SVKCERT::ReadDefaultContainer(m_velkora, kReader); }), NTE_BAD_KEYSET);
+
+    SVKCERT::DeleteContainer(m_velkora, kReader, L"first");
+    EXPECT_EQ(CodeOf([&] { SVKCERT::DeleteContainer(m_velkora, kReader, L"first"); }),
+              NTE_BAD_KEYSET);
+    // Created through the cache and with a context of its own.
+    EXPECT_TRUE(SVKCERT::CreateContainerCached(m_velkora, kReader, L"made cached"));
+    EXPECT_TRUE(SVKCERT::CreateContainer(m_velkora, kReader, L"made own"));
+    EXPECT_NE(CodeOf([&] { SVKCERT::CreateContainer(m_velkora, kReader, L"made own"); }), 0u);
+    EXPECT_EQ(Enumerate(), (std::vector<std::wstring>{L"second", L"made cached", L"made own"}));
+    m_world.Logout("Reader A");
+    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginGuest);
 }
 
-TEST_F(ProviderOperationsTest, KeysCertificatesAndTheirParameters) {
+TEST_F(ProviderOperationsTest, KeysCertificatesAndPublicBlobs) {
     m_world.AddContainer("Alpha", "exchange only", {1}, {{"CN", "Exchange Holder"}});
     m_world.AddContainer("Alpha", "bare", {2}, {});
-
     SVKCERT::COpenKey key;
     key.Open(m_velkora, kReader, L"exchange only", AT_KEYEXCHANGE);
     EXPECT_TRUE(key.IsOpen());
-    EXPECT_EQ(key.GetKeyLength(), 1024u);
-    EXPECT_NE(key.GetPermissions(), 0u);
     const std::vector<BYTE> blob = key.ExportBlob(PUBLICKEYBLOB);
     ASSERT_GE(blob.size(), sizeof(BLOBHEADER) + sizeof(RSAPUBKEY) + 128);
     EXPECT_EQ(blob[0], PUBLICKEYBLOB);
-
     const std::vector<BYTE> cert =
         SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"exchange only", AT_KEYEXCHANGE);
-    EXPECT_EQ(SVKCERT::CertificateDisplayName(cert), L"Exchange Holder");
 
     // A specification the container lacks fails with the exception and leaves nothing open.
     SVKCERT::COpenKey missing;
@@ -123,7 +132,6 @@ TEST_F(ProviderOperationsTest, KeysCertificatesAndTheirParameters) {
               NTE_NO_KEY);
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_NE(CodeOf([&] { missing.Open(m_velkora, kReader, L"no such", AT_KEYEXCHANGE); }), 0u);
-
     EXPECT_NE(
         CodeOf([&] { SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"bare", AT_SIGNATURE); }), 0u)
         << "a key without certificate";
@@ -136,73 +144,37 @@ TEST_F(ProviderOperationsTest, KeysCertificatesAndTheirParameters) {
     bare.AssignCertificate(cert);
     EXPECT_EQ(SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"bare", AT_SIGNATURE), cert);
 
-    // A public blob imports into a software key set.
-    SVKCERT::CTempKeySet temp(L"vkcert test import");
-    const HCRYPTKEY imported = SVKCERT::ImportKeyBlob(temp.Context(), blob, 0);
-    EXPECT_NE(imported, 0u);
-    CryptDestroyKey(imported);
-    EXPECT_NE(CodeOf([&] {
-                  SVKCERT::ImportKeyBlob(temp.Context(),
-                                         std::vector<BYTE>(blob.begin(), blob.begin() + 10), 0);
-              }),
-              0u);
-}
-
-TEST_F(ProviderOperationsTest, DeletingAContainerAndLoginState) {
-    m_world.AddContainer("Alpha", "keep");
-    m_world.AddContainer("Alpha", "drop");
-    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginGuest);
-    EXPECT_EQ(CodeOf([&] { SVKCERT::DeleteContainer(m_velkora, kReader, L"drop"); }),
-              SCARD_W_CARD_NOT_AUTHENTICATED);
-    m_world.Login("Reader A");
-    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginUser);
-    SVKCERT::DeleteContainer(m_velkora, kReader, L"drop");
-    EXPECT_EQ(Enumerate(), std::vector<std::wstring>{L"keep"});
-    EXPECT_EQ(CodeOf([&] { SVKCERT::DeleteContainer(m_velkora, kReader, L"drop"); }),
-              NTE_BAD_KEYSET);
-
-    // Created through the cache and with a context of its own.
-    EXPECT_TRUE(SVKCERT::CreateContainerCached(m_velkora, kReader, L"made cached"));
-    EXPECT_TRUE(SVKCERT::CreateContainer(m_velkora, kReader, L"made own"));
-    EXPECT_NE(CodeOf([&] { SVKCERT::CreateContainer(m_velkora, kReader, L"made own"); }), 0u);
-    EXPECT_EQ(Enumerate(), (std::vector<std::wstring>{L"keep", L"made cached", L"made own"}));
-
-    m_world.Logout("Reader A");
-    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginGuest);
+    // A public blob imports into a temporary software key set, which goes with its object.
+    {
+        SVKCERT::CTempKeySet temp(L"vkcert test import");
+        EXPECT_EQ(temp.ProviderName(), MS_ENHANCED_PROV_W);
+        const HCRYPTKEY imported = SVKCERT::ImportKeyBlob(temp.Context(), blob, 0);
+        EXPECT_NE(imported, 0u);
+        CryptDestroyKey(imported);
+        const std::vector<BYTE> cut(blob.begin(), blob.begin() + 10);
+        EXPECT_NE(CodeOf([&] { SVKCERT::ImportKeyBlob(temp.Context(), cut, 0); }), 0u);
+    }
+    HCRYPTPROV gone = 0;
+    EXPECT_FALSE(
+        CryptAcquireContextW(&gone, L"vkcert test import", MS_ENHANCED_PROV_W, PROV_RSA_FULL, 0));
 }
 
 TEST(CertificateDisplayName, TheLastCommonNameWinsAndFailuresGiveNothing) {
     EVP_PKEY* key = tokentest::SharedKey();
-    EXPECT_EQ(SVKCERT::CertificateDisplayName(tokentest::MakeCertificate(
-                  key, {{"CN", "First"}, {"O", "Org"}, {"CN", "Last"}, {"OU", "Unit"}})),
-              L"Last");
-    EXPECT_EQ(SVKCERT::CertificateDisplayName(
-                  tokentest::MakeCertificate(key, {{"CN", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"}})),
-              L"\u0418\u0432\u0430\u043d");
-    EXPECT_EQ(SVKCERT::CertificateDisplayName(tokentest::MakeCertificate(key, {{"O", "Org"}})),
-              L"");
-    EXPECT_EQ(SVKCERT::CertificateDisplayName({}), L"");
     std::vector<BYTE> cut = tokentest::MakeCertificate(key, {{"CN", "Cut"}});
     cut.resize(cut.size() / 2);
-    EXPECT_EQ(SVKCERT::CertificateDisplayName(cut), L"");
-    EXPECT_EQ(SVKCERT::CertificateDisplayName({0x30, 0x03, 0x02, 0x01, 0x00}), L"");
-}
-
-TEST(TempKeySet, IsMadeInASoftwareProviderAndDeletedAfterwards) {
-    vktest::TempWorld temp;
-    std::wstring provider;
-    {
-        SVKCERT::CTempKeySet keySet(L"vkcert temporary");
-        provider = keySet.ProviderName();
-        EXPECT_EQ(provider, MS_ENHANCED_PROV_W);
-        HCRYPTPROV again = 0;
-        ASSERT_TRUE(
-            CryptAcquireContextW(&again, L"vkcert temporary", provider.c_str(), PROV_RSA_FULL, 0));
-        CryptReleaseContext(again, 0);
+    const std::pair<std::vector<BYTE>, std::wstring> cases[] = {
+        {tokentest::MakeCertificate(key, {{"CN", "A"}, {"O", "Org"}, {"CN", "Last"}, {"OU", "U"}}),
+         L"Last"},
+        {tokentest::MakeCertificate(key, {{"CN", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"}}),
+         L"\u0418\u0432\u0430\u043d"},
+        {tokentest::MakeCertificate(key, {{"O", "Org"}}), L""},
+        {{}, L""},
+        {cut, L""},
+        {{0x30, 0x03, 0x02, 0x01, 0x00}, L""}};
+    for (const auto& [der, name] : cases) {
+        EXPECT_EQ(SVKCERT::CertificateDisplayName(der), name) << der.size();
     }
-    HCRYPTPROV gone = 0;
-    EXPECT_FALSE(
-        CryptAcquireContextW(&gone, L"vkcert temporary", provider.c_str(), PROV_RSA_FULL, 0));
 }
 
 VK_TEST_CHILD(hold_reader_lock) {

@@ -1,7 +1,7 @@
 // The token information objects over virtual tokens: the record with its model names and ID,
 // what is read once and what forgets it (record, login state, default container, a key's
 // certificate and registration), containers across a deletion. The provider calls beneath are
-// in ProviderOperationsTest.cpp.
+// in ProviderOperationsTest.cpp, setting the default mark in tests/program/ops.
 #include <gtest/gtest.h>
 
 #include "TokenTestWorld.h"
@@ -103,6 +103,7 @@ TEST_F(TokenInfoTest, RecordAndLoginStateAreReadOnceUntilTheCachesAreCleared) {
     CTokenInfo token(L"Reader A", {});
     EXPECT_EQ(token.GetTokenRecord().typeText, L"Velkora Pro 64K");
     EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginGuest);
+    EXPECT_EQ(token.GetDefaultContainer(), L"") << "none";
 
     vkstore::TokenRecordData changed = Record(0, 2, 8192);
     changed.label = "Renamed";
@@ -165,28 +166,14 @@ TEST_F(TokenInfoTest, DeletingOneContainerKeepsTheOthersAndClearsTheTokensCaches
 
     EXPECT_THROW(token.DeleteContainer(L"second"), CCertException);
     EXPECT_EQ(token.FindContainer(L"first"), first) << "a failed deletion changes nothing";
-}
 
-TEST_F(TokenInfoTest, DefaultContainerIsForgottenBeforeSettingAndOtherErrorsPassOn) {
-    m_world.MakeToken("Alpha", {}, "Reader A");
-    m_world.AddContainer("Alpha", "one");
-    m_world.AddContainer("Alpha", "two");
-    CTokenInfo token(L"Reader A", {});
-    EXPECT_EQ(token.GetDefaultContainer(), L"") << "none";
-    EXPECT_THROW(token.SetDefaultContainer(L"two", true), CCertException) << "not logged in";
-    m_world.Login("Reader A");
-    token.SetDefaultContainer(L"two", true);
-    EXPECT_EQ(token.GetDefaultContainer(), L"two");
-    EXPECT_TRUE(token.FindContainer(L"two")->IsDefault());
-    token.SetDefaultContainer(L"two", false);
-    EXPECT_EQ(token.GetDefaultContainer(), L"");
-
-    // A token gone from its reader is no "none": the failure passes on and is tried again.
-    CTokenInfo empty(L"Reader A", {});
+    // A token gone from its reader has no "no default container": the failure passes on and
+    // the name is read again next time.
+    CTokenInfo fresh(L"Reader A", {});
     m_world.World().Remove("Reader A");
-    EXPECT_THROW(empty.GetDefaultContainer(), CCertException);
+    EXPECT_THROW(fresh.GetDefaultContainer(), CCertException);
     m_world.World().Insert("Reader A", "Alpha");
-    EXPECT_EQ(empty.GetDefaultContainer(), L"");
+    EXPECT_EQ(fresh.GetDefaultContainer(), L"first");
 }
 
 TEST_F(TokenInfoTest, KeyCachesAndRegistrationInTheUsersStore) {

@@ -5,12 +5,12 @@
 
 #include <stdexcept>
 
-#include "program/core/sdp/CSingletonRegistry.h"
 #include "platform/crypto/CryptApi.h"
 #include "platform/crypto/ProviderRegistry.h"
 #include "platform/token/TokenKeyWriter.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/VelkoraProvider.h"
+#include "program/core/sdp/CSingletonRegistry.h"
 
 namespace tokentest {
 
