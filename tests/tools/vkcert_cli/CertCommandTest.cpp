@@ -1,10 +1,9 @@
-// vkcert-cli cert, the real program: every certificate of Debian's
-// ca-certificates against what OpenSSL says of it (version, serial with its
-// leading 00, names, validity under TZ=UTC, RSA key size and bits, empty key
-// texts of other keys, thumbprints, row count and order); the same rows from
-// DER and Base64 files; dates in the interface language without writing it;
-// escaping that keeps each row on one line; files that are not certificates.
-// The rows themselves are tested in tests/program/ui/certlist.
+// vkcert-cli cert, the real program: every certificate of Debian's ca-certificates against what
+// OpenSSL says of it (version, serial with its leading 00, names, validity under TZ=UTC, RSA key
+// size and bits, empty key texts of other keys, thumbprints, row count and order); the same rows
+// from DER and Base64 files; dates in the interface language without writing it; escaping that
+// keeps each row on one line; files that are not certificates. The rows' icons, local times and
+// extension texts are tested in tests/program/ui/certlist.
 #include <openssl/bn.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
@@ -19,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,6 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using clitest::Result;
+using clitest::Split;
 
 // Runs vkcert-cli with extra environment assignments; standard error is kept apart.
 Result RunCli(const fs::path& dir, const std::vector<std::string>& args,
@@ -43,16 +44,6 @@ Result RunCli(const fs::path& dir, const std::vector<std::string>& args,
 struct OutRow {
     std::string caption, value, detail;
 };
-
-std::vector<std::string> Split(const std::string& text, char sep) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, sep)) {
-        parts.push_back(part);
-    }
-    return parts;
-}
 
 std::vector<OutRow> ParseRows(const std::string& out) {
     std::vector<OutRow> rows;
@@ -84,17 +75,9 @@ std::string Hex(const unsigned char* data, std::size_t size, bool spaced, bool u
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string text;
     for (std::size_t i = 0; i < size; ++i) {
-        if (spaced && i != 0) {
-            text += ' ';
-        }
-        text += digits[data[i] >> 4];
-        text += digits[data[i] & 0x0F];
+        text +=
+            std::string(spaced && i != 0 ? " " : "") + digits[data[i] >> 4] + digits[data[i] & 15];
     }
-    return text;
-}
-
-std::string Without(std::string text, char c) {
-    std::erase(text, c);
     return text;
 }
 
@@ -125,32 +108,11 @@ std::vector<std::string> OpensslNameValues(const X509_NAME* name) {
     return Split(text, '\n');
 }
 
-// Our X.500 detail ("CN=a\r\nO=b") as values, keys taken off.
+// Our X.500 detail ("CN=a\r\nO=b + X=c") as OpenSSL's lines, the attributes' keys taken off.
 std::vector<std::string> OurNameValues(const std::string& escapedDetail) {
-    std::vector<std::string> lines;
-    const std::string detail = Unescape(escapedDetail);
-    std::size_t at = 0;
-    while (at <= detail.size()) {
-        std::size_t end = detail.find("\r\n", at);
-        if (end == std::string::npos) {
-            end = detail.size();
-        }
-        // Attributes of one name are joined by " + ".
-        std::string rest = detail.substr(at, end - at);
-        std::string joined;
-        for (bool first = true;; first = false) {
-            const std::size_t plus = rest.find(" + ");
-            const std::string attribute = rest.substr(0, plus);
-            joined += (first ? "" : " + ") + attribute.substr(attribute.find('=') + 1);
-            if (plus == std::string::npos) {
-                break;
-            }
-            rest = rest.substr(plus + 3);
-        }
-        lines.push_back(joined);
-        at = end + 2;
-    }
-    return lines;
+    static const std::regex key("(^|\r\n| \\+ )[^=\r\n]*=");
+    const std::string values = std::regex_replace(Unescape(escapedDetail), key, "$1");
+    return Split(std::regex_replace(values, std::regex("\r\n"), "\n"), '\n');
 }
 
 struct X509Free {
@@ -198,7 +160,8 @@ void ExpectAgreement(const fs::path& file, X509* cert, const std::vector<OutRow>
     const std::string theirs = std::string(hex) == "0" ? "00" : hex;
     OPENSSL_free(hex);
     BN_free(serial);
-    const std::string ours = Without(rows[1].value, ' ');
+    std::string ours = rows[1].value;
+    std::erase(ours, ' ');
     // openssl drops the 00 that keeps a positive serial's top bit clear; the row keeps it.
     const bool topBitSet =
         !theirs.empty() && std::string("89ABCDEF").find(theirs[0]) != std::string::npos;
@@ -214,9 +177,10 @@ void ExpectAgreement(const fs::path& file, X509* cert, const std::vector<OutRow>
     if (EVP_PKEY_get_base_id(key) == EVP_PKEY_RSA) {
         EXPECT_EQ(rows[7].value, "RSA1 (" + std::to_string(EVP_PKEY_get_bits(key)) + ")") << file;
         const ASN1_BIT_STRING* bits = X509_get0_pubkey_bitstr(cert);
-        EXPECT_EQ(Without(rows[7].detail, ' '),
-                  Hex(ASN1_STRING_get0_data(bits),
-                      static_cast<std::size_t>(ASN1_STRING_length(bits)), false, true))
+        std::string detail = rows[7].detail;
+        std::erase(detail, ' ');
+        EXPECT_EQ(detail, Hex(ASN1_STRING_get0_data(bits),
+                              static_cast<std::size_t>(ASN1_STRING_length(bits)), false, true))
             << file;
     } else {
         EXPECT_EQ(rows[7].value, "") << file;
@@ -259,26 +223,18 @@ fs::path MakeCertificate(const fs::path& dir, const std::string& subject) {
     return pem;
 }
 
-TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRows) {
-    const fs::path pem = MakeCertificate(Dir(), "/CN=Same");
+TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLine) {
+    const fs::path pem = MakeCertificate(Dir(), "/O=Back\\\\slash/CN=Tab\there");
     const fs::path der = Dir() / "made.cer";
     EXPECT_EQ(vktest::ChildProcess::Exec(
                   {"openssl", "x509", "-in", pem.string(), "-outform", "DER", "-out", der.string()})
                   .Wait(),
               0);
-    const Result fromPem = RunCli(Dir(), {"cert", pem.string()}, {"TZ=UTC"});
-    const Result fromDer = RunCli(Dir(), {"cert", der.string()}, {"TZ=UTC"});
-    EXPECT_EQ(fromPem.exitCode, 0);
-    EXPECT_EQ(fromDer.exitCode, 0);
+    const Result fromPem = RunCli(Dir(), {"cert", pem.string()});
+    const Result fromDer = RunCli(Dir(), {"cert", der.string()});
+    ASSERT_EQ(fromPem.exitCode, 0) << fromPem.err;
     EXPECT_EQ(fromPem.out, fromDer.out);
-    EXPECT_GE(ParseRows(fromDer.out).size(), 10u);
-}
-
-TEST_F(CertCommand, EscapesKeepEachRowOnOneLine) {
-    const fs::path pem = MakeCertificate(Dir(), "/O=Back\\\\slash/CN=Tab\there");
-    const Result r = RunCli(Dir(), {"cert", pem.string()});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    const auto rows = ParseRows(r.out);
+    const auto rows = ParseRows(fromDer.out);
     ASSERT_GE(rows.size(), 10u);
     EXPECT_EQ(rows[6].caption, "Subject");
     EXPECT_EQ(rows[6].value, "Back\\\\slash, Tab\\there");
@@ -295,24 +251,19 @@ TEST_F(CertCommand, DatesFollowTheInterfaceLanguageWhichIsNeverWritten) {
     ASSERT_GE(rows.size(), 10u);
     EXPECT_EQ(rows[4].caption, "Valid from");
     EXPECT_NE(rows[4].value.find(" г.   "), std::string::npos) << rows[4].value;
-    // Reading the language left no registry behind.
-    EXPECT_FALSE(fs::exists(m_world.ConfigHome()) && !fs::is_empty(m_world.ConfigHome()));
+    EXPECT_TRUE(!fs::exists(m_world.ConfigHome()) || fs::is_empty(m_world.ConfigHome()))
+        << "reading the language left no registry behind";
 
     // The stored choice "ENGLISH" wins over the Russian locale.
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", 0, nullptr, 0,
                               KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    const std::wstring english = L"ENGLISH";
-    ASSERT_EQ(
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(english.c_str()),
-                       static_cast<DWORD>((english.size() + 1) * sizeof(wchar_t))),
-        ERROR_SUCCESS);
+    const wchar_t english[] = L"ENGLISH";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(english), sizeof english);
     RegCloseKey(key);
-    r = RunCli(Dir(), {"cert", pem.string()}, russian);
-    rows = ParseRows(r.out);
+    rows = ParseRows(RunCli(Dir(), {"cert", pem.string()}, russian).out);
     ASSERT_GE(rows.size(), 10u);
-    EXPECT_EQ(rows[4].value.find(" г."), std::string::npos) << rows[4].value;
     EXPECT_TRUE(rows[4].value.ends_with(" AM") || rows[4].value.ends_with(" PM")) << rows[4].value;
 }
 

@@ -1,10 +1,12 @@
 // Runs a command-line program as a script would: standard input from a text or /dev/null,
-// away from any terminal (setsid), standard output and standard error kept apart.
+// away from any terminal (setsid), standard output and standard error kept apart; and splits
+// what it printed.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,20 @@ inline Result Run(const std::filesystem::path& dir, const std::string& program,
     std::ifstream e(err, std::ios::binary);
     r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
     return r;
+}
+
+// The parts of text between separators (lines without their line end).
+inline std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);) {
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {
+    return Split(text, '\n');
 }
 
 }  // namespace clitest

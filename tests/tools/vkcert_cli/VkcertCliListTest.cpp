@@ -1,66 +1,23 @@
 // `vkcert-cli list` as scripts use it, over worlds made by the real vktoken program: the tree
 // checked against what `vktoken list` and `vktoken show` report (every reader, container and
-// key, in the tree's order, with labels and paths), --flat, insertions and removals made
-// between two runs, an empty world, an unreadable reader list, and that nothing is written.
-// The nodes themselves are tested in tests/program/tree.
+// key, in the tree's order, with labels and paths), --flat, a token that cannot be read, an
+// empty world, an unreadable reader list, and that nothing is written. The nodes and the
+// listing's order are tested in tests/program/tree.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "support/ChildProcess.h"
+#include "CliRun.h"
 #include "support/TempWorld.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-    int exitCode = -1;
-    std::string out;
-};
-
-Result RunProgram(const std::string& program, const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {"sh", "-c", "exec \"$@\" </dev/null 2>/dev/null", "sh",
-                                     program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    auto child = vktest::ChildProcess::Exec(argv, true);
-    Result r;
-    r.out = child.ReadAll();
-    r.exitCode = child.Wait();
-    return r;
-}
-
-Result List(const std::vector<std::string>& args = {}) {
-    std::vector<std::string> all = {"list"};
-    all.insert(all.end(), args.begin(), args.end());
-    return RunProgram(VKCERT_CLI, all);
-}
-
-Result Vktoken(const std::vector<std::string>& args) {
-    return RunProgram(VKTOKEN, args);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::vector<std::string> Split(const std::string& line, char separator) {
-    std::vector<std::string> fields;
-    std::string field;
-    std::istringstream in(line);
-    while (std::getline(in, field, separator)) {
-        fields.push_back(field);
-    }
-    return fields;
-}
+using clitest::Lines;
+using clitest::Result;
+using clitest::Split;
 
 // One line of the listing: indent, label and path.
 struct Node {
@@ -82,8 +39,22 @@ std::vector<Node> Parse(const std::string& out) {
     return nodes;
 }
 
-// What vktoken reports, as the tree should show it: lines of depth, path and label ending.
-std::vector<Node> Expected(bool flat) {
+class VkcertCliListTest : public ::testing::Test {
+protected:
+    Result List(std::vector<std::string> args = {}) {
+        args.insert(args.begin(), "list");
+        return clitest::Run(m_world.Root(), VKCERT_CLI, args);
+    }
+    Result Vktoken(const std::vector<std::string>& args) {
+        return clitest::Run(m_world.Root(), VKTOKEN, args);
+    }
+    // What vktoken reports, as the tree should show it.
+    std::vector<Node> Expected(bool flat);
+
+    vktest::TempWorld m_world;
+};
+
+std::vector<Node> VkcertCliListTest::Expected(bool flat) {
     std::vector<Node> readers;
     for (const std::string& line : Lines(Vktoken({"list"}).out)) {
         const auto fields = Split(line, '\t');
@@ -144,11 +115,6 @@ bool IsEmptyDir(const fs::path& dir) {
     return !fs::exists(dir) || fs::is_empty(dir);
 }
 
-class VkcertCliListTest : public ::testing::Test {
-protected:
-    vktest::TempWorld m_world;
-};
-
 TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
     ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
     const Result paths = List({"--paths"});
@@ -170,31 +136,11 @@ TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
               std::string::npos);
 
     EXPECT_TRUE(IsEmptyDir(m_world.ConfigHome())) << "no settings, no language written";
-}
 
-TEST_F(VkcertCliListTest, FlatPutsKeysDirectlyUnderTheirToken) {
-    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    // --flat puts keys directly under their token.
     const Result flat = List({"--flat", "--paths"});
     ASSERT_EQ(flat.exitCode, 0);
     ExpectSameTree(Parse(flat.out), Expected(true));
-}
-
-TEST_F(VkcertCliListTest, InsertionsAndRemovalsShowInTheNextRun) {
-    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
-    const std::string before = List({"--paths"}).out;
-    ASSERT_EQ(Vktoken({"remove", "Velkora USB Reader 1"}).exitCode, 0);
-    ASSERT_EQ(Vktoken({"insert", "Velkora USB Reader 2", "Velkora Mini Demo"}).exitCode, 0);
-    const Result after = List({"--paths"});
-    ASSERT_EQ(after.exitCode, 0);
-    EXPECT_NE(after.out, before);
-    ExpectSameTree(Parse(after.out), Expected(false));
-    const auto lines = Lines(after.out);
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "<Unnamed> [Velkora USB Reader 1] \tVelkora USB Reader 1"),
-              lines.end());
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "Velkora Mini Demo [Velkora USB Reader 2] \tVelkora USB Reader 2"),
-              lines.end());
 }
 
 TEST_F(VkcertCliListTest, AReaderWhoseTokenCannotBeReadKeepsItsLine) {
@@ -228,30 +174,26 @@ TEST_F(VkcertCliListTest, AReaderWhoseTokenCannotBeReadKeepsItsLine) {
         3);
 }
 
-TEST_F(VkcertCliListTest, NoStorePrintsNothingAndCreatesNothing) {
-    const Result r = List();
+TEST_F(VkcertCliListTest, NoStoreAnUnreadableReaderListAndBadArguments) {
+    Result r = List();
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(IsEmptyDir(m_world.DataHome()));
+    EXPECT_TRUE(IsEmptyDir(m_world.DataHome())) << "no store is created";
     EXPECT_TRUE(IsEmptyDir(m_world.ConfigHome()));
-}
 
-TEST_F(VkcertCliListTest, AnUnreadableReaderListFails) {
     const fs::path tokens = m_world.DataHome() / "vkcert" / "tokens";
     fs::create_directories(tokens);
     std::ofstream(tokens / "world.db") << "this is not a database, not even close to one\n";
-    const Result r = List();
+    r = List();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
-}
 
-TEST_F(VkcertCliListTest, BadArgumentsFailAndHelpExplains) {
     EXPECT_EQ(List({"--tree"}).exitCode, 1);
-    const Result help = List({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("--flat"), std::string::npos);
-    const Result general = RunProgram(VKCERT_CLI, {"--help"});
-    EXPECT_NE(general.out.find("  list"), std::string::npos);
+    r = List({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("--flat"), std::string::npos);
+    EXPECT_NE(clitest::Run(m_world.Root(), VKCERT_CLI, {"--help"}).out.find("  list"),
+              std::string::npos);
 }
 
 }  // namespace
