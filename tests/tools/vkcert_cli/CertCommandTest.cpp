@@ -282,9 +282,10 @@ TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLine) {
         EXPECT_EQ(r.err.rfind("vkcert-cli: ", 0), 0u) << file << ": " << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << file;
     }
-    EXPECT_EQ(RunCli(Dir(), {"cert"}).exitCode, 1);
-    EXPECT_EQ(RunCli(Dir(), {"cert", text.string(), text.string()}).exitCode, 1);
-    EXPECT_EQ(RunCli(Dir(), {"cert", "--frobnicate"}).exitCode, 1);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"cert"}, {"cert", "a", "b"}, {"cert", "--frobnicate"}}) {
+        EXPECT_EQ(RunCli(Dir(), args).exitCode, 1) << args.back();
+    }
     const Result help = RunCli(Dir(), {"cert", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("CAPTION<TAB>VALUE<TAB>DETAIL"), std::string::npos);
