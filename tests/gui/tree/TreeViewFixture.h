@@ -79,9 +79,8 @@ protected:
     }
 
     // The view as the frame makes it; the frame fills the top level when it is ready.
-    void MakeView(bool fill = true, NodePtr root = nullptr) {
-        view = root ? std::make_unique<CItemsTreeView>(frame.Facade(), root)
-                    : std::make_unique<CItemsTreeView>(frame.Facade());
+    void MakeView(bool fill = true) {
+        view = std::make_unique<CItemsTreeView>(frame.Facade());
         frame.view = view.get();
         view->resize(480, 600);
         view->show();

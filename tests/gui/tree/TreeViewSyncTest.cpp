@@ -15,12 +15,6 @@ using Paths = std::vector<std::wstring>;
 
 class TreeViewSync : public TreeViewFixture {
 protected:
-    // What the login broadcast makes the frame do: the tokens' login states are read afresh.
-    void LogIn(const std::string& reader) {
-        world.Login(reader);
-        SVKCERTTREE::CCertTreePtr()->Reset();
-    }
-
     void SetUp() override {
         TreeViewFixture::SetUp();
         MakeStandardWorld();
@@ -28,38 +22,29 @@ protected:
     }
 };
 
-TEST_F(TreeViewSync, DeletingTheSelectedContainerLeavesTheOthers) {
-    LogIn("Reader B");
-    Expand(L"Reader B");
-    Select(IndexOf(L"Reader B\\zeta"));
-    ui.SetNextAnswer(IDYES);
-
-    view->SelectedNode()->OnCommand(ID_ACTIONS_DELETE_CONTAINER);
-    const std::vector<UINT> cursors = ui.Cursors();
-    ASSERT_FALSE(cursors.empty());
-    EXPECT_EQ(cursors.back(), IDC_ARROW) << "the arrow is back after the operation";
-    Pump();
-
-    EXPECT_EQ(ChildPaths(IndexOf(L"Reader B")), (Paths{L"Reader B\\Mid", L"Reader B\\alpha"}));
-    EXPECT_NE(SelectedPath(), L"Reader B\\zeta");
-    const Log texts = frame.Only({"status", "idle"});
-    EXPECT_NE(std::ranges::find(texts, "status Removing \"zeta\" container... wait"), texts.end());
-    ASSERT_FALSE(texts.empty());
-    EXPECT_TRUE(texts.back().starts_with("idle")) << "the idle text after the end";
-}
-
-TEST_F(TreeViewSync, TheDefaultMarkMovesWithItsBoldState) {
-    LogIn("Reader B");
+TEST_F(TreeViewSync, TheDefaultMarkMovesWithItsBoldStateAndADeletedContainerGoes) {
+    world.Login("Reader B");
+    certTree->Reset();
     Expand(L"Reader B");
     ASSERT_TRUE(IsBold(IndexOf(L"Reader B\\alpha")));
     Select(IndexOf(L"Reader B\\zeta"));
-
     view->SelectedNode()->OnCommand(ID_ACTIONS_SET_DEFAULT);
     Pump();
-
     EXPECT_TRUE(IsBold(IndexOf(L"Reader B\\zeta")));
     EXPECT_FALSE(IsBold(IndexOf(L"Reader B\\alpha")));
     EXPECT_EQ(SelectedPath(), L"Reader B\\zeta");
+
+    frame.events.clear();
+    ui.SetNextAnswer(IDYES);
+    view->SelectedNode()->OnCommand(ID_ACTIONS_DELETE_CONTAINER);
+    EXPECT_EQ(ui.Cursor(), IDC_ARROW) << "the arrow is back after the operation";
+    Pump();
+    EXPECT_EQ(ChildPaths(IndexOf(L"Reader B")), (Paths{L"Reader B\\Mid", L"Reader B\\alpha"}));
+    EXPECT_NE(SelectedPath(), L"Reader B\\zeta");
+    const Log texts = frame.Only({"status", "idle"});
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.front(), "status Removing \"zeta\" container... wait");
+    EXPECT_TRUE(texts.back().starts_with("idle")) << "the idle text after the end";
 }
 
 TEST_F(TreeViewSync, OperationMessagesShowTheirTextsAndSynchroniseTheToken) {

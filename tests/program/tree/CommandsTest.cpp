@@ -20,10 +20,12 @@ using treetest::NodePtr;
 
 namespace {
 
-constexpr UINT kNodeCommands[] = {
-    ID_ACTIONS_EXPORT_CERT,      ID_ACTIONS_IMPORT_CERT,  ID_ACTIONS_LOGIN,
-    ID_ACTIONS_LOGOUT,           ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE,
-    ID_ACTIONS_DELETE_CONTAINER, ID_ACTIONS_SET_DEFAULT,  ID_ACTIONS_REMOVE_DEFAULT};
+constexpr UINT kExport = ID_ACTIONS_EXPORT_CERT, kImport = ID_ACTIONS_IMPORT_CERT,
+               kAdd = ID_ACTIONS_ADD_TO_STORE, kRemove = ID_ACTIONS_REMOVE_FROM_STORE,
+               kDelete = ID_ACTIONS_DELETE_CONTAINER, kSetDefault = ID_ACTIONS_SET_DEFAULT,
+               kUnsetDefault = ID_ACTIONS_REMOVE_DEFAULT;
+constexpr UINT kNodeCommands[] = {kExport, kImport, ID_ACTIONS_LOGIN, ID_ACTIONS_LOGOUT, kAdd,
+                                  kRemove, kDelete, kSetDefault,      kUnsetDefault};
 
 std::vector<UINT> Enabled(ITreeItemInfo& node) {
     std::vector<UINT> enabled;
@@ -88,22 +90,14 @@ TEST_F(CommandsTest, NodesEnableTheirCommandsByLoginCertificateStoreAndDefaultMa
         std::vector<UINT> user;
     };
     const Row rows[] = {
-        {Token(), {}, {ID_ACTIONS_IMPORT_CERT}},
-        {Container(L"Default"),
-         {},
-         {ID_ACTIONS_IMPORT_CERT, ID_ACTIONS_DELETE_CONTAINER, ID_ACTIONS_REMOVE_DEFAULT}},
-        {Container(L"Plain"),
-         {},
-         {ID_ACTIONS_IMPORT_CERT, ID_ACTIONS_DELETE_CONTAINER, ID_ACTIONS_SET_DEFAULT}},
+        {Token(), {}, {kImport}},
+        {Container(L"Default"), {}, {kImport, kDelete, kUnsetDefault}},
+        {Container(L"Plain"), {}, {kImport, kDelete, kSetDefault}},
         // Not in the tree: its default mark cannot be read, so neither mark command applies.
-        {Container(L"Gone"), {}, {ID_ACTIONS_IMPORT_CERT, ID_ACTIONS_DELETE_CONTAINER}},
-        {Key(L"Plain", 1),
-         {ID_ACTIONS_EXPORT_CERT, ID_ACTIONS_ADD_TO_STORE},
-         {ID_ACTIONS_EXPORT_CERT, ID_ACTIONS_IMPORT_CERT, ID_ACTIONS_ADD_TO_STORE}},
-        {registered,
-         {ID_ACTIONS_EXPORT_CERT, ID_ACTIONS_REMOVE_FROM_STORE},
-         {ID_ACTIONS_EXPORT_CERT, ID_ACTIONS_IMPORT_CERT, ID_ACTIONS_REMOVE_FROM_STORE}},
-        {Key(L"Bare", 2), {}, {ID_ACTIONS_IMPORT_CERT}},
+        {Container(L"Gone"), {}, {kImport, kDelete}},
+        {Key(L"Plain", 1), {kExport, kAdd}, {kExport, kImport, kAdd}},
+        {registered, {kExport, kRemove}, {kExport, kImport, kRemove}},
+        {Key(L"Bare", 2), {}, {kImport}},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(Enabled(*row.node), row.guest) << "guest: " << row.node->GetClassName();
@@ -120,50 +114,41 @@ TEST_F(CommandsTest, NodesEnableTheirCommandsByLoginCertificateStoreAndDefaultMa
     }
 }
 
-TEST_F(CommandsTest, SettingTheDefaultMarkIsBracketedByItsMessages) {
+TEST_F(CommandsTest, ContainerOperationsAreBracketedByTheirMessages) {
     LogIn();
     auto plain = Container(L"Plain");
     EXPECT_FALSE(plain->IsBold());
-    plain->OnCommand(ID_ACTIONS_SET_DEFAULT);
+    plain->OnCommand(kSetDefault);
     EXPECT_TRUE(plain->IsBold());
     EXPECT_FALSE(Container(L"Default")->IsBold());
-    EXPECT_EQ(w.frame.Only({"container"}), (Log{"container msg 3", "container msg 4"}));
     EXPECT_EQ(w.ui.Cursor(), IDC_ARROW) << "the wait cursor went with the operation";
-    EXPECT_FALSE(w.ui.Boxes().empty()) << "the outcome is told";
+    ASSERT_EQ(w.ui.Boxes().size(), 1u) << "the outcome is told";
+    plain->OnCommand(kSetDefault);  // not enabled any more: nothing happens
 
-    // Not enabled any more: the same command does nothing.
-    w.frame.events.clear();
-    plain->OnCommand(ID_ACTIONS_SET_DEFAULT);
-    EXPECT_TRUE(w.frame.events.empty());
-}
-
-TEST_F(CommandsTest, DeletingAContainerAsksFirstAndTellsTheTree) {
-    LogIn();
-    auto plain = Container(L"Plain");
-    plain->OnCommand(ID_ACTIONS_DELETE_CONTAINER);  // the unattended answer is No
-    ASSERT_EQ(w.ui.Boxes().size(), 1u);
+    plain->OnCommand(kDelete);  // the unattended answer to the question is No
+    ASSERT_EQ(w.ui.Boxes().size(), 2u);
     EXPECT_NE(w.tree->FindContainer(L"Reader A", L"Plain"), nullptr);
-
     w.ui.SetNextAnswer(IDYES);
-    plain->OnCommand(ID_ACTIONS_DELETE_CONTAINER);
+    plain->OnCommand(kDelete);
     EXPECT_EQ(w.tree->FindContainer(L"Reader A", L"Plain"), nullptr);
-    EXPECT_EQ(w.frame.Only({"container"}), (Log{"container msg 1", "container msg 2"}));
+    EXPECT_EQ(w.frame.Only({"container"}),
+              (Log{"container msg 3", "container msg 4", "container msg 1", "container msg 2"}));
 }
 
 TEST_F(CommandsTest, ImportAsksForAFileAndStartsTheWizardForPfxFilesOnly) {
     auto token = Token();
     w.ui.SetNextFile(SFileDialogResult{L"/tmp/some.pfx", 1});
-    token->OnCommand(ID_ACTIONS_IMPORT_CERT);
+    token->OnCommand(kImport);
     EXPECT_TRUE(w.ui.FileRequests().empty()) << "not logged in: nothing is asked";
 
     LogIn();
-    token->OnCommand(ID_ACTIONS_IMPORT_CERT);
-    Container(L"Plain")->OnCommand(ID_ACTIONS_IMPORT_CERT);  // cancelled: no wizard
+    token->OnCommand(kImport);
+    Container(L"Plain")->OnCommand(kImport);  // cancelled: no wizard
     auto bare = Key(L"Bare", 2);
     w.ui.SetNextFile(SFileDialogResult{L"/tmp/one.cer", 1});
     w.ui.SetNextFile(SFileDialogResult{L"/tmp/two.pfx", 2});
-    bare->OnCommand(ID_ACTIONS_IMPORT_CERT);
-    bare->OnCommand(ID_ACTIONS_IMPORT_CERT);
+    bare->OnCommand(kImport);
+    bare->OnCommand(kImport);
 
     const auto requests = w.ui.FileRequests();
     ASSERT_EQ(requests.size(), 4u);
@@ -210,7 +195,7 @@ TEST_F(CommandsTest, SelectedNodesFillTheRightPane) {
 TEST_F(CommandsTest, MenusShowOneItemOfEachPairWhereThePairStood) {
     LogIn();
     w.Register(Key(L"Default", 2)->GetCertificate());
-    w.ui.SetNextMenuChoice(ID_ACTIONS_REMOVE_DEFAULT);
+    w.ui.SetNextMenuChoice(kUnsetDefault);
     EXPECT_TRUE(Container(L"Default")->ShowContextMenu(10, 20));
     EXPECT_TRUE(Container(L"Plain")->ShowContextMenu(30, 40));
     EXPECT_TRUE(Key(L"Plain", 1)->ShowContextMenu(0, 0));
@@ -220,7 +205,7 @@ TEST_F(CommandsTest, MenusShowOneItemOfEachPairWhereThePairStood) {
     ASSERT_EQ(popups.size(), 5u);
     EXPECT_EQ(popups[0].x, 10);
     EXPECT_EQ(popups[0].y, 20);
-    EXPECT_EQ(w.frame.Only({"route"}), Log{"route " + std::to_string(ID_ACTIONS_REMOVE_DEFAULT)})
+    EXPECT_EQ(w.frame.Only({"route"}), Log{"route " + std::to_string(kUnsetDefault)})
         << "the chosen item is routed";
 
     const struct {
@@ -229,12 +214,12 @@ TEST_F(CommandsTest, MenusShowOneItemOfEachPairWhereThePairStood) {
         UINT hidden;
         bool enabled;
     } pairs[] = {
-        {0, ID_ACTIONS_REMOVE_DEFAULT, ID_ACTIONS_SET_DEFAULT, true},
-        {1, ID_ACTIONS_SET_DEFAULT, ID_ACTIONS_REMOVE_DEFAULT, true},
-        {2, ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE, true},
-        {3, ID_ACTIONS_REMOVE_FROM_STORE, ID_ACTIONS_ADD_TO_STORE, true},
+        {0, kUnsetDefault, kSetDefault, true},
+        {1, kSetDefault, kUnsetDefault, true},
+        {2, kAdd, kRemove, true},
+        {3, kRemove, kAdd, true},
         // Without certificate: the remove item, disabled, and no export.
-        {4, ID_ACTIONS_REMOVE_FROM_STORE, ID_ACTIONS_ADD_TO_STORE, false},
+        {4, kRemove, kAdd, false},
     };
     for (const auto& pair : pairs) {
         const CMenu& menu = popups[pair.popup].menu;
@@ -243,16 +228,14 @@ TEST_F(CommandsTest, MenusShowOneItemOfEachPairWhereThePairStood) {
         EXPECT_EQ(menu.FindCommand(pair.hidden), nullptr);
         EXPECT_EQ(EnabledIn(menu, pair.shown), pair.enabled);
     }
-    EXPECT_FALSE(EnabledIn(popups[4].menu, ID_ACTIONS_EXPORT_CERT));
+    EXPECT_FALSE(EnabledIn(popups[4].menu, kExport));
     const auto slot = [](const CMenu& menu, UINT id) {
         const std::vector<UINT> ids = Shown(menu);
         return std::ranges::find(ids, id) - ids.begin();
     };
-    EXPECT_EQ(slot(popups[0].menu, ID_ACTIONS_REMOVE_DEFAULT),
-              slot(popups[1].menu, ID_ACTIONS_SET_DEFAULT));
-    EXPECT_EQ(slot(popups[2].menu, ID_ACTIONS_ADD_TO_STORE),
-              slot(popups[3].menu, ID_ACTIONS_REMOVE_FROM_STORE));
-    EXPECT_EQ(popups[0].menu.FindCommand(ID_ACTIONS_REMOVE_DEFAULT)->text,
+    EXPECT_EQ(slot(popups[0].menu, kUnsetDefault), slot(popups[1].menu, kSetDefault));
+    EXPECT_EQ(slot(popups[2].menu, kAdd), slot(popups[3].menu, kRemove));
+    EXPECT_EQ(popups[0].menu.FindCommand(kUnsetDefault)->text,
               L"Re&move \"default container\" state");
 }
 
@@ -264,8 +247,8 @@ TEST_F(CommandsTest, TheTokenMenuHoldsImportLoginAndLogout) {
     const CMenu& menu = popups[0].menu;
     EXPECT_NE(menu.FindCommand(ID_ACTIONS_LOGIN), nullptr);
     EXPECT_NE(menu.FindCommand(ID_ACTIONS_LOGOUT), nullptr);
-    EXPECT_NE(menu.FindCommand(ID_ACTIONS_IMPORT_CERT), nullptr);
-    EXPECT_FALSE(EnabledIn(menu, ID_ACTIONS_IMPORT_CERT)) << "not logged in";
+    EXPECT_NE(menu.FindCommand(kImport), nullptr);
+    EXPECT_FALSE(EnabledIn(menu, kImport)) << "not logged in";
     EXPECT_EQ(w.frame.events, Log{"route " + std::to_string(ID_ACTIONS_LOGIN)});
 }
 
