@@ -1,6 +1,7 @@
 // Date formatting calls: file times to calendar fields and back, local time
 // by the TZ variable, and the long and short date and time texts of English
-// and Russian with their sizing rules.
+// and Russian with their sizing rules. Certificate dates themselves are
+// compared with openssl in CertMadeTest and CaCertificatesTest.
 #include "platform/cert/DateFormat.h"
 
 #include <gtest/gtest.h>
@@ -58,25 +59,31 @@ std::wstring RowText(const FILETIME& utc, LCID lang) {
     return std::wstring(date) + L"   " + time;
 }
 
-TEST(DateFormat, LongDateAndTimeInEnglishAndRussian) {
-    TimeZone utc("UTC");
-    const FILETIME evening = FileTimeOf(2026, 12, 6, 17, 43, 36);
-    EXPECT_EQ(RowText(evening, 1024), L"Sunday, December 6, 2026   5:43:36 PM");
-    EXPECT_EQ(RowText(evening, 1033), L"Sunday, December 6, 2026   5:43:36 PM");
-    EXPECT_EQ(RowText(evening, 1049), L"6 декабря 2026 г.   17:43:36");
-    EXPECT_EQ(RowText(FileTimeOf(2000, 5, 1, 0, 5, 9), 1033), L"Monday, May 1, 2000   12:05:09 AM");
-    EXPECT_EQ(RowText(FileTimeOf(2000, 5, 1, 0, 5, 9), 1049), L"1 мая 2000 г.   0:05:09");
-    EXPECT_EQ(RowText(FileTimeOf(2049, 1, 31, 12, 0, 0), 1033),
-              L"Sunday, January 31, 2049   12:00:00 PM");
-    EXPECT_EQ(RowText(FileTimeOf(2024, 2, 29, 23, 59, 59), 1049), L"29 февраля 2024 г.   23:59:59");
-}
-
-TEST(DateFormat, LocalTimeFollowsTheTimeZone) {
-    TimeZone moscow("Europe/Moscow");
-    EXPECT_EQ(RowText(FileTimeOf(2026, 12, 6, 22, 43, 36), 1049), L"7 декабря 2026 г.   1:43:36");
-    TimeZone newYork("America/New_York");
-    EXPECT_EQ(RowText(FileTimeOf(2026, 7, 1, 3, 0, 0), 1033),
-              L"Tuesday, June 30, 2026   11:00:00 PM");
+TEST(DateFormat, LongDateAndTimeInEnglishAndRussianOfTheLocalTime) {
+    struct Case {
+        const char* tz;
+        FILETIME utc;
+        LCID lang;
+        const wchar_t* text;
+    } cases[] = {
+        {"UTC", FileTimeOf(2026, 12, 6, 17, 43, 36), 1024,
+         L"Sunday, December 6, 2026   5:43:36 PM"},
+        {"UTC", FileTimeOf(2026, 12, 6, 17, 43, 36), 1033,
+         L"Sunday, December 6, 2026   5:43:36 PM"},
+        {"UTC", FileTimeOf(2026, 12, 6, 17, 43, 36), 1049, L"6 декабря 2026 г.   17:43:36"},
+        {"UTC", FileTimeOf(2000, 5, 1, 0, 5, 9), 1033, L"Monday, May 1, 2000   12:05:09 AM"},
+        {"UTC", FileTimeOf(2000, 5, 1, 0, 5, 9), 1049, L"1 мая 2000 г.   0:05:09"},
+        {"UTC", FileTimeOf(2049, 1, 31, 12, 0, 0), 1033, L"Sunday, January 31, 2049   12:00:00 PM"},
+        {"UTC", FileTimeOf(2024, 2, 29, 23, 59, 59), 1049, L"29 февраля 2024 г.   23:59:59"},
+        {"Europe/Moscow", FileTimeOf(2026, 12, 6, 22, 43, 36), 1049,
+         L"7 декабря 2026 г.   1:43:36"},
+        {"America/New_York", FileTimeOf(2026, 7, 1, 3, 0, 0), 1033,
+         L"Tuesday, June 30, 2026   11:00:00 PM"},
+    };
+    for (const auto& c : cases) {
+        TimeZone zone(c.tz);
+        EXPECT_EQ(RowText(c.utc, c.lang), c.text) << c.tz;
+    }
 }
 
 TEST(DateFormat, CalendarFieldsRoundTripAtTheEnds) {

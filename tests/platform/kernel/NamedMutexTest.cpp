@@ -1,6 +1,6 @@
 // Named mutexes between real processes (existence report, waiting, a holder killed with
 // SIGKILL, clean exits), name mapping (slashes, backslashes, long names), re-entrance and
-// ownership between threads of one process. Critical sections are tested beside them.
+// ownership between threads of one process, unnamed mutexes and the lock folder.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -91,24 +91,6 @@ VK_TEST_CHILD(mutex_holder) {
     return 0;  // ends without CloseHandle: the exit itself must drop the name
 }
 
-// Creates the mutex args[0] without ownership, reports the last error, waits for it without
-// time limit and reports the wait's result, then releases it, closes it and exits.
-VK_TEST_CHILD(mutex_waiter) {
-    std::wstring name = Utf8ToWide(args.at(0));
-    HANDLE h = CreateMutexW(nullptr, FALSE, name.c_str());
-    if (!h) {
-        return 2;
-    }
-    std::printf("created %u\n", static_cast<unsigned>(GetLastError()));
-    std::fflush(stdout);
-    DWORD wait = WaitForSingleObject(h, INFINITE);
-    std::printf("acquired %u\n", static_cast<unsigned>(wait));
-    std::fflush(stdout);
-    ReleaseMutex(h);
-    CloseHandle(h);
-    return 0;
-}
-
 class NamedMutexTest : public testing::Test {
 protected:
     vktest::TempWorld world;
@@ -143,28 +125,6 @@ TEST_F(NamedMutexTest, SecondCreatorSeesTheNameAndWaitsForTheRelease) {
     EXPECT_TRUE(CloseHandle(second.handle));
 }
 
-TEST_F(NamedMutexTest, WaiterInAnotherProcessGetsTheMutexOnlyAfterRelease) {
-    const std::wstring name = L"{F98D3F9D-3128-4990-86C1-D6C53B40B391}Velkora Reader 0";
-    Created first = Create(name, true);
-    ASSERT_NE(first.handle, nullptr);
-    EXPECT_EQ(first.error, ERROR_SUCCESS);
-
-    vktest::ChildProcess waiter("mutex_waiter", {WideToUtf8(name)}, true);
-    EXPECT_EQ(NextLine(waiter), "created 183");
-    std::string line;
-    EXPECT_FALSE(waiter.ReadLine(line, 300))
-        << "the waiter got the mutex while it was owned: " << line;
-    // Re-entrant: the owner may take it again and must give it back as often.
-    EXPECT_EQ(WaitForSingleObject(first.handle, 0), WAIT_OBJECT_0);
-    EXPECT_TRUE(ReleaseMutex(first.handle));
-    EXPECT_FALSE(waiter.ReadLine(line, 200)) << "released too early: " << line;
-    EXPECT_TRUE(ReleaseMutex(first.handle));
-    EXPECT_EQ(NextLine(waiter), "acquired 0");
-    EXPECT_EQ(waiter.Wait(), 0);
-    EXPECT_FALSE(ReleaseMutex(first.handle));
-    EXPECT_TRUE(CloseHandle(first.handle));
-}
-
 TEST_F(NamedMutexTest, HolderKilledWithSigkillReleasesTheMutexAndTheName) {
     const std::wstring name = L"killed holder";
     vktest::ChildProcess holder("mutex_holder", {WideToUtf8(name), Flag("never").string()}, true);
@@ -195,23 +155,18 @@ TEST_F(NamedMutexTest, HolderKilledWithSigkillReleasesTheMutexAndTheName) {
 
 TEST_F(NamedMutexTest, StartAfterCleanExitIsAFirstStart) {
     const std::wstring name = L"clean exit";
-    vktest::ChildProcess first("mutex_waiter", {WideToUtf8(name)}, true);
-    EXPECT_EQ(NextLine(first), "created 0");
-    EXPECT_EQ(NextLine(first), "acquired 0");
-    EXPECT_EQ(first.Wait(), 0);
     // The holder exits without closing its handle.
-    vktest::ChildProcess second("mutex_holder", {WideToUtf8(name), Flag("go").string()}, true);
-    EXPECT_EQ(NextLine(second), "held 0");
+    vktest::ChildProcess holder("mutex_holder", {WideToUtf8(name), Flag("go").string()}, true);
+    EXPECT_EQ(NextLine(holder), "held 0");
     Touch(Flag("go"));
-    EXPECT_EQ(NextLine(second), "released");
-    EXPECT_EQ(second.Wait(), 0);
+    EXPECT_EQ(NextLine(holder), "released");
+    EXPECT_EQ(holder.Wait(), 0);
 
     Created mine = Create(name);
     EXPECT_EQ(mine.error, ERROR_SUCCESS);
     EXPECT_TRUE(CloseHandle(mine.handle));
     // Closing the last handle of this process drops the name as well.
-    HANDLE opened = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
-    EXPECT_EQ(opened, nullptr);
+    EXPECT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
@@ -267,22 +222,30 @@ TEST_F(NamedMutexTest, NamesWithSlashesAndBackslashesStayApart) {
     }
 }
 
-TEST_F(NamedMutexTest, ThreadsOfOneProcessExcludeEachOther) {
+TEST_F(NamedMutexTest, ThreadsOfOneProcessExcludeEachOtherAndOwnersReenter) {
     Created c = Create(L"threads", true);
     ASSERT_NE(c.handle, nullptr);
-    // A second handle of the same process on the same name is the same mutex.
+    // A second handle of the same process on the same name is the same mutex; unnamed
+    // mutexes are never shared.
     HANDLE other = OpenMutexW(SYNCHRONIZE, FALSE, L"threads");
     ASSERT_NE(other, nullptr);
-
-    auto blocked = std::async(std::launch::async, [other] {
-                       DWORD timedOut = WaitForSingleObject(other, 50);
-                       BOOL released = ReleaseMutex(other);  // not the owner
-                       DWORD error = GetLastError();
-                       return std::make_tuple(timedOut, released, error);
-                   }).get();
-    EXPECT_EQ(std::get<0>(blocked), WAIT_TIMEOUT);
-    EXPECT_FALSE(std::get<1>(blocked));
-    EXPECT_EQ(std::get<2>(blocked), ERROR_NOT_OWNER);
+    Created a = Create(L"");
+    Created b = Create(L"");
+    EXPECT_EQ(std::make_pair(a.error, b.error), std::make_pair(ERROR_SUCCESS, ERROR_SUCCESS));
+    EXPECT_EQ(WaitForSingleObject(a.handle, 0), WAIT_OBJECT_0);
+    // Re-entrant: the owner may take it again and must give it back as often.
+    EXPECT_EQ(WaitForSingleObject(c.handle, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(ReleaseMutex(c.handle));
+    auto blocked =
+        std::async(std::launch::async, [other, h = a.handle] {
+            const DWORD timedOut = WaitForSingleObject(other, 50);
+            const BOOL released = ReleaseMutex(other);  // not the owner
+            const DWORD error = GetLastError();
+            return std::make_tuple(timedOut, released, error, WaitForSingleObject(h, 20));
+        }).get();
+    EXPECT_EQ(blocked, std::make_tuple(WAIT_TIMEOUT, BOOL{FALSE}, ERROR_NOT_OWNER, WAIT_TIMEOUT));
+    CloseHandle(a.handle);
+    CloseHandle(b.handle);
 
     // Many threads take turns; a counter changed without the lock would lose updates.
     EXPECT_TRUE(ReleaseMutex(c.handle));
@@ -308,21 +271,6 @@ TEST_F(NamedMutexTest, ThreadsOfOneProcessExcludeEachOther) {
     EXPECT_FALSE(CloseHandle(c.handle));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_EQ(WaitForSingleObject(c.handle, 0), WAIT_FAILED);
-}
-
-TEST_F(NamedMutexTest, UnnamedMutexesAreNeverShared) {
-    Created a = Create(L"");
-    Created b = Create(L"");
-    ASSERT_NE(a.handle, nullptr);
-    EXPECT_EQ(a.error, ERROR_SUCCESS);
-    EXPECT_EQ(b.error, ERROR_SUCCESS);
-    EXPECT_EQ(WaitForSingleObject(a.handle, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(b.handle, 0), WAIT_OBJECT_0);
-    auto other =
-        std::async(std::launch::async, [h = a.handle] { return WaitForSingleObject(h, 20); });
-    EXPECT_EQ(other.get(), WAIT_TIMEOUT);
-    CloseHandle(a.handle);
-    CloseHandle(b.handle);
 }
 
 TEST(NamedMutexFolder, WithoutRuntimeFolderUsesAPrivateFolderInTmp) {

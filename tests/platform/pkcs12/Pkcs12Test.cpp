@@ -120,7 +120,9 @@ protected:
 };
 
 void ExpectUnpacksToItsContents(const PfxCase& c, const wchar_t* password) {
-    const auto bytes = ReadAll(c.file);
+    auto bytes = ReadAll(c.file);
+    CRYPT_DATA_BLOB blob{static_cast<DWORD>(bytes.size()), bytes.data()};
+    EXPECT_TRUE(PFXIsPFXBlob(&blob));
     EXPECT_EQ(Verify(bytes, password), ERROR_SUCCESS);
     Store store = Import(bytes, password, CRYPT_EXPORTABLE | CRYPT_MACHINE_KEYSET);
     ASSERT_TRUE(store) << std::hex << GetLastError();
