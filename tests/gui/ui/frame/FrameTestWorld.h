@@ -31,6 +31,7 @@ namespace frametest {
 inline constexpr const char* kReader0 = "Velkora USB Reader 0";
 inline constexpr const char* kReader1 = "Velkora USB Reader 1";
 inline constexpr const char* kReader2 = "Velkora USB Reader 2";
+
 inline constexpr const wchar_t* kSettingsKey = L"SOFTWARE\\Orvel\\Velkora\\vkCert\\Settings";
 
 using NodePtr = STreeItemInfo::ITreeItemInfoPtr;
@@ -76,24 +77,19 @@ public:
     FrameWorld(const FrameWorld&) = delete;
     FrameWorld& operator=(const FrameWorld&) = delete;
 
-    // Creates and shows a main window and waits until it lists the three readers.
-    CMainFrame& Start() {
+    // Creates and shows a main window and waits until it lists the three readers; or, with
+    // `firstRoundOnly`, runs the first round of events only: the tree has had its first
+    // filling, and the window does not listen to the platform yet.
+    CMainFrame& Start(bool firstRoundOnly = false) {
         Close();
         m_frame = std::make_unique<CMainFrame>();
         EXPECT_TRUE(m_frame->Create());
         m_frame->ShowWindow();
-        EXPECT_TRUE(SpinUntil([this] { return TopLevel().size() == 3; }));
-        return *m_frame;
-    }
-
-    // Creates and shows a main window and runs the first round of events only: the tree has
-    // had its first filling, and the window does not listen to the platform yet.
-    CMainFrame& StartUntilTheFirstFilling() {
-        Close();
-        m_frame = std::make_unique<CMainFrame>();
-        EXPECT_TRUE(m_frame->Create());
-        m_frame->ShowWindow();
-        QCoreApplication::sendPostedEvents(m_frame.get(), QEvent::MetaCall);
+        if (firstRoundOnly) {
+            QCoreApplication::sendPostedEvents(m_frame.get(), QEvent::MetaCall);
+        } else {
+            EXPECT_TRUE(SpinUntil([this] { return TopLevel().size() == 3; }));
+        }
         return *m_frame;
     }
 
@@ -106,7 +102,6 @@ public:
     }
 
     CMainFrame& Frame() { return *m_frame; }
-    const vktest::TempWorld& Temp() const { return m_temp; }
 
     std::vector<NodePtr> TopLevel() { return Children(nullptr); }
 
@@ -151,19 +146,15 @@ public:
 
     // Opens every level down to the node of that path and selects it; answers it.
     NodePtr Open(const std::wstring& path) {
-        std::wstring prefix;
         NodePtr node;
-        std::size_t from = 0;
-        while (true) {
-            const std::size_t cut = path.find(L'\\', from);
-            prefix = path.substr(0, cut);
-            node = Find(prefix);
-            if (!node || cut == std::wstring::npos) {
-                break;
+        std::size_t cut = 0;
+        do {
+            cut = path.find(L'\\', cut + 1);
+            if (node) {
+                Expand(node);
             }
-            Expand(node);
-            from = cut + 1;
-        }
+            node = Find(path.substr(0, cut));
+        } while (node && cut != std::wstring::npos);
         if (node) {
             m_frame->SelectNode(node.get());
             QApplication::processEvents();

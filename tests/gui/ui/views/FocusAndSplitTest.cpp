@@ -62,11 +62,11 @@ protected:
 
     vktest::TempWorld world;
     viewtest::Pane pane;
+    vktest::FakeFrame frame;
     QWidget* tree = nullptr;  // stands for the tree pane
 };
 
 TEST_F(FocusAndSplit, FocusGoesToTheFirstRowThenTabGoesToTheBoxAndOnToTheTree) {
-    vktest::FakeFrame frame;
     auto* view = KeyView(frame.Facade());
     ASSERT_NE(view, nullptr);
     QTreeWidget* list = view->List();
@@ -95,7 +95,6 @@ TEST_F(FocusAndSplit, FocusGoesToTheFirstRowThenTabGoesToTheBoxAndOnToTheTree) {
 }
 
 TEST_F(FocusAndSplit, FocusReturnsToTheBoxWhenTheBoxHadItLast) {
-    vktest::FakeFrame frame;
     auto* view = MakeView<CTokenInfoViewEx>(ERightViewKind::TokenInfo, pane.host, frame.Facade());
     ASSERT_NE(view, nullptr);
     view->AsTokenInfo()->FillTokenRecord(viewtest::DemoProRecord());
@@ -112,7 +111,6 @@ TEST_F(FocusAndSplit, FocusReturnsToTheBoxWhenTheBoxHadItLast) {
 }
 
 TEST_F(FocusAndSplit, DraggedSplitOpensTheNextViewOfAnyKind) {
-    vktest::FakeFrame frame;
     auto* key = KeyView(frame.Facade());
     ASSERT_NE(key, nullptr);
     const std::vector<std::int32_t> fresh = Split(key);
@@ -138,7 +136,6 @@ TEST_F(FocusAndSplit, DraggedSplitOpensTheNextViewOfAnyKind) {
 }
 
 TEST_F(FocusAndSplit, NoSplitIsKeptOrReadWithoutAFrame) {
-    vktest::FakeFrame frame;
     auto* alone = KeyView(nullptr);
     ASSERT_NE(alone, nullptr);
     const std::vector<std::int32_t> fresh = Split(alone);
