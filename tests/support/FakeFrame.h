@@ -14,11 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/Utf.h"
 #include "program/core/sdp/COwnedReceiver.h"
+#include "program/token/CProviderDescriptor.h"
 #include "program/tree/CEnumChildsMsgAcceptorRegistry.h"
 #include "program/tree/CTreeMessageHub.h"
+#include "program/tree/ITreeItemInfo.h"
 #include "program/ui/CFrameFacade.h"
 #include "program/ui/CNullFrame.h"
+#include "support/ScriptedUi.h"
 
 namespace vktest {
 
@@ -39,33 +43,70 @@ public:
     IKeyViewFill* AsKey() override { return Is(ERightViewKind::Key); }
     ICertificateViewFill* AsCertificate() override { return Is(ERightViewKind::Certificate); }
 
-    void FillTokenRecord(const STokenRecord& record) override;
-    void FillContainerName(const std::wstring& name) override;
-    void FillKeyLength(DWORD bits) override;
-    void FillPermissions(DWORD) override { m_log.push_back("fill key permissions"); }
-    void FillPublicKey(const std::vector<BYTE>& blob) override;
-    void FillCertificate(const std::vector<BYTE>& der) override;
+    void FillTokenRecord(const STokenRecord& r) override { Add("token " + WideToUtf8(r.label)); }
+    void FillContainerName(const std::wstring& name) override {
+        Add("container " + WideToUtf8(name));
+    }
+    void FillKeyLength(DWORD bits) override { Add("key length " + std::to_string(bits)); }
+    void FillPermissions(DWORD) override { Add("key permissions"); }
+    void FillPublicKey(const std::vector<BYTE>& blob) override {
+        Add(blob.empty() ? "empty public key" : "public key");
+    }
+    void FillCertificate(const std::vector<BYTE>& der) override {
+        certificate = der;
+        Add("certificate");
+    }
 
     std::vector<BYTE> certificate;
 
 private:
     FakeView* Is(ERightViewKind kind) { return m_kind == kind ? this : nullptr; }
+    void Add(const std::string& what) { m_log.push_back("fill " + what); }
     ERightViewKind m_kind;
     Log& m_log;
 };
 
 class FakeFrame : public CNullFrame {
 public:
-    FakeFrame();
-    ~FakeFrame() override;
+    FakeFrame() {
+        m_registry.SetFacade(m_facade);
+        STreeItemInfo::UI::RegisterDefaultCreators(m_registry);
+        m_enumReceiver.SetOwner(this);
+        m_containerReceiver.SetOwner(this);
+        m_keyReceiver.SetOwner(this);
+        m_selectedReceiver.SetOwner(this);
+        m_hub.itemChildsEnuming.Attach(m_enumReceiver);
+        m_hub.containerItemInfo.Attach(m_containerReceiver);
+        m_hub.key.Attach(m_keyReceiver);
+        m_hub.itemInTheTreeSelected.Attach(m_selectedReceiver);
+    }
+    ~FakeFrame() override {
+        m_facade->Detach();
+        m_enumReceiver.SetOwner(nullptr);
+        m_containerReceiver.SetOwner(nullptr);
+        m_keyReceiver.SetOwner(nullptr);
+        m_selectedReceiver.SetOwner(nullptr);
+    }
     FakeFrame(const FakeFrame&) = delete;
     FakeFrame& operator=(const FakeFrame&) = delete;
 
     const CFrameFacadePtr& Facade() const { return m_facade; }
     STreeItemInfo::CTreeMessageHub& Hub() { return m_hub; }
     FakeView* View() const { return m_view.get(); }
+
     // The lines of the log that begin with one of the prefixes, in order.
-    Log Only(std::initializer_list<const char*> prefixes) const;
+    Log Only(std::initializer_list<const char*> prefixes) const {
+        Log lines;
+        for (const std::string& line : events) {
+            for (const char* prefix : prefixes) {
+                if (line.starts_with(prefix)) {
+                    lines.push_back(line);
+                    break;
+                }
+            }
+        }
+        return lines;
+    }
 
     Log events;
     bool showContainers = true;
@@ -76,25 +117,55 @@ public:
         return &m_registry;
     }
     bool ShowContainers() const override { return showContainers; }
-    IRightView* ReplaceRightView(ERightViewKind kind) override;
+    IRightView* ReplaceRightView(ERightViewKind kind) override {
+        static const char* const names[] = {"token", "container", "key", "certificate"};
+        events.push_back(std::string("view ") + names[static_cast<int>(kind)]);
+        m_view = std::make_unique<FakeView>(kind, events);
+        return m_view.get();
+    }
     void ActivateOtherPane() override { events.push_back("other pane"); }
     CListSplitRecord* ListSplitRecord() override { return &split; }
-    void SetStatusMessage(const std::optional<std::wstring>& text) override;
-    void RouteCommand(UINT commandId) override;
+    void SetStatusMessage(const std::optional<std::wstring>& text) override {
+        events.push_back((text ? "status " + WideToUtf8(*text) : std::string("idle")) + Cursor());
+    }
+    void RouteCommand(UINT id) override { events.push_back("route " + std::to_string(id)); }
     void RunPfxImportWizard(const SVKCERT::CProviderDescriptor& provider,
-                            const std::wstring& filePath, const std::wstring& reader) override;
+                            const std::wstring& filePath, const std::wstring& reader) override {
+        events.push_back("pfx import " + WideToUtf8(filePath) + " into " + WideToUtf8(reader) +
+                         " with " + WideToUtf8(provider.name));
+    }
     void RunPfxExportWizard(const std::wstring& filePath, const std::wstring&, const std::wstring&,
-                            DWORD, const std::wstring&) override;
+                            DWORD, const std::wstring&) override {
+        events.push_back("pfx export " + WideToUtf8(filePath));
+    }
 
-    void OnMessage(const STreeItemInfo::CItemChildsEnumingMsg& msg);
-    void OnMessage(const STreeItemInfo::CContainerItemInfoMsg& msg);
-    void OnMessage(const STreeItemInfo::CKeyMsg& msg);
-    void OnMessage(const SFrameFacade::MESSAGES::CItemInTheTreeSelectedMsg& msg);
+    void OnMessage(const STreeItemInfo::CItemChildsEnumingMsg& msg) {
+        events.push_back("enum " + std::to_string(msg.code) + " " + PathOf(msg.node));
+        m_registry.Dispatch(msg);
+    }
+    void OnMessage(const STreeItemInfo::CContainerItemInfoMsg& msg) {
+        events.push_back("container msg " + std::to_string(msg.code));
+    }
+    void OnMessage(const STreeItemInfo::CKeyMsg& msg) {
+        events.push_back("key msg " + std::to_string(msg.code));
+    }
+    void OnMessage(const SFrameFacade::MESSAGES::CItemInTheTreeSelectedMsg& msg) {
+        events.push_back((msg.selected ? "selected " : "deselected ") + PathOf(msg.node));
+    }
 
 private:
     template <class Msg>
     using Receiver =
         SDP::SOBSERVER::COwnedReceiver<FakeFrame, Msg, STreeItemInfo::CTreeThreadModel>;
+
+    static std::string PathOf(const STreeItemInfo::ITreeItemInfo* node) {
+        return node != nullptr ? WideToUtf8(node->GetPath()) : std::string();
+    }
+    // " wait" or " arrow" while a scripted UI is installed, nothing otherwise.
+    static std::string Cursor() {
+        const auto* ui = dynamic_cast<const ScriptedUi*>(&GetUserInterface());
+        return ui == nullptr ? "" : ui->Cursor() == IDC_WAIT ? " wait" : " arrow";
+    }
 
     STreeItemInfo::CTreeMessageHub m_hub;
     STreeItemInfo::UI::CEnumChildsMsgAcceptorRegistry m_registry;

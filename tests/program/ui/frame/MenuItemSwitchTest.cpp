@@ -1,9 +1,8 @@
-// The menu item switch on menus parsed from the program's resources and built by hand: one slot
-// for a group of alternatives, the texts saved at attach time (at most 511 characters), and the
-// cases that must leave the menu alone. Its use in the node menus is tested with the nodes.
+// The menu item switch on menus built by hand: one slot for a group of alternatives, the texts
+// saved at attach time (at most 511 characters), and the cases that must leave the menu alone.
+// The resource menus it switches are tested with the nodes' context menus and the main window.
 #include <gtest/gtest.h>
 
-#include "program/app/LangResource.h"
 #include "program/app/MenuModel.h"
 #include "program/ui/CMenuItemSwitch.h"
 #include "res/resource.h"
@@ -48,27 +47,6 @@ TEST(MenuItemSwitchTest, ShowLeavesOneItemWhereTheFirstOfTheGroupStoodWithItsSav
     EXPECT_EQ(Ids(menu),
               (std::vector<UINT>{ID_ACTIONS_EXPORT_CERT, 0, kAdd, ID_ACTIONS_IMPORT_CERT}));
     EXPECT_EQ(menu.Items()[2].text, std::wstring(511, L'x'));
-}
-
-TEST(MenuItemSwitchTest, TheKeyMenuOfTheResourcesSwitchesInBothLanguages) {
-    for (const LANGID lang : {LANG_NEUTRAL_DEFAULT_ID, LANG_RUSSIAN_ID}) {
-        std::optional<CMenu> keyMenu = LoadLangMenu(IDR_CERTIFICATE_MENU, lang);
-        ASSERT_TRUE(keyMenu.has_value());
-        CMenu* popup = keyMenu->SubMenu(0);
-        ASSERT_NE(popup, nullptr);
-        const int first = popup->FindPosition(kAdd);
-        ASSERT_GE(first, 0);
-        const std::size_t count = popup->Count();
-        const std::wstring removeText = popup->FindCommand(kRemove)->text;
-
-        CMenuItemSwitch alternatives;
-        alternatives.Attach(popup, {kAdd, kRemove});
-        ASSERT_TRUE(alternatives.Show(kRemove));
-        EXPECT_EQ(popup->FindPosition(kRemove), first);
-        EXPECT_EQ(popup->FindPosition(kAdd), -1);
-        EXPECT_EQ(popup->Count(), count - 1);
-        EXPECT_EQ(popup->FindCommand(kRemove)->text, removeText);
-    }
 }
 
 TEST(MenuItemSwitchTest, CommandsOutsideTheGroupOrMenusWithoutItChangeNothing) {
