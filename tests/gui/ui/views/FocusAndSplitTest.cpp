@@ -110,20 +110,32 @@ TEST_F(FocusAndSplit, FocusReturnsToTheBoxWhenTheBoxHadItLast) {
     EXPECT_EQ(view->ListWidget()->Edit()->toPlainText(), "3.1");
 }
 
-TEST_F(FocusAndSplit, DraggedSplitOpensTheNextViewOfAnyKind) {
+TEST_F(FocusAndSplit, ADraggedSplitOpensTheNextViewOfAnyKindOnlyThroughAFrame) {
+    // Without a frame nothing is kept or read.
+    auto* alone = KeyView(nullptr);
+    ASSERT_NE(alone, nullptr);
+    const std::vector<std::int32_t> fresh = Split(alone);
+    DragBarUp(alone->ListWidget());
+    ASSERT_NE(Split(alone), fresh);
+    delete alone;
+    EXPECT_FALSE(frame.split.valid);
+    frame.split = {1000, 31768, true};
+    auto* next = KeyView(nullptr);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(Split(next), fresh);
+    delete next;
+
+    frame.split.valid = false;
     auto* key = KeyView(frame.Facade());
     ASSERT_NE(key, nullptr);
-    const std::vector<std::int32_t> fresh = Split(key);
+    EXPECT_EQ(Split(key), fresh);
     DragBarUp(key->ListWidget());
     const std::vector<std::int32_t> dragged = Split(key);
-    ASSERT_NE(dragged, fresh);
     const int boxHeight = key->ListWidget()->Edit()->height();
     EXPECT_FALSE(frame.split.valid);
-
     delete key;
     ASSERT_TRUE(frame.split.valid);
     EXPECT_EQ((std::vector<std::int32_t>{frame.split.first, frame.split.second}), dragged);
-
     auto* certificate =
         MakeView<CCertificateViewEx>(ERightViewKind::Certificate, pane.host, frame.Facade());
     ASSERT_NE(certificate, nullptr);
@@ -133,28 +145,12 @@ TEST_F(FocusAndSplit, DraggedSplitOpensTheNextViewOfAnyKind) {
     auto* token = MakeView<CTokenInfoViewEx>(ERightViewKind::TokenInfo, pane.host, frame.Facade());
     ASSERT_NE(token, nullptr);
     EXPECT_EQ(Split(token), dragged);
-}
-
-TEST_F(FocusAndSplit, NoSplitIsKeptOrReadWithoutAFrame) {
-    auto* alone = KeyView(nullptr);
-    ASSERT_NE(alone, nullptr);
-    const std::vector<std::int32_t> fresh = Split(alone);
-    DragBarUp(alone->ListWidget());
-    delete alone;
-    EXPECT_FALSE(frame.split.valid);
-
-    frame.split = {1000, 31768, true};
-    auto* next = KeyView(nullptr);
-    ASSERT_NE(next, nullptr);
-    EXPECT_EQ(Split(next), fresh);
 
     // A view that outlives its frame (the facade detached) writes nothing.
     frame.split.valid = false;
-    auto* late = KeyView(frame.Facade());
-    ASSERT_NE(late, nullptr);
-    DragBarUp(late->ListWidget());
+    DragBarUp(token->ListWidget());
     frame.Facade()->Detach();
-    delete late;
+    delete token;
     EXPECT_FALSE(frame.split.valid);
 }
 

@@ -75,15 +75,13 @@ inline bool SendKey(QWidget* target, int key) {
     return press.isAccepted();
 }
 
-// The demo tokens' records as the token middleware reads them.
-STokenRecord DemoProRecord();   // "Velkora Pro Demo", type 1, policy 0
-STokenRecord DemoMiniRecord();  // "Velkora Mini Demo", type 0, policy 2
+// The demo Pro token's record as the token middleware reads it ("Velkora Pro Demo", type 1).
+STokenRecord DemoProRecord();
 
 // An RSA key and a version 3 certificate for it, made with OpenSSL at test time.
 struct DemoKey {
     std::vector<unsigned char> publicKeyBlob;  // the platform's PUBLICKEYBLOB
     std::vector<unsigned char> certificate;    // DER
-    int bits = 0;
 };
 // One key per process and size (key generation is slow).
 const DemoKey& Demo2048();
