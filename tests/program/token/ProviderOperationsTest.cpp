@@ -76,6 +76,15 @@ TEST_F(ProviderOperationsTest, EnumerationListsEveryNameWhateverItsLength) {
     const std::vector<std::wstring> expected = {L"mid-sized name", std::wstring(200, L'L'), L"x",
                                                 L"\u043a\u043b\u044e\u0447", L"ab"};
     EXPECT_EQ(Enumerate(), expected);
+
+    // A token whose file is damaged fails the enumeration and counts as nobody logged in.
+    const std::string file =
+        m_world.World().TokenFile(m_world.World().FindToken("Alpha")->uuid).string();
+    std::filesystem::remove(file + "-wal");
+    std::filesystem::remove(file + "-shm");
+    std::ofstream(file, std::ios::trunc) << std::string(200, 'x');
+    EXPECT_NE(CodeOf([&] { Enumerate(); }), 0u);
+    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginGuest);
 }
 
 TEST_F(ProviderOperationsTest, DefaultMarkAndDeletionNeedTheLoginAndReuseCachedContexts) {

@@ -76,6 +76,7 @@ TEST(KeyPublicKeyRow, ShowsTheExportedKeyAndItsEncoding) {
     EXPECT_THROW(MakeKeyPublicKeyRow(L"Public Key", cut), SVKCERT::SEXCPT::CCertException);
     EXPECT_THROW(MakeKeyPublicKeyRow(L"Public Key", std::vector<BYTE>(10, 0)),
                  SVKCERT::SEXCPT::CCertException);
+    EXPECT_EQ(KeySummaryText(std::vector<BYTE>(10, 0)), L"");
     auto wrongMagic = blob;
     wrongMagic[sizeof(BLOBHEADER)] = 'X';
     EXPECT_THROW(MakeKeyPublicKeyRow(L"Public Key", wrongMagic), SVKCERT::SEXCPT::CCertException);
