@@ -1,8 +1,8 @@
 // `vkcert-cli list` as scripts use it, over worlds made by the real vktoken program: the tree
 // checked against what `vktoken list` and `vktoken show` report (every reader, container and
-// key, in the tree's order, with labels and paths), --flat, an empty world, an unreadable reader
-// list, and that nothing is written. The nodes, the listing's order and nodes that fail are
-// tested in tests/program/tree, damaged token files with the store.
+// key, in the tree's order, with labels and paths), --flat, a token that cannot be read, an
+// empty world, an unreadable reader list, and that nothing is written. The nodes and the
+// listing's order are tested in tests/program/tree.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -141,6 +141,32 @@ TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
     const Result flat = List({"--flat", "--paths"});
     ASSERT_EQ(flat.exitCode, 0);
     ExpectSameTree(Parse(flat.out), Expected(true));
+
+    // A reader whose token cannot be read keeps its line, without children.
+    fs::path damaged;
+    for (const auto& entry : fs::directory_iterator(m_world.DataHome() / "vkcert" / "tokens")) {
+        if (entry.path().extension() == ".db" && entry.path().filename() != "world.db") {
+            damaged = entry.path();
+        }
+    }
+    ASSERT_FALSE(damaged.empty());
+    fs::remove(damaged.string() + "-wal");
+    fs::remove(damaged.string() + "-shm");
+    std::ofstream(damaged, std::ios::trunc) << std::string(200, 'x');
+    const Result r = List({"--paths"});
+    EXPECT_EQ(r.exitCode, 0);
+    const auto nodes = Parse(r.out);
+    int readers = 0;
+    int unreadable = 0;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        readers += nodes[i].depth == 0 ? 1 : 0;
+        if (nodes[i].depth == 0 && nodes[i].label == "<Unnamed> [" + nodes[i].path + "] ") {
+            ++unreadable;
+            EXPECT_TRUE(i + 1 == nodes.size() || nodes[i + 1].depth == 0) << "no children";
+        }
+    }
+    EXPECT_EQ(readers, 3);
+    EXPECT_EQ(unreadable, 2) << "the damaged token's reader and the empty reader\n" << r.out;
 }
 
 TEST_F(VkcertCliListTest, NoStoreAnUnreadableReaderListAndBadArguments) {
