@@ -50,17 +50,11 @@ const std::map<std::string, std::wstring> kSignatureNames = {
     {"ecdsa-with-SHA256", L"sha256ECDSA"},     {"ecdsa-with-SHA384", L"sha384ECDSA"},
     {"ecdsa-with-SHA512", L"sha512ECDSA"},     {"ecdsa-with-SHA1", L"sha1ECDSA"}};
 
-// openssl's key usage names and the platform's.
+// openssl's key usage names where the platform's differ.
 const std::map<std::string, std::string> kUsageNames = {
-    {"Digital Signature", "Digital Signature"},
     {"Non Repudiation", "Non-Repudiation"},
-    {"Key Encipherment", "Key Encipherment"},
-    {"Data Encipherment", "Data Encipherment"},
-    {"Key Agreement", "Key Agreement"},
     {"Certificate Sign", "Certificate Signing"},
-    {"CRL Sign", "Off-line CRL Signing, CRL Signing"},
-    {"Encipher Only", "Encipher Only"},
-    {"Decipher Only", "Decipher Only"}};
+    {"CRL Sign", "Off-line CRL Signing, CRL Signing"}};
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -304,7 +298,9 @@ TEST(CaCertificates, NamesThumbprintsDatesAndExtensionsMatchOpenssl) {
             std::string expected;
             std::istringstream names(ExtValue(facts, "X509v3 Key Usage"));
             for (std::string name; std::getline(names, name, ',');) {
-                expected += (expected.empty() ? "" : ", ") + kUsageNames.at(Trim(name));
+                const auto usage = kUsageNames.find(Trim(name));
+                expected += (expected.empty() ? "" : ", ") +
+                            (usage == kUsageNames.end() ? Trim(name) : usage->second);
             }
             const std::string text = WideToUtf8(certtest::Format(*ku, false));
             EXPECT_EQ(text.substr(0, text.rfind(" (")), expected);

@@ -328,67 +328,20 @@ TEST_F(Pkcs12, EmptyPasswordTakenInOneFormForTheMacAndTheOtherForTheContents) {
 
 namespace {
 
-// A memory store with the leaf (its key imported into a software key set)
-// and, when asked, the CA certificate without a key. Deletes the key set.
-class ExportSetup {
-public:
-    ExportSetup(const pfxtest::Workshop& shop, bool exportable, bool withCa)
-        : m_container(L"export-" + std::to_wstring(++s_counter)),
-          m_store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr)) {
-        Pkey key(pfxtest::LoadKey(shop.leafKey));
-        auto priv = vk::crypto::RsaToPrivateKeyBlob(key.get(), CALG_RSA_KEYX);
-        HCRYPTPROV prov = 0;
-        HCRYPTKEY hKey = 0;
-        EXPECT_TRUE(CryptAcquireContextW(&prov, m_container.c_str(), MS_ENHANCED_PROV_W,
-                                         PROV_RSA_FULL, CRYPT_NEWKEYSET));
-        EXPECT_TRUE(CryptImportKey(prov, priv->data(), static_cast<DWORD>(priv->size()), 0,
-                                   exportable ? CRYPT_EXPORTABLE : 0, &hKey));
-        CryptDestroyKey(hKey);
-        CryptReleaseContext(prov, 0);
-        std::wstring provider = MS_ENHANCED_PROV_W;
-        CRYPT_KEY_PROV_INFO info{m_container.data(), provider.data(), PROV_RSA_FULL, 1, 0, nullptr,
-                                 AT_KEYEXCHANGE};
-        for (const auto& pem :
-             withCa ? std::vector{shop.leafCert, shop.caCert} : std::vector{shop.leafCert}) {
-            const auto der = pfxtest::CertDer(pem);
-            PCCERT_CONTEXT cert = nullptr;
-            EXPECT_TRUE(CertAddEncodedCertificateToStore(m_store.get(), X509_ASN_ENCODING,
-                                                         der.data(), static_cast<DWORD>(der.size()),
-                                                         CERT_STORE_ADD_ALWAYS, &cert));
-            if (pem == shop.leafCert) {
-                EXPECT_TRUE(
-                    CertSetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
-            }
-            CertFreeCertificateContext(cert);
-        }
+// Packs the store with the two-call pattern; empty on failure (last error set).
+std::vector<BYTE> Pack(HCERTSTORE store, const wchar_t* password, DWORD flags) {
+    CRYPT_DATA_BLOB blob{0, nullptr};
+    if (!PFXExportCertStoreEx(store, &blob, password, nullptr, flags)) {
+        return {};
     }
-    ~ExportSetup() {
-        HCRYPTPROV none = 0;
-        CryptAcquireContextW(&none, m_container.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL,
-                             CRYPT_DELETEKEYSET);
+    std::vector<BYTE> bytes(blob.cbData);
+    blob.pbData = bytes.data();
+    if (!PFXExportCertStoreEx(store, &blob, password, nullptr, flags)) {
+        return {};
     }
-    HCERTSTORE Get() const { return m_store.get(); }
-
-    // Packs with the two-call pattern; empty on failure (last error set).
-    std::vector<BYTE> Pack(const wchar_t* password, DWORD flags) const {
-        CRYPT_DATA_BLOB blob{0, nullptr};
-        if (!PFXExportCertStoreEx(Get(), &blob, password, nullptr, flags)) {
-            return {};
-        }
-        std::vector<BYTE> bytes(blob.cbData);
-        blob.pbData = bytes.data();
-        if (!PFXExportCertStoreEx(Get(), &blob, password, nullptr, flags)) {
-            return {};
-        }
-        bytes.resize(blob.cbData);
-        return bytes;
-    }
-
-private:
-    static inline int s_counter = 0;
-    std::wstring m_container;
-    Store m_store;
-};
+    bytes.resize(blob.cbData);
+    return bytes;
+}
 
 constexpr DWORD kReportAll =
     EXPORT_PRIVATE_KEYS | REPORT_NO_PRIVATE_KEY | REPORT_NOT_ABLE_TO_EXPORT_PRIVATE_KEY;
@@ -400,8 +353,8 @@ TEST_F(Pkcs12, PackedFilesOpenWithOpensslAndGiveBackCertificateAndKey) {
     Pkey leafKey(pfxtest::LoadKey(shop.leafKey));
     for (const std::string& password : {std::string("secret"), pfxtest::kCyrillic, std::string()}) {
         SCOPED_TRACE(password);
-        ExportSetup setup(shop, true, false);
-        const auto bytes = setup.Pack(Utf8ToWide(password).c_str(), kReportAll);
+        Store source = Import(ReadAll(shop.Openssl("source", "pw").file), L"pw");
+        const auto bytes = Pack(source.get(), Utf8ToWide(password).c_str(), kReportAll);
         ASSERT_FALSE(bytes.empty()) << std::hex << GetLastError();
         const fs::path file = world.Root() / "packed.pfx";
         std::ofstream(file, std::ios::binary)
@@ -434,35 +387,37 @@ TEST_F(Pkcs12, PackedFilesOpenWithOpensslAndGiveBackCertificateAndKey) {
 }
 
 TEST_F(Pkcs12, PackingReportsKeysItCannotExportAndShortBuffers) {
-    {
-        ExportSetup setup(shop, false, false);
-        SetLastError(0);
-        EXPECT_TRUE(setup.Pack(L"pw", kReportAll).empty());
-        EXPECT_EQ(GetLastError(), NTE_BAD_KEY_STATE);
-        // Without the report flag the certificate goes alone.
-        Store store = Import(setup.Pack(L"pw", EXPORT_PRIVATE_KEYS), L"pw");
-        ASSERT_TRUE(store);
-        PCCERT_CONTEXT only = First(store.get());
-        ASSERT_NE(only, nullptr);
-        DWORD error = 0;
-        EXPECT_FALSE(PrivateKeyOf(only, &error));
-        EXPECT_EQ(error, CRYPT_E_NO_KEY_PROPERTY);
-        CertFreeCertificateContext(only);
-    }
-    ExportSetup setup(shop, true, true);
+    // The leaf's key not exportable: reported, or left out without the report flag.
+    Store locked = Import(ReadAll(shop.Openssl("locked", "pw").file), L"pw", 0);
+    ASSERT_TRUE(locked);
     SetLastError(0);
-    EXPECT_TRUE(setup.Pack(L"pw", EXPORT_PRIVATE_KEYS | REPORT_NO_PRIVATE_KEY).empty());
+    EXPECT_TRUE(Pack(locked.get(), L"pw", kReportAll).empty());
+    EXPECT_EQ(GetLastError(), NTE_BAD_KEY_STATE);
+    Store alone = Import(Pack(locked.get(), L"pw", EXPORT_PRIVATE_KEYS), L"pw");
+    ASSERT_TRUE(alone);
+    PCCERT_CONTEXT only = First(alone.get());
+    ASSERT_NE(only, nullptr);
+    DWORD error = 0;
+    EXPECT_FALSE(PrivateKeyOf(only, &error));
+    EXPECT_EQ(error, CRYPT_E_NO_KEY_PROPERTY);
+    CertFreeCertificateContext(only);
+
+    // The CA certificate has no key: reported, or packed without one.
+    Store chain = Import(ReadAll(shop.OpensslChain("chain").file), L"chain");
+    ASSERT_TRUE(chain);
+    SetLastError(0);
+    EXPECT_TRUE(Pack(chain.get(), L"pw", EXPORT_PRIVATE_KEYS | REPORT_NO_PRIVATE_KEY).empty());
     EXPECT_EQ(GetLastError(), NTE_NO_KEY);
-    Store store = Import(setup.Pack(L"pw", EXPORT_PRIVATE_KEYS), L"pw");
+    Store store = Import(Pack(chain.get(), L"pw", EXPORT_PRIVATE_KEYS), L"pw");
     ASSERT_TRUE(store);
     EXPECT_EQ(CertificatesOf(store.get()).size(), 2u);
 
     CRYPT_DATA_BLOB sizing{0, nullptr};
-    ASSERT_TRUE(PFXExportCertStoreEx(setup.Get(), &sizing, L"pw", nullptr, EXPORT_PRIVATE_KEYS));
+    ASSERT_TRUE(PFXExportCertStoreEx(chain.get(), &sizing, L"pw", nullptr, EXPORT_PRIVATE_KEYS));
     std::vector<BYTE> small(sizing.cbData - 1);
     CRYPT_DATA_BLOB shortBlob{static_cast<DWORD>(small.size()), small.data()};
     EXPECT_FALSE(
-        PFXExportCertStoreEx(setup.Get(), &shortBlob, L"pw", nullptr, EXPORT_PRIVATE_KEYS));
+        PFXExportCertStoreEx(chain.get(), &shortBlob, L"pw", nullptr, EXPORT_PRIVATE_KEYS));
     EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
     EXPECT_EQ(shortBlob.cbData, sizing.cbData);
     EXPECT_FALSE(PFXExportCertStoreEx(nullptr, &sizing, L"pw", nullptr, 0));

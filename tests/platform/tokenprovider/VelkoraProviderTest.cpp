@@ -1,8 +1,9 @@
 // The token provider through the cryptographic calls, over a virtual token in
-// a temporary world: login and the PIN counter, container names and
-// enumeration, the default container, keys, certificates and blobs, handles
-// that outlive a removal or a deleted container, a damaged token, and the error
-// code of each refusal. The store below it is tested in tests/platform/token.
+// a temporary world: login and the PIN counter, container names, keys,
+// certificates and blobs, handles that outlive a removal or a deleted
+// container, a damaged token, and the error code of each refusal. The store
+// below it is tested in tests/platform/token; enumeration and the default
+// container through the program's operations in tests/program/token.
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 #include <openssl/x509.h>
@@ -21,7 +22,6 @@
 #include "platform/token/VelkoraContext.h"
 #include "support/TempWorld.h"
 
-using vkstore::PP_VK_DEFAULT_CONTAINER;
 using vkstore::PP_VK_LOGIN_STATE;
 using vkstore::PP_VK_SELECT_READER;
 
@@ -88,25 +88,6 @@ protected:
                                                                                           : 0;
     }
 
-    static std::vector<std::string> Enumerate() {
-        HCRYPTPROV prov = Verify();
-        std::vector<std::string> names;
-        DWORD size = 0;
-        if (CryptGetProvParam(prov, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST)) {
-            std::vector<BYTE> buffer(size);
-            for (DWORD flags = CRYPT_FIRST;; flags = 0) {
-                DWORD length = size;
-                if (!CryptGetProvParam(prov, PP_ENUMCONTAINERS, buffer.data(), &length, flags)) {
-                    break;
-                }
-                names.emplace_back(reinterpret_cast<const char*>(buffer.data()));
-            }
-        }
-        EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
-        CryptReleaseContext(prov, 0);
-        return names;
-    }
-
     vktest::TempWorld m_temp;
 };
 
@@ -134,36 +115,6 @@ TEST_F(VelkoraProviderTest, LoginCountsWrongPinsAndEveryWriteNeedsIt) {
     EXPECT_REFUSED(SetPin("1234"), SCARD_W_CHV_BLOCKED);
 }
 
-TEST_F(VelkoraProviderTest, EnumeratesEveryContainerAndOpensTheDefaultOne) {
-    EXPECT_TRUE(Enumerate().empty()) << "no containers: ERROR_NO_MORE_ITEMS on the sizing call";
-    ASSERT_TRUE(SetPin("1234"));
-    const std::wstring cyrillic = L"\u043a\u043b\u044e\u0447";
-    for (const auto& name : {std::wstring(L"x"), std::wstring(200, L'l'), cyrillic}) {
-        HCRYPTPROV prov = Open(name, CRYPT_NEWKEYSET);
-        ASSERT_NE(prov, 0u);
-        CryptReleaseContext(prov, 0);
-    }
-    HCRYPTPROV mid = Open(L"mid-sized", CRYPT_NEWKEYSET);
-    EXPECT_EQ(Enumerate(),
-              (std::vector<std::string>{"x", std::string(200, 'l'),
-                                        "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87", "mid-sized"}));
-    EXPECT_REFUSED(Open(L""), NTE_BAD_KEYSET);  // no default container yet
-
-    DWORD on = 1;
-    ASSERT_TRUE(CryptSetProvParam(mid, PP_VK_DEFAULT_CONTAINER, reinterpret_cast<BYTE*>(&on), 0));
-    HCRYPTPROV def = Open(L"");
-    ASSERT_NE(def, 0u);
-    char name[32] = {};
-    DWORD size = sizeof name;
-    ASSERT_TRUE(CryptGetProvParam(def, PP_CONTAINER, reinterpret_cast<BYTE*>(name), &size, 0));
-    EXPECT_STREQ(name, "mid-sized");
-    on = 0;
-    ASSERT_TRUE(CryptSetProvParam(mid, PP_VK_DEFAULT_CONTAINER, reinterpret_cast<BYTE*>(&on), 0));
-    EXPECT_EQ(Open(L""), 0u);
-    CryptReleaseContext(def, 0);
-    CryptReleaseContext(mid, 0);
-}
-
 TEST_F(VelkoraProviderTest, RefusesNamesAndReadersItCannotServe) {
     ASSERT_TRUE(SetPin("1234"));
     HCRYPTPROV prov = 0;
@@ -177,7 +128,9 @@ TEST_F(VelkoraProviderTest, RefusesNamesAndReadersItCannotServe) {
     EXPECT_REFUSED(Open(std::wstring(256, L'n'), CRYPT_NEWKEYSET), NTE_BAD_KEYSET_PARAM);
     EXPECT_REFUSED(Open(L"a\\b", CRYPT_NEWKEYSET), NTE_BAD_KEYSET_PARAM);
     EXPECT_REFUSED(SetParam(PP_VK_SELECT_READER, "reader a"), SCARD_E_UNKNOWN_READER);
-    EXPECT_TRUE(Enumerate().empty()) << "nothing half-made, nothing truncated";
+    // Nothing half-made, nothing truncated.
+    EXPECT_REFUSED(Open(std::wstring(255, L'n')), NTE_BAD_KEYSET);
+    EXPECT_REFUSED(Open(L"a"), NTE_BAD_KEYSET);
 
     ASSERT_NE(prov = Open(L"c", CRYPT_NEWKEYSET), 0u);
     EXPECT_REFUSED(Open(L"c", CRYPT_NEWKEYSET), NTE_EXISTS);
