@@ -5,7 +5,7 @@
 //   "deselected <path>", "view token|container|key|certificate", "fill ..." (what that view was
 //   filled with), "status <text> <cursor>", "idle <cursor>" (the scripted UI's cursor at that
 //   moment: wait or arrow), "other pane", "route <id>", "pfx import <file> into <reader> with
-//   <provider>", "pfx export <file>".
+//   <provider>".
 // The tree pane operations answer nothing here; the tree view tests hand them to a view.
 #pragma once
 
@@ -133,10 +133,6 @@ public:
                             const std::wstring& filePath, const std::wstring& reader) override {
         events.push_back("pfx import " + WideToUtf8(filePath) + " into " + WideToUtf8(reader) +
                          " with " + WideToUtf8(provider.name));
-    }
-    void RunPfxExportWizard(const std::wstring& filePath, const std::wstring&, const std::wstring&,
-                            DWORD, const std::wstring&) override {
-        events.push_back("pfx export " + WideToUtf8(filePath));
     }
 
     void OnMessage(const STreeItemInfo::CItemChildsEnumingMsg& msg) {

@@ -49,30 +49,7 @@ TEST_F(TreeViewFill, TopLevelListsReadersByNameUnopenedAndSelectsTheFirst) {
     EXPECT_EQ(SelectedPath(), L"Reader B");
 }
 
-TEST_F(TreeViewFill, LabelsIconsAndBoldComeFromTheNodes) {
-    MakeView();
-    EXPECT_EQ(Label(IndexOf(L"Reader A")), L"Alpha Token [Reader A] ");
-    EXPECT_EQ(Label(IndexOf(L"Reader C")), L"<Unnamed> [Reader C] ");
-    const STreeItemInfo::View::CTreeImageList& images = Model()->Images();
-    const auto iconKey = [this](const std::wstring& path) {
-        return Model()->data(IndexOf(path), Qt::DecorationRole).value<QIcon>().cacheKey();
-    };
-    EXPECT_EQ(iconKey(L"Reader A"), images.IconOf(IDI_TOKEN).cacheKey());
-
-    Expand(L"Reader B");
-    EXPECT_EQ(Label(IndexOf(L"Reader B\\alpha")), L"alpha");
-    EXPECT_TRUE(IsBold(IndexOf(L"Reader B\\alpha"))) << "the default container";
-    EXPECT_FALSE(IsBold(IndexOf(L"Reader B\\zeta")));
-
-    Expand(L"Reader B\\alpha");
-    Expand(L"Reader B\\Mid");
-    EXPECT_EQ(Label(IndexOf(L"Reader B\\alpha\\Exchange")), L"Alice (Exchange Key, 1024)");
-    EXPECT_EQ(iconKey(L"Reader B\\alpha\\Exchange"), images.IconOf(IDI_KEY_CERT).cacheKey());
-    EXPECT_EQ(iconKey(L"Reader B\\Mid\\Exchange"), images.IconOf(IDI_KEY_NO_CERT).cacheKey());
-    EXPECT_TRUE(ChildPaths(IndexOf(L"Reader B\\alpha\\Exchange")).empty()) << "keys are leaves";
-}
-
-TEST_F(TreeViewFill, OpenedLevelsAreSortedByPathAndEnumeratedOnEveryExpandOrCollapse) {
+TEST_F(TreeViewFill, OpenedLevelsAreSortedShowTheNodesAndAreEnumeratedOnEveryExpandOrCollapse) {
     MakeView();
     Expand(L"Reader B");
     // Upper case before lower case: "Mid" < "alpha" < "zeta".
@@ -85,6 +62,20 @@ TEST_F(TreeViewFill, OpenedLevelsAreSortedByPathAndEnumeratedOnEveryExpandOrColl
               (Paths{L"Reader B\\alpha\\Exchange", L"Reader B\\alpha\\Signature"}));
     Expand(L"Reader C");
     EXPECT_TRUE(ChildPaths(IndexOf(L"Reader C")).empty()) << "an empty reader opens to nothing";
+
+    // Labels, icons and the bold default container come from the nodes.
+    Expand(L"Reader B\\Mid");
+    EXPECT_EQ(Label(IndexOf(L"Reader C")), L"<Unnamed> [Reader C] ");
+    EXPECT_EQ(Label(IndexOf(L"Reader B\\alpha\\Exchange")), L"Alice (Exchange Key, 1024)");
+    const auto iconKey = [this](const std::wstring& path) {
+        return Model()->data(IndexOf(path), Qt::DecorationRole).value<QIcon>().cacheKey();
+    };
+    const STreeItemInfo::View::CTreeImageList& images = Model()->Images();
+    EXPECT_EQ(iconKey(L"Reader A"), images.IconOf(IDI_TOKEN).cacheKey());
+    EXPECT_EQ(iconKey(L"Reader B\\alpha\\Exchange"), images.IconOf(IDI_KEY_CERT).cacheKey());
+    EXPECT_EQ(iconKey(L"Reader B\\Mid\\Exchange"), images.IconOf(IDI_KEY_NO_CERT).cacheKey());
+    EXPECT_TRUE(IsBold(IndexOf(L"Reader B\\alpha"))) << "the default container";
+    EXPECT_FALSE(IsBold(IndexOf(L"Reader B\\zeta")));
 
     EXPECT_EQ(frame.Enumerations("Reader B"), 1);
     const NodePtr alpha = NodeAt(IndexOf(L"Reader B\\alpha"));

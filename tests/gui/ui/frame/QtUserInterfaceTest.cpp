@@ -49,25 +49,17 @@ TEST(QtUserInterface, MessageBoxesAnswerTheButtonPressedAndShowTheirText) {
     }
 }
 
-TEST(QtUserInterface, TheSeamIsGivenBackWhenTheImplementationGoes) {
+TEST(QtUserInterface, TheWaitCursorIsSetOnceAndTheSeamAndCursorGoWithTheImplementation) {
     vktest::QtApp();
     IUserInterface* before = &GetUserInterface();
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
     {
-        CQtUserInterface outer;
+        CQtUserInterface ui;
         {
             CQtUserInterface inner;
             EXPECT_EQ(&GetUserInterface(), &inner);
         }
-        EXPECT_EQ(&GetUserInterface(), &outer);
-    }
-    EXPECT_EQ(&GetUserInterface(), before);
-}
-
-TEST(QtUserInterface, TheWaitCursorIsSetOnceAndTakenAwayOnce) {
-    vktest::QtApp();
-    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
-    {
-        CQtUserInterface ui;
+        EXPECT_EQ(&GetUserInterface(), &ui);
         EXPECT_EQ(ui.SetCursor(IDC_WAIT), IDC_ARROW);
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
@@ -79,7 +71,7 @@ TEST(QtUserInterface, TheWaitCursorIsSetOnceAndTakenAwayOnce) {
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         ui.SetCursor(IDC_WAIT);
     }
-    // Gone with the implementation that set it.
+    EXPECT_EQ(&GetUserInterface(), before);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
