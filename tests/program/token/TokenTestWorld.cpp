@@ -9,41 +9,13 @@
 #include "platform/crypto/ProviderRegistry.h"
 #include "platform/token/TokenKeyWriter.h"
 #include "platform/token/TokenStore.h"
+#include "platform/token/VelkoraContext.h"
 #include "platform/token/VelkoraProvider.h"
 #include "program/core/sdp/CSingletonRegistry.h"
 
 namespace tokentest {
 
 namespace {
-
-class CountingContext final : public vk::crypto::IProviderContext {
-public:
-    CountingContext(std::shared_ptr<vk::crypto::IProviderContext> inner,
-                    std::shared_ptr<std::atomic<int>> released)
-        : m_inner(std::move(inner)), m_released(std::move(released)) {}
-    ~CountingContext() override { ++*m_released; }
-
-    BOOL GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD flags) override {
-        return m_inner->GetParam(param, data, dataLen, flags);
-    }
-    BOOL SetParam(DWORD param, const BYTE* data, DWORD flags) override {
-        return m_inner->SetParam(param, data, flags);
-    }
-    std::shared_ptr<vk::crypto::IProviderKey> GetUserKey(DWORD keySpec) override {
-        return m_inner->GetUserKey(keySpec);
-    }
-    std::shared_ptr<vk::crypto::IProviderKey> GenKey(ALG_ID alg, DWORD flags) override {
-        return m_inner->GenKey(alg, flags);
-    }
-    std::shared_ptr<vk::crypto::IProviderKey> ImportKey(const BYTE* blob, DWORD blobLen,
-                                                        DWORD flags) override {
-        return m_inner->ImportKey(blob, blobLen, flags);
-    }
-
-private:
-    std::shared_ptr<vk::crypto::IProviderContext> m_inner;
-    std::shared_ptr<std::atomic<int>> m_released;
-};
 
 void Check(bool ok, const char* what) {
     if (!ok) {
@@ -59,12 +31,17 @@ CountingProvider::CountingProvider()
 
 std::shared_ptr<vk::crypto::IProviderContext> CountingProvider::Acquire(const wchar_t* container,
                                                                         DWORD flags) {
-    auto inner = m_inner->Acquire(container, flags);
+    std::shared_ptr<vk::crypto::IProviderContext> inner = m_inner->Acquire(container, flags);
     if (!inner) {
         return nullptr;
     }
     ++m_acquired;
-    return std::make_shared<CountingContext>(std::move(inner), m_released);
+    // The provider's own context, its release counted when its last user lets go.
+    auto* context = inner.get();
+    return {context, [inner, released = m_released](auto*) mutable {
+                inner.reset();
+                ++*released;
+            }};
 }
 
 BOOL CountingProvider::DeleteKeySet(const wchar_t* container, DWORD flags) {
@@ -145,7 +122,8 @@ void TokenTestWorld::Login(const std::string& reader, const char* pin) {
     Check(CryptAcquireContextW(&prov, nullptr, vkstore::kVelkoraProviderName, PROV_RSA_FULL,
                                CRYPT_VERIFYCONTEXT),
           "verify context");
-    CryptSetProvParam(prov, 0x10007, reinterpret_cast<const BYTE*>(reader.c_str()), 0);
+    CryptSetProvParam(prov, vkstore::PP_VK_SELECT_READER,
+                      reinterpret_cast<const BYTE*>(reader.c_str()), 0);
     const BOOL ok =
         CryptSetProvParam(prov, PP_KEYEXCHANGE_PIN, reinterpret_cast<const BYTE*>(pin), 0);
     CryptReleaseContext(prov, 0);

@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "CertTestUtil.h"
 #include "CliRun.h"
 #include "platform/registry/Registry.h"
-#include "support/ChildProcess.h"
 #include "support/TempWorld.h"
 
 namespace {
@@ -69,16 +69,6 @@ std::string Unescape(const std::string& text) {
         out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
     }
     return out;
-}
-
-std::string Hex(const unsigned char* data, std::size_t size, bool spaced, bool upper) {
-    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    std::string text;
-    for (std::size_t i = 0; i < size; ++i) {
-        text +=
-            std::string(spaced && i != 0 ? " " : "") + digits[data[i] >> 4] + digits[data[i] & 15];
-    }
-    return text;
 }
 
 std::string EnglishDate(const ASN1_TIME* time) {
@@ -137,7 +127,7 @@ std::string Digest(X509* cert, const EVP_MD* md) {
     unsigned int length = 0;
     EVP_Digest(der, static_cast<std::size_t>(size), hash, &length, md, nullptr);
     OPENSSL_free(der);
-    return Hex(hash, length, true, false);
+    return certtest::Hex({hash, hash + length});
 }
 
 // Every check of one certificate's rows against OpenSSL.
@@ -179,9 +169,8 @@ void ExpectAgreement(const fs::path& file, X509* cert, const std::vector<OutRow>
         const ASN1_BIT_STRING* bits = X509_get0_pubkey_bitstr(cert);
         std::string detail = rows[7].detail;
         std::erase(detail, ' ');
-        EXPECT_EQ(detail, Hex(ASN1_STRING_get0_data(bits),
-                              static_cast<std::size_t>(ASN1_STRING_length(bits)), false, true))
-            << file;
+        const unsigned char* data = ASN1_STRING_get0_data(bits);
+        EXPECT_EQ(detail, certtest::Hex({data, data + ASN1_STRING_length(bits)}, "", true)) << file;
     } else {
         EXPECT_EQ(rows[7].value, "") << file;
         EXPECT_EQ(rows[7].detail, "") << file;
@@ -213,23 +202,11 @@ TEST_F(CertCommand, AgreesWithOpensslOnEveryCaCertificate) {
     EXPECT_GT(checked, 100);
 }
 
-// A certificate made by openssl with a subject that needs escaping.
-fs::path MakeCertificate(const fs::path& dir, const std::string& subject) {
-    const fs::path pem = dir / "made.pem";
-    auto child = vktest::ChildProcess::Exec(
-        {"openssl", "req", "-x509", "-newkey", "rsa:1024", "-nodes", "-utf8", "-keyout",
-         (dir / "made.key").string(), "-subj", subject, "-days", "3", "-out", pem.string()});
-    EXPECT_EQ(child.Wait(), 0);
-    return pem;
-}
-
 TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLine) {
-    const fs::path pem = MakeCertificate(Dir(), "/O=Back\\\\slash/CN=Tab\there");
-    const fs::path der = Dir() / "made.cer";
-    EXPECT_EQ(vktest::ChildProcess::Exec(
-                  {"openssl", "x509", "-in", pem.string(), "-outform", "DER", "-out", der.string()})
-                  .Wait(),
-              0);
+    // A subject that needs escaping; MakeCert leaves the DER form beside the PEM file.
+    const fs::path pem =
+        certtest::MakeCert(Dir(), "made", "rsa:1024", "/O=Back\\\\slash/CN=Tab\there").pem;
+    const fs::path der = pem.string() + ".der";
     const Result fromPem = RunCli(Dir(), {"cert", pem.string()});
     const Result fromDer = RunCli(Dir(), {"cert", der.string()});
     ASSERT_EQ(fromPem.exitCode, 0) << fromPem.err;
@@ -243,7 +220,7 @@ TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLine) {
 }
 
 TEST_F(CertCommand, DatesFollowTheInterfaceLanguageWhichIsNeverWritten) {
-    const fs::path pem = MakeCertificate(Dir(), "/CN=Dates");
+    const fs::path pem = certtest::MakeCert(Dir(), "dates", "rsa:1024", "/CN=Dates").pem;
     const std::vector<std::string> russian{"TZ=UTC", "LC_ALL=", "LC_MESSAGES=", "LANG=ru_RU.UTF-8"};
     Result r = RunCli(Dir(), {"cert", pem.string()}, russian);
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "CliRun.h"
@@ -23,11 +24,10 @@ using pfxtest::PfxCase;
 // whether a key of the file is its own, and its subject's values. Nothing when openssl cannot
 // open it.
 std::optional<std::vector<std::string>> OpensslView(const PfxCase& c) {
+    std::vector<std::string> argv = {"openssl",       "pkcs12",  "-in",
+                                     c.file.string(), "-passin", "pass:" + c.password,
+                                     "-info",         "-nodes"};
     std::string pem;
-    const std::vector<std::string> args = {
-        "-in", c.file.string(), "-passin", "pass:" + c.password, "-info", "-nodes"};
-    std::vector<std::string> argv = {"openssl", "pkcs12"};
-    argv.insert(argv.end(), args.begin(), args.end());
     if (!pfxtest::Run(argv, &pem)) {
         argv.insert(argv.begin() + 2, "-legacy");
         if (!pfxtest::Run(argv, &pem)) {
@@ -40,38 +40,30 @@ std::optional<std::vector<std::string>> OpensslView(const PfxCase& c) {
     while (X509* cert = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
         certs.push_back(cert);
     }
-    BIO_free(bio);
-    bio = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
+    BIO_reset(bio);
     while (EVP_PKEY* key = PEM_read_bio_PrivateKey(bio, nullptr, nullptr, nullptr)) {
         keys.push_back(key);
     }
-    BIO_free(bio);
     std::vector<std::string> view;
     for (X509* cert : certs) {
         unsigned char* der = nullptr;
         const int len = i2d_X509(cert, &der);
-        std::string line = pfxtest::Sha1Thumbprint(std::vector<unsigned char>(der, der + len));
-        OPENSSL_free(der);
-        bool hasKey = false;
-        for (EVP_PKEY* key : keys) {
-            hasKey = hasKey || EVP_PKEY_eq(X509_get0_pubkey(cert), key) == 1;
-        }
-        line += hasKey ? "\tkey\t" : "\t-\t";
+        const bool hasKey = std::ranges::any_of(
+            keys, [&](EVP_PKEY* key) { return EVP_PKEY_eq(X509_get0_pubkey(cert), key) == 1; });
         // The subject's values in order: the simple form of these plain names.
-        const X509_NAME* subject = X509_get_subject_name(cert);
-        for (int i = 0; i < X509_NAME_entry_count(subject); ++i) {
-            unsigned char* utf8 = nullptr;
-            const int n = ASN1_STRING_to_UTF8(
-                &utf8, X509_NAME_ENTRY_get_data(X509_NAME_get_entry(subject, i)));
-            line += (i == 0 ? "" : ", ") + std::string(reinterpret_cast<char*>(utf8), n);
-            OPENSSL_free(utf8);
-        }
-        view.push_back(line);
+        BIO* name = BIO_new(BIO_s_mem());
+        X509_NAME_print_ex(name, X509_get_subject_name(cert), 0,
+                           XN_FLAG_SEP_CPLUS_SPC | XN_FLAG_FN_NONE | ASN1_STRFLGS_UTF8_CONVERT);
+        char* text = nullptr;
+        const long size = BIO_get_mem_data(name, &text);
+        view.push_back(pfxtest::Sha1Thumbprint({der, der + len}) + (hasKey ? "\tkey\t" : "\t-\t") +
+                       std::string(text, static_cast<std::size_t>(size)));
+        BIO_free(name);
+        OPENSSL_free(der);
         X509_free(cert);
     }
-    for (EVP_PKEY* key : keys) {
-        EVP_PKEY_free(key);
-    }
+    std::ranges::for_each(keys, EVP_PKEY_free);
+    BIO_free(bio);
     return view;
 }
 
@@ -124,10 +116,9 @@ TEST_F(VkcertCli, WrongPasswordsDamagedFilesAndOtherFailuresHaveTheirExitCodes) 
     }
 
     const PfxCase good = shop.Openssl("cli-damaged", "pw");
-    std::ifstream in(good.file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
     const fs::path damaged = world.Root() / "damaged.p12";
-    std::ofstream(damaged, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    fs::copy_file(good.file, damaged);
+    fs::resize_file(damaged, fs::file_size(damaged) / 2);
     const fs::path empty = world.Root() / "empty.p12";
     std::ofstream{empty};
     const fs::path missing = world.Root() / "missing.p12";
