@@ -1,8 +1,8 @@
 // Command enabling and the state the frame shows for the selected node: the token panes (the ID
 // in eight hex digits) and the two-state tool bar buttons for logged-in and guest tokens, the
-// login broadcast from this and another process, the Actions menu's store slot, tooltips and
-// prompts, and Tab and F6 between the panes. Which command a node enables, and what it does, is
-// the nodes' and operations' business.
+// login state cached until a broadcast from another process, the Actions menu's store slot,
+// tooltips and prompts, and Tab and F6 between the panes. Which command a node enables, and what it
+// does, is the nodes' and operations' business.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -84,9 +84,10 @@ VK_TEST_CHILD(login_and_broadcast) {
     return 0;
 }
 
-TEST(FrameCommands, ALoggedInTokenShowsUserAndThePressedLogoutButtonOnEveryNodeOfIt) {
+TEST(FrameCommands, ALoggedInTokenShowsUserTheLogoutButtonAndOneStoreCommandForAKey) {
     FrameWorld world;
     ASSERT_TRUE(Login(kReader0, "12345678"));
+    Register(kReader0, L"Petrova-signing", 2);
     CMainFrame& frame = world.Start();
     CFrameToolBar* bar = frame.FrameToolBar();
     for (const std::wstring& path :
@@ -113,6 +114,41 @@ TEST(FrameCommands, ALoggedInTokenShowsUserAndThePressedLogoutButtonOnEveryNodeO
     EXPECT_FALSE(bar->IsPressed(mark));
     EXPECT_TRUE(frame.IsCommandEnabled(ID_ACTIONS_SET_DEFAULT));
     EXPECT_TRUE(frame.IsCommandEnabled(ID_ACTIONS_IMPORT_CERT));
+
+    // The Actions menu shows one store command for the selected key, as the button does.
+    QMenu* actions = frame.TopMenu(2);
+    ASSERT_NE(actions, nullptr);
+    const int storeButton = bar->FindButton(ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE);
+    ASSERT_GE(storeButton, 0);
+    const struct {
+        const wchar_t* key;
+        UINT shown;
+        UINT hidden;
+        bool enabled;
+    } cases[] = {
+        {L"\\Petrova-signing\\Signature", ID_ACTIONS_REMOVE_FROM_STORE, ID_ACTIONS_ADD_TO_STORE,
+         true},
+        {L"\\Ivanov-2026\\Exchange", ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE, true},
+        // A key without certificate: the slot shows "Add", disabled.
+        {L"\\Key without certificate\\Exchange", ID_ACTIONS_ADD_TO_STORE,
+         ID_ACTIONS_REMOVE_FROM_STORE, false},
+    };
+    qsizetype slot = -1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString::fromWCharArray(c.key).toStdString());
+        ASSERT_TRUE(world.Open(W(kReader0) + c.key));
+        emit actions->aboutToShow();
+        QAction* item = CLangMenuBuilder::FindAction(actions, c.shown);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(CLangMenuBuilder::FindAction(actions, c.hidden), nullptr);
+        EXPECT_EQ(item->isEnabled(), c.enabled);
+        // The slot stands where the pair stood, between the same separators.
+        const qsizetype at = actions->actions().indexOf(item);
+        slot = slot < 0 ? at : slot;
+        EXPECT_EQ(at, slot);
+        EXPECT_EQ(bar->ButtonCommand(storeButton), c.shown);
+        EXPECT_EQ(bar->IsPressed(storeButton), c.shown == ID_ACTIONS_REMOVE_FROM_STORE);
+    }
 }
 
 TEST(FrameCommands, AGuestTokenShowsGuestItsPaddedIdAndTheLoginButton) {
@@ -176,47 +212,7 @@ TEST(FrameCommands, ALoginBeforeTheWindowListensIsCaughtUpWith) {
     EXPECT_EQ(world.StatusPane(CFrameStatusBar::kAccessPane), L"Access rights: User");
 }
 
-TEST(FrameCommands, TheActionsMenuShowsOneStoreCommandForTheSelectedKey) {
-    FrameWorld world;
-    Register(kReader0, L"Petrova-signing", 2);
-    CMainFrame& frame = world.Start();
-    QMenu* actions = frame.TopMenu(2);
-    ASSERT_NE(actions, nullptr);
-    CFrameToolBar* bar = frame.FrameToolBar();
-    const int storeButton = bar->FindButton(ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE);
-    ASSERT_GE(storeButton, 0);
-    const struct {
-        const wchar_t* key;
-        UINT shown;
-        UINT hidden;
-        bool enabled;
-    } cases[] = {
-        {L"\\Petrova-signing\\Signature", ID_ACTIONS_REMOVE_FROM_STORE, ID_ACTIONS_ADD_TO_STORE,
-         true},
-        {L"\\Ivanov-2026\\Exchange", ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE, true},
-        // A key without certificate: the slot shows "Add", disabled.
-        {L"\\Key without certificate\\Exchange", ID_ACTIONS_ADD_TO_STORE,
-         ID_ACTIONS_REMOVE_FROM_STORE, false},
-    };
-    qsizetype slot = -1;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(QString::fromWCharArray(c.key).toStdString());
-        ASSERT_TRUE(world.Open(W(kReader0) + c.key));
-        emit actions->aboutToShow();
-        QAction* item = CLangMenuBuilder::FindAction(actions, c.shown);
-        ASSERT_NE(item, nullptr);
-        EXPECT_EQ(CLangMenuBuilder::FindAction(actions, c.hidden), nullptr);
-        EXPECT_EQ(item->isEnabled(), c.enabled);
-        // The slot stands where the pair stood, between the same separators.
-        const qsizetype at = actions->actions().indexOf(item);
-        slot = slot < 0 ? at : slot;
-        EXPECT_EQ(at, slot);
-        EXPECT_EQ(bar->ButtonCommand(storeButton), c.shown);
-        EXPECT_EQ(bar->IsPressed(storeButton), c.shown == ID_ACTIONS_REMOVE_FROM_STORE);
-    }
-}
-
-TEST(FrameCommands, TooltipsArePromptsSecondPartsCutTo79Characters) {
+TEST(FrameCommands, TooltipsArePromptsSecondPartsPromptsReachTheStatusBarTabAndF6SwitchPanes) {
     EXPECT_EQ(TooltipPart(L"Prompt\n" + std::wstring(90, L'x')), std::wstring(79, L'x'));
     EXPECT_EQ(TooltipPart(L"Prompt\n" + std::wstring(79, L'y')), std::wstring(79, L'y'));
     EXPECT_EQ(TooltipPart(L"Prompt only"), L"");
@@ -225,7 +221,6 @@ TEST(FrameCommands, TooltipsArePromptsSecondPartsCutTo79Characters) {
     EXPECT_EQ(PromptPart(L"Prompt only"), L"Prompt only");
     EXPECT_EQ(PromptPart(L"Refresh it\nRefresh"), L"Refresh it");
     EXPECT_TRUE(CommandTooltip(0).empty());
-
     FrameWorld world;
     CMainFrame& frame = world.Start();
     CFrameToolBar* bar = frame.FrameToolBar();
@@ -244,11 +239,8 @@ TEST(FrameCommands, TooltipsArePromptsSecondPartsCutTo79Characters) {
     QStatusTipEvent leave{QString()};
     QApplication::sendEvent(&frame, &leave);
     EXPECT_EQ(world.StatusPane(CFrameStatusBar::kMessagePane), L"Ready");
-}
 
-TEST(FrameCommands, TabAndF6MoveTheKeyboardBetweenThePanes) {
-    FrameWorld world;
-    CMainFrame& frame = world.Start();
+    // Tab and F6 move the keyboard between the panes.
     ASSERT_TRUE(world.Open(W(kReader0)));
     QApplication::setActiveWindow(&frame);
     frame.activateWindow();

@@ -1,7 +1,7 @@
 // The main window's stored layout: read once at creation, written once at close. Covers a first
 // start without settings, minimised, hidden, maximised and short placements, pane widths that
-// are left to the splitter unless both are stored, and the bar and container choices
-// round-tripping through the registry. The tree's own behaviour is left to the tree tests.
+// are left to the splitter unless both are stored, and the pane widths, bar and container
+// choices round-tripping through the registry. The tree's own behaviour is left to the tree tests.
 #include <gtest/gtest.h>
 
 #include <QMenu>
@@ -46,33 +46,6 @@ std::string Flag(const wchar_t* name) {
 
 }  // namespace
 
-TEST(FrameSettings, FirstStartShowsBarsAndContainersAndStoresNothingBeforeTheClose) {
-    FrameWorld world;
-    CMainFrame& frame = world.Start();
-    EXPECT_FALSE(frame.FrameToolBar()->isHidden());
-    EXPECT_FALSE(frame.FrameStatusBar()->isHidden());
-    EXPECT_TRUE(frame.ShowContainers());
-    for (UINT id : {ID_VIEW_SHOW_CONTAINERS, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
-        EXPECT_TRUE(frame.IsCommandChecked(id)) << id;
-    }
-    EXPECT_FALSE(frame.isMinimized());
-    EXPECT_FALSE(frame.isMaximized());
-    // Nothing was stored, so nothing was applied: no zero-sized window at the origin.
-    EXPECT_GT(frame.width(), 100);
-    EXPECT_GT(frame.height(), 100);
-    EXPECT_TRUE(StoredValue(L"WindowPlacement").empty());
-    world.Close();
-    const std::vector<BYTE> placement = StoredValue(L"WindowPlacement");
-    ASSERT_EQ(placement.size(), sizeof(CWindowPlacement));
-    CWindowPlacement stored{};
-    std::memcpy(&stored, placement.data(), sizeof stored);
-    EXPECT_EQ(stored.length, 44u);
-    EXPECT_EQ(stored.showCmd, 1u);
-    for (const wchar_t* name : {L"ShowContainers", L"StatusBarVisible", L"ToolBarVisible"}) {
-        EXPECT_EQ(Flag(name), "Y");
-    }
-}
-
 TEST(FrameSettings, StoredPlacementsOpenNormalMaximisedOrNotAtAll) {
     FrameWorld world;
     const QRect rect(130, 90, 820, 610);
@@ -114,9 +87,21 @@ TEST(FrameSettings, StoredPaneWidthsAreAppliedOnlyWhenBothAreSet) {
     EXPECT_NE(applied, own);
 }
 
-TEST(FrameSettings, PaneWidthsTheStatusBarAndContainersChosenSurviveARestart) {
+TEST(FrameSettings, AFirstStartStoresNothingAndWhatWasChosenSurvivesARestart) {
     FrameWorld world;
     CMainFrame& first = world.Start();
+    EXPECT_FALSE(first.FrameToolBar()->isHidden());
+    EXPECT_FALSE(first.FrameStatusBar()->isHidden());
+    EXPECT_TRUE(first.ShowContainers());
+    for (UINT id : {ID_VIEW_SHOW_CONTAINERS, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
+        EXPECT_TRUE(first.IsCommandChecked(id)) << id;
+    }
+    EXPECT_FALSE(first.isMinimized());
+    EXPECT_FALSE(first.isMaximized());
+    // Nothing was stored, so nothing was applied: no zero-sized window at the origin.
+    EXPECT_GT(first.width(), 100);
+    EXPECT_GT(first.height(), 100);
+    EXPECT_TRUE(StoredValue(L"WindowPlacement").empty());
     first.Splitter()->setSizes({260, first.Splitter()->width() - 260});
     const QList<int> before = first.Splitter()->sizes();
     first.OnCommand(ID_VIEW_STATUS_BAR);
@@ -124,6 +109,12 @@ TEST(FrameSettings, PaneWidthsTheStatusBarAndContainersChosenSurviveARestart) {
     EXPECT_TRUE(first.FrameStatusBar()->isHidden());
     EXPECT_FALSE(first.ShowContainers());
     world.Close();
+    const std::vector<BYTE> placement = StoredValue(L"WindowPlacement");
+    ASSERT_EQ(placement.size(), sizeof(CWindowPlacement));
+    CWindowPlacement stored{};
+    std::memcpy(&stored, placement.data(), sizeof stored);
+    EXPECT_EQ(stored.length, 44u);
+    EXPECT_EQ(stored.showCmd, 1u);
     EXPECT_EQ(Flag(L"ShowContainers"), "N");
     EXPECT_EQ(Flag(L"StatusBarVisible"), "N");
     EXPECT_EQ(Flag(L"ToolBarVisible"), "Y");
@@ -154,9 +145,11 @@ TEST(FrameSettings, PaneWidthsTheStatusBarAndContainersChosenSurviveARestart) {
     EXPECT_TRUE(item->isChecked());
 
     second.OnCommand(ID_VIEW_TOOLBAR);
+    second.OnCommand(ID_VIEW_SHOW_CONTAINERS);
     world.Close();
     EXPECT_EQ(Flag(L"ToolBarVisible"), "N");
     EXPECT_EQ(Flag(L"StatusBarVisible"), "Y");
+    EXPECT_EQ(Flag(L"ShowContainers"), "Y");
     EXPECT_TRUE(world.Start().FrameToolBar()->isHidden());
     EXPECT_FALSE(world.Frame().IsCommandChecked(ID_VIEW_TOOLBAR));
 }
