@@ -33,26 +33,17 @@ protected:
     }
 
     // Runs the prompt; each step acts on the open dialog in turn.
-    bool Prompt(const wchar_t* reader, std::vector<std::function<void(QDialog&)>> steps,
+    bool Prompt(const wchar_t* reader, const std::vector<std::function<void(QDialog&)>>& steps,
                 VKLib_Protected_Buffer& pin) {
-        auto remaining = std::make_shared<std::vector<std::function<void(QDialog&)>>>(steps);
-        std::function<void()> next = [remaining, &next] {
+        std::size_t next = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog) {
-                QTimer::singleShot(10, next);
-                return;
+            if (dialog && next < steps.size()) {
+                steps[next++](*dialog);
             }
-            if (remaining->empty()) {
-                return;
-            }
-            auto step = remaining->front();
-            remaining->erase(remaining->begin());
-            step(*dialog);
-            if (!remaining->empty()) {
-                QTimer::singleShot(10, next);
-            }
-        };
-        QTimer::singleShot(0, next);
+        });
+        timer.start(10);
         VKLib_String name(reader);
         return vkGr_Get_Owner_PIN(nullptr, 0, 0x23, 0, &pin, 0, &name, 0);
     }

@@ -7,43 +7,13 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <cstdlib>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "support/ChildProcess.h"
+#include "support/EnvOverride.h"
 
 namespace vktest {
-
-// Sets or unsets environment variables, putting the old values back at the end.
-class EnvOverride {
-public:
-    void Set(const char* name, const char* value) {
-        Save(name);
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~EnvOverride() {
-        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->second) {
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            } else {
-                unsetenv(it->first.c_str());
-            }
-        }
-    }
-
-private:
-    void Save(const char* name) {
-        const char* old = getenv(name);
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
 
 // A dbus-daemon of this test; stopped when the object goes.
 class SessionBus {

@@ -1,15 +1,13 @@
-// res/resource.h is the one home of the resource ids: no source of src/, tools/, bench/, fuzz/
-// or tests/ declares a constant or macro with an id's name and the number of an id of
-// res/resource.h. Names that look like ids: kIds..., kIdd..., kIdc..., kIdi..., kIdb..., kIdr...,
-// kId..., kCmd..., kMenu..., kStr..., kIcon..., kImage..., names ending in Id, Ids, Dialog,
-// Template, Control or Menu, and ID..._... / AFX_ID... macros. tests/data is left out: its
-// scripts are other programs' resources with ids of their own.
+// res/resource.h is the one home of the resource ids: no source of src/, tools/, bench/, fuzz/ or
+// tests/ declares a constant or macro with a name that looks like an id (LooksLikeId) and the
+// number of an id of res/resource.h. tests/data, other programs' resources, is left out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
-#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -21,33 +19,16 @@ namespace fs = std::filesystem;
 const fs::path kResourceH = VK_RESOURCE_H;
 const fs::path kRoot = kResourceH.parent_path().parent_path();
 
-std::optional<unsigned long> Number(const std::string& text) {
-    try {
-        std::size_t used = 0;
-        const unsigned long value = std::stoul(text, &used, 0);
-        const std::string rest = text.substr(used);
-        if (rest.find_first_not_of("uUlL") != std::string::npos) {
-            return std::nullopt;
-        }
-        return value;
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 // Number -> the names res/resource.h gives it.
 std::map<unsigned long, std::string> ResourceIds() {
     std::map<unsigned long, std::string> ids;
     std::ifstream in(kResourceH);
-    const std::regex define(R"(^\s*#\s*define\s+(\w+)\s+(\w+)\s*(//.*)?$)");
-    std::string line;
+    const std::regex define(R"(^\s*#\s*define\s+(\w+)\s+(\d+)\s*(//.*)?$)");
     std::smatch m;
-    while (std::getline(in, line)) {
+    for (std::string line; std::getline(in, line);) {
         if (std::regex_match(line, m, define)) {
-            if (const auto value = Number(m[2].str())) {
-                std::string& names = ids[*value];
-                names += (names.empty() ? "" : ", ") + m[1].str();
-            }
+            std::string& names = ids[std::stoul(m[2].str())];
+            names += (names.empty() ? "" : ", ") + m[1].str();
         }
     }
     return ids;
@@ -112,9 +93,7 @@ std::vector<Declaration> NumberDeclarations(const std::string& code) {
     std::vector<Declaration> found;
     for (const std::regex* re : {&constant, &macro, &enumerator}) {
         for (std::sregex_iterator it(code.begin(), code.end(), *re), end; it != end; ++it) {
-            if (const auto value = Number((*it)[2].str())) {
-                found.push_back({(*it)[1].str(), *value});
-            }
+            found.push_back({(*it)[1].str(), std::stoul((*it)[2].str(), nullptr, 0)});
         }
     }
     return found;
@@ -191,17 +170,11 @@ TEST(ResourceIdHome, NoSourceDeclaresAResourceIdOfItsOwn) {
                 lines.push_back(line);
             }
             ++files;
-            for (std::string& offence : Offences(lines, ids, relative)) {
-                offences.push_back(std::move(offence));
-            }
+            std::ranges::move(Offences(lines, ids, relative), std::back_inserter(offences));
         }
     }
     ASSERT_GT(files, 200u) << kRoot;
-    std::string report;
-    for (const std::string& offence : offences) {
-        report += offence + "\n";
-    }
-    EXPECT_TRUE(offences.empty()) << "use the names of res/resource.h instead:\n" << report;
+    EXPECT_EQ(offences, std::vector<std::string>()) << "use the names of res/resource.h instead";
 }
 
 }  // namespace

@@ -1,11 +1,7 @@
-// The compiled resource scripts as the program embeds them, across the two languages: English
-// (1024) and Russian (1049) hold the same resources, and every id res/resource.h names for a
-// string, menu or dialog is there; strings agree in format directives and line breaks, Russian
-// is translated (which also catches a garbled code page) and quoted English texts are kept
-// exactly; every command has a prompt and a tooltip; menus have one shape and the context menus
-// read like the main menu; mnemonics and accelerator hints are sound; dialogs have the same
-// controls, inside their dialogs and not overlapping. This is the one place where resource
-// texts are asserted; the reader itself is tests/program/app's, the widgets tests/gui's.
+// The compiled resource scripts as the program embeds them: English (1024) and Russian (1049) hold
+// the same resources and every id res/resource.h names; strings, menus, accelerators and dialogs
+// agree between the languages, Russian is translated, and names the code looks up are exact. The
+// one place resource texts are asserted; the reader is tests/program/app's, widgets tests/gui's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <ranges>
 #include <regex>
 #include <set>
 #include <string>
@@ -27,6 +24,7 @@
 #include "program/app/MenuTemplate.h"
 #include "program/app/ResFile.h"
 #include "program/app/StringTable.h"
+#include "program/app/WindowStyles.h"
 #include "res/EmbeddedResources.h"
 #include "res/resource.h"
 
@@ -36,10 +34,6 @@ constexpr LANGID kEn = LANG_NEUTRAL_DEFAULT_ID;
 constexpr LANGID kRu = LANG_RUSSIAN_ID;
 constexpr LANGID kLanguages[] = {kEn, kRu};
 
-constexpr DWORD kWsVisible = 0x10000000;
-constexpr DWORD kEsPassword = 0x20;
-constexpr DWORD kBsTypeMask = 0x0F;
-constexpr DWORD kBsGroupBox = 0x07;
 constexpr WORD kAccelVirtKey = 0x01;
 constexpr WORD kAccelShift = 0x04;
 constexpr WORD kAccelControl = 0x08;
@@ -65,10 +59,6 @@ const CResFile& Res() {
     }();
     EXPECT_TRUE(loaded) << res.Error();
     return res;
-}
-
-std::string Narrow(const std::wstring& text) {
-    return WideToUtf8(text);
 }
 
 // The names res/resource.h defines, by prefix of their name.
@@ -123,15 +113,8 @@ auto Dialogs(LANGID lang) {
     return ParseAll<CDialogTemplate>(RT_DIALOG, lang, ParseDialogTemplate);
 }
 
-struct Accel {
-    WORD flags;
-    WORD key;
-    WORD id;
-    bool operator<(const Accel& o) const {
-        return std::tie(flags, key, id) < std::tie(o.flags, o.key, o.id);
-    }
-    bool operator==(const Accel& o) const = default;
-};
+// Flags, key, command.
+using Accel = std::tuple<WORD, WORD, WORD>;
 
 // ACCELTABLEENTRY: flags, key, command, padding; the last one marked 0x80. Sorted.
 std::vector<Accel> Accelerators(LANGID lang) {
@@ -153,13 +136,8 @@ std::vector<Accel> Accelerators(LANGID lang) {
 std::vector<std::string> FormatDirectives(const std::wstring& text) {
     static const std::regex directive(
         R"(%[-+ #0]*(\d+|\*)?(\.(\d+|\*))?(hh|h|ll|l|w|I64)?[diouxXcsSeEfgGp%])");
-    const std::string s = Narrow(text);
-    std::vector<std::string> out;
-    for (auto it = std::sregex_iterator(s.begin(), s.end(), directive);
-         it != std::sregex_iterator(); ++it) {
-        out.push_back(it->str());
-    }
-    return out;
+    const std::string s = WideToUtf8(text);
+    return {std::sregex_token_iterator(s.begin(), s.end(), directive), {}};
 }
 
 bool IsCyrillic(wchar_t c) {
@@ -184,17 +162,12 @@ std::vector<wchar_t> Mnemonics(const std::wstring& text) {
         if (text[i] != L'&') {
             continue;
         }
-        wchar_t c = text[++i];
-        if (c == L'&') {
-            continue;
-        }
+        const wchar_t c = text[++i];
         // Cyrillic upper case without the C library's locale tables.
-        if (c >= 0x0430 && c <= 0x044F) {
-            c = static_cast<wchar_t>(c - 0x20);
-        } else if (c >= 0x0450 && c <= 0x045F) {
-            c = static_cast<wchar_t>(c - 0x50);
+        if (c != L'&') {
+            out.push_back(c >= 0x0430 && c <= 0x045F ? c - (c < 0x0450 ? 0x20 : 0x50)
+                                                     : std::towupper(c));
         }
-        out.push_back(static_cast<wchar_t>(std::towupper(c)));
     }
     return out;
 }
@@ -239,9 +212,7 @@ void ExpectSameShape(const CMenu& en, const CMenu& ru, const std::string& where)
 }
 
 std::wstring Lower(std::wstring s) {
-    for (auto& c : s) {
-        c = static_cast<wchar_t>(std::towlower(c));
-    }
+    std::ranges::transform(s, s.begin(), [](wchar_t c) { return wchar_t(std::towlower(c)); });
     return s;
 }
 
@@ -254,11 +225,12 @@ struct Rect {
 };
 
 bool IsGroupBox(const CDialogItemTemplate& item) {
-    return Lower(item.ClassName()) == L"button" && (item.style & kBsTypeMask) == kBsGroupBox;
+    return Lower(item.ClassName()) == L"button" && (item.style & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
 std::string Describe(const CDialogItemTemplate& i) {
-    return "control " + std::to_string(static_cast<int>(i.id)) + " \"" + Narrow(i.Text()) + "\"";
+    return "control " + std::to_string(static_cast<int>(i.id)) + " \"" + WideToUtf8(i.Text()) +
+           "\"";
 }
 
 }  // namespace
@@ -274,44 +246,36 @@ TEST(ResourceScripts, BothLanguagesHoldTheSameResourcesAndEveryNamedOne) {
     ASSERT_EQ(byLang.size(), 2u);
     EXPECT_EQ(byLang[kEn], byLang[kRu]);
 
-    const std::map<UINT, std::wstring> strings[] = {Strings(kEn), Strings(kRu)};
-    std::set<WORD> namedMenus, namedDialogs, menus, dialogs;
+    const auto strings = Strings(kEn);
+    std::set<std::pair<WORD, WORD>> named, templates;  // type, id
     for (const auto& [name, id] : NamedIds()) {
         if (name.starts_with("IDS_") || name.starts_with("AFX_IDS_") ||
             name.starts_with("ID_INDICATOR_")) {
-            EXPECT_TRUE(strings[0].count(id) && strings[1].count(id)) << name << " has no string";
+            EXPECT_TRUE(strings.count(id)) << name << " has no string";
         } else if (name.starts_with("IDD_")) {
-            namedDialogs.insert(WORD(id));
+            named.insert({RT_DIALOG, WORD(id)});
         } else if (name == "IDR_MAINFRAME" ||
                    (name.starts_with("IDR_") && name.ends_with("_MENU"))) {
-            namedMenus.insert(WORD(id));
+            named.insert({RT_MENU, WORD(id)});
         }
     }
     EXPECT_TRUE(byLang[kEn].count({RT_ACCELERATOR, IDR_MAINFRAME}));
     // Every named template is there, and none is there without a name the code can use.
-    for (const auto& [type, id] : byLang[kEn]) {
-        if (type == RT_MENU) {
-            menus.insert(id);
-        } else if (type == RT_DIALOG) {
-            dialogs.insert(id);
-        }
-    }
-    EXPECT_EQ(menus, namedMenus);
-    EXPECT_EQ(dialogs, namedDialogs);
+    std::ranges::copy_if(byLang[kEn], std::inserter(templates, templates.end()),
+                         [](const auto& r) { return r.first == RT_MENU || r.first == RT_DIALOG; });
+    EXPECT_EQ(templates, named);
 }
 
 TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
     const auto en = Strings(kEn);
     const auto ru = Strings(kRu);
     ASSERT_GT(en.size(), 100u);
-    std::set<UINT> enIds, ruIds;
-    for (const auto& [id, text] : en) {
-        enIds.insert(id);
-    }
-    for (const auto& [id, text] : ru) {
-        ruIds.insert(id);
-    }
-    EXPECT_EQ(enIds, ruIds);
+    const auto ids = [](const auto& strings) {
+        std::set<UINT> out;
+        std::ranges::copy(strings | std::views::keys, std::inserter(out, out.end()));
+        return out;
+    };
+    EXPECT_EQ(ids(en), ids(ru));
 
     for (const auto& [id, enText] : en) {
         const auto it = ru.find(id);
@@ -328,7 +292,7 @@ TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
             EXPECT_EQ(enText, ruText) << "name " << id << " is the same in both tables";
         } else if (HasWords(enText)) {
             EXPECT_TRUE(HasCyrillic(ruText))
-                << "string " << id << " untranslated: " << Narrow(ruText);
+                << "string " << id << " untranslated: " << WideToUtf8(ruText);
         }
         EXPECT_FALSE(HasCyrillic(enText)) << "string " << id;
     }
@@ -354,8 +318,8 @@ TEST(ResourceScripts, EveryCommandHasPromptAndTooltipInBothLanguages) {
         for (const auto& [id, menu] : Menus(lang)) {
             commands.merge(Commands(menu));
         }
-        for (const auto& a : Accelerators(lang)) {
-            commands.insert(a.id);
+        for (const auto& [flags, key, id] : Accelerators(lang)) {
+            commands.insert(id);
         }
     }
     ASSERT_GT(commands.size(), 20u);
@@ -426,7 +390,7 @@ TEST(ResourceScripts, MenuMnemonicsAreUniqueAndRussianMenusAreTranslated) {
                                  if (item.separator) {
                                      continue;
                                  }
-                                 const std::string text = where + " " + Narrow(item.text);
+                                 const std::string text = where + " " + WideToUtf8(item.text);
                                  const auto marks = Mnemonics(item.text);
                                  // Every item of the menu bar and its popups has one.
                                  EXPECT_LE(marks.size(), 1u) << text;
@@ -450,10 +414,10 @@ TEST(ResourceScripts, MenuMnemonicsAreUniqueAndRussianMenusAreTranslated) {
 TEST(ResourceScripts, AcceleratorsMatchTheirMenuHints) {
     const auto en = Accelerators(kEn);
     EXPECT_EQ(en, Accelerators(kRu));
-    for (std::size_t i = 1; i < en.size(); ++i) {
-        EXPECT_FALSE(en[i].flags == en[i - 1].flags && en[i].key == en[i - 1].key)
-            << "key bound twice: " << en[i].key;
-    }
+    const auto flagsAndKey = [](const Accel& a) {
+        return std::pair(std::get<0>(a), std::get<1>(a));
+    };
+    EXPECT_EQ(std::ranges::adjacent_find(en, {}, flagsAndKey), en.end()) << "a key bound twice";
     // Every hint after a tab in a menu text names a key of the table bound to that item.
     for (LANGID lang : kLanguages) {
         int hints = 0;
@@ -476,11 +440,11 @@ TEST(ResourceScripts, AcceleratorsMatchTheirMenuHints) {
                             hint.erase(0, prefix.size());
                         }
                     }
-                    ASSERT_TRUE(hint.size() >= 2 && hint[0] == L'F') << Narrow(item.text);
+                    ASSERT_TRUE(hint.size() >= 2 && hint[0] == L'F') << WideToUtf8(item.text);
                     const WORD key = static_cast<WORD>(0x70 + std::stoi(hint.substr(1)) - 1);
                     EXPECT_TRUE(
                         std::binary_search(en.begin(), en.end(), Accel{flags, key, WORD(item.id)}))
-                        << Narrow(item.text);
+                        << WideToUtf8(item.text);
                 }
             });
         }
@@ -504,7 +468,7 @@ TEST(ResourceScripts, DialogsHaveTheSameControlsInBothLanguages) {
             EXPECT_TRUE(d->hasFont && d->typeface == L"MS Shell Dlg" && d->pointSize == 8) << where;
         }
         if (HasWords(a.title)) {
-            EXPECT_TRUE(HasCyrillic(b.title)) << where << " caption " << Narrow(b.title);
+            EXPECT_TRUE(HasCyrillic(b.title)) << where << " caption " << WideToUtf8(b.title);
         }
         ASSERT_EQ(a.items.size(), b.items.size()) << where;
         for (std::size_t i = 0; i < a.items.size(); ++i) {
@@ -519,7 +483,8 @@ TEST(ResourceScripts, DialogsHaveTheSameControlsInBothLanguages) {
             }
             EXPECT_EQ(FormatDirectives(x.Text()), FormatDirectives(y.Text())) << at;
             if (HasWords(x.Text())) {
-                EXPECT_TRUE(HasCyrillic(y.Text())) << at << " untranslated: " << Narrow(y.Text());
+                EXPECT_TRUE(HasCyrillic(y.Text()))
+                    << at << " untranslated: " << WideToUtf8(y.Text());
             }
         }
     }
@@ -528,7 +493,7 @@ TEST(ResourceScripts, DialogsHaveTheSameControlsInBothLanguages) {
                                           {IDD_PFX_EXPORT_PASSWORD, IDC_PASSWORD},
                                           {IDD_PFX_EXPORT_PASSWORD, IDC_CONFIRM_PASSWORD}}) {
         ASSERT_NE(en.at(dialog).FindItem(control), nullptr) << dialog << "/" << control;
-        EXPECT_TRUE(en.at(dialog).FindItem(control)->style & kEsPassword) << dialog;
+        EXPECT_TRUE(en.at(dialog).FindItem(control)->style & ES_PASSWORD) << dialog;
     }
 }
 
@@ -540,7 +505,7 @@ TEST(ResourceScripts, DialogControlsStayInsideAndDoNotOverlap) {
             for (const auto& item : dlg.items) {
                 EXPECT_TRUE(Rect(item).Inside({0, 0, dlg.cx, dlg.cy}) && item.cx > 0 && item.cy > 0)
                     << where << " " << Describe(item);
-                if (item.style & kWsVisible) {
+                if (item.style & WS_VISIBLE) {
                     shown.push_back(&item);
                 }
             }

@@ -11,16 +11,14 @@
 
 namespace {
 
-std::vector<BYTE> DialogBytes(UINT id, LANGID lang) {
-    auto file = langtest::TestModule();
-    const auto data = file->Find(RT_DIALOG, static_cast<WORD>(id), lang)->data;
-    return {data.begin(), data.end()};
+std::vector<BYTE> DialogBytes(WORD id) {
+    return langtest::Bytes(RT_DIALOG, id, 1024);
 }
 
 }  // namespace
 
 TEST(DialogTemplate, ReadsTheExtendedForm) {
-    const auto dlg = ParseDialogTemplate(DialogBytes(230, 1024));
+    const auto dlg = ParseDialogTemplate(DialogBytes(230));
     ASSERT_TRUE(dlg);
     EXPECT_TRUE(dlg->extended);
     EXPECT_EQ(std::tie(dlg->cx, dlg->cy), std::make_tuple(300, 170));
@@ -53,7 +51,7 @@ TEST(DialogTemplate, ReadsTheExtendedForm) {
 }
 
 TEST(DialogTemplate, ReadsTheClassicForm) {
-    const auto dlg = ParseDialogTemplate(DialogBytes(101, 1024));
+    const auto dlg = ParseDialogTemplate(DialogBytes(101));
     ASSERT_TRUE(dlg);
     EXPECT_FALSE(dlg->extended);
     EXPECT_EQ(std::tie(dlg->x, dlg->y, dlg->cx, dlg->cy), std::make_tuple(10, 20, 120, 40));
@@ -67,7 +65,7 @@ TEST(DialogTemplate, ReadsTheClassicForm) {
 }
 
 TEST(DialogTemplate, DamagedTemplatesFail) {
-    const auto full = DialogBytes(230, 1024);
+    const auto full = DialogBytes(230);
     ASSERT_TRUE(ParseDialogTemplate(full));
     for (std::size_t cut = 0; cut < full.size(); ++cut) {
         EXPECT_FALSE(ParseDialogTemplate(std::span(full).first(cut))) << "cut at " << cut;

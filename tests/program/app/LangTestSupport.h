@@ -1,16 +1,15 @@
 // Shared by the language tests: the test script's resources as the resource
-// module, and the environment's locale variables set for one test.
+// module or as bytes, and the environment's locale variables set for one test.
 #pragma once
 
-#include <cstdlib>
-#include <map>
 #include <memory>
-#include <optional>
 #include <span>
-#include <string>
+#include <stdexcept>
+#include <vector>
 
 #include "program/app/ResFile.h"
 #include "program/app/ResourceModule.h"
+#include "support/EnvOverride.h"
 
 std::span<const unsigned char> LangTestResources();
 
@@ -35,33 +34,20 @@ public:
 class Locale {
 public:
     Locale(const char* lcAll, const char* lcMessages = nullptr, const char* lang = nullptr) {
-        Set("LC_ALL", lcAll);
-        Set("LC_MESSAGES", lcMessages);
-        Set("LANG", lang);
+        m_env.Set("LC_ALL", lcAll);
+        m_env.Set("LC_MESSAGES", lcMessages);
+        m_env.Set("LANG", lang);
     }
-    ~Locale() {
-        for (const auto& [name, value] : m_saved) {
-            if (value) {
-                setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                unsetenv(name.c_str());
-            }
-        }
-    }
-    Locale(const Locale&) = delete;
-    Locale& operator=(const Locale&) = delete;
 
 private:
-    void Set(const std::string& name, const char* value) {
-        const char* old = std::getenv(name.c_str());
-        m_saved[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        if (value) {
-            setenv(name.c_str(), value, 1);
-        } else {
-            unsetenv(name.c_str());
-        }
-    }
-    std::map<std::string, std::optional<std::string>> m_saved;
+    vktest::EnvOverride m_env;
 };
+
+// The bytes of one resource of the test script.
+inline std::vector<BYTE> Bytes(const CResName& type, WORD id, LANGID lang) {
+    const auto file = TestModule();
+    const auto data = file->Find(type, id, lang)->data;
+    return {data.begin(), data.end()};
+}
 
 }  // namespace langtest

@@ -11,19 +11,7 @@
 namespace {
 
 CMenu EnglishMenu() {
-    auto file = langtest::TestModule();
-    const auto* entry = file->Find(RT_MENU, 128, 1024);
-    auto menu = ParseMenuTemplate(entry->data);
-    if (!menu) {
-        throw std::runtime_error("menu 128 does not parse");
-    }
-    return *menu;
-}
-
-std::vector<BYTE> MenuBytes(UINT id, LANGID lang) {
-    auto file = langtest::TestModule();
-    const auto data = file->Find(RT_MENU, static_cast<WORD>(id), lang)->data;
-    return {data.begin(), data.end()};
+    return ParseMenuTemplate(langtest::Bytes(RT_MENU, 128, 1024)).value();
 }
 
 // A template built by hand: header, then words and texts.
@@ -113,7 +101,7 @@ TEST(MenuModel, EditsHeadless) {
 }
 
 TEST(MenuTemplate, EveryCutTemplateFails) {
-    const auto full = MenuBytes(128, 1024);
+    const auto full = langtest::Bytes(RT_MENU, 128, 1024);
     ASSERT_TRUE(ParseMenuTemplate(full));
     // A cut after the header alone is an empty menu; any cut inside an item fails.
     for (std::size_t cut = 0; cut < full.size(); ++cut) {

@@ -4,7 +4,6 @@
 // names themselves are UserDefaultLanguageTest's.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,20 +26,16 @@ const std::wstring kNativeZ(L"NATIVE\0", 7);
 // The default value of the language key as type and text; nothing when it is missing.
 std::optional<std::pair<DWORD, std::wstring>> ReadChoice() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
+    std::wstring text(128, L'\0');
     DWORD type = REG_NONE;
-    std::vector<BYTE> bytes(256);
-    DWORD size = static_cast<DWORD>(bytes.size());
-    const LONG rc = RegQueryValueExW(key, nullptr, nullptr, &type, bytes.data(), &size);
+    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    const bool read =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, &key) == ERROR_SUCCESS &&
+        RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                         &size) == ERROR_SUCCESS;
     RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    std::wstring text(size / sizeof(wchar_t), L'\0');
-    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-    return std::pair{type, text};
+    text.resize(size / sizeof(wchar_t));
+    return read ? std::optional(std::pair{type, text}) : std::nullopt;
 }
 
 std::wstring ChoiceText() {

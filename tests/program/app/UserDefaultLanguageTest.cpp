@@ -6,11 +6,8 @@
 #include "program/app/UserDefaultLanguage.h"
 
 TEST(UserDefaultLanguage, LocaleNamesToLanguageIds) {
-    struct Case {
-        const char* locale;
-        LANGID lang;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, LANGID> cases[] = {
+        // Russian, English of each country, other languages, the C locale, names that are none.
         {"ru_RU.UTF-8", 1049},
         {"ru_UA.KOI8-U", 1049},
         {"ru", 1049},
@@ -24,19 +21,18 @@ TEST(UserDefaultLanguage, LocaleNamesToLanguageIds) {
         {"en_IN", 16393},
         {"en", 1033},
         {"en_XX", 1033},
-        {"C", 1033},
-        {"C.UTF-8", 1033},
-        {"POSIX", 1033},
+        {"en-GB", 2057},
         {"de_DE.UTF-8", 1031},
         {"uk_UA.UTF-8", 1058},
         {"fr_CA", 1036},
-        {"xx_YY", 1024},
+        {"C", 1033},
+        {"C.UTF-8", 1033},
+        {"POSIX", 1033},
         {"", 1033},
-        {"_", 1024},
-        {"en-GB", 2057},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(LangIdFromLocaleName(c.locale), c.lang) << c.locale;
+        {"xx_YY", 1024},
+        {"_", 1024}};
+    for (const auto& [locale, lang] : cases) {
+        EXPECT_EQ(LangIdFromLocaleName(locale), lang) << locale;
     }
 }
 
