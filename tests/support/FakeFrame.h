@@ -1,12 +1,10 @@
 // The frame of the tests, without windows: a real message hub and acceptor registry (so child
 // enumerations get the frame's status feedback), the list split record, the show-containers
-// choice, and one log of what nodes and views asked of it, a line each:
-//   "enum <code> <path>", "container msg <code>", "key msg <code>", "selected <path>",
-//   "deselected <path>", "view token|container|key|certificate", "fill ..." (what that view was
-//   filled with), "status <text> <cursor>", "idle <cursor>" (the scripted UI's cursor at that
-//   moment: wait or arrow), "other pane", "route <id>", "pfx import <file> into <reader> with
-//   <provider>".
-// The tree pane operations answer nothing here; the tree view tests hand them to a view.
+// choice, and one log of what nodes and views asked of it, a line each: "enum <code> <path>",
+// "container msg <code>", "key msg <code>", "[de]selected <path>", "view <kind>", "fill ...",
+// "status <text> <cursor>", "idle <cursor>" (the scripted UI's cursor then: wait or arrow),
+// "other pane", "route <id>", "pfx import <file> into <reader> with <provider>". The tree pane
+// operations answer nothing here; the tree view tests hand them to a view.
 #pragma once
 
 #include <initializer_list>

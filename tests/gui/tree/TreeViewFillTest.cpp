@@ -13,13 +13,7 @@ namespace {
 
 using Paths = std::vector<std::wstring>;
 
-class TreeViewFill : public TreeViewFixture {
-protected:
-    void SetUp() override {
-        TreeViewFixture::SetUp();
-        MakeStandardWorld();
-    }
-};
+using TreeViewFill = TreeViewFixture;
 
 TEST_F(TreeViewFill, TopLevelListsReadersByNameUnopenedAndSelectsTheFirst) {
     MakeView(false);

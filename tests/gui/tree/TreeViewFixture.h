@@ -60,13 +60,12 @@ class TreeViewFixture : public ::testing::Test {
 protected:
     using NodePtr = STreeItemInfo::ITreeItemInfoPtr;
 
-    void SetUp() override { vktest::QtApp(); }
-
     // Reader B holds "Beta Token" with containers zeta (an exchange key with a certificate),
     // alpha (the default: both keys with certificates) and Mid (an exchange key without one);
     // Reader A holds "Alpha Token" with container one; Reader C is empty. The readers are made
     // in the order B, A, C.
-    void MakeStandardWorld() {
+    void SetUp() override {
+        vktest::QtApp();
         world.AddReader("Reader B");
         world.MakeToken("Beta Token", {}, "Reader B");
         world.AddContainer("Beta Token", "zeta", {1});

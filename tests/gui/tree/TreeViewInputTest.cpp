@@ -15,7 +15,6 @@ class TreeViewInput : public TreeViewFixture {
 protected:
     void SetUp() override {
         TreeViewFixture::SetUp();
-        MakeStandardWorld();
         MakeView();
         Expand(L"Reader B");
     }

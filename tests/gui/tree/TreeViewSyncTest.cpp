@@ -17,7 +17,6 @@ class TreeViewSync : public TreeViewFixture {
 protected:
     void SetUp() override {
         TreeViewFixture::SetUp();
-        MakeStandardWorld();
         MakeView();
     }
 };

@@ -1,8 +1,8 @@
-// The certificate view: the rows of a certificate made with OpenSSL reach the
-// list in the property list's order with their texts and icons, the detail
-// box shows the selected row's detail (line breaks and all), captions stay
-// English in the Russian interface, and bytes that are no certificate leave
-// the list empty with the reason in the box.
+// The certificate view: the rows of a certificate made with OpenSSL reach the list in the
+// property list's order with their texts and icons, the detail box shows the selected row's
+// detail (line breaks and all), captions stay English in the Russian interface, and bytes that
+// are no certificate leave the list empty with the reason in the box. The rows' texts are the
+// certificate list tests'.
 #include <QFontInfo>
 
 #include "ViewTestSupport.h"
@@ -60,9 +60,6 @@ TEST_F(CertificateView, ShowsEveryRowOfThePropertyListInOrderAndTheSelectedDetai
         const QIcon icon = view->List()->topLevelItem(row)->icon(0);
         EXPECT_EQ(icon.cacheKey(), view->Icons().ImageFor(want.GetIconId()).cacheKey()) << row;
     }
-    EXPECT_EQ(Text(view->List(), 0, 1), "V3");
-    EXPECT_EQ(Text(view->List(), 7, 1), "RSA1 (2048)");
-    EXPECT_EQ(Text(view->List(), 12, 0), "SHA1 Thumbprint");
     // Text, extension and thumbprint rows have three different images.
     EXPECT_EQ(view->Icons().Count(), 3);
     EXPECT_NE(view->List()->topLevelItem(8)->icon(0).cacheKey(),
