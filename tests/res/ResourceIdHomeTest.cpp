@@ -41,39 +41,20 @@ bool LooksLikeId(const std::string& name) {
     return std::regex_match(name, pattern);
 }
 
-// Blanks string and character literals and comments, keeping the line's length.
-std::string CodeOnly(const std::string& line, bool& inBlockComment) {
-    std::string out = line;
-    char quote = 0;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        if (inBlockComment) {
-            if (out.compare(i, 2, "*/") == 0) {
-                inBlockComment = false;
-                out[i] = out[i + 1] = ' ';
-                ++i;
-            } else {
-                out[i] = ' ';
-            }
-        } else if (quote != 0) {
-            if (out[i] == '\\' && i + 1 < out.size()) {
-                out[i] = out[i + 1] = ' ';
-                ++i;
-            } else if (out[i] == quote) {
-                quote = 0;
-            } else {
-                out[i] = ' ';
-            }
-        } else if (out.compare(i, 2, "//") == 0) {
-            out.erase(i);
-        } else if (out.compare(i, 2, "/*") == 0) {
-            inBlockComment = true;
-            out[i] = out[i + 1] = ' ';
-            ++i;
-        } else if (out[i] == '"' || out[i] == '\'') {
-            quote = out[i];
-        }
+// The line without its string and character literals and comments.
+std::string CodeOnly(std::string line, bool& inBlockComment) {
+    static const std::regex literalOrComment(R"("(\\.|[^"\\])*"|'(\\.|[^'\\])*'|//.*|/\*.*?\*/)");
+    if (inBlockComment) {
+        const auto end = line.find("*/");
+        inBlockComment = end == std::string::npos;
+        line.erase(0, inBlockComment ? line.size() : end + 2);
     }
-    return out;
+    line = std::regex_replace(line, literalOrComment, " ");
+    if (const auto open = line.find("/*"); open != std::string::npos) {
+        line.erase(open);
+        inBlockComment = true;
+    }
+    return line;
 }
 
 struct Declaration {
@@ -133,11 +114,14 @@ TEST(ResourceIdHome, TheScanFindsIdDeclarationsAndLeavesOtherNumbersAlone) {
     EXPECT_EQ(Offences(planted, ids, "x").size(), planted.size());
 
     const std::vector<std::string> innocent = {
-        "constexpr int kIdleUpdateMs = 250;",            // not an id's name
-        "constexpr UINT kCmdUnknown = 4242;",            // not an id's number
-        "constexpr DWORD kIdOk = 1;",                    // not an id's number
-        "// constexpr UINT kCmdExport = 190;",           // a comment
-        "/* constexpr UINT kCmdExport = 190; */",        // a comment
+        "constexpr int kIdleUpdateMs = 250;",      // not an id's name
+        "constexpr UINT kCmdUnknown = 4242;",      // not an id's number
+        "constexpr DWORD kIdOk = 1;",              // not an id's number
+        "// constexpr UINT kCmdExport = 190;",     // a comment
+        "/* constexpr UINT kCmdExport = 190; */",  // a comment
+        "/* a comment of lines:",
+        "    kCmdExport = 190,",
+        "*/",
         "Write(\"constexpr UINT kCmdExport = 190;\");",  // a string
         "    if (id == kCmdExport) { return 190; }",     // a use
     };

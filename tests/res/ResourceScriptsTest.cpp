@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cwctype>
 #include <fstream>
 #include <iterator>
@@ -34,11 +33,9 @@ constexpr LANGID kEn = LANG_NEUTRAL_DEFAULT_ID;
 constexpr LANGID kRu = LANG_RUSSIAN_ID;
 constexpr LANGID kLanguages[] = {kEn, kRu};
 
-constexpr WORD kAccelVirtKey = 0x01;
-constexpr WORD kAccelShift = 0x04;
-constexpr WORD kAccelControl = 0x08;
-constexpr WORD kAccelAlt = 0x10;
-constexpr WORD kAccelLast = 0x80;
+// ACCELTABLEENTRY flags.
+constexpr WORD kAccelVirtKey = 0x01, kAccelShift = 0x04, kAccelControl = 0x08, kAccelAlt = 0x10,
+               kAccelLast = 0x80;
 
 // Names that stay the same in every language: the settings key, the instance name, product,
 // provider and model names, the program name.
@@ -47,16 +44,7 @@ const std::set<UINT> kNameStrings = {IDS_SETTINGS_KEY,  IDS_INSTANCE_NAME, IDS_P
 
 const CResFile& Res() {
     static CResFile res;
-    static const bool loaded = [] {
-        // VK_TEST_RES_FILE checks another compiled image (a script under change).
-        if (const char* path = std::getenv("VK_TEST_RES_FILE")) {
-            std::ifstream in(path, std::ios::binary);
-            const std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-            return !bytes.empty() && res.Load(bytes);
-        }
-        return res.Load(VkEmbeddedResources());
-    }();
+    static const bool loaded = res.Load(VkEmbeddedResources());
     EXPECT_TRUE(loaded) << res.Error();
     return res;
 }
@@ -278,11 +266,7 @@ TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
     EXPECT_EQ(ids(en), ids(ru));
 
     for (const auto& [id, enText] : en) {
-        const auto it = ru.find(id);
-        if (it == ru.end()) {
-            continue;
-        }
-        const std::wstring& ruText = it->second;
+        const std::wstring ruText = ru.contains(id) ? ru.at(id) : L"";
         EXPECT_EQ(FormatDirectives(enText), FormatDirectives(ruText)) << "string " << id;
         // A line break in one language and none in the other breaks prompt/tooltip pairs.
         EXPECT_EQ(enText.find(L'\n') == std::wstring::npos,
@@ -429,19 +413,14 @@ TEST(ResourceScripts, AcceleratorsMatchTheirMenuHints) {
                         continue;
                     }
                     ++hints;
-                    std::wstring hint = item.text.substr(tab + 1);
-                    WORD flags = kAccelVirtKey;
-                    for (const auto& [prefix, bit] :
-                         std::vector<std::pair<std::wstring, WORD>>{{L"Ctrl+", kAccelControl},
-                                                                    {L"Alt+", kAccelAlt},
-                                                                    {L"Shift+", kAccelShift}}) {
-                        if (hint.starts_with(prefix)) {
-                            flags |= bit;
-                            hint.erase(0, prefix.size());
-                        }
-                    }
-                    ASSERT_TRUE(hint.size() >= 2 && hint[0] == L'F') << WideToUtf8(item.text);
-                    const WORD key = static_cast<WORD>(0x70 + std::stoi(hint.substr(1)) - 1);
+                    static const std::wregex keys(LR"((Ctrl\+)?(Alt\+)?(Shift\+)?F(\d+))");
+                    std::wsmatch m;
+                    const std::wstring hint = item.text.substr(tab + 1);
+                    ASSERT_TRUE(std::regex_match(hint, m, keys)) << WideToUtf8(item.text);
+                    const WORD flags = kAccelVirtKey | (m[1].matched ? kAccelControl : 0) |
+                                       (m[2].matched ? kAccelAlt : 0) |
+                                       (m[3].matched ? kAccelShift : 0);
+                    const WORD key = static_cast<WORD>(0x70 + std::stoi(m[4]) - 1);
                     EXPECT_TRUE(
                         std::binary_search(en.begin(), en.end(), Accel{flags, key, WORD(item.id)}))
                         << WideToUtf8(item.text);
@@ -477,10 +456,7 @@ TEST(ResourceScripts, DialogsHaveTheSameControlsInBothLanguages) {
             const std::string at = where + " " + Describe(x);
             EXPECT_EQ(std::tie(x.id, x.style, x.exStyle), std::tie(y.id, y.style, y.exStyle)) << at;
             EXPECT_EQ(Lower(x.ClassName()), Lower(y.ClassName())) << at;
-            EXPECT_EQ(x.title.IsId(), y.title.IsId()) << at;
-            if (x.title.IsId() && y.title.IsId()) {
-                EXPECT_EQ(x.title.Id(), y.title.Id()) << at;
-            }
+            EXPECT_EQ(x.title.IsId() ? x.title.Id() : -1, y.title.IsId() ? y.title.Id() : -1) << at;
             EXPECT_EQ(FormatDirectives(x.Text()), FormatDirectives(y.Text())) << at;
             if (HasWords(x.Text())) {
                 EXPECT_TRUE(HasCyrillic(y.Text()))

@@ -1,8 +1,6 @@
-// CListWithEdit: taking a placeholder's place, columns that keep their proportions when the
-// widget is resized (the one place column arithmetic is tested), rows, the focus flag, and the
-// notifications the owning view gets. Tab between list, box and tree and the split carried from
-// view to view (CListWithEditEx) are tests/gui/ui/views' FocusAndSplitTest's through real views;
-// the splitter's arithmetic is SplitLayoutTest's, its drag SimpleSplitterTest's.
+// CListWithEdit: taking a placeholder's place, columns that keep their proportions on a resize
+// (the one place column arithmetic is tested), rows, the focus flag, and the notifications to the
+// owning view. Tab and the carried split are tests/gui/ui/views' FocusAndSplitTest's.
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
@@ -34,25 +32,21 @@ struct Form {
         ShowHost(form, 400, 500);
     }
 
-    // A list widget made into the placeholder's place; owned by the form.
-    template <typename W, typename... Args>
-    W* Make(Args... args) {
-        auto* widget = new W(IDC_LIST_PART, IDC_DETAIL_PART, args...);
+    // A list widget made into the placeholder's place, with `rows` rows; owned by the form.
+    CListWithEdit* Make(int rows = 0) {
+        auto* widget = new CListWithEdit(IDC_LIST_PART, IDC_DETAIL_PART);
         EXPECT_TRUE(widget->Create(&form, IDC_PROPERTY_LIST));
         QApplication::processEvents();
+        for (int i = 0; i < rows; ++i) {
+            widget->AddRow(QStringList{QString("caption %1").arg(i), QString("value %1").arg(i)});
+        }
         return widget;
     }
 };
 
-void AddRows(CListWithEdit* w, int count) {
-    for (int i = 0; i < count; ++i) {
-        w->AddRow(QStringList{QString("caption %1").arg(i), QString("value %1").arg(i)});
-    }
-}
-
 TEST(ListWithEdit, TakesThePlaceholdersPlaceAndId) {
     Form f;
-    auto* w = f.Make<CListWithEdit>();
+    auto* w = f.Make();
     EXPECT_TRUE(f.placeholder.isNull());
     EXPECT_EQ(w->parentWidget(), &f.form);
     EXPECT_EQ(w->geometry(), QRect(10, 20, 300, 404));
@@ -67,6 +61,8 @@ TEST(ListWithEdit, TakesThePlaceholdersPlaceAndId) {
     EXPECT_EQ(w->Edit()->geometry().bottom(), 403);
     EXPECT_TRUE(w->Edit()->isReadOnly());
     EXPECT_EQ(w->List()->selectionMode(), QAbstractItemView::SingleSelection);
+    w->SetFocusToCurrent();
+    EXPECT_EQ(w->List()->currentItem(), nullptr) << "the empty list stays empty";
     // A second creation, or one without a parent, is refused.
     EXPECT_FALSE(w->Create(&f.form, IDC_PROPERTY_LIST));
     CListWithEdit orphan(IDC_LIST_PART, IDC_DETAIL_PART);
@@ -91,7 +87,7 @@ TEST(ListWithEdit, ColumnsKeepTheirProportionsAndFillTheList) {
         {0, 99, 200, 2, 198},    // a column of no width counts as one pixel
     };
     Form f;
-    auto* w = f.Make<CListWithEdit>();
+    auto* w = f.Make();
     QTreeWidget* list = w->List();
     list->setColumnCount(2);
     const int frame = list->width() - list->viewport()->width();
@@ -107,7 +103,7 @@ TEST(ListWithEdit, ColumnsKeepTheirProportionsAndFillTheList) {
 
 TEST(ListWithEdit, RowsAreCountedAndOwned) {
     Form f;
-    auto* w = f.Make<CListWithEdit>();
+    auto* w = f.Make();
     EXPECT_EQ(w->GetItemCount(), 0);
     EXPECT_EQ(w->AddRow(QStringList{"Name", "Demo"}), 0);
     auto* item = new QTreeWidgetItem(QStringList{"Type", "Pro"});
@@ -120,12 +116,12 @@ TEST(ListWithEdit, RowsAreCountedAndOwned) {
     EXPECT_EQ(w->Edit()->toPlainText(), "30 82 01 0a");
 }
 
-TEST(ListWithEdit, TabWithAModifierIsNotTheWidgetsAndAClickIntoTheBoxMovesTheFlag) {
+TEST(ListWithEdit, TheFocusFlagFollowsClicksAndTheFocusKeepsTheSelectedRow) {
     Form f;
-    auto* w = f.Make<CListWithEdit>();
-    AddRows(w, 3);
+    auto* w = f.Make(3);
     w->SetFocusToCurrent();
     EXPECT_TRUE(w->GetFocusFlag());
+    // Tab with a modifier is not the widget's.
     SendKey(w->List(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(f.form.focusWidget(), w->List());
     QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
@@ -133,14 +129,7 @@ TEST(ListWithEdit, TabWithAModifierIsNotTheWidgetsAndAClickIntoTheBoxMovesTheFla
     EXPECT_FALSE(w->GetFocusFlag());
     QApplication::sendEvent(w->List(), &in);
     EXPECT_TRUE(w->GetFocusFlag());
-}
 
-TEST(ListWithEdit, FocusKeepsTheSelectedRowAndTheEmptyListStaysEmpty) {
-    Form f;
-    auto* w = f.Make<CListWithEdit>();
-    w->SetFocusToCurrent();
-    EXPECT_EQ(w->List()->currentItem(), nullptr);
-    AddRows(w, 3);
     w->List()->setCurrentItem(w->List()->topLevelItem(2));
     w->ToggleFocus();
     w->ToggleFocus();
@@ -151,8 +140,7 @@ TEST(ListWithEdit, FocusKeepsTheSelectedRowAndTheEmptyListStaysEmpty) {
 
 TEST(ListWithEdit, RowChangesAndDeletionsReachTheOwnerButNotWhileTheWidgetGoes) {
     Form f;
-    auto* w = f.Make<CListWithEdit>();
-    AddRows(w, 3);
+    auto* w = f.Make(3);
     std::vector<int> shown;
     std::vector<int> deleted;
     QObject::connect(w, &CListWithEdit::itemStateChanged,

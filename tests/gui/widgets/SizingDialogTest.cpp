@@ -21,12 +21,6 @@ namespace {
 
 using widgettest::ShowHost;
 
-constexpr UINT kContainerView = IDD_CONTAINER_VIEW;
-constexpr DWORD kPicture = IDC_CONTAINER_PICTURE;
-constexpr DWORD kHeader = IDC_CONTAINER_HEADER;
-constexpr DWORD kSeparator = IDC_CONTAINER_SEPARATOR;
-constexpr DWORD kArea = IDC_CONTAINER_AREA;
-
 // The container view template is 320 by 200 dialog units; the pinned dialog
 // font has base units 7 across and 13 down.
 const QSize kContainerViewPixels(320 * 7 / 4, 200 * 13 / 8);
@@ -54,7 +48,7 @@ struct ViewHost {
     QWidget host;
     CALRResizeableFormView* view;
 
-    explicit ViewHost(UINT templateId = kContainerView, UINT flags = 0)
+    explicit ViewHost(UINT templateId = IDD_CONTAINER_VIEW, UINT flags = 0)
         : view(new CALRResizeableFormView(templateId, flags, &host)) {
         host.resize(1200, 900);
     }
@@ -62,19 +56,24 @@ struct ViewHost {
     // Registers the container view's controls: header across, picture moving
     // with the right edge, separator centred, area both ways.
     void RegisterContainerControls() {
-        ASSERT_TRUE(view->AddSizedControl(view->Control(kHeader), 1, 0));
-        ASSERT_TRUE(view->AddSizedControl(view->Control(kPicture), 2, 2));
-        ASSERT_TRUE(view->AddSizedControl(view->Control(kSeparator), 3, 3));
-        ASSERT_TRUE(view->AddSizedControl(view->Control(kArea), 1, 1));
+        ASSERT_TRUE(view->AddSizedControl(view->Control(IDC_CONTAINER_HEADER), 1, 0));
+        ASSERT_TRUE(view->AddSizedControl(view->Control(IDC_CONTAINER_PICTURE), 2, 2));
+        ASSERT_TRUE(view->AddSizedControl(view->Control(IDC_CONTAINER_SEPARATOR), 3, 3));
+        ASSERT_TRUE(view->AddSizedControl(view->Control(IDC_CONTAINER_AREA), 1, 1));
     }
 
     QRect At(DWORD id) const { return view->Control(id)->geometry(); }
+
+    void AtNaturalSize() {
+        view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
+        view->InitialUpdate();
+    }
 };
 
 TEST(ResizeableFormView, IsBuiltFromTheTemplateAndMeasuredAtItsNaturalSize) {
     ViewHost h;
     ASSERT_TRUE(h.view->IsBuilt());
-    EXPECT_NE(qobject_cast<QLabel*>(h.view->Control(kHeader)), nullptr);
+    EXPECT_NE(qobject_cast<QLabel*>(h.view->Control(IDC_CONTAINER_HEADER)), nullptr);
     EXPECT_EQ(h.view->InitialSize().width(), -1);
     EXPECT_FALSE(h.view->IsInitialUpdateDone());
 
@@ -86,65 +85,51 @@ TEST(ResizeableFormView, IsBuiltFromTheTemplateAndMeasuredAtItsNaturalSize) {
     EXPECT_EQ(h.view->WindowSizeAtInit(), QSize(700, 400));
 }
 
-TEST(ResizeableFormView, ControlsFollowTheGrowthByTheirPercentages) {
+TEST(ResizeableFormView, ControlsFollowTheGrowthAndBelowTheNaturalSizeTheViewScrolls) {
     ViewHost h;
-    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
-    h.view->InitialUpdate();
-    const QRect header = h.At(kHeader);
-    const QRect picture = h.At(kPicture);
-    const QRect separator = h.At(kSeparator);
-    const QRect area = h.At(kArea);
+    h.AtNaturalSize();
+    const QRect header = h.At(IDC_CONTAINER_HEADER);
+    const QRect picture = h.At(IDC_CONTAINER_PICTURE);
+    const QRect separator = h.At(IDC_CONTAINER_SEPARATOR);
+    const QRect area = h.At(IDC_CONTAINER_AREA);
     h.RegisterContainerControls();
     EXPECT_EQ(h.view->SizedControlCount(), 4);
-    // At the natural size nothing moves.
-    EXPECT_EQ(h.At(kHeader), header);
-    EXPECT_EQ(h.At(kArea), area);
+    EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header);  // at the natural size nothing moves
+    EXPECT_EQ(h.At(IDC_CONTAINER_AREA), area);
 
     ShowHost(h.host, 1200, 900);
     h.view->resize(kContainerViewPixels + QSize(100, 60));
     EXPECT_EQ(h.view->Growth(), QSize(100, 60));
-    EXPECT_EQ(h.At(kHeader), header.adjusted(0, 0, 100, 0));
-    EXPECT_EQ(h.At(kPicture), picture.translated(100, 60));
-    EXPECT_EQ(h.At(kSeparator), separator.translated(50, 30));
-    EXPECT_EQ(h.At(kArea), area.adjusted(0, 0, 100, 60));
+    EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header.adjusted(0, 0, 100, 0));
+    EXPECT_EQ(h.At(IDC_CONTAINER_PICTURE), picture.translated(100, 60));
+    EXPECT_EQ(h.At(IDC_CONTAINER_SEPARATOR), separator.translated(50, 30));
+    EXPECT_EQ(h.At(IDC_CONTAINER_AREA), area.adjusted(0, 0, 100, 60));
     EXPECT_EQ(h.view->Form()->size(), kContainerViewPixels + QSize(100, 60));
-}
 
-TEST(ResizeableFormView, BelowItsNaturalSizeTheLayoutStaysAndTheViewScrolls) {
-    ViewHost h;
-    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
-    h.view->InitialUpdate();
-    const QRect header = h.At(kHeader);
-    const QRect area = h.At(kArea);
-    h.RegisterContainerControls();
-    ShowHost(h.host, 1200, 900);
-
+    // Below the natural size the designed layout stays and the view scrolls.
     h.view->resize(kContainerViewPixels - QSize(200, 100));
     EXPECT_EQ(h.view->Growth(), QSize(0, 0));
-    EXPECT_EQ(h.At(kHeader), header);
-    EXPECT_EQ(h.At(kArea), area);
+    EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header);
+    EXPECT_EQ(h.At(IDC_CONTAINER_AREA), area);
     EXPECT_EQ(h.view->Form()->size(), kContainerViewPixels);
     EXPECT_GT(h.view->horizontalScrollBar()->maximum(), 0);
     EXPECT_GT(h.view->verticalScrollBar()->maximum(), 0);
-
-    // Wider but still too low: only the width follows, by what the vertical
-    // scroll bar leaves of it.
+    // Wider but still too low: only the width follows, by what the vertical scroll bar leaves.
     h.view->resize(kContainerViewPixels + QSize(100, -100));
     const int grown = h.view->viewport()->width() - kContainerViewPixels.width();
     EXPECT_GT(grown, 50);
     EXPECT_LT(grown, 100);
-    EXPECT_EQ(h.At(kHeader), header.adjusted(0, 0, grown, 0));
-    EXPECT_EQ(h.At(kArea).height(), area.height());
-
+    EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header.adjusted(0, 0, grown, 0));
+    EXPECT_EQ(h.At(IDC_CONTAINER_AREA).height(), area.height());
     h.view->resize(kContainerViewPixels);
-    EXPECT_EQ(h.At(kHeader), header);
-    EXPECT_EQ(h.At(kArea), area);
+    EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header);
+    EXPECT_EQ(h.At(IDC_CONTAINER_AREA), area);
     EXPECT_EQ(h.view->horizontalScrollBar()->maximum(), 0);
 }
 
 TEST(ResizeableFormView, RegistrationIsRefusedWhereItCannotWork) {
     ViewHost h;
-    QWidget* header = h.view->Control(kHeader);
+    QWidget* header = h.view->Control(IDC_CONTAINER_HEADER);
     EXPECT_FALSE(h.view->AddSizedControl(header, 1, 0));  // before the initial update
     h.view->InitialUpdate();
     EXPECT_FALSE(h.view->AddSizedControl(nullptr, 1, 1));
@@ -172,7 +157,7 @@ TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewAroundItself) {
         {3, QRect(10, 5, 200, 100), QRect(0, 0, 250, 125)},
     };
     for (const Case& c : cases) {
-        ViewHost h(kContainerView, c.flags);
+        ViewHost h(IDD_CONTAINER_VIEW, c.flags);
         h.view->setGeometry(c.before);
         h.view->InitialUpdate();
         EXPECT_EQ(h.view->geometry(), c.after) << "flags " << c.flags;
@@ -182,7 +167,7 @@ TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewAroundItself) {
         EXPECT_EQ(h.view->geometry(), c.after) << "flags " << c.flags;
     }
     // Showing a view runs it.
-    ViewHost h(kContainerView, 3);
+    ViewHost h(IDD_CONTAINER_VIEW, 3);
     h.view->setGeometry(50, 30, 200, 100);
     ShowHost(h.host, 1200, 900);
     EXPECT_TRUE(h.view->IsInitialUpdateDone());
@@ -205,33 +190,25 @@ TEST(ResizeableFormView, WithoutItsTemplateTheViewsSizeIsTheDesign) {
     EXPECT_EQ(box->geometry(), QRect(10, 10, 90, 50));
 }
 
-TEST(ResizeableFormView, AControlRegisteredAfterAResizeIsPlacedAtOnce) {
+TEST(ResizeableFormView, ControlsRegisteredAfterAResizeArePlacedAtOnceAndTwinsShareARectangle) {
     ViewHost h;
-    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
-    h.view->InitialUpdate();
+    h.AtNaturalSize();
     ShowHost(h.host, 1200, 900);
     h.view->resize(kContainerViewPixels + QSize(100, 0));
-    const QRect header = h.At(kHeader);
-    ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(kHeader), 1, 0));
-    EXPECT_EQ(h.At(kHeader), header.adjusted(0, 0, 100, 0));
-}
-
-TEST(ResizeableFormView, TwinsShareARectangleAndGoneControlsAreSkipped) {
-    ViewHost h;
-    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
-    h.view->InitialUpdate();
+    const QRect header = h.At(IDC_CONTAINER_HEADER);
     h.RegisterContainerControls();
+    EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header.adjusted(0, 0, 100, 0));
+
     auto* twin = new QWidget(h.view->Form());
-    EXPECT_TRUE(h.view->AddEqualControl(h.view->Control(kArea), twin));
-    EXPECT_EQ(twin->geometry(), h.At(kArea));
+    EXPECT_TRUE(h.view->AddEqualControl(h.view->Control(IDC_CONTAINER_AREA), twin));
+    EXPECT_EQ(twin->geometry(), h.At(IDC_CONTAINER_AREA));
     QWidget stranger;
     EXPECT_FALSE(h.view->AddEqualControl(&stranger, twin));
-    EXPECT_FALSE(h.view->AddEqualControl(h.view->Control(kArea), &stranger));
-
-    delete h.view->Control(kPicture);
-    ShowHost(h.host, 1200, 900);
+    EXPECT_FALSE(h.view->AddEqualControl(h.view->Control(IDC_CONTAINER_AREA), &stranger));
+    // A control that is gone is skipped.
+    delete h.view->Control(IDC_CONTAINER_PICTURE);
     h.view->resize(kContainerViewPixels + QSize(80, 40));
-    EXPECT_EQ(twin->geometry(), h.At(kArea));
+    EXPECT_EQ(twin->geometry(), h.At(IDC_CONTAINER_AREA));
     EXPECT_EQ(h.view->SizedControlCount(), 4);
 }
 

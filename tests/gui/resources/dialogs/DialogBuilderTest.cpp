@@ -1,8 +1,6 @@
-// Dialogs from templates under Qt: the pinned dialog font and its base units, the widget each
-// control becomes with its id, place, states and texts (on the test script's template), every
-// template of the program built in both languages, CDialogLang's buttons and its re-texting on
-// a change of language, and CreateLangDialog. The templates' texts are tests/res's; pictures of
-// the dialogs are made by scripts/screenshots.sh.
+// Dialogs from templates under Qt: the pinned dialog font, the widget each control of the test
+// script's template becomes, every template of the program built in both languages, CDialogLang's
+// buttons and re-texting on a change of language, and CreateLangDialog. Texts are tests/res's.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -75,50 +73,35 @@ TEST_F(DialogBuilderTest, ControlsBecomeWidgetsWithTheirIdsPlacesAndStates) {
     EXPECT_EQ(dlg.size(), QSize(525, 276));
     EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());  // no sizing border: fixed
     EXPECT_EQ(dlg.windowTitle(), "Import from PFX file");
+    const std::pair<UINT, const char*> widgets[] = {
+        {1, "QPushButton"},  {1077, "QPushButton"},  {1002, "QLineEdit"},    {1001, "QLabel"},
+        {1003, "QTreeView"}, {1007, "QTreeView"},    {1008, "QProgressBar"}, {1006, "QComboBox"},
+        {1004, "QCheckBox"}, {1005, "QRadioButton"}, {1009, "QLabel"},       {1010, "QFrame"}};
+    for (const auto& [id, type] : widgets) {
+        ASSERT_NE(dlg.Control(id), nullptr) << id;
+        EXPECT_TRUE(dlg.Control(id)->inherits(type)) << id << " is no " << type;
+    }
 
     auto* back = dlg.ControlAs<QPushButton>(1077);
-    ASSERT_NE(back, nullptr);
     EXPECT_FALSE(back->isEnabled());
     EXPECT_EQ(back->text(), "< Back");
     // 130, 148, 50, 14 dialog units, rounded half up.
     EXPECT_EQ(back->geometry(), QRect(228, 241, 88, 23));
     EXPECT_EQ(back->objectName(), "id_1077");
     EXPECT_EQ(CLangDialogBuilder::ControlId(back), 1077u);
-    auto* next = dlg.ControlAs<QPushButton>(1);
-    ASSERT_NE(next, nullptr);
-    EXPECT_TRUE(next->isDefault());
-    EXPECT_TRUE(next->isEnabled());
-
-    auto* edit = dlg.ControlAs<QLineEdit>(1002);
-    ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(dlg.ControlAs<QPushButton>(1)->isDefault());
+    EXPECT_TRUE(dlg.ControlAs<QPushButton>(1)->isEnabled());
     // The label's mnemonic gives the focus to the edit after it.
-    auto* label = dlg.ControlAs<QLabel>(1001);
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->buddy(), edit);
-    EXPECT_EQ(label->text(), "Enter the &password of the file:");
-
-    ASSERT_NE(dlg.ControlAs<QTreeView>(1003), nullptr);  // list view
-    EXPECT_FALSE(dlg.ControlAs<QTreeView>(1003)->isHeaderHidden());
-    EXPECT_TRUE(dlg.ControlAs<QTreeView>(1007)->isHeaderHidden());  // tree view
-    EXPECT_NE(dlg.ControlAs<QProgressBar>(1008), nullptr);
-    auto* combo = dlg.ControlAs<QComboBox>(1006);
-    ASSERT_NE(combo, nullptr);
-    EXPECT_FALSE(combo->isEditable());
-    EXPECT_LT(combo->height(), 60 * kBaseY / 8);  // the closed box, not the open list
-
-    auto* check = dlg.ControlAs<QCheckBox>(1004);
-    ASSERT_NE(check, nullptr);
-    EXPECT_EQ(check->text(), "&Mark exportable");
-    EXPECT_NE(dlg.ControlAs<QRadioButton>(1005), nullptr);
-
-    auto* picture = dlg.ControlAs<QLabel>(1009);
-    ASSERT_NE(picture, nullptr);
-    EXPECT_FALSE(picture->pixmap().isNull());
-    auto* line = dlg.ControlAs<QFrame>(1010);
-    ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->frameShape(), QFrame::HLine);
-
+    EXPECT_EQ(dlg.ControlAs<QLineEdit>(1002)->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dlg.ControlAs<QLabel>(1001)->buddy(), dlg.Control(1002));
+    EXPECT_EQ(dlg.ControlAs<QLabel>(1001)->text(), "Enter the &password of the file:");
+    EXPECT_FALSE(dlg.ControlAs<QTreeView>(1003)->isHeaderHidden());  // list view
+    EXPECT_TRUE(dlg.ControlAs<QTreeView>(1007)->isHeaderHidden());   // tree view
+    EXPECT_FALSE(dlg.ControlAs<QComboBox>(1006)->isEditable());
+    EXPECT_LT(dlg.Control(1006)->height(), 60 * kBaseY / 8);  // the closed box, not the open list
+    EXPECT_EQ(dlg.ControlAs<QCheckBox>(1004)->text(), "&Mark exportable");
+    EXPECT_FALSE(dlg.ControlAs<QLabel>(1009)->pixmap().isNull());
+    EXPECT_EQ(dlg.ControlAs<QFrame>(1010)->frameShape(), QFrame::HLine);
     // Hidden in the template, so hidden here; the others are shown with the dialog.
     EXPECT_TRUE(dlg.Control(1011)->isHidden());
     EXPECT_FALSE(dlg.Control(1001)->isHidden());

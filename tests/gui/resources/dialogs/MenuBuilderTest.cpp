@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 
 #include "LangTestSupport.h"
 #include "gui/resources/LangMenuBuilder.h"
@@ -27,14 +28,6 @@ protected:
     langtest::UseTestModule module;
 };
 
-int CountSeparators(const QWidget* menu) {
-    int n = 0;
-    for (const QAction* a : menu->actions()) {
-        n += a->isSeparator() ? 1 : 0;
-    }
-    return n;
-}
-
 }  // namespace
 
 TEST_F(MenuBuilderTest, MenuBarFromTheMainMenu) {
@@ -51,7 +44,7 @@ TEST_F(MenuBuilderTest, MenuBarFromTheMainMenu) {
 
     QMenu* file = top[0]->menu();
     ASSERT_EQ(file->actions().size(), 3);
-    EXPECT_EQ(CountSeparators(file), 1);
+    EXPECT_EQ(std::ranges::count_if(file->actions(), &QAction::isSeparator), 1);
     QAction* exportAction = CLangMenuBuilder::FindAction(&bar, 190);
     ASSERT_NE(exportAction, nullptr);
     EXPECT_EQ(exportAction->text(), "&Export...\tCtrl+E");
