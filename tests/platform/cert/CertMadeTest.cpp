@@ -1,10 +1,11 @@
-// Certificates made by openssl at test time with chosen contents: version 1
-// and 3, serial numbers, Cyrillic names in UTF8String and BMPString, several
-// common names or none, every character that forces quoting and the name
-// flags, RSA, EC and Ed25519 keys with the RSA-only calls, UTCTime and
-// GeneralizedTime dates, the exact texts of the common extensions and of each
-// key usage bit, damaged certificates, lazy contexts, algorithm names and
-// thumbprints. The CA bundle is covered in CaCertificatesTest.cpp.
+// Certificates made by openssl at test time with chosen contents: Cyrillic
+// names in UTF8String and BMPString, several common names or none, every
+// character that forces quoting and the name flags, RSA, EC and Ed25519 keys
+// with the RSA-only calls, UTCTime and GeneralizedTime dates, the exact texts
+// of the common extensions and of each key usage bit, damaged certificates,
+// lazy contexts, algorithm names and thumbprints. The CA bundle is covered in
+// CaCertificatesTest.cpp; versions and serials with the certificate rows
+// (tests/program/ui/certlist) and vkcert-cli (tests/tools).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -79,7 +80,7 @@ std::vector<BYTE> RsaBlob(PCCERT_CONTEXT ctx, DWORD* error) {
     return blob;
 }
 
-// A number printed most significant first by openssl ("serial=0A1B..."), without leading zeros.
+// A number printed most significant first by openssl ("Modulus=C0FF..."), without leading zeros.
 std::string OpensslNumber(const std::filesystem::path& pem, const char* field) {
     std::string out = certtest::Openssl({"x509", "-in", pem.string(), "-noout", field});
     out = out.substr(out.find('=') + 1);
@@ -88,24 +89,6 @@ std::string OpensslNumber(const std::filesystem::path& pem, const char* field) {
 }
 
 }  // namespace
-
-TEST_F(CertMade, VersionOneAndThreeAndSerialNumberLeastSignificantFirst) {
-    auto v1 = Make("v1", "/CN=Plain");
-    const auto v3 =
-        MakeCert(dir, "v3", "ec:prime256v1", "/CN=Modern", "basicConstraints=CA:FALSE\n");
-    auto c3 = certtest::Context(v3.der);
-    ASSERT_TRUE(v1 && c3);
-    EXPECT_EQ(v1->pCertInfo->dwVersion, CERT_V1);
-    EXPECT_EQ(v1->pCertInfo->cExtension, 0u);
-    EXPECT_EQ(c3->pCertInfo->dwVersion, CERT_V3);
-    EXPECT_TRUE(certtest::FindExtension(c3.get(), "2.5.29.19"));
-    const CRYPT_INTEGER_BLOB& sn = c3->pCertInfo->SerialNumber;
-    std::string ours = certtest::Hex(
-        {std::make_reverse_iterator(sn.pbData + sn.cbData), std::make_reverse_iterator(sn.pbData)},
-        "", true);
-    ours.erase(0, std::min(ours.find_first_not_of('0'), ours.size() - 1));
-    EXPECT_EQ(ours, OpensslNumber(v3.pem, "-serial"));
-}
 
 TEST_F(CertMade, CyrillicNamesSeveralCommonNamesAndNone) {
     auto c = Make("utf8", "/C=RU/O=ООО Ромашка/CN=Иванов Иван");

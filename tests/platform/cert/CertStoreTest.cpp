@@ -92,7 +92,8 @@ TEST(CertMemoryStore, KeepsOrderDispositionsPropertiesAndContexts) {
     ASSERT_TRUE(store && ca && cb);
     ASSERT_TRUE(SetProvInfo(ca.get(), L"first", AT_KEYEXCHANGE));
     PCCERT_CONTEXT added = nullptr;
-    ASSERT_TRUE(Add(store.get(), cb.get(), CERT_STORE_ADD_NEW));
+    ASSERT_TRUE(CertAddEncodedCertificateToStore(store.get(), X509_ASN_ENCODING, cb->pbCertEncoded,
+                                                 cb->cbCertEncoded, CERT_STORE_ADD_NEW, nullptr));
     ASSERT_TRUE(Add(store.get(), ca.get(), CERT_STORE_ADD_NEW, &added));
     ContextPtr own(added);
     EXPECT_EQ(added->hCertStore, store.get());

@@ -1,9 +1,8 @@
 // The token provider through the cryptographic calls, over a virtual token in
-// a temporary world: login and the PIN counter, container names, keys,
-// certificates and blobs, handles that outlive a removal or a deleted
-// container, a damaged token, and the error code of each refusal. The store
-// below it is tested in tests/platform/token; enumeration and the default
-// container through the program's operations in tests/program/token.
+// a temporary world: login and the PIN counter, enumeration and the default
+// container, container names, keys, certificates and blobs, handles that
+// outlive a removal or a deleted container, a damaged token, and the error
+// code of each refusal. The store below it is tested in tests/platform/token.
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 #include <openssl/x509.h>
@@ -22,6 +21,7 @@
 #include "platform/token/VelkoraContext.h"
 #include "support/TempWorld.h"
 
+using vkstore::PP_VK_DEFAULT_CONTAINER;
 using vkstore::PP_VK_LOGIN_STATE;
 using vkstore::PP_VK_SELECT_READER;
 
@@ -113,6 +113,47 @@ TEST_F(VelkoraProviderTest, LoginCountsWrongPinsAndEveryWriteNeedsIt) {
     }
     EXPECT_REFUSED(SetPin("0000"), SCARD_W_CHV_BLOCKED);
     EXPECT_REFUSED(SetPin("1234"), SCARD_W_CHV_BLOCKED);
+}
+
+TEST_F(VelkoraProviderTest, EnumeratesWithOneBufferOfTheLongestNameAndOpensTheDefault) {
+    HCRYPTPROV verify = Verify();
+    DWORD size = 0;
+    EXPECT_REFUSED(CryptGetProvParam(verify, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST),
+                   ERROR_NO_MORE_ITEMS);
+    ASSERT_TRUE(SetPin("1234"));
+    for (const auto& name : {std::wstring(200, L'l'), std::wstring(L"\u043a\u043b\u044e\u0447")}) {
+        CryptReleaseContext(Open(name, CRYPT_NEWKEYSET), 0);
+    }
+    HCRYPTPROV mid = Open(L"mid", CRYPT_NEWKEYSET);
+    ASSERT_TRUE(CryptGetProvParam(verify, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST));
+    EXPECT_EQ(size, 201u);
+    std::vector<std::string> names;
+    std::vector<char> buffer(size);
+    for (DWORD flags = CRYPT_FIRST, length = size; CryptGetProvParam(
+             verify, PP_ENUMCONTAINERS, reinterpret_cast<BYTE*>(buffer.data()), &length, flags);
+         flags = 0, length = size) {
+        names.emplace_back(buffer.data());
+    }
+    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(names, (std::vector<std::string>{std::string(200, 'l'),
+                                               "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87", "mid"}));
+    CryptReleaseContext(verify, 0);
+
+    // The container marked default opens under the empty name, until the mark is cleared.
+    EXPECT_REFUSED(Open(L""), NTE_BAD_KEYSET);
+    for (DWORD on : {1u, 0u}) {
+        ASSERT_TRUE(
+            CryptSetProvParam(mid, PP_VK_DEFAULT_CONTAINER, reinterpret_cast<BYTE*>(&on), 0));
+        HCRYPTPROV def = Open(L"");
+        char name[8] = {};
+        size = sizeof name;
+        EXPECT_EQ(
+            def && CryptGetProvParam(def, PP_CONTAINER, reinterpret_cast<BYTE*>(name), &size, 0),
+            on == 1);
+        EXPECT_STREQ(name, on ? "mid" : "");
+        CryptReleaseContext(def, 0);
+    }
+    CryptReleaseContext(mid, 0);
 }
 
 TEST_F(VelkoraProviderTest, RefusesNamesAndReadersItCannotServe) {
