@@ -1,9 +1,7 @@
-// Broadcasts of registered messages: delivery inside the program after the poster returns to the
-// event loop, from any thread, to the receivers of that message only, and only to the broadcast
-// window; and, on a session bus of the test's own, between real processes whose numbers for
-// the same name differ, also from a poster that exits at once, without a second copy of the
-// program's own posting, and without harm from foreign signals on the same interface. The
-// numbers themselves are RegisteredMessagesTest's.
+// Broadcasts of registered messages: inside the program after the posting, from any thread, to
+// the receivers of that message and the broadcast window only; on a bus of the test's own, between
+// real processes whose numbers differ, from a poster that exits at once, once to the poster, and
+// unharmed by foreign signals. The numbers themselves are RegisteredMessagesTest's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -109,16 +107,12 @@ VK_TEST_CHILD(broadcast_listener) {
         RegisterWindowMessageW((L"child's own " + std::to_wstring(i)).c_str());
     }
     const UINT login = RegisterWindowMessageW(kLoginName);
-    std::vector<std::pair<WPARAM, LPARAM>> heard;
-    CBroadcastReceiver receiver(login);
-    QObject::connect(&receiver, &CBroadcastReceiver::Received, &receiver,
-                     [&heard](WPARAM w, LPARAM l) { heard.emplace_back(w, l); });
+    Recorder recorder(login);
     std::cout << "ready " << login << std::endl;
-    const size_t expected = args.empty() ? 1 : std::stoul(args[0]);
-    vktest::SpinUntil([&] { return heard.size() >= expected; });
+    vktest::SpinUntil([&] { return recorder.heard.size() >= std::stoul(args.at(0)); });
     vktest::SpinFor(300);  // anything more would show here
-    for (const auto& [w, l] : heard) {
-        std::cout << "heard " << w << " " << l << std::endl;
+    for (const Heard& h : recorder.heard) {
+        std::cout << "heard " << h.wParam << " " << h.lParam << std::endl;
     }
     std::cout << "done" << std::endl;
     return 0;

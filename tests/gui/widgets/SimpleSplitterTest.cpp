@@ -1,7 +1,6 @@
-// CSimpleSplitter as a widget: its panes placed where its layout says in both orientations, the
-// mouse drag of a bar with its tracker, its creation as a child with an id, and
-// CSimpleSplitResendingNotifications passing on what its lists report. The arithmetic itself
-// is SplitLayoutTest's.
+// CSimpleSplitter as a widget: panes where its layout says in both orientations, the drag of a
+// bar with its tracker, its creation as a child with an id, and CSimpleSplitResendingNotifications
+// passing on what its lists report. The arithmetic is SplitLayoutTest's.
 #include <gtest/gtest.h>
 
 #include <QTreeWidget>
@@ -99,58 +98,37 @@ TEST(SimpleSplitter, CreateMakesAChildWithItsIdAndPanesAreChecked) {
     EXPECT_EQ(pane.parentWidget(), nullptr);
 }
 
-// Two lists of three rows in a splitter that forwards the first one's notifications.
-struct ForwardingList {
-    struct Report {
-        QWidget* sender;
-        int row;
-        bool operator==(const Report&) const = default;
-    };
-    std::vector<Report> changed;
-    std::vector<Report> deleting;
-    CSimpleSplitResendingNotifications splitter{2, CSimpleSplitter::kStacked, 10, 4};
-    QTreeWidget* list = new QTreeWidget;
-    QTreeWidget* other = new QTreeWidget;
-
-    ForwardingList() {
-        QObject::connect(&splitter, &CSimpleSplitResendingNotifications::itemStateChanged,
-                         [this](QWidget* w, int row) {
-                             changed.push_back({w, row});
-                         });
-        QObject::connect(&splitter, &CSimpleSplitResendingNotifications::itemDeleting,
-                         [this](QWidget* w, int row) {
-                             deleting.push_back({w, row});
-                         });
-        for (QTreeWidget* l : {list, other}) {
-            for (const char* text : {"a", "b", "c"}) {
-                l->addTopLevelItem(new QTreeWidgetItem(QStringList{text}));
-            }
-        }
-        splitter.SetPane(0, list);
-        splitter.SetPane(1, other);
-        splitter.AddNotifier(list);
-    }
-};
-
 TEST(SimpleSplitResendingNotifications, PassesOnRowChangesAndDeletionsOfItsListsOnly) {
-    ForwardingList f;
-    EXPECT_TRUE(f.splitter.IsNotifier(f.list));
-    EXPECT_FALSE(f.splitter.IsNotifier(f.other));
-    f.list->setCurrentItem(f.list->topLevelItem(2));
-    ASSERT_FALSE(f.changed.empty());
-    for (const auto& call : f.changed) {
-        EXPECT_EQ(call, (ForwardingList::Report{f.list, 2}));
+    using Report = std::pair<QWidget*, int>;
+    std::vector<Report> changed, deleting;
+    CSimpleSplitResendingNotifications splitter{2, CSimpleSplitter::kStacked, 10, 4};
+    QObject::connect(&splitter, &CSimpleSplitResendingNotifications::itemStateChanged,
+                     [&changed](QWidget* w, int row) { changed.emplace_back(w, row); });
+    QObject::connect(&splitter, &CSimpleSplitResendingNotifications::itemDeleting,
+                     [&deleting](QWidget* w, int row) { deleting.emplace_back(w, row); });
+    auto* list = new QTreeWidget;
+    auto* other = new QTreeWidget;
+    for (QTreeWidget* l : {list, other}) {
+        l->addTopLevelItems(
+            {new QTreeWidgetItem({"a"}), new QTreeWidgetItem({"b"}), new QTreeWidgetItem({"c"})});
     }
-    f.changed.clear();
-    f.other->setCurrentItem(f.other->topLevelItem(1));
-    EXPECT_TRUE(f.changed.empty());
+    splitter.SetPane(0, list);
+    splitter.SetPane(1, other);
+    splitter.AddNotifier(list);
+    EXPECT_TRUE(splitter.IsNotifier(list));
+    EXPECT_FALSE(splitter.IsNotifier(other));
 
+    list->setCurrentItem(list->topLevelItem(2));
+    ASSERT_FALSE(changed.empty());
+    EXPECT_EQ(changed, std::vector<Report>(changed.size(), {list, 2}));
+    changed.clear();
+    other->setCurrentItem(other->topLevelItem(1));
+    EXPECT_TRUE(changed.empty());
     // Each row is reported before it goes.
-    delete f.list->topLevelItem(1);
-    f.list->clear();
-    f.other->clear();
-    using R = ForwardingList::Report;
-    EXPECT_EQ(f.deleting, (std::vector<R>{R{f.list, 1}, R{f.list, 0}, R{f.list, 1}}));
+    delete list->topLevelItem(1);
+    list->clear();
+    other->clear();
+    EXPECT_EQ(deleting, (std::vector<Report>{{list, 1}, {list, 0}, {list, 1}}));
 }
 
 }  // namespace

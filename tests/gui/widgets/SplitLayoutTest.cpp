@@ -25,10 +25,8 @@ CSplitLayout ListAndBox() {
 }
 
 Ints Lengths(const CSplitLayout& layout) {
-    Ints out;
-    for (int i = 0; i < layout.PaneCount(); ++i) {
-        out.push_back(layout.PaneLength(i));
-    }
+    Ints out(layout.PaneCount());
+    std::ranges::generate(out, [&, i = 0]() mutable { return layout.PaneLength(i++); });
     return out;
 }
 

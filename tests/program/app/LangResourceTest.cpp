@@ -43,8 +43,10 @@ TEST(StringTable, ShortBlocksAnswerNothing) {
 }
 
 TEST_F(LangResourceTest, StringsByIdAndLanguageWithTheFallBackToEnglish) {
+    // The edge ids of the blocks in both languages, neighbours nobody defined, ids past 16 bits;
+    // missing in Russian: from English, whether Russian has the block (15, 129) or not (300); a
+    // language the program does not carry reads English.
     const std::tuple<UINT, LANGID, std::wstring> cases[] = {
-        // The edge ids of the blocks in both languages.
         {0, 1024, L"zero"},
         {15, 1024, L"fifteen"},
         {16, 1024, L"sixteen"},
@@ -52,31 +54,19 @@ TEST_F(LangResourceTest, StringsByIdAndLanguageWithTheFallBackToEnglish) {
         {0, 1049, L"ноль"},
         {16, 1049, L"шестнадцать"},
         {65535, 1049, L"последняя"},
-        // Neighbours that nobody defined, and ids beyond 16 bits.
         {1, 1024, L""},
         {17, 1049, L""},
         {65534, 1024, L""},
         {65536, 1024, L""},
         {65536, 1049, L""},
-        // Missing in Russian: from English, whether Russian has the block (15, 129) or not (300).
         {15, 1049, L"fifteen"},
         {129, 1049, L"English only, in a block Russian has"},
         {300, 1049, L"English only, in a block Russian lacks"},
-        // A language the program does not carry reads English.
         {128, 1033, L"Velkora Certificates Browser"},
-        {128, 1049, L"Браузер сертификатов Velkora"},
-    };
+        {128, 1049, L"Браузер сертификатов Velkora"}};
     for (const auto& [id, lang, text] : cases) {
         EXPECT_EQ(LoadLangString(id, lang), text) << id << " in " << lang;
     }
-}
-
-TEST_F(LangResourceTest, StringsFollowTheCurrentLanguage) {
-    langtest::Locale locale("ru_RU.UTF-8");
-    ASSERT_EQ(InitUiLanguage(), 1049);
-    EXPECT_EQ(LoadLangString(128), L"Браузер сертификатов Velkora");
-    ToggleUiLanguage();
-    EXPECT_EQ(LoadLangString(128), L"Velkora Certificates Browser");
 }
 
 TEST_F(LangResourceTest, ResourceChainCurrentUserDefaultNeutralAny) {
@@ -107,9 +97,10 @@ TEST_F(LangResourceTest, ResourceChainSkipsAUserDefaultThatIsNotThere) {
     EXPECT_EQ(FindLangResource(128, RT_MENU).Language(), 1024);
 }
 
-TEST_F(LangResourceTest, MenusAndDialogsInTheCurrentLanguage) {
+TEST_F(LangResourceTest, StringsMenusAndDialogsInTheCurrentLanguage) {
     langtest::Locale locale("ru_RU.UTF-8");
-    InitUiLanguage();
+    ASSERT_EQ(InitUiLanguage(), 1049);
+    EXPECT_EQ(LoadLangString(128), L"Браузер сертификатов Velkora");
     auto menu = LoadLangMenu(128);
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->Items()[0].text, L"&Файл");
@@ -117,6 +108,7 @@ TEST_F(LangResourceTest, MenusAndDialogsInTheCurrentLanguage) {
     ASSERT_TRUE(dlg);
     EXPECT_EQ(dlg->title, L"Импорт из файла PFX");
     ToggleUiLanguage();
+    EXPECT_EQ(LoadLangString(128), L"Velkora Certificates Browser");
     EXPECT_EQ(LoadLangMenu(128)->Items()[0].text, L"&File");
     EXPECT_EQ(LoadLangDialogTemplate(230)->title, L"Import from PFX file");
     // The classic DIALOG form exists only in English and is found from Russian too.

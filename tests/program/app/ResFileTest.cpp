@@ -61,37 +61,29 @@ TEST(ResFile, NamedTypesMatchWithoutCaseAndDataIsExact) {
 }
 
 TEST(ResFile, DamagedHeadersFailCleanly) {
-    struct Case {
-        const char* what;
-        void (*damage)(std::vector<BYTE>&);
-    };
-    const Case cases[] = {
-        {"header size below the fixed fields",
-         [](std::vector<BYTE>& img) { PutDword(img, kFirstRecord + 4, 24); }},
-        {"header size not a multiple of four",
-         [](std::vector<BYTE>& img) { PutDword(img, kFirstRecord + 4, 46); }},
-        {"header size past the end",
-         [](std::vector<BYTE>& img) { PutDword(img, kFirstRecord + 4, 0x7FFFFFF0); }},
-        {"data size past the end",
-         [](std::vector<BYTE>& img) { PutDword(img, kFirstRecord, 0xFFFFFFF0); }},
-        {"type name without its terminating zero",
-         [](std::vector<BYTE>& img) {
-             // A 32-byte header whose type is a text filling it to the end.
-             PutDword(img, kFirstRecord + 4, 32);
-             for (std::size_t i = kFirstRecord + 8; i < kFirstRecord + 32; i += 2) {
-                 img[i] = 'A';
-                 img[i + 1] = 0;
-             }
-         }},
-        {"a lone byte after the last record", [](std::vector<BYTE>& img) { img.push_back(0); }},
-    };
-    for (const auto& c : cases) {
-        auto image = Image();
-        c.damage(image);
+    std::vector<std::vector<BYTE>> damaged;
+    // Header size below the fixed fields, not a multiple of four, past the end; data size past
+    // the end; a 32-byte header whose type name fills it without a terminating zero.
+    for (const auto& [at, value] : {std::pair{kFirstRecord + 4, 24u},
+                                    {kFirstRecord + 4, 46u},
+                                    {kFirstRecord + 4, 0x7FFFFFF0u},
+                                    {kFirstRecord, 0xFFFFFFF0u},
+                                    {kFirstRecord + 4, 32u}}) {
+        damaged.push_back(Image());
+        PutDword(damaged.back(), at, value);
+    }
+    for (std::size_t i = kFirstRecord + 8; i < kFirstRecord + 32; i += 2) {
+        damaged.back()[i] = 'A';
+        damaged.back()[i + 1] = 0;
+    }
+    // A lone byte after the last record.
+    damaged.push_back(Image());
+    damaged.back().push_back(0);
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
         CResFile file;
-        EXPECT_FALSE(file.Load(image)) << c.what;
-        EXPECT_TRUE(file.Entries().empty()) << c.what;
-        EXPECT_FALSE(file.Error().empty()) << c.what;
+        EXPECT_FALSE(file.Load(damaged[i])) << "damage " << i;
+        EXPECT_TRUE(file.Entries().empty()) << "damage " << i;
+        EXPECT_FALSE(file.Error().empty()) << "damage " << i;
     }
 }
 
