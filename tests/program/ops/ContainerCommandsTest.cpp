@@ -53,58 +53,47 @@ protected:
 
 }  // namespace
 
-TEST_F(ContainerCommandsTest, DeleteAsksFirstAndDeletesOnlyOnYes) {
+TEST_F(ContainerCommandsTest, DeleteAsksFirstAndTheDefaultMarkTellsTheOutcome) {
     m_world.Login("Reader A");
     m_ui.SetNextAnswer(IDNO);
     SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
-    ASSERT_EQ(m_ui.Boxes().size(), 1u);
-    EXPECT_EQ(m_ui.Boxes()[0].text,
-              L"Do you really want to remove \"two\" container with its contents?");
-    EXPECT_EQ(m_ui.Boxes()[0].caption, L"Velkora Certificates Browser");
-    EXPECT_EQ(m_ui.Boxes()[0].type, UINT{MB_YESNO | MB_ICONQUESTION});
-    EXPECT_TRUE(m_hook.events.empty());
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"one", L"two"}));
-
     m_ui.SetNextAnswer(IDYES);
     SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
-    EXPECT_EQ(m_hook.events, (Events{{1, L"Removing \"two\" container..."}, {2, L""}}));
     EXPECT_EQ(Names(), std::vector<std::wstring>{L"one"});
-    EXPECT_EQ(m_ui.Boxes().size(), 2u) << "no message after a deletion that worked";
+    SVKCERT::SetDefaultContainerCommand(&m_token, L"one", &m_hook);
+    EXPECT_TRUE(m_token.FindContainer(L"one")->IsDefault()) << "read again from the token";
+    SVKCERT::RemoveDefaultContainerCommand(&m_token, L"one", &m_hook);
+    EXPECT_FALSE(m_token.FindContainer(L"one")->IsDefault());
 
-    // Without a token information object nothing is done after the question; with nobody to
-    // ask, the answer is No.
-    m_ui.SetNextAnswer(IDYES);
-    SVKCERT::DeleteContainerCommand(nullptr, L"one", &m_hook);
-    EXPECT_EQ(m_ui.Boxes().size(), 3u);
-    IUserInterface* previous = SetUserInterface(nullptr);
-    SVKCERT::DeleteContainerCommand(&m_token, L"one", &m_hook);
-    SetUserInterface(previous);
-    EXPECT_EQ(m_hook.events.size(), 2u);
-    EXPECT_EQ(Names(), std::vector<std::wstring>{L"one"});
-}
-
-TEST_F(ContainerCommandsTest, SettingAndRemovingTheDefaultTellTheOutcome) {
-    m_world.Login("Reader A");
-    EXPECT_FALSE(m_token.FindContainer(L"two")->IsDefault());
-    SVKCERT::SetDefaultContainerCommand(&m_token, L"two", &m_hook);
-    EXPECT_TRUE(m_token.FindContainer(L"two")->IsDefault()) << "read again from the token";
-    SVKCERT::RemoveDefaultContainerCommand(&m_token, L"two", &m_hook);
-    EXPECT_FALSE(m_token.FindContainer(L"two")->IsDefault());
-    ASSERT_EQ(m_ui.Boxes().size(), 2u);
-    EXPECT_EQ(m_ui.Boxes()[0].text,
-              L"Container two has been assigned as Default Container successfully");
-    EXPECT_EQ(m_ui.Boxes()[1].text, L"Container two is not default container anymore");
-    EXPECT_EQ(m_ui.Boxes()[1].type, UINT{MB_ICONINFORMATION});
+    const auto boxes = m_ui.Boxes();
+    ASSERT_EQ(boxes.size(), 4u) << "no message after a deletion that worked";
+    EXPECT_EQ(boxes[0].text, L"Do you really want to remove \"two\" container with its contents?");
+    EXPECT_EQ(boxes[0].caption, L"Velkora Certificates Browser");
+    EXPECT_EQ(boxes[0].type, UINT{MB_YESNO | MB_ICONQUESTION});
+    EXPECT_EQ(boxes[2].text, L"Container one has been assigned as Default Container successfully");
+    EXPECT_EQ(boxes[3].text, L"Container one is not default container anymore");
+    EXPECT_EQ(boxes[3].type, UINT{MB_ICONINFORMATION});
     EXPECT_EQ(m_hook.events,
-              (Events{{3, L"Performing default container characteristic assignment operation ..."},
+              (Events{{1, L"Removing \"two\" container..."},
+                      {2, L""},
+                      {3, L"Performing default container characteristic assignment operation ..."},
                       {4, L""},
                       {5, L"Performing default container characteristic removal operation ..."},
                       {6, L""}}));
 
-    // A container the token does not list, or no token: nothing to do.
+    // Nothing is done without a token information object, for a container the token does not
+    // list, or (the answer being No) with nobody to ask.
+    m_ui.SetNextAnswer(IDYES);
+    SVKCERT::DeleteContainerCommand(nullptr, L"one", &m_hook);
     SVKCERT::SetDefaultContainerCommand(&m_token, L"three", &m_hook);
-    SVKCERT::RemoveDefaultContainerCommand(nullptr, L"two", &m_hook);
-    EXPECT_EQ(m_ui.Boxes().size(), 2u);
+    SVKCERT::RemoveDefaultContainerCommand(nullptr, L"one", &m_hook);
+    IUserInterface* previous = SetUserInterface(nullptr);
+    SVKCERT::DeleteContainerCommand(&m_token, L"one", &m_hook);
+    SetUserInterface(previous);
+    EXPECT_EQ(m_ui.Boxes().size(), 5u) << "only the question";
+    EXPECT_EQ(m_hook.events.size(), 6u);
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"one"});
 }
 
 TEST_F(ContainerCommandsTest, FailuresTellTheSystemErrorInTheInterfaceLanguage) {

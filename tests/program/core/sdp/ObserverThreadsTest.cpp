@@ -1,6 +1,7 @@
 // Observer messaging across threads with the multi-threaded model: receivers attached and
 // destroyed while another thread sends, both sides of a link destroyed at once, and handlers of
-// one receiver serialised by its owner lock. Run under ThreadSanitizer by the test command.
+// one receiver serialised by its owner lock; and the model's re-entrant lock. Run under
+// ThreadSanitizer by the test command.
 #include <gtest/gtest.h>
 
 #include "program/core/sdp/CCriticalSectionLockObj.h"
@@ -41,7 +42,7 @@ struct CSink {
     bool slow = false;
     std::atomic<int> calls{0};
     std::atomic<bool> closed{false};
-    std::atomic<int> lateCalls{0};
+    static inline std::atomic<int> lateCalls{0};
 };
 
 using Sender = SDP::SOBSERVER::CSender<CReaderMsg, MT>;
@@ -94,13 +95,7 @@ TEST(ObserverThreads, ReceiversComeAndGoWhileAnotherThreadSends) {
 
     EXPECT_EQ(steady.calls.load(), sent.load());
     EXPECT_EQ(sender.ReceiverCount(), 1u);
-    int late = 0;
-    for (const auto& perThread : sinks) {
-        for (const auto& sink : perThread) {
-            late += sink->lateCalls.load();
-        }
-    }
-    EXPECT_EQ(late, 0);
+    EXPECT_EQ(CSink::lateCalls.load(), 0);
 }
 
 TEST(ObserverThreads, DestroyingAReceiverWaitsForItsHandlerOnAnotherThread) {
@@ -164,18 +159,46 @@ TEST(ObserverThreads, OwnerLockSerialisesHandlersOfOneReceiver) {
     Attach(first, receiver);
     Attach(second, receiver);
     constexpr int kMessages = 2000;
-    std::thread a([&] {
-        for (int i = 0; i < kMessages; ++i) {
-            Send(first, CReaderMsg{i});
-        }
-    });
-    std::thread b([&] {
-        for (int i = 0; i < kMessages; ++i) {
-            Send(second, CReaderMsg{i});
-        }
-    });
-    a.join();
-    b.join();
+    std::vector<std::thread> threads;
+    for (Sender* sender : {&first, &second}) {
+        threads.emplace_back([sender] {
+            for (int i = 0; i < kMessages; ++i) {
+                Send(*sender, CReaderMsg{i});
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
     receiver.SetOwner(nullptr);
     EXPECT_EQ(counter.count, 2 * kMessages);
+}
+
+TEST(CriticalSectionLock, ReentersOnOneThreadAndExcludesOthers) {
+    SDP::STHREADS::WIN::CCriticalSectionLockObj lock;
+    std::atomic<bool> otherInside{false};
+    std::thread other;
+    {
+        MT::Guard outer(lock);
+        MT::Guard inner(lock);  // the same thread again: no deadlock
+        other = std::thread([&] {
+            MT::Guard guard(lock);
+            otherInside.store(true);
+        });
+        { MT::Guard third(lock); }
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        EXPECT_FALSE(otherInside.load());  // still held once
+    }
+    other.join();
+    EXPECT_TRUE(otherInside.load());
+
+    CRITICAL_SECTION section;
+    InitializeCriticalSection(&section);
+    EnterCriticalSection(&section);
+    EXPECT_TRUE(TryEnterCriticalSection(&section));
+    std::thread probe([&] { EXPECT_FALSE(TryEnterCriticalSection(&section)); });
+    probe.join();
+    LeaveCriticalSection(&section);
+    LeaveCriticalSection(&section);
+    DeleteCriticalSection(&section);
 }

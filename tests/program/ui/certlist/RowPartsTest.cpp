@@ -3,11 +3,13 @@
 // their text formats are checked against OpenSSL through vkcert-cli cert (tests/tools).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
+#include <openssl/rsa.h>
+#include <openssl/x509.h>
+
 #include <vector>
 
 #include "platform/cert/CertApi.h"
+#include "platform/crypto/KeyBlob.h"
 #include "program/core/sdp/singleton_auto_pointer.h"
 #include "program/token/CCertException.h"
 #include "program/ui/certlist/CAlgoIDToName.h"
@@ -36,39 +38,18 @@ TEST(AlgoIDToName, PlatformNameThenTableThenNotFound) {
     EXPECT_EQ(&SLocalTools::AlgoIDToName(), startUp.get());
 }
 
-// A public key blob as the token exports it, from the software provider.
-std::vector<BYTE> ExportedPublicKeyBlob(DWORD bits) {
-    HCRYPTPROV prov = 0;
-    EXPECT_TRUE(CryptAcquireContextW(&prov, nullptr, MS_ENHANCED_PROV_W, PROV_RSA_FULL,
-                                     CRYPT_VERIFYCONTEXT));
-    HCRYPTKEY key = 0;
-    EXPECT_TRUE(CryptGenKey(prov, CALG_RSA_KEYX, (bits << 16) | CRYPT_EXPORTABLE, &key));
-    DWORD size = 0;
-    EXPECT_TRUE(CryptExportKey(key, 0, PUBLICKEYBLOB, 0, nullptr, &size));
-    std::vector<BYTE> blob(size);
-    EXPECT_TRUE(CryptExportKey(key, 0, PUBLICKEYBLOB, 0, blob.data(), &size));
-    blob.resize(size);
-    CryptDestroyKey(key);
-    CryptReleaseContext(prov, 0);
-    return blob;
-}
-
 TEST(KeyPublicKeyRow, ShowsTheExportedKeyAndItsEncoding) {
-    const auto blob = ExportedPublicKeyBlob(1024);
+    const vk::crypto::EvpPkeyPtr key(EVP_RSA_gen(1024));
+    const auto blob = vk::crypto::RsaToPublicKeyBlob(key.get(), CALG_RSA_KEYX).value();
     const auto row = MakeKeyPublicKeyRow(L"Public Key", blob);
     EXPECT_EQ(row->GetName(), L"Public Key");
     EXPECT_EQ(row->GetValue(), L"RSA1 (1024)");
     EXPECT_EQ(row->GetIconId(), UINT{IDI_ROW_TEXT});
-    // RSAPublicKey of a 1024-bit modulus: SEQUENCE (0x89 bytes), INTEGER of 129 bytes. The
-    // blob stores the modulus least significant first; the encoding carries it most significant
-    // first, after the 00 of a positive INTEGER.
-    const BYTE* modulus = blob.data() + sizeof(BLOBHEADER) + sizeof(RSAPUBKEY);
-    std::vector<BYTE> reversed(modulus, modulus + 128);
-    std::reverse(reversed.begin(), reversed.end());
-    std::vector<BYTE> expected{0x30, 0x81, 0x89, 0x02, 0x81, 0x81, 0x00};
-    expected.insert(expected.end(), reversed.begin(), reversed.end());
-    expected.insert(expected.end(), {0x02, 0x03, 0x01, 0x00, 0x01});
-    EXPECT_EQ(row->GetDetail(), HexDumpText(expected));
+    // The detail is the RSAPublicKey as OpenSSL encodes it.
+    unsigned char* der = nullptr;
+    const int size = i2d_PublicKey(key.get(), &der);
+    EXPECT_EQ(row->GetDetail(), HexDumpText(std::vector<BYTE>(der, der + size)));
+    OPENSSL_free(der);
 
     // Blobs that cannot be encoded are refused.
     auto cut = blob;
