@@ -1,7 +1,8 @@
 // Date formatting calls: file times to calendar fields and back, local time
 // by the TZ variable, and the long and short date and time texts of English
 // and Russian with their sizing rules. Certificate dates themselves are
-// compared with openssl in CertMadeTest and CaCertificatesTest.
+// compared with openssl in CertMadeTest and, for the CA bundle, through
+// vkcert-cli in tests/tools.
 #include "platform/cert/DateFormat.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The cryptographic calls through the software providers: key sets and their
 // life, keys, permissions and blobs, the two-call pattern, handle checks, the
-// error code of each refusal (as tables), routing through the provider
+// error code of each refusal (one line each), routing through the provider
 // registry and many threads at once. Blob layouts are covered in KeyBlobTest,
 // the token provider in tests/platform/tokenprovider.
 #include <openssl/x509.h>

@@ -1,6 +1,7 @@
 // Named mutexes between real processes (existence report, waiting, a holder killed with
 // SIGKILL, clean exits), name mapping (slashes, backslashes, long names), re-entrance and
-// ownership between threads of one process, unnamed mutexes and the lock folder.
+// ownership between threads of one process, unnamed mutexes and the lock folder. The
+// single-instance rule built on them is tested in tests/gui/app/instance.
 #include <gtest/gtest.h>
 
 #include <signal.h>

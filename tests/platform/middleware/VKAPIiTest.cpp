@@ -1,6 +1,7 @@
 // The middleware over virtual tokens: readers and token records as the
 // program reads them, and reader events from insertions and removals made by
-// another process, on the middleware's own thread.
+// another process, on the middleware's own thread. The store below it is
+// tested in tests/platform/token.
 #include <gtest/gtest.h>
 
 #include <chrono>

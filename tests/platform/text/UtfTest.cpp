@@ -1,4 +1,5 @@
-// Wide and UTF-8 text conversions: round trips, Cyrillic, and damaged input.
+// Wide and UTF-8 text conversions: round trips, Cyrillic, and damaged input. Names in
+// other string types of certificates are in tests/platform/cert.
 #include <gtest/gtest.h>
 
 #include "platform/text/Utf.h"

@@ -1,7 +1,7 @@
 // The virtual token store: readers and insertions, containers and keys, the
-// PIN and its retry counter, file modes, damaged files, and two real
-// processes writing at once or one killed in the middle of writes. The
-// provider and middleware built on it are tested beside them.
+// PIN and its retry counter, file modes, damaged files, commits that leave no
+// journal, and two real processes writing at once or one killed in the middle
+// of writes. The provider and middleware built on it are tested beside them.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>

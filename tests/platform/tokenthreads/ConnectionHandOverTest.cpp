@@ -1,6 +1,7 @@
 // Connections to the token store opened on a helper thread and handed over: the next thread to
 // read the file takes them, unless the file changed since, and a damaged token does not stop the
-// others from being prepared.
+// others from being prepared (run under ThreadSanitizer too). The store itself is in
+// tests/platform/token.
 #include <gtest/gtest.h>
 
 #include <filesystem>
