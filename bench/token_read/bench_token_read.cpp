@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "program/core/sdp/CSingletonRegistry.h"
 #include "platform/token/TokenKeyWriter.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
+#include "program/core/sdp/CSingletonRegistry.h"
 #include "program/token/CTokenInfo.h"
 
 extern char** environ;

@@ -7,9 +7,9 @@
 
 #include "Command.h"
 #include "Messages.h"
+#include "platform/text/Utf.h"
 #include "program/app/UiLanguage.h"
 #include "program/ops/CertFileReader.h"
-#include "platform/text/Utf.h"
 #include "program/token/CCertException.h"
 #include "program/ui/certlist/BuildCertificateRows.h"
 

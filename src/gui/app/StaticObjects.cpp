@@ -3,14 +3,14 @@
 // is never read: it holds one reference so that its singleton lives from static construction to
 // static destruction.
 
+#include "desktop/RegisteredMessages.h"
 #include "gui/app/CMutextInfo.h"
 #include "gui/app/CvkCertApp.h"
 #include "gui/app/STools/CAlreadyLaunched.h"
+#include "gui/ui/frame/LoginLogoutMessage.h"
 #include "program/core/sdp/CSingletonRegistry.h"
 #include "program/core/sdp/singleton_auto_pointer.h"
-#include "desktop/RegisteredMessages.h"
 #include "program/tree/CCertTree.h"
-#include "gui/ui/frame/LoginLogoutMessage.h"
 #include "program/ui/certlist/CAlgoIDToName.h"
 
 namespace {

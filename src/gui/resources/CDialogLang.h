@@ -9,8 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "program/app/DialogTemplate.h"
 #include "platform/WinTypes.h"
+#include "program/app/DialogTemplate.h"
 
 class CDialogLang : public QDialog {
     Q_OBJECT

@@ -6,9 +6,9 @@
 #include <QFont>
 #include <memory>
 
-#include "program/tree/ITreeItemInfo.h"
 #include "gui/tree/CTreeImageList.h"
 #include "gui/tree/CTreeItem.h"
+#include "program/tree/ITreeItemInfo.h"
 
 namespace STreeItemInfo::View {
 

@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "program/app/DialogTemplate.h"
 #include "gui/widgets/cdxCSizingDialog.h"
+#include "program/app/DialogTemplate.h"
 
 class CALRResizeableFormView : public cdxCSizingDialog {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #include "gui/widgets/CListWithEditEx.h"
 
-#include "program/ui/CListSplitRecord.h"
 #include "gui/widgets/CSimpleSplitResendingNotifications.h"
+#include "program/ui/CListSplitRecord.h"
 
 CListWithEditEx::CListWithEditEx(UINT listId, UINT editId, CListSplitRecord* record,
                                  QWidget* parent)

@@ -11,8 +11,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/WinTypes.h"
 #include "gui/widgets/CSplitLayout.h"
+#include "platform/WinTypes.h"
 
 class CSimpleSplitter : public QWidget {
     Q_OBJECT

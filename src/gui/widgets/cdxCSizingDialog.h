@@ -14,8 +14,8 @@
 #include <QSize>
 #include <list>
 
-#include "platform/WinTypes.h"
 #include "gui/widgets/CSizingAnchors.h"
+#include "platform/WinTypes.h"
 
 class cdxCSizingDialog : public QScrollArea {
     Q_OBJECT

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/WinTypes.h"
 #include "program/app/ResName.h"
 #include "program/app/WindowStyles.h"
-#include "platform/WinTypes.h"
 
 struct CDialogItemTemplate {
     DWORD helpId = 0;

@@ -4,8 +4,8 @@
 #include <optional>
 #include <span>
 
-#include "program/app/MenuModel.h"
 #include "platform/WinTypes.h"
+#include "program/app/MenuModel.h"
 
 inline constexpr WORD MF_GRAYED = 0x0001;
 inline constexpr WORD MF_DISABLED = 0x0002;

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "program/app/ResName.h"
 #include "platform/WinTypes.h"
+#include "program/app/ResName.h"
 
 class CResCursor {
 public:

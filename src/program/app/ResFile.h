@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/WinTypes.h"
 #include "program/app/LangIds.h"
 #include "program/app/ResName.h"
-#include "platform/WinTypes.h"
 
 struct CResEntry {
     CResName type;

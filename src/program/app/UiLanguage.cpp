@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/registry/Registry.h"
 #include "program/app/LanguageChangeListeners.h"
 #include "program/app/UserDefaultLanguage.h"
-#include "platform/registry/Registry.h"
 
 namespace {
 

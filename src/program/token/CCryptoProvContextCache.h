@@ -12,10 +12,10 @@
 #include <map>
 #include <string>
 
-#include "program/core/sdp/CCriticalSectionLockObj.h"
-#include "program/core/sdp/COwnedReceiver.h"
 #include "platform/WinTypes.h"
 #include "platform/crypto/CryptApi.h"
+#include "program/core/sdp/CCriticalSectionLockObj.h"
+#include "program/core/sdp/COwnedReceiver.h"
 #include "program/token/CMonitor.h"
 #include "program/token/CProvContextRef.h"
 

@@ -5,12 +5,12 @@
 
 #include <string>
 
+#include "platform/WinTypes.h"
+#include "platform/middleware/VKAPIi.h"
 #include "program/core/sdp/CCriticalSectionLockObj.h"
 #include "program/core/sdp/CReceiver.h"
 #include "program/core/sdp/CSender.h"
 #include "program/core/sdp/MultiThreadedModel.h"
-#include "platform/WinTypes.h"
-#include "platform/middleware/VKAPIi.h"
 
 namespace SCardMonitor {
 

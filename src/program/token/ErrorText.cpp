@@ -1,7 +1,7 @@
 #include "program/token/ErrorText.h"
 
-#include "program/app/UiLanguage.h"
 #include "platform/errors/ErrorDescription.h"
+#include "program/app/UiLanguage.h"
 
 namespace SVKCERT {
 

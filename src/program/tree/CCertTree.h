@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "program/core/sdp/singleton_auto_pointer.h"
 #include "platform/WinTypes.h"
+#include "program/core/sdp/singleton_auto_pointer.h"
 #include "program/token/CProviderDescriptor.h"
 
 class CTokenInfo;

@@ -1,7 +1,7 @@
 #include "program/tree/CEnumChildsOperationMsgAcceptorDefault.h"
 
-#include "program/app/LangResource.h"
 #include "platform/text/FormatString.h"
+#include "program/app/LangResource.h"
 #include "program/ui/IUserInterface.h"
 
 namespace STreeItemInfo::UI {

@@ -5,14 +5,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/crypto/CryptApi.h"
 #include "desktop/MessageBroadcast.h"
 #include "desktop/RegisteredMessages.h"
 #include "desktop/vkGrTools.h"
+#include "gui/ui/frame/LoginLogoutMessage.h"
+#include "platform/crypto/CryptApi.h"
 #include "platform/middleware/VKLib.h"
 #include "program/token/CCardException.h"
 #include "program/token/CProviderDescriptor.h"
-#include "gui/ui/frame/LoginLogoutMessage.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <QString>
 #include <string>
 
+#include "gui/widgets/CALRResizeableFormView.h"
 #include "program/ui/CFrameFacade.h"
 #include "program/ui/IRightView.h"
-#include "gui/widgets/CALRResizeableFormView.h"
 
 class QLabel;
 

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "program/ui/certlist/ISLItemInfo.h"
 #include "gui/ui/views/CListPropertyView.h"
+#include "program/ui/certlist/ISLItemInfo.h"
 
 class CRowListView : public CListPropertyView {
 public:

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "program/token/STokenRecord.h"
 #include "gui/ui/views/CListPropertyView.h"
+#include "program/token/STokenRecord.h"
 
 class CTokenInfoViewEx final : public CListPropertyView, public ITokenInfoViewFill {
 public:

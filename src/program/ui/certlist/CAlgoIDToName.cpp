@@ -1,7 +1,7 @@
 #include "program/ui/certlist/CAlgoIDToName.h"
 
-#include "program/core/sdp/singleton_auto_pointer.h"
 #include "platform/cert/CertApi.h"
+#include "program/core/sdp/singleton_auto_pointer.h"
 
 namespace SLocalTools {
 namespace {
