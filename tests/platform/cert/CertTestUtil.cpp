@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/text/Hex.h"
 #include "support/ChildProcess.h"
 
 namespace certtest {
@@ -103,16 +104,7 @@ const CERT_EXTENSION* FindExtension(PCCERT_CONTEXT context, const char* oid) {
 }
 
 std::string Hex(const std::vector<BYTE>& bytes, const char* sep, bool upper) {
-    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i) {
-            out += sep;
-        }
-        out.push_back(digits[bytes[i] >> 4]);
-        out.push_back(digits[bytes[i] & 0xF]);
-    }
-    return out;
+    return HexText(bytes, upper ? HexCase::Upper : HexCase::Lower, sep);
 }
 
 std::vector<BYTE> Hash(PCCERT_CONTEXT context, ALG_ID alg) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/text/Hex.h"
 #include "support/ChildProcess.h"
 #include "support/TempWorld.h"
 
@@ -184,13 +185,7 @@ std::string Sha1Thumbprint(const std::vector<unsigned char>& der) {
     unsigned char hash[20];
     unsigned int len = 0;
     EVP_Digest(der.data(), der.size(), hash, &len, EVP_sha1(), nullptr);
-    std::string text;
-    char hex[4];
-    for (unsigned int i = 0; i < len; ++i) {
-        std::snprintf(hex, sizeof hex, i == 0 ? "%02x" : " %02x", hash[i]);
-        text += hex;
-    }
-    return text;
+    return HexText({hash, len}, HexCase::Lower, " ");
 }
 
 }  // namespace pfxtest

@@ -1,11 +1,15 @@
-// The string table formatter: every directive with widths and flags, wide
-// Cyrillic text, percent signs, and directives left without a fitting argument.
+// Text helpers: the string table formatter (every directive with widths and flags, Cyrillic
+// text, percent signs, directives left without a fitting argument), hexadecimal text of bytes,
+// and wide/UTF-8 conversions with damaged input. Names in the string types of certificates are
+// in tests/platform/cert.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 
 #include "platform/text/FormatString.h"
+#include "platform/text/Hex.h"
+#include "platform/text/Utf.h"
 
 TEST(FormatString, FillsEveryDirective) {
     const std::wstring name = L"\u0422\u043E\u043A\u0435\u043D \u2116 1";  // Токен № 1
@@ -48,4 +52,40 @@ TEST(FormatString, DirectivesWithoutAFittingArgumentStayAsWritten) {
     EXPECT_EQ(FormatString(L"trailing %"), L"trailing %");
     EXPECT_EQ(FormatString(L"%s", static_cast<const wchar_t*>(nullptr)), L"(null)");
     EXPECT_EQ(FormatString(L"%s", L"%d"), L"%d") << "inserted text is not read again";
+}
+
+TEST(Hex, CaseSeparatorAndGroupSize) {
+    const std::vector<std::uint8_t> bytes = {0x00, 0x1F, 0xA0, 0xFF, 0x7E};
+    const struct {
+        HexCase letters;
+        const char* separator;
+        std::size_t group;
+        const char* expected;
+    } rows[] = {{HexCase::Lower, "", 1, "001fa0ff7e"},
+                {HexCase::Upper, " ", 1, "00 1F A0 FF 7E"},
+                {HexCase::Upper, " ", 2, "001F A0FF 7E"},
+                {HexCase::Lower, ", ", 3, "001fa0, ff7e"}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(HexText(bytes, row.letters, row.separator, row.group), row.expected);
+        EXPECT_EQ(WideHexText(bytes, row.letters, Utf8ToWide(row.separator), row.group),
+                  Utf8ToWide(row.expected));
+    }
+    EXPECT_EQ(HexText({}, HexCase::Upper, " "), "");
+    std::wstring wide = L"%";
+    AppendHex(wide, 0xE9, HexCase::Upper);
+    EXPECT_EQ(wide, L"%E9");
+}
+
+TEST(Utf, RoundTripsAsciiCyrillicAndAstralText) {
+    const std::wstring text = L"Tok\u0435n \u0422\u043E\u043A\u0435\u043D \U0001F511";
+    EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
+    EXPECT_EQ(WideToUtf8(L"\u0416"), "\xD0\x96");
+}
+
+TEST(Utf, DamagedSequencesBecomeReplacementCharacters) {
+    EXPECT_EQ(Utf8ToWide("a\xD0"), L"a\uFFFD");          // cut short
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD");        // over-long
+    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80x"), L"\uFFFDx");  // encoded surrogate
+    EXPECT_EQ(Utf8ToWide("\xFFz"), L"\uFFFDz");
+    EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
 }
