@@ -1,6 +1,5 @@
-// Bringing the program's windows to the front: minimised windows come back,
-// hidden ones stay hidden, tool windows are left alone, and the window that
-// ends up active is the modal dialog when one is open, else the main window.
+// Bringing the program's windows to the front: minimised ones come back, hidden and tool windows
+// are left, and the open modal dialog (else the main window) ends up active.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,7 +1,5 @@
-// Broadcasts of registered messages: inside the program after the posting, from any thread, to
-// the receivers of that message and the broadcast window only; on a bus of the test's own, between
-// real processes whose numbers differ, from a poster that exits at once, once to the poster, and
-// unharmed by foreign signals. The numbers themselves are RegisteredMessagesTest's.
+// Broadcasts of registered messages inside the program (any thread, right receivers only) and, on
+// a bus of the test's own, between real processes; the numbers are RegisteredMessagesTest's.
 #include <gtest/gtest.h>
 
 #include <QApplication>

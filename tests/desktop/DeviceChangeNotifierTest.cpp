@@ -1,8 +1,5 @@
-// The device-change notification: a token inserted, removed or swapped, by
-// this process or another, reaches the window thread as one notification per
-// burst naming each changed reader once; nothing is notified without a change
-// or after Stop, and a notifier may go while changes are on their way. What the
-// store's watcher sees is left to its own tests.
+// Device changes by this process or another reach the window thread once per burst, each reader
+// named once; nothing without a change or after Stop; a notifier may go while changes are due.
 #include <gtest/gtest.h>
 
 #include <QApplication>

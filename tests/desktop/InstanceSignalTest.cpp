@@ -1,7 +1,5 @@
-// The single-instance signal between real processes: over the test's own session bus (not to
-// copies of another name), over the socket without a bus or from a copy without one, to a first
-// copy still starting or in place of a killed copy's socket; a missing first copy; connections
-// that are not starting copies. The guard built on it is tests/gui/app/instance's.
+// The single-instance signal between real processes, over the bus and over the socket, and what
+// it does with missing, starting, killed and foreign peers; the guard is tests/gui/app/instance's.
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>

@@ -1,6 +1,5 @@
-// The owner PIN prompt, driven as a user would under the offscreen platform: a right PIN, wrong
-// PINs with the tries left until the PIN is locked, an empty reader. The login through the main
-// window is tests/gui/ui/frame's.
+// The owner PIN prompt driven as a user would: a right PIN, wrong PINs down to the lock, an empty
+// reader. The login through the main window is tests/gui/ui/frame's.
 #include <gtest/gtest.h>
 
 #include <QApplication>

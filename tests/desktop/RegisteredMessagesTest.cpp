@@ -1,7 +1,5 @@
-// Registered window messages: one number per name whatever the letter case,
-// numbers in the registered range, failures with their error codes, a full
-// table, and threads registering the same names at once. How the numbers
-// travel between programs is left to the broadcast tests.
+// Registered window messages: one number per name whatever the case, failures, a full table and
+// threads at once. How the numbers travel between programs is the broadcast tests'.
 #include <gtest/gtest.h>
 
 #include <set>

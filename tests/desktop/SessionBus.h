@@ -1,6 +1,5 @@
-// The D-Bus session of a desktop test: either a bus daemon of the test's own,
-// whose address this process and every child started afterwards use, or no
-// bus at all. Either must be set up before the process first uses the bus.
+// The D-Bus session of a desktop test: a bus daemon of its own (for this process and the children
+// it starts) or none, set up before the process first uses the bus; and event loop spinning.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,7 +1,5 @@
-// The local stream socket: the file it listens on (owner only, whatever the
-// umask), paths it refuses, connections to nobody and to a dead socket, a round
-// trip with its limits, the peer's end, a peer that does not read, and the
-// descriptor's ownership.
+// The local stream socket: its owner-only file, refused paths, connections to nobody, a round trip
+// with its limits up to the peer's end, a peer that does not read, the descriptor's ownership.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>

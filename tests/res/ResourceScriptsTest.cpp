@@ -1,7 +1,5 @@
-// The compiled resource scripts as the program embeds them: English (1024) and Russian (1049) hold
-// the same resources and every id res/resource.h names; strings, menus, accelerators and dialogs
-// agree between the languages, Russian is translated, and names the code looks up are exact. The
-// one place resource texts are asserted; the reader is tests/program/app's, widgets tests/gui's.
+// The embedded resources: both languages hold the same resources and every named id, and agree;
+// Russian is translated; looked-up names are exact. The one place resource texts are asserted.
 #include <gtest/gtest.h>
 
 #include <algorithm>

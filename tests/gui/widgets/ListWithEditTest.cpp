@@ -1,6 +1,5 @@
-// CListWithEdit: taking a placeholder's place, columns that keep their proportions on a resize
-// (the one place column arithmetic is tested), rows, the focus flag, and the notifications to the
-// owning view. Tab and the carried split are tests/gui/ui/views' FocusAndSplitTest's.
+// CListWithEdit: the placeholder's place, columns that keep their proportions (the one place this
+// is tested), rows, the focus flag, notifications. Tab and carried splits are the views tests'.
 #include <gtest/gtest.h>
 
 #include <QHeaderView>

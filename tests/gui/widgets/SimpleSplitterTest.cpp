@@ -1,6 +1,5 @@
-// CSimpleSplitter as a widget: panes where its layout says in both orientations, the drag of a
-// bar with its tracker, its creation as a child with an id, and CSimpleSplitResendingNotifications
-// passing on what its lists report. The arithmetic is SplitLayoutTest's.
+// CSimpleSplitter as a widget: panes where its layout says, a bar dragged with its tracker, its
+// creation, and the notifications passed on. The arithmetic is SplitLayoutTest's.
 #include <gtest/gtest.h>
 
 #include <QTreeWidget>

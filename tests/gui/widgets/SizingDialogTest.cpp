@@ -1,9 +1,5 @@
-// Resizable form views: the anchors of the four registration modes and their placement
-// arithmetic, a form built from the program's container view template and measured at its
-// natural size, controls following the view's growth by their percentages, the designed layout
-// kept (and the view scrolling) below that size, refused registrations, the enlargement of the
-// first update, and a template that cannot be found. Columns of a list on a view are
-// ListWithEditTest's.
+// Resizable form views: anchors and placement, a form of the container view template at its natural
+// size, growth, scrolling below that size, refusals, the first update, a missing template.
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -70,12 +66,14 @@ struct ViewHost {
     }
 };
 
-TEST(ResizeableFormView, IsBuiltFromTheTemplateAndMeasuredAtItsNaturalSize) {
+TEST(ResizeableFormView, IsBuiltFromTheTemplateMeasuredAtItsNaturalSizeAndRefusesWrongControls) {
     ViewHost h;
     ASSERT_TRUE(h.view->IsBuilt());
-    EXPECT_NE(qobject_cast<QLabel*>(h.view->Control(IDC_CONTAINER_HEADER)), nullptr);
+    QWidget* header = h.view->Control(IDC_CONTAINER_HEADER);
+    EXPECT_NE(qobject_cast<QLabel*>(header), nullptr);
     EXPECT_EQ(h.view->InitialSize().width(), -1);
     EXPECT_FALSE(h.view->IsInitialUpdateDone());
+    EXPECT_FALSE(h.view->AddSizedControl(header, 1, 0));  // before the initial update
 
     h.view->setGeometry(0, 0, 700, 400);
     h.view->InitialUpdate();
@@ -83,6 +81,14 @@ TEST(ResizeableFormView, IsBuiltFromTheTemplateAndMeasuredAtItsNaturalSize) {
     EXPECT_EQ(h.view->ReferenceSize(), kContainerViewPixels);
     EXPECT_EQ(h.view->InitialSize(), kContainerViewPixels);
     EXPECT_EQ(h.view->WindowSizeAtInit(), QSize(700, 400));
+    EXPECT_FALSE(h.view->AddSizedControl(nullptr, 1, 1));
+    EXPECT_FALSE(h.view->AddSizedControl(header, 0, 0));
+    QWidget stranger;
+    EXPECT_FALSE(h.view->AddSizedControl(&stranger, 1, 1));
+    EXPECT_FALSE(h.view->AddSizedControl(h.view, 1, 1));
+    EXPECT_EQ(h.view->SizedControlCount(), 0);
+    EXPECT_TRUE(h.view->AddSizedControl(header, 1, 0));
+    EXPECT_EQ(h.view->SizedControlCount(), 1);
 }
 
 TEST(ResizeableFormView, ControlsFollowTheGrowthAndBelowTheNaturalSizeTheViewScrolls) {
@@ -127,44 +133,22 @@ TEST(ResizeableFormView, ControlsFollowTheGrowthAndBelowTheNaturalSizeTheViewScr
     EXPECT_EQ(h.view->horizontalScrollBar()->maximum(), 0);
 }
 
-TEST(ResizeableFormView, RegistrationIsRefusedWhereItCannotWork) {
-    ViewHost h;
-    QWidget* header = h.view->Control(IDC_CONTAINER_HEADER);
-    EXPECT_FALSE(h.view->AddSizedControl(header, 1, 0));  // before the initial update
-    h.view->InitialUpdate();
-    EXPECT_FALSE(h.view->AddSizedControl(nullptr, 1, 1));
-    EXPECT_FALSE(h.view->AddSizedControl(header, 0, 0));
-    QWidget stranger;
-    EXPECT_FALSE(h.view->AddSizedControl(&stranger, 1, 1));
-    EXPECT_FALSE(h.view->AddSizedControl(h.view, 1, 1));
-    EXPECT_EQ(h.view->SizedControlCount(), 0);
-    EXPECT_TRUE(h.view->AddSizedControl(header, 1, 0));
-    EXPECT_EQ(h.view->SizedControlCount(), 1);
-}
-
 TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewAroundItself) {
-    struct Case {
-        UINT flags;
-        QRect before;
-        QRect after;
-    };
-    const Case cases[] = {
+    // Flags, before, after; the left and top edges stop at the parent's edge.
+    const std::tuple<UINT, QRect, QRect> cases[] = {
         {3, QRect(50, 30, 200, 100), QRect(10, 10, 280, 140)},
         {1, QRect(50, 30, 200, 100), QRect(10, 30, 280, 100)},
         {2, QRect(50, 30, 200, 100), QRect(50, 10, 200, 140)},
         {0, QRect(50, 30, 200, 100), QRect(50, 30, 200, 100)},
-        // The left and top edges stop at the parent's edge.
-        {3, QRect(10, 5, 200, 100), QRect(0, 0, 250, 125)},
-    };
-    for (const Case& c : cases) {
-        ViewHost h(IDD_CONTAINER_VIEW, c.flags);
-        h.view->setGeometry(c.before);
+        {3, QRect(10, 5, 200, 100), QRect(0, 0, 250, 125)}};
+    for (const auto& [flags, before, after] : cases) {
+        ViewHost h(IDD_CONTAINER_VIEW, flags);
+        h.view->setGeometry(before);
         h.view->InitialUpdate();
-        EXPECT_EQ(h.view->geometry(), c.after) << "flags " << c.flags;
-        EXPECT_EQ(h.view->WindowSizeAtInit(), c.before.size());
-        // Only once.
-        h.view->InitialUpdate();
-        EXPECT_EQ(h.view->geometry(), c.after) << "flags " << c.flags;
+        EXPECT_EQ(h.view->geometry(), after) << "flags " << flags;
+        EXPECT_EQ(h.view->WindowSizeAtInit(), before.size());
+        h.view->InitialUpdate();  // only once
+        EXPECT_EQ(h.view->geometry(), after) << "flags " << flags;
     }
     // Showing a view runs it.
     ViewHost h(IDD_CONTAINER_VIEW, 3);

@@ -1,7 +1,5 @@
-// The splitter's arithmetic without windows, the one place it is tested: rounded scaling, the
-// first shares, proportions from weights, layouts with panes pinned at the minimum or squeezed,
-// and the drag of a bar with its clamp. The widgets that apply it (SimpleSplitterTest,
-// ListWithEditTest) check only that they follow it.
+// The splitter's arithmetic without windows, the one place it is tested: scaling, shares, pinned
+// and squeezed layouts, the clamped drag. The widgets tests check only that they follow it.
 #include <gtest/gtest.h>
 
 #include <algorithm>

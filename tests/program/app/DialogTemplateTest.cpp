@@ -1,6 +1,5 @@
-// Dialog templates into the dialog model: the DIALOGEX and classic forms, fonts, controls with
-// class, text or image ordinal, id, style and place; damaged templates fail. Both languages of
-// the program's own templates are tests/res's; building widgets is tests/gui/resources'.
+// Dialog templates into the dialog model, both forms, and damaged templates. The program's own
+// templates are tests/res's, widgets tests/gui/resources'.
 #include <gtest/gtest.h>
 
 #include <tuple>

@@ -1,6 +1,5 @@
-// Language-aware lookup: string table blocks of 16 with their edge ids, the
-// fall-back to English for strings, and the resource chain current language,
-// user default, 1024, any. The stored language choice is UiLanguageTest's.
+// Language-aware lookup: string blocks and their edges, the fall-back to English, the resource
+// chain current, user default, 1024, any. The stored choice is UiLanguageTest's.
 #include <gtest/gtest.h>
 
 #include <tuple>

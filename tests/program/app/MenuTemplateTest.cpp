@@ -1,6 +1,5 @@
-// Menu templates into the menu model (items, ids, texts, submenus, states, separators), headless
-// editing of the model, and damaged templates. The program's menus in both languages are
-// tests/res's; Qt menus made from the model tests/gui/resources'.
+// Menu templates into the menu model, headless editing, damaged templates. The program's menus
+// are tests/res's, Qt menus tests/gui/resources'.
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,6 +1,5 @@
-// The .res reader: entries by type, name and language, named types, its own copy of the image,
-// and damaged images that must fail cleanly. Lookup by language and the templates are covered
-// by their own tests; arbitrary input by the res_reader fuzz target.
+// The .res reader: entries by type, name and language, named types, its own copy, damaged images.
+// Lookup by language is LangResourceTest's, arbitrary input the res_reader fuzz target's.
 #include <gtest/gtest.h>
 
 #include <cstring>

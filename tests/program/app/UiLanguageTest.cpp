@@ -1,7 +1,5 @@
-// The interface language: the decision at start from the user's default language and the
-// stored choice (table-driven), the toggle, SetUiLanguage's store and notification, the hive
-// the next start reads, and the listeners. Each test has a registry of its own; the locale
-// names themselves are UserDefaultLanguageTest's.
+// The interface language: the start's decision, the toggle, SetUiLanguage's store and notice, the
+// listeners; a registry per test. Locale names are UserDefaultLanguageTest's.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,7 +1,5 @@
-// The single-instance guard of vkCert in real processes: of copies started together exactly one
-// is first, a copy after one that ended or was killed is first, the holder of the name counts as
-// launched, and the instance name's source. The signal's way is the desktop tests', a real second
-// copy bringing the first one forward after the pause tests/gui/app/startup's.
+// The single-instance guard in real processes: one first copy among copies started together or
+// after one that ended or was killed, and the name's source. Signalling is the startup tests'.
 #include <gtest/gtest.h>
 
 #include <iostream>

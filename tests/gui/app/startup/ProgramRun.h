@@ -1,7 +1,5 @@
-// Runs the vkCert program itself in a world of its own: the demo tokens made with vktoken, the
-// program started as a real process, its readiness seen from outside (its single-instance socket
-// in the runtime folder appears once its main window exists), and its end by the signal a
-// session sends at logout.
+// Runs vkCert itself on demo tokens made with vktoken, sees it ready from outside (its instance
+// socket appears once its window exists) and reads the settings it saved.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +8,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,16 +45,10 @@ inline bool WaitUntilRunning(const vktest::TempWorld& world, vktest::ChildProces
     return false;
 }
 
-inline std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The user's hive as the registry stand-in writes it.
 inline std::string UserHive(const vktest::TempWorld& world) {
-    return ReadFile(world.ConfigHome() / "vkcert" / "HKEY_CURRENT_USER.reg");
+    std::ifstream in(world.ConfigHome() / "vkcert" / "HKEY_CURRENT_USER.reg");
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 }  // namespace startuptest

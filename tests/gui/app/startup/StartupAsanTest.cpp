@@ -1,8 +1,5 @@
-// The whole program, built with AddressSanitizer and UndefinedBehaviorSanitizer, started on the
-// demo tokens under the offscreen platform and ended as a session ends it: the static objects are
-// built in their order, the window fills its tree, the close saves the settings, and the static
-// objects go in reverse order (the provider context cache with a reader monitor behind it, the
-// certificate tree, the instance guard) without a sanitizer report.
+// The whole program under AddressSanitizer and UndefinedBehaviorSanitizer: started on the demo
+// tokens, a token moved, ended as a session ends it; the static objects go without a report.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,8 +1,5 @@
-// The program as a user starts it, on the demo tokens under the offscreen platform: it ends cleanly
-// with its settings saved when the session asks it to; a copy in another session runs beside it; a
-// second copy ends at once and, after the pause, brings the first copy's window back from the task
-// bar, over a D-Bus session and over the socket. The guard's own cases are
-// tests/gui/app/instance's.
+// The program as a user starts it: it stops cleanly with its settings saved, runs beside another
+// session's copy, and a second copy brings the first one back after the pause (bus and socket).
 #include <gtest/gtest.h>
 
 #include <QApplication>

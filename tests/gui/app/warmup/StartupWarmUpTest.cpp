@@ -1,6 +1,5 @@
-// The start-up thread: it ends when the program gives up before Qt starts, and once Qt has
-// started its work (font measurements, OpenSSL, the token store's connections) is done or
-// waited for when it goes, whatever the moment.
+// The start-up thread ends when the program gives up before Qt starts; once Qt has started its
+// work (fonts, OpenSSL, token connections) is done or waited for when it goes.
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>

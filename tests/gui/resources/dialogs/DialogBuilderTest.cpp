@@ -1,6 +1,5 @@
-// Dialogs from templates under Qt: the pinned dialog font, the widget each control of the test
-// script's template becomes, every template of the program built in both languages, CDialogLang's
-// buttons and re-texting on a change of language, and CreateLangDialog. Texts are tests/res's.
+// Dialogs from templates under Qt: the pinned font, the widget of each control, every program
+// template in both languages, buttons, re-texting on a change of language. Texts are tests/res's.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>

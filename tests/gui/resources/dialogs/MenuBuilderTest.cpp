@@ -1,6 +1,5 @@
-// Qt menus from the menu model: submenus, actions that keep their ids, states, separators, the
-// command of a triggered action, and refilling without leftovers. The model's own parsing and
-// editing are tests/program/app's, the menus of both languages tests/res's.
+// Qt menus from the menu model: actions with their ids and states, the command of a triggered
+// action, refilling without leftovers. Parsing is tests/program/app's, the menus tests/res's.
 #include <gtest/gtest.h>
 
 #include <QAction>

@@ -1,6 +1,5 @@
-// The file of drawn pictures kept between runs: what one instance stores another reads back
-// pixel for pixel, sizes alone included; nothing is written until something was stored;
-// damaged, truncated and foreign files count as empty and are replaced on the next save.
+// The file of drawn pictures kept between runs: read back pixel for pixel, written only after a
+// store, and damaged or foreign files taken as empty and replaced.
 #include <gtest/gtest.h>
 
 #include <QFile>

@@ -1,7 +1,5 @@
-// The program's icons and bitmaps as code draws them: null results for unknown ids, tool bar
-// strips cut into nine distinct squares, icons drawn afresh at each size and density with a grey
-// disabled mode, and pictures kept between runs (also after their file was damaged) give the same
-// pixels. The drawings are looked at in scripts/screenshots.sh; the cache file is its own test's.
+// Icons and bitmaps as code draws them: unknown ids, strip squares, fresh drawing per size and
+// density, the grey disabled mode, pictures kept between runs. Drawings: scripts/screenshots.sh.
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
