@@ -1,10 +1,11 @@
 // The provider context cache and the reader monitor: which requests share a context, what reader
-// events delivered through the middleware's callback do to the table, and that every context is
-// released exactly once, at exit or when its last user lets go, also while tokens come and go.
-// A real removal racing a running read, through the middleware's thread, is in
-// RemovalRaceTest.cpp.
+// events delivered through the middleware's callback do to the table, that every context is
+// released exactly once, at exit or when its last user lets go, also while tokens come and go,
+// and a token taken out while another thread reads certificates through cached contexts (this
+// program also runs under ThreadSanitizer).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -14,8 +15,11 @@
 #include "platform/errors/WinError.h"
 #include "platform/middleware/VKAPIi.h"
 #include "program/core/sdp/CSingletonRegistry.h"
+#include "program/token/CCertException.h"
 #include "program/token/CCryptoProvContextCache.h"
 #include "program/token/CMonitor.h"
+#include "program/token/ContainerOperations.h"
+#include "program/token/KeyOperations.h"
 
 using SVKCERT::SCONTEXTCACHE::CCryptoProvContextCache;
 using SVKCERT::SCONTEXTCACHE::CProvContextRef;
@@ -27,6 +31,17 @@ constexpr const wchar_t* kA1 = L"\\\\.\\Reader A\\one";
 constexpr const wchar_t* kA2 = L"\\\\.\\Reader A\\two";
 constexpr const wchar_t* kB1 = L"\\\\.\\Reader B\\one";
 
+bool WaitFor(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 class ContextCacheTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -34,8 +49,8 @@ protected:
         m_world.AddReader("Reader B");
         m_world.MakeToken("Alpha", {}, "Reader A");
         m_world.MakeToken("Beta", {}, "Reader B");
-        m_world.AddContainer("Alpha", "one");
-        m_world.AddContainer("Alpha", "two");
+        m_world.AddContainer("Alpha", "one", {1}, {{"CN", "One"}});
+        m_world.AddContainer("Alpha", "two", {1}, {{"CN", "Two"}});
         m_world.AddContainer("Beta", "one");
     }
 
@@ -165,5 +180,58 @@ TEST_F(ContextCacheTest, ExitWhileTokensComeAndGoTouchesNothingDestroyed) {
     }
     stop = true;
     toggler.join();
+    EXPECT_EQ(m_world.Counter().Acquired(), m_world.Counter().Released());
+}
+
+TEST_F(ContextCacheTest, ReadingCertificatesWhileTheTokenIsRemoved) {
+    SVKCERT::CProviderDescriptor provider;
+    provider.name = tokentest::kCountingProvider;
+    const std::wstring reader = L"Reader A";
+    const std::vector<BYTE> expected = SVKCERT::ReadKeyCertificate(provider, reader, L"one", 1);
+
+    // A context held across the removal stays usable until it is let go.
+    CProvContextRef held = SVKCERT::AcquireCached(provider, reader, L"two");
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> good{0}, removed{0}, other{0};
+    std::atomic<DWORD> otherCode{0};
+    std::thread window([&] {
+        const wchar_t* containers[] = {L"one", L"two"};
+        for (unsigned i = 0; !stop; ++i) {
+            try {
+                const std::vector<BYTE> cert =
+                    SVKCERT::ReadKeyCertificate(provider, reader, containers[i % 2], 1);
+                if (i % 2 == 0 && cert != expected) {
+                    ++other;
+                }
+                ++good;
+            } catch (const SVKCERT::SEXCPT::CCertException& e) {
+                if (e.GetCode() == SCARD_W_REMOVED_CARD || e.GetCode() == SCARD_E_NO_SMARTCARD) {
+                    ++removed;
+                } else {
+                    otherCode = e.GetCode();
+                    ++other;
+                }
+            }
+        }
+    });
+    ASSERT_TRUE(WaitFor([&] { return good.load() >= 20; }));
+    m_world.World().Remove("Reader A");
+    ASSERT_TRUE(WaitFor([&] { return removed.load() >= 20; }));
+    stop = true;
+    window.join();
+    EXPECT_EQ(other.load(), 0) << "unexpected error " << std::hex << otherCode.load();
+
+    // The cache let the held context go, but its user still has it.
+    EXPECT_TRUE(WaitFor([] { return CCryptoProvContextCache::Instance().Size() == 0; }));
+    HCRYPTKEY key = 0;
+    EXPECT_FALSE(CryptGetUserKey(held.Get(), AT_KEYEXCHANGE, &key));
+    EXPECT_EQ(GetLastError(), SCARD_W_REMOVED_CARD) << "the context lives, its token is gone";
+    const int releasedBefore = m_world.Counter().Released();
+    const HCRYPTPROV handle = held.Get();
+    held.Reset();
+    EXPECT_EQ(m_world.Counter().Released(), releasedBefore + 1);
+    EXPECT_FALSE(CryptGetUserKey(handle, AT_KEYEXCHANGE, &key));
+    EXPECT_EQ(GetLastError(), NTE_BAD_UID) << "released with its last user";
     EXPECT_EQ(m_world.Counter().Acquired(), m_world.Counter().Released());
 }

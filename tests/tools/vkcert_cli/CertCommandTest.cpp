@@ -75,14 +75,13 @@ std::string EnglishDate(const ASN1_TIME* time) {
     std::tm tm{};
     EXPECT_EQ(ASN1_TIME_to_tm(time, &tm), 1);
     const time_t t = timegm(&tm);
-    gmtime_r(&t, &tm);
+    gmtime_r(&t, &tm);  // fills the day of the week
     char day[64];
     char clock[32];
     std::strftime(day, sizeof day, "%A, %B ", &tm);
     std::strftime(clock, sizeof clock, ":%M:%S %p", &tm);
-    const int hour12 = tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12;
     return day + std::to_string(tm.tm_mday) + ", " + std::to_string(tm.tm_year + 1900) + "   " +
-           std::to_string(hour12) + clock;
+           std::to_string(tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12) + clock;
 }
 
 // The values of a name, last attribute first, one name a line, as OpenSSL prints them.

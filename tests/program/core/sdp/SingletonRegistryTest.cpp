@@ -1,15 +1,19 @@
-// The singleton registry: one instance per type, usage counts and the teardown order they impose
-// (the context cache before the reader monitor whatever the order of the array), dependency
-// chains and cycles, and concurrent first use. The process registry, with the real cache and
-// monitor, is torn down in tests/program/token/ContextCacheTest.cpp.
+// Singletons. The registry: one instance per type, usage counts and the teardown order they
+// impose (the context cache before the reader monitor whatever the order of the array),
+// dependency chains and cycles, and concurrent first use; the process registry, with the real
+// cache and monitor, is torn down in tests/program/token/ContextCacheTest.cpp. Reference-counted
+// holders: sharing, destruction with the last holder, recreation, and holders made and dropped
+// on several threads at once.
 #include <gtest/gtest.h>
 
 #include "program/core/sdp/CSingletonRegistry.h"
+#include "program/core/sdp/singleton_auto_pointer.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,6 +62,27 @@ void Need() {
     g_world->needs[From].push_back(To);
     g_world->releases[From].push_back([] { g_world->registry->Release<CNode<To>>(); });
 }
+
+template <int Tag>
+struct CCounted {
+    CCounted() {
+        ++built;
+        std::this_thread::yield();  // widens the window a racy holder would lose in
+        int now = ++alive;
+        int seen = maxAlive.load();
+        while (now > seen && !maxAlive.compare_exchange_weak(seen, now)) {
+        }
+    }
+    ~CCounted() {
+        --alive;
+        ++destroyed;
+    }
+    int value = 0;
+    static inline std::atomic<int> built{0};
+    static inline std::atomic<int> destroyed{0};
+    static inline std::atomic<int> alive{0};
+    static inline std::atomic<int> maxAlive{0};
+};
 
 constexpr int kMonitor = 0;
 constexpr int kCache = 1;
@@ -146,4 +171,40 @@ TEST_F(SingletonRegistry, ConcurrentFirstUseBuildsOneInstance) {
     EXPECT_EQ(std::count(seen.begin(), seen.end(), seen.front()), 8);
     EXPECT_EQ(seen.front()->built.load(), 1);
     EXPECT_EQ(registry.Size(), 1u);
+}
+
+TEST(SingletonAutoPointer, HoldersShareOneInstanceThatDiesWithTheLastAndIsBuiltAfresh) {
+    using T = CCounted<1>;
+    {
+        SDP::singleton_auto_pointer<T> first;
+        std::optional<SDP::singleton_auto_pointer<T>> second(std::in_place);
+        first->value = 42;
+        EXPECT_EQ((*second)->value, 42);
+        second.reset();
+        EXPECT_EQ(T::destroyed.load(), 0);
+        EXPECT_EQ(SDP::singleton_auto_pointer<T>(first).get(), first.get()) << "a copy shares it";
+    }
+    EXPECT_EQ(T::destroyed.load(), 1);
+    EXPECT_EQ(SDP::singleton_auto_pointer<T>()->value, 0);
+    EXPECT_EQ(T::built.load(), 2);
+}
+
+TEST(SingletonAutoPointer, HoldersOnSeveralThreadsNeverBuildTwoInstances) {
+    using T = CCounted<2>;
+    std::vector<std::thread> threads;
+    threads.reserve(4);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < 2000; ++i) {
+                SDP::singleton_auto_pointer<T> holder;
+                EXPECT_EQ(holder->value, 0);  // reached only through a live instance
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(T::maxAlive.load(), 1);
+    EXPECT_EQ(T::alive.load(), 0);
+    EXPECT_EQ(T::built.load(), T::destroyed.load());
 }

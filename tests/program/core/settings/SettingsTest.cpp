@@ -5,11 +5,10 @@
 // locking, merging) is tested with the registry.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
-#include "platform/registry/UniqueHKey.h"
+#include "platform/registry/RegTestUtil.h"
 #include "program/core/settings/CRawStruct.h"
 #include "program/core/settings/CSettingBool.h"
 #include "program/core/settings/CSettings.h"
@@ -20,37 +19,19 @@
 
 namespace {
 
+using regtest::SzBytes;
+
 const wchar_t* const kFull = L"SOFTWARE\\Orvel\\Velkora\\vkCert\\Settings";
 const wchar_t* const kBelowPrefix = L"Orvel\\Velkora\\vkCert\\Settings";
 
 void Store(const wchar_t* name, DWORD type, const std::vector<BYTE>& data) {
-    UniqueHKey key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kFull, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              key.Put(), nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(
-        RegSetValueExW(key.Get(), name, 0, type, data.data(), static_cast<DWORD>(data.size())),
-        ERROR_SUCCESS);
+    ASSERT_EQ(regtest::Set(HKEY_CURRENT_USER, kFull, name, type, data), ERROR_SUCCESS);
 }
 
 std::vector<BYTE> Stored(const wchar_t* name, DWORD* type = nullptr) {
-    UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kFull, 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
-        return {};
-    }
-    std::vector<BYTE> data(4096);
-    DWORD size = static_cast<DWORD>(data.size());
-    if (RegQueryValueExW(key.Get(), name, nullptr, type, data.data(), &size) != ERROR_SUCCESS) {
-        return {};
-    }
-    data.resize(size);
+    std::vector<BYTE> data;
+    regtest::Get(HKEY_CURRENT_USER, kFull, name, data, type);
     return data;
-}
-
-std::vector<BYTE> Wide(const std::wstring& text, bool withNul) {
-    std::vector<BYTE> out((text.size() + (withNul ? 1 : 0)) * sizeof(wchar_t), 0);
-    std::memcpy(out.data(), text.data(), text.size() * sizeof(wchar_t));
-    return out;
 }
 
 std::vector<BYTE> Le32(std::initializer_list<std::int64_t> fields) {
@@ -114,25 +95,25 @@ TEST(Settings, FlagsReadTrueOnlyForYInEitherCaseWhateverTheTypeOrKeepTheMember) 
     vktest::TempWorld world;
     bool member = true;
     EXPECT_FALSE(CSettingBool(kFull, L"StatusBarVisible", &member).Load()) << "no key";
-    Store(L"Other", REG_SZ, Wide(L"N", true));
+    Store(L"Other", REG_SZ, SzBytes(L"N"));
     EXPECT_FALSE(CSettingBool(kFull, L"StatusBarVisible", &member).Load()) << "no value";
     EXPECT_TRUE(member);
     enum { kFalse, kTrue, kKept };
     const std::pair<std::vector<BYTE>, int> cases[] = {
-        {Wide(L"Y", true), kTrue},
-        {Wide(L"y", true), kTrue},
-        {Wide(L"N", true), kFalse},
-        {Wide(L"n", true), kFalse},
-        {Wide(L"0", true), kFalse},
-        {Wide(L"1", true), kFalse},
-        {Wide(L"", true), kFalse},
+        {SzBytes(L"Y"), kTrue},
+        {SzBytes(L"y"), kTrue},
+        {SzBytes(L"N"), kFalse},
+        {SzBytes(L"n"), kFalse},
+        {SzBytes(L"0"), kFalse},
+        {SzBytes(L"1"), kFalse},
+        {SzBytes(L""), kFalse},
         {{}, kFalse},
-        {Wide(L"Yes", true), kFalse},
-        {Wide(L"y", false), kTrue},                            // no NUL
-        {Wide(std::wstring(L"Y\0junk", 6), true), kTrue},      // the text ends at the NUL
-        {{'Y', 0, 0, 0, 'x'}, kTrue},                          // a cut character at the end
-        {Wide(L"N" + std::wstring(510, L' '), true), kFalse},  // 2048 bytes
-        {Wide(L"N" + std::wstring(511, L' '), true), kKept},   // over 2048 bytes
+        {SzBytes(L"Yes"), kFalse},
+        {{'y', 0, 0, 0}, kTrue},                            // no NUL
+        {SzBytes(std::wstring(L"Y\0junk", 6)), kTrue},      // the text ends at the NUL
+        {{'Y', 0, 0, 0, 'x'}, kTrue},                       // a cut character at the end
+        {SzBytes(L"N" + std::wstring(510, L' ')), kFalse},  // 2048 bytes
+        {SzBytes(L"N" + std::wstring(511, L' ')), kKept},   // over 2048 bytes
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         Store(L"StatusBarVisible", i % 2 == 0 ? REG_SZ : REG_BINARY, cases[i].first);
@@ -218,9 +199,9 @@ TEST(Settings, FirstStartKeepsDefaultsAndSavedListLoadsInANewProcessDespiteOneFa
     }
     // Flags as "Y" or "N" with their NUL, records as their bytes.
     DWORD type = 0;
-    EXPECT_EQ(Stored(L"ShowContainers", &type), Wide(L"N", true));
+    EXPECT_EQ(Stored(L"ShowContainers", &type), SzBytes(L"N"));
     EXPECT_EQ(type, REG_SZ);
-    EXPECT_EQ(Stored(L"ToolBarVisible"), Wide(L"Y", true));
+    EXPECT_EQ(Stored(L"ToolBarVisible"), SzBytes(L"Y"));
     EXPECT_EQ(Stored(L"WindowPlacement", &type),
               Le32({44, 0, 3, -1, -1, -8, -8, -1200, 5, 300, 700}));
     EXPECT_EQ(type, REG_BINARY);
@@ -241,5 +222,5 @@ TEST(Settings, FirstStartKeepsDefaultsAndSavedListLoadsInANewProcessDespiteOneFa
     ASSERT_TRUE(
         list.Add(std::make_unique<CountedSetting>(kBelowPrefix, L"Written", &flag, &alive)));
     EXPECT_FALSE(list.SaveAll());
-    EXPECT_EQ(Stored(L"Written"), Wide(L"N", true));
+    EXPECT_EQ(Stored(L"Written"), SzBytes(L"N"));
 }

@@ -1,9 +1,12 @@
-// The rows of the certificate view for certificates made by openssl: order, icons and the
-// simple name form, dates in local time of both interface languages, extension rows with the
-// platform's formatter, without one and with ones that fail, bytes that are no certificate,
-// and rows that outlive their bytes. Every row against OpenSSL's reading of every system CA
-// certificate is checked through vkcert-cli cert (tests/tools/vkcert_cli); the formats on
-// their own are in RowPartsTest.cpp.
+// The rows of the certificate view for certificates made by openssl: icons and the simple name
+// form, dates in local time of both interface languages, extension rows with the platform's
+// formatter, without one and with ones that fail, bytes that are no certificate, and rows that
+// outlive their bytes; the algorithm name lookup and the key view's public key row. Every row
+// against OpenSSL's reading of every system CA certificate is checked through vkcert-cli cert
+// (tests/tools/vkcert_cli).
+#include <openssl/rsa.h>
+#include <openssl/x509.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,10 +17,15 @@
 #include <vector>
 
 #include "CertTestUtil.h"
+#include "platform/crypto/KeyBlob.h"
 #include "platform/text/Utf.h"
 #include "program/app/UiLanguage.h"
+#include "program/core/sdp/singleton_auto_pointer.h"
 #include "program/token/CCertException.h"
 #include "program/ui/certlist/BuildCertificateRows.h"
+#include "program/ui/certlist/CAlgoIDToName.h"
+#include "program/ui/certlist/CPublicKeyItemInfo2.h"
+#include "program/ui/certlist/RowFormats.h"
 #include "res/resource.h"
 #include "support/TempWorld.h"
 
@@ -76,16 +84,13 @@ protected:
 
 }  // namespace
 
-TEST_F(CertificateRows, VersionOneCertificateHasTenRowsInOrderWithTheirIcons) {
+TEST_F(CertificateRows, VersionOneCertificateHasTenRowsWithTheirIconsAndSimpleNames) {
+    // The captions and their order are checked against every CA certificate by vkcert-cli.
     const auto cert = certtest::MakeCert(Dir(), "v1", "rsa:1024", "/C=RU/O=Velkora/CN=Row Test");
     const Rows rows = BuildRows(cert.der);
-    const wchar_t* const captions[] = {
-        L"Version",  L"Serial number", L"Algorithm",  L"Issuer",          L"Valid from",
-        L"Valid to", L"Subject",       L"Public Key", L"SHA1 Thumbprint", L"MD5 Thumbprint"};
     ASSERT_EQ(rows.size(), 10u);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i]->GetName(), captions[i]);
-        EXPECT_EQ(rows[i]->GetIconId(), i < 8 ? UINT{IDI_ROW_TEXT} : UINT{IDI_ROW_THUMBPRINT});
+        EXPECT_EQ(rows[i]->GetIconId(), i < 8 ? UINT{IDI_ROW_TEXT} : UINT{IDI_ROW_THUMBPRINT}) << i;
     }
     EXPECT_EQ(rows[0]->GetValue(), L"V1");
     for (std::size_t name : {3, 6}) {
@@ -213,4 +218,48 @@ TEST_F(CertificateRows, BytesThatAreNoCertificateAddNoRowAndRowsOutliveTheirByte
     EXPECT_EQ(rows[8]->GetValue(), sha1);
     EXPECT_EQ(rows[7]->GetValue(), L"RSA1 (1024)");
     EXPECT_EQ(rows[6]->GetValue(), L"Life");
+}
+
+TEST(AlgoIDToName, PlatformNameThenTableThenNotFound) {
+    const SLocalTools::CAlgoIDToName table;
+    // The table keeps the first name of a repeated identifier.
+    EXPECT_EQ(table.TableName("1.2.840.113549.1.7.5"), L"RSA_digestedData");
+    EXPECT_EQ(table.TableName("2.16.840.1.101.2.1.1.21"), L"INFOSEC_mosaicUpdatedInteg");
+    // The platform names signature algorithms in its own words; the table answers the rest.
+    EXPECT_EQ(table.GetAlgorithmName("1.2.840.113549.1.1.5"), L"sha1RSA");
+    EXPECT_EQ(table.TableName("1.2.840.113549.1.1.5"), L"RSA_SHA1RSA");
+    EXPECT_EQ(table.GetAlgorithmName("1.2.840.113549.1.1"), L"PKCS_1");
+    for (const char* oid : {"1.2.840.113549.1.1.5.1", "1.2.840.113549.1.1.5 ", ""}) {
+        EXPECT_EQ(table.GetAlgorithmName(oid), L"Algorithm name not found !!!") << oid;
+    }
+    // The accessor shares the start-up instance.
+    const SDP::singleton_auto_pointer<SLocalTools::CAlgoIDToName> startUp;
+    EXPECT_EQ(&SLocalTools::AlgoIDToName(), startUp.get());
+}
+
+TEST(KeyPublicKeyRow, ShowsTheExportedKeyAndItsEncoding) {
+    const vk::crypto::EvpPkeyPtr key(EVP_RSA_gen(1024));
+    const auto blob = vk::crypto::RsaToPublicKeyBlob(key.get(), CALG_RSA_KEYX).value();
+    const auto row = SSertListItemInfo::MakeKeyPublicKeyRow(L"Public Key", blob);
+    EXPECT_EQ(row->GetName(), L"Public Key");
+    EXPECT_EQ(row->GetValue(), L"RSA1 (1024)");
+    EXPECT_EQ(row->GetIconId(), UINT{IDI_ROW_TEXT});
+    // The detail is the RSAPublicKey as OpenSSL encodes it.
+    unsigned char* der = nullptr;
+    const int size = i2d_PublicKey(key.get(), &der);
+    EXPECT_EQ(row->GetDetail(), SSertListItemInfo::HexDumpText(std::vector<BYTE>(der, der + size)));
+    OPENSSL_free(der);
+
+    // Blobs that cannot be encoded are refused.
+    auto cut = blob;
+    cut.resize(cut.size() - 1);  // the header promises one more modulus byte
+    EXPECT_THROW(SSertListItemInfo::MakeKeyPublicKeyRow(L"Public Key", cut),
+                 SVKCERT::SEXCPT::CCertException);
+    EXPECT_THROW(SSertListItemInfo::MakeKeyPublicKeyRow(L"Public Key", std::vector<BYTE>(10, 0)),
+                 SVKCERT::SEXCPT::CCertException);
+    EXPECT_EQ(SSertListItemInfo::KeySummaryText(std::vector<BYTE>(10, 0)), L"");
+    auto wrongMagic = blob;
+    wrongMagic[sizeof(BLOBHEADER)] = 'X';
+    EXPECT_THROW(SSertListItemInfo::MakeKeyPublicKeyRow(L"Public Key", wrongMagic),
+                 SVKCERT::SEXCPT::CCertException);
 }

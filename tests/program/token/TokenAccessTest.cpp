@@ -1,0 +1,416 @@
+// Token access over virtual tokens. The provider operations: container enumeration, the default
+// mark, deletion and creation, login state, keys and certificates, the temporary software key
+// set, the certificate display name and the reader lock across processes. The token information
+// objects that cache what these read: the record with its model names and ID, what is read once
+// and what forgets it (record, login state, default container, a key's certificate and
+// registration), containers across a deletion. Setting the default mark through the commands is
+// in tests/program/ops.
+#include <openssl/evp.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "TokenTestWorld.h"
+#include "platform/cert/CertApi.h"
+#include "platform/crypto/CryptApi.h"
+#include "platform/errors/LastError.h"
+#include "platform/errors/WinError.h"
+#include "platform/token/TokenStore.h"
+#include "program/app/UiLanguage.h"
+#include "program/token/CCertException.h"
+#include "program/token/COpenKey.h"
+#include "program/token/CReaderLock.h"
+#include "program/token/CTempKeySet.h"
+#include "program/token/CTokenInfo.h"
+#include "program/token/CertificateDisplayName.h"
+#include "program/token/ContainerOperations.h"
+#include "program/token/KeyOperations.h"
+#include "program/token/LoginState.h"
+#include "program/token/STokenRecord.h"
+#include "support/ChildProcess.h"
+
+using SVKCERT::CProviderDescriptor;
+using SVKCERT::SEXCPT::CCertException;
+
+namespace {
+
+const std::wstring kReader = L"Reader A";
+
+vkstore::TokenRecordData Record(std::uint8_t type, std::uint8_t major, std::uint32_t memory) {
+    vkstore::TokenRecordData data;
+    data.type = type;
+    data.versionMajor = major;
+    data.memorySize = memory;
+    return data;
+}
+
+class TokenInfoTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_world.AddReader("Reader A"); }
+
+    // Changes the stored token behind the objects' back.
+    vkstore::TokenStore Store(const std::string& label) {
+        return vkstore::TokenStore(
+            m_world.World().TokenFile(m_world.World().FindToken(label)->uuid));
+    }
+
+    static std::vector<std::wstring> Names(CTokenInfo& token) {
+        std::vector<std::wstring> names;
+        for (const auto& container : token.GetContainers()) {
+            names.push_back(container->GetName());
+        }
+        return names;
+    }
+
+    tokentest::TokenTestWorld m_world;
+};
+
+class ProviderOperationsTest : public TokenInfoTest {
+protected:
+    void SetUp() override {
+        TokenInfoTest::SetUp();
+        m_world.AddReader("Empty reader");
+        m_world.MakeToken("Alpha", {}, "Reader A");
+        m_counting.name = tokentest::kCountingProvider;
+    }
+
+    std::vector<std::wstring> Enumerate(const std::wstring& reader = kReader) {
+        std::vector<std::wstring> names;
+        SVKCERT::EnumContainers(m_velkora, reader, names);
+        return names;
+    }
+
+    static DWORD CodeOf(const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const CCertException& e) {
+            return e.GetCode();
+        }
+        return 0;
+    }
+
+    CProviderDescriptor m_velkora;
+    CProviderDescriptor m_counting;
+};
+
+}  // namespace
+
+TEST_F(ProviderOperationsTest, EnumerationListsEveryNameWhateverItsLength) {
+    EXPECT_TRUE(Enumerate().empty()) << "a token without containers";
+    EXPECT_NE(CodeOf([&] { Enumerate(L"Empty reader"); }), 0u) << "no token: an error";
+    EXPECT_NE(CodeOf([&] { Enumerate(L"reader a"); }), 0u) << "reader names are exact";
+
+    const std::vector<std::string> names = {"mid-sized name", std::string(200, 'L'), "x",
+                                            "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87", "ab"};
+    for (const auto& name : names) {
+        m_world.AddContainer("Alpha", name);
+    }
+    const std::vector<std::wstring> expected = {L"mid-sized name", std::wstring(200, L'L'), L"x",
+                                                L"\u043a\u043b\u044e\u0447", L"ab"};
+    EXPECT_EQ(Enumerate(), expected);
+
+    // A token whose file is damaged fails the enumeration and counts as nobody logged in.
+    const std::string file =
+        m_world.World().TokenFile(m_world.World().FindToken("Alpha")->uuid).string();
+    std::filesystem::remove(file + "-wal");
+    std::filesystem::remove(file + "-shm");
+    std::ofstream(file, std::ios::trunc) << std::string(200, 'x');
+    EXPECT_NE(CodeOf([&] { Enumerate(); }), 0u);
+    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginGuest);
+}
+
+TEST_F(ProviderOperationsTest, DefaultMarkAndDeletionNeedTheLoginAndReuseCachedContexts) {
+    m_world.AddContainer("Alpha", "first");
+    m_world.AddContainer("Alpha", "second");
+    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginGuest);
+    EXPECT_EQ(CodeOf([&] { SVKCERT::ReadDefaultContainer(m_velkora, kReader); }), NTE_BAD_KEYSET);
+    EXPECT_EQ(CodeOf([&] { SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", true); }),
+              SCARD_W_CARD_NOT_AUTHENTICATED);
+    EXPECT_EQ(CodeOf([&] { SVKCERT::DeleteContainer(m_velkora, kReader, L"first"); }),
+              SCARD_W_CARD_NOT_AUTHENTICATED);
+    EXPECT_EQ(m_world.Counter().Acquired(), 1) << "the container's context is cached all the same";
+
+    m_world.Login("Reader A");
+    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginUser);
+    SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", true);
+    SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", true);
+    EXPECT_EQ(SVKCERT::ReadDefaultContainer(m_velkora, kReader), L"second");
+    SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", false);
+    EXPECT_EQ(m_world.Counter().Acquired(), 1) << "setting and removing reuse the context";
+    SVKCERT::SetDefaultContainer(m_counting, kReader, L"first", true);
+    EXPECT_EQ(m_world.Counter().Acquired(), 2);
+    EXPECT_EQ(SVKCERT::ReadDefaultContainer(m_velkora, kReader), L"first");
+    SVKCERT::SetDefaultContainer(m_counting, kReader, L"first", false);
+    EXPECT_EQ(CodeOf([&] { SVKCERT::ReadDefaultContainer(m_velkora, kReader); }), NTE_BAD_KEYSET);
+
+    SVKCERT::DeleteContainer(m_velkora, kReader, L"first");
+    EXPECT_EQ(CodeOf([&] { SVKCERT::DeleteContainer(m_velkora, kReader, L"first"); }),
+              NTE_BAD_KEYSET);
+    // Created through the cache and with a context of its own.
+    EXPECT_TRUE(SVKCERT::CreateContainerCached(m_velkora, kReader, L"made cached"));
+    EXPECT_TRUE(SVKCERT::CreateContainer(m_velkora, kReader, L"made own"));
+    EXPECT_NE(CodeOf([&] { SVKCERT::CreateContainer(m_velkora, kReader, L"made own"); }), 0u);
+    EXPECT_EQ(Enumerate(), (std::vector<std::wstring>{L"second", L"made cached", L"made own"}));
+    m_world.Logout("Reader A");
+    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginGuest);
+}
+
+TEST_F(ProviderOperationsTest, KeysCertificatesAndPublicBlobs) {
+    m_world.AddContainer("Alpha", "exchange only", {1}, {{"CN", "Exchange Holder"}});
+    m_world.AddContainer("Alpha", "bare", {2}, {});
+    SVKCERT::COpenKey key;
+    key.Open(m_velkora, kReader, L"exchange only", AT_KEYEXCHANGE);
+    EXPECT_TRUE(key.IsOpen());
+    const std::vector<BYTE> blob = key.ExportBlob(PUBLICKEYBLOB);
+    ASSERT_GE(blob.size(), sizeof(BLOBHEADER) + sizeof(RSAPUBKEY) + 128);
+    EXPECT_EQ(blob[0], PUBLICKEYBLOB);
+    const std::vector<BYTE> cert =
+        SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"exchange only", AT_KEYEXCHANGE);
+
+    // A specification the container lacks fails with the exception and leaves nothing open.
+    SVKCERT::COpenKey missing;
+    EXPECT_EQ(CodeOf([&] { missing.Open(m_velkora, kReader, L"exchange only", AT_SIGNATURE); }),
+              NTE_NO_KEY);
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_NE(CodeOf([&] { missing.Open(m_velkora, kReader, L"no such", AT_KEYEXCHANGE); }), 0u);
+    EXPECT_NE(
+        CodeOf([&] { SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"bare", AT_SIGNATURE); }), 0u)
+        << "a key without certificate";
+
+    // Assigning needs the login; the certificate then reads back.
+    SVKCERT::COpenKey bare;
+    bare.Open(m_velkora, kReader, L"bare", AT_SIGNATURE);
+    EXPECT_NE(CodeOf([&] { bare.AssignCertificate(cert); }), 0u);
+    m_world.Login("Reader A");
+    bare.AssignCertificate(cert);
+    EXPECT_EQ(SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"bare", AT_SIGNATURE), cert);
+
+    // A public blob imports into a temporary software key set, which goes with its object.
+    {
+        SVKCERT::CTempKeySet temp(L"vkcert test import");
+        EXPECT_EQ(temp.ProviderName(), MS_ENHANCED_PROV_W);
+        const HCRYPTKEY imported = SVKCERT::ImportKeyBlob(temp.Context(), blob, 0);
+        EXPECT_NE(imported, 0u);
+        CryptDestroyKey(imported);
+        const std::vector<BYTE> cut(blob.begin(), blob.begin() + 10);
+        EXPECT_NE(CodeOf([&] { SVKCERT::ImportKeyBlob(temp.Context(), cut, 0); }), 0u);
+    }
+    HCRYPTPROV gone = 0;
+    EXPECT_FALSE(
+        CryptAcquireContextW(&gone, L"vkcert test import", MS_ENHANCED_PROV_W, PROV_RSA_FULL, 0));
+}
+
+TEST(CertificateDisplayName, TheLastCommonNameWinsAndFailuresGiveNothing) {
+    EVP_PKEY* key = tokentest::SharedKey();
+    std::vector<BYTE> cut = tokentest::MakeCertificate(key, {{"CN", "Cut"}});
+    cut.resize(cut.size() / 2);
+    const std::pair<std::vector<BYTE>, std::wstring> cases[] = {
+        {tokentest::MakeCertificate(key, {{"CN", "A"}, {"O", "Org"}, {"CN", "Last"}, {"OU", "U"}}),
+         L"Last"},
+        {tokentest::MakeCertificate(key, {{"CN", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"}}),
+         L"\u0418\u0432\u0430\u043d"},
+        {tokentest::MakeCertificate(key, {{"O", "Org"}}), L""},
+        {{}, L""},
+        {cut, L""},
+        {{0x30, 0x03, 0x02, 0x01, 0x00}, L""}};
+    for (const auto& [der, name] : cases) {
+        EXPECT_EQ(SVKCERT::CertificateDisplayName(der), name) << der.size();
+    }
+}
+
+VK_TEST_CHILD(hold_reader_lock) {
+    CReaderLock lock(L"Reader A");
+    if (!lock.Owns()) {
+        return 2;
+    }
+    std::printf("locked\n");
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    // Written while the lock is still held: whoever waited for the lock sees it.
+    std::ofstream(args.at(0)) << "released";
+    return 0;
+}
+
+TEST_F(ProviderOperationsTest, AnotherProcessHoldingTheReaderLockMakesEnumerationWait) {
+    m_world.AddContainer("Alpha", "c");
+    const std::filesystem::path marker = std::filesystem::temp_directory_path() / "released";
+    vktest::ChildProcess child("hold_reader_lock", {marker.string()}, true);
+    std::string line;
+    ASSERT_TRUE(child.ReadLine(line));
+    ASSERT_EQ(line, "locked");
+    EXPECT_EQ(Enumerate(), std::vector<std::wstring>{L"c"});
+    EXPECT_TRUE(std::filesystem::exists(marker)) << "enumerated while the other process held it";
+    EXPECT_EQ(child.Wait(), 0);
+
+    // Another reader's lock is another mutex.
+    vktest::ChildProcess again("hold_reader_lock", {(marker.string() + "2")}, true);
+    ASSERT_TRUE(again.ReadLine(line));
+    {
+        CReaderLock other(L"Reader B");
+        EXPECT_TRUE(other.Owns());
+        EXPECT_FALSE(std::filesystem::exists(marker.string() + "2"));
+    }
+    EXPECT_EQ(again.Wait(), 0);
+}
+
+TEST_F(TokenInfoTest, ModelNamesInEveryLanguageAndTheRecordsFields) {
+    SetUiLanguage(LANG_RUSSIAN_ID);  // model names stay English
+    const std::tuple<BYTE, BYTE, DWORD, const wchar_t*> models[] = {
+        {0, 1, 32768, L"Velkora 32K"},    {0, 2, 32768, L"Velkora Mini 32K"},
+        {0, 3, 2048, L"Velkora Mini 2K"}, {1, 1, 2047, L"Velkora Pro 1K"},
+        {1, 1, 1023, L"Velkora Pro 0K"},  {2, 1, 65536, L" 64K"}};
+    for (const auto& [type, major, memory, text] : models) {
+        EXPECT_EQ(TokenTypeText(TokenModelName(type, major), memory), text);
+    }
+    SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
+
+    vkstore::TokenRecordData data = Record(0, 1, 131072);
+    data.versionMinor = 14;
+    data.freeMemory = 70001;
+    data.protocol = 7;
+    data.microcode = 9;
+    data.tokenId = 0x12345678;  // the middleware's buffer holds 78 56 34 12
+    data.pinPolicy = 2;
+    m_world.MakeToken("\xD0\x9C\xD0\xBE\xD0\xB9 token", data, "Reader A");
+    m_world.AddContainer("\xD0\x9C\xD0\xBE\xD0\xB9 token", "c");
+    const STokenRecord record = CTokenInfo(L"Reader A", {}).GetTokenRecord();
+    EXPECT_EQ(record.label, L"\u041c\u043e\u0439 token");
+    EXPECT_EQ(record.typeText, L"Velkora 128K") << "by the major version";
+    EXPECT_EQ(record.tokenType, 0);
+    EXPECT_EQ(record.tokenId, 0x12345678u);
+    EXPECT_EQ(record.versionMajor * 100 + record.versionMinor, 114);
+    EXPECT_EQ(record.protocolNumber * 10 + record.microprogramNumber, 79);
+    EXPECT_EQ(record.freeMemory, 70001u);
+    EXPECT_EQ(record.pinChangePolicy, 2);
+    const BYTE buffer[] = {0x78, 0x56, 0x34, 0x12, 0xFF};
+    EXPECT_EQ(TokenIdFromBuffer(buffer, sizeof buffer), 0x12345678u);
+    EXPECT_EQ(TokenIdFromBuffer(buffer, 3), 0u) << "a short buffer holds no ID";
+
+    // Reader names are exact.
+    CTokenInfo other(L"reader a", {});
+    EXPECT_EQ(other.GetTokenRecord().label, L"");
+    EXPECT_TRUE(other.GetContainers().empty());
+    CTokenInfo same(L"Reader A", {});
+    EXPECT_EQ(Names(same), std::vector<std::wstring>{L"c"});
+}
+
+TEST_F(TokenInfoTest, RecordAndLoginStateAreReadOnceUntilTheCachesAreCleared) {
+    m_world.MakeToken("Alpha", Record(1, 1, 65536), "Reader A");
+    CTokenInfo token(L"Reader A", {});
+    EXPECT_EQ(token.GetTokenRecord().typeText, L"Velkora Pro 64K");
+    EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginGuest);
+    EXPECT_EQ(token.GetDefaultContainer(), L"") << "none";
+
+    vkstore::TokenRecordData changed = Record(0, 2, 8192);
+    changed.label = "Renamed";
+    Store("Alpha").SetRecord(changed);
+    m_world.Login("Reader A");
+    EXPECT_EQ(token.GetTokenRecord().label, L"Alpha") << "the middleware was asked again";
+    EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginGuest) << "the provider was asked again";
+
+    token.ClearTokenCaches();
+    EXPECT_EQ(token.GetTokenRecord().typeText, L"Velkora Mini 8K");
+    EXPECT_EQ(token.GetTokenRecord().label, L"Renamed");
+    EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginUser) << "the login state was kept";
+
+    m_world.Logout("Reader A");
+    EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginUser);
+    token.ResetLoginState();
+    EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginGuest);
+}
+
+TEST_F(TokenInfoTest, DeletingOneContainerKeepsTheOthersAndClearsTheTokensCaches) {
+    m_world.MakeToken("Alpha", {}, "Reader A");
+    m_world.AddContainer("Alpha", "first", {1, 2});
+    m_world.AddContainer("Alpha", "second", {1});
+    m_world.AddContainer("Alpha", "third", {2}, {{"CN", "Third"}}, true);
+    CTokenInfo token(L"Reader A", {});
+    ASSERT_EQ(Names(token), (std::vector<std::wstring>{L"first", L"second", L"third"}));
+    EXPECT_EQ(token.FindContainer(L"THIRD"), nullptr);
+    CContainerInfo* first = token.FindContainer(L"first");
+    CContainerInfo* third = token.FindContainer(L"third");
+    CKeyInfo* firstKey = first->GetKey(AT_SIGNATURE);
+    CKeyInfo* thirdKey = third->GetKey(AT_SIGNATURE);
+    ASSERT_NE(firstKey, nullptr);
+    ASSERT_NE(thirdKey, nullptr);
+    EXPECT_EQ(third->GetKey(AT_KEYEXCHANGE), nullptr) << "no such key";
+    EXPECT_TRUE(third->IsDefault());
+    EXPECT_FALSE(first->IsDefault());
+    token.GetTokenRecord();
+
+    m_world.Login("Reader A");
+    {
+        vkstore::TokenStore store = Store("Alpha");
+        store.SetDefault(store.FindContainer("first")->id, true);
+        vkstore::TokenRecordData data = store.Record();
+        data.label = "Relabelled";
+        store.SetRecord(data);
+    }
+    EXPECT_TRUE(third->IsDefault()) << "cached";
+
+    token.DeleteContainer(L"second");
+    EXPECT_EQ(Names(token), (std::vector<std::wstring>{L"first", L"third"}));
+    EXPECT_EQ(token.FindContainer(L"first"), first);
+    EXPECT_EQ(token.FindContainer(L"third"), third);
+    EXPECT_EQ(first->GetKey(AT_SIGNATURE), firstKey);
+    EXPECT_EQ(thirdKey->GetOpenKey().GetKeyLength(), 1024u) << "the open key still works";
+    EXPECT_EQ(thirdKey->GetCertificateDisplayName(), L"Third");
+    EXPECT_TRUE(first->IsDefault());
+    EXPECT_FALSE(third->IsDefault());
+    EXPECT_EQ(token.GetTokenRecord().label, L"Relabelled");
+    EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginUser);
+
+    EXPECT_THROW(token.DeleteContainer(L"second"), CCertException);
+    EXPECT_EQ(token.FindContainer(L"first"), first) << "a failed deletion changes nothing";
+
+    // A token gone from its reader has no "no default container": the failure passes on and
+    // the name is read again next time.
+    CTokenInfo fresh(L"Reader A", {});
+    m_world.World().Remove("Reader A");
+    EXPECT_THROW(fresh.GetDefaultContainer(), CCertException);
+    m_world.World().Insert("Reader A", "Alpha");
+    EXPECT_EQ(fresh.GetDefaultContainer(), L"first");
+}
+
+TEST_F(TokenInfoTest, KeyCachesAndRegistrationInTheUsersStore) {
+    m_world.MakeToken("Alpha", {}, "Reader A");
+    m_world.AddContainer("Alpha", "signed", {1}, {{"CN", "Old"}, {"CN", "Holder"}});
+    m_world.AddContainer("Alpha", "bare", {1}, {});
+    CTokenInfo token(L"Reader A", {});
+    CKeyInfo* key = token.FindContainer(L"signed")->GetKey(AT_KEYEXCHANGE);
+    CKeyInfo* bare = token.FindContainer(L"bare")->GetKey(AT_KEYEXCHANGE);
+    ASSERT_NE(key, nullptr);
+    ASSERT_NE(bare, nullptr);
+    EXPECT_FALSE(bare->HasCertificate());
+    EXPECT_EQ(bare->GetCertificateDisplayName(), L"");
+    EXPECT_FALSE(bare->IsRegistered());
+    EXPECT_EQ(key->GetCertificateDisplayName(), L"Holder");
+    EXPECT_EQ(key->GetKeyLength(), 1024u);
+    EXPECT_NE(key->GetPermissions(), 0u);
+    EXPECT_FALSE(key->IsRegistered());
+
+    HCERTSTORE store = CertOpenSystemStoreW(0, L"MY");
+    ASSERT_NE(store, nullptr);
+    const std::vector<BYTE> der = key->GetCertificate();
+    ASSERT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
+                                                 der.data(), static_cast<DWORD>(der.size()),
+                                                 CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+    CertCloseStore(store, 0);
+    EXPECT_FALSE(key->IsRegistered()) << "cached until the key's caches are cleared";
+    key->ClearCaches();
+    EXPECT_TRUE(key->IsRegistered());
+
+    m_world.Login("Reader A");
+    const std::vector<BYTE> other =
+        tokentest::MakeCertificate(tokentest::SharedKey(), {{"CN", "New holder"}});
+    key->GetOpenKey().AssignCertificate(other);
+    EXPECT_EQ(key->GetCertificateDisplayName(), L"Holder");
+    key->ClearCaches();
+    EXPECT_EQ(key->GetCertificate(), other);
+    EXPECT_EQ(key->GetCertificateDisplayName(), L"New holder");
+    EXPECT_FALSE(key->IsRegistered());
+}
