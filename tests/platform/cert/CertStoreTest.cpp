@@ -84,7 +84,7 @@ std::string FileName(PCCERT_CONTEXT ctx) {
 
 }  // namespace
 
-TEST(CertMemoryStore, KeepsOrderDispositionsPropertiesAndContexts) {
+TEST(CertMemoryStore, KeepsOrderDispositionsPropertiesAndContextsAndRefusesBadInput) {
     vktest::TempWorld world;
     StorePtr store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
     auto ca = certtest::Context(QuickCert(world.Root(), "a"));
@@ -124,36 +124,31 @@ TEST(CertMemoryStore, KeepsOrderDispositionsPropertiesAndContexts) {
     EXPECT_FALSE(Find(store.get(), ca.get()));
     EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
 
+    int notAStore = 0;
+    DWORD size = 0;
+    EXPECT_FALSE(Add(&notAStore, ca.get(), CERT_STORE_ADD_NEW));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(Add(store.get(), ca.get(), 99));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(CertDeleteCertificateFromStore(nullptr));
+    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
+    EXPECT_FALSE(CertDeleteCertificateFromStore(CertDuplicateCertificateContext(cb.get())));
+    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND) << "a context of no store";
+    EXPECT_FALSE(
+        CertGetCertificateContextProperty(cb.get(), CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
+    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
+    ASSERT_TRUE(
+        CertGetCertificateContextProperty(ca.get(), CERT_SHA1_HASH_PROP_ID, nullptr, &size));
+    EXPECT_EQ(size, 20u);
+    EXPECT_FALSE(CertOpenSystemStoreW(0, L"../MY"));
+    EXPECT_FALSE(CertOpenSystemStoreW(0, L""));
+
     // Contexts outlive their store; a check-close says so.
     ASSERT_TRUE(Add(store.get(), cb.get(), CERT_STORE_ADD_NEW, &added));
     EXPECT_FALSE(CertCloseStore(store.release(), CERT_CLOSE_STORE_CHECK_FLAG));
     EXPECT_EQ(GetLastError(), CRYPT_E_PENDING_CLOSE);
     EXPECT_EQ(certtest::NameString(added->pCertInfo->Subject, CERT_SIMPLE_NAME_STR), L"b");
     CertFreeCertificateContext(added);
-}
-
-TEST(CertMemoryStore, RefusesBadHandlesAndMissingThings) {
-    vktest::TempWorld world;
-    auto ctx = certtest::Context(QuickCert(world.Root(), "x"));
-    StorePtr store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
-    int notAStore = 0;
-    DWORD size = 0;
-    EXPECT_FALSE(Add(&notAStore, ctx.get(), CERT_STORE_ADD_NEW));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-    EXPECT_FALSE(Add(store.get(), ctx.get(), 99));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_FALSE(CertDeleteCertificateFromStore(nullptr));
-    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
-    EXPECT_FALSE(CertDeleteCertificateFromStore(CertDuplicateCertificateContext(ctx.get())));
-    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND) << "a context of no store";
-    EXPECT_FALSE(
-        CertGetCertificateContextProperty(ctx.get(), CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
-    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
-    ASSERT_TRUE(
-        CertGetCertificateContextProperty(ctx.get(), CERT_SHA1_HASH_PROP_ID, nullptr, &size));
-    EXPECT_EQ(size, 20u);
-    EXPECT_FALSE(CertOpenSystemStoreW(0, L"../MY"));
-    EXPECT_FALSE(CertOpenSystemStoreW(0, L""));
 }
 
 TEST(CertSystemStore, AddingTwiceKeepsOneCopyWithTheNewerKeyProviderInformation) {

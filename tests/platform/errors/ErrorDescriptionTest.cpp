@@ -3,9 +3,10 @@
 // fallback. The texts themselves are not restated here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,7 @@ struct Declared {
 // results (WAIT_OBJECT_0, WAIT_FAILED, ...), which are not errors.
 std::vector<Declared> DeclaredCodes() {
     std::ifstream in(VK_SOURCE_DIR "/src/platform/errors/WinError.h");
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string s = text.str();
+    const std::string s(std::istreambuf_iterator<char>(in), {});
     const std::regex decl(
         R"(inline\s+constexpr\s+DWORD\s+(\w+)\s*=\s*(0[xX][0-9A-Fa-f]+|\d+)\s*;)");
     std::vector<Declared> out;
@@ -41,12 +40,7 @@ std::vector<Declared> DeclaredCodes() {
 }
 
 bool HasCyrillic(const std::wstring& s) {
-    for (wchar_t c : s) {
-        if (c >= 0x400 && c <= 0x4FF) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(s.begin(), s.end(), [](wchar_t c) { return c >= 0x400 && c <= 0x4FF; });
 }
 
 }  // namespace

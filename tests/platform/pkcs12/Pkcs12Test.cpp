@@ -31,10 +31,7 @@ namespace {
 using pfxtest::PfxCase;
 namespace fs = std::filesystem;
 
-struct PkeyFree {
-    void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
-};
-using Pkey = std::unique_ptr<EVP_PKEY, PkeyFree>;
+using Pkey = vk::crypto::EvpPkeyPtr;
 struct StoreCloser {
     void operator()(void* store) const { CertCloseStore(store, 0); }
 };
