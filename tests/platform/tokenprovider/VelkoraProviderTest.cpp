@@ -1,8 +1,9 @@
 // The token provider through the cryptographic calls, over a virtual token in
-// a temporary world: login and the PIN counter, enumeration and the default
-// container, container names, keys, certificates and blobs, handles that
-// outlive a removal or a deleted container, a damaged token, and the error
-// code of each refusal. The store below it is tested in tests/platform/token.
+// a temporary world: login and the PIN counter, enumeration, container names,
+// keys, certificates and blobs, handles that outlive a removal or a deleted
+// container, a damaged token, and the error code of each refusal. The default
+// container is tested through the program's operations in tests/program/token,
+// the store below in tests/platform/token.
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 #include <openssl/x509.h>
@@ -21,7 +22,6 @@
 #include "platform/token/VelkoraContext.h"
 #include "support/TempWorld.h"
 
-using vkstore::PP_VK_DEFAULT_CONTAINER;
 using vkstore::PP_VK_LOGIN_STATE;
 using vkstore::PP_VK_SELECT_READER;
 
@@ -115,7 +115,7 @@ TEST_F(VelkoraProviderTest, LoginCountsWrongPinsAndEveryWriteNeedsIt) {
     EXPECT_REFUSED(SetPin("1234"), SCARD_W_CHV_BLOCKED);
 }
 
-TEST_F(VelkoraProviderTest, EnumeratesWithOneBufferOfTheLongestNameAndOpensTheDefault) {
+TEST_F(VelkoraProviderTest, EnumeratesWithOneBufferOfTheLongestName) {
     HCRYPTPROV verify = Verify();
     DWORD size = 0;
     EXPECT_REFUSED(CryptGetProvParam(verify, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST),
@@ -139,20 +139,6 @@ TEST_F(VelkoraProviderTest, EnumeratesWithOneBufferOfTheLongestNameAndOpensTheDe
                                                "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87", "mid"}));
     CryptReleaseContext(verify, 0);
 
-    // The container marked default opens under the empty name, until the mark is cleared.
-    EXPECT_REFUSED(Open(L""), NTE_BAD_KEYSET);
-    for (DWORD on : {1u, 0u}) {
-        ASSERT_TRUE(
-            CryptSetProvParam(mid, PP_VK_DEFAULT_CONTAINER, reinterpret_cast<BYTE*>(&on), 0));
-        HCRYPTPROV def = Open(L"");
-        char name[8] = {};
-        size = sizeof name;
-        EXPECT_EQ(
-            def && CryptGetProvParam(def, PP_CONTAINER, reinterpret_cast<BYTE*>(name), &size, 0),
-            on == 1);
-        EXPECT_STREQ(name, on ? "mid" : "");
-        CryptReleaseContext(def, 0);
-    }
     CryptReleaseContext(mid, 0);
 }
 
