@@ -258,7 +258,7 @@ TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
     ASSERT_GT(en.size(), 100u);
     const auto ids = [](const auto& strings) {
         std::set<UINT> out;
-        std::ranges::copy(strings | std::views::keys, std::inserter(out, out.end()));
+        for (const auto& entry : strings) out.insert(entry.first);  // clang 14: no views::keys
         return out;
     };
     EXPECT_EQ(ids(en), ids(ru));
