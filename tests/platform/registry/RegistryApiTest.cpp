@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include <numeric>
+
 #include "RegTestUtil.h"
 #include "platform/registry/HiveStore.h"
 #include "platform/registry/HiveText.h"
@@ -77,9 +79,7 @@ TEST(Registry, ShortBufferGivesMoreDataWithTheSizeNeeded) {
 TEST(Registry, EveryTypeKeepsItsExactBytesInMemoryAndInTheFile) {
     vktest::TempWorld world;
     std::vector<BYTE> all(256);
-    for (int i = 0; i < 256; ++i) {
-        all[i] = static_cast<BYTE>(i);
-    }
+    std::iota(all.begin(), all.end(), BYTE{0});
     const std::wstring cyr = L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439 \"q\" \\ = ; [x]";
     struct Case {
         const wchar_t* name;
