@@ -5,7 +5,6 @@
 // keeps each row on one line; files that are not certificates. The rows' icons, local times and
 // extension texts are tested in tests/program/ui/certlist, which language is chosen in
 // tests/program/app.
-#include <openssl/bn.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
@@ -138,18 +137,16 @@ void ExpectAgreement(const fs::path& file, X509* cert, const std::vector<OutRow>
 
     EXPECT_EQ(rows[0].value, "V" + std::to_string(X509_get_version(cert) + 1)) << file;
 
-    BIGNUM* serial = ASN1_INTEGER_to_BN(X509_get0_serialNumber(cert), nullptr);
-    char* hex = BN_bn2hex(serial);
-    // BN_bn2hex writes zero as "0"; its encoding is the one byte 00.
-    const std::string theirs = std::string(hex) == "0" ? "00" : hex;
-    OPENSSL_free(hex);
-    BN_free(serial);
+    // OpenSSL holds the serial's magnitude; the row keeps the 00 of its encoding that keeps a
+    // positive serial's top bit clear (and zero's one byte).
+    const ASN1_INTEGER* serial = X509_get0_serialNumber(cert);
+    std::vector<BYTE> bytes(serial->data, serial->data + serial->length);
+    if (bytes.empty() || bytes[0] >= 0x80) {
+        bytes.insert(bytes.begin(), 0);
+    }
     std::string ours = rows[1].value;
     std::erase(ours, ' ');
-    // openssl drops the 00 that keeps a positive serial's top bit clear; the row keeps it.
-    const bool topBitSet =
-        !theirs.empty() && std::string("89ABCDEF").find(theirs[0]) != std::string::npos;
-    EXPECT_EQ(ours, topBitSet ? "00" + theirs : theirs) << file;
+    EXPECT_EQ(ours, certtest::Hex(bytes, "", true)) << file;
 
     EXPECT_EQ(OurNameValues(rows[3].detail), OpensslNameValues(X509_get_issuer_name(cert))) << file;
     EXPECT_EQ(OurNameValues(rows[6].detail), OpensslNameValues(X509_get_subject_name(cert)))
@@ -236,9 +233,6 @@ TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLine) {
          {std::vector<std::string>{"cert"}, {"cert", "a", "b"}, {"cert", "--frobnicate"}}) {
         EXPECT_EQ(RunCli(Dir(), args).exitCode, 1) << args.back();
     }
-    const Result help = RunCli(Dir(), {"cert", "--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("CAPTION<TAB>VALUE<TAB>DETAIL"), std::string::npos);
 }
 
 }  // namespace

@@ -167,8 +167,11 @@ TEST_F(VkcertCli, PasswordComesFromTheFirstLineOfStandardInputOrTheTerminal) {
 }
 
 TEST_F(VkcertCli, HelpAndMessagesInTheLocaleLanguage) {
-    EXPECT_NE(Run({"--help"}).out.find("pfx"), std::string::npos);
-    EXPECT_EQ(Run({"pfx", "--help"}).exitCode, 0);
+    const std::string help = Run({"--help"}).out;
+    for (const char* command : {"pfx", "list", "cert"}) {
+        EXPECT_NE(help.find(std::string("  ") + command), std::string::npos) << command;
+        EXPECT_EQ(Run({command, "--help"}).exitCode, 0) << command;
+    }
     EXPECT_NE(Run({"pfx", "--help"}, nullptr, {"LC_ALL=ru_RU.UTF-8"}).out.find("Использование"),
               std::string::npos);
     const std::string err =

@@ -161,12 +161,11 @@ TEST_F(SingletonRegistry, ConcurrentFirstUseBuildsOneInstance) {
         std::atomic<int> built{0};
     };
     std::vector<CSlow*> seen(8, nullptr);
-    std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < seen.size(); ++t) {
-        threads.emplace_back([&, t] { seen[t] = &registry.Instance<CSlow>(); });
-    }
-    for (auto& thread : threads) {
-        thread.join();
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t t = 0; t < seen.size(); ++t) {
+            threads.emplace_back([&, t] { seen[t] = &registry.Instance<CSlow>(); });
+        }
     }
     EXPECT_EQ(std::count(seen.begin(), seen.end(), seen.front()), 8);
     EXPECT_EQ(seen.front()->built.load(), 1);
@@ -191,18 +190,16 @@ TEST(SingletonAutoPointer, HoldersShareOneInstanceThatDiesWithTheLastAndIsBuiltA
 
 TEST(SingletonAutoPointer, HoldersOnSeveralThreadsNeverBuildTwoInstances) {
     using T = CCounted<2>;
-    std::vector<std::thread> threads;
-    threads.reserve(4);
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([] {
-            for (int i = 0; i < 2000; ++i) {
-                SDP::singleton_auto_pointer<T> holder;
-                EXPECT_EQ(holder->value, 0);  // reached only through a live instance
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([] {
+                for (int i = 0; i < 2000; ++i) {
+                    SDP::singleton_auto_pointer<T> holder;
+                    EXPECT_EQ(holder->value, 0);  // reached only through a live instance
+                }
+            });
+        }
     }
     EXPECT_EQ(T::maxAlive.load(), 1);
     EXPECT_EQ(T::alive.load(), 0);
