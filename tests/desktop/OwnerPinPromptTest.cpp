@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,12 +55,7 @@ protected:
         };
     }
     static QPushButton* Ok(QDialog& d) {
-        for (auto* button : d.findChildren<QPushButton*>()) {
-            if (button->text().contains("OK", Qt::CaseInsensitive)) {
-                return button;
-            }
-        }
-        return nullptr;
+        return d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
     }
 
     vktest::TempWorld m_temp;
@@ -70,16 +66,13 @@ protected:
 TEST_F(OwnerPinPrompt, ARightPinIsHandedBack) {
     VKLib_Protected_Buffer pin;
     QString shown;
-    ASSERT_TRUE(Prompt(L"Reader 1",
-                       {[&](QDialog& d) {
-                            for (auto* label : d.findChildren<QLabel*>()) {
-                                shown += label->text() + "|";
-                            }
-                            EXPECT_EQ(d.findChild<QLineEdit*>("pin")->echoMode(),
-                                      QLineEdit::Password);
-                        },
-                        Type("2468")},
-                       pin));
+    const auto look = [&](QDialog& d) {
+        for (auto* label : d.findChildren<QLabel*>()) {
+            shown += label->text() + "|";
+        }
+        EXPECT_EQ(d.findChild<QLineEdit*>("pin")->echoMode(), QLineEdit::Password);
+    };
+    ASSERT_TRUE(Prompt(L"Reader 1", {look, Type("2468")}, pin));
     EXPECT_TRUE(shown.contains("Reader 1"));
     EXPECT_TRUE(shown.contains("My token"));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(pin.Get_Ptr()), pin.Get_Size()), "2468");

@@ -18,6 +18,12 @@ class UnixSocket : public ::testing::Test {
 protected:
     std::string Path(const std::string& name) const { return (m_world.Root() / name).string(); }
 
+    CUnixSocket Listen() const {
+        CUnixSocket server = CUnixSocket::Listen(Path("s"));
+        EXPECT_TRUE(server.IsValid());
+        return server;
+    }
+
     // A connected pair: the client and the connection the listener accepted.
     std::pair<CUnixSocket, CUnixSocket> Pair(const CUnixSocket& server, const std::string& path) {
         CUnixSocket client = CUnixSocket::Connect(path);
@@ -60,8 +66,7 @@ TEST_F(UnixSocket, ConnectsOnlyWhereSomebodyListensAndRefusesBadPaths) {
     const std::string path = Path("s");
     EXPECT_FALSE(CUnixSocket::Connect(path).IsValid()) << "no file";
     {
-        const CUnixSocket server = CUnixSocket::Listen(path);
-        ASSERT_TRUE(server.IsValid());
+        const CUnixSocket server = Listen();
         EXPECT_TRUE(CUnixSocket::Connect(path).IsValid());
     }
     EXPECT_FALSE(CUnixSocket::Connect(path).IsValid()) << "a file nobody listens on";
@@ -69,8 +74,7 @@ TEST_F(UnixSocket, ConnectsOnlyWhereSomebodyListensAndRefusesBadPaths) {
 
 TEST_F(UnixSocket, CarriesDataBothWaysWithinTheLimitGivenUntilThePeersEnd) {
     const std::string path = Path("s");
-    const CUnixSocket server = CUnixSocket::Listen(path);
-    ASSERT_TRUE(server.IsValid());
+    const CUnixSocket server = Listen();
     auto [client, accepted] = Pair(server, path);
 
     std::string got;
@@ -109,8 +113,7 @@ TEST_F(UnixSocket, CarriesDataBothWaysWithinTheLimitGivenUntilThePeersEnd) {
 
 TEST_F(UnixSocket, OwnsItsDescriptor) {
     const std::string path = Path("s");
-    CUnixSocket server = CUnixSocket::Listen(path);
-    ASSERT_TRUE(server.IsValid());
+    CUnixSocket server = Listen();
     const int fd = server.Descriptor();
 
     CUnixSocket moved(std::move(server));

@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include <string>
+#include <tuple>
 
 #include "gui/resources/RenderedImageCache.h"
 #include "support/TempWorld.h"
@@ -38,30 +39,27 @@ protected:
 };
 
 TEST_F(RenderedImageCache, WhatOneRunStoresTheNextFindsPixelForPixel) {
-    const QImage red = Picture(22, 198, qRgba(255, 0, 0, 255));
-    const QImage clear = Picture(16, 16, 0);
+    // A picture of another shape than its natural size, one without a size, a size alone.
+    const std::tuple<QByteArray, QSize, QImage> entries[] = {
+        {"a", QSize(198, 22), Picture(22, 198, qRgba(255, 0, 0, 255))},
+        {"b", QSize(), Picture(16, 16, 0)},
+        {"size", QSize(40, 30), QImage()}};
     {
         CRenderedImageCache cache(File());
         EXPECT_FALSE(cache.Find("a").has_value());
-        cache.Store("a", {QSize(198, 22), red});
-        cache.Store("b", {QSize(), clear});
-        cache.Store("size", {QSize(40, 30), QImage()});
+        for (const auto& [key, natural, image] : entries) {
+            cache.Store(key, {natural, image});
+        }
         ASSERT_TRUE(cache.Find("a").has_value()) << "found before it is saved too";
         ASSERT_TRUE(cache.Save());
     }
     CRenderedImageCache next(File());
-    const auto a = next.Find("a");
-    ASSERT_TRUE(a.has_value());
-    EXPECT_EQ(a->natural, QSize(198, 22));
-    EXPECT_EQ(a->image, red);
-    const auto b = next.Find("b");
-    ASSERT_TRUE(b.has_value());
-    EXPECT_FALSE(b->natural.isValid());
-    EXPECT_EQ(b->image, clear);
-    const auto size = next.Find("size");
-    ASSERT_TRUE(size.has_value());
-    EXPECT_EQ(size->natural, QSize(40, 30));
-    EXPECT_TRUE(size->image.isNull());
+    for (const auto& [key, natural, image] : entries) {
+        const auto found = next.Find(key);
+        ASSERT_TRUE(found.has_value()) << key.toStdString();
+        EXPECT_EQ(found->natural, natural) << key.toStdString();
+        EXPECT_EQ(found->image, image) << key.toStdString();
+    }
     EXPECT_FALSE(next.Find("c").has_value());
 }
 
