@@ -16,10 +16,7 @@
 
 namespace {
 
-struct Declared {
-    std::string name;
-    DWORD code;
-};
+using Declared = std::pair<std::string, DWORD>;
 
 // Every "inline constexpr DWORD NAME = VALUE;" of the header, except the wait
 // results (WAIT_OBJECT_0, WAIT_FAILED, ...), which are not errors.
