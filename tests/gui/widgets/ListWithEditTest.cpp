@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QTreeWidget>
+#include <tuple>
 
 #include "WidgetTestSupport.h"
 #include "gui/resources/LangDialogBuilder.h"
@@ -75,28 +76,22 @@ TEST(ListWithEdit, TakesThePlaceholdersPlaceAndId) {
 }
 
 TEST(ListWithEdit, ColumnsKeepTheirProportionsAndFillTheList) {
-    struct Case {
-        int first, second;  // widths before
-        int width;          // the list's new client width
-        int firstAfter, secondAfter;
-    };
-    const Case cases[] = {
-        {30, 70, 200, 60, 140},
-        {60, 140, 100, 30, 70},  // and back
-        {0, 99, 200, 2, 198},    // a column of no width counts as one pixel
-    };
+    // Column widths before, the list's new client width, the widths after; back again; a column
+    // of no width counts as one pixel.
+    const std::tuple<int, int, int, int, int> cases[] = {
+        {30, 70, 200, 60, 140}, {60, 140, 100, 30, 70}, {0, 99, 200, 2, 198}};
     Form f;
     auto* w = f.Make();
     QTreeWidget* list = w->List();
     list->setColumnCount(2);
     const int frame = list->width() - list->viewport()->width();
-    for (const Case& c : cases) {
-        list->header()->resizeSection(0, c.first);
-        list->setColumnWidth(1, c.second);
-        w->resize(c.width + frame, 404);
-        ASSERT_EQ(list->viewport()->width(), c.width);
-        EXPECT_EQ(list->columnWidth(0), c.firstAfter) << c.first << ":" << c.second;
-        EXPECT_EQ(list->columnWidth(1), c.secondAfter) << c.first << ":" << c.second;
+    for (const auto& [first, second, width, firstAfter, secondAfter] : cases) {
+        list->header()->resizeSection(0, first);
+        list->setColumnWidth(1, second);
+        w->resize(width + frame, 404);
+        ASSERT_EQ(list->viewport()->width(), width);
+        EXPECT_EQ(list->columnWidth(0), firstAfter) << first << ":" << second;
+        EXPECT_EQ(list->columnWidth(1), secondAfter) << first << ":" << second;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "gui/widgets/CSplitLayout.h"
@@ -38,12 +39,8 @@ TEST(SplitLayout, ScaleRoundsToNearestAndDoesNotOverflow) {
 }
 
 TEST(SplitLayout, SharesFromPaneCountsAndWeights) {
-    struct Case {
-        int panes;
-        Ints weights;  // empty: the first shares
-        Ints shares;
-    };
-    const Case cases[] = {
+    // Panes, weights (none: the first shares), shares.
+    const std::tuple<int, Ints, Ints> cases[] = {
         {2, {}, {16384, 16384}},
         {3, {}, {10923, 10923, 10922}},  // the last pane takes what the others leave
         {0, {}, {32768}},
@@ -51,13 +48,13 @@ TEST(SplitLayout, SharesFromPaneCountsAndWeights) {
         {3, {1, 1, 2}, {8192, 8192, 16384}},
         {3, {1, 1, 1}, {10923, 10923, 10922}},
     };
-    for (const Case& c : cases) {
-        CSplitLayout layout(c.panes, kMin, kBar);
+    for (const auto& [panes, weights, shares] : cases) {
+        CSplitLayout layout(panes, kMin, kBar);
         layout.Layout(0);  // weights set before any real size keep their shares
-        if (!c.weights.empty()) {
-            ASSERT_TRUE(layout.SetProportions(c.weights));
+        if (!weights.empty()) {
+            ASSERT_TRUE(layout.SetProportions(weights));
         }
-        EXPECT_EQ(layout.Proportions(), c.shares) << c.panes << " panes";
+        EXPECT_EQ(layout.Proportions(), shares) << panes << " panes";
     }
     // Wrong weights change nothing.
     CSplitLayout layout = ListAndBox();
@@ -68,13 +65,8 @@ TEST(SplitLayout, SharesFromPaneCountsAndWeights) {
 }
 
 TEST(SplitLayout, LayoutsPinSqueezeAndKeepTheShares) {
-    struct Case {
-        int extent;
-        Ints positions;
-        Ints lengths;
-        Ints shares;
-    };
-    const Case cases[] = {
+    // Extent, positions, lengths, shares.
+    const std::tuple<int, Ints, Ints, Ints> cases[] = {
         {404, {0, 360, 408}, {356, 44}, {29127, 3641}},
         {804, {0, 715, 808}, {711, 89}, {29127, 3641}},
         // 50 pixels for the panes: the box would get 6 and is pinned at the minimum.
@@ -84,16 +76,16 @@ TEST(SplitLayout, LayoutsPinSqueezeAndKeepTheShares) {
         // Less than the bar.
         {2, {0, 4, 8}, {0, 0}, {29127, 3641}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [extent, positions, lengths, shares] : cases) {
         CSplitLayout layout = ListAndBox();
-        layout.Layout(c.extent);
-        EXPECT_EQ(layout.Positions(), c.positions) << c.extent;
-        EXPECT_EQ(Lengths(layout), c.lengths) << c.extent;
-        EXPECT_EQ(layout.Proportions(), c.shares) << c.extent;
-        EXPECT_EQ(layout.Space(), std::max(0, c.extent - kBar)) << c.extent;
+        layout.Layout(extent);
+        EXPECT_EQ(layout.Positions(), positions) << extent;
+        EXPECT_EQ(Lengths(layout), lengths) << extent;
+        EXPECT_EQ(layout.Proportions(), shares) << extent;
+        EXPECT_EQ(layout.Space(), std::max(0, extent - kBar)) << extent;
         // And back again: a squeeze does not wear the shares down (a pin moves them).
         layout.Layout(404);
-        EXPECT_EQ(Lengths(layout), (c.extent == 54 ? Ints{320, 80} : Ints{356, 44})) << c.extent;
+        EXPECT_EQ(Lengths(layout), (extent == 54 ? Ints{320, 80} : Ints{356, 44})) << extent;
     }
 
     CSplitLayout squeezed(3, kMin, kBar);

@@ -20,14 +20,6 @@ protected:
 
 }  // namespace
 
-TEST(StringTable, BlockNumbersAndIndexes) {
-    for (const auto& [id, block, index] :
-         {std::tuple{0u, 1, 0u}, {15u, 1, 15u}, {16u, 2, 0u}, {65535u, 4096, 15u}}) {
-        EXPECT_EQ(StringBlockId(id), block) << id;
-        EXPECT_EQ(StringBlockIndex(id), index) << id;
-    }
-}
-
 TEST(StringTable, ShortBlocksAnswerNothing) {
     // Entry 0 "ab", entry 1 claims 3 units but only 1 follows.
     const BYTE block[] = {2, 0, 'a', 0, 'b', 0, 3, 0, 'c', 0};

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "LangTestSupport.h"
@@ -67,15 +68,8 @@ protected:
 }  // namespace
 
 TEST_F(UiLanguageTest, TheStartDecidesFromTheStoredChoiceAndTheUserDefault) {
-    struct Case {
-        const char* locale;
-        DWORD type;
-        const wchar_t* stored;  // null: no value
-        bool withZero;
-        LANGID lang;
-        const std::wstring& after;
-    };
-    const Case cases[] = {
+    // Locale, type and text stored (null: none), with its zero, the language, the text then stored.
+    const std::tuple<const char*, DWORD, const wchar_t*, bool, LANGID, std::wstring> cases[] = {
         // Only "ENGLISH" itself, as text, gives English whatever the user default.
         {"ru_RU.UTF-8", REG_SZ, L"ENGLISH", true, 1024, kEnglishZ},
         {"ru_RU.UTF-8", REG_SZ, L"ENGLISH", false, 1024, kEnglishZ},
@@ -91,18 +85,16 @@ TEST_F(UiLanguageTest, TheStartDecidesFromTheStoredChoiceAndTheUserDefault) {
         {"ru_RU.UTF-8", REG_SZ, nullptr, true, 1049, kNativeZ},
         {"en_GB.UTF-8", REG_SZ, nullptr, true, 2057, kEnglishZ},
     };
-    for (const Case& c : cases) {
-        langtest::Locale locale(c.locale);
-        WriteChoice(c.type, c.stored, c.withZero);
-        const std::wstring shown = c.stored ? c.stored : L"<none>";
-        const std::string what =
-            std::string(c.locale) + " " + std::string(shown.begin(), shown.end());
-        EXPECT_EQ(InitUiLanguage(), c.lang) << what;
-        EXPECT_EQ(GetUiLanguage(), c.lang) << what;
+    for (const auto& [name, type, text, withZero, lang, after] : cases) {
+        SCOPED_TRACE(testing::Message() << name << " " << (text ? text : L"<none>") << withZero);
+        langtest::Locale locale(name);
+        WriteChoice(type, text, withZero);
+        EXPECT_EQ(InitUiLanguage(), lang);
+        EXPECT_EQ(GetUiLanguage(), lang);
         const auto stored = ReadChoice();
-        ASSERT_TRUE(stored) << what;
-        EXPECT_EQ(stored->first, DWORD{REG_SZ}) << what;
-        EXPECT_EQ(stored->second, c.after) << what;
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->first, DWORD{REG_SZ});
+        EXPECT_EQ(stored->second, after);
     }
     EXPECT_EQ(changes, 0) << "the start notifies nobody";
 }
