@@ -1,8 +1,6 @@
-// The provider context cache and the reader monitor: which requests share a context, what reader
-// events delivered through the middleware's callback do to the table, that every context is
-// released exactly once, at exit or when its last user lets go, also while tokens come and go,
-// and a token taken out while another thread reads certificates through cached contexts (this
-// program also runs under ThreadSanitizer).
+// The provider context cache and reader monitor: which requests share a context, what reader
+// events do to the table, every context released once (at exit, by its last user, while tokens
+// come and go), and a token taken out while another thread reads through cached contexts.
 #include <gtest/gtest.h>
 
 #include <atomic>

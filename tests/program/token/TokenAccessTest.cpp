@@ -1,10 +1,7 @@
-// Token access over virtual tokens. The provider operations: container enumeration, the default
-// mark, deletion and creation, login state, keys and certificates, the temporary software key
-// set, the certificate display name and the reader lock across processes. The token information
-// objects that cache what these read: the record with its model names and ID, what is read once
-// and what forgets it (record, login state, default container, a key's certificate and
-// registration), containers across a deletion. Setting the default mark through the commands is
-// in tests/program/ops.
+// Token access over virtual tokens: the provider operations (containers, default mark, login
+// state, keys and certificates, the temporary key set, display names, the reader lock across
+// processes) and the token information objects that cache what they read (record, login state,
+// default container, a key's certificate and registration, containers across a deletion).
 #include <openssl/evp.h>
 
 #include <gtest/gtest.h>

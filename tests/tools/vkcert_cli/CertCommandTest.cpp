@@ -1,10 +1,8 @@
-// vkcert-cli cert, the real program: every certificate of Debian's ca-certificates against what
-// OpenSSL says of it (version, serial with its leading 00, names, validity under TZ=UTC, RSA key
-// size and bits, empty key texts of other keys, thumbprints, row count and order); the same rows
-// from DER and Base64 files; dates in the interface language without writing it; escaping that
-// keeps each row on one line; files that are not certificates. The rows' icons, local times and
-// extension texts are tested in tests/program/ui/certlist, which language is chosen in
-// tests/program/app.
+// vkcert-cli cert, the real program: every CA certificate of ca-certificates against what OpenSSL
+// says of it (rows, their order, serial, names, validity under TZ=UTC, RSA key, thumbprints); DER
+// and Base64 files, escaping that keeps a row on one line, the interface language read but never
+// written, files that are not certificates. Icons, local times and extension texts are the
+// certificate row tests'.
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>

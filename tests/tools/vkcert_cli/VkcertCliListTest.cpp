@@ -1,8 +1,6 @@
-// `vkcert-cli list` as scripts use it, over worlds made by the real vktoken program: the tree
-// checked against what `vktoken list` and `vktoken show` report (every reader, container and
-// key, in the tree's order, with labels and paths), --flat, a token that cannot be read, an
-// empty world, an unreadable reader list, and that nothing is written. The nodes and the
-// listing's order are tested in tests/program/tree.
+// vkcert-cli list over worlds made by the real vktoken: the tree against what `vktoken list` and
+// `show` report, --flat, an unreadable token, an empty world, an unreadable reader list, nothing
+// written. The nodes and the listing's order are tested in tests/program/tree.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -117,8 +115,6 @@ TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
         stripped.push_back(line.substr(0, line.find('\t')));
     }
     EXPECT_EQ(Lines(plain.out), stripped);
-    EXPECT_EQ(Lines(plain.out).front(), "Velkora Pro Demo [Velkora USB Reader 0] ");
-    EXPECT_EQ(Lines(plain.out).back(), "<Unnamed> [Velkora USB Reader 2] ");
     // UTF-8 names of certificates come through as they are.
     EXPECT_NE(plain.out.find("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2"),  // Иванов
               std::string::npos);

@@ -13,32 +13,26 @@
 #include "platform/token/TokenWorld.h"
 #include "support/ChildProcess.h"
 #include "support/TempWorld.h"
+#include "tools/vkcert_cli/CliRun.h"
 
 namespace {
 
-struct Run {
-    int code;
-    std::string out;
-};
-
-Run Vktoken(std::vector<std::string> args) {
-    args.insert(args.begin(), VKTOKEN);
-    auto child = vktest::ChildProcess::Exec(args, true);
-    std::string out = child.ReadAll();
-    return {child.Wait(), out};
+// Standard error goes to a file of the world's temporary folder.
+clitest::Result Vktoken(const std::vector<std::string>& args) {
+    return clitest::Run(std::filesystem::temp_directory_path(), VKTOKEN, args);
 }
 
 }  // namespace
 
 TEST(Vktoken, ListsReadersAndRefusesWhatCannotBeDone) {
     vktest::TempWorld temp;
-    EXPECT_EQ(Vktoken({"add-reader", "R one"}).code, 0);
-    EXPECT_EQ(Vktoken({"add-reader", "R two"}).code, 0);
+    EXPECT_EQ(Vktoken({"add-reader", "R one"}).exitCode, 0);
+    EXPECT_EQ(Vktoken({"add-reader", "R two"}).exitCode, 0);
     EXPECT_EQ(Vktoken({"make-token", "Alpha", "--pin", "4321", "--type", "0", "--version", "2.3",
                        "--memory", "1023", "--id", "12345678"})
-                  .code,
+                  .exitCode,
               0);
-    EXPECT_EQ(Vktoken({"insert", "R two", "Alpha"}).code, 0);
+    EXPECT_EQ(Vktoken({"insert", "R two", "Alpha"}).exitCode, 0);
     EXPECT_EQ(Vktoken({"list"}).out, "R one\t-\nR two\tAlpha\n");
 
     const std::pair<std::vector<std::string>, int> refused[] = {
@@ -49,9 +43,9 @@ TEST(Vktoken, ListsReadersAndRefusesWhatCannotBeDone) {
         {{"make-token", "X", "--type", "7"}, 2},
         {{"frobnicate"}, 2}};
     for (const auto& [args, code] : refused) {
-        EXPECT_EQ(Vktoken(args).code, code) << args[0];
+        EXPECT_EQ(Vktoken(args).exitCode, code) << args[0];
     }
-    EXPECT_EQ(Vktoken({"--help"}).code, 0);
+    EXPECT_EQ(Vktoken({"--help"}).exitCode, 0);
 
     vkstore::TokenWorld world;
     vkstore::TokenStore store(world.TokenFile(world.FindToken("Alpha")->uuid));
@@ -67,15 +61,15 @@ TEST(Vktoken, ListsReadersAndRefusesWhatCannotBeDone) {
 TEST(Vktoken, DemoBuildsItsWorldOnceAndReplacesItOnlyWhenForced) {
     vktest::TempWorld temp;
     auto demo = Vktoken({"demo"});
-    ASSERT_EQ(demo.code, 0) << demo.out;
+    ASSERT_EQ(demo.exitCode, 0) << demo.out;
     auto list = Vktoken({"list"}).out;
     EXPECT_EQ(list,
               "Velkora USB Reader 0\tVelkora Pro Demo\n"
               "Velkora USB Reader 1\tVelkora Mini Demo\n"
               "Velkora USB Reader 2\t-\n");
-    EXPECT_EQ(Vktoken({"demo"}).code, 1) << "a world that is not empty is kept";
-    EXPECT_EQ(Vktoken({"remove", "Velkora USB Reader 0"}).code, 0);
-    EXPECT_EQ(Vktoken({"demo", "--force"}).code, 0);
+    EXPECT_EQ(Vktoken({"demo"}).exitCode, 1) << "a world that is not empty is kept";
+    EXPECT_EQ(Vktoken({"remove", "Velkora USB Reader 0"}).exitCode, 0);
+    EXPECT_EQ(Vktoken({"demo", "--force"}).exitCode, 0);
     EXPECT_EQ(Vktoken({"list"}).out, list);
 
     // A default container whose key has its certificate; what the provider serves of the demo
@@ -86,7 +80,7 @@ TEST(Vktoken, DemoBuildsItsWorldOnceAndReplacesItOnlyWhenForced) {
 
 TEST(Vktoken, KilledMidWriteLeavesEveryTokenReadable) {
     vktest::TempWorld temp;
-    ASSERT_EQ(Vktoken({"demo"}).code, 0);
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
     for (int round = 0; round < 3; ++round) {
         auto child = vktest::ChildProcess::Exec({VKTOKEN, "add-container", "Velkora Pro Demo",
                                                  "k" + std::to_string(round), "--pin", "12345678",
@@ -102,7 +96,7 @@ TEST(Vktoken, KilledMidWriteLeavesEveryTokenReadable) {
                 EXPECT_NO_THROW(store.Keys(container.id));
             }
         }
-        EXPECT_EQ(Vktoken({"list"}).code, 0);
+        EXPECT_EQ(Vktoken({"list"}).exitCode, 0);
     }
 }
 
@@ -112,12 +106,12 @@ TEST(Vktoken, ImportsTheKeyAndCertificateOfAPfxFile) {
     const std::string pfx = (temp.Root() / "p.pfx").string();
     certtest::Openssl({"pkcs12", "-export", "-inkey", (temp.Root() / "c.key").string(), "-in",
                        made.pem.string(), "-out", pfx, "-passout", "pass:secret"});
-    ASSERT_EQ(Vktoken({"make-token", "T", "--pin", "1"}).code, 0);
-    EXPECT_EQ(Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "wrong"}).code,
-              1);
+    ASSERT_EQ(Vktoken({"make-token", "T", "--pin", "1"}).exitCode, 0);
+    EXPECT_EQ(
+        Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "wrong"}).exitCode, 1);
     ASSERT_EQ(Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "secret",
                        "--spec", "signature"})
-                  .code,
+                  .exitCode,
               0);
     EXPECT_NE(Vktoken({"show", "T"}).out.find("key\tsignature\t1024\tnot-exportable\tcertificate"),
               std::string::npos);

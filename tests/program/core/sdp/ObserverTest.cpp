@@ -1,8 +1,6 @@
-// Observer messaging. On one thread: attach, delivery, and the links that end when either side is
-// destroyed. Across threads with the multi-threaded model (run under ThreadSanitizer by the test
-// command): receivers attached and destroyed while another thread sends, both sides of a link
-// destroyed at once, handlers of one receiver serialised by its owner lock, and the model's
-// re-entrant lock.
+// Observer messaging: attach, delivery and links ending with either side on one thread; across
+// threads (also under ThreadSanitizer) receivers coming and going while another thread sends, both
+// sides destroyed at once, handlers serialised by the owner lock, and the re-entrant lock.
 #include <gtest/gtest.h>
 
 #include "program/core/sdp/CCriticalSectionLockObj.h"

@@ -1,9 +1,6 @@
-// Singletons. The registry: one instance per type, usage counts and the teardown order they
-// impose (the context cache before the reader monitor whatever the order of the array),
-// dependency chains and cycles, and concurrent first use; the process registry, with the real
-// cache and monitor, is torn down in tests/program/token/ContextCacheTest.cpp. Reference-counted
-// holders: sharing, destruction with the last holder, recreation, and holders made and dropped
-// on several threads at once.
+// Singletons: the registry's instances, usage counts and the teardown order they impose whatever
+// the array order, chains, cycles and concurrent first use (the process registry is torn down with
+// the real cache and monitor in the token tests); reference-counted holders, also on threads.
 #include <gtest/gtest.h>
 
 #include "program/core/sdp/CSingletonRegistry.h"

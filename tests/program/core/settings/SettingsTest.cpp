@@ -1,8 +1,6 @@
-// The settings store over the real registry: how flags and records are read and written, which
-// stored forms are refused, the list's duplicate rule and prefix, that one failure does not stop
-// the others, and that a saved list loads in a new process. The main window's own list is tested
-// with the window. The registry's own behaviour (files,
-// locking, merging) is tested with the registry.
+// The settings store over the real registry: flags and records read and written, stored forms
+// refused, the list's duplicate rule and prefix, one failure not stopping the others, a saved list
+// loading in a new process. The window's own list and the registry itself are tested with them.
 #include <gtest/gtest.h>
 
 #include <memory>

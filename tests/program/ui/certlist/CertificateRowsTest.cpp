@@ -1,9 +1,7 @@
-// The rows of the certificate view for certificates made by openssl: icons and the simple name
-// form, dates in local time of both interface languages, extension rows with the platform's
-// formatter, without one and with ones that fail, bytes that are no certificate, and rows that
-// outlive their bytes; the algorithm name lookup and the key view's public key row. Every row
-// against OpenSSL's reading of every system CA certificate is checked through vkcert-cli cert
-// (tests/tools/vkcert_cli).
+// The certificate view's rows for certificates made by openssl: icons, simple names, local dates in
+// both languages, extension rows and their fallbacks, bytes that are no certificate, rows that
+// outlive their bytes; the algorithm names and the key view's public key row. Every row against
+// OpenSSL for every CA certificate is checked through vkcert-cli cert.
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
 
