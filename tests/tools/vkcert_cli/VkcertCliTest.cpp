@@ -1,16 +1,32 @@
-// vkcert-cli pfx as scripts use it: on files of openssl, certtool, pk12util and keytool it gives
-// the certificates and key pairing that `openssl pkcs12 -info` shows; exit codes, password
-// input, help and messages in the locale's language. What the platform calls unpack, and our
-// own packing, are tested in tests/platform/pkcs12.
+// The real vkcert-cli as scripts use it. pfx: on files of openssl, certtool, pk12util and keytool
+// it gives what `openssl pkcs12 -info` shows; exit codes, password input, help and messages in
+// the locale's language (unpacking itself is the pkcs12 tests'). cert: every CA certificate of
+// ca-certificates against OpenSSL (rows, order, serial, names, validity under TZ=UTC, RSA key,
+// thumbprints); DER and Base64 files, escaping, the language read but never written, files that
+// are no certificates (icons, local times and extension texts are the row tests'). list: over
+// worlds made by the real vktoken, the tree against `vktoken list` and `show`, --flat, an
+// unreadable token, empty and unreadable worlds, nothing written (nodes and order: tree tests).
+#include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <openssl/x509.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
 
+#include "CertTestUtil.h"
 #include "CliRun.h"
 #include "PfxFixtures.h"
+#include "platform/token/TokenWorld.h"
 #include "support/TempWorld.h"
 
 namespace {
@@ -18,7 +34,20 @@ namespace {
 namespace fs = std::filesystem;
 using clitest::Lines;
 using clitest::Result;
+using clitest::Split;
 using pfxtest::PfxCase;
+
+// The program in a world of its own; standard error is kept apart.
+class CliWorld : public ::testing::Test {
+protected:
+    Result Run(const std::vector<std::string>& args, const std::string* input = nullptr,
+               const std::vector<std::string>& env = {}) {
+        return clitest::Run(world.Root(), VKCERT_CLI, args, input, env);
+    }
+    fs::path Dir() const { return world.Root(); }
+
+    vktest::TempWorld world;
+};
 
 // What openssl pkcs12 -info shows of a file: for each certificate in order its thumbprint,
 // whether a key of the file is its own, and its subject's values. Nothing when openssl cannot
@@ -67,22 +96,15 @@ std::optional<std::vector<std::string>> OpensslView(const PfxCase& c) {
     return view;
 }
 
-class VkcertCli : public ::testing::Test {
+class VkcertCli : public CliWorld {
 protected:
-    Result Run(const std::vector<std::string>& args, const std::string* input = nullptr,
-               const std::vector<std::string>& env = {}) {
-        return clitest::Run(world.Root(), VKCERT_CLI, args, input, env);
-    }
     Result Pfx(const fs::path& file, const std::string& password) {
         const std::string line = password + "\n";
         return Run({"pfx", file.string(), "--password-stdin"}, &line);
     }
 
-    vktest::TempWorld world;
     pfxtest::Workshop shop{world.Root() / "pfx"};
 };
-
-}  // namespace
 
 TEST_F(VkcertCli, PfxListsWhatOpensslShowsForFilesOfEveryTool) {
     std::size_t withKeys = 0;
@@ -178,3 +200,332 @@ TEST_F(VkcertCli, HelpAndMessagesInTheLocaleLanguage) {
         Run({"pfx", "missing-file"}, nullptr, {"LC_ALL=", "LC_MESSAGES=", "LANG=ru_RU.UTF-8"}).err;
     EXPECT_NE(err.find("не удаётся прочитать"), std::string::npos) << err;
 }
+
+using CertCommand = CliWorld;
+
+struct OutRow {
+    std::string caption, value, detail;
+};
+
+std::vector<OutRow> ParseRows(const std::string& out) {
+    std::vector<OutRow> rows;
+    for (const std::string& line : Split(out, '\n')) {
+        const auto fields = Split(line + "\t", '\t');  // keeps an empty last field
+        EXPECT_EQ(fields.size(), 3u) << line;
+        if (fields.size() == 3) {
+            rows.push_back({fields[0], fields[1], fields[2]});
+        }
+    }
+    EXPECT_TRUE(out.empty() || out.back() == '\n');
+    return rows;
+}
+
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
+    }
+    return out;
+}
+
+std::string EnglishDate(const ASN1_TIME* time) {
+    std::tm tm{};
+    EXPECT_EQ(ASN1_TIME_to_tm(time, &tm), 1);
+    const time_t t = timegm(&tm);
+    gmtime_r(&t, &tm);  // fills the day of the week
+    char day[64];
+    char clock[32];
+    std::strftime(day, sizeof day, "%A, %B ", &tm);
+    std::strftime(clock, sizeof clock, ":%M:%S %p", &tm);
+    return day + std::to_string(tm.tm_mday) + ", " + std::to_string(tm.tm_year + 1900) + "   " +
+           std::to_string(tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12) + clock;
+}
+
+// The values of a name, last attribute first, one name a line, as OpenSSL prints them.
+std::vector<std::string> OpensslNameValues(const X509_NAME* name) {
+    BIO* bio = BIO_new(BIO_s_mem());
+    X509_NAME_print_ex(
+        bio, name, 0,
+        XN_FLAG_SEP_MULTILINE | XN_FLAG_DN_REV | XN_FLAG_FN_NONE | ASN1_STRFLGS_UTF8_CONVERT);
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(bio, &data);
+    std::string text(data, static_cast<std::size_t>(size));
+    BIO_free(bio);
+    return Split(text, '\n');
+}
+
+// Our X.500 detail ("CN=a\r\nO=b + X=c") as OpenSSL's lines, the attributes' keys taken off.
+std::vector<std::string> OurNameValues(const std::string& escapedDetail) {
+    static const std::regex key("(^|\r\n| \\+ )[^=\r\n]*=");
+    const std::string values = std::regex_replace(Unescape(escapedDetail), key, "$1");
+    return Split(std::regex_replace(values, std::regex("\r\n"), "\n"), '\n');
+}
+
+struct X509Free {
+    void operator()(X509* x) const { X509_free(x); }
+};
+using X509Ptr = std::unique_ptr<X509, X509Free>;
+
+X509Ptr ReadPem(const fs::path& path) {
+    const std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+    return X509Ptr(f ? PEM_read_X509(f.get(), nullptr, nullptr, nullptr) : nullptr);
+}
+
+std::string Digest(X509* cert, const EVP_MD* md) {
+    unsigned char* der = nullptr;
+    const int size = i2d_X509(cert, &der);
+    unsigned char hash[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(der, static_cast<std::size_t>(size), hash, &length, md, nullptr);
+    OPENSSL_free(der);
+    return certtest::Hex({hash, hash + length});
+}
+
+// Every check of one certificate's rows against OpenSSL.
+void ExpectAgreement(const fs::path& file, X509* cert, const std::vector<OutRow>& rows) {
+    const int extensions = X509_get_ext_count(cert);
+    ASSERT_EQ(rows.size(), 10u + static_cast<std::size_t>(extensions)) << file;
+    const char* fixed[] = {"Version",    "Serial number", "Algorithm", "Issuer",
+                           "Valid from", "Valid to",      "Subject",   "Public Key"};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(rows[i].caption, fixed[i]) << file;
+    }
+    EXPECT_EQ(rows[8 + extensions].caption, "SHA1 Thumbprint");
+    EXPECT_EQ(rows[9 + extensions].caption, "MD5 Thumbprint");
+
+    EXPECT_EQ(rows[0].value, "V" + std::to_string(X509_get_version(cert) + 1)) << file;
+
+    // OpenSSL holds the serial's magnitude; the row keeps the 00 of its encoding that keeps a
+    // positive serial's top bit clear (and zero's one byte).
+    const ASN1_INTEGER* serial = X509_get0_serialNumber(cert);
+    std::vector<BYTE> bytes(serial->data, serial->data + serial->length);
+    if (bytes.empty() || bytes[0] >= 0x80) {
+        bytes.insert(bytes.begin(), 0);
+    }
+    std::string ours = rows[1].value;
+    std::erase(ours, ' ');
+    EXPECT_EQ(ours, certtest::Hex(bytes, "", true)) << file;
+
+    EXPECT_EQ(OurNameValues(rows[3].detail), OpensslNameValues(X509_get_issuer_name(cert))) << file;
+    EXPECT_EQ(OurNameValues(rows[6].detail), OpensslNameValues(X509_get_subject_name(cert)))
+        << file;
+    EXPECT_EQ(rows[4].value, EnglishDate(X509_get0_notBefore(cert))) << file;
+    EXPECT_EQ(rows[5].value, EnglishDate(X509_get0_notAfter(cert))) << file;
+
+    const EVP_PKEY* key = X509_get0_pubkey(cert);
+    if (EVP_PKEY_get_base_id(key) == EVP_PKEY_RSA) {
+        EXPECT_EQ(rows[7].value, "RSA1 (" + std::to_string(EVP_PKEY_get_bits(key)) + ")") << file;
+        const ASN1_BIT_STRING* bits = X509_get0_pubkey_bitstr(cert);
+        std::string detail = rows[7].detail;
+        std::erase(detail, ' ');
+        const unsigned char* data = ASN1_STRING_get0_data(bits);
+        EXPECT_EQ(detail, certtest::Hex({data, data + ASN1_STRING_length(bits)}, "", true)) << file;
+    } else {
+        EXPECT_EQ(rows[7].value, "") << file;
+        EXPECT_EQ(rows[7].detail, "") << file;
+    }
+    EXPECT_EQ(rows[8 + extensions].value, Digest(cert, EVP_sha1())) << file;
+    EXPECT_EQ(rows[9 + extensions].value, Digest(cert, EVP_md5())) << file;
+}
+
+TEST_F(CertCommand, AgreesWithOpensslOnEveryCaCertificate) {
+    int checked = 0;
+    for (const auto& entry : fs::recursive_directory_iterator("/usr/share/ca-certificates")) {
+        if (entry.path().extension() != ".crt") {
+            continue;
+        }
+        const X509Ptr cert = ReadPem(entry.path());
+        ASSERT_TRUE(cert) << entry.path();
+        const Result r = Run({"cert", entry.path().string()}, nullptr, {"TZ=UTC"});
+        ASSERT_EQ(r.exitCode, 0) << entry.path() << ": " << r.err;
+        EXPECT_EQ(r.err, "");
+        ExpectAgreement(entry.path(), cert.get(), ParseRows(r.out));
+        ++checked;
+    }
+    EXPECT_GT(checked, 100);
+}
+
+TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLineInTheInterfaceLanguage) {
+    // A subject that needs escaping; MakeCert leaves the DER form beside the PEM file.
+    const fs::path pem =
+        certtest::MakeCert(Dir(), "made", "rsa:1024", "/O=Back\\\\slash/CN=Tab\there").pem;
+    const std::vector<std::string> russian{"TZ=UTC", "LC_ALL=", "LC_MESSAGES=", "LANG=ru_RU.UTF-8"};
+    const Result fromPem = Run({"cert", pem.string()}, nullptr, russian);
+    const Result fromDer = Run({"cert", pem.string() + ".der"}, nullptr, russian);
+    ASSERT_EQ(fromPem.exitCode, 0) << fromPem.err;
+    EXPECT_EQ(fromPem.out, fromDer.out);
+    const auto rows = ParseRows(fromDer.out);
+    ASSERT_GE(rows.size(), 10u);
+    EXPECT_EQ(rows[6].caption, "Subject");
+    EXPECT_EQ(rows[6].value, "Back\\\\slash, Tab\\there");
+    EXPECT_EQ(rows[6].detail, "CN=Tab\\there\\r\\nO=Back\\\\slash");
+    EXPECT_EQ(Unescape(rows[6].detail), "CN=Tab\there\r\nO=Back\\slash");
+    EXPECT_EQ(rows[4].caption, "Valid from");
+    EXPECT_NE(rows[4].value.find(" г.   "), std::string::npos) << rows[4].value;
+    EXPECT_TRUE(!fs::exists(world.ConfigHome()) || fs::is_empty(world.ConfigHome()))
+        << "reading the language left no registry behind";
+}
+
+TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLine) {
+    const fs::path text = Dir() / "text.cer";
+    std::ofstream(text) << "-----BEGIN CERTIFICATE-----\nbm90IGEgY2VydGlmaWNhdGU=\n"
+                           "-----END CERTIFICATE-----\n";
+    const fs::path big = Dir() / "big.cer";
+    std::ofstream(big) << std::string(70000, 'A');
+    const fs::path empty = Dir() / "empty.cer";
+    std::ofstream{empty};
+    for (const fs::path& file : {text, big, empty, Dir() / "missing.cer", Dir()}) {
+        const Result r = Run({"cert", file.string()});
+        EXPECT_EQ(r.exitCode, 1) << file;
+        EXPECT_EQ(r.out, "") << file;
+        EXPECT_EQ(r.err.rfind("vkcert-cli: ", 0), 0u) << file << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << file;
+    }
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"cert"}, {"cert", "a", "b"}, {"cert", "--frobnicate"}}) {
+        EXPECT_EQ(Run(args).exitCode, 1) << args.back();
+    }
+}
+
+// One line of the listing: indent, label and path.
+struct Node {
+    int depth = 0;
+    std::string label;
+    std::string path;
+};
+
+std::vector<Node> Parse(const std::string& out) {
+    std::vector<Node> nodes;
+    for (const std::string& line : Lines(out)) {
+        const std::size_t indent = line.find_first_not_of(' ');
+        EXPECT_EQ(indent % 2, 0u) << line;
+        const auto tab = line.find('\t');
+        EXPECT_NE(tab, std::string::npos) << line;
+        nodes.push_back(Node{static_cast<int>(indent / 2), line.substr(indent, tab - indent),
+                             line.substr(tab + 1)});
+    }
+    return nodes;
+}
+
+class VkcertCliListTest : public CliWorld {
+protected:
+    Result List(std::vector<std::string> args = {}) {
+        args.insert(args.begin(), "list");
+        return Run(args);
+    }
+    Result Vktoken(const std::vector<std::string>& args) {
+        return clitest::Run(world.Root(), VKTOKEN, args);
+    }
+    // What vktoken reports, as the tree should show it.
+    std::vector<Node> Expected(bool flat);
+};
+
+std::vector<Node> VkcertCliListTest::Expected(bool flat) {
+    std::vector<std::string> readers = Lines(Vktoken({"list"}).out);  // "reader<TAB>token or -"
+    std::sort(readers.begin(), readers.end());
+    std::vector<Node> nodes;
+    for (const std::string& line : readers) {
+        const std::string reader = Split(line, '\t').at(0), token = Split(line, '\t').at(1);
+        nodes.push_back({0, (token == "-" ? "<Unnamed>" : token) + " [" + reader + "] ", reader});
+        // Containers by name, each with its keys; the key nodes sort by their path too.
+        std::map<std::string, std::vector<Node>> containers;
+        std::string container;
+        for (const std::string& shown : Lines(token == "-" ? "" : Vktoken({"show", token}).out)) {
+            const auto fields = Split(shown, '\t');
+            if (fields.at(0) == "container") {
+                containers[container = fields.at(1)];
+            } else if (fields.at(0) == "  key") {
+                const std::string kind = fields.at(1) == "exchange" ? "Exchange" : "Signature";
+                containers[container].push_back({flat ? 1 : 2,
+                                                 "(" + kind + " Key, " + fields.at(2) + ")",
+                                                 reader + "\\" + container + "\\" + kind});
+            }
+        }
+        for (auto& [name, keys] : containers) {
+            if (!flat) {
+                nodes.push_back({1, name, reader + "\\" + name});
+            }
+            std::ranges::sort(keys, {}, &Node::path);
+            nodes.insert(nodes.end(), keys.begin(), keys.end());
+        }
+    }
+    return nodes;
+}
+
+// Keys are compared by the end of their label: the certificate's name before it is tested with
+// the nodes.
+void ExpectSameTree(const std::vector<Node>& actual, const std::vector<Node>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        EXPECT_EQ(actual[i].depth, expected[i].depth) << expected[i].path;
+        EXPECT_EQ(actual[i].path, expected[i].path);
+        EXPECT_TRUE(actual[i].label.ends_with(expected[i].label)) << actual[i].label;
+    }
+}
+
+bool IsEmptyDir(const fs::path& dir) {
+    return !fs::exists(dir) || fs::is_empty(dir);
+}
+
+TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const Result paths = List({"--paths"});
+    ASSERT_EQ(paths.exitCode, 0);
+    ExpectSameTree(Parse(paths.out), Expected(false));
+
+    // Without --paths: the same labels, indented, nothing after them.
+    const Result plain = List();
+    ASSERT_EQ(plain.exitCode, 0);
+    std::vector<std::string> stripped;
+    for (const std::string& line : Lines(paths.out)) {
+        stripped.push_back(line.substr(0, line.find('\t')));
+    }
+    EXPECT_EQ(Lines(plain.out), stripped);
+    // UTF-8 names of certificates come through as they are.
+    EXPECT_NE(plain.out.find("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2"),  // Иванов
+              std::string::npos);
+
+    EXPECT_TRUE(IsEmptyDir(world.ConfigHome())) << "no settings, no language written";
+
+    // --flat puts keys directly under their token.
+    const Result flat = List({"--flat", "--paths"});
+    ASSERT_EQ(flat.exitCode, 0);
+    ExpectSameTree(Parse(flat.out), Expected(true));
+
+    // A reader whose token cannot be read keeps its line, without children.
+    vkstore::TokenWorld world;
+    const std::string damaged =
+        world.TokenFile(world.FindToken("Velkora Mini Demo")->uuid).string();
+    fs::remove(damaged + "-wal");
+    fs::remove(damaged + "-shm");
+    std::ofstream(damaged, std::ios::trunc) << std::string(200, 'x');
+    const Result r = List();
+    EXPECT_EQ(r.exitCode, 0);
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "<Unnamed> [Velkora USB Reader 1] ") << r.out;
+    EXPECT_EQ(lines.back(), "<Unnamed> [Velkora USB Reader 2] ");
+}
+
+TEST_F(VkcertCliListTest, NoStoreAnUnreadableReaderListAndBadArguments) {
+    Result r = List();
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(IsEmptyDir(world.DataHome())) << "no store is created";
+    EXPECT_TRUE(IsEmptyDir(world.ConfigHome()));
+
+    const fs::path tokens = world.DataHome() / "vkcert" / "tokens";
+    fs::create_directories(tokens);
+    std::ofstream(tokens / "world.db") << "this is not a database, not even close to one\n";
+    r = List();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(List({"--tree"}).exitCode, 1);
+}
+
+}  // namespace
