@@ -57,10 +57,7 @@ std::string CodeOnly(std::string line, bool& inBlockComment) {
     return line;
 }
 
-struct Declaration {
-    std::string name;
-    unsigned long value;
-};
+using Declaration = std::pair<std::string, unsigned long>;  // name, number
 
 // Declarations of a name with a number in one line of code: constants (constexpr or const,
 // "= n" or "{n}"), macros, and enumerators or members "Name = n," at the start of the line.
@@ -87,10 +84,10 @@ std::vector<std::string> Offences(const std::vector<std::string>& lines,
     bool inBlockComment = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         for (const Declaration& d : NumberDeclarations(CodeOnly(lines[i], inBlockComment))) {
-            const auto id = ids.find(d.value);
-            if (id != ids.end() && LooksLikeId(d.name)) {
-                offences.push_back(where + ":" + std::to_string(i + 1) + ": " + d.name + " = " +
-                                   std::to_string(d.value) + " (res/resource.h: " + id->second +
+            const auto id = ids.find(d.second);
+            if (id != ids.end() && LooksLikeId(d.first)) {
+                offences.push_back(where + ":" + std::to_string(i + 1) + ": " + d.first + " = " +
+                                   std::to_string(d.second) + " (res/resource.h: " + id->second +
                                    ")");
             }
         }
@@ -139,16 +136,13 @@ TEST(ResourceIdHome, NoSourceDeclaresAResourceIdOfItsOwn) {
             continue;
         }
         for (const auto& entry : fs::recursive_directory_iterator(kRoot / tree)) {
-            const fs::path& path = entry.path();
-            const std::string ext = path.extension().string();
-            if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h" && ext != ".hpp")) {
+            const std::string ext = entry.path().extension().string();
+            const std::string relative = fs::relative(entry.path(), kRoot).generic_string();
+            if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h" && ext != ".hpp") ||
+                relative.starts_with("tests/data/")) {
                 continue;
             }
-            const std::string relative = fs::relative(path, kRoot).generic_string();
-            if (relative.rfind("tests/data/", 0) == 0) {
-                continue;
-            }
-            std::ifstream in(path);
+            std::ifstream in(entry.path());
             std::vector<std::string> lines;
             for (std::string line; std::getline(in, line);) {
                 lines.push_back(line);
