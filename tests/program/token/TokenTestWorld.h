@@ -61,12 +61,10 @@ public:
     CountingProvider& Counter() { return *m_counter; }
 
     void AddReader(const std::string& name) { m_world.AddReader(name); }
-    // Makes a token with that record (label taken from `label`) and inserts it when a reader
-    // is given.
+    // A token with that record and label, inserted when a reader is given.
     void MakeToken(const std::string& label, vkstore::TokenRecordData record = {},
                    const std::string& reader = {});
-    // A container with a key of each given specification, each with a certificate whose
-    // subject is `subject` (none when empty).
+    // A container with a key of each specification, each with a certificate of `subject`.
     void AddContainer(const std::string& label, const std::string& container,
                       std::vector<int> specs = {1}, const Subject& subject = {{"CN", "Holder"}},
                       bool makeDefault = false);

@@ -49,6 +49,10 @@ protected:
     vktest::TempWorld world;
 };
 
+bool IsEmptyDir(const fs::path& dir) {
+    return !fs::exists(dir) || fs::is_empty(dir);
+}
+
 // What openssl pkcs12 -info shows of a file: for each certificate in order its thumbprint,
 // whether a key of the file is its own, and its subject's values. Nothing when openssl cannot
 // open it.
@@ -367,8 +371,7 @@ TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLineInTheInterfaceL
     EXPECT_EQ(Unescape(rows[6].detail), "CN=Tab\there\r\nO=Back\\slash");
     EXPECT_EQ(rows[4].caption, "Valid from");
     EXPECT_NE(rows[4].value.find(" г.   "), std::string::npos) << rows[4].value;
-    EXPECT_TRUE(!fs::exists(world.ConfigHome()) || fs::is_empty(world.ConfigHome()))
-        << "reading the language left no registry behind";
+    EXPECT_TRUE(IsEmptyDir(world.ConfigHome())) << "reading the language left no registry behind";
 }
 
 TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLine) {
@@ -414,10 +417,6 @@ std::vector<Node> Parse(const std::string& out) {
 
 class VkcertCliListTest : public CliWorld {
 protected:
-    Result List(std::vector<std::string> args = {}) {
-        args.insert(args.begin(), "list");
-        return Run(args);
-    }
     Result Vktoken(const std::vector<std::string>& args) {
         return clitest::Run(world.Root(), VKTOKEN, args);
     }
@@ -468,18 +467,14 @@ void ExpectSameTree(const std::vector<Node>& actual, const std::vector<Node>& ex
     }
 }
 
-bool IsEmptyDir(const fs::path& dir) {
-    return !fs::exists(dir) || fs::is_empty(dir);
-}
-
 TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
     ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
-    const Result paths = List({"--paths"});
+    const Result paths = Run({"list", "--paths"});
     ASSERT_EQ(paths.exitCode, 0);
     ExpectSameTree(Parse(paths.out), Expected(false));
 
     // Without --paths: the same labels, indented, nothing after them.
-    const Result plain = List();
+    const Result plain = Run({"list"});
     ASSERT_EQ(plain.exitCode, 0);
     std::vector<std::string> stripped;
     for (const std::string& line : Lines(paths.out)) {
@@ -493,7 +488,7 @@ TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
     EXPECT_TRUE(IsEmptyDir(world.ConfigHome())) << "no settings, no language written";
 
     // --flat puts keys directly under their token.
-    const Result flat = List({"--flat", "--paths"});
+    const Result flat = Run({"list", "--flat", "--paths"});
     ASSERT_EQ(flat.exitCode, 0);
     ExpectSameTree(Parse(flat.out), Expected(true));
 
@@ -504,7 +499,7 @@ TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
     fs::remove(damaged + "-wal");
     fs::remove(damaged + "-shm");
     std::ofstream(damaged, std::ios::trunc) << std::string(200, 'x');
-    const Result r = List();
+    const Result r = Run({"list"});
     EXPECT_EQ(r.exitCode, 0);
     const std::vector<std::string> lines = Lines(r.out);
     ASSERT_GE(lines.size(), 2u);
@@ -513,7 +508,7 @@ TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
 }
 
 TEST_F(VkcertCliListTest, NoStoreAnUnreadableReaderListAndBadArguments) {
-    Result r = List();
+    Result r = Run({"list"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(IsEmptyDir(world.DataHome())) << "no store is created";
@@ -522,10 +517,10 @@ TEST_F(VkcertCliListTest, NoStoreAnUnreadableReaderListAndBadArguments) {
     const fs::path tokens = world.DataHome() / "vkcert" / "tokens";
     fs::create_directories(tokens);
     std::ofstream(tokens / "world.db") << "this is not a database, not even close to one\n";
-    r = List();
+    r = Run({"list"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(List({"--tree"}).exitCode, 1);
+    EXPECT_EQ(Run({"list", "--tree"}).exitCode, 1);
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ VK_TEST_CHILD(load_frame_settings) {
     return ok ? 0 : 3;
 }
 
-TEST(Settings, FlagsReadTrueOnlyForYInEitherCaseWhateverTheTypeOrKeepTheMember) {
+TEST(Settings, FlagsReadTrueOnlyForYInEitherCaseOrKeepTheMemberRecordsOnlyInTheirSize) {
     vktest::TempWorld world;
     bool member = true;
     EXPECT_FALSE(CSettingBool(kFull, L"StatusBarVisible", &member).Load()) << "no key";
@@ -123,26 +123,24 @@ TEST(Settings, FlagsReadTrueOnlyForYInEitherCaseWhateverTheTypeOrKeepTheMember) 
             EXPECT_EQ(member, cases[i].second == kKept ? start : cases[i].second == kTrue) << i;
         }
     }
-}
 
-TEST(Settings, RecordsOfAnyOtherSizeAreRefusedAndTheTypeIsNotLookedAt) {
-    vktest::TempWorld world;
+    // Records of any other size are refused; their type is not looked at.
     const auto placement44 = Le32({44, 2, 1, -1, -1, -32000, -32000, 10, 20, 810, 620});
-    CWindowPlacement member{};
-    member.length = 7;
-    CRawStruct<CWindowPlacement> setting(kFull, L"WindowPlacement", &member);
+    CWindowPlacement placement{};
+    placement.length = 7;
+    CRawStruct<CWindowPlacement> setting(kFull, L"WindowPlacement", &placement);
     for (std::size_t size : {0, 43, 45, 1000, 1025}) {
         std::vector<BYTE> stored = placement44;
         stored.resize(size, 0x11);
         Store(L"WindowPlacement", REG_BINARY, stored);
         EXPECT_FALSE(setting.Load()) << size << " bytes";
-        EXPECT_EQ(member.length, 7u) << size << " bytes";
+        EXPECT_EQ(placement.length, 7u) << size << " bytes";
     }
     Store(L"WindowPlacement", REG_SZ, placement44);
     ASSERT_TRUE(setting.Load());
-    EXPECT_EQ(member.length, 44u);
-    EXPECT_EQ(member.ptMaxPosition.y, -32000);
-    EXPECT_EQ(member.rcNormalPosition.bottom, 620);
+    EXPECT_EQ(placement.length, 44u);
+    EXPECT_EQ(placement.ptMaxPosition.y, -32000);
+    EXPECT_EQ(placement.rcNormalPosition.bottom, 620);
 }
 
 TEST(Settings, ListRefusesDuplicatesAndPrefixesSubkeys) {
