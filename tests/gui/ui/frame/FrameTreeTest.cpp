@@ -9,20 +9,16 @@ using namespace frametest;
 
 namespace {
 
+// What each node shows: its path or its label.
+template <auto Read = &STreeItemInfo::ITreeItemInfo::GetPath>
 std::vector<std::wstring> Paths(const std::vector<NodePtr>& nodes) {
-    std::vector<std::wstring> out;
-    for (const NodePtr& node : nodes) {
-        out.push_back(node->GetPath());
-    }
+    std::vector<std::wstring> out(nodes.size());
+    std::ranges::transform(nodes, out.begin(), [](const NodePtr& n) { return ((*n).*Read)(); });
     return out;
 }
 
 std::vector<std::wstring> Labels(const std::vector<NodePtr>& nodes) {
-    std::vector<std::wstring> out;
-    for (const NodePtr& node : nodes) {
-        out.push_back(node->GetDisplayText());
-    }
-    return out;
+    return Paths<&STreeItemInfo::ITreeItemInfo::GetDisplayText>(nodes);
 }
 
 }  // namespace
@@ -173,17 +169,4 @@ TEST(FrameTree, ShowContainersRebuildsTheTreeAndReselectsTheSamePath) {
     EXPECT_EQ(world.Children(world.Find(W(kReader0))).size(), 4u);
     ASSERT_TRUE(world.Frame().SelectedNode());
     EXPECT_EQ(world.Frame().SelectedNode()->GetPath(), keyPath);
-}
-
-TEST(FrameTree, DeviceEventsOtherThanNodesChangedDoNothing) {
-    FrameWorld world;
-    world.Start();
-    world.Expand(world.Find(W(kReader0)));
-    NodePtr container = world.Find(W(kReader0) + L"\\Ivanov-2026");
-    ASSERT_TRUE(container);
-    EXPECT_TRUE(world.Frame().OnDeviceChange(0x8000));
-    EXPECT_EQ(world.Find(W(kReader0) + L"\\Ivanov-2026"), container);
-    EXPECT_TRUE(world.Frame().OnDeviceChange(7));
-    // Nothing changed in the store: the open branch keeps its items.
-    EXPECT_EQ(world.Find(W(kReader0) + L"\\Ivanov-2026"), container);
 }

@@ -82,8 +82,6 @@ TEST(QtUserInterface, FileFiltersBecomeQtNameFilters) {
                            QStringLiteral("Base-64 encoded X.509 (*.CER) (*.cer)")}));
     EXPECT_EQ(CQtUserInterface::NameFilters(L"Certificates|*.cer;*.crt||"),
               QStringList{QStringLiteral("Certificates (*.cer *.crt)")});
-    EXPECT_EQ(CQtUserInterface::NameFilters(L"Personal information exchange(*.PFX)|*.pfx"),
-              QStringList{QStringLiteral("Personal information exchange(*.PFX) (*.pfx)")});
     // Text after the terminating "||" and a name without pattern are not filters.
     EXPECT_EQ(CQtUserInterface::NameFilters(L"A|*.a||B|*.b||"),
               QStringList{QStringLiteral("A (*.a)")});
