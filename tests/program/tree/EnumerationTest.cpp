@@ -99,15 +99,12 @@ TEST_F(EnumerationTest, GoneUnknownAndEmptyTokensGiveNoChildrenButBothMessages) 
     w.tree->Reset();
     CTokenItemInfo empty(w.frame.Facade(), L"Reader B");
     EXPECT_TRUE(RawPaths(empty).empty());
-    const auto feedback = [](const std::string& reader) {
-        return Log{"enum 1 " + reader,
-                   "status Reading token \"" + reader + "\" containers ... wait",
-                   "enum 2 " + reader, "idle arrow"};
-    };
     Log expected;
-    for (const char* reader : {"Reader A", "Reader Z", "Reader B"}) {
-        const Log one = feedback(reader);
-        expected.insert(expected.end(), one.begin(), one.end());
+    for (const std::string reader : {"Reader A", "Reader Z", "Reader B"}) {
+        expected.insert(
+            expected.end(),
+            {"enum 1 " + reader, "status Reading token \"" + reader + "\" containers ... wait",
+             "enum 2 " + reader, "idle arrow"});
     }
     EXPECT_EQ(w.frame.events, expected);
 }

@@ -75,10 +75,8 @@ TEST_F(NodesTest, ContainersAndKeysCarryTheirPathsLabelsAndImages) {
     EXPECT_EQ(children[0]->GetClassName(), "CCertificateItemInfo");
     EXPECT_EQ(children[0]->GetDisplayText(), L"Alpha Holder (Exchange Key, 1024)");
     EXPECT_EQ(children[1]->GetDisplayText(), L"Alpha Holder (Signature Key, 1024)");
-    EXPECT_EQ(children[0]->GetTokenName(), L"Reader A");
     EXPECT_FALSE(children[0]->HasChilds());
     EXPECT_EQ(children[0]->GetImage(), IDI_KEY_CERT);
-    EXPECT_EQ(children[0]->GetSelectedImage(), IDI_KEY_CERT);
 
     auto bare = w.Node(L"Reader A\\Bare\\Signature");
     ASSERT_NE(bare, nullptr);
