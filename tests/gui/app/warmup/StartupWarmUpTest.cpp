@@ -48,8 +48,7 @@ TEST(StartupWarmUp, ItsMeasurementsAreTheOnesTheWindowThreadGets) {
     QFont larger(fixed);
     larger.setPixelSize(fixed.pixelSize() + 1);
     EXPECT_GT(QFontMetrics(larger).height(), kDetailBoxCellHeight);
-    const CDialogFont dialog = CDialogFont::ForFace(L"MS Shell Dlg", 8);
-    EXPECT_GT(dialog.BaseX(), 0);
-    EXPECT_GT(dialog.BaseY(), 0);
+    const CDialogFont dialog = CDialogFont::ForFace(L"MS Shell Dlg", 8);  // the pinned units
+    EXPECT_EQ(std::pair(dialog.BaseX(), dialog.BaseY()), std::pair(7, 13));
     EXPECT_EQ(tokens.Readers().size(), 1u);
 }
