@@ -26,6 +26,7 @@
 #include "CertTestUtil.h"
 #include "CliRun.h"
 #include "PfxFixtures.h"
+#include "platform/registry/RegTestUtil.h"
 #include "platform/token/TokenWorld.h"
 #include "support/TempWorld.h"
 
@@ -372,6 +373,14 @@ TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLineInTheInterfaceL
     EXPECT_EQ(rows[4].caption, "Valid from");
     EXPECT_NE(rows[4].value.find(" г.   "), std::string::npos) << rows[4].value;
     EXPECT_TRUE(IsEmptyDir(world.ConfigHome())) << "reading the language left no registry behind";
+
+    // The stored choice "ENGLISH" wins over the Russian locale.
+    ASSERT_EQ(regtest::Set(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", nullptr, REG_SZ,
+                           regtest::SzBytes(L"ENGLISH")),
+              ERROR_SUCCESS);
+    const std::string english =
+        ParseRows(Run({"cert", pem.string()}, nullptr, russian).out)[4].value;
+    EXPECT_TRUE(english.ends_with(" AM") || english.ends_with(" PM")) << english;
 }
 
 TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLine) {
