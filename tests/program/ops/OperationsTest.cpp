@@ -4,6 +4,8 @@
 // coder's). The container commands over a virtual token: question and messages through the
 // scripted UI, the codes the window hears, what they do to the token, also failing in both
 // languages (the message brackets come with the tree).
+#include <openssl/evp.h>  // before CertApi.h: X509_NAME
+
 #include <gtest/gtest.h>
 
 #include <string>
