@@ -1,5 +1,5 @@
 // The program as a user starts it: it stops cleanly with its settings saved, runs beside another
-// session's copy, and a second copy brings the first one back after the pause (bus and socket).
+// session's copy, and a second copy brings the first one back after the pause.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -60,25 +60,6 @@ class Startup : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(Vktoken({"demo"}), 0); }
 
-    // A second copy of the real program against a first copy minimised in a child.
-    void SecondCopyRestoresTheFirst() {
-        vktest::ChildProcess first("first_copy", {}, true);
-        std::string line;
-        ASSERT_TRUE(first.ReadLine(line, 30000));
-        ASSERT_EQ(line, "ready");
-
-        vktest::ChildProcess second = vktest::ChildProcess::Exec({VKCERT});
-        int code = -1;
-        ASSERT_TRUE(second.WaitFor(20000, &code)) << "the second copy keeps running";
-        EXPECT_EQ(code, kSecondCopyExit);
-
-        ASSERT_TRUE(first.ReadLine(line, 20000));
-        ASSERT_TRUE(line.starts_with("restored ")) << line;
-        // No sooner than the pause (less what a coarse timer may fire early).
-        EXPECT_GE(std::stoi(line.substr(9)), STools::kBringToFrontDelayMs * 9 / 10) << line;
-        EXPECT_EQ(first.Wait(), 0);
-    }
-
     vktest::TempWorld m_world;
 };
 
@@ -107,12 +88,23 @@ TEST_F(Startup, TheProgramRunsBesideACopyOfAnotherSessionAndStopsCleanlyAtTheSes
     EXPECT_NE(hive.find("\"StatusBarVisible\"=\"Y\""), std::string::npos) << hive;
 }
 
-TEST_F(Startup, ASecondCopyEndsAndBringsTheFirstBackOverTheSessionBus) {
-    vktest::SessionBus bus;
-    SecondCopyRestoresTheFirst();
-}
-
-TEST_F(Startup, ASecondCopyEndsAndBringsTheFirstBackWithoutABus) {
+// Over the socket; the bus is the signal's other way, the same for the program
+// (InstanceSignalTest).
+TEST_F(Startup, ASecondCopyEndsAndBringsTheFirstBackAfterThePause) {
     vktest::NoSessionBus noBus;
-    SecondCopyRestoresTheFirst();
+    vktest::ChildProcess first("first_copy", {}, true);
+    std::string line;
+    ASSERT_TRUE(first.ReadLine(line, 30000));
+    ASSERT_EQ(line, "ready");
+
+    vktest::ChildProcess second = vktest::ChildProcess::Exec({VKCERT});
+    int code = -1;
+    ASSERT_TRUE(second.WaitFor(20000, &code)) << "the second copy keeps running";
+    EXPECT_EQ(code, kSecondCopyExit);
+
+    ASSERT_TRUE(first.ReadLine(line, 20000));
+    ASSERT_TRUE(line.starts_with("restored ")) << line;
+    // No sooner than the pause (less what a coarse timer may fire early).
+    EXPECT_GE(std::stoi(line.substr(9)), STools::kBringToFrontDelayMs * 9 / 10) << line;
+    EXPECT_EQ(first.Wait(), 0);
 }
