@@ -1,9 +1,6 @@
-// The operations. The certificate file of the import and export: the Base64 file written (openssl's
-// own PEM with CR LF line ends, no end after the last line) and read (any line ends, a shortened
-// end line, malformed armour), Base64 or DER by the file's bytes (the coding itself is the
-// coder's). The container commands over a virtual token: question and messages through the
-// scripted UI, the codes the window hears, what they do to the token, also failing in both
-// languages (the message brackets come with the tree).
+// The operations: the certificate file written as openssl's PEM with CR LF and read in any of its
+// forms or as DER; the container commands over a virtual token, their questions, messages and
+// codes, and what they do to the token, also failing in both languages.
 #include <openssl/evp.h>  // before CertApi.h: X509_NAME
 
 #include <gtest/gtest.h>

@@ -1,9 +1,6 @@
-// Token access over virtual tokens: the provider operations (containers, default mark, login
-// state, keys and certificates, the temporary key set, display names, the reader lock across
-// processes); the token information objects that cache what they read (record, login state,
-// default container, a key's certificate and registration, containers across a deletion); the
-// context cache and reader monitor (shared contexts, reader events, every context released once
-// at exit, by its last user or while tokens come and go, a removal while another thread reads).
+// Token access over virtual tokens: the provider operations, the reader lock across processes,
+// the token information objects and what they cache, and the context cache and reader monitor
+// (shared contexts, reader events, contexts released once, a removal while another thread reads).
 #include <openssl/evp.h>
 
 #include <gtest/gtest.h>

@@ -1,11 +1,7 @@
-// The real vkcert-cli as scripts use it. pfx: on files of openssl, certtool, pk12util and keytool
-// it gives what `openssl pkcs12 -info` shows; exit codes, password input, help and messages in
-// the locale's language (unpacking itself is the pkcs12 tests'). cert: every CA certificate of
-// ca-certificates against OpenSSL (rows, order, serial, names, validity under TZ=UTC, RSA key,
-// thumbprints); DER and Base64 files, escaping, the language read but never written, files that
-// are no certificates (icons, local times and extension texts are the row tests'). list: over
-// worlds made by the real vktoken, the tree against `vktoken list` and `show`, --flat, an
-// unreadable token, empty and unreadable worlds, nothing written (nodes and order: tree tests).
+// The real vkcert-cli as scripts use it: pfx on files of openssl, certtool, pk12util and keytool
+// against `openssl pkcs12 -info`, exit codes, password input, messages; cert on every CA
+// certificate against OpenSSL, escaping and the language read but never written; list over worlds
+// made by the real vktoken against `vktoken list` and `show`, damaged and empty worlds.
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
