@@ -44,7 +44,7 @@ struct Form {
     }
 };
 
-TEST(ListWithEdit, TakesThePlaceholdersPlaceAndId) {
+TEST(ListWithEdit, TakesThePlaceholdersPlaceAndIdAndHoldsRows) {
     Form f;
     auto* w = f.Make();
     EXPECT_TRUE(f.placeholder.isNull());
@@ -63,6 +63,16 @@ TEST(ListWithEdit, TakesThePlaceholdersPlaceAndId) {
     EXPECT_EQ(w->List()->selectionMode(), QAbstractItemView::SingleSelection);
     w->SetFocusToCurrent();
     EXPECT_EQ(w->List()->currentItem(), nullptr) << "the empty list stays empty";
+    // Rows are counted and owned.
+    EXPECT_EQ(w->AddRow(QStringList{"Name", "Demo"}), 0);
+    auto* item = new QTreeWidgetItem(QStringList{"Type", "Pro"});
+    EXPECT_EQ(w->AddRow(item), 1);
+    EXPECT_EQ(w->GetItemCount(), 2);
+    EXPECT_EQ(w->List()->topLevelItem(1), item);
+    EXPECT_EQ(w->List()->topLevelItem(0)->text(1), "Demo");
+    EXPECT_EQ(w->AddRow(nullptr), -1);
+    w->SetDetailText("30 82 01 0a");
+    EXPECT_EQ(w->Edit()->toPlainText(), "30 82 01 0a");
     // A second creation, or one without a parent, is refused.
     EXPECT_FALSE(w->Create(&f.form, IDC_PROPERTY_LIST));
     CListWithEdit orphan(IDC_LIST_PART, IDC_DETAIL_PART);
@@ -93,21 +103,6 @@ TEST(ListWithEdit, ColumnsKeepTheirProportionsAndFillTheList) {
         EXPECT_EQ(list->columnWidth(0), firstAfter) << first << ":" << second;
         EXPECT_EQ(list->columnWidth(1), secondAfter) << first << ":" << second;
     }
-}
-
-TEST(ListWithEdit, RowsAreCountedAndOwned) {
-    Form f;
-    auto* w = f.Make();
-    EXPECT_EQ(w->GetItemCount(), 0);
-    EXPECT_EQ(w->AddRow(QStringList{"Name", "Demo"}), 0);
-    auto* item = new QTreeWidgetItem(QStringList{"Type", "Pro"});
-    EXPECT_EQ(w->AddRow(item), 1);
-    EXPECT_EQ(w->GetItemCount(), 2);
-    EXPECT_EQ(w->List()->topLevelItem(1), item);
-    EXPECT_EQ(w->List()->topLevelItem(0)->text(1), "Demo");
-    EXPECT_EQ(w->AddRow(nullptr), -1);
-    w->SetDetailText("30 82 01 0a");
-    EXPECT_EQ(w->Edit()->toPlainText(), "30 82 01 0a");
 }
 
 TEST(ListWithEdit, TheFocusFlagFollowsClicksAndTheFocusKeepsTheSelectedRow) {
