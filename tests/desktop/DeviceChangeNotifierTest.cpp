@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QThread>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "SessionBus.h"

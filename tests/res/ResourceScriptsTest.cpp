@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <ranges>
 #include <regex>
 #include <set>
 #include <string>

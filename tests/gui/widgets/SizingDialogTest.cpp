@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QPointer>
 #include <QScrollBar>
 #include <array>
 
@@ -21,10 +20,6 @@ using widgettest::ShowHost;
 // font has base units 7 across and 13 down.
 const QSize kContainerViewPixels(320 * 7 / 4, 200 * 13 / 8);
 
-std::array<int, 4> Percents(const CSizingAnchors& a) {
-    return {a.left, a.right, a.top, a.bottom};
-}
-
 TEST(SizingAnchors, EdgesMoveByTheirShareOfTheGrowth) {
     const CEdgeRect ref{10, 20, 110, 70};
     EXPECT_EQ(CSizingAnchors::FromModes(1, 0).Place(ref, 100, 60), (CEdgeRect{10, 20, 210, 70}));
@@ -34,7 +29,8 @@ TEST(SizingAnchors, EdgesMoveByTheirShareOfTheGrowth) {
     // Truncated: half of 7 is 3.
     EXPECT_EQ(CSizingAnchors::FromModes(3, 3).Place(ref, 7, 7), (CEdgeRect{13, 23, 113, 73}));
     const CSizingAnchors odd = CSizingAnchors::FromPercents(150, -3, 25, 75);
-    EXPECT_EQ(Percents(odd), (std::array<int, 4>{100, 0, 25, 75}));
+    EXPECT_EQ((std::array<int, 4>{odd.left, odd.right, odd.top, odd.bottom}),
+              (std::array{100, 0, 25, 75}));
     EXPECT_EQ(odd.Place(ref, 10, 10), (CEdgeRect{20, 22, 110, 77}));
 }
 

@@ -3,21 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
-#include <vector>
 
 #include "LangTestSupport.h"
 #include "program/app/DialogTemplate.h"
 
-namespace {
-
-std::vector<BYTE> DialogBytes(WORD id) {
-    return langtest::Bytes(RT_DIALOG, id, 1024);
-}
-
-}  // namespace
-
 TEST(DialogTemplate, ReadsTheExtendedForm) {
-    const auto dlg = ParseDialogTemplate(DialogBytes(230));
+    const auto dlg = ParseDialogTemplate(langtest::Bytes(RT_DIALOG, 230, 1024));
     ASSERT_TRUE(dlg);
     EXPECT_TRUE(dlg->extended);
     EXPECT_EQ(std::tie(dlg->cx, dlg->cy), std::make_tuple(300, 170));
@@ -47,7 +38,7 @@ TEST(DialogTemplate, ReadsTheExtendedForm) {
 }
 
 TEST(DialogTemplate, ReadsTheClassicForm) {
-    const auto dlg = ParseDialogTemplate(DialogBytes(101));
+    const auto dlg = ParseDialogTemplate(langtest::Bytes(RT_DIALOG, 101, 1024));
     ASSERT_TRUE(dlg);
     EXPECT_FALSE(dlg->extended);
     EXPECT_EQ(std::tie(dlg->x, dlg->y, dlg->cx, dlg->cy), std::make_tuple(10, 20, 120, 40));
@@ -61,7 +52,7 @@ TEST(DialogTemplate, ReadsTheClassicForm) {
 }
 
 TEST(DialogTemplate, DamagedTemplatesFail) {
-    const auto full = DialogBytes(230);
+    const auto full = langtest::Bytes(RT_DIALOG, 230, 1024);
     ASSERT_TRUE(ParseDialogTemplate(full));
     for (std::size_t cut = 0; cut < full.size(); ++cut) {
         EXPECT_FALSE(ParseDialogTemplate(std::span(full).first(cut))) << "cut at " << cut;

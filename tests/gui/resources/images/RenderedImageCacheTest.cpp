@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QImage>
 
-#include <string>
 #include <tuple>
 
 #include "gui/resources/RenderedImageCache.h"
