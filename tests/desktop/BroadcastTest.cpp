@@ -32,7 +32,6 @@ struct Heard {
     bool operator==(const Heard&) const = default;
 };
 
-// Records what a receiver of `message` hears.
 struct Recorder {
     explicit Recorder(UINT message) : receiver(message) {
         QObject::connect(&receiver, &CBroadcastReceiver::Received, &receiver,
@@ -113,7 +112,6 @@ VK_TEST_CHILD(broadcast_listener) {
     return 0;
 }
 
-// Posts the login message once and ends at once.
 VK_TEST_CHILD(broadcast_poster) {
     vktest::QtApp();
     return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kLoginName), 5, -6) ? 0 : 1;
@@ -146,7 +144,6 @@ protected:
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
     }
 
-    // Starts a listener child and waits until it listens.
     vktest::ChildProcess StartListener() {
         vktest::ChildProcess child("broadcast_listener", {"3"}, true);
         std::string line;

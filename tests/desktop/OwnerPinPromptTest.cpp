@@ -78,7 +78,7 @@ TEST_F(OwnerPinPrompt, ARightPinIsHandedBack) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(pin.Get_Ptr()), pin.Get_Size()), "2468");
 }
 
-TEST_F(OwnerPinPrompt, WrongPinsTellTheTriesLeftUntilThePinIsLocked) {
+TEST_F(OwnerPinPrompt, WrongPinsTellTheTriesLeftUntilThePinIsLockedAnEmptyReaderOffersNoEntry) {
     VKLib_Protected_Buffer pin;
     QString status;
     bool okEnabled = true;
@@ -98,11 +98,8 @@ TEST_F(OwnerPinPrompt, WrongPinsTellTheTriesLeftUntilThePinIsLocked) {
     EXPECT_EQ(
         vkstore::TokenStore(world.TokenFile(world.FindToken("My token")->uuid)).Pin().retriesLeft,
         0u);
-}
 
-TEST_F(OwnerPinPrompt, AnEmptyReaderOffersNoEntry) {
-    VKLib_Protected_Buffer pin;
-    bool okEnabled = true;
+    okEnabled = true;
     EXPECT_FALSE(Prompt(L"Empty reader", {[&](QDialog& d) {
                             okEnabled = Ok(d)->isEnabled();
                             d.reject();

@@ -37,7 +37,7 @@ protected:
     vktest::TempWorld m_world;
 };
 
-TEST_F(UnixSocket, ListensOnAFileOnlyItsOwnerMayUse) {
+TEST_F(UnixSocket, ListensOnAFileOnlyItsOwnerMayUseAndConnectsOnlyWhereSomebodyListens) {
     const std::string path = Path("s");
     const mode_t previous = ::umask(0);
     const CUnixSocket server = CUnixSocket::Listen(path);
@@ -53,9 +53,8 @@ TEST_F(UnixSocket, ListensOnAFileOnlyItsOwnerMayUse) {
 
     // The path is taken while the file is there.
     EXPECT_FALSE(CUnixSocket::Listen(path).IsValid());
-}
 
-TEST_F(UnixSocket, ConnectsOnlyWhereSomebodyListensAndRefusesBadPaths) {
+    // Bad paths are refused, connections go only where somebody listens.
     const std::string longPath = Path(std::string(120, 'x'));
     EXPECT_FALSE(CUnixSocket::Listen(longPath).IsValid());
     EXPECT_FALSE(CUnixSocket::Connect(longPath).IsValid());
@@ -63,13 +62,13 @@ TEST_F(UnixSocket, ConnectsOnlyWhereSomebodyListensAndRefusesBadPaths) {
     EXPECT_FALSE(CUnixSocket::Listen(Path("no-such-folder/s")).IsValid());
     EXPECT_FALSE(CUnixSocket::Listen(std::string("a\0b", 3)).IsValid());
 
-    const std::string path = Path("s");
-    EXPECT_FALSE(CUnixSocket::Connect(path).IsValid()) << "no file";
+    const std::string other = Path("t");
+    EXPECT_FALSE(CUnixSocket::Connect(other).IsValid()) << "no file";
     {
-        const CUnixSocket server = Listen();
-        EXPECT_TRUE(CUnixSocket::Connect(path).IsValid());
+        const CUnixSocket listening = CUnixSocket::Listen(other);
+        EXPECT_TRUE(CUnixSocket::Connect(other).IsValid());
     }
-    EXPECT_FALSE(CUnixSocket::Connect(path).IsValid()) << "a file nobody listens on";
+    EXPECT_FALSE(CUnixSocket::Connect(other).IsValid()) << "a file nobody listens on";
 }
 
 TEST_F(UnixSocket, CarriesDataBothWaysWithinTheLimitGivenUntilThePeersEnd) {

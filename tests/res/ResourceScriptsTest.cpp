@@ -272,7 +272,7 @@ TEST(ResourceScripts, BothLanguagesHoldTheSameResourcesAndEveryNamedOne) {
     EXPECT_EQ(templates, named);
 }
 
-TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
+TEST(ResourceScripts, StringsAgreeBetweenLanguagesRussianIsTranslatedKeysAreExact) {
     const auto en = Strings(kEn);
     const auto ru = Strings(kRu);
     ASSERT_GT(en.size(), 100u);
@@ -303,10 +303,6 @@ TEST(ResourceScripts, StringsAgreeBetweenLanguagesAndRussianIsTranslated) {
     // turns each Cyrillic letter into two Latin-1 characters).
     EXPECT_EQ(ru.at(IDS_ROLE_GUEST), L"\u0413\u043e\u0441\u0442\u044c");             // "Guest"
     EXPECT_EQ(ru.at(AFX_IDS_IDLEMESSAGE), L"\u0413\u043e\u0442\u043e\u0432\u043e");  // "Ready"
-}
-
-TEST(ResourceScripts, NamesTheCodeUsesAsKeysAreExact) {
-    const auto en = Strings(kEn);
     // The registered provider, the settings key and the instance name are looked up by them.
     EXPECT_EQ(en.at(IDS_PROVIDER_NAME), vkstore::kVelkoraProviderName);
     EXPECT_EQ(en.at(IDS_SETTINGS_KEY), L"Orvel\\Velkora\\vkCert");

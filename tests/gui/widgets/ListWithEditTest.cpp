@@ -20,7 +20,6 @@ namespace {
 using widgettest::SendKey;
 using widgettest::ShowHost;
 
-// A shown form with the property list's placeholder at 10, 20, 300 by 404.
 struct Form {
     QWidget form;
     QPointer<QLabel> placeholder = new QLabel(&form);

@@ -14,7 +14,6 @@ namespace {
 using widgettest::SendMouse;
 using widgettest::ShowHost;
 
-// A splitter of a list's size filling a shown host, with two panes weighted 80 to 10.
 struct Splitter {
     QWidget host;
     CSimpleSplitter* splitter;

@@ -129,7 +129,7 @@ TEST(ResizeableFormView, ControlsFollowTheGrowthAndBelowTheNaturalSizeTheViewScr
     EXPECT_EQ(h.view->horizontalScrollBar()->maximum(), 0);
 }
 
-TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewAroundItself) {
+TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewWithoutATemplateItsSizeIsTheDesign) {
     // Flags, before, after; the left and top edges stop at the parent's edge.
     const std::tuple<UINT, QRect, QRect> cases[] = {
         {3, QRect(50, 30, 200, 100), QRect(10, 10, 280, 140)},
@@ -152,21 +152,19 @@ TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewAroundItself) {
     ShowHost(h.host, 1200, 900);
     EXPECT_TRUE(h.view->IsInitialUpdateDone());
     EXPECT_EQ(h.view->geometry(), QRect(10, 10, 280, 140));
-}
 
-TEST(ResizeableFormView, WithoutItsTemplateTheViewsSizeIsTheDesign) {
-    ViewHost h(9999);  // no such template
-    EXPECT_FALSE(h.view->IsBuilt());
-    auto* box = new QWidget(h.view->Form());
+    ViewHost bare(9999);  // no such template
+    EXPECT_FALSE(bare.view->IsBuilt());
+    auto* box = new QWidget(bare.view->Form());
     box->setGeometry(10, 10, 50, 20);
-    h.view->setGeometry(0, 0, 300, 200);
-    ShowHost(h.host, 1200, 900);
-    EXPECT_EQ(h.view->ReferenceSize(), QSize(0, 0));
-    EXPECT_EQ(h.view->InitialSize(), QSize(300, 200));
-    ASSERT_TRUE(h.view->AddSizedControl(box, 1, 1));
+    bare.view->setGeometry(0, 0, 300, 200);
+    ShowHost(bare.host, 1200, 900);
+    EXPECT_EQ(bare.view->ReferenceSize(), QSize(0, 0));
+    EXPECT_EQ(bare.view->InitialSize(), QSize(300, 200));
+    ASSERT_TRUE(bare.view->AddSizedControl(box, 1, 1));
     // Registered at the view's own size, the control stays where it is.
     EXPECT_EQ(box->geometry(), QRect(10, 10, 50, 20));
-    h.view->resize(340, 230);
+    bare.view->resize(340, 230);
     EXPECT_EQ(box->geometry(), QRect(10, 10, 90, 50));
 }
 

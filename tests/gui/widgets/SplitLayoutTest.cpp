@@ -15,7 +15,6 @@ using Ints = std::vector<std::int32_t>;
 constexpr int kMin = 10;
 constexpr int kBar = 4;
 
-// The list with detail box: two stacked panes weighted 80 to 10.
 CSplitLayout ListAndBox() {
     CSplitLayout layout(2, kMin, kBar);
     const std::int32_t weights[] = {80, 10};

@@ -17,8 +17,7 @@ inline void PrintTo(const QRect& r, std::ostream* os) {
 
 namespace widgettest {
 
-// A shown top-level window of the given size; resize events reach its
-// children at once.
+// A shown top-level window of the given size; resize events reach its children at once.
 inline void ShowHost(QWidget& host, int width, int height) {
     vktest::QtApp();
     host.resize(width, height);

@@ -7,7 +7,7 @@
 #include "LangTestSupport.h"
 #include "program/app/DialogTemplate.h"
 
-TEST(DialogTemplate, ReadsTheExtendedForm) {
+TEST(DialogTemplate, ReadsTheExtendedAndTheClassicForm) {
     const auto dlg = ParseDialogTemplate(langtest::Bytes(RT_DIALOG, 230, 1024));
     ASSERT_TRUE(dlg);
     EXPECT_TRUE(dlg->extended);
@@ -35,20 +35,19 @@ TEST(DialogTemplate, ReadsTheExtendedForm) {
     EXPECT_EQ(dlg->FindItem(1002)->ClassName(), L"Edit");
     EXPECT_EQ(dlg->FindItem(1)->style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     EXPECT_EQ(dlg->FindItem(4242), nullptr);
-}
 
-TEST(DialogTemplate, ReadsTheClassicForm) {
-    const auto dlg = ParseDialogTemplate(langtest::Bytes(RT_DIALOG, 101, 1024));
-    ASSERT_TRUE(dlg);
-    EXPECT_FALSE(dlg->extended);
-    EXPECT_EQ(std::tie(dlg->x, dlg->y, dlg->cx, dlg->cy), std::make_tuple(10, 20, 120, 40));
-    EXPECT_TRUE(dlg->style & WS_CHILD);
-    EXPECT_EQ(dlg->typeface, L"MS Sans Serif");
-    EXPECT_EQ(dlg->pointSize, 8);
-    ASSERT_EQ(dlg->items.size(), 1u);
-    EXPECT_EQ(dlg->items[0].id, 1001u);
-    EXPECT_EQ(dlg->items[0].Text(), L"Plain");
-    EXPECT_EQ(dlg->items[0].ClassName(), L"Static");
+    const auto classic = ParseDialogTemplate(langtest::Bytes(RT_DIALOG, 101, 1024));
+    ASSERT_TRUE(classic);
+    EXPECT_FALSE(classic->extended);
+    EXPECT_EQ(std::tie(classic->x, classic->y, classic->cx, classic->cy),
+              std::make_tuple(10, 20, 120, 40));
+    EXPECT_TRUE(classic->style & WS_CHILD);
+    EXPECT_EQ(classic->typeface, L"MS Sans Serif");
+    EXPECT_EQ(classic->pointSize, 8);
+    ASSERT_EQ(classic->items.size(), 1u);
+    EXPECT_EQ(classic->items[0].id, 1001u);
+    EXPECT_EQ(classic->items[0].Text(), L"Plain");
+    EXPECT_EQ(classic->items[0].ClassName(), L"Static");
 }
 
 TEST(DialogTemplate, DamagedTemplatesFail) {

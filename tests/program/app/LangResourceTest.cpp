@@ -20,7 +20,7 @@ protected:
 
 }  // namespace
 
-TEST(StringTable, ShortBlocksAnswerNothing) {
+TEST_F(LangResourceTest, StringsByIdAndLanguageWithTheFallBackToEnglishShortBlocksAnswerNothing) {
     // Entry 0 "ab", entry 1 claims 3 units but only 1 follows.
     const BYTE block[] = {2, 0, 'a', 0, 'b', 0, 3, 0, 'c', 0};
     EXPECT_EQ(StringFromBlock(block, 0), L"ab");
@@ -31,9 +31,7 @@ TEST(StringTable, ShortBlocksAnswerNothing) {
     // A surrogate pair becomes one character; a lone surrogate U+FFFD.
     const BYTE astral[] = {3, 0, 0x3D, 0xD8, 0x11, 0xDD, 0x00, 0xD8};
     EXPECT_EQ(StringFromBlock(astral, 0), L"\U0001F511\uFFFD");
-}
 
-TEST_F(LangResourceTest, StringsByIdAndLanguageWithTheFallBackToEnglish) {
     // The edge ids of the blocks in both languages, neighbours nobody defined, ids past 16 bits;
     // missing in Russian: from English, whether Russian has the block (15, 129) or not (300); a
     // language the program does not carry reads English.
@@ -60,7 +58,7 @@ TEST_F(LangResourceTest, StringsByIdAndLanguageWithTheFallBackToEnglish) {
     }
 }
 
-TEST_F(LangResourceTest, ResourceChainCurrentUserDefaultNeutralAny) {
+TEST_F(LangResourceTest, ResourceChainCurrentUserDefaultNeutralAnySkippingADefaultThatIsNotThere) {
     langtest::Locale locale("en_US.UTF-8");  // user default 1033
     InitUiLanguage();
     SetUiLanguage(1049);
@@ -74,10 +72,8 @@ TEST_F(LangResourceTest, ResourceChainCurrentUserDefaultNeutralAny) {
     EXPECT_EQ(FindLangResource(245, L"BINARY").Language(), 1024);
     EXPECT_FALSE(FindLangResource(132, RT_MENU));
     EXPECT_TRUE(FindLangResource(132, RT_MENU).Data().empty());
-}
 
-TEST_F(LangResourceTest, ResourceChainSkipsAUserDefaultThatIsNotThere) {
-    langtest::Locale locale("de_DE.UTF-8");
+    langtest::Locale german("de_DE.UTF-8");
     InitUiLanguage();
     SetUiLanguage(1049);
     // 1049 and German (the user default) lack it, 1024 too: any (1033).

@@ -23,7 +23,6 @@ inline std::shared_ptr<CResFile> TestModule() {
     return file;
 }
 
-// Makes the test script's resources current for the life of the object.
 class UseTestModule {
 public:
     UseTestModule() { SetResourceModule(TestModule()); }

@@ -96,7 +96,7 @@ TEST(MenuModel, EditsHeadless) {
     EXPECT_EQ(file.FindPosition(57665), 1);
 }
 
-TEST(MenuTemplate, EveryCutTemplateFails) {
+TEST(MenuTemplate, CutAndDamagedTemplatesFailAndNestingIsBounded) {
     const auto full = langtest::Bytes(RT_MENU, 128, 1024);
     ASSERT_TRUE(ParseMenuTemplate(full));
     // A cut after the header alone is an empty menu; any cut inside an item fails.
@@ -109,9 +109,7 @@ TEST(MenuTemplate, EveryCutTemplateFails) {
             EXPECT_FALSE(menu) << "cut at " << cut;
         }
     }
-}
 
-TEST(MenuTemplate, DamagedTemplatesFail) {
     // A level without its last-item mark.
     EXPECT_FALSE(ParseMenuTemplate(MenuWriter().Item(0, 1, L"a").Item(0, 2, L"b").bytes));
     EXPECT_TRUE(ParseMenuTemplate(MenuWriter().Item(0, 1, L"a").Item(MF_END, 2, L"b").bytes));
@@ -123,9 +121,7 @@ TEST(MenuTemplate, DamagedTemplatesFail) {
     auto header = MenuWriter().Item(MF_END, 1, L"a").bytes;
     header[2] = 0xFF;
     EXPECT_FALSE(ParseMenuTemplate(header));
-}
 
-TEST(MenuTemplate, NestingDepthIsBounded) {
     auto nested = [](int depth) {
         MenuWriter w;
         for (int i = 0; i < depth; ++i) {

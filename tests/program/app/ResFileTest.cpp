@@ -26,7 +26,7 @@ constexpr std::size_t kFirstRecord = 32;
 
 }  // namespace
 
-TEST(ResFile, FindsEntriesByTypeNameAndLanguage) {
+TEST(ResFile, FindsEntriesByTypeNameAndLanguageNamedTypesWithoutCase) {
     CResFile file;
     ASSERT_TRUE(file.Load(LangTestResources())) << file.Error();
     // The empty leading record is not an entry.
@@ -45,21 +45,16 @@ TEST(ResFile, FindsEntriesByTypeNameAndLanguage) {
     EXPECT_EQ(file.FindAnyLanguage(RT_MENU, 128)->language, 1024);
     EXPECT_EQ(file.FindAnyLanguage(RT_MENU, 131)->language, 1031);
     EXPECT_EQ(file.FindAnyLanguage(RT_MENU, 999), nullptr);
-}
-
-TEST(ResFile, NamedTypesMatchWithoutCaseAndDataIsExact) {
-    CResFile file;
-    ASSERT_TRUE(file.Load(LangTestResources()));
+    // Named types match without case, and a name is not an id.
     const CResEntry* help = file.Find(CResName(L"binary"), 245, 1024);
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->type.Text(), L"BINARY");
     ASSERT_EQ(help->data.size(), 4u);
     EXPECT_EQ(std::memcmp(help->data.data(), "help", 4), 0);
-    // A name is not an id.
     EXPECT_EQ(file.Find(CResName(L"245"), 245, 1024), nullptr);
 }
 
-TEST(ResFile, DamagedHeadersFailCleanly) {
+TEST(ResFile, DamagedAndCutHeadersFailCleanly) {
     std::vector<std::vector<BYTE>> damaged;
     // Header size below the fixed fields, not a multiple of four, past the end; data size past
     // the end; a 32-byte header whose type name fills it without a terminating zero.
@@ -84,9 +79,7 @@ TEST(ResFile, DamagedHeadersFailCleanly) {
         EXPECT_TRUE(file.Entries().empty()) << "damage " << i;
         EXPECT_FALSE(file.Error().empty()) << "damage " << i;
     }
-}
 
-TEST(ResFile, EveryCutInsideAHeaderFails) {
     const auto image = Image();
     // The first two records' headers: the leading empty record, then a
     // header of at least 32 bytes at offset 32.

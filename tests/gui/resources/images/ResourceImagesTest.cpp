@@ -29,7 +29,6 @@ void EnsureApp() {
     }
 }
 
-// The same pixels, whatever the formats.
 bool SamePixels(const QImage& a, const QImage& b) {
     return a.convertToFormat(QImage::Format_ARGB32) == b.convertToFormat(QImage::Format_ARGB32);
 }
@@ -53,7 +52,7 @@ protected:
     static void SetUpTestSuite() { EnsureApp(); }
 };
 
-TEST_F(ResourceImagesTest, UnknownIdsAndIndexesGiveNullResults) {
+TEST_F(ResourceImagesTest, StripsAreCutIntoNineDistinctSquaresUnknownIdsAndIndexesGiveNothing) {
     EXPECT_TRUE(ResourceIcon(9999).isNull());
     EXPECT_TRUE(ResourceBitmap(9999).isNull());
     EXPECT_TRUE(ResourceBitmap(-1, {16, 16}).isNull());
@@ -62,9 +61,7 @@ TEST_F(ResourceImagesTest, UnknownIdsAndIndexesGiveNullResults) {
     EXPECT_TRUE(ToolBarImage(IDB_TOOLBAR, 9).isNull());
     EXPECT_TRUE(ToolBarImage(IDB_TOOLBAR, -1).isNull());
     EXPECT_EQ(ResourceBitmap(IDB_TOKEN_VIEW, {30, 20}).deviceIndependentSize(), QSizeF(30, 20));
-}
 
-TEST_F(ResourceImagesTest, StripsAreCutIntoNineDistinctSquaresOfTheWholeStrip) {
     for (int strip : {IDB_TOOLBAR, IDB_TOOLBAR_DISABLED}) {
         const QImage whole = ResourceBitmap(strip, {198, 22}).toImage();
         std::vector<QImage> images;
