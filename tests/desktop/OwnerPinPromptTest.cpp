@@ -63,7 +63,7 @@ protected:
 
 }  // namespace
 
-TEST_F(OwnerPinPrompt, ARightPinIsHandedBack) {
+TEST_F(OwnerPinPrompt, ARightPinIsHandedBackWrongOnesDownToTheLockAnEmptyReaderOffersNoEntry) {
     VKLib_Protected_Buffer pin;
     QString shown;
     const auto look = [&](QDialog& d) {
@@ -76,10 +76,8 @@ TEST_F(OwnerPinPrompt, ARightPinIsHandedBack) {
     EXPECT_TRUE(shown.contains("Reader 1"));
     EXPECT_TRUE(shown.contains("My token"));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(pin.Get_Ptr()), pin.Get_Size()), "2468");
-}
 
-TEST_F(OwnerPinPrompt, WrongPinsTellTheTriesLeftUntilThePinIsLockedAnEmptyReaderOffersNoEntry) {
-    VKLib_Protected_Buffer pin;
+    VKLib_Protected_Buffer wrong;
     QString status;
     bool okEnabled = true;
     EXPECT_FALSE(
@@ -90,10 +88,10 @@ TEST_F(OwnerPinPrompt, WrongPinsTellTheTriesLeftUntilThePinIsLockedAnEmptyReader
                     okEnabled = Ok(d)->isEnabled();
                     d.reject();
                 }},
-               pin));
+               wrong));
     EXPECT_TRUE(status.contains("2")) << status.toStdString();
     EXPECT_FALSE(okEnabled);
-    EXPECT_EQ(pin.Get_Size(), 0u);
+    EXPECT_EQ(wrong.Get_Size(), 0u);
     vkstore::TokenWorld world;
     EXPECT_EQ(
         vkstore::TokenStore(world.TokenFile(world.FindToken("My token")->uuid)).Pin().retriesLeft,
@@ -104,6 +102,6 @@ TEST_F(OwnerPinPrompt, WrongPinsTellTheTriesLeftUntilThePinIsLockedAnEmptyReader
                             okEnabled = Ok(d)->isEnabled();
                             d.reject();
                         }},
-                        pin));
+                        wrong));
     EXPECT_FALSE(okEnabled);
 }

@@ -39,7 +39,7 @@ struct Splitter {
     }
 };
 
-TEST(SimpleSplitter, PanesGoWhereTheLayoutSaysInBothOrientations) {
+TEST(SimpleSplitter, PanesGoWhereTheLayoutSaysABarIsDraggedWithATracker) {
     Splitter across(CSimpleSplitter::kSideBySide, {404, 120});
     EXPECT_TRUE(across.splitter->IsSideBySide());
     EXPECT_EQ(across.first->geometry(), across.Expected(0));
@@ -52,31 +52,30 @@ TEST(SimpleSplitter, PanesGoWhereTheLayoutSaysInBothOrientations) {
     EXPECT_EQ(stacked.first->parentWidget(), stacked.splitter);
     EXPECT_EQ(stacked.second->geometry(), stacked.Expected(1));
     EXPECT_EQ(stacked.first->height() + 4 + stacked.second->height(), 404);
+
+    // A bar is dragged with a tracker.
+    const QRect before = stacked.second->geometry();
+    const int bar = stacked.first->geometry().bottom() + 1;
+    EXPECT_EQ(stacked.splitter->Tracker(), nullptr);
+    SendMouse(stacked.splitter, QEvent::MouseButtonPress, {150, bar + 2});
+    ASSERT_NE(stacked.splitter->Tracker(), nullptr);
+    EXPECT_TRUE(stacked.splitter->Tracker()->isVisible());
+    EXPECT_EQ(stacked.splitter->Tracker()->geometry(), QRect(0, bar, 300, 4));
+    SendMouse(stacked.splitter, QEvent::MouseMove, {150, 2000});
+    // Clamped where the layout clamps it; the panes move only on release.
+    EXPECT_EQ(stacked.splitter->Tracker()->geometry().top(),
+              stacked.splitter->Layout().TrackerPosition() - 4);
+    EXPECT_EQ(stacked.second->geometry(), before);
+    SendMouse(stacked.splitter, QEvent::MouseButtonRelease, {150, 2000});
+    EXPECT_EQ(stacked.splitter->Tracker(), nullptr);
+    EXPECT_EQ(stacked.first->geometry(), stacked.Expected(0));
+    EXPECT_EQ(stacked.second->geometry(), stacked.Expected(1));
+    EXPECT_EQ(stacked.second->height(), 10) << "dragged to the bottom: the minimum";
     // A destroyed pane is forgotten; the other one still follows.
     delete stacked.second;
     EXPECT_EQ(stacked.splitter->Pane(1), nullptr);
     stacked.splitter->resize(300, 500);
     EXPECT_EQ(stacked.first->geometry(), stacked.Expected(0));
-}
-
-TEST(SimpleSplitter, ABarIsDraggedWithATrackerAndThePanesMoveOnRelease) {
-    Splitter s(CSimpleSplitter::kStacked, {300, 404});
-    const QRect before = s.second->geometry();
-    const int bar = s.first->geometry().bottom() + 1;
-    EXPECT_EQ(s.splitter->Tracker(), nullptr);
-    SendMouse(s.splitter, QEvent::MouseButtonPress, {150, bar + 2});
-    ASSERT_NE(s.splitter->Tracker(), nullptr);
-    EXPECT_TRUE(s.splitter->Tracker()->isVisible());
-    EXPECT_EQ(s.splitter->Tracker()->geometry(), QRect(0, bar, 300, 4));
-    SendMouse(s.splitter, QEvent::MouseMove, {150, 2000});
-    // Clamped where the layout clamps it; the panes move only on release.
-    EXPECT_EQ(s.splitter->Tracker()->geometry().top(), s.splitter->Layout().TrackerPosition() - 4);
-    EXPECT_EQ(s.second->geometry(), before);
-    SendMouse(s.splitter, QEvent::MouseButtonRelease, {150, 2000});
-    EXPECT_EQ(s.splitter->Tracker(), nullptr);
-    EXPECT_EQ(s.first->geometry(), s.Expected(0));
-    EXPECT_EQ(s.second->geometry(), s.Expected(1));
-    EXPECT_EQ(s.second->height(), 10) << "dragged to the bottom: the minimum";
 }
 
 TEST(SimpleSplitter, CreateMakesAChildWithItsIdAndPanesAreChecked) {

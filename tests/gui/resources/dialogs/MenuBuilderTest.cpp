@@ -29,7 +29,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MenuBuilderTest, MenuBarFromTheMainMenu) {
+TEST_F(MenuBuilderTest, MenuBarFromTheMainMenuRefilledWithoutLeftovers) {
     auto model = LoadLangMenu(128);
     ASSERT_TRUE(model);
     QMenuBar bar;
@@ -70,12 +70,8 @@ TEST_F(MenuBuilderTest, MenuBarFromTheMainMenu) {
                      [&](QAction* a) { triggered = CLangMenuBuilder::CommandId(a); });
     CLangMenuBuilder::FindAction(menu.get(), 57665)->trigger();
     EXPECT_EQ(triggered, 57665u);
-}
 
-TEST_F(MenuBuilderTest, EditedModelRefillsWithoutLeftovers) {
-    auto model = LoadLangMenu(128);
-    QMenuBar bar;
-    CLangMenuBuilder::Fill(&bar, *model);
+    // An edited model refills the bar without leftovers.
     const auto menusBefore = bar.findChildren<QMenu*>().size();
     model->RemoveCommand(190);
     model->EnableCommand(139, true);

@@ -37,7 +37,7 @@ protected:
     vktest::TempWorld m_world;
 };
 
-TEST_F(RenderedImageCache, WhatOneRunStoresTheNextFindsPixelForPixel) {
+TEST_F(RenderedImageCache, WhatOneRunStoresTheNextFindsPixelForPixelWrittenOnlyAfterAStore) {
     // A picture of another shape than its natural size, one without a size, a size alone.
     const std::tuple<QByteArray, QSize, QImage> entries[] = {
         {"a", QSize(198, 22), Picture(22, 198, qRgba(255, 0, 0, 255))},
@@ -60,9 +60,9 @@ TEST_F(RenderedImageCache, WhatOneRunStoresTheNextFindsPixelForPixel) {
         EXPECT_EQ(found->image, image) << key.toStdString();
     }
     EXPECT_FALSE(next.Find("c").has_value());
-}
 
-TEST_F(RenderedImageCache, WritesOnlyWhenSomethingWasStored) {
+    // Nothing is written until something was stored.
+    ASSERT_TRUE(QFile::remove(File()));
     CRenderedImageCache cache(File());
     EXPECT_TRUE(cache.Save());
     EXPECT_FALSE(QFile::exists(File()));
