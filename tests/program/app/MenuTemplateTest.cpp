@@ -37,7 +37,7 @@ public:
 
 }  // namespace
 
-TEST(MenuTemplate, ReadsItemsTextsSubmenusAndStates) {
+TEST(MenuTemplate, ReadsItemsTextsSubmenusAndStatesAndEditsHeadless) {
     const CMenu menu = EnglishMenu();
     ASSERT_EQ(menu.Count(), 3u);
 
@@ -68,32 +68,30 @@ TEST(MenuTemplate, ReadsItemsTextsSubmenusAndStates) {
     EXPECT_TRUE(help.rightAligned);
     EXPECT_EQ(menu.SubMenu(2), nullptr);
     EXPECT_EQ(menu.SubMenu(3), nullptr);
-}
 
-TEST(MenuModel, EditsHeadless) {
-    CMenu menu = EnglishMenu();
+    CMenu edited = EnglishMenu();
     // Found at any depth, changed everywhere, unknown ids reported.
-    ASSERT_NE(menu.FindCommand(400), nullptr);
-    EXPECT_TRUE(menu.EnableCommand(139, true));
-    EXPECT_TRUE(menu.FindCommand(139)->IsEnabled());
-    EXPECT_TRUE(menu.EnableCommand(400, true));
-    EXPECT_TRUE(menu.FindCommand(400)->IsEnabled());
-    EXPECT_TRUE(menu.EnableCommand(190, false));
-    EXPECT_TRUE(menu.FindCommand(190)->grayed);
-    EXPECT_TRUE(menu.CheckCommand(59392, false));
-    EXPECT_FALSE(menu.FindCommand(59392)->checked);
-    EXPECT_FALSE(menu.EnableCommand(12345, true));
+    ASSERT_NE(edited.FindCommand(400), nullptr);
+    EXPECT_TRUE(edited.EnableCommand(139, true));
+    EXPECT_TRUE(edited.FindCommand(139)->IsEnabled());
+    EXPECT_TRUE(edited.EnableCommand(400, true));
+    EXPECT_TRUE(edited.FindCommand(400)->IsEnabled());
+    EXPECT_TRUE(edited.EnableCommand(190, false));
+    EXPECT_TRUE(edited.FindCommand(190)->grayed);
+    EXPECT_TRUE(edited.CheckCommand(59392, false));
+    EXPECT_FALSE(edited.FindCommand(59392)->checked);
+    EXPECT_FALSE(edited.EnableCommand(12345, true));
     // Separators have id 0 but are no command 0.
-    EXPECT_EQ(menu.FindCommand(0), nullptr);
-    EXPECT_FALSE(menu.RemoveCommand(0));
+    EXPECT_EQ(edited.FindCommand(0), nullptr);
+    EXPECT_FALSE(edited.RemoveCommand(0));
 
     // Positions, before and after a removal.
-    const CMenu& file = *menu.SubMenu(0);
-    EXPECT_EQ(file.FindPosition(57665), 2);
-    EXPECT_EQ(file.FindPosition(400), -1);
-    EXPECT_TRUE(menu.RemoveCommand(190));
-    EXPECT_EQ(menu.FindCommand(190), nullptr);
-    EXPECT_EQ(file.FindPosition(57665), 1);
+    const CMenu& fileMenu = *edited.SubMenu(0);
+    EXPECT_EQ(fileMenu.FindPosition(57665), 2);
+    EXPECT_EQ(fileMenu.FindPosition(400), -1);
+    EXPECT_TRUE(edited.RemoveCommand(190));
+    EXPECT_EQ(edited.FindCommand(190), nullptr);
+    EXPECT_EQ(fileMenu.FindPosition(57665), 1);
 }
 
 TEST(MenuTemplate, CutAndDamagedTemplatesFailAndNestingIsBounded) {

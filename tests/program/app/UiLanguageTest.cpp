@@ -67,7 +67,7 @@ protected:
 
 }  // namespace
 
-TEST_F(UiLanguageTest, TheStartDecidesFromTheStoredChoiceAndTheUserDefault) {
+TEST_F(UiLanguageTest, TheStartDecidesFromTheStoredChoiceTogglesStoreIt) {
     // Locale, type and text stored (null: none), with its zero, the language, the text then stored.
     const std::tuple<const char*, DWORD, const wchar_t*, bool, LANGID, std::wstring> cases[] = {
         // Only "ENGLISH" itself, as text, gives English whatever the user default.
@@ -97,9 +97,7 @@ TEST_F(UiLanguageTest, TheStartDecidesFromTheStoredChoiceAndTheUserDefault) {
         EXPECT_EQ(stored->second, after);
     }
     EXPECT_EQ(changes, 0) << "the start notifies nobody";
-}
 
-TEST_F(UiLanguageTest, TogglesStoreTheChoiceTheNextStartReadsSettingTheSameOneDoesNothing) {
     {
         langtest::Locale locale("ru_RU.UTF-8");
         WriteChoice(REG_SZ, L"NATIVE");

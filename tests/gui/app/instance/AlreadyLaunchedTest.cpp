@@ -72,7 +72,7 @@ TEST_F(AlreadyLaunched, OneOfCopiesStartedTogetherIsFirstAndSoIsACopyAfterOnesTh
     EXPECT_EQ(Line(next), "first");
 }
 
-TEST_F(AlreadyLaunched, TheProcessThatHoldsTheNameCountsAsLaunched) {
+TEST_F(AlreadyLaunched, TheHolderOfTheNameCountsAsLaunchedTheNameIsTheEnglishInstanceString) {
     vktest::QtApp();
     CGuard first;
     EXPECT_FALSE(first.IsAlreadyLaunched());
@@ -82,10 +82,8 @@ TEST_F(AlreadyLaunched, TheProcessThatHoldsTheNameCountsAsLaunched) {
     EXPECT_FALSE(again.Listen([] {}));
     EXPECT_NE(first.InstanceMessage(), 0u);
     EXPECT_EQ(again.InstanceMessage(), first.InstanceMessage());
-}
 
-TEST(MutextInfo, NameIsTheEnglishInstanceStringElseTheBuiltInName) {
-    vktest::TempWorld world;
+    // The name: the English instance string, else the built-in name.
     SetUiLanguage(LANG_RUSSIAN_ID);
     EXPECT_EQ(CMutextInfo().Name(), LoadLangString(IDS_INSTANCE_NAME, LANG_NEUTRAL_DEFAULT_ID));
     SetResourceModule(std::make_shared<CResFile>());
