@@ -29,7 +29,7 @@ protected:
     QWidget m_other;
 };
 
-TEST_F(BringToFront, RestoresMinimisedWindowsAndLeavesToolAndHiddenWindows) {
+TEST_F(BringToFront, RestoresMinimisedWindowsLeavesToolAndHiddenOnesActivatesTheDialogElseAWindow) {
     QWidget tool(nullptr, Qt::Tool);
     tool.show();
     tool.setWindowState(Qt::WindowMinimized);
@@ -47,9 +47,7 @@ TEST_F(BringToFront, RestoresMinimisedWindowsAndLeavesToolAndHiddenWindows) {
     EXPECT_TRUE(tool.isMinimized()) << "tool windows are left alone";
     EXPECT_FALSE(hidden.isVisible()) << "hidden windows are not shown";
     EXPECT_TRUE(m_main.isVisible());
-}
 
-TEST_F(BringToFront, TheOpenModalDialogEndsUpActiveWithoutOneAVisibleWindowOfTheProgram) {
     QDialog dialog(&m_main);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
@@ -63,10 +61,10 @@ TEST_F(BringToFront, TheOpenModalDialogEndsUpActiveWithoutOneAVisibleWindowOfThe
 
     dialog.close();  // without a dialog
     m_other.hide();
-    QWidget tool(nullptr, Qt::Tool);
-    tool.show();
-    tool.activateWindow();
-    ASSERT_TRUE(vktest::SpinUntil([&] { return QApplication::activeWindow() == &tool; }, 3000));
+    QWidget palette(nullptr, Qt::Tool);
+    palette.show();
+    palette.activateWindow();
+    ASSERT_TRUE(vktest::SpinUntil([&] { return QApplication::activeWindow() == &palette; }, 3000));
     m_main.setWindowState(Qt::WindowMinimized);
 
     BringWindowsToFront();

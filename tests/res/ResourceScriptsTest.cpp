@@ -241,7 +241,7 @@ void ExpectInsideAndApart(const CDialogTemplate& dlg, const std::string& where) 
 
 }  // namespace
 
-TEST(ResourceScripts, BothLanguagesHoldTheSameResourcesAndEveryNamedOne) {
+TEST(ResourceScripts, BothLanguagesHoldTheSameResourcesAndEveryNamedOneStringsAgree) {
     ASSERT_FALSE(Res().Entries().empty());
     std::map<LANGID, std::set<std::pair<WORD, WORD>>> byLang;
     for (const auto& e : Res().Entries()) {
@@ -270,9 +270,7 @@ TEST(ResourceScripts, BothLanguagesHoldTheSameResourcesAndEveryNamedOne) {
     std::ranges::copy_if(byLang[kEn], std::inserter(templates, templates.end()),
                          [](const auto& r) { return r.first == RT_MENU || r.first == RT_DIALOG; });
     EXPECT_EQ(templates, named);
-}
 
-TEST(ResourceScripts, StringsAgreeBetweenLanguagesRussianIsTranslatedKeysAreExact) {
     const auto en = Strings(kEn);
     const auto ru = Strings(kRu);
     ASSERT_GT(en.size(), 100u);
@@ -311,7 +309,7 @@ TEST(ResourceScripts, StringsAgreeBetweenLanguagesRussianIsTranslatedKeysAreExac
     EXPECT_EQ(en.at(IDS_PRODUCT_WORD), L"Velkora");
 }
 
-TEST(ResourceScripts, EveryCommandHasPromptAndTooltipInBothLanguages) {
+TEST(ResourceScripts, CommandsHavePromptAndTooltipMenusOneShapeContextMenusReadLikeTheMain) {
     std::set<UINT> commands;
     for (LANGID lang : kLanguages) {
         for (const auto& [id, menu] : Menus(lang)) {
@@ -331,9 +329,7 @@ TEST(ResourceScripts, EveryCommandHasPromptAndTooltipInBothLanguages) {
                 << "command " << id << " in " << lang;
         }
     }
-}
 
-TEST(ResourceScripts, MenusHaveOneShapeAndContextMenusReadLikeTheMainMenu) {
     const auto en = Menus(kEn);
     const auto ru = Menus(kRu);
     ASSERT_EQ(en.size(), ru.size());

@@ -104,7 +104,7 @@ TEST(ListWithEdit, ColumnsKeepTheirProportionsAndFillTheList) {
     }
 }
 
-TEST(ListWithEdit, TheFocusFlagFollowsClicksAndTheFocusKeepsTheSelectedRow) {
+TEST(ListWithEdit, TheFocusFlagFollowsClicksRowChangesReachTheOwnerButNotWhileItGoes) {
     Form f;
     auto* w = f.Make(3);
     w->SetFocusToCurrent();
@@ -124,11 +124,8 @@ TEST(ListWithEdit, TheFocusFlagFollowsClicksAndTheFocusKeepsTheSelectedRow) {
     EXPECT_EQ(w->List()->currentItem(), w->List()->topLevelItem(2));
     ASSERT_EQ(w->List()->selectedItems().size(), 1);
     EXPECT_EQ(w->List()->selectedItems()[0], w->List()->topLevelItem(2));
-}
 
-TEST(ListWithEdit, RowChangesAndDeletionsReachTheOwnerButNotWhileTheWidgetGoes) {
-    Form f;
-    auto* w = f.Make(3);
+    // Row changes and deletions reach the owner, but not while the widget goes.
     std::vector<int> shown;
     std::vector<int> deleted;
     QObject::connect(w, &CListWithEdit::itemStateChanged,

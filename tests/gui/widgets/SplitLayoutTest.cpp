@@ -28,16 +28,14 @@ Ints Lengths(const CSplitLayout& layout) {
     return out;
 }
 
-TEST(SplitLayout, ScaleRoundsToNearestAndDoesNotOverflow) {
+TEST(SplitLayout, ScaleSharesAndLayoutsThatPinSqueezeAndKeepTheShares) {
     EXPECT_EQ(CSplitLayout::Scale(80, 32768, 90), 29127);
     EXPECT_EQ(CSplitLayout::Scale(5, 1, 2), 3);  // a half goes up
     EXPECT_EQ(CSplitLayout::Scale(7, 1, 3), 2);  // 2.33 goes down
     EXPECT_EQ(CSplitLayout::Scale(8, 1, 3), 3);  // 2.67 goes up
     EXPECT_EQ(CSplitLayout::Scale(32768, 100000, 32768), 100000);
     EXPECT_EQ(CSplitLayout::Scale(12, 34, 0), 0);
-}
 
-TEST(SplitLayout, SharesFromPaneCountsAndWeights) {
     // Panes, weights (none: the first shares), shares.
     const std::tuple<int, Ints, Ints> cases[] = {
         {2, {}, {16384, 16384}},
@@ -61,11 +59,9 @@ TEST(SplitLayout, SharesFromPaneCountsAndWeights) {
         EXPECT_FALSE(layout.SetProportions(wrong));
     }
     EXPECT_EQ(layout.Proportions(), (Ints{29127, 3641}));
-}
 
-TEST(SplitLayout, LayoutsPinSqueezeAndKeepTheShares) {
     // Extent, positions, lengths, shares.
-    const std::tuple<int, Ints, Ints, Ints> cases[] = {
+    const std::tuple<int, Ints, Ints, Ints> layouts[] = {
         {404, {0, 360, 408}, {356, 44}, {29127, 3641}},
         {804, {0, 715, 808}, {711, 89}, {29127, 3641}},
         // 50 pixels for the panes: the box would get 6 and is pinned at the minimum.
@@ -75,7 +71,7 @@ TEST(SplitLayout, LayoutsPinSqueezeAndKeepTheShares) {
         // Less than the bar.
         {2, {0, 4, 8}, {0, 0}, {29127, 3641}},
     };
-    for (const auto& [extent, positions, lengths, shares] : cases) {
+    for (const auto& [extent, positions, lengths, shares] : layouts) {
         CSplitLayout layout = ListAndBox();
         layout.Layout(extent);
         EXPECT_EQ(layout.Positions(), positions) << extent;
@@ -102,7 +98,7 @@ TEST(SplitLayout, LayoutsPinSqueezeAndKeepTheShares) {
     EXPECT_EQ(kMin + pinned.PaneLength(1) + pinned.PaneLength(2) + 2 * kBar, 204);
 }
 
-TEST(SplitLayout, DraggingTheBarIsClampedAndMovesTwoShares) {
+TEST(SplitLayout, DraggingABarIsClampedAndMovesTheTwoSharesBesideIt) {
     CSplitLayout layout = ListAndBox();
     layout.Layout(404);
     // A press on the bar (pixels 356 to 359) drags bar 1; the cursor keeps its offset.
@@ -132,18 +128,17 @@ TEST(SplitLayout, DraggingTheBarIsClampedAndMovesTwoShares) {
     other.CancelDrag();
     EXPECT_FALSE(other.IsDragging());
     EXPECT_EQ(other.Positions()[1], 360);
-}
 
-TEST(SplitLayout, DraggingAMiddleBarLeavesTheOuterShares) {
-    CSplitLayout layout(3, kMin, kBar);
-    layout.Layout(308);  // 300 for the panes, 100 each
-    const std::int32_t first = layout.Proportions()[0];
-    EXPECT_EQ(layout.BeginDrag(layout.Positions()[2] - 1), 2);
-    EXPECT_EQ(layout.MoveDrag(0), layout.Positions()[1] + kBar + kMin);
-    layout.EndDrag();
-    EXPECT_EQ(layout.Proportions()[0], first);
-    EXPECT_EQ(layout.PaneLength(1), kMin);
-    EXPECT_EQ(layout.PaneLength(0) + layout.PaneLength(1) + layout.PaneLength(2) + 2 * kBar, 308);
+    // Dragging a middle bar leaves the outer shares.
+    CSplitLayout three(3, kMin, kBar);
+    three.Layout(308);  // 300 for the panes, 100 each
+    const std::int32_t first = three.Proportions()[0];
+    EXPECT_EQ(three.BeginDrag(three.Positions()[2] - 1), 2);
+    EXPECT_EQ(three.MoveDrag(0), three.Positions()[1] + kBar + kMin);
+    three.EndDrag();
+    EXPECT_EQ(three.Proportions()[0], first);
+    EXPECT_EQ(three.PaneLength(1), kMin);
+    EXPECT_EQ(three.PaneLength(0) + three.PaneLength(1) + three.PaneLength(2) + 2 * kBar, 308);
 }
 
 }  // namespace

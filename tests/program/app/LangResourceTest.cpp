@@ -20,7 +20,8 @@ protected:
 
 }  // namespace
 
-TEST_F(LangResourceTest, StringsByIdAndLanguageWithTheFallBackToEnglishShortBlocksAnswerNothing) {
+TEST_F(LangResourceTest,
+       StringsFallBackToEnglishResourcesFollowTheChainCurrentUserDefaultNeutralAny) {
     // Entry 0 "ab", entry 1 claims 3 units but only 1 follows.
     const BYTE block[] = {2, 0, 'a', 0, 'b', 0, 3, 0, 'c', 0};
     EXPECT_EQ(StringFromBlock(block, 0), L"ab");
@@ -56,9 +57,7 @@ TEST_F(LangResourceTest, StringsByIdAndLanguageWithTheFallBackToEnglishShortBloc
     for (const auto& [id, lang, text] : cases) {
         EXPECT_EQ(LoadLangString(id, lang), text) << id << " in " << lang;
     }
-}
 
-TEST_F(LangResourceTest, ResourceChainCurrentUserDefaultNeutralAnySkippingADefaultThatIsNotThere) {
     langtest::Locale locale("en_US.UTF-8");  // user default 1033
     InitUiLanguage();
     SetUiLanguage(1049);

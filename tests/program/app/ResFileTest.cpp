@@ -26,7 +26,7 @@ constexpr std::size_t kFirstRecord = 32;
 
 }  // namespace
 
-TEST(ResFile, FindsEntriesByTypeNameAndLanguageNamedTypesWithoutCase) {
+TEST(ResFile, FindsEntriesByTypeNameAndLanguageDamagedHeadersFailCleanly) {
     CResFile file;
     ASSERT_TRUE(file.Load(LangTestResources())) << file.Error();
     // The empty leading record is not an entry.
@@ -52,9 +52,7 @@ TEST(ResFile, FindsEntriesByTypeNameAndLanguageNamedTypesWithoutCase) {
     ASSERT_EQ(help->data.size(), 4u);
     EXPECT_EQ(std::memcmp(help->data.data(), "help", 4), 0);
     EXPECT_EQ(file.Find(CResName(L"245"), 245, 1024), nullptr);
-}
 
-TEST(ResFile, DamagedAndCutHeadersFailCleanly) {
     std::vector<std::vector<BYTE>> damaged;
     // Header size below the fixed fields, not a multiple of four, past the end; data size past
     // the end; a 32-byte header whose type name fills it without a terminating zero.

@@ -5,7 +5,7 @@
 #include "LangTestSupport.h"
 #include "program/app/UserDefaultLanguage.h"
 
-TEST(UserDefaultLanguage, LocaleNamesToLanguageIds) {
+TEST(UserDefaultLanguage, LocaleNamesToLanguageIdsFromLcAllThenLcMessagesThenLang) {
     const std::pair<const char*, LANGID> cases[] = {
         // Russian, English of each country, other languages, the C locale, names that are none.
         {"ru_RU.UTF-8", 1049},
@@ -34,9 +34,7 @@ TEST(UserDefaultLanguage, LocaleNamesToLanguageIds) {
     for (const auto& [locale, lang] : cases) {
         EXPECT_EQ(LangIdFromLocaleName(locale), lang) << locale;
     }
-}
 
-TEST(UserDefaultLanguage, LcAllThenLcMessagesThenLang) {
     struct Case {
         const char *all, *messages, *lang;
         LANGID expected;

@@ -120,7 +120,7 @@ TEST_F(DialogBuilderTest, ControlsBecomeWidgetsWithTheirIdsPlacesAndStatesButton
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
 }
 
-TEST_F(DialogBuilderTest, LanguageChangeReTextsOpenDialogsKeepingInputNewOnesAreInIt) {
+TEST_F(DialogBuilderTest, LanguageChangeReTextsOpenDialogsNewOnesAreInItMissingOnesAreNot) {
     CLanguageEventDelivery delivery;
     CDialogLang dlg(230, nullptr);
     dlg.ControlAs<QLineEdit>(1002)->setText("secret");
@@ -154,9 +154,8 @@ TEST_F(DialogBuilderTest, LanguageChangeReTextsOpenDialogsKeepingInputNewOnesAre
     ToggleUiLanguage();
     EXPECT_EQ(dlg.ControlAs<QPushButton>(1)->text(), "Next >");
     EXPECT_EQ(counter.heard, 2);
-}
 
-TEST_F(DialogBuilderTest, MissingTemplatesBuildNothing) {
+    // Missing templates build nothing.
     CDialogLang missing(4000, nullptr);
     EXPECT_FALSE(missing.IsBuilt());
     EXPECT_TRUE(missing.findChildren<QWidget*>().isEmpty());
@@ -168,7 +167,7 @@ TEST_F(DialogBuilderTest, MissingTemplatesBuildNothing) {
     EXPECT_NE(CLangDialogBuilder::FindControl(modeless.get(), 1077), nullptr);
 }
 
-TEST(LangDialogBuilder, EveryProgramTemplateBuildsInBothLanguagesWithItsControls) {
+TEST(LangDialogBuilder, EveryProgramTemplateBuildsInBothLanguagesMnemonicsStrippedAlone) {
     vktest::QtApp();
     vktest::TempWorld world;
     InitUiLanguage();
@@ -196,9 +195,8 @@ TEST(LangDialogBuilder, EveryProgramTemplateBuildsInBothLanguagesWithItsControls
         ++built;
     }
     EXPECT_GT(built, 2);
-}
 
-TEST(LangDialogBuilder, MnemonicsAreStrippedWhereNothingTakesThem) {
+    // Mnemonics are stripped where nothing takes them.
     EXPECT_EQ(CLangDialogBuilder::StripMnemonic("&File"), "File");
     EXPECT_EQ(CLangDialogBuilder::StripMnemonic("Save && exit"), "Save & exit");
     EXPECT_EQ(CLangDialogBuilder::StripMnemonic("&&&x&"), "&x");

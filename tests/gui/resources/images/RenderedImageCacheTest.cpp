@@ -37,7 +37,7 @@ protected:
     vktest::TempWorld m_world;
 };
 
-TEST_F(RenderedImageCache, WhatOneRunStoresTheNextFindsPixelForPixelWrittenOnlyAfterAStore) {
+TEST_F(RenderedImageCache, StoredPicturesReadBackWrittenAfterAStoreDamagedFilesReplaced) {
     // A picture of another shape than its natural size, one without a size, a size alone.
     const std::tuple<QByteArray, QSize, QImage> entries[] = {
         {"a", QSize(198, 22), Picture(22, 198, qRgba(255, 0, 0, 255))},
@@ -82,9 +82,7 @@ TEST_F(RenderedImageCache, WhatOneRunStoresTheNextFindsPixelForPixelWrittenOnlyA
     unsaved.Store("a", {QSize(1, 1), Picture(1, 1, 0xffffffff)});
     EXPECT_TRUE(unsaved.Find("a").has_value());
     EXPECT_FALSE(unsaved.Save());
-}
 
-TEST_F(RenderedImageCache, DamagedOrForeignFilesCountAsEmptyAndAreReplaced) {
     {
         CRenderedImageCache cache(File());
         cache.Store("a", {QSize(22, 22), Picture(22, 22, 0xff00ff00)});

@@ -77,33 +77,6 @@ TEST_F(ResourceImagesTest, StripsAreCutIntoNineDistinctSquaresUnknownIdsAndIndex
     }
 }
 
-TEST_F(ResourceImagesTest, IconsAreDrawnAfreshAtEachSizeWithAGreyDisabledMode) {
-    // A 48 pixel icon is drawn at 48, not a smaller one enlarged: its edges
-    // stay one pixel wide, so it has far fewer half-transparent pixels.
-    const QIcon icon = ResourceIcon(IDI_TOKEN);
-    const QImage big = icon.pixmap(48, 48).toImage();
-    ASSERT_EQ(big.size(), QSize(48, 48));
-    const QImage blown = icon.pixmap(16, 16).toImage().scaled(48, 48, Qt::IgnoreAspectRatio,
-                                                              Qt::SmoothTransformation);
-    EXPECT_LT(BlurredShare(big), 0.6 * BlurredShare(blown));
-
-    // Painted on a double-density surface, the icon uses its pixels.
-    QImage canvas(64, 64, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    canvas.setDevicePixelRatio(2.0);
-    QPainter painter(&canvas);
-    icon.paint(&painter, QRect(0, 0, 24, 24));
-    painter.end();
-    canvas.setDevicePixelRatio(1.0);
-    EXPECT_TRUE(SamePixels(canvas.copy(0, 0, 48, 48), big));
-    const QPixmap twice = icon.pixmap(QSize(16, 16), 2.0);
-    EXPECT_EQ(twice.size(), QSize(32, 32));
-    EXPECT_EQ(twice.devicePixelRatio(), 2.0);
-
-    EXPECT_FALSE(icon.pixmap(16, 16).toImage().allGray());
-    EXPECT_TRUE(icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage().allGray());
-}
-
 // On a screen of twice the density the images carry twice the pixels, and the
 // strip is cut at the same places.
 VK_TEST_CHILD(images_at_double_density) {
@@ -129,7 +102,33 @@ VK_TEST_CHILD(images_at_double_density) {
     return 0;
 }
 
-TEST_F(ResourceImagesTest, DoubleDensityScreensGetFinerImages) {
+TEST_F(ResourceImagesTest, IconsAreDrawnAfreshAtEachSizeAndDensityWithAGreyDisabledMode) {
+    // A 48 pixel icon is drawn at 48, not a smaller one enlarged: its edges
+    // stay one pixel wide, so it has far fewer half-transparent pixels.
+    const QIcon icon = ResourceIcon(IDI_TOKEN);
+    const QImage big = icon.pixmap(48, 48).toImage();
+    ASSERT_EQ(big.size(), QSize(48, 48));
+    const QImage blown = icon.pixmap(16, 16).toImage().scaled(48, 48, Qt::IgnoreAspectRatio,
+                                                              Qt::SmoothTransformation);
+    EXPECT_LT(BlurredShare(big), 0.6 * BlurredShare(blown));
+
+    // Painted on a double-density surface, the icon uses its pixels.
+    QImage canvas(64, 64, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    canvas.setDevicePixelRatio(2.0);
+    QPainter painter(&canvas);
+    icon.paint(&painter, QRect(0, 0, 24, 24));
+    painter.end();
+    canvas.setDevicePixelRatio(1.0);
+    EXPECT_TRUE(SamePixels(canvas.copy(0, 0, 48, 48), big));
+    const QPixmap twice = icon.pixmap(QSize(16, 16), 2.0);
+    EXPECT_EQ(twice.size(), QSize(32, 32));
+    EXPECT_EQ(twice.devicePixelRatio(), 2.0);
+
+    EXPECT_FALSE(icon.pixmap(16, 16).toImage().allGray());
+    EXPECT_TRUE(icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage().allGray());
+
+    // On a screen of twice the density, in a process of its own.
     vktest::ChildProcess child("images_at_double_density");
     EXPECT_EQ(child.Wait(), 0);
 }
