@@ -16,6 +16,7 @@
 #include "program/tree/TreeListing.h"
 #include "res/resource.h"
 #include "support/FakeFrame.h"
+#include "support/PersonalStore.h"
 #include "support/ScriptedUi.h"
 
 namespace treetest {
@@ -44,13 +45,7 @@ public:
 
     // Puts the certificate into the user's personal store; the tree reads the state afresh.
     void Register(const std::vector<BYTE>& der) {
-        ASSERT_FALSE(der.empty());
-        HCERTSTORE store = CertOpenSystemStoreW(0, L"MY");
-        ASSERT_NE(store, nullptr);
-        EXPECT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
-                                                     static_cast<DWORD>(der.size()),
-                                                     CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-        CertCloseStore(store, 0);
+        vktest::AddToPersonalStore(der);
         tree->Reset();
     }
 

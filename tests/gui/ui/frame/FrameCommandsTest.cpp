@@ -22,6 +22,7 @@
 #include "platform/token/VelkoraProvider.h"
 #include "program/token/CKeyInfo.h"
 #include "program/tree/CCertTree.h"
+#include "support/PersonalStore.h"
 
 using namespace frametest;
 
@@ -52,13 +53,7 @@ void Register(const char* reader, const wchar_t* container, DWORD spec) {
     SVKCERTTREE::CCertTreePtr tree;
     CKeyInfo* key = tree->FindKey(W(reader), container, spec);
     ASSERT_NE(key, nullptr);
-    const std::vector<BYTE> der = key->GetCertificate();
-    HCERTSTORE store = CertOpenSystemStoreW(0, L"MY");
-    ASSERT_NE(store, nullptr);
-    EXPECT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
-                                                 static_cast<DWORD>(der.size()),
-                                                 CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-    CertCloseStore(store, 0);
+    vktest::AddToPersonalStore(key->GetCertificate());
     tree->Reset();
 }
 

@@ -1,23 +1,29 @@
-// Dialogs from templates under Qt: the pinned font, the widget of each control, every program
-// template in both languages, buttons, re-texting on a change of language. Texts are tests/res's.
+// Dialogs and menus from templates under Qt: the pinned font, the widget of each control, every
+// program template in both languages, buttons, re-texting on a change of language; menu actions
+// with their ids and states, refilled without leftovers. Texts are tests/res's.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
+#include <algorithm>
 #include <tuple>
 
 #include "LangTestSupport.h"
 #include "gui/resources/CDialogLang.h"
 #include "gui/resources/DialogFont.h"
 #include "gui/resources/LangDialogBuilder.h"
+#include "gui/resources/LangMenuBuilder.h"
 #include "gui/resources/LanguageEvents.h"
 #include "program/app/LangResource.h"
 #include "program/app/UiLanguage.h"
@@ -30,7 +36,7 @@ namespace {
 constexpr int kBaseX = 7;
 constexpr int kBaseY = 13;
 
-class DialogBuilderTest : public testing::Test {
+class LangBuilderTest : public testing::Test {
 protected:
     void SetUp() override {
         vktest::QtApp();
@@ -66,7 +72,7 @@ TEST(DialogFont, ShellFontIsPinnedToDejaVuSansAndMapsDialogUnits) {
     EXPECT_EQ(shell.MapRect(7, 148, 50, 14), QRect(12, 241, 88, 23));
 }
 
-TEST_F(DialogBuilderTest, ControlsBecomeWidgetsWithTheirIdsPlacesAndStatesButtonsAct) {
+TEST_F(LangBuilderTest, ControlsBecomeWidgetsWithTheirIdsPlacesAndStatesButtonsAct) {
     CDialogLang dlg(230, nullptr);
     ASSERT_TRUE(dlg.IsBuilt());
     EXPECT_EQ(dlg.size(), QSize(525, 276));
@@ -120,7 +126,7 @@ TEST_F(DialogBuilderTest, ControlsBecomeWidgetsWithTheirIdsPlacesAndStatesButton
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
 }
 
-TEST_F(DialogBuilderTest, LanguageChangeReTextsOpenDialogsNewOnesAreInItMissingOnesAreNot) {
+TEST_F(LangBuilderTest, LanguageChangeReTextsOpenDialogsNewOnesAreInItMissingOnesAreNot) {
     CLanguageEventDelivery delivery;
     CDialogLang dlg(230, nullptr);
     dlg.ControlAs<QLineEdit>(1002)->setText("secret");
@@ -201,4 +207,58 @@ TEST(LangDialogBuilder, EveryProgramTemplateBuildsInBothLanguagesMnemonicsStripp
     EXPECT_EQ(CLangDialogBuilder::StripMnemonic("Save && exit"), "Save & exit");
     EXPECT_EQ(CLangDialogBuilder::StripMnemonic("&&&x&"), "&x");
     EXPECT_EQ(CLangDialogBuilder::ObjectName(0xFFFFFFFF), "id_-1");
+}
+
+TEST_F(LangBuilderTest, MenuBarFromTheMainMenuRefilledWithoutLeftovers) {
+    auto model = LoadLangMenu(128);
+    ASSERT_TRUE(model);
+    QMenuBar bar;
+    CLangMenuBuilder::Fill(&bar, *model);
+    const auto top = bar.actions();
+    ASSERT_EQ(top.size(), 3);
+    ASSERT_NE(top[0]->menu(), nullptr);
+    EXPECT_EQ(top[0]->text(), "&File");
+    EXPECT_EQ(top[2]->menu(), nullptr);
+    EXPECT_EQ(CLangMenuBuilder::CommandId(top[2]), 57670u);
+
+    QMenu* file = top[0]->menu();
+    ASSERT_EQ(file->actions().size(), 3);
+    EXPECT_EQ(std::ranges::count_if(file->actions(), &QAction::isSeparator), 1);
+    QAction* exportAction = CLangMenuBuilder::FindAction(&bar, 190);
+    ASSERT_NE(exportAction, nullptr);
+    EXPECT_EQ(exportAction->text(), "&Export...\tCtrl+E");
+    EXPECT_EQ(exportAction->objectName(), "id_190");
+    EXPECT_TRUE(exportAction->isEnabled());
+    EXPECT_FALSE(exportAction->isCheckable());
+
+    QAction* toolbar = CLangMenuBuilder::FindAction(&bar, 59392);
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_TRUE(toolbar->isCheckable());
+    EXPECT_TRUE(toolbar->isChecked());
+    EXPECT_FALSE(CLangMenuBuilder::FindAction(&bar, 139)->isEnabled());
+    // Two levels down, inactive.
+    QAction* deep = CLangMenuBuilder::FindAction(&bar, 400);
+    ASSERT_NE(deep, nullptr);
+    EXPECT_FALSE(deep->isEnabled());
+    EXPECT_EQ(CLangMenuBuilder::FindAction(&bar, 0), nullptr);
+    EXPECT_EQ(CLangMenuBuilder::FindAction(&bar, 12345), nullptr);
+
+    // A menu of its own tells the command of a triggered action.
+    auto menu = CLangMenuBuilder::Build(*model->SubMenu(0));
+    UINT triggered = 0;
+    QObject::connect(menu.get(), &QMenu::triggered,
+                     [&](QAction* a) { triggered = CLangMenuBuilder::CommandId(a); });
+    CLangMenuBuilder::FindAction(menu.get(), 57665)->trigger();
+    EXPECT_EQ(triggered, 57665u);
+
+    // An edited model refills the bar without leftovers.
+    const auto menusBefore = bar.findChildren<QMenu*>().size();
+    model->RemoveCommand(190);
+    model->EnableCommand(139, true);
+    CLangMenuBuilder::Fill(&bar, *model);
+    EXPECT_EQ(bar.actions().size(), 3);
+    EXPECT_EQ(bar.findChildren<QMenu*>().size(), menusBefore);
+    EXPECT_EQ(CLangMenuBuilder::FindAction(&bar, 190), nullptr);
+    EXPECT_TRUE(CLangMenuBuilder::FindAction(&bar, 139)->isEnabled());
+    EXPECT_EQ(bar.actions()[0]->menu()->actions().size(), 2);
 }
