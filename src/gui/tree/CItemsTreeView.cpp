@@ -185,6 +185,16 @@ void CItemsTreeView::ChildNodes(const Node* node, std::vector<NodePtr>& out) con
     }
 }
 
+std::vector<CItemsTreeView::NodePtr> CItemsTreeView::OpenChildren(const Node* node) {
+    Item* item = node != nullptr ? m_model->FindItem(node) : m_model->Root();
+    if (item != nullptr && item != m_model->Root() && item->HasPlaceholder()) {
+        m_tree->expand(m_model->IndexOf(item));
+    }
+    std::vector<NodePtr> children;
+    ChildNodes(node, children);
+    return children;
+}
+
 // Selection.
 
 void CItemsTreeView::SelectNode(const Node* node) {

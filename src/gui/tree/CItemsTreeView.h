@@ -13,6 +13,7 @@
 #include "program/core/sdp/COwnedReceiver.h"
 #include "program/tree/CTreeMessageHub.h"
 #include "program/tree/ITreeItemInfo.h"
+#include "program/tree/ITreePane.h"
 #include "program/ui/CFrameFacade.h"
 
 class QItemSelection;
@@ -23,7 +24,7 @@ class CTreeItemsModel;
 struct CTreeItem;
 }  // namespace STreeItemInfo::View
 
-class CItemsTreeView : public CALRResizeableFormView {
+class CItemsTreeView : public CALRResizeableFormView, public STreeItemInfo::ITreePane {
     Q_OBJECT
 
 public:
@@ -44,18 +45,20 @@ public:
     // The operations the frame passes through to the view.
 
     // The node of the selected item, or null.
-    NodePtr SelectedNode() const;
+    NodePtr SelectedNode() const override;
     // Selects the item that holds exactly this node (depth-first from the top level); nothing
     // when no item does.
-    void SelectNode(const Node* node);
+    void SelectNode(const Node* node) override;
     // Merges a fresh enumeration of the node's children (the top level when null) into the
     // tree, unless the level was never opened; then selects the first top-level item when
     // nothing is selected.
-    void SynchroniseChildren(const Node* node = nullptr);
+    void SynchroniseChildren(const Node* node = nullptr) override;
     // Merges again every opened level below the node (the top level when null).
-    void ResynchroniseTree(const Node* node = nullptr);
+    void ResynchroniseTree(const Node* node = nullptr) override;
     // The handles of the node's current child items (the top level when null).
-    void ChildNodes(const Node* node, std::vector<NodePtr>& out) const;
+    void ChildNodes(const Node* node, std::vector<NodePtr>& out) const override;
+    // The node's children, its level opened first as a click on its expander would.
+    std::vector<NodePtr> OpenChildren(const Node* node) override;
 
     // Shows the selected node again, in the current interface language; the default right
     // pane when nothing is selected. The frame calls it when the language changes.

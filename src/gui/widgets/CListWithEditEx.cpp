@@ -8,6 +8,10 @@ CListWithEditEx::CListWithEditEx(UINT listId, UINT editId, CListSplitRecord* rec
     : CListWithEdit(listId, editId, parent), m_record(record) {}
 
 CListWithEditEx::~CListWithEditEx() {
+    WriteSplit();
+}
+
+void CListWithEditEx::WriteSplit() {
     if (m_record == nullptr || Splitter() == nullptr) {
         return;
     }

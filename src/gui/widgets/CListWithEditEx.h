@@ -17,6 +17,8 @@ public:
     ~CListWithEditEx() override;
 
     bool Create(QWidget* parent, UINT controlId) override;
+    // Records the split now, as the widget does when it goes.
+    void WriteSplit();
 
 private:
     CListSplitRecord* m_record;

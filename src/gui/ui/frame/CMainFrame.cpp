@@ -3,19 +3,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTimer>
-#include <QTreeView>
 #include <algorithm>
-#include <set>
 
 #include "desktop/BroadcastReceiver.h"
 #include "desktop/DeviceChangeNotifier.h"
@@ -26,8 +22,10 @@
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CFrameToolBar.h"
 #include "gui/ui/frame/CommandTexts.h"
+#include "gui/ui/frame/FramePlacement.h"
 #include "gui/ui/frame/LoginLogoutMessage.h"
 #include "gui/ui/frame/TokenLogin.h"
+#include "gui/ui/views/CListPropertyView.h"
 #include "gui/ui/views/RightViewFactory.h"
 #include "platform/text/FormatString.h"
 #include "program/app/LangResource.h"
@@ -36,17 +34,13 @@
 #include "program/core/settings/CSettingBool.h"
 #include "program/token/CTokenInfo.h"
 #include "program/token/LoginState.h"
-#include "program/token/ReaderNames.h"
-#include "program/token/STokenRecord.h"
 #include "program/tree/CUpdateRequest.h"
 #include "program/tree/ITreeItemInfo.h"
 #include "program/ui/IUserInterface.h"
+#include "program/ui/StatusPaneTexts.h"
 #include "res/resource.h"
 
 namespace {
-
-// The Actions menu's place in the main menu.
-constexpr int kActionsMenuPosition = 2;
 
 // Tool bar images of the login button.
 constexpr int kLoginImage = 0;
@@ -63,36 +57,6 @@ constexpr int kDefaultTreeWidth = 300;
 // How often the idle update of the tool bar and the status panes runs.
 constexpr int kIdleUpdateMs = 250;
 
-// Show commands of a stored placement.
-constexpr DWORD SW_HIDE = 0;
-constexpr DWORD SW_SHOWNORMAL = 1;
-constexpr DWORD SW_SHOWMINIMIZED = 2;
-constexpr DWORD SW_SHOWMAXIMIZED = 3;
-constexpr DWORD SW_MINIMIZE = 6;
-constexpr DWORD SW_SHOWMINNOACTIVE = 7;
-constexpr DWORD SW_FORCEMINIMIZE = 11;
-
-bool IsNodeCommand(UINT id) {
-    switch (id) {
-        case ID_ACTIONS_EXPORT_CERT:
-        case ID_ACTIONS_IMPORT_CERT:
-        case ID_ACTIONS_ADD_TO_STORE:
-        case ID_ACTIONS_REMOVE_FROM_STORE:
-        case ID_ACTIONS_SET_DEFAULT:
-        case ID_ACTIONS_REMOVE_DEFAULT:
-        case ID_ACTIONS_DELETE_CONTAINER:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// Commands after which the token's state shown in the bars may have changed.
-bool ChangesTokenState(UINT id) {
-    return id == ID_ACTIONS_IMPORT_CERT || id == ID_ACTIONS_DELETE_CONTAINER ||
-           id == ID_ACTIONS_SET_DEFAULT || id == ID_ACTIONS_REMOVE_DEFAULT;
-}
-
 QString Q(const std::wstring& text) {
     return QString::fromStdWString(text);
 }
@@ -104,11 +68,6 @@ bool IsWithin(const QWidget* widget, const QWidget* container) {
         }
     }
     return false;
-}
-
-// What tells one token from another: its ID, label and model, empty for an empty reader.
-std::wstring TokenIdentity(const STokenRecord& record) {
-    return FormatString(L"%08X", record.tokenId) + L"|" + record.label + L"|" + record.typeText;
 }
 
 void ForgetUnusedView(QWidget* view) {
@@ -159,6 +118,7 @@ CMainFrame::CMainFrame() {
     setObjectName(QStringLiteral("CMainFrame"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     BuildSettings();
+    BuildCommandTable();
 }
 
 CMainFrame::~CMainFrame() {
@@ -216,11 +176,14 @@ bool CMainFrame::Create() {
         return false;
     }
     m_settings.LoadAll();
-    ApplyPlacement();
+    m_maximiseOnShow = RestorePlacement(*this, m_placement);
     // The right pane shows the token view: the one the client area has just made, still empty.
-    ApplySplitterWidths();
+    RestorePaneWidths(*m_splitter, m_leftPane, m_rightPane);
     m_statusBar->setVisible(m_statusBarVisible);
     m_toolBar->setVisible(m_toolBarVisible);
+    // Once as the last step of the initial state and once after it, as the window's creation
+    // has always run it: with nothing selected yet the second pass sets the same states again,
+    // and keeping it keeps the order of the creation steps that other parts rely on.
     UpdateToolBarToggles();
     UpdateToolBarToggles();
 
@@ -319,10 +282,10 @@ void CMainFrame::StartListening() {
     m_devices->Start();
     auto* broadcast = new CBroadcastReceiver(RegisterWindowMessageW(kLoginLogoutMessageName), this);
     connect(broadcast, &CBroadcastReceiver::Received, this, [this] { OnLoginBroadcast(); });
-    if (TokensChangedSinceNoted()) {
+    if (m_tokens.ChangedSinceNoted()) {
         OnDeviceChange(DBT_DEVNODES_CHANGED, {});
     }
-    if (LoginStatesChangedSinceRead()) {
+    if (m_tokens.LoginStatesChangedSinceRead()) {
         OnLoginBroadcast();
     }
 }
@@ -360,52 +323,6 @@ QMenu* CMainFrame::TopMenu(int position) const {
     return tops.at(position)->menu();
 }
 
-void CMainFrame::ApplyPlacement() {
-    if (m_placement.length < kPlacementLength) {
-        ApplyDefaultSize();
-        return;
-    }
-    const DWORD show = m_placement.showCmd;
-    // A window that was hidden or minimised at close opens normal.
-    if (show == SW_HIDE || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE ||
-        show == SW_SHOWMINNOACTIVE || show == SW_FORCEMINIMIZE) {
-        m_placement.showCmd = SW_SHOWNORMAL;
-    }
-    const auto& r = m_placement.rcNormalPosition;
-    const QRect rect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
-    if (rect.isValid()) {
-        setGeometry(rect);
-    }
-    m_maximiseOnShow = m_placement.showCmd == SW_SHOWMAXIMIZED;
-}
-
-// Without a stored placement the window takes three quarters of the screen's free area, as the
-// desktop's default placement would give it, and never less than its own size hint.
-void CMainFrame::ApplyDefaultSize() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    const QSize area = screen->availableGeometry().size();
-    resize(sizeHint().expandedTo(area * 3 / 4).boundedTo(area));
-}
-
-void CMainFrame::ApplySplitterWidths() {
-    if (m_leftPane.cxCur < 1 || m_rightPane.cxCur < 1) {
-        return;
-    }
-    m_treeView->setMinimumWidth(std::max<LONG>(0, m_leftPane.cxMin));
-    if (m_rightWidget) {
-        m_rightWidget->setMinimumWidth(std::max<LONG>(0, m_rightPane.cxMin));
-    }
-    // The left column gets its width exactly; the right one what is left of the splitter,
-    // as long as the splitter has its width.
-    const int available = m_splitter->width() - m_splitter->handleWidth();
-    const int right = available > m_leftPane.cxCur ? available - m_leftPane.cxCur
-                                                   : static_cast<int>(m_rightPane.cxCur);
-    m_splitter->setSizes({m_leftPane.cxCur, right});
-}
-
 void CMainFrame::ShowWindow() {
     if (m_maximiseOnShow) {
         showMaximized();
@@ -421,8 +338,8 @@ void CMainFrame::OnFrameReady() {
     m_splitter->update();
     // The stored widths again, now that the window has its size; without them the tree gets
     // its own width and the properties the rest.
-    if (m_leftPane.cxCur >= 1 && m_rightPane.cxCur >= 1) {
-        ApplySplitterWidths();
+    if (HasPaneWidths(m_leftPane, m_rightPane)) {
+        RestorePaneWidths(*m_splitter, m_leftPane, m_rightPane);
     } else {
         const int available = m_splitter->width() - m_splitter->handleWidth();
         if (available > 2 * kDefaultTreeWidth) {
@@ -435,208 +352,8 @@ void CMainFrame::OnFrameReady() {
         m_treeView->SynchroniseChildren(nullptr);
     }
     ForgetUnusedView(m_rightWidget.data());
-    NoteTokenIdentities();
+    m_tokens.Note();
     QMetaObject::invokeMethod(this, &CMainFrame::StartListening, Qt::QueuedConnection);
-}
-
-// ---------------------------------------------------------------------------- commands
-
-bool CMainFrame::NodeAccepts(UINT id) {
-    NodePtr node = SelectedNode();
-    return node && node->IsCommandEnabled(id);
-}
-
-bool CMainFrame::IsCommandEnabled(UINT id) {
-    if (IsNodeCommand(id)) {
-        return NodeAccepts(id);
-    }
-    if (id == ID_ACTIONS_LOGIN) {
-        return SelectedTokenLoginState() == SVKCERT::kLoginGuest;
-    }
-    if (id == ID_ACTIONS_LOGOUT) {
-        const std::optional<DWORD> state = SelectedTokenLoginState();
-        return state == SVKCERT::kLoginUser || state == SVKCERT::kLoginAdmin;
-    }
-    return id != 0;
-}
-
-bool CMainFrame::IsCommandChecked(UINT id) const {
-    switch (id) {
-        case ID_VIEW_SHOW_CONTAINERS:
-            return m_showContainers;
-        case ID_VIEW_TOOLBAR:
-            return m_toolBar != nullptr && !m_toolBar->isHidden();
-        case ID_VIEW_STATUS_BAR:
-            return m_statusBar != nullptr && !m_statusBar->isHidden();
-        default:
-            return false;
-    }
-}
-
-void CMainFrame::OnCommand(UINT id) {
-    if (id == 0 || !IsCommandEnabled(id)) {
-        return;
-    }
-    if (IsNodeCommand(id)) {
-        if (NodePtr node = SelectedNode()) {
-            node->OnCommand(id);
-        }
-        if (ChangesTokenState(id)) {
-            UpdateToolBarToggles();
-            UpdateStatusPanes();
-        }
-        return;
-    }
-    switch (id) {
-        case ID_FILE_EXIT:
-            close();
-            break;
-        case ID_VIEW_REFRESH:
-            Refresh();
-            break;
-        case ID_VIEW_SHOW_CONTAINERS:
-            m_showContainers = !m_showContainers;
-            Refresh();
-            break;
-        case ID_VIEW_TOOLBAR:
-            if (m_toolBar != nullptr) {
-                m_toolBar->setVisible(m_toolBar->isHidden());
-            }
-            break;
-        case ID_VIEW_STATUS_BAR:
-            if (m_statusBar != nullptr) {
-                m_statusBar->setVisible(m_statusBar->isHidden());
-            }
-            break;
-        case ID_VIEW_SWITCH_LANGUAGE:
-            ToggleUiLanguage();
-            break;
-        case ID_TAB_PANE:
-        case ID_NEXT_PANE:
-        case ID_PREV_PANE:
-            ActivateOtherPane();
-            break;
-        case ID_ACTIONS_LOGIN:
-            if (NodePtr node = SelectedNode()) {
-                LoginToken(this, node->GetTokenName());
-            }
-            break;
-        case ID_ACTIONS_LOGOUT:
-            if (NodePtr node = SelectedNode()) {
-                LogoutToken(node->GetTokenName());
-            }
-            break;
-        case ID_HELP_CONTENTS:
-        case ID_HELP_INDEX:
-        case ID_HELP_SEARCH:
-        case ID_APP_ABOUT:
-            // Carried out by the help and About parts of the program.
-            break;
-        default:
-            break;
-    }
-}
-
-void CMainFrame::Refresh() {
-    m_certTree->Reset();
-    std::wstring path;
-    if (NodePtr node = SelectedNode()) {
-        path = node->GetPath();
-    }
-    if (m_treeView != nullptr) {
-        m_treeView->ResynchroniseTree(nullptr);
-        if (!path.empty()) {
-            // The remembered node, searched level by level down its path.
-            std::vector<NodePtr> level;
-            m_treeView->ChildNodes(nullptr, level);
-            NodePtr found;
-            while (!found && !level.empty()) {
-                NodePtr next;
-                for (const NodePtr& child : level) {
-                    const std::wstring childPath = child->GetPath();
-                    if (childPath == path) {
-                        found = child;
-                        break;
-                    }
-                    if (path.starts_with(childPath + L"\\")) {
-                        next = child;
-                    }
-                }
-                level.clear();
-                if (!found && next) {
-                    level = OpenedChildren(next);
-                }
-            }
-            if (found) {
-                m_treeView->SelectNode(found.get());
-                found->OnUpdate(STreeItemInfo::CUpdateRequest{STreeItemInfo::kUpdateSelected});
-            }
-        }
-    }
-    UpdateToolBarToggles();
-    UpdateStatusPanes();
-    if (m_treeView != nullptr) {
-        m_treeView->update();
-    }
-}
-
-std::vector<CMainFrame::NodePtr> CMainFrame::OpenedChildren(const NodePtr& node) {
-    std::vector<NodePtr> children;
-    m_treeView->ChildNodes(node.get(), children);
-    if (children.size() == 1 && children.front()->IsEmpty()) {
-        // A level never opened in this tree (after "Show Containers" changed it): opened as a
-        // click on its expander would, so that the remembered node is found again.
-        auto* tree = qobject_cast<QTreeView*>(m_treeView->TreeControl());
-        if (tree != nullptr) {
-            m_treeView->SelectNode(node.get());
-            tree->expand(tree->currentIndex());
-            children.clear();
-            m_treeView->ChildNodes(node.get(), children);
-        }
-    }
-    return children;
-}
-
-void CMainFrame::UpdateMenu(QMenu* menu) {
-    if (menu == TopMenu(kActionsMenuPosition)) {
-        UpdateActionsMenuSlots();
-        if (CMenu* actions = m_menuModel.SubMenu(kActionsMenuPosition)) {
-            CLangMenuBuilder::Fill(menu, *actions);
-            for (QAction* action : menu->actions()) {
-                const UINT id = CLangMenuBuilder::CommandId(action);
-                action->setStatusTip(Q(CommandPrompt(id).value_or(std::wstring())));
-            }
-        }
-    }
-    for (QAction* action : menu->actions()) {
-        const UINT id = CLangMenuBuilder::CommandId(action);
-        if (id == 0) {
-            continue;
-        }
-        action->setEnabled(IsCommandEnabled(id));
-        const bool checked = IsCommandChecked(id);
-        action->setCheckable(checked || action->isCheckable());
-        action->setChecked(checked);
-    }
-}
-
-void CMainFrame::UpdateActionsMenuSlots() {
-    m_storeSwitch.Show(NodeAccepts(ID_ACTIONS_REMOVE_FROM_STORE) ? ID_ACTIONS_REMOVE_FROM_STORE
-                                                                 : ID_ACTIONS_ADD_TO_STORE);
-    m_defaultSwitch.Show(NodeAccepts(ID_ACTIONS_REMOVE_DEFAULT) ? ID_ACTIONS_REMOVE_DEFAULT
-                                                                : ID_ACTIONS_SET_DEFAULT);
-}
-
-void CMainFrame::UpdateCommandEnabling() {
-    if (m_toolBar == nullptr) {
-        return;
-    }
-    for (int index = 0; index < m_toolBar->ButtonCount(); ++index) {
-        const UINT id = m_toolBar->ButtonCommand(index);
-        if (QAction* action = m_toolBar->ButtonAction(index); action && id != 0) {
-            action->setEnabled(IsCommandEnabled(id));
-        }
-    }
 }
 
 // ------------------------------------------------------------------- token state in the bars
@@ -659,8 +376,7 @@ std::optional<DWORD> CMainFrame::SelectedTokenLoginState() {
 
 void CMainFrame::UpdateToolBarToggles() {
     if (m_toolBar != nullptr) {
-        const std::optional<DWORD> state = SelectedTokenLoginState();
-        const bool loggedIn = state == SVKCERT::kLoginUser || state == SVKCERT::kLoginAdmin;
+        const bool loggedIn = IsSelectedTokenLoggedIn();
         m_toolBar->SetButton(0, loggedIn ? ID_ACTIONS_LOGOUT : ID_ACTIONS_LOGIN,
                              loggedIn ? kLogoutImage : kLoginImage, loggedIn);
         const int store =
@@ -685,34 +401,10 @@ void CMainFrame::UpdateStatusPanes() {
     if (m_statusBar == nullptr) {
         return;
     }
-    QString access;
-    QString tokenId;
-    QString freeBytes;
-    if (CTokenInfo* token = SelectedToken()) {
-        const STokenRecord record = token->GetTokenRecord();
-        std::wstring role;
-        switch (token->GetLoginState()) {
-            case SVKCERT::kLoginGuest:
-                role = LoadLangString(IDS_ROLE_GUEST);
-                break;
-            case SVKCERT::kLoginUser:
-                role = LoadLangString(IDS_ROLE_USER);
-                break;
-            case SVKCERT::kLoginAdmin:
-                role = LoadLangString(IDS_ROLE_ADMIN);
-                break;
-            default:
-                break;
-        }
-        access = Q(FormatString(LoadLangString(ID_INDICATOR_ACCESS), role));
-        tokenId = Q(FormatString(LoadLangString(ID_INDICATOR_TOKEN_ID),
-                                 FormatString(L"%08X", record.tokenId)));
-        freeBytes = Q(FormatString(LoadLangString(ID_INDICATOR_FREE_BYTES),
-                                   FormatString(L"%d", static_cast<int>(record.freeMemory))));
-    }
-    m_statusBar->SetPaneText(CFrameStatusBar::kAccessPane, access);
-    m_statusBar->SetPaneText(CFrameStatusBar::kTokenIdPane, tokenId);
-    m_statusBar->SetPaneText(CFrameStatusBar::kFreeBytesPane, freeBytes);
+    const SStatusPaneTexts texts = TokenStatusPaneTexts(SelectedToken());
+    m_statusBar->SetPaneText(CFrameStatusBar::kAccessPane, Q(texts.access));
+    m_statusBar->SetPaneText(CFrameStatusBar::kTokenIdPane, Q(texts.tokenId));
+    m_statusBar->SetPaneText(CFrameStatusBar::kFreeBytesPane, Q(texts.freeBytes));
     m_statusBar->FitPaneWidths();
 }
 
@@ -770,6 +462,10 @@ IRightView* CMainFrame::ReplaceRightView(ERightViewKind kind) {
     }
     if (TakeUnusedView(m_rightWidget.data(), kind)) {
         return m_rightView;
+    }
+    // The new view opens with the list split the old one has now.
+    if (auto* list = dynamic_cast<CListPropertyView*>(m_rightWidget.data())) {
+        list->StoreSplit();
     }
     // Made outside the splitter, which would otherwise take it in as a pane of its own.
     const CRightViewWidget fresh = CreateRightView(kind, this, m_facade);
@@ -844,91 +540,19 @@ void CMainFrame::OnMessage(const SFrameFacade::MESSAGES::CItemInTheTreeSelectedM
 
 // ------------------------------------------------------------- platform notifications
 
-std::vector<CTokenInfo*> CMainFrame::Tokens() {
-    std::vector<CTokenInfo*> tokens;
-    m_certTree->GetTokens(tokens);
-    return tokens;
-}
-
-void CMainFrame::NoteTokenIdentities() {
-    // The records the tree reads for its labels anyway.
-    m_tokenIdentities.clear();
-    const std::vector<CTokenInfo*> tokens = Tokens();
-    for (CTokenInfo* token : tokens) {
-        m_tokenIdentities[token->GetReaderName()] = TokenIdentity(token->GetTokenRecord());
-    }
-}
-
-std::map<std::wstring, std::wstring> CMainFrame::ReadTokenIdentities() {
-    std::map<std::wstring, std::wstring> identities;
-    const std::vector<CTokenInfo*> tokens = Tokens();
-    for (CTokenInfo* token : tokens) {
-        identities[token->GetReaderName()] = TokenIdentity(ReadTokenRecord(token->GetReaderName()));
-    }
-    return identities;
-}
-
-bool CMainFrame::TokensChangedSinceNoted() {
-    const std::vector<CTokenInfo*> tokens = Tokens();
-    std::set<std::wstring> known;
-    for (CTokenInfo* token : tokens) {
-        known.insert(token->GetReaderName());
-    }
-    const std::vector<std::wstring> present = SVKCERT::EnumReaderNames();
-    if (std::set<std::wstring>(present.begin(), present.end()) != known) {
-        return true;
-    }
-    return ReadTokenIdentities() != m_tokenIdentities;
-}
-
-bool CMainFrame::LoginStatesChangedSinceRead() {
-    const std::vector<CTokenInfo*> tokens = Tokens();
-    return std::any_of(tokens.begin(), tokens.end(), [](CTokenInfo* token) {
-        return token->GetLoginState() != SVKCERT::ReadLoginState(token->GetReaderName());
-    });
-}
-
 bool CMainFrame::OnDeviceChange(UINT eventCode, const std::vector<std::wstring>& changedReaders) {
-    if (eventCode != DBT_DEVNODES_CHANGED) {
+    if (eventCode != DBT_DEVNODES_CHANGED || m_treeView == nullptr) {
         return true;
     }
-    m_certTree->Resynchronise();
-    // A token inserted, removed or swapped in a reader that stayed: what the tree knew of that
-    // reader's token is stale, labels, containers and keys alike.
-    const std::map<std::wstring, std::wstring> identities = ReadTokenIdentities();
-    std::vector<std::wstring> changed = changedReaders;
-    for (const auto& entry : identities) {
-        const auto known = m_tokenIdentities.find(entry.first);
-        if (known != m_tokenIdentities.end() && known->second != entry.second) {
-            changed.push_back(entry.first);
-        }
-    }
-    m_tokenIdentities = identities;
-    if (!changed.empty()) {
-        m_certTree->Reset();
-    }
-    if (m_treeView != nullptr) {
-        m_treeView->SynchroniseChildren(nullptr);
-        std::vector<NodePtr> tokens;
-        m_treeView->ChildNodes(nullptr, tokens);
-        for (const NodePtr& token : tokens) {
-            if (std::find(changed.begin(), changed.end(), token->GetTokenName()) != changed.end()) {
-                m_treeView->ResynchroniseTree(token.get());
-            }
-        }
-        if (!changed.empty()) {
-            if (NodePtr node = SelectedNode()) {
-                node->OnUpdate(STreeItemInfo::CUpdateRequest{STreeItemInfo::kUpdateSelected});
-            }
-        }
-    }
+    m_tokens.OnDevicesChanged(*m_treeView, changedReaders);
     UpdateToolBarToggles();
     UpdateStatusPanes();
     return true;
 }
 
 void CMainFrame::OnLoginBroadcast() {
-    const std::vector<CTokenInfo*> tokens = Tokens();
+    std::vector<CTokenInfo*> tokens;
+    m_certTree->GetTokens(tokens);
     for (CTokenInfo* token : tokens) {
         token->ResetLoginState();
     }
@@ -976,24 +600,9 @@ void CMainFrame::SaveSettings() {
         return;
     }
     m_settingsSaved = true;
-    const QRect normal = normalGeometry();
-    m_placement.length = sizeof(CWindowPlacement);
-    m_placement.flags = 0;
-    if (isMinimized()) {
-        m_placement.showCmd = SW_SHOWMINIMIZED;
-    } else if (isMaximized()) {
-        m_placement.showCmd = SW_SHOWMAXIMIZED;
-    } else {
-        m_placement.showCmd = SW_SHOWNORMAL;
-    }
-    m_placement.ptMinPosition = {-1, -1};
-    m_placement.ptMaxPosition = {-1, -1};
-    m_placement.rcNormalPosition = {normal.left(), normal.top(), normal.left() + normal.width(),
-                                    normal.top() + normal.height()};
-    const QList<int> sizes = m_splitter != nullptr ? m_splitter->sizes() : QList<int>();
-    if (sizes.size() == 2) {
-        m_leftPane = {sizes.at(0), m_treeView != nullptr ? m_treeView->minimumWidth() : 0};
-        m_rightPane = {sizes.at(1), m_rightWidget ? m_rightWidget->minimumWidth() : 0};
+    m_placement = CapturePlacement(*this);
+    if (m_splitter != nullptr) {
+        CapturePaneWidths(*m_splitter, m_leftPane, m_rightPane);
     }
     m_statusBarVisible = m_statusBar != nullptr && !m_statusBar->isHidden();
     m_toolBarVisible = m_toolBar != nullptr && !m_toolBar->isHidden();
@@ -1001,8 +610,7 @@ void CMainFrame::SaveSettings() {
 }
 
 void CMainFrame::LogoutSelectedToken() {
-    const std::optional<DWORD> state = SelectedTokenLoginState();
-    if (state == SVKCERT::kLoginUser || state == SVKCERT::kLoginAdmin) {
+    if (IsSelectedTokenLoggedIn()) {
         LogoutToken(SelectedNode()->GetTokenName());
     }
 }

@@ -7,7 +7,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,7 +18,9 @@
 #include "program/core/settings/CWindowPlacement.h"
 #include "program/tree/CCertTree.h"
 #include "program/tree/CEnumChildsMsgAcceptorRegistry.h"
+#include "program/tree/CTokenChangeTracker.h"
 #include "program/tree/CTreeMessageHub.h"
+#include "program/ui/CCommandTable.h"
 #include "program/ui/CFrameFacade.h"
 #include "program/ui/CMenuItemSwitch.h"
 #include "program/ui/IFrame.h"
@@ -37,8 +38,8 @@ class CMainFrame : public QMainWindow, public IFrame {
 public:
     // Posted to itself at the end of the creation: the first filling of the tree.
     static constexpr UINT WM_FRAME_READY = 1166;
-    // Lowest placement record length that is applied.
-    static constexpr DWORD kPlacementLength = 44;
+    // The Actions menu's place in the main menu.
+    static constexpr int kActionsMenuPosition = 2;
 
     CMainFrame();
     ~CMainFrame() override;
@@ -118,6 +119,7 @@ private:
         SDP::SOBSERVER::COwnedReceiver<CMainFrame, Msg, STreeItemInfo::CTreeThreadModel>;
 
     void BuildSettings();
+    void BuildCommandTable();
     bool CreateClientArea();
     void CreateToolBar();
     void CreateStatusBar();
@@ -127,9 +129,6 @@ private:
     // on, and what changed since that filling is caught up with.
     void StartListening();
     void LoadMenu();
-    void ApplyPlacement();
-    void ApplyDefaultSize();
-    void ApplySplitterWidths();
     void SaveSettings();
     // At close: the selected token's user, when logged in, is logged out.
     void LogoutSelectedToken();
@@ -137,20 +136,12 @@ private:
     void UpdateActionsMenuSlots();
     void UpdateCommandEnabling();
     void Refresh();
-    std::vector<NodePtr> OpenedChildren(const NodePtr& node);
+    void RunNodeCommand(UINT id, bool changesTokenState);
     bool NodeAccepts(UINT id);
+    bool IsSelectedTokenLoggedIn();
     // The selected node's token login state; nothing without a node or token.
     std::optional<DWORD> SelectedTokenLoginState();
     CTokenInfo* SelectedToken();
-    // The certificate tree's tokens, in reader order.
-    std::vector<CTokenInfo*> Tokens();
-    // Token identity per reader: as the tree knows it, and as the store holds it now.
-    void NoteTokenIdentities();
-    std::map<std::wstring, std::wstring> ReadTokenIdentities();
-    // True when the readers or their tokens differ from what the tree last noted.
-    bool TokensChangedSinceNoted();
-    // True when a token's login state differs from the one the tree read.
-    bool LoginStatesChangedSinceRead();
 
     // Declaration order is construction order.
     Receiver<STreeItemInfo::CItemChildsEnumingMsg> m_enumReceiver;
@@ -168,6 +159,7 @@ private:
     SLocalTools::CSplitterItemInfo m_leftPane{};
     SLocalTools::CSplitterItemInfo m_rightPane{};
     CSettings m_settings;
+    CCommandTable m_commands;
     QSplitter* m_splitter = nullptr;
     bool m_statusBarVisible = true;
     bool m_toolBarVisible = true;
@@ -184,6 +176,5 @@ private:
     UINT m_lastPrompt = 0;
     bool m_settingsSaved = false;
     bool m_maximiseOnShow = false;
-    // Token identity per reader (ID and label as last seen), to tell swapped tokens.
-    std::map<std::wstring, std::wstring> m_tokenIdentities;
+    STreeItemInfo::CTokenChangeTracker m_tokens;
 };

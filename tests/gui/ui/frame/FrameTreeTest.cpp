@@ -44,11 +44,17 @@ TEST(FrameTree, TheFirstFillingListsTheReadersAndTokensAndReadersChangedElsewher
         return labels.size() == 3 && labels[1] == expected1 && labels[2] == expected2;
     })) << QString::fromStdWString(Labels(world.TopLevel())[1]).toStdString();
 
-    // The Pro token is taken out while its containers are open: they go with it.
+    // The Pro token is taken out while its containers are open and a key is shown: they go
+    // with it, and the reader left behind is selected and shown.
+    ASSERT_TRUE(world.Open(W(kReader0) + L"\\Ivanov-2026\\Exchange"));
+    ASSERT_EQ(world.Frame().RightViewInterface()->Kind(), ERightViewKind::Certificate);
     ASSERT_EQ(Vktoken({"remove", kReader0}), 0);
     EXPECT_TRUE(SpinUntil([&] { return world.Children(world.Find(W(kReader0))).empty(); }));
     EXPECT_EQ(world.Find(W(kReader0))->GetDisplayText(), L"<Unnamed> [" + W(kReader0) + L"] ");
     EXPECT_FALSE(world.Find(W(kReader0) + L"\\Ivanov-2026"));
+    ASSERT_TRUE(world.Frame().SelectedNode());
+    EXPECT_EQ(world.Frame().SelectedNode()->GetPath(), W(kReader0));
+    EXPECT_EQ(world.Frame().RightViewInterface()->Kind(), ERightViewKind::TokenInfo);
     // No message box was put to the user; the tree is still in reader order.
     EXPECT_EQ(Paths(world.TopLevel()),
               (std::vector<std::wstring>{W(kReader0), W(kReader1), W(kReader2)}));
@@ -100,6 +106,7 @@ TEST(FrameTree, ATokenSwappedInItsReaderShowsTheNewTokensContents) {
     world.Expand(world.Find(W(kReader0)));
     ASSERT_TRUE(world.Find(W(kReader0) + L"\\Petrova-signing"));
     world.Frame().SelectNode(world.Find(W(kReader0) + L"\\Petrova-signing").get());
+    const std::wstring proId = world.StatusPane(CFrameStatusBar::kTokenIdPane);
 
     // Out and in again, quicker than one notification: the reader's token changed its
     // identity twice and the tree must not keep the old token's containers.
@@ -113,6 +120,13 @@ TEST(FrameTree, ATokenSwappedInItsReaderShowsTheNewTokensContents) {
                    std::vector<std::wstring>{W(kReader0) + L"\\Mini-exchange"};
     }));
     EXPECT_FALSE(world.Find(W(kReader0) + L"\\Petrova-signing"));
+    // The selection falls back to the reader, whose pane shows the new token.
+    ASSERT_TRUE(world.Frame().SelectedNode());
+    EXPECT_EQ(world.Frame().SelectedNode()->GetPath(), W(kReader0));
+    EXPECT_EQ(world.Frame().RightViewInterface()->Kind(), ERightViewKind::TokenInfo);
+    const std::wstring miniId = world.StatusPane(CFrameStatusBar::kTokenIdPane);
+    EXPECT_FALSE(miniId.empty());
+    EXPECT_NE(miniId, proId);
 }
 
 TEST(FrameTree, RefreshShowsWhatChangedAndKeepsOpenBranchesTheirItemsAndTheSelection) {
