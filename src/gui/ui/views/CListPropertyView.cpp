@@ -32,6 +32,9 @@ CListPropertyView::~CListPropertyView() {
 }
 
 void CListPropertyView::StoreSplit() {
+    if (m_listWidget != nullptr) {
+        m_listWidget->WriteSplit();
+    }
     if (!m_split.valid) {
         return;
     }

@@ -41,6 +41,9 @@ public:
     QTreeWidget* List() const;
     int RowCount() const;
     const CRowIconRegistry& Icons() const { return m_icons; }
+    // Hands the split to the frame's record now; the frame asks before it makes the next view,
+    // which opens with that split.
+    void StoreSplit();
 
 protected:
     void OnInitialUpdate() override;
@@ -56,7 +59,6 @@ private:
     void MakeColumns();
     void ShowDetail(int row);
     void OnTabPastEnd();
-    void StoreSplit();
 
     SListLayout m_layout;
     CRowIconRegistry m_icons;
