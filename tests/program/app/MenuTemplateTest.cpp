@@ -35,37 +35,34 @@ public:
     std::vector<BYTE> bytes;
 };
 
+// One line per item, submenus indented below theirs: id and text, or "-" for a separator, and
+// the states that are set.
+std::vector<std::wstring> Lines(const CMenu& menu, const std::wstring& indent = L"") {
+    std::vector<std::wstring> lines;
+    for (const CMenuItem& item : menu.Items()) {
+        lines.push_back(indent +
+                        (item.separator ? L"-" : std::to_wstring(item.id) + L" " + item.text) +
+                        (item.popup ? L" popup" : L"") + (item.checked ? L" checked" : L"") +
+                        (item.grayed ? L" grayed" : L"") + (item.disabled ? L" disabled" : L"") +
+                        (item.rightAligned ? L" right" : L""));
+        const auto below = Lines(item.submenu, indent + L"  ");
+        lines.insert(lines.end(), below.begin(), below.end());
+    }
+    return lines;
+}
+
 }  // namespace
 
 TEST(MenuTemplate, ReadsItemsTextsSubmenusAndStatesAndEditsHeadless) {
     const CMenu menu = EnglishMenu();
-    ASSERT_EQ(menu.Count(), 3u);
-
-    const CMenuItem& file = menu.Items()[0];
-    EXPECT_TRUE(file.popup);
-    EXPECT_EQ(file.text, L"&File");
-    ASSERT_EQ(file.submenu.Count(), 3u);
-    EXPECT_EQ(file.submenu.Items()[0].id, 190u);
-    EXPECT_EQ(file.submenu.Items()[0].text, L"&Export...\tCtrl+E");
-    EXPECT_TRUE(file.submenu.Items()[0].IsEnabled());
-    EXPECT_TRUE(file.submenu.Items()[1].separator);
-    EXPECT_FALSE(file.submenu.Items()[2].separator);
-    EXPECT_EQ(file.submenu.Items()[2].id, 57665u);
-
-    const CMenu* view = menu.SubMenu(1);
-    ASSERT_NE(view, nullptr);
-    EXPECT_TRUE(view->Items()[0].checked);
-    EXPECT_TRUE(view->Items()[1].grayed);
-    EXPECT_FALSE(view->Items()[1].IsEnabled());
-    const CMenu* more = view->SubMenu(2);
-    ASSERT_NE(more, nullptr);
-    EXPECT_TRUE(more->Items()[0].disabled);
-    EXPECT_FALSE(more->Items()[0].grayed);
-
-    const CMenuItem& help = menu.Items()[2];
-    EXPECT_FALSE(help.popup);
-    EXPECT_EQ(help.id, 57670u);
-    EXPECT_TRUE(help.rightAligned);
+    EXPECT_EQ(Lines(menu),
+              (std::vector<std::wstring>{
+                  L"0 &File popup", L"  190 &Export...\tCtrl+E", L"  -", L"  57665 E&xit",
+                  L"0 &View popup", L"  59392 &Toolbar checked", L"  139 &Russian grayed",
+                  L"  0 &More popup", L"    400 Deep disabled", L"57670 &Help right"}));
+    EXPECT_TRUE(menu.Items()[0].submenu.Items()[0].IsEnabled());
+    EXPECT_FALSE(menu.SubMenu(1)->Items()[1].IsEnabled());
+    EXPECT_EQ(menu.SubMenu(1)->SubMenu(2), &menu.Items()[1].submenu.Items()[2].submenu);
     EXPECT_EQ(menu.SubMenu(2), nullptr);
     EXPECT_EQ(menu.SubMenu(3), nullptr);
 

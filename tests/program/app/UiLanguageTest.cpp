@@ -2,16 +2,13 @@
 // listeners; a registry per test. Locale names are UserDefaultLanguageTest's.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "LangTestSupport.h"
-#include "platform/registry/Registry.h"
+#include "platform/registry/RegTestUtil.h"
 #include "program/app/LanguageChangeListeners.h"
 #include "program/app/UiLanguage.h"
 #include "support/TempWorld.h"
@@ -24,17 +21,13 @@ const std::wstring kNativeZ(L"NATIVE\0", 7);
 
 // The default value of the language key as type and text; nothing when it is missing.
 std::optional<std::pair<DWORD, std::wstring>> ReadChoice() {
-    HKEY key = nullptr;
-    std::wstring text(128, L'\0');
+    std::vector<BYTE> data;
     DWORD type = REG_NONE;
-    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    const bool read =
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, &key) == ERROR_SUCCESS &&
-        RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
-                         &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    text.resize(size / sizeof(wchar_t));
-    return read ? std::optional(std::pair{type, text}) : std::nullopt;
+    if (regtest::Get(HKEY_LOCAL_MACHINE, kLanguageKey, nullptr, data, &type) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::pair{type, std::wstring(reinterpret_cast<const wchar_t*>(data.data()),
+                                        data.size() / sizeof(wchar_t))};
 }
 
 std::wstring ChoiceText() {
@@ -44,30 +37,21 @@ std::wstring ChoiceText() {
 
 // Writes the choice; a null text deletes it.
 void WriteChoice(DWORD type, const wchar_t* text, bool withZero = true) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
     if (text == nullptr) {
-        RegDeleteValueW(key, nullptr);
-    } else {
-        const DWORD bytes = static_cast<DWORD>((wcslen(text) + withZero) * sizeof(wchar_t));
-        EXPECT_EQ(RegSetValueExW(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(text), bytes),
-                  ERROR_SUCCESS);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLanguageKey);
+        return;
     }
-    RegCloseKey(key);
+    std::vector<BYTE> bytes = regtest::SzBytes(text);
+    bytes.resize(bytes.size() - (withZero ? 0 : sizeof(wchar_t)));
+    ASSERT_EQ(regtest::Set(HKEY_LOCAL_MACHINE, kLanguageKey, nullptr, type, bytes), ERROR_SUCCESS);
 }
-
-class UiLanguageTest : public testing::Test {
-protected:
-    vktest::TempWorld world;
-    int changes = 0;
-    CLanguageChangeSubscription counter{[this] { ++changes; }};
-};
 
 }  // namespace
 
-TEST_F(UiLanguageTest, TheStartDecidesFromTheStoredChoiceTogglesStoreIt) {
+TEST(UiLanguageTest, TheStartDecidesFromTheStoredChoiceTogglesStoreIt) {
+    vktest::TempWorld world;
+    int changes = 0;
+    const CLanguageChangeSubscription counter([&] { ++changes; });
     // Locale, type and text stored (null: none), with its zero, the language, the text then stored.
     const std::tuple<const char*, DWORD, const wchar_t*, bool, LANGID, std::wstring> cases[] = {
         // Only "ENGLISH" itself, as text, gives English whatever the user default.
@@ -112,8 +96,8 @@ TEST_F(UiLanguageTest, TheStartDecidesFromTheStoredChoiceTogglesStoreIt) {
         EXPECT_EQ(ChoiceText(), kNativeZ);
         EXPECT_EQ(InitUiLanguage(), 1049);
         // The hive on disk is what the next start reads.
-        std::ifstream in(world.ConfigHome() / "vkcert" / "HKEY_LOCAL_MACHINE.reg");
-        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        const std::string text =
+            regtest::ReadFile(world.ConfigHome() / "vkcert" / "HKEY_LOCAL_MACHINE.reg");
         EXPECT_NE(text.find("Language"), std::string::npos);
         EXPECT_NE(text.find("NATIVE"), std::string::npos);
     }
@@ -121,12 +105,10 @@ TEST_F(UiLanguageTest, TheStartDecidesFromTheStoredChoiceTogglesStoreIt) {
     langtest::Locale locale(nullptr, nullptr, "en_US.UTF-8");
     WriteChoice(REG_SZ, nullptr);
     ASSERT_EQ(InitUiLanguage(), 1033);
-    ToggleUiLanguage();
-    EXPECT_EQ(GetUiLanguage(), 1024);
-    ToggleUiLanguage();
-    EXPECT_EQ(GetUiLanguage(), 1049);
-    ToggleUiLanguage();
-    EXPECT_EQ(GetUiLanguage(), 1024);
+    for (LANGID next : {1024, 1049, 1024}) {
+        ToggleUiLanguage();
+        EXPECT_EQ(GetUiLanguage(), next);
+    }
     EXPECT_EQ(changes, 2 + 3);
     // Setting the current language writes and sends nothing; another one writes and sends once.
     WriteChoice(REG_SZ, nullptr);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,65 +27,52 @@ namespace {
 using SVKCERT::SFileFormats::CBase64CerFormat;
 using SVKCERT::SFileFormats::ReadCertificateFile;
 using Bytes = std::vector<BYTE>;
+using tokentest::ContainerNames;
 
 Bytes AsBytes(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
+// Every `from` (a pattern without special characters) replaced.
+std::string Replaced(const std::string& text, const std::string& from, const std::string& to) {
+    return std::regex_replace(text, std::regex(from), to);
 }
 
-class CertFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto made = certtest::MakeCert(m_world.Root(), "cert", "rsa:2048", "/CN=File Test");
-        m_der = made.der;
-        const Bytes pem = certtest::ReadFile(made.pem);
-        m_pem.assign(pem.begin(), pem.end());
-    }
-
-    vktest::TempWorld m_world;
-    Bytes m_der;
-    std::string m_pem;  // openssl's: lines of 64, LF line ends
-};
-
-TEST_F(CertFile, WritesOpensslsPemWithCrLfAndNoEndAfterTheLastLine) {
-    EXPECT_EQ(CBase64CerFormat::Write(m_der) + "\r\n", Replaced(m_pem, "\n", "\r\n"));
+TEST(CertFile, WritesOpensslsPemWithCrLfReadsItAndDerAndLeavesMalformedArmourAsItIs) {
+    vktest::TempWorld world;
+    const auto made = certtest::MakeCert(world.Root(), "cert", "rsa:2048", "/CN=File Test");
+    const Bytes& der = made.der;
+    const Bytes pemBytes = certtest::ReadFile(made.pem);
+    const std::string pem(pemBytes.begin(), pemBytes.end());  // lines of 64, LF line ends
+    EXPECT_EQ(CBase64CerFormat::Write(der) + "\r\n", Replaced(pem, "\n", "\r\n"));
     EXPECT_EQ(CBase64CerFormat::Write(Bytes{}),
               "-----BEGIN CERTIFICATE-----\r\n-----END CERTIFICATE-----");
-}
 
-TEST_F(CertFile, ReadsDerAndOpensslPemWithAnyLineEnds) {
-    std::string noFinalLineEnd = m_pem;
+    std::string noFinalLineEnd = pem;
     noFinalLineEnd.pop_back();
-    const std::string shortEnd = Replaced(m_pem, "-----END CERTIFICATE-----", "-----END");
-    const std::vector<std::string> texts = {m_pem,
-                                            Replaced(m_pem, "\n", "\r\n"),
-                                            Replaced(m_pem, "\n", "\n\n"),
-                                            "\r\n\n\r\n" + m_pem,
-                                            m_pem + "\n\n\r\n",
+    const std::string shortEnd = Replaced(pem, "-----END CERTIFICATE-----", "-----END");
+    const std::vector<std::string> texts = {pem,
+                                            Replaced(pem, "\n", "\r\n"),
+                                            Replaced(pem, "\n", "\n\n"),
+                                            "\r\n\n\r\n" + pem,
+                                            pem + "\n\n\r\n",
                                             noFinalLineEnd,
                                             shortEnd};
     for (const std::string& text : texts) {
-        EXPECT_EQ(ReadCertificateFile(AsBytes(text)), m_der) << text.substr(text.size() - 40);
+        EXPECT_EQ(ReadCertificateFile(AsBytes(text)), der) << text.substr(text.size() - 40);
     }
-    EXPECT_EQ(ReadCertificateFile(m_der), m_der);
-}
+    EXPECT_EQ(ReadCertificateFile(der), der);
 
-TEST_F(CertFile, MalformedArmourLeavesTheBytesAsTheyAre) {
+    // Malformed armour leaves the bytes as they are.
     const std::string endLine = "-----END CERTIFICATE-----";
     const std::string malformed[] = {
-        " " + m_pem,                                  // space before BEGIN
-        m_pem + "trailing",                           // text after END
-        m_pem.substr(0, m_pem.find(endLine)),         // no END line
+        " " + pem,                                    // space before BEGIN
+        pem + "trailing",                             // text after END
+        pem.substr(0, pem.find(endLine)),             // no END line
         "-----BEGIN CERTIFICATE-----",                // nothing after BEGIN
-        Replaced(m_pem, endLine, endLine + "X"),      // a longer end line is part of the body
+        Replaced(pem, endLine, endLine + "X"),        // a longer end line is part of the body
         "-----BEGIN CERTIFICATE-----\r\n" + endLine,  // empty body
-        m_pem + std::string(1, '\0'),                 // a zero byte means DER
+        pem + std::string(1, '\0'),                   // a zero byte means DER
         "just some text",
         "",
     };
@@ -97,15 +85,13 @@ TEST_F(CertFile, MalformedArmourLeavesTheBytesAsTheyAre) {
     EXPECT_TRUE(CBase64CerFormat::Read(malformed[5]).empty());
 }
 
-using Events = std::vector<std::pair<int, std::wstring>>;
-
 class RecordingHook : public SVKCERT::IContainerOperationHook {
 public:
     void OnOperationStart(int code, const std::wstring& statusText) override {
         events.emplace_back(code, statusText);
     }
     void OnOperationEnd(int code) override { events.emplace_back(code, L""); }
-    Events events;
+    std::vector<std::pair<int, std::wstring>> events;
 };
 
 class ContainerCommandsTest : public ::testing::Test {
@@ -115,14 +101,6 @@ protected:
         m_world.MakeToken("Alpha", {}, "Reader A");
         m_world.AddContainer("Alpha", "one");
         m_world.AddContainer("Alpha", "two");
-    }
-
-    std::vector<std::wstring> Names() {
-        std::vector<std::wstring> names;
-        for (const auto& container : m_token.GetContainers()) {
-            names.push_back(container->GetName());
-        }
-        return names;
     }
 
     tokentest::TokenTestWorld m_world;
@@ -137,10 +115,10 @@ TEST_F(ContainerCommandsTest, DeleteAsksFirstAndTheDefaultMarkTellsTheOutcome) {
     m_world.Login("Reader A");
     m_ui.SetNextAnswer(IDNO);
     SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"one", L"two"}));
+    EXPECT_EQ(ContainerNames(m_token), (std::vector<std::wstring>{L"one", L"two"}));
     m_ui.SetNextAnswer(IDYES);
     SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
-    EXPECT_EQ(Names(), std::vector<std::wstring>{L"one"});
+    EXPECT_EQ(ContainerNames(m_token), std::vector<std::wstring>{L"one"});
     SVKCERT::SetDefaultContainerCommand(&m_token, L"one", &m_hook);
     EXPECT_TRUE(m_token.FindContainer(L"one")->IsDefault()) << "read again from the token";
     SVKCERT::RemoveDefaultContainerCommand(&m_token, L"one", &m_hook);
@@ -171,7 +149,7 @@ TEST_F(ContainerCommandsTest, DeleteAsksFirstAndTheDefaultMarkTellsTheOutcome) {
     SetUserInterface(previous);
     EXPECT_EQ(m_ui.Boxes().size(), 5u) << "only the question";
     EXPECT_EQ(m_hook.events.size(), 6u);
-    EXPECT_EQ(Names(), std::vector<std::wstring>{L"one"});
+    EXPECT_EQ(ContainerNames(m_token), std::vector<std::wstring>{L"one"});
 }
 
 TEST_F(ContainerCommandsTest, FailuresTellTheSystemErrorInTheInterfaceLanguage) {
@@ -203,7 +181,7 @@ TEST_F(ContainerCommandsTest, FailuresTellTheSystemErrorInTheInterfaceLanguage) 
         // The window hears every end, the token keeps its containers.
         EXPECT_EQ(m_hook.events.size(), 6u);
         EXPECT_EQ(m_hook.events[1].first, 2);
-        EXPECT_EQ(Names(), (std::vector<std::wstring>{L"one", L"two"}));
+        EXPECT_EQ(ContainerNames(m_token), (std::vector<std::wstring>{L"one", L"two"}));
     }
     SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
 }

@@ -33,11 +33,13 @@
 #include "program/token/LoginState.h"
 #include "program/token/STokenRecord.h"
 #include "support/ChildProcess.h"
+#include "support/PersonalStore.h"
 
 using SVKCERT::CProviderDescriptor;
 using SVKCERT::SCONTEXTCACHE::CCryptoProvContextCache;
 using SVKCERT::SCONTEXTCACHE::CProvContextRef;
 using SVKCERT::SEXCPT::CCertException;
+using tokentest::ContainerNames;
 using tokentest::kCountingProvider;
 
 namespace {
@@ -52,14 +54,6 @@ protected:
     vkstore::TokenStore Store(const std::string& label) {
         return vkstore::TokenStore(
             m_world.World().TokenFile(m_world.World().FindToken(label)->uuid));
-    }
-
-    static std::vector<std::wstring> Names(CTokenInfo& token) {
-        std::vector<std::wstring> names;
-        for (const auto& container : token.GetContainers()) {
-            names.push_back(container->GetName());
-        }
-        return names;
     }
 
     tokentest::TokenTestWorld m_world;
@@ -95,7 +89,20 @@ protected:
 
 }  // namespace
 
-TEST_F(ProviderOperationsTest, EnumerationListsEveryNameWhateverItsLength) {
+VK_TEST_CHILD(hold_reader_lock) {
+    CReaderLock lock(L"Reader A");
+    if (!lock.Owns()) {
+        return 2;
+    }
+    std::printf("locked\n");
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    // Written while the lock is still held: whoever waited for the lock sees it.
+    std::ofstream(args.at(0)) << "released";
+    return 0;
+}
+
+TEST_F(ProviderOperationsTest, EnumerationListsEveryNameAndWaitsForAnotherProcessesReaderLock) {
     EXPECT_TRUE(Enumerate().empty()) << "a token without containers";
     EXPECT_NE(CodeOf([&] { Enumerate(L"Empty reader"); }), 0u) << "no token: an error";
     EXPECT_NE(CodeOf([&] { Enumerate(L"reader a"); }), 0u) << "reader names are exact";
@@ -107,7 +114,26 @@ TEST_F(ProviderOperationsTest, EnumerationListsEveryNameWhateverItsLength) {
     }
     const std::vector<std::wstring> expected = {L"mid-sized name", std::wstring(200, L'L'), L"x",
                                                 L"\u043a\u043b\u044e\u0447", L"ab"};
+
+    // Every name, listed while another process holding the reader lock makes the call wait.
+    const std::filesystem::path marker = std::filesystem::temp_directory_path() / "released";
+    vktest::ChildProcess child("hold_reader_lock", {marker.string()}, true);
+    std::string line;
+    ASSERT_TRUE(child.ReadLine(line));
+    ASSERT_EQ(line, "locked");
     EXPECT_EQ(Enumerate(), expected);
+    EXPECT_TRUE(std::filesystem::exists(marker)) << "enumerated while the other process held it";
+    EXPECT_EQ(child.Wait(), 0);
+
+    // Another reader's lock is another mutex.
+    vktest::ChildProcess again("hold_reader_lock", {(marker.string() + "2")}, true);
+    ASSERT_TRUE(again.ReadLine(line));
+    {
+        CReaderLock other(L"Reader B");
+        EXPECT_TRUE(other.Owns());
+        EXPECT_FALSE(std::filesystem::exists(marker.string() + "2"));
+    }
+    EXPECT_EQ(again.Wait(), 0);
 
     // A token whose file is damaged fails the enumeration and counts as nobody logged in.
     const std::string file =
@@ -202,55 +228,20 @@ TEST_F(ProviderOperationsTest, KeysCertificatesAndPublicBlobs) {
 
 TEST(CertificateDisplayName, TheLastCommonNameWinsAndFailuresGiveNothing) {
     EVP_PKEY* key = tokentest::SharedKey();
-    std::vector<BYTE> cut = tokentest::MakeCertificate(key, {{"CN", "Cut"}});
+    std::vector<BYTE> cut = vktest::MakeCertificate(key, {{"CN", "Cut"}});
     cut.resize(cut.size() / 2);
     const std::pair<std::vector<BYTE>, std::wstring> cases[] = {
-        {tokentest::MakeCertificate(key, {{"CN", "A"}, {"O", "Org"}, {"CN", "Last"}, {"OU", "U"}}),
+        {vktest::MakeCertificate(key, {{"CN", "A"}, {"O", "Org"}, {"CN", "Last"}, {"OU", "U"}}),
          L"Last"},
-        {tokentest::MakeCertificate(key, {{"CN", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"}}),
+        {vktest::MakeCertificate(key, {{"CN", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"}}),
          L"\u0418\u0432\u0430\u043d"},
-        {tokentest::MakeCertificate(key, {{"O", "Org"}}), L""},
+        {vktest::MakeCertificate(key, {{"O", "Org"}}), L""},
         {{}, L""},
         {cut, L""},
         {{0x30, 0x03, 0x02, 0x01, 0x00}, L""}};
     for (const auto& [der, name] : cases) {
         EXPECT_EQ(SVKCERT::CertificateDisplayName(der), name) << der.size();
     }
-}
-
-VK_TEST_CHILD(hold_reader_lock) {
-    CReaderLock lock(L"Reader A");
-    if (!lock.Owns()) {
-        return 2;
-    }
-    std::printf("locked\n");
-    std::fflush(stdout);
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    // Written while the lock is still held: whoever waited for the lock sees it.
-    std::ofstream(args.at(0)) << "released";
-    return 0;
-}
-
-TEST_F(ProviderOperationsTest, AnotherProcessHoldingTheReaderLockMakesEnumerationWait) {
-    m_world.AddContainer("Alpha", "c");
-    const std::filesystem::path marker = std::filesystem::temp_directory_path() / "released";
-    vktest::ChildProcess child("hold_reader_lock", {marker.string()}, true);
-    std::string line;
-    ASSERT_TRUE(child.ReadLine(line));
-    ASSERT_EQ(line, "locked");
-    EXPECT_EQ(Enumerate(), std::vector<std::wstring>{L"c"});
-    EXPECT_TRUE(std::filesystem::exists(marker)) << "enumerated while the other process held it";
-    EXPECT_EQ(child.Wait(), 0);
-
-    // Another reader's lock is another mutex.
-    vktest::ChildProcess again("hold_reader_lock", {(marker.string() + "2")}, true);
-    ASSERT_TRUE(again.ReadLine(line));
-    {
-        CReaderLock other(L"Reader B");
-        EXPECT_TRUE(other.Owns());
-        EXPECT_FALSE(std::filesystem::exists(marker.string() + "2"));
-    }
-    EXPECT_EQ(again.Wait(), 0);
 }
 
 TEST_F(TokenInfoTest, ModelNamesInEveryLanguageAndTheRecordsFields) {
@@ -312,26 +303,50 @@ TEST_F(TokenInfoTest, RecordAndLoginStateAreReadOnceUntilTheCachesAreCleared) {
     EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginGuest);
 }
 
-TEST_F(TokenInfoTest, DeletingOneContainerKeepsTheOthersAndClearsTheTokensCaches) {
+TEST_F(TokenInfoTest, DeletingOneContainerKeepsTheOthersAndKeysCacheTheirCertificates) {
     m_world.MakeToken("Alpha", {}, "Reader A");
-    m_world.AddContainer("Alpha", "first", {1, 2});
-    m_world.AddContainer("Alpha", "second", {1});
+    m_world.AddContainer("Alpha", "first", {1, 2}, {{"CN", "Old"}, {"CN", "Holder"}});
+    m_world.AddContainer("Alpha", "second", {1}, {});
     m_world.AddContainer("Alpha", "third", {2}, {{"CN", "Third"}}, true);
     CTokenInfo token(L"Reader A", {});
-    ASSERT_EQ(Names(token), (std::vector<std::wstring>{L"first", L"second", L"third"}));
+    ASSERT_EQ(ContainerNames(token), (std::vector<std::wstring>{L"first", L"second", L"third"}));
     EXPECT_EQ(token.FindContainer(L"THIRD"), nullptr);
     CContainerInfo* first = token.FindContainer(L"first");
     CContainerInfo* third = token.FindContainer(L"third");
     CKeyInfo* firstKey = first->GetKey(AT_SIGNATURE);
     CKeyInfo* thirdKey = third->GetKey(AT_SIGNATURE);
-    ASSERT_NE(firstKey, nullptr);
-    ASSERT_NE(thirdKey, nullptr);
+    CKeyInfo* key = first->GetKey(AT_KEYEXCHANGE);
+    CKeyInfo* bare = token.FindContainer(L"second")->GetKey(AT_KEYEXCHANGE);
+    ASSERT_TRUE(firstKey && thirdKey && key && bare);
     EXPECT_EQ(third->GetKey(AT_KEYEXCHANGE), nullptr) << "no such key";
     EXPECT_TRUE(third->IsDefault());
     EXPECT_FALSE(first->IsDefault());
     token.GetTokenRecord();
 
+    // What a key shows of its certificate and the user's store is read once.
+    EXPECT_FALSE(bare->HasCertificate());
+    EXPECT_EQ(bare->GetCertificateDisplayName(), L"");
+    EXPECT_FALSE(bare->IsRegistered());
+    EXPECT_EQ(key->GetCertificateDisplayName(), L"Holder");
+    EXPECT_EQ(key->GetKeyLength(), 1024u);
+    EXPECT_NE(key->GetPermissions(), 0u);
+    EXPECT_FALSE(key->IsRegistered());
+    vktest::AddToPersonalStore(key->GetCertificate());
+    EXPECT_FALSE(key->IsRegistered()) << "cached until the key's caches are cleared";
+    key->ClearCaches();
+    EXPECT_TRUE(key->IsRegistered());
+
     m_world.Login("Reader A");
+    const std::vector<BYTE> other =
+        vktest::MakeCertificate(tokentest::SharedKey(), {{"CN", "New holder"}});
+    key->GetOpenKey().AssignCertificate(other);
+    EXPECT_EQ(key->GetCertificateDisplayName(), L"Holder");
+    key->ClearCaches();
+    EXPECT_EQ(key->GetCertificate(), other);
+    EXPECT_EQ(key->GetCertificateDisplayName(), L"New holder");
+    EXPECT_FALSE(key->IsRegistered());
+
+    // The token's own caches.
     {
         vkstore::TokenStore store = Store("Alpha");
         store.SetDefault(store.FindContainer("first")->id, true);
@@ -342,7 +357,7 @@ TEST_F(TokenInfoTest, DeletingOneContainerKeepsTheOthersAndClearsTheTokensCaches
     EXPECT_TRUE(third->IsDefault()) << "cached";
 
     token.DeleteContainer(L"second");
-    EXPECT_EQ(Names(token), (std::vector<std::wstring>{L"first", L"third"}));
+    EXPECT_EQ(ContainerNames(token), (std::vector<std::wstring>{L"first", L"third"}));
     EXPECT_EQ(token.FindContainer(L"first"), first);
     EXPECT_EQ(token.FindContainer(L"third"), third);
     EXPECT_EQ(first->GetKey(AT_SIGNATURE), firstKey);
@@ -363,45 +378,6 @@ TEST_F(TokenInfoTest, DeletingOneContainerKeepsTheOthersAndClearsTheTokensCaches
     EXPECT_THROW(fresh.GetDefaultContainer(), CCertException);
     m_world.World().Insert("Reader A", "Alpha");
     EXPECT_EQ(fresh.GetDefaultContainer(), L"first");
-}
-
-TEST_F(TokenInfoTest, KeyCachesAndRegistrationInTheUsersStore) {
-    m_world.MakeToken("Alpha", {}, "Reader A");
-    m_world.AddContainer("Alpha", "signed", {1}, {{"CN", "Old"}, {"CN", "Holder"}});
-    m_world.AddContainer("Alpha", "bare", {1}, {});
-    CTokenInfo token(L"Reader A", {});
-    CKeyInfo* key = token.FindContainer(L"signed")->GetKey(AT_KEYEXCHANGE);
-    CKeyInfo* bare = token.FindContainer(L"bare")->GetKey(AT_KEYEXCHANGE);
-    ASSERT_NE(key, nullptr);
-    ASSERT_NE(bare, nullptr);
-    EXPECT_FALSE(bare->HasCertificate());
-    EXPECT_EQ(bare->GetCertificateDisplayName(), L"");
-    EXPECT_FALSE(bare->IsRegistered());
-    EXPECT_EQ(key->GetCertificateDisplayName(), L"Holder");
-    EXPECT_EQ(key->GetKeyLength(), 1024u);
-    EXPECT_NE(key->GetPermissions(), 0u);
-    EXPECT_FALSE(key->IsRegistered());
-
-    HCERTSTORE store = CertOpenSystemStoreW(0, L"MY");
-    ASSERT_NE(store, nullptr);
-    const std::vector<BYTE> der = key->GetCertificate();
-    ASSERT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
-                                                 der.data(), static_cast<DWORD>(der.size()),
-                                                 CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-    CertCloseStore(store, 0);
-    EXPECT_FALSE(key->IsRegistered()) << "cached until the key's caches are cleared";
-    key->ClearCaches();
-    EXPECT_TRUE(key->IsRegistered());
-
-    m_world.Login("Reader A");
-    const std::vector<BYTE> other =
-        tokentest::MakeCertificate(tokentest::SharedKey(), {{"CN", "New holder"}});
-    key->GetOpenKey().AssignCertificate(other);
-    EXPECT_EQ(key->GetCertificateDisplayName(), L"Holder");
-    key->ClearCaches();
-    EXPECT_EQ(key->GetCertificate(), other);
-    EXPECT_EQ(key->GetCertificateDisplayName(), L"New holder");
-    EXPECT_FALSE(key->IsRegistered());
 }
 
 namespace {
@@ -457,25 +433,26 @@ protected:
 
 }  // namespace
 
-TEST_F(ContextCacheTest, EqualRequestsShareOneContextAndAnyDifferenceMakesAnother) {
-    const HCRYPTPROV first = Acquire(kA1, L"Reader A").Get();
-    EXPECT_EQ(Acquire(kA1, L"Reader A").Get(), first);
+TEST_F(ContextCacheTest, EqualRequestsShareOneContextAndARemovalDropsThatReadersOnesOnly) {
+    const HCRYPTPROV a1 = Acquire(kA1, L"Reader A").Get();
+    EXPECT_EQ(Acquire(kA1, L"Reader A").Get(), a1);
     // The reader takes no part in equality.
-    EXPECT_EQ(Acquire(kA1, L"another reader name").Get(), first);
+    EXPECT_EQ(Acquire(kA1, L"another reader name").Get(), a1);
     EXPECT_EQ(m_world.Counter().Acquired(), 1);
 
-    const HCRYPTPROV silent = Acquire(kA1, L"Reader A", CRYPT_SILENT).Get();
-    EXPECT_NE(silent, first);
+    EXPECT_NE(Acquire(kA1, L"Reader A", CRYPT_SILENT).Get(), a1);
     EXPECT_EQ(m_world.Counter().Acquired(), 2) << "other flags: another provider call";
-    EXPECT_NE(Acquire(kA2, L"Reader A").Get(), first);
-    EXPECT_EQ(m_world.Counter().Acquired(), 3);
-    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 3u);
+    const HCRYPTPROV a2 = Acquire(kA2, L"Reader A").Get();
+    const HCRYPTPROV b1 = Acquire(kB1, L"Reader B").Get();
+    EXPECT_NE(a2, a1);
+    EXPECT_EQ(m_world.Counter().Acquired(), 4);
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 4u);
 
     // A provider name is an exact key: another spelling of the same provider is another entry.
     CProvContextRef velkora;
     ASSERT_TRUE(CCryptoProvContextCache::Instance().Acquire(
         &velkora, kA1, L"Orvel Velkora CSP v1.0", L"Reader A", PROV_RSA_FULL, 0));
-    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 4u);
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 5u);
 
     // A refused request caches nothing and leaves the provider's error.
     CProvContextRef missing;
@@ -483,14 +460,6 @@ TEST_F(ContextCacheTest, EqualRequestsShareOneContextAndAnyDifferenceMakesAnothe
         &missing, L"\\\\.\\Reader A\\none", kCountingProvider, L"Reader A", PROV_RSA_FULL, 0));
     EXPECT_EQ(GetLastError(), NTE_BAD_KEYSET);
     EXPECT_FALSE(missing);
-    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 4u);
-}
-
-TEST_F(ContextCacheTest, RemovalDropsExactlyTheContextsOfThatReaderNameCaseSensitively) {
-    const HCRYPTPROV a1 = Acquire(kA1, L"Reader A").Get();
-    const HCRYPTPROV a2 = Acquire(kA2, L"Reader A").Get();
-    const HCRYPTPROV b1 = Acquire(kB1, L"Reader B").Get();
-    ASSERT_EQ(m_world.Counter().Acquired(), 3);
 
     // Insertions and other events change nothing.
     EXPECT_EQ(Deliver(1, 1, L"Reader A"), 0);
@@ -498,7 +467,7 @@ TEST_F(ContextCacheTest, RemovalDropsExactlyTheContextsOfThatReaderNameCaseSensi
     EXPECT_EQ(Deliver(1, 3, L"Reader A"), 50) << "neither insertion nor removal";
     EXPECT_EQ(Deliver(1, 2, L"READER A"), 0);
     EXPECT_EQ(Deliver(1, 2, L"Reader"), 0);
-    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 3u)
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 5u)
         << "names differing in case match none";
     EXPECT_TRUE(Alive(a1));
 
@@ -507,12 +476,12 @@ TEST_F(ContextCacheTest, RemovalDropsExactlyTheContextsOfThatReaderNameCaseSensi
     EXPECT_FALSE(Alive(a1)) << "released";
     EXPECT_FALSE(Alive(a2));
     EXPECT_TRUE(Alive(b1));
-    EXPECT_EQ(m_world.Counter().Released(), 2);
+    EXPECT_EQ(m_world.Counter().Released(), 3);
 
     EXPECT_EQ(Acquire(kB1, L"Reader B").Get(), b1);
-    EXPECT_EQ(m_world.Counter().Acquired(), 3);
+    EXPECT_EQ(m_world.Counter().Acquired(), 4);
     Acquire(kA1, L"Reader A");
-    EXPECT_EQ(m_world.Counter().Acquired(), 4) << "a dropped request goes to the provider again";
+    EXPECT_EQ(m_world.Counter().Acquired(), 5) << "a dropped request goes to the provider again";
 }
 
 TEST_F(ContextCacheTest, EveryRemainingContextIsReleasedOnceAtExitOrWhenItsLastUserLetsGo) {
@@ -561,7 +530,7 @@ TEST_F(ContextCacheTest, ExitWhileTokensComeAndGoTouchesNothingDestroyed) {
 TEST_F(ContextCacheTest, ReadingCertificatesWhileTheTokenIsRemoved) {
     SVKCERT::CProviderDescriptor provider;
     provider.name = tokentest::kCountingProvider;
-    const std::wstring reader = L"Reader A";
+    const std::wstring& reader = kReader;
     const std::vector<BYTE> expected = SVKCERT::ReadKeyCertificate(provider, reader, L"one", 1);
 
     // A context held across the removal stays usable until it is let go.

@@ -1,7 +1,6 @@
 #include "TokenTestWorld.h"
 
 #include <openssl/rsa.h>
-#include <openssl/x509.h>
 
 #include <stdexcept>
 
@@ -12,6 +11,7 @@
 #include "platform/token/VelkoraContext.h"
 #include "platform/token/VelkoraProvider.h"
 #include "program/core/sdp/CSingletonRegistry.h"
+#include "program/token/CTokenInfo.h"
 
 namespace tokentest {
 
@@ -48,34 +48,17 @@ BOOL CountingProvider::DeleteKeySet(const wchar_t* container, DWORD flags) {
     return m_inner->DeleteKeySet(container, flags);
 }
 
-std::vector<std::uint8_t> MakeCertificate(EVP_PKEY* key, const Subject& subject) {
-    X509* cert = X509_new();
-    Check(cert != nullptr, "X509_new");
-    X509_set_version(cert, 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(cert), 4242);
-    X509_gmtime_adj(X509_getm_notBefore(cert), 0);
-    X509_gmtime_adj(X509_getm_notAfter(cert), 365L * 24 * 3600);
-    X509_NAME* name = X509_get_subject_name(cert);
-    for (const auto& [type, value] : subject) {
-        X509_NAME_add_entry_by_txt(name, type.c_str(), MBSTRING_UTF8,
-                                   reinterpret_cast<const unsigned char*>(value.c_str()), -1, -1,
-                                   0);
-    }
-    X509_set_issuer_name(cert, name);
-    X509_set_pubkey(cert, key);
-    Check(X509_sign(cert, key, EVP_sha256()) > 0, "X509_sign");
-    unsigned char* der = nullptr;
-    const int length = i2d_X509(cert, &der);
-    X509_free(cert);
-    Check(length > 0, "i2d_X509");
-    std::vector<std::uint8_t> bytes(der, der + length);
-    OPENSSL_free(der);
-    return bytes;
-}
-
 EVP_PKEY* SharedKey() {
     static EVP_PKEY* const key = EVP_RSA_gen(1024);
     return key;
+}
+
+std::vector<std::wstring> ContainerNames(CTokenInfo& token) {
+    std::vector<std::wstring> names;
+    for (const auto& container : token.GetContainers()) {
+        names.push_back(container->GetName());
+    }
+    return names;
 }
 
 TokenTestWorld::TokenTestWorld() : m_counter(std::make_shared<CountingProvider>()) {
@@ -98,7 +81,7 @@ void TokenTestWorld::MakeToken(const std::string& label, vkstore::TokenRecordDat
 }
 
 void TokenTestWorld::AddContainer(const std::string& label, const std::string& container,
-                                  std::vector<int> specs, const Subject& subject,
+                                  std::vector<int> specs, const vktest::Subject& subject,
                                   bool makeDefault) {
     auto token = m_world.FindToken(label);
     Check(token.has_value(), "no such token");
@@ -108,7 +91,7 @@ void TokenTestWorld::AddContainer(const std::string& label, const std::string& c
     for (int spec : specs) {
         vkstore::Bytes cert;
         if (!subject.empty()) {
-            cert = MakeCertificate(SharedKey(), subject);
+            cert = vktest::MakeCertificate(SharedKey(), subject);
         }
         vkstore::WriteTokenKey(store, id, tokenKey, SharedKey(), spec, true, cert);
     }

@@ -6,16 +6,17 @@
 #include <openssl/evp.h>
 
 #include <atomic>
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/crypto/CryptProvider.h"
 #include "platform/token/TokenRecordData.h"
 #include "platform/token/TokenWorld.h"
 #include "support/TempWorld.h"
+#include "support/TestCertificate.h"
+
+class CTokenInfo;
 
 namespace tokentest {
 
@@ -39,14 +40,11 @@ private:
     std::shared_ptr<std::atomic<int>> m_released;
 };
 
-// One RDN per entry: {"CN", "name"}; attributes in order.
-using Subject = std::vector<std::pair<std::string, std::string>>;
-
-// DER of a self-signed certificate of the key.
-std::vector<std::uint8_t> MakeCertificate(EVP_PKEY* key, const Subject& subject);
-
 // One RSA key per process (1024 bits), shared by every container the tests make.
 EVP_PKEY* SharedKey();
+
+// The names of the token's containers in its order.
+std::vector<std::wstring> ContainerNames(CTokenInfo& token);
 
 // A temporary world with the counting provider registered; at the end the process's
 // singletons (the context cache and the reader monitor) are torn down before the world goes.
@@ -66,7 +64,8 @@ public:
                    const std::string& reader = {});
     // A container with a key of each specification, each with a certificate of `subject`.
     void AddContainer(const std::string& label, const std::string& container,
-                      std::vector<int> specs = {1}, const Subject& subject = {{"CN", "Holder"}},
+                      std::vector<int> specs = {1},
+                      const vktest::Subject& subject = {{"CN", "Holder"}},
                       bool makeDefault = false);
     // Logs the user of the token in the reader in (or out with an empty PIN).
     void Login(const std::string& reader, const char* pin = kPin);

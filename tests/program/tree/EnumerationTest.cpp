@@ -60,23 +60,13 @@ TEST_F(EnumerationTest, ATokenGivesItsContainersOrWithoutThemAllKeysAndAContaine
     EXPECT_TRUE(RawPaths(gone).empty());
 }
 
-TEST_F(EnumerationTest, RefreshingTheRootShowsTheTokenListText) {
-    std::vector<ITreeItemInfoPtr> out;
-    w.Root()->EnumChilds(out);
-    EXPECT_EQ(w.Paths(out), (std::vector<std::wstring>{L"Reader A", L"Reader B"}));
-    EXPECT_EQ(w.frame.events,
-              (Log{"enum 1 ", "status Updating Velkoras list ... wait", "enum 2 ", "idle arrow"}));
-}
-
 TEST_F(EnumerationTest, FlatteningNestsEachContainersFeedbackInsideTheTokens) {
     w.tokens.World().Remove("Reader A");
     w.tokens.MakeToken("Gamma", {}, "Reader A");
     w.tokens.AddContainer("Gamma", "Only", {1}, {});
     w.frame.showContainers = false;
     CTokenItemInfo token(w.frame.Facade(), L"Reader A");
-    std::vector<ITreeItemInfoPtr> out;
-    token.EnumChilds(out);
-    EXPECT_EQ(w.Paths(out), (std::vector<std::wstring>{L"Reader A\\Only\\Exchange"}));
+    EXPECT_EQ(RawPaths(token), (std::vector<std::wstring>{L"Reader A\\Only\\Exchange"}));
     EXPECT_EQ(w.frame.events,
               (Log{"enum 1 Reader A", "status Reading token \"Reader A\" containers ... wait",
                    "enum 1 Reader A\\Only",
@@ -126,18 +116,18 @@ TEST_F(EnumerationTest, OtherCodesAndAnEndWithoutItsStartTouchNoCursor) {
     EXPECT_EQ(w.ui.Cursor(), IDC_ARROW);
 }
 
-TEST_F(EnumerationTest, WithoutAFrameNodesEnumerateSilently) {
-    const auto noFrame = std::make_shared<CFrameFacade>();
-    CTokenItemInfo token(noFrame, L"Reader A");
-    std::vector<ITreeItemInfoPtr> out;
-    EXPECT_TRUE(token.EnumChilds(out));
-    EXPECT_EQ(out.size(), 4u) << "no frame: the show-containers choice reads as off";
-    CTokenItemInfo nullFacade(nullptr, L"Reader A");
-    out.clear();
-    EXPECT_TRUE(nullFacade.EnumChilds(out));
-    EXPECT_EQ(out.size(), 4u);
+TEST_F(EnumerationTest, WithoutAFrameNodesEnumerateSilentlyAndTheRootShowsTheTokenListText) {
+    for (const CFrameFacadePtr& facade : {std::make_shared<CFrameFacade>(), CFrameFacadePtr()}) {
+        CTokenItemInfo token(facade, L"Reader A");
+        EXPECT_EQ(RawPaths(token).size(), 4u)
+            << "no frame: the show-containers choice reads as off";
+    }
     EXPECT_TRUE(w.frame.events.empty());
     EXPECT_TRUE(w.ui.Cursors().empty());
+
+    EXPECT_EQ(RawPaths(*w.Root()), (std::vector<std::wstring>{L"Reader A", L"Reader B"}));
+    EXPECT_EQ(w.frame.events,
+              (Log{"enum 1 ", "status Updating Velkoras list ... wait", "enum 2 ", "idle arrow"}));
 }
 
 }  // namespace

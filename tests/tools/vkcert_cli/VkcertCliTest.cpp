@@ -41,13 +41,31 @@ protected:
                const std::vector<std::string>& env = {}) {
         return clitest::Run(world.Root(), VKCERT_CLI, args, input, env);
     }
-    fs::path Dir() const { return world.Root(); }
 
     vktest::TempWorld world;
 };
 
 bool IsEmptyDir(const fs::path& dir) {
     return !fs::exists(dir) || fs::is_empty(dir);
+}
+
+// Lower-case hex of the certificate's digest, bytes separated by spaces.
+std::string Digest(const X509* cert, const EVP_MD* md) {
+    unsigned char hash[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    X509_digest(cert, md, hash, &length);
+    return certtest::Hex({hash, hash + length});
+}
+
+// A name as OpenSSL prints it, the attributes' keys left out.
+std::string NameText(const X509_NAME* name, unsigned long flags) {
+    BIO* bio = BIO_new(BIO_s_mem());
+    X509_NAME_print_ex(bio, name, 0, flags | XN_FLAG_FN_NONE | ASN1_STRFLGS_UTF8_CONVERT);
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(bio, &data);
+    std::string text(data, static_cast<std::size_t>(size));
+    BIO_free(bio);
+    return text;
 }
 
 // What openssl pkcs12 -info shows of a file: for each certificate in order its thumbprint,
@@ -76,20 +94,11 @@ std::optional<std::vector<std::string>> OpensslView(const PfxCase& c) {
     }
     std::vector<std::string> view;
     for (X509* cert : certs) {
-        unsigned char* der = nullptr;
-        const int len = i2d_X509(cert, &der);
         const bool hasKey = std::ranges::any_of(
             keys, [&](EVP_PKEY* key) { return EVP_PKEY_eq(X509_get0_pubkey(cert), key) == 1; });
         // The subject's values in order: the simple form of these plain names.
-        BIO* name = BIO_new(BIO_s_mem());
-        X509_NAME_print_ex(name, X509_get_subject_name(cert), 0,
-                           XN_FLAG_SEP_CPLUS_SPC | XN_FLAG_FN_NONE | ASN1_STRFLGS_UTF8_CONVERT);
-        char* text = nullptr;
-        const long size = BIO_get_mem_data(name, &text);
-        view.push_back(pfxtest::Sha1Thumbprint({der, der + len}) + (hasKey ? "\tkey\t" : "\t-\t") +
-                       std::string(text, static_cast<std::size_t>(size)));
-        BIO_free(name);
-        OPENSSL_free(der);
+        view.push_back(Digest(cert, EVP_sha1()) + (hasKey ? "\tkey\t" : "\t-\t") +
+                       NameText(X509_get_subject_name(cert), XN_FLAG_SEP_CPLUS_SPC));
         X509_free(cert);
     }
     std::ranges::for_each(keys, EVP_PKEY_free);
@@ -118,9 +127,9 @@ TEST_F(VkcertCli, PfxListsWhatOpensslShowsForFilesOfEveryTool) {
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(Lines(r.out), *expected);
-        for (const auto& line : *expected) {
-            withKeys += line.find("\tkey\t") != std::string::npos ? 1 : 0;
-        }
+        withKeys += std::ranges::count_if(*expected, [](const std::string& line) {
+            return line.find("\tkey\t") != std::string::npos;
+        });
         multiple += expected->size() > 1 ? 1 : 0;
     }
     // The walk covered keys, chains and files of several certificates.
@@ -189,19 +198,6 @@ TEST_F(VkcertCli, PasswordComesFromTheFirstLineOfStandardInputOrTheTerminal) {
     EXPECT_NE(r.err.find("--password-stdin"), std::string::npos);
 }
 
-TEST_F(VkcertCli, HelpAndMessagesInTheLocaleLanguage) {
-    const std::string help = Run({"--help"}).out;
-    for (const char* command : {"pfx", "list", "cert"}) {
-        EXPECT_NE(help.find(std::string("  ") + command), std::string::npos) << command;
-        EXPECT_EQ(Run({command, "--help"}).exitCode, 0) << command;
-    }
-    EXPECT_NE(Run({"pfx", "--help"}, nullptr, {"LC_ALL=ru_RU.UTF-8"}).out.find("Использование"),
-              std::string::npos);
-    const std::string err =
-        Run({"pfx", "missing-file"}, nullptr, {"LC_ALL=", "LC_MESSAGES=", "LANG=ru_RU.UTF-8"}).err;
-    EXPECT_NE(err.find("не удаётся прочитать"), std::string::npos) << err;
-}
-
 using CertCommand = CliWorld;
 
 struct OutRow {
@@ -249,15 +245,7 @@ std::string EnglishDate(const ASN1_TIME* time) {
 
 // The values of a name, last attribute first, one name a line, as OpenSSL prints them.
 std::vector<std::string> OpensslNameValues(const X509_NAME* name) {
-    BIO* bio = BIO_new(BIO_s_mem());
-    X509_NAME_print_ex(
-        bio, name, 0,
-        XN_FLAG_SEP_MULTILINE | XN_FLAG_DN_REV | XN_FLAG_FN_NONE | ASN1_STRFLGS_UTF8_CONVERT);
-    char* data = nullptr;
-    const long size = BIO_get_mem_data(bio, &data);
-    std::string text(data, static_cast<std::size_t>(size));
-    BIO_free(bio);
-    return Split(text, '\n');
+    return Split(NameText(name, XN_FLAG_SEP_MULTILINE | XN_FLAG_DN_REV), '\n');
 }
 
 // Our X.500 detail ("CN=a\r\nO=b + X=c") as OpenSSL's lines, the attributes' keys taken off.
@@ -267,24 +255,11 @@ std::vector<std::string> OurNameValues(const std::string& escapedDetail) {
     return Split(std::regex_replace(values, std::regex("\r\n"), "\n"), '\n');
 }
 
-struct X509Free {
-    void operator()(X509* x) const { X509_free(x); }
-};
-using X509Ptr = std::unique_ptr<X509, X509Free>;
+using X509Ptr = std::unique_ptr<X509, decltype(&X509_free)>;
 
 X509Ptr ReadPem(const fs::path& path) {
     const std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    return X509Ptr(f ? PEM_read_X509(f.get(), nullptr, nullptr, nullptr) : nullptr);
-}
-
-std::string Digest(X509* cert, const EVP_MD* md) {
-    unsigned char* der = nullptr;
-    const int size = i2d_X509(cert, &der);
-    unsigned char hash[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(der, static_cast<std::size_t>(size), hash, &length, md, nullptr);
-    OPENSSL_free(der);
-    return certtest::Hex({hash, hash + length});
+    return {f ? PEM_read_X509(f.get(), nullptr, nullptr, nullptr) : nullptr, &X509_free};
 }
 
 // Every check of one certificate's rows against OpenSSL.
@@ -354,7 +329,7 @@ TEST_F(CertCommand, AgreesWithOpensslOnEveryCaCertificate) {
 TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLineInTheInterfaceLanguage) {
     // A subject that needs escaping; MakeCert leaves the DER form beside the PEM file.
     const fs::path pem =
-        certtest::MakeCert(Dir(), "made", "rsa:1024", "/O=Back\\\\slash/CN=Tab\there").pem;
+        certtest::MakeCert(world.Root(), "made", "rsa:1024", "/O=Back\\\\slash/CN=Tab\there").pem;
     const std::vector<std::string> russian{"TZ=UTC", "LC_ALL=", "LC_MESSAGES=", "LANG=ru_RU.UTF-8"};
     const Result fromPem = Run({"cert", pem.string()}, nullptr, russian);
     const Result fromDer = Run({"cert", pem.string() + ".der"}, nullptr, russian);
@@ -379,15 +354,15 @@ TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLineInTheInterfaceL
     EXPECT_TRUE(english.ends_with(" AM") || english.ends_with(" PM")) << english;
 }
 
-TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLine) {
-    const fs::path text = Dir() / "text.cer";
+TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLineAndHelpFollowsTheLocale) {
+    const fs::path text = world.Root() / "text.cer";
     std::ofstream(text) << "-----BEGIN CERTIFICATE-----\nbm90IGEgY2VydGlmaWNhdGU=\n"
                            "-----END CERTIFICATE-----\n";
-    const fs::path big = Dir() / "big.cer";
+    const fs::path big = world.Root() / "big.cer";
     std::ofstream(big) << std::string(70000, 'A');
-    const fs::path empty = Dir() / "empty.cer";
+    const fs::path empty = world.Root() / "empty.cer";
     std::ofstream{empty};
-    for (const fs::path& file : {text, big, empty, Dir() / "missing.cer", Dir()}) {
+    for (const fs::path& file : {text, big, empty, world.Root() / "missing.cer", world.Root()}) {
         const Result r = Run({"cert", file.string()});
         EXPECT_EQ(r.exitCode, 1) << file;
         EXPECT_EQ(r.out, "") << file;
@@ -398,6 +373,18 @@ TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLine) {
          {std::vector<std::string>{"cert"}, {"cert", "a", "b"}, {"cert", "--frobnicate"}}) {
         EXPECT_EQ(Run(args).exitCode, 1) << args.back();
     }
+
+    // Help and messages in the locale's language.
+    const std::string help = Run({"--help"}).out;
+    for (const char* command : {"pfx", "list", "cert"}) {
+        EXPECT_NE(help.find(std::string("  ") + command), std::string::npos) << command;
+        EXPECT_EQ(Run({command, "--help"}).exitCode, 0) << command;
+    }
+    EXPECT_NE(Run({"pfx", "--help"}, nullptr, {"LC_ALL=ru_RU.UTF-8"}).out.find("Использование"),
+              std::string::npos);
+    const std::string err =
+        Run({"pfx", "missing-file"}, nullptr, {"LC_ALL=", "LC_MESSAGES=", "LANG=ru_RU.UTF-8"}).err;
+    EXPECT_NE(err.find("не удаётся прочитать"), std::string::npos) << err;
 }
 
 // One line of the listing: indent, label and path.
@@ -472,7 +459,13 @@ void ExpectSameTree(const std::vector<Node>& actual, const std::vector<Node>& ex
     }
 }
 
-TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
+TEST_F(VkcertCliListTest, NoStoreTheDemoWorldAndDamagedTokensAndReaderLists) {
+    Result r = Run({"list"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(IsEmptyDir(world.DataHome())) << "no store is created";
+    EXPECT_EQ(Run({"list", "--tree"}).exitCode, 1);
+
     ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
     const Result paths = Run({"list", "--paths"});
     ASSERT_EQ(paths.exitCode, 0);
@@ -497,35 +490,26 @@ TEST_F(VkcertCliListTest, TheDemoWorldShowsEveryReaderContainerAndKey) {
     ASSERT_EQ(flat.exitCode, 0);
     ExpectSameTree(Parse(flat.out), Expected(true));
 
+    const auto damage = [](const fs::path& file) {
+        fs::remove(file.string() + "-wal");
+        fs::remove(file.string() + "-shm");
+        std::ofstream(file, std::ios::trunc) << std::string(200, 'x');
+    };
     // A reader whose token cannot be read keeps its line, without children.
-    vkstore::TokenWorld world;
-    const std::string damaged =
-        world.TokenFile(world.FindToken("Velkora Mini Demo")->uuid).string();
-    fs::remove(damaged + "-wal");
-    fs::remove(damaged + "-shm");
-    std::ofstream(damaged, std::ios::trunc) << std::string(200, 'x');
-    const Result r = Run({"list"});
+    vkstore::TokenWorld tokens;
+    damage(tokens.TokenFile(tokens.FindToken("Velkora Mini Demo")->uuid));
+    r = Run({"list"});
     EXPECT_EQ(r.exitCode, 0);
     const std::vector<std::string> lines = Lines(r.out);
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "<Unnamed> [Velkora USB Reader 1] ") << r.out;
     EXPECT_EQ(lines.back(), "<Unnamed> [Velkora USB Reader 2] ");
-}
 
-TEST_F(VkcertCliListTest, NoStoreAnUnreadableReaderListAndBadArguments) {
-    Result r = Run({"list"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(IsEmptyDir(world.DataHome())) << "no store is created";
-    EXPECT_TRUE(IsEmptyDir(world.ConfigHome()));
-
-    const fs::path tokens = world.DataHome() / "vkcert" / "tokens";
-    fs::create_directories(tokens);
-    std::ofstream(tokens / "world.db") << "this is not a database, not even close to one\n";
+    // A reader list that cannot be read fails the listing.
+    damage(tokens.WorldFile());
     r = Run({"list"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(Run({"list", "--tree"}).exitCode, 1);
 }
 
 }  // namespace

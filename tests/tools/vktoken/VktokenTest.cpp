@@ -24,7 +24,7 @@ clitest::Result Vktoken(const std::vector<std::string>& args) {
 
 }  // namespace
 
-TEST(Vktoken, ListsReadersAndRefusesWhatCannotBeDone) {
+TEST(Vktoken, ListsReadersRefusesWhatCannotBeDoneAndImportsAPfxFile) {
     vktest::TempWorld temp;
     EXPECT_EQ(Vktoken({"add-reader", "R one"}).exitCode, 0);
     EXPECT_EQ(Vktoken({"add-reader", "R two"}).exitCode, 0);
@@ -56,9 +56,28 @@ TEST(Vktoken, ListsReadersAndRefusesWhatCannotBeDone) {
     EXPECT_EQ(record.memorySize, 1023u);
     EXPECT_EQ(record.tokenId, 0x12345678u);
     EXPECT_NO_THROW(store.Unlock("4321"));
+
+    // The key and certificate of a PFX file made by openssl.
+    const auto made = certtest::MakeCert(temp.Root(), "c", "rsa:1024", "/CN=Imported");
+    const std::string pfx = (temp.Root() / "p.pfx").string();
+    certtest::Openssl({"pkcs12", "-export", "-inkey", (temp.Root() / "c.key").string(), "-in",
+                       made.pem.string(), "-out", pfx, "-passout", "pass:secret"});
+    ASSERT_EQ(Vktoken({"make-token", "T", "--pin", "1"}).exitCode, 0);
+    EXPECT_EQ(
+        Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "wrong"}).exitCode, 1);
+    ASSERT_EQ(Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "secret",
+                       "--spec", "signature"})
+                  .exitCode,
+              0);
+    EXPECT_NE(Vktoken({"show", "T"}).out.find("key\tsignature\t1024\tnot-exportable\tcertificate"),
+              std::string::npos);
+    vkstore::TokenStore imported(world.TokenFile(world.FindToken("T")->uuid));
+    const auto key = imported.Key(imported.FindContainer("imp").value().id, AT_SIGNATURE);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->certificate, made.der);
 }
 
-TEST(Vktoken, DemoBuildsItsWorldOnceAndReplacesItOnlyWhenForced) {
+TEST(Vktoken, DemoBuildsItsWorldOnceReplacesItWhenForcedAndSurvivesAKilledWrite) {
     vktest::TempWorld temp;
     auto demo = Vktoken({"demo"});
     ASSERT_EQ(demo.exitCode, 0) << demo.out;
@@ -76,11 +95,8 @@ TEST(Vktoken, DemoBuildsItsWorldOnceAndReplacesItOnlyWhenForced) {
     // world is checked by the vkcert-cli list test.
     EXPECT_NE(Vktoken({"show", "Velkora Pro Demo"}).out.find("\tdefault\n  key\texchange\t"),
               std::string::npos);
-}
 
-TEST(Vktoken, KilledMidWriteLeavesEveryTokenReadable) {
-    vktest::TempWorld temp;
-    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    // A write killed midway leaves every token readable.
     for (int round = 0; round < 3; ++round) {
         auto child = vktest::ChildProcess::Exec({VKTOKEN, "add-container", "Velkora Pro Demo",
                                                  "k" + std::to_string(round), "--pin", "12345678",
@@ -98,26 +114,4 @@ TEST(Vktoken, KilledMidWriteLeavesEveryTokenReadable) {
         }
         EXPECT_EQ(Vktoken({"list"}).exitCode, 0);
     }
-}
-
-TEST(Vktoken, ImportsTheKeyAndCertificateOfAPfxFile) {
-    vktest::TempWorld temp;
-    const auto made = certtest::MakeCert(temp.Root(), "c", "rsa:1024", "/CN=Imported");
-    const std::string pfx = (temp.Root() / "p.pfx").string();
-    certtest::Openssl({"pkcs12", "-export", "-inkey", (temp.Root() / "c.key").string(), "-in",
-                       made.pem.string(), "-out", pfx, "-passout", "pass:secret"});
-    ASSERT_EQ(Vktoken({"make-token", "T", "--pin", "1"}).exitCode, 0);
-    EXPECT_EQ(
-        Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "wrong"}).exitCode, 1);
-    ASSERT_EQ(Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "secret",
-                       "--spec", "signature"})
-                  .exitCode,
-              0);
-    EXPECT_NE(Vktoken({"show", "T"}).out.find("key\tsignature\t1024\tnot-exportable\tcertificate"),
-              std::string::npos);
-    vkstore::TokenWorld world;
-    vkstore::TokenStore store(world.TokenFile(world.FindToken("T")->uuid));
-    const auto key = store.Key(store.FindContainer("imp").value().id, AT_SIGNATURE);
-    ASSERT_TRUE(key);
-    EXPECT_EQ(key->certificate, made.der);
 }

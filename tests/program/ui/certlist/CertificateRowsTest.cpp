@@ -82,11 +82,33 @@ protected:
 
 }  // namespace
 
-TEST_F(CertificateRows, VersionOneCertificateHasTenRowsWithTheirIconsAndSimpleNames) {
-    // The captions and their order are checked against every CA certificate by vkcert-cli.
-    const auto cert = certtest::MakeCert(Dir(), "v1", "rsa:1024", "/C=RU/O=Velkora/CN=Row Test");
-    const Rows rows = BuildRows(cert.der);
+TEST_F(CertificateRows, VersionOneRowsWithLocalDatesOutliveTheirBytesAndNonCertificatesGiveNone) {
+    // Captions, their order and English dates are checked on every CA certificate by vkcert-cli.
+    const auto cert =
+        certtest::MakeCert(Dir(), "v1", "rsa:1024", "/C=RU/O=Velkora/CN=Row Test", "", 400);
+    auto der = cert.der;
+    const Rows rows = BuildRows(der);
     ASSERT_EQ(rows.size(), 10u);
+    const std::wstring sha1 = rows[8]->GetValue();
+
+    // Bytes that are no certificate add no row.
+    auto cut = der;
+    cut.resize(cut.size() / 2);
+    auto trailing = der;
+    trailing.push_back(0);
+    const std::vector<std::vector<BYTE>> inputs{
+        {}, {0x30, 0x03, 0x02, 0x01, 0x01}, cut, trailing, {'h', 'e', 'l', 'l', 'o'}};
+    for (const auto& input : inputs) {
+        int added = 0;
+        EXPECT_THROW(SSertListItemInfo::BuildCertificateRows(
+                         input, [&added](std::unique_ptr<ISLItemInfo>) { ++added; }),
+                     SVKCERT::SEXCPT::CCertException)
+            << input.size();
+        EXPECT_EQ(added, 0);
+    }
+    std::fill(der.begin(), der.end(), BYTE{0});
+    der.clear();
+    der.shrink_to_fit();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i]->GetIconId(), i < 8 ? UINT{IDI_ROW_TEXT} : UINT{IDI_ROW_THUMBPRINT}) << i;
     }
@@ -95,17 +117,16 @@ TEST_F(CertificateRows, VersionOneCertificateHasTenRowsWithTheirIconsAndSimpleNa
         EXPECT_EQ(rows[name]->GetValue(), L"RU, Velkora, Row Test");
         EXPECT_EQ(rows[name]->GetDetail(), L"CN=Row Test\r\nO=Velkora\r\nC=RU");
     }
-}
+    EXPECT_EQ(rows[7]->GetValue(), L"RSA1 (1024)");
+    EXPECT_EQ(rows[8]->GetValue(), sha1);
 
-TEST_F(CertificateRows, DatesInLocalTimeOfTheInterfaceLanguage) {
-    // English under UTC is checked against every system CA certificate through vkcert-cli.
-    const auto cert = certtest::MakeCert(Dir(), "dates", "rsa:1024", "/CN=Dates", "", 400);
+    // Dates in local time of the interface language.
     SetUiLanguage(LANG_RUSSIAN_ID);
     SetTz("UTC-3");
-    const Rows rows = BuildRows(cert.der);
-    EXPECT_EQ(rows[4]->GetName(), L"Valid from") << "captions stay English";
-    EXPECT_EQ(rows[4]->GetValue(), RussianDate(OpensslDate(cert.pem, "startdate", 3)));
-    EXPECT_EQ(rows[5]->GetDetail(), RussianDate(OpensslDate(cert.pem, "enddate", 3)));
+    const Rows russian = BuildRows(cert.der);
+    EXPECT_EQ(russian[4]->GetName(), L"Valid from") << "captions stay English";
+    EXPECT_EQ(russian[4]->GetValue(), RussianDate(OpensslDate(cert.pem, "startdate", 3)));
+    EXPECT_EQ(russian[5]->GetDetail(), RussianDate(OpensslDate(cert.pem, "enddate", 3)));
 }
 
 namespace {
@@ -115,35 +136,25 @@ const char kExtensions[] =
     "keyUsage=digitalSignature,keyCertSign\n"
     "1.2.3.4=ASN1:UTF8String:hello\n";
 
-// Formatters standing in for the platform's, with the same two-call contract.
+// A formatter standing in for the platform's, with its two-call contract: its texts for one-line
+// and multi-line requests (null: it fails), and the number of calls.
+const wchar_t* g_oneLine = nullptr;
+const wchar_t* g_multiLine = nullptr;
 int g_formatCalls = 0;
 
-BOOL Answer(const std::wstring& text, void* out, DWORD* bytes) {
-    const auto needed = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+BOOL FakeFormat(DWORD, DWORD, DWORD flags, void*, LPCSTR, const BYTE*, DWORD, void* out,
+                DWORD* bytes) {
+    ++g_formatCalls;
+    const wchar_t* text = flags == 0 ? g_oneLine : g_multiLine;
+    const auto needed = static_cast<DWORD>((text ? std::wcslen(text) + 1 : 0) * sizeof(wchar_t));
+    if (text == nullptr || (out != nullptr && *bytes < needed)) {
+        return FALSE;
+    }
     if (out != nullptr) {
-        if (*bytes < needed) {
-            *bytes = needed;
-            return FALSE;
-        }
-        std::memcpy(out, text.c_str(), needed);
+        std::memcpy(out, text, needed);
     }
     *bytes = needed;
     return TRUE;
-}
-
-BOOL FailingFormat(DWORD, DWORD, DWORD, void*, LPCSTR, const BYTE*, DWORD, void*, DWORD*) {
-    ++g_formatCalls;
-    return FALSE;
-}
-
-BOOL OneLineOnlyFormat(DWORD, DWORD, DWORD flags, void*, LPCSTR, const BYTE*, DWORD, void* out,
-                       DWORD* bytes) {
-    return flags == 0 ? Answer(L"one line", out, bytes) : FALSE;
-}
-
-BOOL BareLineFeedFormat(DWORD, DWORD, DWORD, void*, LPCSTR, const BYTE*, DWORD, void* out,
-                        DWORD* bytes) {
-    return Answer(L"\na\nb\r\nc\n", out, bytes);
 }
 
 }  // namespace
@@ -172,50 +183,24 @@ TEST_F(CertificateRows, ExtensionRowsInTheCertificatesOrderAndTheirFallbacks) {
     EXPECT_EQ(rows[basic]->GetValue(), L"Subject Type=CA, Path Length Constraint=None");
     EXPECT_EQ(rows[unnamed]->GetName(), L"") << "an identifier the platform does not name";
 
-    g_formatCalls = 0;
-    rows = BuildRows(cert.der, &FailingFormat);
+    rows = BuildRows(cert.der, &FakeFormat);
     ASSERT_EQ(rows.size(), 10u + count);
     EXPECT_EQ(g_formatCalls, static_cast<int>(count)) << "no multi-line try after a failure";
     EXPECT_EQ(rows[basic]->GetName(), L"Basic Constraints");
     EXPECT_EQ(rows[basic]->GetValue(), L"Can not parse extended struct (possible Win 98)");
     EXPECT_EQ(rows[basic]->GetDetail(), L"Can not parse extended struct \r\n (possible Win 98)");
-    rows = BuildRows(cert.der, &OneLineOnlyFormat);
+    g_oneLine = L"one line";
+    rows = BuildRows(cert.der, &FakeFormat);
     EXPECT_EQ(rows[basic]->GetValue(), L"one line");
     EXPECT_EQ(rows[basic]->GetDetail(), L"Can not parse extended struct \r\n (possible Win 98)");
-    rows = BuildRows(cert.der, &BareLineFeedFormat);
+    g_oneLine = g_multiLine = L"\na\nb\r\nc\n";
+    rows = BuildRows(cert.der, &FakeFormat);
     EXPECT_EQ(rows[basic]->GetValue(), L"\r\na\r\nb\r\nc\r\n");
     EXPECT_EQ(rows[basic]->GetDetail(), L"\r\na\r\nb\r\nc\r\n");
 
     rows = BuildRows(cert.der, nullptr);
     ASSERT_EQ(rows.size(), 10u) << "without a formatter there are no extension rows";
     EXPECT_EQ(rows[8]->GetName(), L"SHA1 Thumbprint");
-}
-
-TEST_F(CertificateRows, BytesThatAreNoCertificateAddNoRowAndRowsOutliveTheirBytes) {
-    auto der = certtest::MakeCert(Dir(), "bad", "rsa:1024", "/CN=Life").der;
-    auto cut = der;
-    cut.resize(cut.size() / 2);
-    auto trailing = der;
-    trailing.push_back(0);
-    const std::vector<std::vector<BYTE>> inputs{
-        {}, {0x30, 0x03, 0x02, 0x01, 0x01}, cut, trailing, {'h', 'e', 'l', 'l', 'o'}};
-    for (const auto& input : inputs) {
-        int added = 0;
-        EXPECT_THROW(SSertListItemInfo::BuildCertificateRows(
-                         input, [&added](std::unique_ptr<ISLItemInfo>) { ++added; }),
-                     SVKCERT::SEXCPT::CCertException)
-            << input.size();
-        EXPECT_EQ(added, 0);
-    }
-
-    const Rows rows = BuildRows(der);
-    const std::wstring sha1 = rows[8]->GetValue();
-    std::fill(der.begin(), der.end(), BYTE{0});
-    der.clear();
-    der.shrink_to_fit();
-    EXPECT_EQ(rows[8]->GetValue(), sha1);
-    EXPECT_EQ(rows[7]->GetValue(), L"RSA1 (1024)");
-    EXPECT_EQ(rows[6]->GetValue(), L"Life");
 }
 
 TEST(AlgoIDToName, PlatformNameThenTableThenNotFound) {
@@ -239,7 +224,6 @@ TEST(KeyPublicKeyRow, ShowsTheExportedKeyAndItsEncoding) {
     const vk::crypto::EvpPkeyPtr key(EVP_RSA_gen(1024));
     const auto blob = vk::crypto::RsaToPublicKeyBlob(key.get(), CALG_RSA_KEYX).value();
     const auto row = SSertListItemInfo::MakeKeyPublicKeyRow(L"Public Key", blob);
-    EXPECT_EQ(row->GetName(), L"Public Key");
     EXPECT_EQ(row->GetValue(), L"RSA1 (1024)");
     EXPECT_EQ(row->GetIconId(), UINT{IDI_ROW_TEXT});
     // The detail is the RSAPublicKey as OpenSSL encodes it.
@@ -251,13 +235,11 @@ TEST(KeyPublicKeyRow, ShowsTheExportedKeyAndItsEncoding) {
     // Blobs that cannot be encoded are refused.
     auto cut = blob;
     cut.resize(cut.size() - 1);  // the header promises one more modulus byte
-    EXPECT_THROW(SSertListItemInfo::MakeKeyPublicKeyRow(L"Public Key", cut),
-                 SVKCERT::SEXCPT::CCertException);
-    EXPECT_THROW(SSertListItemInfo::MakeKeyPublicKeyRow(L"Public Key", std::vector<BYTE>(10, 0)),
-                 SVKCERT::SEXCPT::CCertException);
-    EXPECT_EQ(SSertListItemInfo::KeySummaryText(std::vector<BYTE>(10, 0)), L"");
     auto wrongMagic = blob;
     wrongMagic[sizeof(BLOBHEADER)] = 'X';
-    EXPECT_THROW(SSertListItemInfo::MakeKeyPublicKeyRow(L"Public Key", wrongMagic),
-                 SVKCERT::SEXCPT::CCertException);
+    for (const auto& bad : {cut, std::vector<BYTE>(10, 0), wrongMagic}) {
+        EXPECT_THROW(SSertListItemInfo::MakeKeyPublicKeyRow(L"Public Key", bad),
+                     SVKCERT::SEXCPT::CCertException);
+    }
+    EXPECT_EQ(SSertListItemInfo::KeySummaryText(std::vector<BYTE>(10, 0)), L"");
 }
