@@ -1,5 +1,6 @@
-// Broadcasts of registered messages inside the program (any thread, right receivers only) and, on
-// a bus of the test's own, between real processes; the numbers are RegisteredMessagesTest's.
+// Registered window messages: one number per name whatever the case, failures, a full table and
+// threads at once. Their broadcasts inside the program (any thread, right receivers only) and, on
+// a bus of the test's own, between real processes.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,6 +9,8 @@
 #include <QThread>
 #include <atomic>
 #include <iostream>
+#include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -24,6 +27,77 @@ namespace {
 
 constexpr const wchar_t* kLoginName =
     L"{D1C07249-B709-4da6-8ED2-239F3920DB01} Velkora Login/Logout message";
+
+// Fills the table of a fresh process: every number once, then no more.
+VK_TEST_CHILD(fill_message_table) {
+    std::set<UINT> numbers;
+    const UINT first = RegisterWindowMessageW(L"first");
+    for (UINT i = 0; i < 0x4000 - 1; ++i) {
+        const UINT n = RegisterWindowMessageW((L"name " + std::to_wstring(i)).c_str());
+        if (n < kFirstRegisteredMessage || n > kLastRegisteredMessage ||
+            !numbers.insert(n).second) {
+            return 2;
+        }
+    }
+    if (numbers.count(first) != 0) {
+        return 3;
+    }
+    SetLastError(ERROR_SUCCESS);
+    if (RegisterWindowMessageW(L"one too many") != 0 || GetLastError() != ERROR_NOT_ENOUGH_MEMORY) {
+        return 4;
+    }
+    // Names registered before keep their numbers.
+    if (RegisterWindowMessageW(L"FIRST") != first || RegisterWindowMessageW(L"name 17") == 0) {
+        return 5;
+    }
+    return 0;
+}
+
+TEST(RegisteredMessages, OneNumberPerNameWhateverTheCaseNoneWhenFullThreadsRegisteringAgree) {
+    const UINT login = RegisterWindowMessageW(kLoginName);
+    ASSERT_GE(login, kFirstRegisteredMessage);
+    ASSERT_LE(login, kLastRegisteredMessage);
+    EXPECT_EQ(RegisterWindowMessageW(kLoginName), login);
+    EXPECT_EQ(RegisterWindowMessageW(
+                  L"{d1c07249-b709-4DA6-8ed2-239f3920db01} VELKORA LOGIN/LOGOUT MESSAGE"),
+              login);
+    EXPECT_EQ(RegisterWindowMessageW(L"Сообщение входа"),
+              RegisterWindowMessageW(L"СООБЩЕНИЕ ВХОДА"));
+
+    EXPECT_NE(RegisterWindowMessageW(L"vkCert Instance ID"), login);
+    EXPECT_NE(RegisterWindowMessageW(L"Velkora Login/Logout message "), login)
+        << "a trailing space makes another name";
+    // The name is kept as first spelled.
+    EXPECT_EQ(CRegisteredMessages::NameOf(login), kLoginName);
+    EXPECT_EQ(CRegisteredMessages::NameOf(0x0219), L"");
+    EXPECT_EQ(CRegisteredMessages::NameOf(kLastRegisteredMessage), L"");
+    // Null and empty names are refused.
+    for (const wchar_t* name : {static_cast<const wchar_t*>(nullptr), L""}) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(RegisterWindowMessageW(name), 0u);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    }
+
+    vktest::ChildProcess child("fill_message_table");
+    EXPECT_EQ(child.Wait(), 0);
+
+    constexpr int kThreads = 8;
+    constexpr int kNames = 200;
+    std::vector<std::vector<UINT>> seen(kThreads, std::vector<UINT>(kNames));
+    std::vector<std::jthread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &seen] {
+            for (int i = 0; i < kNames; ++i) {
+                // Every other thread spells the names in upper case.
+                std::wstring name = (t % 2 ? L"THREADED " : L"threaded ") + std::to_wstring(i);
+                seen[t][i] = RegisterWindowMessageW(name.c_str());
+            }
+        });
+    }
+    threads.clear();  // joined
+    EXPECT_EQ(std::set<UINT>(seen[0].begin(), seen[0].end()).size(), std::size_t{kNames});
+    EXPECT_EQ(seen, decltype(seen)(kThreads, seen[0]));
+}
 
 struct Heard {
     WPARAM wParam;
@@ -43,14 +117,16 @@ struct Recorder {
     std::vector<Heard> heard;
 };
 
-class Broadcast : public ::testing::Test {
-protected:
-    vktest::TempWorld m_world;
-};
+VK_TEST_CHILD(post_without_application) {
+    SetLastError(ERROR_SUCCESS);
+    const BOOL posted = PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kLoginName), 0, 0);
+    return posted || GetLastError() != ERROR_NOT_SUPPORTED ? 1 : 0;
+}
 
-class BroadcastWithoutBus : public Broadcast {
+class BroadcastWithoutBus : public ::testing::Test {
 protected:
     void SetUp() override { vktest::QtApp(); }
+    vktest::TempWorld m_world;
     vktest::NoSessionBus m_noBus;
 };
 
@@ -79,16 +155,8 @@ TEST_F(BroadcastWithoutBus, ReachesOwnReceiversOfThatMessageOnTheWindowThreadAft
     EXPECT_EQ(loginRecorder.heard, both);
     EXPECT_EQ(secondLoginRecorder.heard, both);
     EXPECT_TRUE(otherRecorder.heard.empty());
-}
 
-// A program without a Qt application object has no event loop to post into.
-VK_TEST_CHILD(post_without_application) {
-    SetLastError(ERROR_SUCCESS);
-    const BOOL posted = PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kLoginName), 0, 0);
-    return posted || GetLastError() != ERROR_NOT_SUPPORTED ? 1 : 0;
-}
-
-TEST_F(Broadcast, PostingBeforeTheApplicationExistsFails) {
+    // A program without a Qt application object has no event loop to post into.
     vktest::ChildProcess child("post_without_application");
     EXPECT_EQ(child.Wait(), 0);
 }
@@ -121,22 +189,20 @@ VK_TEST_CHILD(broadcast_poster) {
 VK_TEST_CHILD(foreign_signals) {
     vktest::QtApp();
     QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString path = QStringLiteral("/org/vkcert/Broadcast");
-    const QString iface = QStringLiteral("org.vkcert.Broadcast");
-    QDBusMessage noArgs = QDBusMessage::createSignal(path, iface, QStringLiteral("Message"));
-    QDBusMessage wrongTypes = QDBusMessage::createSignal(path, iface, QStringLiteral("Message"));
-    wrongTypes << QString::fromStdWString(kLoginName) << QStringLiteral("x") << 1 << 2;
+    const auto signal = [] {
+        return QDBusMessage::createSignal(QStringLiteral("/org/vkcert/Broadcast"),
+                                          QStringLiteral("org.vkcert.Broadcast"),
+                                          QStringLiteral("Message"));
+    };
+    bus.send(signal());  // without arguments
+    bus.send(signal() << QString::fromStdWString(kLoginName) << QStringLiteral("x") << 1 << 2);
     // A registered number from another program's table, without its name.
-    QDBusMessage bareNumber = QDBusMessage::createSignal(path, iface, QStringLiteral("Message"));
-    bareNumber << QString() << uint(0xC000) << qulonglong(1) << qlonglong(1);
-    for (const QDBusMessage& m : {noArgs, wrongTypes, bareNumber}) {
-        bus.send(m);
-    }
+    bus.send(signal() << QString() << uint(0xC000) << qulonglong(1) << qlonglong(1));
     // Then a real one, so the listener knows when the others have passed.
     return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kLoginName), 9, 9) ? 0 : 1;
 }
 
-class BroadcastOnBus : public Broadcast {
+class BroadcastOnBus : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(m_bus.Address().empty());
@@ -146,8 +212,7 @@ protected:
 
     vktest::ChildProcess StartListener() {
         vktest::ChildProcess child("broadcast_listener", {"3"}, true);
-        std::string line;
-        EXPECT_TRUE(child.ReadLine(line));
+        const std::string line = child.NextLine();
         EXPECT_EQ(line.rfind("ready ", 0), 0u) << line;
         m_childNumber = static_cast<UINT>(std::stoul(line.substr(6)));
         return child;
@@ -162,6 +227,7 @@ protected:
         return heard;
     }
 
+    vktest::TempWorld m_world;
     vktest::SessionBus m_bus;
     UINT m_childNumber = 0;
 };

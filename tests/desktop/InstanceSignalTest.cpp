@@ -6,9 +6,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <atomic>
+#include <chrono>
+#include <future>
 #include <iostream>
-#include <thread>
 
 #include "SessionBus.h"
 #include "desktop/InstanceAddress.h"
@@ -45,16 +45,10 @@ VK_TEST_CHILD(first_copy) {
     return 0;
 }
 
-std::string ReadLine(vktest::ChildProcess& child) {
-    std::string line;
-    EXPECT_TRUE(child.ReadLine(line, 20000));
-    return line;
-}
-
 // A first copy that listens, as `listening` says, waiting for `count` signals.
 vktest::ChildProcess FirstCopy(const char* listening, const char* count = "1") {
     vktest::ChildProcess first("first_copy", {count}, true);
-    EXPECT_EQ(ReadLine(first), listening);
+    EXPECT_EQ(first.NextLine(20000), listening);
     vktest::QtApp();
     return first;
 }
@@ -72,11 +66,17 @@ protected:
     vktest::NoSessionBus m_noBus;
 };
 
-TEST_F(InstanceSignalOnBus, ReachesTheFirstCopyOverTheBusButNotCopiesOfAnotherName) {
-    vktest::ChildProcess first = FirstCopy("listening dbus=1 socket=1");
+TEST_F(InstanceSignalOnBus, WaitsForAStartingFirstCopyReachesItOverTheBusNotCopiesOfAnotherName) {
+    vktest::ChildProcess first("first_copy", {"2", "700"}, true);
+    EXPECT_EQ(first.NextLine(20000), "starting");
+    vktest::QtApp();
+    // The first copy may start listening between the two tries of one round.
+    const InstanceTransport how = CInstanceSignal::Send(kName, 10000);
+    EXPECT_TRUE(how == InstanceTransport::DBus || how == InstanceTransport::LocalSocket);
+    EXPECT_EQ(first.NextLine(20000), "listening dbus=1 socket=1");
     EXPECT_EQ(CInstanceSignal::Send(kName + L" (other)", 300), InstanceTransport::None);
     EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::DBus);
-    EXPECT_EQ(ReadLine(first), "activated 1");
+    EXPECT_EQ(first.NextLine(20000), "activated 2");
     EXPECT_EQ(first.Wait(), 0);
 }
 
@@ -85,18 +85,7 @@ TEST_F(InstanceSignalOnBus, ACopyWithoutBusReachesTheFirstCopyOverTheSocket) {
     vktest::NoSessionBus noBus;
     ASSERT_FALSE(QDBusConnection::sessionBus().isConnected());
     EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::LocalSocket);
-    EXPECT_EQ(ReadLine(first), "activated 1");
-}
-
-TEST_F(InstanceSignalOnBus, WaitsForAFirstCopyThatIsStillStarting) {
-    vktest::ChildProcess first("first_copy", {"1", "700"}, true);
-    EXPECT_EQ(ReadLine(first), "starting");
-    vktest::QtApp();
-    // The first copy may start listening between the two tries of one round.
-    const InstanceTransport how = CInstanceSignal::Send(kName, 10000);
-    EXPECT_TRUE(how == InstanceTransport::DBus || how == InstanceTransport::LocalSocket);
-    EXPECT_EQ(ReadLine(first), "listening dbus=1 socket=1");
-    EXPECT_EQ(ReadLine(first), "activated 1");
+    EXPECT_EQ(first.NextLine(20000), "activated 1");
 }
 
 TEST_F(InstanceSignalWithoutBus,
@@ -119,7 +108,7 @@ TEST_F(InstanceSignalWithoutBus,
     vktest::ChildProcess first = FirstCopy("listening dbus=0 socket=1", "2");
     EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::LocalSocket);
     EXPECT_EQ(CInstanceSignal::Send(kName), InstanceTransport::LocalSocket);
-    EXPECT_EQ(ReadLine(first), "activated 2");
+    EXPECT_EQ(first.NextLine(20000), "activated 2");
     EXPECT_EQ(first.Wait(), 0);
     EXPECT_FALSE(QFileInfo::exists(socket)) << "the first copy takes its socket with it";
 
@@ -145,16 +134,10 @@ TEST_F(InstanceSignalWithoutBus,
     EXPECT_EQ(activated, 0);
 
     // A starting copy still gets through, from a thread of its own.
-    std::atomic<InstanceTransport> sent{InstanceTransport::None};
-    std::atomic<bool> done{false};
-    std::thread copy([&] {
-        sent = CInstanceSignal::Send(kName);
-        done = true;
-    });
-    const bool finished = vktest::SpinUntil([&] { return done.load(); }, 10000);
-    copy.join();
-    ASSERT_TRUE(finished);
-    EXPECT_EQ(sent.load(), InstanceTransport::LocalSocket);
+    auto sent = std::async(std::launch::async, [] { return CInstanceSignal::Send(kName); });
+    ASSERT_TRUE(vktest::SpinUntil(
+        [&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_EQ(sent.get(), InstanceTransport::LocalSocket);
     EXPECT_EQ(activated, 1);
 }
 

@@ -19,51 +19,46 @@
 
 namespace {
 
-class OwnerPinPrompt : public ::testing::Test {
-protected:
-    void SetUp() override {
-        vktest::QtApp();
-        vkstore::TokenWorld world;
-        world.AddReader("Reader 1");
-        world.AddReader("Empty reader");
-        vkstore::TokenRecordData record;
-        record.label = "My token";
-        world.CreateToken(record, "2468", 1000, 3);
-        world.Insert("Reader 1", "My token");
-    }
+// Runs the prompt; each step acts on the open dialog in turn.
+bool Prompt(const wchar_t* reader, const std::vector<std::function<void(QDialog&)>>& steps,
+            VKLib_Protected_Buffer& pin) {
+    std::size_t next = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog && next < steps.size()) {
+            steps[next++](*dialog);
+        }
+    });
+    timer.start(10);
+    VKLib_String name(reader);
+    return vkGr_Get_Owner_PIN(nullptr, 0, 0x23, 0, &pin, 0, &name, 0);
+}
 
-    // Runs the prompt; each step acts on the open dialog in turn.
-    bool Prompt(const wchar_t* reader, const std::vector<std::function<void(QDialog&)>>& steps,
-                VKLib_Protected_Buffer& pin) {
-        std::size_t next = 0;
-        QTimer timer;
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (dialog && next < steps.size()) {
-                steps[next++](*dialog);
-            }
-        });
-        timer.start(10);
-        VKLib_String name(reader);
-        return vkGr_Get_Owner_PIN(nullptr, 0, 0x23, 0, &pin, 0, &name, 0);
-    }
+QPushButton* Ok(QDialog& d) {
+    return d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+}
 
-    static std::function<void(QDialog&)> Type(const char* pin) {
-        return [pin](QDialog& d) {
-            d.findChild<QLineEdit*>("pin")->setText(pin);
-            Ok(d)->click();
-        };
-    }
-    static QPushButton* Ok(QDialog& d) {
-        return d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-    }
-
-    vktest::TempWorld m_temp;
-};
+std::function<void(QDialog&)> Type(const char* pin) {
+    return [pin](QDialog& d) {
+        d.findChild<QLineEdit*>("pin")->setText(pin);
+        Ok(d)->click();
+    };
+}
 
 }  // namespace
 
-TEST_F(OwnerPinPrompt, ARightPinIsHandedBackWrongOnesDownToTheLockAnEmptyReaderOffersNoEntry) {
+TEST(OwnerPinPrompt, ARightPinIsHandedBackWrongOnesDownToTheLockAnEmptyReaderOffersNoEntry) {
+    vktest::TempWorld temp;
+    vktest::QtApp();
+    vkstore::TokenWorld world;
+    world.AddReader("Reader 1");
+    world.AddReader("Empty reader");
+    vkstore::TokenRecordData record;
+    record.label = "My token";
+    world.CreateToken(record, "2468", 1000, 3);
+    world.Insert("Reader 1", "My token");
+
     VKLib_Protected_Buffer pin;
     QString shown;
     const auto look = [&](QDialog& d) {
@@ -92,7 +87,6 @@ TEST_F(OwnerPinPrompt, ARightPinIsHandedBackWrongOnesDownToTheLockAnEmptyReaderO
     EXPECT_TRUE(status.contains("2")) << status.toStdString();
     EXPECT_FALSE(okEnabled);
     EXPECT_EQ(wrong.Get_Size(), 0u);
-    vkstore::TokenWorld world;
     EXPECT_EQ(
         vkstore::TokenStore(world.TokenFile(world.FindToken("My token")->uuid)).Pin().retriesLeft,
         0u);

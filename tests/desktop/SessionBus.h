@@ -20,13 +20,11 @@ public:
     SessionBus()
         : m_daemon(ChildProcess::Exec({"dbus-daemon", "--session", "--nofork", "--print-address"},
                                       true)) {
-        std::string address;
-        if (!m_daemon.ReadLine(address, 10000) || address.empty()) {
+        if (m_daemon.ReadLine(m_address, 10000) && !m_address.empty()) {
+            m_env.Set("DBUS_SESSION_BUS_ADDRESS", m_address.c_str());
+        } else {
             ADD_FAILURE() << "dbus-daemon gave no address";
-            return;
         }
-        m_env.Set("DBUS_SESSION_BUS_ADDRESS", address.c_str());
-        m_address = address;
     }
 
     const std::string& Address() const { return m_address; }

@@ -18,12 +18,6 @@ class UnixSocket : public ::testing::Test {
 protected:
     std::string Path(const std::string& name) const { return (m_world.Root() / name).string(); }
 
-    CUnixSocket Listen() const {
-        CUnixSocket server = CUnixSocket::Listen(Path("s"));
-        EXPECT_TRUE(server.IsValid());
-        return server;
-    }
-
     // A connected pair: the client and the connection the listener accepted.
     std::pair<CUnixSocket, CUnixSocket> Pair(const CUnixSocket& server, const std::string& path) {
         CUnixSocket client = CUnixSocket::Connect(path);
@@ -37,10 +31,10 @@ protected:
     vktest::TempWorld m_world;
 };
 
-TEST_F(UnixSocket, ListensOnAFileOnlyItsOwnerMayUseAndConnectsOnlyWhereSomebodyListens) {
+TEST_F(UnixSocket, ListensOnAFileOnlyItsOwnerMayUseConnectsOnlyWhereSomebodyListensOwnsItsFd) {
     const std::string path = Path("s");
     const mode_t previous = ::umask(0);
-    const CUnixSocket server = CUnixSocket::Listen(path);
+    CUnixSocket server = CUnixSocket::Listen(path);
     ::umask(previous);
     ASSERT_TRUE(server.IsValid());
     struct stat info {};
@@ -69,11 +63,25 @@ TEST_F(UnixSocket, ListensOnAFileOnlyItsOwnerMayUseAndConnectsOnlyWhereSomebodyL
         EXPECT_TRUE(CUnixSocket::Connect(other).IsValid());
     }
     EXPECT_FALSE(CUnixSocket::Connect(other).IsValid()) << "a file nobody listens on";
+
+    // The descriptor goes with a move and is closed with its last owner.
+    const int fd = server.Descriptor();
+    CUnixSocket moved(std::move(server));
+    EXPECT_FALSE(server.IsValid());  // NOLINT(bugprone-use-after-move): moved-from is empty
+    EXPECT_EQ(moved.Descriptor(), fd);
+    EXPECT_TRUE(CUnixSocket::Connect(path).IsValid());
+    CUnixSocket owner;
+    owner = std::move(moved);
+    EXPECT_EQ(owner.Descriptor(), fd);
+    owner = CUnixSocket();
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the descriptor was not closed";
+    EXPECT_FALSE(CUnixSocket::Connect(path).IsValid());
 }
 
 TEST_F(UnixSocket, CarriesDataBothWaysWithinTheLimitGivenUntilThePeersEnd) {
     const std::string path = Path("s");
-    const CUnixSocket server = Listen();
+    const CUnixSocket server = CUnixSocket::Listen(path);
+    ASSERT_TRUE(server.IsValid());
     auto [client, accepted] = Pair(server, path);
 
     std::string got;
@@ -108,24 +116,6 @@ TEST_F(UnixSocket, CarriesDataBothWaysWithinTheLimitGivenUntilThePeersEnd) {
     // It gives up on a peer that does not read: far more than the socket buffers hold.
     auto [writer, idle] = Pair(server, path);
     EXPECT_FALSE(writer.SendAll(std::string(64 * 1024 * 1024, 'x'), 200));
-}
-
-TEST_F(UnixSocket, OwnsItsDescriptor) {
-    const std::string path = Path("s");
-    CUnixSocket server = Listen();
-    const int fd = server.Descriptor();
-
-    CUnixSocket moved(std::move(server));
-    EXPECT_FALSE(server.IsValid());  // NOLINT(bugprone-use-after-move): moved-from is empty
-    EXPECT_EQ(moved.Descriptor(), fd);
-    EXPECT_TRUE(CUnixSocket::Connect(path).IsValid());
-
-    CUnixSocket other;
-    other = std::move(moved);
-    EXPECT_EQ(other.Descriptor(), fd);
-    other = CUnixSocket();
-    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the descriptor was not closed";
-    EXPECT_FALSE(CUnixSocket::Connect(path).IsValid());
 }
 
 }  // namespace

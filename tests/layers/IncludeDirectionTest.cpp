@@ -11,6 +11,7 @@
 #include <regex>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -70,62 +71,45 @@ bool IsQt(std::string_view header) {
 }
 
 // Why `file` (a path below src/) may not include `header`; nothing when it may.
-std::optional<std::string> Violation(std::string_view file, std::string_view header,
-                                     bool angled) {
+std::optional<std::string> Violation(std::string_view file, std::string_view header, bool angled) {
     const Layer* layer = LayerOf(file);
-    if (!layer) return "a file outside every layer";
-    if (angled) {
-        if (IsQt(header) && !layer->qt) return "Qt below the UI seam";
+    const auto under = [header](std::string_view folder) { return UnderFolder(header, folder); };
+    if (!layer) {
+        return "a file outside every layer";
+    } else if (angled) {
+        return IsQt(header) && !layer->qt ? "Qt below the UI seam" : std::optional<std::string>();
+    } else if (under(layer->folder) || std::ranges::any_of(layer->mayInclude, under)) {
         return std::nullopt;
-    }
-    if (UnderFolder(header, layer->folder)) return std::nullopt;
-    for (std::string_view allowed : layer->mayInclude) {
-        if (UnderFolder(header, allowed)) return std::nullopt;
     }
     return "points up or sideways";
 }
 
-struct Include {
-    std::string file;
-    std::string header;
-    bool angled;
-};
-
-std::vector<Include> IncludesOfSources() {
+TEST(IncludeDirection, EverySourceIncludeFollowsTheLayers) {
     const fs::path root = fs::path(VK_SOURCE_DIR) / "src";
     static const std::regex kInclude(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
-    std::vector<Include> out;
+    int includes = 0;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file()) continue;
+        if (!entry.is_regular_file()) {
+            continue;
+        }
         const std::string file = fs::relative(entry.path(), root).generic_string();
         std::ifstream in(entry.path());
-        std::string line;
         std::smatch m;
-        while (std::getline(in, line)) {
-            if (std::regex_search(line, m, kInclude)) out.push_back({file, m[2], m[1] == "<"});
+        for (std::string line; std::getline(in, line);) {
+            if (std::regex_search(line, m, kInclude)) {
+                ++includes;
+                if (auto why = Violation(file, m[2].str(), m[1] == "<")) {
+                    ADD_FAILURE() << file << " includes " << m[2] << ": " << *why;
+                }
+            }
         }
     }
-    return out;
-}
-
-TEST(IncludeDirection, EverySourceIncludeFollowsTheLayers) {
-    const std::vector<Include> includes = IncludesOfSources();
-    ASSERT_GT(includes.size(), 1000u) << "the source tree was not found under " VK_SOURCE_DIR;
-    for (const Include& inc : includes) {
-        if (auto why = Violation(inc.file, inc.header, inc.angled)) {
-            ADD_FAILURE() << inc.file << " includes " << inc.header << ": " << *why;
-        }
-    }
+    ASSERT_GT(includes, 1000) << "the source tree was not found under " VK_SOURCE_DIR;
 }
 
 TEST(IncludeDirection, TheRulesRejectEachForbiddenKind) {
-    struct Case {
-        const char* file;
-        const char* header;
-        bool angled;
-        bool allowed;
-    };
-    const Case cases[] = {
+    // File, header, angled, allowed.
+    const std::tuple<const char*, const char*, bool, bool> cases[] = {
         {"platform/cert/A.cpp", "platform/errors/WinError.h", false, true},
         {"platform/cert/A.cpp", "program/core/X.h", false, false},
         {"platform/cert/A.cpp", "desktop/X.h", false, false},
@@ -143,9 +127,9 @@ TEST(IncludeDirection, TheRulesRejectEachForbiddenKind) {
         {"gui/app/A.cpp", "gui/ui/frame/CMainFrame.h", false, true},
         {"tools/A.cpp", "platform/X.h", false, false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(!Violation(c.file, c.header, c.angled).has_value(), c.allowed)
-            << c.file << " -> " << c.header;
+    for (const auto& [file, header, angled, allowed] : cases) {
+        EXPECT_EQ(!Violation(file, header, angled).has_value(), allowed)
+            << file << " -> " << header;
     }
 }
 

@@ -1,9 +1,13 @@
 // The embedded resources: both languages hold the same resources and every named id, and agree;
 // Russian is translated; looked-up names are exact. The one place resource texts are asserted.
+// And res/resource.h is the one home of the ids: no source of src/, tools/, bench/, fuzz/ or
+// tests/ declares a constant or macro with a name that looks like an id (LooksLikeId) and the
+// number of an id of res/resource.h. tests/data, other programs' resources, is left out.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cwctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -46,18 +50,20 @@ const CResFile& Res() {
     return res;
 }
 
-// The names res/resource.h defines, by prefix of their name.
-std::map<std::string, UINT> NamedIds() {
+// Name -> number, as res/resource.h defines them.
+using Ids = std::map<std::string, unsigned long>;
+
+Ids NamedIds() {
     std::ifstream in(VK_RESOURCE_H);
-    const std::regex define(R"(^#define\s+(\w+)\s+(\d+)\s*$)");
-    std::map<std::string, UINT> out;
+    const std::regex define(R"(^\s*#\s*define\s+(\w+)\s+(\d+)\s*(//.*)?$)");
+    Ids out;
     for (std::string line; std::getline(in, line);) {
         std::smatch m;
         if (std::regex_match(line, m, define)) {
-            out[m[1]] = static_cast<UINT>(std::stoul(m[2]));
+            out[m[1]] = std::stoul(m[2]);
         }
     }
-    EXPECT_GT(out.size(), 100u) << VK_RESOURCE_H;
+    EXPECT_GT(out.size(), 150u) << VK_RESOURCE_H;
     return out;
 }
 
@@ -94,9 +100,6 @@ std::map<WORD, T> ParseAll(WORD type, LANGID lang, Parse parse) {
 auto Menus(LANGID lang) {
     return ParseAll<CMenu>(RT_MENU, lang, ParseMenuTemplate);
 }
-auto Dialogs(LANGID lang) {
-    return ParseAll<CDialogTemplate>(RT_DIALOG, lang, ParseDialogTemplate);
-}
 
 // Flags, key, command.
 using Accel = std::tuple<WORD, WORD, WORD>;
@@ -118,11 +121,11 @@ std::vector<Accel> Accelerators(LANGID lang) {
     return out;
 }
 
-std::vector<std::string> FormatDirectives(const std::wstring& text) {
-    static const std::regex directive(
-        R"(%[-+ #0]*(\d+|\*)?(\.(\d+|\*))?(hh|h|ll|l|w|I64)?[diouxXcsSeEfgGp%])");
-    const std::string s = WideToUtf8(text);
-    return {std::sregex_token_iterator(s.begin(), s.end(), directive), {}};
+const std::wregex kDirective(
+    LR"(%[-+ #0]*(\d+|\*)?(\.(\d+|\*))?(hh|h|ll|l|w|I64)?[diouxXcsSeEfgGp%])");
+
+std::vector<std::wstring> FormatDirectives(const std::wstring& text) {
+    return {std::wsregex_token_iterator(text.begin(), text.end(), kDirective), {}};
 }
 
 bool IsCyrillic(wchar_t c) {
@@ -133,8 +136,7 @@ bool HasCyrillic(const std::wstring& text) {
 }
 // Text with words in it, once the format directives are taken out.
 bool HasWords(const std::wstring& text) {
-    static const std::wregex directive(LR"(%[-+ #0]*\d*(\.\d+)?(hh|h|ll|l|w)?[diouxXcsS%])");
-    const std::wstring rest = std::regex_replace(text, directive, L"");
+    const std::wstring rest = std::regex_replace(text, kDirective, L"");
     return std::any_of(rest.begin(), rest.end(), [](wchar_t c) {
         return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || IsCyrillic(c);
     });
@@ -180,20 +182,15 @@ void ForEachLevel(const CMenu& menu, const std::string& path, Fn fn) {
     }
 }
 
-void ExpectSameShape(const CMenu& en, const CMenu& ru, const std::string& where) {
-    ASSERT_EQ(en.Count(), ru.Count()) << where;
-    for (std::size_t i = 0; i < en.Count(); ++i) {
-        const auto& a = en.Items()[i];
-        const auto& b = ru.Items()[i];
-        const std::string at = where + "/" + std::to_string(i);
-        EXPECT_EQ(std::tie(a.popup, a.separator, a.id, a.checked),
-                  std::tie(b.popup, b.separator, b.id, b.checked))
-            << at;
-        EXPECT_EQ(a.IsEnabled(), b.IsEnabled()) << at;
-        if (a.popup && b.popup) {
-            ExpectSameShape(a.submenu, b.submenu, at);
+// Every item of a menu, where it is and what it is, all but its text.
+std::vector<std::tuple<std::string, bool, bool, UINT, bool, bool>> Shape(const CMenu& menu) {
+    std::vector<std::tuple<std::string, bool, bool, UINT, bool, bool>> out;
+    ForEachLevel(menu, "", [&out](const CMenu& level, const std::string& path) {
+        for (const auto& i : level.Items()) {
+            out.emplace_back(path, i.popup, i.separator, i.id, i.checked, i.IsEnabled());
         }
-    }
+    });
+    return out;
 }
 
 std::wstring Lower(std::wstring s) {
@@ -252,12 +249,14 @@ TEST(ResourceScripts, BothLanguagesHoldTheSameResourcesAndEveryNamedOneStringsAg
     ASSERT_EQ(byLang.size(), 2u);
     EXPECT_EQ(byLang[kEn], byLang[kRu]);
 
-    const auto strings = Strings(kEn);
+    const auto en = Strings(kEn);
+    const auto ru = Strings(kRu);
+    ASSERT_GT(en.size(), 100u);
     std::set<std::pair<WORD, WORD>> named, templates;  // type, id
     for (const auto& [name, id] : NamedIds()) {
         if (name.starts_with("IDS_") || name.starts_with("AFX_IDS_") ||
             name.starts_with("ID_INDICATOR_")) {
-            EXPECT_TRUE(strings.count(id)) << name << " has no string";
+            EXPECT_TRUE(en.count(id)) << name << " has no string";
         } else if (name.starts_with("IDD_")) {
             named.insert({RT_DIALOG, WORD(id)});
         } else if (name == "IDR_MAINFRAME" ||
@@ -265,25 +264,15 @@ TEST(ResourceScripts, BothLanguagesHoldTheSameResourcesAndEveryNamedOneStringsAg
             named.insert({RT_MENU, WORD(id)});
         }
     }
-    EXPECT_TRUE(byLang[kEn].count({RT_ACCELERATOR, IDR_MAINFRAME}));
     // Every named template is there, and none is there without a name the code can use.
     std::ranges::copy_if(byLang[kEn], std::inserter(templates, templates.end()),
                          [](const auto& r) { return r.first == RT_MENU || r.first == RT_DIALOG; });
     EXPECT_EQ(templates, named);
 
-    const auto en = Strings(kEn);
-    const auto ru = Strings(kRu);
-    ASSERT_GT(en.size(), 100u);
-    const auto ids = [](const auto& strings) {
-        std::set<UINT> out;
-        for (const auto& entry : strings)
-            out.insert(entry.first);  // clang 14: no views::keys
-        return out;
-    };
-    EXPECT_EQ(ids(en), ids(ru));
-
+    EXPECT_EQ(en.size(), ru.size());
     for (const auto& [id, enText] : en) {
-        const std::wstring ruText = ru.contains(id) ? ru.at(id) : L"";
+        ASSERT_TRUE(ru.contains(id)) << "string " << id;
+        const std::wstring& ruText = ru.at(id);
         EXPECT_EQ(FormatDirectives(enText), FormatDirectives(ruText)) << "string " << id;
         // A line break in one language and none in the other breaks prompt/tooltip pairs.
         EXPECT_EQ(enText.find(L'\n') == std::wstring::npos,
@@ -335,23 +324,20 @@ TEST(ResourceScripts, CommandsHavePromptAndTooltipMenusOneShapeContextMenusReadL
     ASSERT_EQ(en.size(), ru.size());
     for (const auto& [id, menu] : en) {
         ASSERT_TRUE(ru.count(id)) << "menu " << id;
-        ExpectSameShape(menu, ru.at(id), "menu " + std::to_string(id));
+        EXPECT_EQ(Shape(menu), Shape(ru.at(id))) << "menu " << id;
     }
     // The item switches work on the Actions menu (third) and the context menus: each pair
     // stands side by side.
-    const CMenu& main = en.at(IDR_MAINFRAME);
-    ASSERT_GE(main.Count(), 3u);
-    const CMenu& actions = main.Items()[2].submenu;
-    EXPECT_EQ(actions.FindPosition(ID_ACTIONS_REMOVE_FROM_STORE),
-              actions.FindPosition(ID_ACTIONS_ADD_TO_STORE) + 1);
-    EXPECT_EQ(actions.FindPosition(ID_ACTIONS_REMOVE_DEFAULT),
-              actions.FindPosition(ID_ACTIONS_SET_DEFAULT) + 1);
-    const CMenu& keyMenu = en.at(IDR_CERTIFICATE_MENU).Items()[0].submenu;
-    EXPECT_EQ(keyMenu.FindPosition(ID_ACTIONS_REMOVE_FROM_STORE),
-              keyMenu.FindPosition(ID_ACTIONS_ADD_TO_STORE) + 1);
-    const CMenu& containerMenu = en.at(IDR_CONTAINER_MENU).Items()[0].submenu;
-    EXPECT_EQ(containerMenu.FindPosition(ID_ACTIONS_REMOVE_DEFAULT),
-              containerMenu.FindPosition(ID_ACTIONS_SET_DEFAULT) + 1);
+    const CMenu& actions = en.at(IDR_MAINFRAME).Items().at(2).submenu;
+    const CMenu& keyMenu = en.at(IDR_CERTIFICATE_MENU).Items().at(0).submenu;
+    const CMenu& containerMenu = en.at(IDR_CONTAINER_MENU).Items().at(0).submenu;
+    for (const auto& [menu, on, off] :
+         {std::tuple{&actions, ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE},
+          {&actions, ID_ACTIONS_SET_DEFAULT, ID_ACTIONS_REMOVE_DEFAULT},
+          {&keyMenu, ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE},
+          {&containerMenu, ID_ACTIONS_SET_DEFAULT, ID_ACTIONS_REMOVE_DEFAULT}}) {
+        EXPECT_EQ(menu->FindPosition(off), menu->FindPosition(on) + 1) << off;
+    }
 
     for (WORD id : {IDR_CERTIFICATE_MENU, IDR_CONTAINER_MENU, IDR_TOKEN_MENU}) {
         const CMenu& menu = en.at(id);
@@ -433,8 +419,8 @@ TEST(ResourceScripts, MenuMnemonicsAreUniqueRussianMenusTranslatedKeyHintsMatchA
 }
 
 TEST(ResourceScripts, DialogsHaveTheSameControlsInBothLanguagesInsideAndApart) {
-    const auto en = Dialogs(kEn);
-    const auto ru = Dialogs(kRu);
+    const auto en = ParseAll<CDialogTemplate>(RT_DIALOG, kEn, ParseDialogTemplate);
+    const auto ru = ParseAll<CDialogTemplate>(RT_DIALOG, kRu, ParseDialogTemplate);
     ASSERT_EQ(en.size(), ru.size());
     for (const auto& [id, a] : en) {
         ASSERT_TRUE(ru.count(id)) << "dialog " << id;
@@ -474,3 +460,126 @@ TEST(ResourceScripts, DialogsHaveTheSameControlsInBothLanguagesInsideAndApart) {
         EXPECT_TRUE(en.at(dialog).FindItem(control)->style & ES_PASSWORD) << dialog;
     }
 }
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool LooksLikeId(const std::string& name) {
+    static const std::regex pattern(
+        R"(k(Ids|Idd|Idc|Idi|Idb|Idr|Cmd|Menu|Str|Icon|Image)[A-Z0-9_]\w*|kId([A-Z0-9_]\w*)?)"
+        R"(|k\w*(Id|Ids|Dialog|Template|Control|Menu)|(AFX_)?ID[A-Z]*_\w+)");
+    return std::regex_match(name, pattern);
+}
+
+// The line without its string and character literals and comments.
+std::string CodeOnly(std::string line, bool& inBlockComment) {
+    static const std::regex literalOrComment(R"("(\\.|[^"\\])*"|'(\\.|[^'\\])*'|//.*|/\*.*?\*/)");
+    if (inBlockComment) {
+        const auto end = line.find("*/");
+        inBlockComment = end == std::string::npos;
+        line.erase(0, inBlockComment ? line.size() : end + 2);
+    }
+    line = std::regex_replace(line, literalOrComment, " ");
+    if (const auto open = line.find("/*"); open != std::string::npos) {
+        line.erase(open);
+        inBlockComment = true;
+    }
+    return line;
+}
+
+using Declaration = std::pair<std::string, unsigned long>;  // name, number
+
+// Declarations of a name with a number in one line of code: constants (constexpr or const,
+// "= n" or "{n}"), macros, and enumerators or members "Name = n," at the start of the line.
+std::vector<Declaration> NumberDeclarations(const std::string& code) {
+    static const std::regex constant(
+        R"(\b(?:constexpr|const)\s+[\w:<>, ]*?\b(\w+)\s*(?:=\s*|\{\s*)(0[xX][0-9a-fA-F]+|\d+)[uUlL]*\s*[;},])");
+    static const std::regex macro(
+        R"(^\s*#\s*define\s+(\w+)\s+\(?\s*(0[xX][0-9a-fA-F]+|\d+)[uUlL]*)");
+    static const std::regex enumerator(
+        R"(^\s*(\w+)\s*=\s*(0[xX][0-9a-fA-F]+|\d+)[uUlL]*\s*,?\s*$)");
+    std::vector<Declaration> found;
+    for (const std::regex* re : {&constant, &macro, &enumerator}) {
+        for (std::sregex_iterator it(code.begin(), code.end(), *re), end; it != end; ++it) {
+            found.push_back({(*it)[1].str(), std::stoul((*it)[2].str(), nullptr, 0)});
+        }
+    }
+    return found;
+}
+
+std::vector<std::string> Offences(const std::vector<std::string>& lines, const Ids& ids,
+                                  const std::string& where) {
+    std::vector<std::string> offences;
+    bool inBlockComment = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        for (const auto& [name, number] : NumberDeclarations(CodeOnly(lines[i], inBlockComment))) {
+            const auto id = std::ranges::find(ids, number, &Ids::value_type::second);
+            if (id != ids.end() && LooksLikeId(name)) {
+                offences.push_back(where + ":" + std::to_string(i + 1) + ": " + name + " = " +
+                                   std::to_string(number) + " (res/resource.h: " + id->first + ")");
+            }
+        }
+    }
+    return offences;
+}
+
+TEST(ResourceIdHome, TheScanFindsIdDeclarationsAndLeavesOtherNumbersAlone) {
+    const Ids ids = {{"ID_ACTIONS_EXPORT_CERT", 190}, {"IDD_TREE_VIEW", 222},
+                     {"IDS_MODEL_MINI", 250},         {"IDC_TREE", 1064},
+                     {"IDS_VALID_FROM", 129},         {"ID_ACTIONS_ADD_TO_STORE", 32775}};
+    const std::vector<std::string> planted = {
+        "constexpr UINT kCmdExport = 190;",
+        "    static constexpr unsigned kTemplateId = 222;",
+        "inline constexpr UINT kTreeControlId{1064};",
+        "#define IDS_VALID_FROM 129",
+        "    kCmdAddToStore = 0x8007,",
+        "constexpr UINT kId = 129u;",
+    };
+    EXPECT_EQ(Offences(planted, ids, "x").size(), planted.size());
+
+    const std::vector<std::string> innocent = {
+        "constexpr int kIdleUpdateMs = 250;",      // not an id's name
+        "constexpr UINT kCmdUnknown = 4242;",      // not an id's number
+        "constexpr DWORD kIdOk = 1;",              // not an id's number
+        "// constexpr UINT kCmdExport = 190;",     // a comment
+        "/* constexpr UINT kCmdExport = 190; */",  // a comment
+        "/* a comment of lines:",
+        "    kCmdExport = 190,",
+        "*/",
+        "Write(\"constexpr UINT kCmdExport = 190;\");",  // a string
+        "    if (id == kCmdExport) { return 190; }",     // a use
+    };
+    EXPECT_EQ(Offences(innocent, ids, "x"), std::vector<std::string>());
+}
+
+TEST(ResourceIdHome, NoSourceDeclaresAResourceIdOfItsOwn) {
+    const Ids ids = NamedIds();
+    const fs::path root = fs::path(VK_RESOURCE_H).parent_path().parent_path();
+    std::vector<std::string> offences;
+    std::size_t files = 0;
+    for (const char* tree : {"src", "tools", "bench", "fuzz", "tests"}) {
+        if (!fs::is_directory(root / tree)) {
+            continue;
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(root / tree)) {
+            const std::string ext = entry.path().extension().string();
+            const std::string relative = fs::relative(entry.path(), root).generic_string();
+            if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h" && ext != ".hpp") ||
+                relative.starts_with("tests/data/")) {
+                continue;
+            }
+            std::ifstream in(entry.path());
+            std::vector<std::string> lines;
+            for (std::string line; std::getline(in, line);) {
+                lines.push_back(line);
+            }
+            ++files;
+            std::ranges::move(Offences(lines, ids, relative), std::back_inserter(offences));
+        }
+    }
+    ASSERT_GT(files, 200u) << root;
+    EXPECT_EQ(offences, std::vector<std::string>()) << "use the names of res/resource.h instead";
+}
+
+}  // namespace

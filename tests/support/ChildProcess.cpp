@@ -6,14 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 namespace vktest {
 
@@ -43,12 +45,7 @@ int DispatchChild(int argc, char** argv) {
 }
 
 std::string SelfPath() {
-    char buf[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) {
-        throw std::runtime_error("cannot read /proc/self/exe");
-    }
-    return std::string(buf, static_cast<std::size_t>(n));
+    return std::filesystem::read_symlink("/proc/self/exe").string();
 }
 
 ChildProcess::ChildProcess(const std::string& name, const std::vector<std::string>& args,
@@ -65,25 +62,20 @@ ChildProcess ChildProcess::Exec(const std::vector<std::string>& argv, bool captu
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : m_pid(other.m_pid),
-      m_stdout(other.m_stdout),
+    : m_pid(std::exchange(other.m_pid, -1)),
+      m_stdout(std::exchange(other.m_stdout, -1)),
       m_pending(std::move(other.m_pending)),
       m_reaped(other.m_reaped),
-      m_status(other.m_status) {
-    other.m_pid = -1;
-    other.m_stdout = -1;
-}
+      m_status(other.m_status) {}
 
 void ChildProcess::Start(const std::vector<std::string>& argv, bool captureStdout) {
     int fds[2] = {-1, -1};
     if (captureStdout && pipe2(fds, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    std::vector<char*> cargv;
-    for (const auto& a : argv) {
-        cargv.push_back(const_cast<char*>(a.c_str()));
-    }
-    cargv.push_back(nullptr);
+    std::vector<char*> cargv(argv.size() + 1, nullptr);
+    std::ranges::transform(argv, cargv.begin(),
+                           [](const auto& a) { return const_cast<char*>(a.c_str()); });
     m_pid = fork();
     if (m_pid < 0) {
         throw std::runtime_error("fork failed");
@@ -113,33 +105,22 @@ ChildProcess::~ChildProcess() {
 
 namespace {
 int DecodeStatus(int status) {
-    if (WIFEXITED(status)) {
-        return WEXITSTATUS(status);
-    }
-    if (WIFSIGNALED(status)) {
-        return 128 + WTERMSIG(status);
-    }
-    return -1;
+    return WIFEXITED(status)     ? WEXITSTATUS(status)
+           : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
+                                 : -1;
 }
 }  // namespace
 
 int ChildProcess::Wait() {
-    if (!m_reaped) {
-        while (waitpid(m_pid, &m_status, 0) < 0 && errno == EINTR) {
-        }
-        m_reaped = true;
+    while (!m_reaped && waitpid(m_pid, &m_status, 0) < 0 && errno == EINTR) {
     }
+    m_reaped = true;
     return DecodeStatus(m_status);
 }
 
 bool ChildProcess::WaitFor(int timeoutMs, int* exitCode) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!m_reaped) {
-        pid_t r = waitpid(m_pid, &m_status, WNOHANG);
-        if (r == m_pid) {
-            m_reaped = true;
-            break;
-        }
+    while (!m_reaped && !(m_reaped = waitpid(m_pid, &m_status, WNOHANG) == m_pid)) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
@@ -166,13 +147,10 @@ bool ChildProcess::ReadLine(std::string& line, int timeoutMs) {
             m_pending.erase(0, nl + 1);
             return true;
         }
-        if (m_stdout < 0) {
-            return false;
-        }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                         deadline - std::chrono::steady_clock::now())
                         .count();
-        if (left <= 0) {
+        if (m_stdout < 0 || left <= 0) {
             return false;
         }
         pollfd pfd{m_stdout, POLLIN, 0};
@@ -183,8 +161,7 @@ bool ChildProcess::ReadLine(std::string& line, int timeoutMs) {
         ssize_t n = read(m_stdout, buf, sizeof buf);
         if (n <= 0) {
             if (!m_pending.empty()) {
-                line = std::move(m_pending);
-                m_pending.clear();
+                line = std::exchange(m_pending, {});
                 return true;
             }
             return false;
@@ -193,15 +170,18 @@ bool ChildProcess::ReadLine(std::string& line, int timeoutMs) {
     }
 }
 
+std::string ChildProcess::NextLine(int timeoutMs) {
+    std::string line;
+    ReadLine(line, timeoutMs);
+    return line;
+}
+
 std::string ChildProcess::ReadAll() {
-    std::string all = std::move(m_pending);
-    m_pending.clear();
-    if (m_stdout < 0) {
-        return all;
-    }
+    std::string all = std::exchange(m_pending, {});
     char buf[4096];
-    ssize_t n;
-    while ((n = read(m_stdout, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {
+    ssize_t n = 0;
+    while (m_stdout >= 0 &&
+           ((n = read(m_stdout, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))) {
         if (n > 0) {
             all.append(buf, static_cast<std::size_t>(n));
         }

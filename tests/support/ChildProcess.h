@@ -36,7 +36,6 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ~ChildProcess();
 
-    pid_t Pid() const { return m_pid; }
     // Waits for the exit; answers the exit code, or 128 + signal.
     int Wait();
     // Waits at most timeoutMs; answers false when the child is still running.
@@ -44,6 +43,8 @@ public:
     void Kill(int signal);
     // Reads one line of the captured output (without the line end); false at end of file.
     bool ReadLine(std::string& line, int timeoutMs = 10000);
+    // The next line, or "" when none came in time.
+    std::string NextLine(int timeoutMs = 10000);
     // Reads everything the child writes until it closes its output.
     std::string ReadAll();
 

@@ -126,8 +126,7 @@ TEST(ListWithEdit, TheFocusFlagFollowsClicksRowChangesReachTheOwnerButNotWhileIt
     EXPECT_EQ(w->List()->selectedItems()[0], w->List()->topLevelItem(2));
 
     // Row changes and deletions reach the owner, but not while the widget goes.
-    std::vector<int> shown;
-    std::vector<int> deleted;
+    std::vector<int> shown, deleted;
     QObject::connect(w, &CListWithEdit::itemStateChanged,
                      [&shown](int row) { shown.push_back(row); });
     QObject::connect(w, &CListWithEdit::itemDeleting,

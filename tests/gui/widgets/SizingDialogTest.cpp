@@ -45,21 +45,7 @@ struct ViewHost {
         host.resize(1200, 900);
     }
 
-    // Registers the container view's controls: header across, picture moving
-    // with the right edge, separator centred, area both ways.
-    void RegisterContainerControls() {
-        ASSERT_TRUE(view->AddSizedControl(view->Control(IDC_CONTAINER_HEADER), 1, 0));
-        ASSERT_TRUE(view->AddSizedControl(view->Control(IDC_CONTAINER_PICTURE), 2, 2));
-        ASSERT_TRUE(view->AddSizedControl(view->Control(IDC_CONTAINER_SEPARATOR), 3, 3));
-        ASSERT_TRUE(view->AddSizedControl(view->Control(IDC_CONTAINER_AREA), 1, 1));
-    }
-
     QRect At(DWORD id) const { return view->Control(id)->geometry(); }
-
-    void AtNaturalSize() {
-        view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
-        view->InitialUpdate();
-    }
 };
 
 TEST(ResizeableFormView, IsBuiltFromTheTemplateMeasuredAtItsNaturalSizeAndRefusesWrongControls) {
@@ -87,20 +73,23 @@ TEST(ResizeableFormView, IsBuiltFromTheTemplateMeasuredAtItsNaturalSizeAndRefuse
     EXPECT_EQ(h.view->SizedControlCount(), 1);
 }
 
-TEST(ResizeableFormView, ControlsFollowTheGrowthAndBelowTheNaturalSizeTheViewScrolls) {
+TEST(ResizeableFormView, ControlsFollowTheGrowthAtOnceAndBelowTheNaturalSizeTheViewScrolls) {
     ViewHost h;
-    h.AtNaturalSize();
+    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
+    h.view->InitialUpdate();
     const QRect header = h.At(IDC_CONTAINER_HEADER);
     const QRect picture = h.At(IDC_CONTAINER_PICTURE);
     const QRect separator = h.At(IDC_CONTAINER_SEPARATOR);
     const QRect area = h.At(IDC_CONTAINER_AREA);
-    h.RegisterContainerControls();
-    EXPECT_EQ(h.view->SizedControlCount(), 4);
-    EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header);  // at the natural size nothing moves
-    EXPECT_EQ(h.At(IDC_CONTAINER_AREA), area);
-
     ShowHost(h.host, 1200, 900);
+    // Registered after the view grew, the controls are placed at once: header across, picture
+    // moving with the right edge, separator centred, area both ways.
     h.view->resize(kContainerViewPixels + QSize(100, 60));
+    ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(IDC_CONTAINER_HEADER), 1, 0));
+    ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(IDC_CONTAINER_PICTURE), 2, 2));
+    ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(IDC_CONTAINER_SEPARATOR), 3, 3));
+    ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(IDC_CONTAINER_AREA), 1, 1));
+    EXPECT_EQ(h.view->SizedControlCount(), 4);
     EXPECT_EQ(h.view->Growth(), QSize(100, 60));
     EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header.adjusted(0, 0, 100, 0));
     EXPECT_EQ(h.At(IDC_CONTAINER_PICTURE), picture.translated(100, 60));
@@ -127,6 +116,18 @@ TEST(ResizeableFormView, ControlsFollowTheGrowthAndBelowTheNaturalSizeTheViewScr
     EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header);
     EXPECT_EQ(h.At(IDC_CONTAINER_AREA), area);
     EXPECT_EQ(h.view->horizontalScrollBar()->maximum(), 0);
+
+    // A twin shares its control's rectangle; a control that is gone is skipped.
+    auto* twin = new QWidget(h.view->Form());
+    EXPECT_TRUE(h.view->AddEqualControl(h.view->Control(IDC_CONTAINER_AREA), twin));
+    EXPECT_EQ(twin->geometry(), area);
+    QWidget stranger;
+    EXPECT_FALSE(h.view->AddEqualControl(&stranger, twin));
+    EXPECT_FALSE(h.view->AddEqualControl(h.view->Control(IDC_CONTAINER_AREA), &stranger));
+    delete h.view->Control(IDC_CONTAINER_PICTURE);
+    h.view->resize(kContainerViewPixels + QSize(80, 40));
+    EXPECT_EQ(twin->geometry(), area.adjusted(0, 0, 80, 40));
+    EXPECT_EQ(h.view->SizedControlCount(), 4);
 }
 
 TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewWithoutATemplateItsSizeIsTheDesign) {
@@ -146,13 +147,7 @@ TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewWithoutATemplateItsSizeIsT
         h.view->InitialUpdate();  // only once
         EXPECT_EQ(h.view->geometry(), after) << "flags " << flags;
     }
-    // Showing a view runs it.
-    ViewHost h(IDD_CONTAINER_VIEW, 3);
-    h.view->setGeometry(50, 30, 200, 100);
-    ShowHost(h.host, 1200, 900);
-    EXPECT_TRUE(h.view->IsInitialUpdateDone());
-    EXPECT_EQ(h.view->geometry(), QRect(10, 10, 280, 140));
-
+    // Showing a view runs it; one without its template keeps the size it has.
     ViewHost bare(9999);  // no such template
     EXPECT_FALSE(bare.view->IsBuilt());
     auto* box = new QWidget(bare.view->Form());
@@ -166,28 +161,6 @@ TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewWithoutATemplateItsSizeIsT
     EXPECT_EQ(box->geometry(), QRect(10, 10, 50, 20));
     bare.view->resize(340, 230);
     EXPECT_EQ(box->geometry(), QRect(10, 10, 90, 50));
-}
-
-TEST(ResizeableFormView, ControlsRegisteredAfterAResizeArePlacedAtOnceAndTwinsShareARectangle) {
-    ViewHost h;
-    h.AtNaturalSize();
-    ShowHost(h.host, 1200, 900);
-    h.view->resize(kContainerViewPixels + QSize(100, 0));
-    const QRect header = h.At(IDC_CONTAINER_HEADER);
-    h.RegisterContainerControls();
-    EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header.adjusted(0, 0, 100, 0));
-
-    auto* twin = new QWidget(h.view->Form());
-    EXPECT_TRUE(h.view->AddEqualControl(h.view->Control(IDC_CONTAINER_AREA), twin));
-    EXPECT_EQ(twin->geometry(), h.At(IDC_CONTAINER_AREA));
-    QWidget stranger;
-    EXPECT_FALSE(h.view->AddEqualControl(&stranger, twin));
-    EXPECT_FALSE(h.view->AddEqualControl(h.view->Control(IDC_CONTAINER_AREA), &stranger));
-    // A control that is gone is skipped.
-    delete h.view->Control(IDC_CONTAINER_PICTURE);
-    h.view->resize(kContainerViewPixels + QSize(80, 40));
-    EXPECT_EQ(twin->geometry(), h.At(IDC_CONTAINER_AREA));
-    EXPECT_EQ(h.view->SizedControlCount(), 4);
 }
 
 }  // namespace

@@ -33,26 +33,16 @@ VK_TEST_CHILD(decide) {
     return 0;
 }
 
-class AlreadyLaunched : public ::testing::Test {
-protected:
-    static std::string Line(vktest::ChildProcess& child) {
-        std::string line;
-        EXPECT_TRUE(child.ReadLine(line, 20000));
-        return line;
-    }
-
-    vktest::TempWorld m_world;
-    vktest::NoSessionBus m_noBus;
-};
-
-TEST_F(AlreadyLaunched, OneFirstCopyAmongCopiesAndAfterOnesThatEndedOrDiedTheHolderCountsTheName) {
+TEST(AlreadyLaunched, OneFirstCopyAmongCopiesAndAfterOnesThatEndedOrDiedTheHolderCountsTheName) {
+    vktest::TempWorld world;
+    vktest::NoSessionBus noBus;
     std::vector<vktest::ChildProcess> copies;
     for (int i = 0; i < 6; ++i) {
         copies.emplace_back("decide", std::vector<std::string>{"1500"}, true);
     }
     int firsts = 0;
     for (auto& copy : copies) {
-        const std::string line = Line(copy);
+        const std::string line = copy.NextLine(20000);
         EXPECT_TRUE(line == "first" || line == "second") << line;
         firsts += line == "first";
     }
@@ -62,14 +52,14 @@ TEST_F(AlreadyLaunched, OneFirstCopyAmongCopiesAndAfterOnesThatEndedOrDiedTheHol
     }
     {
         vktest::ChildProcess killed("decide", {"60000"}, true);
-        EXPECT_EQ(Line(killed), "first");
+        EXPECT_EQ(killed.NextLine(20000), "first");
         vktest::ChildProcess beside("decide", {"0"}, true);
-        EXPECT_EQ(Line(beside), "second");
+        EXPECT_EQ(beside.NextLine(20000), "second");
         killed.Kill(SIGKILL);
         killed.Wait();
     }
     vktest::ChildProcess next("decide", {"0"}, true);
-    EXPECT_EQ(Line(next), "first");
+    EXPECT_EQ(next.NextLine(20000), "first");
     EXPECT_EQ(next.Wait(), 0);
 
     // In this process: the holder of the name counts as launched.

@@ -91,16 +91,14 @@ TEST_F(Startup, TheProgramRunsBesideACopyOfAnotherSessionAndStopsCleanlyAtTheSes
 TEST_F(Startup, ASecondCopyEndsAndBringsTheFirstBackAfterThePause) {
     vktest::NoSessionBus noBus;
     vktest::ChildProcess first("first_copy", {}, true);
-    std::string line;
-    ASSERT_TRUE(first.ReadLine(line, 30000));
-    ASSERT_EQ(line, "ready");
+    ASSERT_EQ(first.NextLine(30000), "ready");
 
     vktest::ChildProcess second = vktest::ChildProcess::Exec({VKCERT});
     int code = -1;
     ASSERT_TRUE(second.WaitFor(20000, &code)) << "the second copy keeps running";
     EXPECT_EQ(code, 1);  // the exit of a second copy
 
-    ASSERT_TRUE(first.ReadLine(line, 20000));
+    const std::string line = first.NextLine(20000);
     ASSERT_TRUE(line.starts_with("restored ")) << line;
     // No sooner than the pause (less what a coarse timer may fire early).
     EXPECT_GE(std::stoi(line.substr(9)), STools::kBringToFrontDelayMs * 9 / 10) << line;

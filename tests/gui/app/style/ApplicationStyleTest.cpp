@@ -37,10 +37,7 @@ bool Drawn(const QIcon& icon, int size) {
 }  // namespace
 
 VK_TEST_CHILD(window_with_bars) {
-    int argc = 1;
-    char name[] = "child";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    vktest::QtApp();
     QApplication::setStyle(new CApplicationStyle(QApplication::style()));
     QMainWindow window;
     window.menuBar()->addMenu(QStringLiteral("&File"));

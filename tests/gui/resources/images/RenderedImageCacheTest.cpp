@@ -19,32 +19,16 @@ QImage Picture(int width, int height, QRgb colour) {
     return image;
 }
 
-class RenderedImageCache : public testing::Test {
-protected:
-    QString File() const { return QString::fromStdString((m_world.Root() / "cache/x").string()); }
-
-    void Write(const QByteArray& bytes) {
-        QFile file(File());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    QByteArray Read() {
-        QFile file(File());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    vktest::TempWorld m_world;
-};
-
-TEST_F(RenderedImageCache, StoredPicturesReadBackWrittenAfterAStoreDamagedFilesReplaced) {
+TEST(RenderedImageCache, StoredPicturesReadBackWrittenAfterAStoreDamagedFilesReplaced) {
+    vktest::TempWorld world;
+    const QString path = QString::fromStdString((world.Root() / "cache/x").string());
     // A picture of another shape than its natural size, one without a size, a size alone.
     const std::tuple<QByteArray, QSize, QImage> entries[] = {
         {"a", QSize(198, 22), Picture(22, 198, qRgba(255, 0, 0, 255))},
         {"b", QSize(), Picture(16, 16, 0)},
         {"size", QSize(40, 30), QImage()}};
     {
-        CRenderedImageCache cache(File());
+        CRenderedImageCache cache(path);
         EXPECT_FALSE(cache.Find("a").has_value());
         for (const auto& [key, natural, image] : entries) {
             cache.Store(key, {natural, image});
@@ -52,7 +36,7 @@ TEST_F(RenderedImageCache, StoredPicturesReadBackWrittenAfterAStoreDamagedFilesR
         ASSERT_TRUE(cache.Find("a").has_value()) << "found before it is saved too";
         ASSERT_TRUE(cache.Save());
     }
-    CRenderedImageCache next(File());
+    CRenderedImageCache next(path);
     for (const auto& [key, natural, image] : entries) {
         const auto found = next.Find(key);
         ASSERT_TRUE(found.has_value()) << key.toStdString();
@@ -62,18 +46,18 @@ TEST_F(RenderedImageCache, StoredPicturesReadBackWrittenAfterAStoreDamagedFilesR
     EXPECT_FALSE(next.Find("c").has_value());
 
     // Nothing is written until something was stored.
-    ASSERT_TRUE(QFile::remove(File()));
-    CRenderedImageCache cache(File());
+    ASSERT_TRUE(QFile::remove(path));
+    CRenderedImageCache cache(path);
     EXPECT_TRUE(cache.Save());
-    EXPECT_FALSE(QFile::exists(File()));
+    EXPECT_FALSE(QFile::exists(path));
     cache.Store("a", {QSize(1, 1), Picture(1, 1, 0xffffffff)});
     EXPECT_TRUE(cache.Save());
-    EXPECT_TRUE(QFile::exists(File()));
+    EXPECT_TRUE(QFile::exists(path));
 
     // An entry replaced keeps only its newer picture.
     cache.Store("a", {QSize(2, 2), Picture(2, 2, 0xff0000ff)});
     ASSERT_TRUE(cache.Save());
-    const auto a = CRenderedImageCache(File()).Find("a");
+    const auto a = CRenderedImageCache(path).Find("a");
     ASSERT_TRUE(a.has_value());
     EXPECT_EQ(a->image.size(), QSize(2, 2));
 
@@ -84,12 +68,15 @@ TEST_F(RenderedImageCache, StoredPicturesReadBackWrittenAfterAStoreDamagedFilesR
     EXPECT_FALSE(unsaved.Save());
 
     {
-        CRenderedImageCache cache(File());
+        CRenderedImageCache cache(path);
         cache.Store("a", {QSize(22, 22), Picture(22, 22, 0xff00ff00)});
         cache.Store("b", {QSize(22, 22), Picture(22, 22, 0xff0000ff)});
         ASSERT_TRUE(cache.Save());
     }
-    const QByteArray good = Read();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
     ASSERT_GT(good.size(), 2 * 22 * 22 * 4);
 
     QByteArray wrongSize = good;
@@ -103,13 +90,15 @@ TEST_F(RenderedImageCache, StoredPicturesReadBackWrittenAfterAStoreDamagedFilesR
     for (const QByteArray& bad :
          {good.left(good.size() - 100), good.left(3), QByteArray(),
           QByteArray("\x89PNG\r\n\x1a\n and more", 18), wrongSize, hugeCount}) {
-        Write(bad);
-        CRenderedImageCache cache(File());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bad);
+        file.close();
+        CRenderedImageCache cache(path);
         EXPECT_FALSE(cache.Find("a").has_value()) << bad.size();
         EXPECT_FALSE(cache.Find("b").has_value()) << bad.size();
         cache.Store("c", {QSize(1, 1), Picture(1, 1, 0xffffffff)});
         ASSERT_TRUE(cache.Save());
-        EXPECT_TRUE(CRenderedImageCache(File()).Find("c").has_value());
+        EXPECT_TRUE(CRenderedImageCache(path).Find("c").has_value());
     }
 }
 

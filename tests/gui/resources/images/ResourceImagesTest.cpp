@@ -47,36 +47,6 @@ double BlurredShare(const QImage& image) {
     return visible ? double(blurred) / visible : 0.0;
 }
 
-class ResourceImagesTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { EnsureApp(); }
-};
-
-TEST_F(ResourceImagesTest, StripsAreCutIntoNineDistinctSquaresUnknownIdsAndIndexesGiveNothing) {
-    EXPECT_TRUE(ResourceIcon(9999).isNull());
-    EXPECT_TRUE(ResourceBitmap(9999).isNull());
-    EXPECT_TRUE(ResourceBitmap(-1, {16, 16}).isNull());
-    EXPECT_TRUE(ToolBarImage(9999, 0).isNull());
-    EXPECT_TRUE(ToolBarImage(IDR_MAINFRAME, 0).isNull()) << "an icon is not a strip";
-    EXPECT_TRUE(ToolBarImage(IDB_TOOLBAR, 9).isNull());
-    EXPECT_TRUE(ToolBarImage(IDB_TOOLBAR, -1).isNull());
-    EXPECT_EQ(ResourceBitmap(IDB_TOKEN_VIEW, {30, 20}).deviceIndependentSize(), QSizeF(30, 20));
-
-    for (int strip : {IDB_TOOLBAR, IDB_TOOLBAR_DISABLED}) {
-        const QImage whole = ResourceBitmap(strip, {198, 22}).toImage();
-        std::vector<QImage> images;
-        for (int i = 0; i < 9; ++i) {
-            images.push_back(ToolBarImage(strip, i).toImage());
-            EXPECT_EQ(images[i].size(), QSize(22, 22)) << strip << "/" << i;
-            // On whole pixels, each image is exactly that square of the whole strip.
-            EXPECT_TRUE(SamePixels(images[i], whole.copy(i * 22, 0, 22, 22))) << i;
-            for (int j = 0; j < i; ++j) {
-                EXPECT_NE(images[i], images[j]) << strip << ": " << i << " and " << j;
-            }
-        }
-    }
-}
-
 // On a screen of twice the density the images carry twice the pixels, and the
 // strip is cut at the same places.
 VK_TEST_CHILD(images_at_double_density) {
@@ -102,7 +72,31 @@ VK_TEST_CHILD(images_at_double_density) {
     return 0;
 }
 
-TEST_F(ResourceImagesTest, IconsAreDrawnAfreshAtEachSizeAndDensityWithAGreyDisabledMode) {
+TEST(ResourceImagesTest, StripsAreNineDistinctSquaresIconsAreDrawnAfreshAtEachSizeAndDensity) {
+    EnsureApp();
+    EXPECT_TRUE(ResourceIcon(9999).isNull());
+    EXPECT_TRUE(ResourceBitmap(9999).isNull());
+    EXPECT_TRUE(ResourceBitmap(-1, {16, 16}).isNull());
+    EXPECT_TRUE(ToolBarImage(9999, 0).isNull());
+    EXPECT_TRUE(ToolBarImage(IDR_MAINFRAME, 0).isNull()) << "an icon is not a strip";
+    EXPECT_TRUE(ToolBarImage(IDB_TOOLBAR, 9).isNull());
+    EXPECT_TRUE(ToolBarImage(IDB_TOOLBAR, -1).isNull());
+    EXPECT_EQ(ResourceBitmap(IDB_TOKEN_VIEW, {30, 20}).deviceIndependentSize(), QSizeF(30, 20));
+
+    for (int strip : {IDB_TOOLBAR, IDB_TOOLBAR_DISABLED}) {
+        const QImage whole = ResourceBitmap(strip, {198, 22}).toImage();
+        std::vector<QImage> images;
+        for (int i = 0; i < 9; ++i) {
+            images.push_back(ToolBarImage(strip, i).toImage());
+            EXPECT_EQ(images[i].size(), QSize(22, 22)) << strip << "/" << i;
+            // On whole pixels, each image is exactly that square of the whole strip.
+            EXPECT_TRUE(SamePixels(images[i], whole.copy(i * 22, 0, 22, 22))) << i;
+            for (int j = 0; j < i; ++j) {
+                EXPECT_NE(images[i], images[j]) << strip << ": " << i << " and " << j;
+            }
+        }
+    }
+
     // A 48 pixel icon is drawn at 48, not a smaller one enlarged: its edges
     // stay one pixel wide, so it has far fewer half-transparent pixels.
     const QIcon icon = ResourceIcon(IDI_TOKEN);
@@ -158,13 +152,13 @@ VK_TEST_CHILD(draw_images) {
 
 // Pictures kept from one run serve the next one, and a damaged file of them is replaced:
 // every run shows the same pixels.
-TEST_F(ResourceImagesTest, PicturesKeptBetweenRunsAreTheSamePixels) {
+TEST(ResourceImagesTest, PicturesKeptBetweenRunsAreTheSamePixels) {
     vktest::TempWorld world;
     const std::filesystem::path kept = world.Root() / "cache/vkcert/rendered-images";
     const auto run = [] {
         vktest::ChildProcess child("draw_images", {}, true);
-        std::string digest;
-        EXPECT_TRUE(child.ReadLine(digest, 60000));
+        const std::string digest = child.NextLine(60000);
+        EXPECT_EQ(digest.size(), 40u) << "no SHA-1 digest of the pixels";
         EXPECT_EQ(child.Wait(), 0);
         return digest;
     };
