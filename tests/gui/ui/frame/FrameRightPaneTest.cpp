@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPointer>
 
 #include "FrameTestWorld.h"
+#include "gui/ui/views/CListPropertyView.h"
+#include "gui/widgets/CListWithEditEx.h"
+#include "gui/widgets/CSimpleSplitResendingNotifications.h"
 #include "program/app/UiLanguage.h"
 #include "program/core/settings/CRawStruct.h"
 #include "program/ui/IRightView.h"
@@ -29,6 +33,30 @@ void StoreRightPane(LONG width, LONG minWidth) {
     const SLocalTools::CSplitterItemInfo right{width, minWidth};
     StoreValue(L"LeftPaneInfo", REG_BINARY, &left, sizeof left);
     StoreValue(L"RightPaneInfo", REG_BINARY, &right, sizeof right);
+}
+
+// The list/detail split of the list view the right pane shows.
+std::vector<std::int32_t> ListSplit(CMainFrame& frame) {
+    auto* view = dynamic_cast<CListPropertyView*>(frame.RightView());
+    return view != nullptr ? view->ListWidget()->Splitter()->GetProportions()
+                           : std::vector<std::int32_t>{};
+}
+
+// Drags the bar between the shown list and its box up with the mouse.
+void DragListBarUp(CMainFrame& frame) {
+    CSimpleSplitter* bar =
+        dynamic_cast<CListPropertyView&>(*frame.RightView()).ListWidget()->Splitter();
+    const QPoint from(bar->width() / 2, bar->Layout().Positions()[1] - 2);
+    const QPoint to = from - QPoint(0, 100);
+    for (const auto& [type, at] : {std::pair{QEvent::MouseButtonPress, from},
+                                   {QEvent::MouseMove, to},
+                                   {QEvent::MouseButtonRelease, to}}) {
+        QMouseEvent e(type, QPointF(at), bar->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(bar, &e);
+    }
 }
 
 struct EnglishAfterwards {
@@ -96,4 +124,19 @@ TEST(FrameRightPane, ALanguageSwitchBeforeTheFirstSelectionGivesAPaneInTheNewLan
     QApplication::processEvents();
     EXPECT_TRUE(PaneText(window->RightView()).contains(QStringLiteral("Velkora Pro Demo")));
     window->close();
+}
+
+TEST(FrameRightPane, ADraggedListSplitReachesTheNextPane) {
+    FrameWorld world;
+    CMainFrame& frame = world.Start();
+    ASSERT_TRUE(world.Open(W(kReader0) + L"\\Ivanov-2026\\Exchange"));
+    const std::vector<std::int32_t> fresh = ListSplit(frame);
+    ASSERT_EQ(fresh.size(), 2u);
+    DragListBarUp(frame);
+    const std::vector<std::int32_t> dragged = ListSplit(frame);
+    ASSERT_NE(dragged, fresh);
+    ASSERT_TRUE(world.Open(W(kReader0) + L"\\Ivanov-2026\\Signature"));
+    EXPECT_EQ(ListSplit(frame), dragged);
+    ASSERT_TRUE(world.Open(W(kReader1)));
+    EXPECT_EQ(ListSplit(frame), dragged);
 }
