@@ -30,11 +30,6 @@ std::optional<std::pair<DWORD, std::wstring>> ReadChoice() {
                                         data.size() / sizeof(wchar_t))};
 }
 
-std::wstring ChoiceText() {
-    const auto s = ReadChoice();
-    return s ? s->second : L"<missing>";
-}
-
 // Writes the choice; a null text deletes it.
 void WriteChoice(DWORD type, const wchar_t* text, bool withZero = true) {
     if (text == nullptr) {
@@ -75,10 +70,7 @@ TEST(UiLanguageTest, TheStartDecidesFromTheStoredChoiceTogglesStoreIt) {
         WriteChoice(type, text, withZero);
         EXPECT_EQ(InitUiLanguage(), lang);
         EXPECT_EQ(GetUiLanguage(), lang);
-        const auto stored = ReadChoice();
-        ASSERT_TRUE(stored);
-        EXPECT_EQ(stored->first, DWORD{REG_SZ});
-        EXPECT_EQ(stored->second, after);
+        EXPECT_EQ(ReadChoice(), std::pair(DWORD{REG_SZ}, after));
     }
     EXPECT_EQ(changes, 0) << "the start notifies nobody";
 
@@ -88,12 +80,12 @@ TEST(UiLanguageTest, TheStartDecidesFromTheStoredChoiceTogglesStoreIt) {
         ASSERT_EQ(InitUiLanguage(), 1049);
         ToggleUiLanguage();
         EXPECT_EQ(GetUiLanguage(), 1024);
-        EXPECT_EQ(ChoiceText(), kEnglishZ);
+        EXPECT_EQ(ReadChoice(), std::pair(DWORD{REG_SZ}, kEnglishZ));
         EXPECT_EQ(changes, 1);
         EXPECT_EQ(InitUiLanguage(), 1024);  // the next start
         ToggleUiLanguage();
         EXPECT_EQ(GetUiLanguage(), 1049);
-        EXPECT_EQ(ChoiceText(), kNativeZ);
+        EXPECT_EQ(ReadChoice(), std::pair(DWORD{REG_SZ}, kNativeZ));
         EXPECT_EQ(InitUiLanguage(), 1049);
         // The hive on disk is what the next start reads.
         const std::string text =
@@ -115,7 +107,7 @@ TEST(UiLanguageTest, TheStartDecidesFromTheStoredChoiceTogglesStoreIt) {
     SetUiLanguage(1024);
     EXPECT_FALSE(ReadChoice());
     SetUiLanguage(1049);
-    EXPECT_EQ(ChoiceText(), kNativeZ);
+    EXPECT_EQ(ReadChoice(), std::pair(DWORD{REG_SZ}, kNativeZ));
     SetUiLanguage(1049);
     EXPECT_EQ(changes, 5 + 1);
 }

@@ -1,9 +1,6 @@
-// Node commands over a virtual token world: which commands each node enables for a guest, the
-// logged-in user and a token that left (the enabling rule as the user meets it), what the
-// commands do (container operations with their messages, PFX import through the file dialog
-// and the frame), the right pane a selected node fills, and the context menus with one item of
-// each pair of alternatives and the chosen command routed through the frame. The frame's own
-// enabling and tool bar are tested with the main window.
+// Node commands over a virtual token world: their enabling, what they do, the right pane a
+// selected node fills and the context menus. The frame's own enabling and tool bar are tested
+// with the main window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -78,7 +75,7 @@ protected:
     treetest::TreeWorld w;
 };
 
-TEST_F(CommandsTest, NodesEnableTheirCommandsByLoginCertificateStoreAndDefaultMark) {
+TEST_F(CommandsTest, NodesEnableTheirCommandsAndMenusByLoginCertificateStoreAndDefaultMark) {
     const auto registered = Key(L"Default", 2);
     w.Register(registered->GetCertificate());
     struct Row {
@@ -99,97 +96,6 @@ TEST_F(CommandsTest, NodesEnableTheirCommandsByLoginCertificateStoreAndDefaultMa
     for (const Row& row : rows) {
         EXPECT_EQ(Enabled(*row.node), row.guest) << "guest: " << row.node->GetClassName();
     }
-    LogIn();
-    for (const Row& row : rows) {
-        EXPECT_EQ(Enabled(*row.node), row.user) << "user: " << row.node->GetClassName();
-    }
-    // The token left: nothing applies any more.
-    w.tokens.World().Remove("Reader A");
-    w.tree->Reset();
-    for (const Row& row : rows) {
-        EXPECT_TRUE(Enabled(*row.node).empty()) << row.node->GetClassName();
-    }
-}
-
-TEST_F(CommandsTest, ContainerOperationsAreBracketedByTheirMessages) {
-    LogIn();
-    auto plain = Container(L"Plain");
-    EXPECT_FALSE(plain->IsBold());
-    plain->OnCommand(kSetDefault);
-    EXPECT_TRUE(plain->IsBold());
-    EXPECT_FALSE(Container(L"Default")->IsBold());
-    EXPECT_EQ(w.ui.Cursor(), IDC_ARROW) << "the wait cursor went with the operation";
-    ASSERT_EQ(w.ui.Boxes().size(), 1u) << "the outcome is told";
-    plain->OnCommand(kSetDefault);  // not enabled any more: nothing happens
-
-    plain->OnCommand(kDelete);  // the unattended answer to the question is No
-    ASSERT_EQ(w.ui.Boxes().size(), 2u);
-    EXPECT_NE(w.tree->FindContainer(L"Reader A", L"Plain"), nullptr);
-    w.ui.SetNextAnswer(IDYES);
-    plain->OnCommand(kDelete);
-    EXPECT_EQ(w.tree->FindContainer(L"Reader A", L"Plain"), nullptr);
-    EXPECT_EQ(w.frame.Only({"container"}),
-              (Log{"container msg 3", "container msg 4", "container msg 1", "container msg 2"}));
-}
-
-TEST_F(CommandsTest, ImportAsksForAFileAndStartsTheWizardForPfxFilesOnly) {
-    auto token = Token();
-    w.ui.SetNextFile(SFileDialogResult{L"/tmp/some.pfx", 1});
-    token->OnCommand(kImport);
-    EXPECT_TRUE(w.ui.FileRequests().empty()) << "not logged in: nothing is asked";
-
-    LogIn();
-    token->OnCommand(kImport);
-    Container(L"Plain")->OnCommand(kImport);  // cancelled: no wizard
-    auto bare = Key(L"Bare", 2);
-    w.ui.SetNextFile(SFileDialogResult{L"/tmp/one.cer", 1});
-    w.ui.SetNextFile(SFileDialogResult{L"/tmp/two.pfx", 2});
-    bare->OnCommand(kImport);
-    bare->OnCommand(kImport);
-
-    const auto requests = w.ui.FileRequests();
-    ASSERT_EQ(requests.size(), 4u);
-    EXPECT_TRUE(requests[0].open);
-    EXPECT_EQ(requests[0].filter, L"Personal information exchange(*.PFX)|*.pfx||");
-    EXPECT_EQ(requests[0].defaultExtension, L"pfx");
-    // A key also offers certificate files, first.
-    EXPECT_EQ(requests[2].filter,
-              L"Certificate files(*.CER)|*.cer|Personal information exchange(*.PFX)|*.pfx||");
-    EXPECT_EQ(requests[2].defaultExtension, L"cer");
-    const std::string wizard = " into Reader A with Orvel Velkora CSP v1.0";
-    EXPECT_EQ(w.frame.Only({"pfx"}),
-              (Log{"pfx import /tmp/some.pfx" + wizard, "pfx import /tmp/two.pfx" + wizard}));
-    // A certificate file is not assigned by the node itself: the key stays without one.
-    EXPECT_TRUE(bare->GetCertificate().empty());
-}
-
-TEST_F(CommandsTest, SelectedNodesFillTheRightPane) {
-    Token()->OnUpdate({kUpdateSelected});
-    Token()->OnUpdate({kUpdateDataChanged});  // ignored by a token
-    Container(L"Plain")->OnUpdate({kUpdateSelected});
-    Container(L"Plain")->OnUpdate({2});
-    auto certified = Key(L"Plain", 1);
-    certified->OnUpdate({kUpdateDataChanged});
-    EXPECT_EQ(w.frame.View()->certificate, certified->GetCertificate());
-    const std::string loading = "status Loading key \"(Signature Key, 1024)\" information... wait";
-    Key(L"Bare", 2)->OnUpdate({kUpdateSelected});
-    EXPECT_EQ(w.frame.events,
-              (Log{"status Reading token \"Reader A\" information... wait", "view token",
-                   "fill token Alpha", "idle wait", "view container", "fill container Plain",
-                   "view certificate", "fill certificate", "view key", loading, "idle wait"}))
-        << "a guest reads no key data";
-    EXPECT_EQ(w.ui.Cursor(), IDC_ARROW);
-
-    LogIn();
-    w.frame.events.clear();
-    Key(L"Bare", 2)->OnUpdate({kUpdateSelected});
-    EXPECT_EQ(w.frame.events,
-              (Log{"view key", loading, "key msg 1", "fill key length 1024", "fill key permissions",
-                   "fill public key", "key msg 2", "idle wait"}));
-    EXPECT_EQ(w.ui.Cursor(), IDC_ARROW);
-}
-
-TEST_F(CommandsTest, MenusShowOneItemOfEachPairWhereThePairStoodAndRouteTheChoice) {
     // The token's menu, its import off for a guest.
     w.ui.SetNextMenuChoice(ID_ACTIONS_LOGIN);
     EXPECT_TRUE(Token()->ShowContextMenu(5, 6));
@@ -197,7 +103,10 @@ TEST_F(CommandsTest, MenusShowOneItemOfEachPairWhereThePairStoodAndRouteTheChoic
     EXPECT_FALSE(EnabledIn(w.ui.Popups().at(0).menu, kImport));
 
     LogIn();
-    w.Register(Key(L"Default", 2)->GetCertificate());
+    for (const Row& row : rows) {
+        EXPECT_EQ(Enabled(*row.node), row.user) << "user: " << row.node->GetClassName();
+    }
+    // The menus show one item of each pair where the pair stood and route the choice.
     w.ui.SetNextMenuChoice(kUnsetDefault);
     EXPECT_TRUE(Container(L"Default")->ShowContextMenu(10, 20));
     EXPECT_TRUE(Container(L"Plain")->ShowContextMenu(30, 40));
@@ -241,6 +150,88 @@ TEST_F(CommandsTest, MenusShowOneItemOfEachPairWhereThePairStoodAndRouteTheChoic
     EXPECT_EQ(slot(popups[2].menu, kAdd), slot(popups[3].menu, kRemove));
     EXPECT_EQ(popups[0].menu.FindCommand(kUnsetDefault)->text,
               L"Re&move \"default container\" state");
+
+    // The token left: nothing applies any more.
+    w.tokens.World().Remove("Reader A");
+    w.tree->Reset();
+    for (const Row& row : rows) {
+        EXPECT_TRUE(Enabled(*row.node).empty()) << row.node->GetClassName();
+    }
+}
+
+TEST_F(CommandsTest, ContainerOperationsAreBracketedByTheirMessages) {
+    LogIn();
+    auto plain = Container(L"Plain");
+    EXPECT_FALSE(plain->IsBold());
+    plain->OnCommand(kSetDefault);
+    EXPECT_TRUE(plain->IsBold());
+    EXPECT_FALSE(Container(L"Default")->IsBold());
+    EXPECT_EQ(w.ui.Cursor(), IDC_ARROW) << "the wait cursor went with the operation";
+    ASSERT_EQ(w.ui.Boxes().size(), 1u) << "the outcome is told";
+    plain->OnCommand(kSetDefault);  // not enabled any more: nothing happens
+
+    plain->OnCommand(kDelete);  // the unattended answer to the question is No
+    ASSERT_EQ(w.ui.Boxes().size(), 2u);
+    EXPECT_NE(w.tree->FindContainer(L"Reader A", L"Plain"), nullptr);
+    w.ui.SetNextAnswer(IDYES);
+    plain->OnCommand(kDelete);
+    EXPECT_EQ(w.tree->FindContainer(L"Reader A", L"Plain"), nullptr);
+    EXPECT_EQ(w.frame.Only({"container"}),
+              (Log{"container msg 3", "container msg 4", "container msg 1", "container msg 2"}));
+}
+
+TEST_F(CommandsTest, SelectedNodesFillTheRightPaneAndImportStartsTheWizardForPfxFilesOnly) {
+    Token()->OnUpdate({kUpdateSelected});
+    Token()->OnUpdate({kUpdateDataChanged});  // ignored by a token
+    Container(L"Plain")->OnUpdate({kUpdateSelected});
+    Container(L"Plain")->OnUpdate({2});
+    auto certified = Key(L"Plain", 1);
+    certified->OnUpdate({kUpdateDataChanged});
+    EXPECT_EQ(w.frame.View()->certificate, certified->GetCertificate());
+    const std::string loading = "status Loading key \"(Signature Key, 1024)\" information... wait";
+    Key(L"Bare", 2)->OnUpdate({kUpdateSelected});
+    EXPECT_EQ(w.frame.events,
+              (Log{"status Reading token \"Reader A\" information... wait", "view token",
+                   "fill token Alpha", "idle wait", "view container", "fill container Plain",
+                   "view certificate", "fill certificate", "view key", loading, "idle wait"}))
+        << "a guest reads no key data";
+    EXPECT_EQ(w.ui.Cursor(), IDC_ARROW);
+
+    auto token = Token();
+    w.ui.SetNextFile(SFileDialogResult{L"/tmp/some.pfx", 1});
+    token->OnCommand(kImport);
+    EXPECT_TRUE(w.ui.FileRequests().empty()) << "not logged in: nothing is asked";
+
+    LogIn();
+    w.frame.events.clear();
+    Key(L"Bare", 2)->OnUpdate({kUpdateSelected});
+    EXPECT_EQ(w.frame.events,
+              (Log{"view key", loading, "key msg 1", "fill key length 1024", "fill key permissions",
+                   "fill public key", "key msg 2", "idle wait"}));
+    EXPECT_EQ(w.ui.Cursor(), IDC_ARROW);
+
+    token->OnCommand(kImport);
+    Container(L"Plain")->OnCommand(kImport);  // cancelled: no wizard
+    auto bare = Key(L"Bare", 2);
+    w.ui.SetNextFile(SFileDialogResult{L"/tmp/one.cer", 1});
+    w.ui.SetNextFile(SFileDialogResult{L"/tmp/two.pfx", 2});
+    bare->OnCommand(kImport);
+    bare->OnCommand(kImport);
+
+    const auto requests = w.ui.FileRequests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_TRUE(requests[0].open);
+    EXPECT_EQ(requests[0].filter, L"Personal information exchange(*.PFX)|*.pfx||");
+    EXPECT_EQ(requests[0].defaultExtension, L"pfx");
+    // A key also offers certificate files, first.
+    EXPECT_EQ(requests[2].filter,
+              L"Certificate files(*.CER)|*.cer|Personal information exchange(*.PFX)|*.pfx||");
+    EXPECT_EQ(requests[2].defaultExtension, L"cer");
+    const std::string wizard = " into Reader A with Orvel Velkora CSP v1.0";
+    EXPECT_EQ(w.frame.Only({"pfx"}),
+              (Log{"pfx import /tmp/some.pfx" + wizard, "pfx import /tmp/two.pfx" + wizard}));
+    // A certificate file is not assigned by the node itself: the key stays without one.
+    EXPECT_TRUE(bare->GetCertificate().empty());
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
-// Child enumeration over a virtual token world: which children each node gets and in which
-// order, flattening with "Show Containers" off, and the feedback the frame's acceptors show
-// meanwhile (status texts with the cursor at that moment, the idle text at the end), also for a
-// token that left its reader, for enumerations nested inside others, for codes other than start
-// and end, and for an end without its start.
+// Child enumeration over a virtual token world: the children each node gets and their order, and
+// the feedback the frame's acceptors show meanwhile (status texts, cursors, the idle text).
 #include <gtest/gtest.h>
 
 #include "TreeWorld.h"

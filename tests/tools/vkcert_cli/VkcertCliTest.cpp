@@ -137,7 +137,7 @@ TEST_F(VkcertCli, PfxListsWhatOpensslShowsForFilesOfEveryTool) {
     EXPECT_GE(multiple, 3u);
 }
 
-TEST_F(VkcertCli, WrongPasswordsDamagedFilesAndOtherFailuresHaveTheirExitCodes) {
+TEST_F(VkcertCli, PasswordsComeFromStandardInputAndFailuresHaveTheirExitCodes) {
     const PfxCase good = shop.Openssl("cli-damaged", "pw");
     const fs::path damaged = world.Root() / "damaged.p12";
     fs::copy_file(good.file, damaged);
@@ -172,19 +172,18 @@ TEST_F(VkcertCli, WrongPasswordsDamagedFilesAndOtherFailuresHaveTheirExitCodes) 
         EXPECT_TRUE(code == 1 ? !r.err.empty() : Lines(r.err).size() == 1) << r.err;
     }
     EXPECT_NE(Pfx(missing, "pw").err.find("missing.p12"), std::string::npos);
-}
 
-TEST_F(VkcertCli, PasswordComesFromTheFirstLineOfStandardInputOrTheTerminal) {
+    // The password comes from the first line of standard input, or else the terminal.
     const PfxCase c = shop.Openssl("cli-input", pfxtest::kLong32);
-    const PfxCase empty = shop.Certtool("cli-empty", "");
-    const std::pair<std::string, const PfxCase*> good[] = {
+    const PfxCase emptyPassword = shop.Certtool("cli-empty", "");
+    const std::pair<std::string, const PfxCase*> inputs[] = {
         {c.password + "\r\n", &c}, {c.password + "\nsecond line\n", &c},
-        {c.password, &c},          {"\n", &empty},
-        {"\r\n", &empty},          {"", &empty}};
-    for (const auto& [input, file] : good) {
-        const Result r = Run({"pfx", file->file.string(), "--password-stdin"}, &input);
+        {c.password, &c},          {"\n", &emptyPassword},
+        {"\r\n", &emptyPassword},  {"", &emptyPassword}};
+    for (const auto& [input, pfx] : inputs) {
+        const Result r = Run({"pfx", pfx->file.string(), "--password-stdin"}, &input);
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(Lines(r.out), *OpensslView(*file));
+        EXPECT_EQ(Lines(r.out), *OpensslView(*pfx));
     }
     // A space at the end is part of the password.
     const std::string spaced = c.password + " \n";
@@ -326,7 +325,7 @@ TEST_F(CertCommand, AgreesWithOpensslOnEveryCaCertificate) {
     EXPECT_GT(checked, 100);
 }
 
-TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLineInTheInterfaceLanguage) {
+TEST_F(CertCommand, DerAndBase64GiveTheSameRowsOnOneLineInTheLanguageAndOtherFilesFailInOne) {
     // A subject that needs escaping; MakeCert leaves the DER form beside the PEM file.
     const fs::path pem =
         certtest::MakeCert(world.Root(), "made", "rsa:1024", "/O=Back\\\\slash/CN=Tab\there").pem;
@@ -337,24 +336,12 @@ TEST_F(CertCommand, DerAndBase64FilesGiveTheSameRowsEachOnOneLineInTheInterfaceL
     EXPECT_EQ(fromPem.out, fromDer.out);
     const auto rows = ParseRows(fromDer.out);
     ASSERT_GE(rows.size(), 10u);
-    EXPECT_EQ(rows[6].caption, "Subject");
     EXPECT_EQ(rows[6].value, "Back\\\\slash, Tab\\there");
     EXPECT_EQ(rows[6].detail, "CN=Tab\\there\\r\\nO=Back\\\\slash");
-    EXPECT_EQ(Unescape(rows[6].detail), "CN=Tab\there\r\nO=Back\\slash");
-    EXPECT_EQ(rows[4].caption, "Valid from");
     EXPECT_NE(rows[4].value.find(" г.   "), std::string::npos) << rows[4].value;
     EXPECT_TRUE(IsEmptyDir(world.ConfigHome())) << "reading the language left no registry behind";
 
-    // The stored choice "ENGLISH" wins over the Russian locale.
-    ASSERT_EQ(regtest::Set(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", nullptr, REG_SZ,
-                           regtest::SzBytes(L"ENGLISH")),
-              ERROR_SUCCESS);
-    const std::string english =
-        ParseRows(Run({"cert", pem.string()}, nullptr, russian).out)[4].value;
-    EXPECT_TRUE(english.ends_with(" AM") || english.ends_with(" PM")) << english;
-}
-
-TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLineAndHelpFollowsTheLocale) {
+    // Files that are no certificate fail in one line.
     const fs::path text = world.Root() / "text.cer";
     std::ofstream(text) << "-----BEGIN CERTIFICATE-----\nbm90IGEgY2VydGlmaWNhdGU=\n"
                            "-----END CERTIFICATE-----\n";
@@ -385,6 +372,14 @@ TEST_F(CertCommand, FilesThatAreNoCertificateFailInOneLineAndHelpFollowsTheLocal
     const std::string err =
         Run({"pfx", "missing-file"}, nullptr, {"LC_ALL=", "LC_MESSAGES=", "LANG=ru_RU.UTF-8"}).err;
     EXPECT_NE(err.find("не удаётся прочитать"), std::string::npos) << err;
+
+    // The stored choice "ENGLISH" wins over the Russian locale.
+    ASSERT_EQ(regtest::Set(HKEY_LOCAL_MACHINE, L"Software\\Orvel\\Language", nullptr, REG_SZ,
+                           regtest::SzBytes(L"ENGLISH")),
+              ERROR_SUCCESS);
+    const std::string english =
+        ParseRows(Run({"cert", pem.string()}, nullptr, russian).out)[4].value;
+    EXPECT_TRUE(english.ends_with(" AM") || english.ends_with(" PM")) << english;
 }
 
 // One line of the listing: indent, label and path.

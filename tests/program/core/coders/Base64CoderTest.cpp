@@ -1,7 +1,5 @@
-// CBase64Coder: the decoding rules on chosen texts and on random malformed text (white space
-// included) against the plain reference, buffers reused and zero-filled beyond the result, input
-// taken from the coder's own buffers, and encoding and round trips of every size step against
-// OpenSSL. Speed is left to bench_base64.
+// CBase64Coder against the plain reference decoder and OpenSSL's encoder: decoding rules, buffers
+// reused and zero-filled beyond the result, round trips. Speed is left to bench_base64.
 #include <gtest/gtest.h>
 
 #include <openssl/evp.h>

@@ -123,10 +123,8 @@ TEST_F(SingletonRegistry, DependentsGoFirstWhateverTheArrayOrder) {
         ASSERT_TRUE(world.faults.empty()) << world.faults.front();
         ASSERT_EQ(world.destroyed.size(), 6u);
         EXPECT_EQ(registry.Size(), 0u);
-        for (int n = 0; n < 6; ++n) {
-            EXPECT_EQ(world.built[n], 1);
-            EXPECT_EQ(world.alive[n], 0);
-        }
+        EXPECT_EQ(world.built, (std::array<int, 8>{1, 1, 1, 1, 1, 1, 0, 0}));
+        EXPECT_EQ(world.alive, (std::array<int, 8>{}));
         ++permutations;
     } while (std::next_permutation(order.begin(), order.end()));
     EXPECT_EQ(permutations, 720);

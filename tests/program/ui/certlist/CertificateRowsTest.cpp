@@ -1,7 +1,6 @@
-// The certificate view's rows for certificates made by openssl: icons, simple names, local dates in
-// both languages, extension rows and their fallbacks, bytes that are no certificate, rows that
-// outlive their bytes; the algorithm names and the key view's public key row. Every row against
-// OpenSSL for every CA certificate is checked through vkcert-cli cert.
+// The certificate view's rows for certificates made by openssl, the algorithm names and the key
+// view's public key row. Every row against OpenSSL for every CA certificate is checked through
+// vkcert-cli cert.
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
 
@@ -207,7 +206,6 @@ TEST(AlgoIDToName, PlatformNameThenTableThenNotFound) {
     const SLocalTools::CAlgoIDToName table;
     // The table keeps the first name of a repeated identifier.
     EXPECT_EQ(table.TableName("1.2.840.113549.1.7.5"), L"RSA_digestedData");
-    EXPECT_EQ(table.TableName("2.16.840.1.101.2.1.1.21"), L"INFOSEC_mosaicUpdatedInteg");
     // The platform names signature algorithms in its own words; the table answers the rest.
     EXPECT_EQ(table.GetAlgorithmName("1.2.840.113549.1.1.5"), L"sha1RSA");
     EXPECT_EQ(table.TableName("1.2.840.113549.1.1.5"), L"RSA_SHA1RSA");

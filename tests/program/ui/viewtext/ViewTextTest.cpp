@@ -1,7 +1,5 @@
-// The texts of the property views without a window: the token view's rows and header (the
-// header in Russian too; the rows' Russian captions are the token view test's), the container
-// view's header, the key view's permission and key length rows, and the weighted split of a
-// list's two columns (the only test of that rounding). The Qt views are tested with the views.
+// The texts of the property views without a window (the rows' Russian captions are the token view
+// test's), and the only test of the columns' weighted split. The Qt views are tested with them.
 #include <gtest/gtest.h>
 
 #include <climits>
