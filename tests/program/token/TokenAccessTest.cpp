@@ -118,16 +118,14 @@ TEST_F(ProviderOperationsTest, EnumerationListsEveryNameAndWaitsForAnotherProces
     // Every name, listed while another process holding the reader lock makes the call wait.
     const std::filesystem::path marker = std::filesystem::temp_directory_path() / "released";
     vktest::ChildProcess child("hold_reader_lock", {marker.string()}, true);
-    std::string line;
-    ASSERT_TRUE(child.ReadLine(line));
-    ASSERT_EQ(line, "locked");
+    ASSERT_EQ(child.NextLine(), "locked");
     EXPECT_EQ(Enumerate(), expected);
     EXPECT_TRUE(std::filesystem::exists(marker)) << "enumerated while the other process held it";
     EXPECT_EQ(child.Wait(), 0);
 
     // Another reader's lock is another mutex.
     vktest::ChildProcess again("hold_reader_lock", {(marker.string() + "2")}, true);
-    ASSERT_TRUE(again.ReadLine(line));
+    ASSERT_EQ(again.NextLine(), "locked");
     {
         CReaderLock other(L"Reader B");
         EXPECT_TRUE(other.Owns());

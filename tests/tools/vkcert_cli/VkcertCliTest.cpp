@@ -108,11 +108,6 @@ std::optional<std::vector<std::string>> OpensslView(const PfxCase& c) {
 
 class VkcertCli : public CliWorld {
 protected:
-    Result Pfx(const fs::path& file, const std::string& password) {
-        const std::string line = password + "\n";
-        return Run({"pfx", file.string(), "--password-stdin"}, &line);
-    }
-
     pfxtest::Workshop shop{world.Root() / "pfx"};
 };
 
@@ -123,7 +118,8 @@ TEST_F(VkcertCli, PfxListsWhatOpensslShowsForFilesOfEveryTool) {
         SCOPED_TRACE(c.label);
         const auto expected = OpensslView(c);
         ASSERT_TRUE(expected) << "openssl cannot open it";
-        const Result r = Pfx(c.file, c.password);
+        const std::string line = c.password + "\n";
+        const Result r = Run({"pfx", c.file.string(), "--password-stdin"}, &line);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(Lines(r.out), *expected);
@@ -171,7 +167,8 @@ TEST_F(VkcertCli, PasswordsComeFromStandardInputAndFailuresHaveTheirExitCodes) {
         EXPECT_EQ(r.out, "");
         EXPECT_TRUE(code == 1 ? !r.err.empty() : Lines(r.err).size() == 1) << r.err;
     }
-    EXPECT_NE(Pfx(missing, "pw").err.find("missing.p12"), std::string::npos);
+    EXPECT_NE(Run({"pfx", missing.string(), "--password-stdin"}, &password).err.find("missing.p12"),
+              std::string::npos);
 
     // The password comes from the first line of standard input, or else the terminal.
     const PfxCase c = shop.Openssl("cli-input", pfxtest::kLong32);

@@ -148,22 +148,16 @@ TEST_F(SingletonRegistry, CycleIsDestroyedLastToFirstOnceAndLaterUseBuildsAfresh
 }
 
 TEST_F(SingletonRegistry, ConcurrentFirstUseBuildsOneInstance) {
-    struct CSlow {
-        CSlow() {
-            ++built;
-            std::this_thread::yield();
-        }
-        std::atomic<int> built{0};
-    };
-    std::vector<CSlow*> seen(8, nullptr);
+    using T = CCounted<0>;
+    std::vector<T*> seen(8, nullptr);
     {
         std::vector<std::jthread> threads;
         for (std::size_t t = 0; t < seen.size(); ++t) {
-            threads.emplace_back([&, t] { seen[t] = &registry.Instance<CSlow>(); });
+            threads.emplace_back([&, t] { seen[t] = &registry.Instance<T>(); });
         }
     }
     EXPECT_EQ(std::count(seen.begin(), seen.end(), seen.front()), 8);
-    EXPECT_EQ(seen.front()->built.load(), 1);
+    EXPECT_EQ(T::built.load(), 1);
     EXPECT_EQ(registry.Size(), 1u);
 }
 

@@ -62,73 +62,11 @@ std::wstring RussianDate(const std::tm& tm) {
                       clock);
 }
 
-// Each test starts under UTC in English; nothing else in this program reads the time zone.
-class CertificateRows : public ::testing::Test {
-protected:
-    void SetUp() override { SetTz("UTC"); }
-    void TearDown() override {
-        SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
-        SetTz("UTC");
-    }
-    static void SetTz(const char* tz) {
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    fs::path Dir() const { return m_world.Root(); }
-
-    vktest::TempWorld m_world;
-};
-
-}  // namespace
-
-TEST_F(CertificateRows, VersionOneRowsWithLocalDatesOutliveTheirBytesAndNonCertificatesGiveNone) {
-    // Captions, their order and English dates are checked on every CA certificate by vkcert-cli.
-    const auto cert =
-        certtest::MakeCert(Dir(), "v1", "rsa:1024", "/C=RU/O=Velkora/CN=Row Test", "", 400);
-    auto der = cert.der;
-    const Rows rows = BuildRows(der);
-    ASSERT_EQ(rows.size(), 10u);
-    const std::wstring sha1 = rows[8]->GetValue();
-
-    // Bytes that are no certificate add no row.
-    auto cut = der;
-    cut.resize(cut.size() / 2);
-    auto trailing = der;
-    trailing.push_back(0);
-    const std::vector<std::vector<BYTE>> inputs{
-        {}, {0x30, 0x03, 0x02, 0x01, 0x01}, cut, trailing, {'h', 'e', 'l', 'l', 'o'}};
-    for (const auto& input : inputs) {
-        int added = 0;
-        EXPECT_THROW(SSertListItemInfo::BuildCertificateRows(
-                         input, [&added](std::unique_ptr<ISLItemInfo>) { ++added; }),
-                     SVKCERT::SEXCPT::CCertException)
-            << input.size();
-        EXPECT_EQ(added, 0);
-    }
-    std::fill(der.begin(), der.end(), BYTE{0});
-    der.clear();
-    der.shrink_to_fit();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i]->GetIconId(), i < 8 ? UINT{IDI_ROW_TEXT} : UINT{IDI_ROW_THUMBPRINT}) << i;
-    }
-    EXPECT_EQ(rows[0]->GetValue(), L"V1");
-    for (std::size_t name : {3, 6}) {
-        EXPECT_EQ(rows[name]->GetValue(), L"RU, Velkora, Row Test");
-        EXPECT_EQ(rows[name]->GetDetail(), L"CN=Row Test\r\nO=Velkora\r\nC=RU");
-    }
-    EXPECT_EQ(rows[7]->GetValue(), L"RSA1 (1024)");
-    EXPECT_EQ(rows[8]->GetValue(), sha1);
-
-    // Dates in local time of the interface language.
-    SetUiLanguage(LANG_RUSSIAN_ID);
-    SetTz("UTC-3");
-    const Rows russian = BuildRows(cert.der);
-    EXPECT_EQ(russian[4]->GetName(), L"Valid from") << "captions stay English";
-    EXPECT_EQ(russian[4]->GetValue(), RussianDate(OpensslDate(cert.pem, "startdate", 3)));
-    EXPECT_EQ(russian[5]->GetDetail(), RussianDate(OpensslDate(cert.pem, "enddate", 3)));
+// Nothing else in this program reads the time zone.
+void SetTz(const char* tz) {
+    setenv("TZ", tz, 1);
+    tzset();
 }
-
-namespace {
 
 const char kExtensions[] =
     "basicConstraints=critical,CA:TRUE\n"
@@ -158,8 +96,10 @@ BOOL FakeFormat(DWORD, DWORD, DWORD flags, void*, LPCSTR, const BYTE*, DWORD, vo
 
 }  // namespace
 
-TEST_F(CertificateRows, ExtensionRowsInTheCertificatesOrderAndTheirFallbacks) {
-    const auto cert = certtest::MakeCert(Dir(), "ext", "rsa:1024", "/CN=Ext", kExtensions);
+TEST(CertificateRows, ExtensionRowsAndFallbacksVersionOneRowsLocalDatesAndNonCertificates) {
+    vktest::TempWorld world;
+    SetTz("UTC");
+    const auto cert = certtest::MakeCert(world.Root(), "ext", "rsa:1024", "/CN=Ext", kExtensions);
     const auto context = certtest::Context(cert.der);
     const DWORD count = context->pCertInfo->cExtension;
     ASSERT_GE(count, 3u);
@@ -200,6 +140,54 @@ TEST_F(CertificateRows, ExtensionRowsInTheCertificatesOrderAndTheirFallbacks) {
     rows = BuildRows(cert.der, nullptr);
     ASSERT_EQ(rows.size(), 10u) << "without a formatter there are no extension rows";
     EXPECT_EQ(rows[8]->GetName(), L"SHA1 Thumbprint");
+
+    // A version 1 certificate; captions, their order and English dates are checked on every CA
+    // certificate by vkcert-cli.
+    const auto v1 =
+        certtest::MakeCert(world.Root(), "v1", "rsa:1024", "/C=RU/O=Velkora/CN=Row Test", "", 400);
+    auto der = v1.der;
+    rows = BuildRows(der);
+    ASSERT_EQ(rows.size(), 10u);
+    const std::wstring sha1 = rows[8]->GetValue();
+
+    // Bytes that are no certificate add no row.
+    auto cut = der;
+    cut.resize(cut.size() / 2);
+    auto trailing = der;
+    trailing.push_back(0);
+    const std::vector<std::vector<BYTE>> inputs{
+        {}, {0x30, 0x03, 0x02, 0x01, 0x01}, cut, trailing, {'h', 'e', 'l', 'l', 'o'}};
+    for (const auto& input : inputs) {
+        int added = 0;
+        EXPECT_THROW(SSertListItemInfo::BuildCertificateRows(
+                         input, [&added](std::unique_ptr<ISLItemInfo>) { ++added; }),
+                     SVKCERT::SEXCPT::CCertException)
+            << input.size();
+        EXPECT_EQ(added, 0);
+    }
+    std::fill(der.begin(), der.end(), BYTE{0});
+    der.clear();
+    der.shrink_to_fit();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i]->GetIconId(), i < 8 ? UINT{IDI_ROW_TEXT} : UINT{IDI_ROW_THUMBPRINT}) << i;
+    }
+    EXPECT_EQ(rows[0]->GetValue(), L"V1");
+    for (std::size_t name : {3, 6}) {
+        EXPECT_EQ(rows[name]->GetValue(), L"RU, Velkora, Row Test");
+        EXPECT_EQ(rows[name]->GetDetail(), L"CN=Row Test\r\nO=Velkora\r\nC=RU");
+    }
+    EXPECT_EQ(rows[7]->GetValue(), L"RSA1 (1024)");
+    EXPECT_EQ(rows[8]->GetValue(), sha1);
+
+    // Dates in local time of the interface language.
+    SetUiLanguage(LANG_RUSSIAN_ID);
+    SetTz("UTC-3");
+    const Rows russian = BuildRows(v1.der);
+    EXPECT_EQ(russian[4]->GetName(), L"Valid from") << "captions stay English";
+    EXPECT_EQ(russian[4]->GetValue(), RussianDate(OpensslDate(v1.pem, "startdate", 3)));
+    EXPECT_EQ(russian[5]->GetDetail(), RussianDate(OpensslDate(v1.pem, "enddate", 3)));
+    SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
+    SetTz("UTC");
 }
 
 TEST(AlgoIDToName, PlatformNameThenTableThenNotFound) {
