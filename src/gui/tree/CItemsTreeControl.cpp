@@ -1,12 +1,18 @@
 #include "gui/tree/CItemsTreeControl.h"
 
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 
 namespace STreeItemInfo::View {
 
 CItemsTreeControl::CItemsTreeControl(QWidget* parent) : QTreeView(parent) {
     setHeaderHidden(true);
+    // The one column is as wide as its widest label: longer labels give a horizontal scroll bar
+    // instead of being cut short.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setRootIsDecorated(true);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);

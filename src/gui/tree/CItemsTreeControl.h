@@ -1,5 +1,6 @@
 // The tree control of the tree view: a QTreeView that reports context menu requests (right
-// click, the Menu key, Shift+F10) with the point they concern, and hands Tab to its owner.
+// click, the Menu key, Shift+F10) with the point they concern, and hands Tab to its owner. Its
+// column is as wide as the widest label shown, so that long labels scroll sideways.
 #pragma once
 
 #include <QModelIndex>

@@ -56,6 +56,8 @@ CItemsTreeView::CItemsTreeView(CFrameFacadePtr facade, NodePtr rootNode, QWidget
       m_facade(facade != nullptr ? std::move(facade) : std::make_shared<CFrameFacade>()),
       m_rootNode(rootNode != nullptr ? std::move(rootNode)
                                      : std::make_shared<STreeItemInfo::CRootItem>(m_facade)) {
+    // The tree scrolls itself: the form around it never does.
+    FollowViewSize();
     BuildForm();
     ConnectTree();
     AttachReceivers();

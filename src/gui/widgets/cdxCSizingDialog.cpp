@@ -36,6 +36,17 @@ cdxCSizingDialog::~cdxCSizingDialog() = default;
 void cdxCSizingDialog::InitialUpdate() {
     if (!m_initialUpdateDone) {
         OnInitialUpdate();
+        // The resize events that came before found nothing to place.
+        PlaceAll();
+    }
+}
+
+void cdxCSizingDialog::FollowViewSize() {
+    m_followView = true;
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    if (m_initialSize.width() >= 0) {
+        PlaceAll();
     }
 }
 
@@ -86,9 +97,8 @@ QSize cdxCSizingDialog::Growth() const {
     if (m_initialSize.width() < 0) {
         return QSize(0, 0);
     }
-    const QSize client = viewport()->size();
-    return QSize(std::max(client.width() - m_initialSize.width(), 0),
-                 std::max(client.height() - m_initialSize.height(), 0));
+    const QSize growth = viewport()->size() - m_initialSize;
+    return m_followView ? growth : growth.expandedTo(QSize(0, 0));
 }
 
 bool cdxCSizingDialog::AddSizedControl(QWidget* control, int horizontalMode, int verticalMode) {
@@ -139,7 +149,8 @@ void cdxCSizingDialog::Place(const ControlInfo& entry, const QSize& growth) cons
 }
 
 // The form is the designed size plus the growth: at or above the designed
-// size it fills the view, below it the view scrolls.
+// size it fills the view, below it the view scrolls (unless the form follows
+// the view, whose growth is then negative).
 void cdxCSizingDialog::FitForm(const QSize& growth) {
     m_form->resize(m_initialSize + growth);
 }
@@ -161,6 +172,11 @@ void cdxCSizingDialog::resizeEvent(QResizeEvent* e) {
 }
 
 void cdxCSizingDialog::showEvent(QShowEvent* e) {
-    InitialUpdate();
+    if (m_initialUpdateDone) {
+        // The first update may have run before the view had its size.
+        PlaceAll();
+    } else {
+        InitialUpdate();
+    }
     QScrollArea::showEvent(e);
 }

@@ -1,7 +1,9 @@
 // A form view whose controls keep their designed layout at the form's natural
 // size and follow the view when it grows: each registered control's edges
 // move by fixed percentages of the growth (CSizingAnchors). Below the natural
-// size the controls stay where they were designed and the view scrolls.
+// size the controls stay where they were designed and the view scrolls; a
+// view that follows its size (FollowViewSize) never scrolls, and its controls
+// move back by the shortfall as they move forward by the growth.
 //
 // The controls live on Form(), the widget the view scrolls. The owner calls
 // InitialUpdate() once after creating the view (a view shown before that does
@@ -32,7 +34,9 @@ public:
     UINT TemplateId() const { return m_templateId; }
     QWidget* Form() const { return m_form; }
 
-    // Runs OnInitialUpdate the first time; later calls do nothing.
+    // Runs OnInitialUpdate the first time and fits the form and its controls to
+    // the view's present size; later calls do nothing. Showing the view fits
+    // them again.
     void InitialUpdate();
     bool IsInitialUpdateDone() const { return m_initialUpdateDone; }
 
@@ -53,7 +57,8 @@ public:
     QSize ReferenceSize() const { return m_referenceSize; }
     QSize InitialSize() const { return m_initialSize; }
     QSize WindowSizeAtInit() const { return m_windowSizeAtInit; }
-    // The growth the controls are placed for now (never negative).
+    // The growth the controls are placed for now (never negative unless the
+    // form follows the view's size).
     QSize Growth() const;
 
     // The control with that id on the form, or null.
@@ -65,6 +70,8 @@ protected:
     virtual void OnInitialUpdate();
     // The natural size of the form; false when it cannot be known.
     virtual bool MeasureNaturalSize(QSize& size) const;
+    // From now on the form has the view's size at every size: no scroll bars.
+    void FollowViewSize();
 
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -84,6 +91,7 @@ private:
     UINT m_templateId;
     UINT m_enlargeFlags;
     bool m_initialUpdateDone = false;
+    bool m_followView = false;
     QWidget* m_form;  // the scrolled widget, owned by the scroll area
     std::list<ControlInfo> m_entries;
     QSize m_referenceSize{0, 0};
