@@ -4,7 +4,8 @@ CEdit_Ex::CEdit_Ex(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     // Read-only, yet selectable and copyable like an editable box.
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // A full plain frame: a sunken panel's light right and bottom edges vanish on the window.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Tab leaves the box instead of typing into it.

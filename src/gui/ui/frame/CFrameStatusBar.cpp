@@ -2,13 +2,15 @@
 
 #include <QFontMetrics>
 #include <QLabel>
-#include <QStyle>
+#include <algorithm>
 
 #include "program/app/LangResource.h"
 
 namespace {
 
 constexpr int kShortestMeasured = 5;
+// Blank pixels between a token pane's frame and its text, on each side.
+constexpr int kTextPadding = 3;
 
 }  // namespace
 
@@ -26,7 +28,10 @@ CFrameStatusBar::CFrameStatusBar(QWidget* parent) : QStatusBar(parent) {
             label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             addWidget(label, 1);
         } else {
-            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            // A full plain frame: a sunken panel's light right and bottom edges vanish on the
+            // bar's background.
+            label->setFrameStyle(QFrame::Box | QFrame::Plain);
+            label->setIndent(kTextPadding);
             addWidget(label, 0);
         }
         m_panes.at(static_cast<std::size_t>(pane)) = label;
@@ -51,8 +56,12 @@ void CFrameStatusBar::FitPaneWidths() {
         if (text.size() < kShortestMeasured) {
             text = QString(kShortestMeasured, QLatin1Char(' '));
         }
-        const QFontMetrics metrics(label->font());
-        const int frame = 2 * label->frameWidth() + 2 * label->margin();
-        label->setFixedWidth(metrics.horizontalAdvance(text) + frame + 2);
+        // The font the style gives the label, and everything QLabel keeps clear of its text: the
+        // indent on the left, as much blank on the right.
+        label->ensurePolished();
+        const QMargins contents = label->contentsMargins();
+        const int chrome = 2 * label->frameWidth() + contents.left() + contents.right() +
+                           2 * label->margin() + 2 * std::max(label->indent(), 0);
+        label->setFixedWidth(label->fontMetrics().horizontalAdvance(text) + chrome);
     }
 }

@@ -28,7 +28,8 @@ public:
     QString PaneText(int pane) const;
     QLabel* Pane(int pane) const { return m_panes.at(static_cast<std::size_t>(pane)); }
 
-    // Gives panes 0 to 2 exactly the width of their texts (of five blanks when shorter).
+    // Gives panes 0 to 2 the width of their texts (of five blanks when shorter) with the
+    // frame, margins and padding around them.
     void FitPaneWidths();
 
 private:
