@@ -102,7 +102,6 @@ TEST(Settings, FlagsReadTrueOnlyForYInEitherCaseOrKeepTheMemberRecordsOnlyInThei
         {SzBytes(L"y"), kTrue},
         {SzBytes(L"N"), kFalse},
         {SzBytes(L"n"), kFalse},
-        {SzBytes(L"0"), kFalse},
         {SzBytes(L"1"), kFalse},
         {SzBytes(L""), kFalse},
         {{}, kFalse},
