@@ -83,16 +83,12 @@ void TokenTestWorld::MakeToken(const std::string& label, vkstore::TokenRecordDat
 void TokenTestWorld::AddContainer(const std::string& label, const std::string& container,
                                   std::vector<int> specs, const vktest::Subject& subject,
                                   bool makeDefault) {
-    auto token = m_world.FindToken(label);
-    Check(token.has_value(), "no such token");
-    vkstore::TokenStore store(m_world.TokenFile(token->uuid));
+    vkstore::TokenStore store(m_world.TokenFile(m_world.FindToken(label).value().uuid));
     const vkstore::SecretBytes tokenKey = store.Unlock(kPin);
     const std::int64_t id = store.CreateContainer(container);
     for (int spec : specs) {
-        vkstore::Bytes cert;
-        if (!subject.empty()) {
-            cert = vktest::MakeCertificate(SharedKey(), subject);
-        }
+        const vkstore::Bytes cert =
+            subject.empty() ? vkstore::Bytes{} : vktest::MakeCertificate(SharedKey(), subject);
         vkstore::WriteTokenKey(store, id, tokenKey, SharedKey(), spec, true, cert);
     }
     if (makeDefault) {
