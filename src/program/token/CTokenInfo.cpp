@@ -29,14 +29,16 @@ STokenRecord CTokenInfo::GetTokenRecord() {
 }
 
 DWORD CTokenInfo::GetLoginState() {
-    if (m_loginState == SVKCERT::kLoginNotRead) {
+    if (!m_loginRead) {
         m_loginState = SVKCERT::ReadLoginState(m_readerName);
+        m_loginRead = true;
     }
     return m_loginState;
 }
 
 void CTokenInfo::ResetLoginState() {
     m_loginState = SVKCERT::kLoginNotRead;
+    m_loginRead = false;
 }
 
 const CTokenInfo::ContainerList& CTokenInfo::GetContainers() {
@@ -127,7 +129,7 @@ void CTokenInfo::DeleteContainer(const std::wstring& name) {
 
 void CTokenInfo::ClearTokenCaches() {
     m_recordRead = false;
-    m_loginState = SVKCERT::kLoginNotRead;
+    ResetLoginState();
     m_defaultRead = false;
     m_defaultContainer.clear();
 }

@@ -28,7 +28,8 @@ public:
     // login state, whose failures are dropped.
     STokenRecord GetTokenRecord();
 
-    // 1 guest, 2 user logged in; 0 when the provider cannot be reached. Cached.
+    // 1 guest, 2 user logged in; 0 when the provider cannot be reached or the reader holds no
+    // token. Cached, the 0 too.
     DWORD GetLoginState();
     void ResetLoginState();
 
@@ -64,6 +65,7 @@ private:
     STokenRecord m_record;
     bool m_recordRead = false;
     DWORD m_loginState = 0;
+    bool m_loginRead = false;
     std::wstring m_defaultContainer;
     bool m_defaultRead = false;
     SVKCERT::CProviderDescriptor m_provider;

@@ -15,7 +15,10 @@ DWORD ReadLoginState(const std::wstring& reader) {
     }
     const SCONTEXTCACHE::CProvContextRef context = SCONTEXTCACHE::CProvContextRef::Adopt(handle);
     const std::string narrowReader = NarrowName(reader);
-    CryptSetProvParam(handle, 0x10007, reinterpret_cast<const BYTE*>(narrowReader.c_str()), 0);
+    if (!CryptSetProvParam(handle, 0x10007, reinterpret_cast<const BYTE*>(narrowReader.c_str()),
+                           0)) {
+        return kLoginNotRead;  // no token in the reader
+    }
     DWORD state = 0;
     DWORD length = sizeof state;
     CryptGetProvParam(handle, 0x1000A, reinterpret_cast<BYTE*>(&state), &length, 0);

@@ -6,8 +6,6 @@
 #include "program/app/LangResource.h"
 #include "res/resource.h"
 
-namespace {}  // namespace
-
 std::wstring TokenModelName(BYTE tokenType, BYTE versionMajor) {
     switch (tokenType) {
         case 0:
@@ -42,6 +40,7 @@ STokenRecord ReadTokenRecord(const std::wstring& readerName) {
         context.Free();
         return record;
     }
+    record.present = true;
     VKAPIi_Token_Info* info = nullptr;
     card->Get_Token_Info(&info);
     if (info != nullptr) {

@@ -7,6 +7,7 @@
 #include "platform/WinTypes.h"
 
 struct STokenRecord {
+    bool present = false;   // the reader holds a token; else the rest stays empty
     std::wstring header;    // left empty by the reading; the token view fills it
     std::wstring label;     // "<Unnamed>" is the tree's business
     std::wstring typeText;  // model name and total memory: "Velkora Pro 64K"
@@ -34,5 +35,5 @@ std::wstring TokenTypeText(const std::wstring& modelName, DWORD memorySize);
 DWORD TokenIdFromBuffer(const BYTE* data, std::size_t size);
 
 // Reads the record of the token in the reader through the middleware. What a failing call did
-// not deliver stays zero or empty.
+// not deliver stays zero or empty; a reader without a token gives a record that is not present.
 STokenRecord ReadTokenRecord(const std::wstring& readerName);

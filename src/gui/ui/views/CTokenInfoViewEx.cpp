@@ -28,6 +28,9 @@ void CTokenInfoViewEx::OnInitialUpdate() {
 
 void CTokenInfoViewEx::FillTokenRecord(const STokenRecord& record) {
     m_record = record;
+    if (!m_record.present) {
+        return;  // an empty reader: no rows, and the header keeps its text for no token
+    }
     // The policy row is last, and making the rows stores its text in the copy.
     const std::vector<viewtext::STokenViewRow> rows = viewtext::TokenViewRows(m_record);
     for (const viewtext::STokenViewRow& row : rows) {

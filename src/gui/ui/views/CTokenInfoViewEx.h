@@ -1,6 +1,7 @@
 // The token's properties: a list of plain caption and value rows made from the
 // token record it is given, and the header "Token <label> properties". Until a
-// token is shown the header reads the template's "No Velkora's detected.".
+// token is shown, and for the record of a reader without a token, the header
+// reads the template's "No Velkora's detected." and the list stays empty.
 #pragma once
 
 #include <string>

@@ -1,11 +1,14 @@
 // The token view: the header before and after a token is shown, the rows of token records of
 // every type reaching the list in order with their icons in English and Russian, the column
-// captions, and the detail box following the selection. The row and header texts are made (and
-// tested) by viewtext; the column split is the widgets tests'.
+// captions, the detail box following the selection, and an empty reader shown as no token. The row
+// and header texts are made (and tested) by viewtext; the column split is the widgets tests'.
 #include "ViewTestSupport.h"
 #include "gui/ui/views/CTokenInfoViewEx.h"
 #include "gui/widgets/CEdit_Ex.h"
 #include "gui/widgets/CListWithEditEx.h"
+#include "platform/token/TokenWorld.h"
+#include "program/token/CTokenInfo.h"
+#include "program/token/LoginState.h"
 #include "program/ui/viewtext/TokenViewText.h"
 #include "program/ui/viewtext/ViewTemplateText.h"
 #include "support/TempWorld.h"
@@ -69,6 +72,30 @@ TEST_F(TokenInfoView, EmptyUntilFilledThenTheDetailBoxFollowsTheSelection) {
     EXPECT_EQ(view->ListWidget()->Edit()->toPlainText(), "Velkora Pro 64K");
     EXPECT_EQ(view->List()->headerItem()->text(0), "Property");
     EXPECT_EQ(view->List()->headerItem()->text(1), "Value");
+}
+
+TEST_F(TokenInfoView, AnEmptyReaderShowsNoTokenAndHasNoLoginState) {
+    vkstore::TokenWorld tokens;
+    tokens.AddReader("Empty reader");
+    const std::pair<LANGID, QString> languages[] = {
+        {LANGID{1024}, "No Velkora's detected."},
+        {LANGID{1049}, QString::fromStdWString(L"\u0422\u043e\u043a\u0435\u043d\u044b Velkora "
+                                               L"\u043d\u0435 \u043e\u0431\u043d\u0430\u0440"
+                                               L"\u0443\u0436\u0435\u043d\u044b.")}};
+    for (const auto& [lang, header] : languages) {
+        SCOPED_TRACE(lang);
+        UseLanguage(lang);
+        CTokenInfo token(L"Empty reader", {});
+        const STokenRecord record = token.GetTokenRecord();
+        EXPECT_FALSE(record.present);
+        EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginNotRead) << "nobody to log in to";
+        auto* view = Make();
+        ASSERT_NE(view, nullptr);
+        view->AsTokenInfo()->FillTokenRecord(record);
+        EXPECT_EQ(view->RowCount(), 0);
+        EXPECT_EQ(view->HeaderText(), header);
+        delete view;
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace viewtest {
 
 STokenRecord DemoProRecord() {
     STokenRecord r;
+    r.present = true;
     r.label = L"Velkora Pro Demo";
     r.typeText = L"Velkora Pro 64K";
     r.tokenType = 1;
