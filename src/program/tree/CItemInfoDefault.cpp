@@ -2,6 +2,7 @@
 
 #include "program/app/LangResource.h"
 #include "program/tree/CTreeMessageHub.h"
+#include "program/tree/NodeCommandRules.h"
 #include "program/ui/IUserInterface.h"
 
 namespace STreeItemInfo {
@@ -52,6 +53,11 @@ bool CItemInfoDefault::TrackContextMenu(UINT menuId, int screenX, int screenY,
     }
     if (adjust) {
         adjust(*popup);
+    }
+    for (CMenuItem& item : popup->Items()) {
+        if (!item.popup && !item.separator && item.id != 0 && !IsNodeCommand(item.id)) {
+            popup->EnableCommand(item.id, Facade().IsCommandEnabled(item.id));
+        }
     }
     const UINT chosen = GetUserInterface().TrackPopupMenu(*popup, screenX, screenY);
     if (chosen != 0) {

@@ -44,8 +44,9 @@ protected:
     // Sends CItemChildsEnumingMsg with the code and this node through the frame's hub.
     void SendEnuming(DWORD code);
     // Loads the context menu resource in the current language, lets `adjust` edit its first
-    // submenu, tracks that at the point through the UI seam and routes the chosen command
-    // through the frame. False when the menu cannot be loaded.
+    // submenu, enables the commands that are not the node's own as the frame enables them on
+    // its menus, tracks the submenu at the point through the UI seam and routes the chosen
+    // command through the frame. False when the menu cannot be loaded.
     bool TrackContextMenu(UINT menuId, int screenX, int screenY,
                           const std::function<void(CMenu&)>& adjust = {});
 

@@ -18,6 +18,21 @@ bool IsUser(DWORD loginState) {
 
 }  // namespace
 
+bool IsNodeCommand(UINT commandId) {
+    switch (commandId) {
+        case ID_ACTIONS_EXPORT_CERT:
+        case ID_ACTIONS_IMPORT_CERT:
+        case ID_ACTIONS_ADD_TO_STORE:
+        case ID_ACTIONS_REMOVE_FROM_STORE:
+        case ID_ACTIONS_SET_DEFAULT:
+        case ID_ACTIONS_REMOVE_DEFAULT:
+        case ID_ACTIONS_DELETE_CONTAINER:
+            return true;
+        default:
+            return false;
+    }
+}
+
 DWORD LoginStateOf(const std::wstring& readerName) {
     SVKCERTTREE::CCertTreePtr tree;
     CTokenInfo* token = tree->FindToken(readerName);

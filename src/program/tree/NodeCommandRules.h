@@ -9,6 +9,9 @@
 
 namespace STreeItemInfo {
 
+// The commands a node carries out itself, when it accepts them.
+bool IsNodeCommand(UINT commandId);
+
 // The token's login state, found by reader name; 0 when the tree has no such token.
 DWORD LoginStateOf(const std::wstring& readerName);
 

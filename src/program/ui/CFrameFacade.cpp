@@ -83,6 +83,10 @@ void CFrameFacade::RouteCommand(UINT commandId) const {
     }
 }
 
+bool CFrameFacade::IsCommandEnabled(UINT commandId) const {
+    return m_frame != nullptr && m_frame->IsCommandEnabled(commandId);
+}
+
 void CFrameFacade::RunPfxImportWizard(const SVKCERT::CProviderDescriptor& provider,
                                       const std::wstring& filePath,
                                       const std::wstring& readerName) const {

@@ -40,6 +40,8 @@ public:
     void UpdateStatusPanes() const;
     void UpdateToolBarToggles() const;
     void RouteCommand(UINT commandId) const;
+    // False without a frame.
+    bool IsCommandEnabled(UINT commandId) const;
 
     void RunPfxImportWizard(const SVKCERT::CProviderDescriptor& provider,
                             const std::wstring& filePath, const std::wstring& readerName) const;

@@ -27,6 +27,7 @@ public:
     void UpdateStatusPanes() override {}
     void UpdateToolBarToggles() override {}
     void RouteCommand(UINT) override {}
+    bool IsCommandEnabled(UINT) override { return false; }
 
     void RunPfxImportWizard(const SVKCERT::CProviderDescriptor&, const std::wstring&,
                             const std::wstring&) override {}

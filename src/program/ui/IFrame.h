@@ -53,8 +53,10 @@ public:
     virtual void UpdateStatusPanes() = 0;
     virtual void UpdateToolBarToggles() = 0;
 
-    // A command chosen in a context menu, routed as the frame routes its own commands.
+    // A command chosen in a context menu, routed as the frame routes its own commands, and
+    // whether the frame enables it on its menus.
     virtual void RouteCommand(UINT commandId) = 0;
+    virtual bool IsCommandEnabled(UINT commandId) = 0;
 
     virtual void RunPfxImportWizard(const SVKCERT::CProviderDescriptor& provider,
                                     const std::wstring& filePath,

@@ -56,7 +56,7 @@ public:
     void ShowWindow();
 
     // Command routing: the enabling rule, and the command itself (nothing when disabled).
-    bool IsCommandEnabled(UINT id);
+    bool IsCommandEnabled(UINT id) override;
     bool IsCommandChecked(UINT id) const;
     void OnCommand(UINT id);
 

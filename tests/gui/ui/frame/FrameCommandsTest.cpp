@@ -23,6 +23,7 @@
 #include "program/token/CKeyInfo.h"
 #include "program/tree/CCertTree.h"
 #include "support/PersonalStore.h"
+#include "support/ScriptedUi.h"
 
 using namespace frametest;
 
@@ -64,6 +65,19 @@ std::vector<std::wstring> TokenPanes(FrameWorld& world) {
             world.StatusPane(CFrameStatusBar::kFreeBytesPane)};
 }
 
+// Whether the selected node's context menu enables Login and Logout.
+std::pair<bool, bool> PopupLoginLogout(CMainFrame& frame) {
+    vktest::ScriptedUi ui;
+    EXPECT_TRUE(frame.SelectedNode()->ShowContextMenu(0, 0));
+    const auto popups = ui.Popups();
+    if (popups.size() != 1) {
+        return {};
+    }
+    const CMenu& menu = popups.front().menu;
+    return {menu.FindCommand(ID_ACTIONS_LOGIN)->IsEnabled(),
+            menu.FindCommand(ID_ACTIONS_LOGOUT)->IsEnabled()};
+}
+
 }  // namespace
 
 VK_TEST_CHILD(login_and_broadcast) {
@@ -97,6 +111,7 @@ TEST(FrameCommands, ALoggedInTokenShowsUserTheLogoutButtonAndOneStoreCommandForA
         EXPECT_TRUE(bar->IsPressed(0));
         EXPECT_TRUE(frame.IsCommandEnabled(ID_ACTIONS_LOGOUT));
         EXPECT_FALSE(frame.IsCommandEnabled(ID_ACTIONS_LOGIN));
+        EXPECT_EQ(PopupLoginLogout(frame), std::pair(false, true));
     }
     // The default container: its button shows the pressed "remove default" state.
     const int mark = bar->FindButton(ID_ACTIONS_SET_DEFAULT, ID_ACTIONS_REMOVE_DEFAULT);
@@ -159,6 +174,7 @@ TEST(FrameCommands, AGuestTokenShowsGuestItsPaddedIdAndTheLoginButton) {
     EXPECT_FALSE(bar->IsPressed(0));
     EXPECT_TRUE(frame.IsCommandEnabled(ID_ACTIONS_LOGIN));
     EXPECT_FALSE(frame.IsCommandEnabled(ID_ACTIONS_LOGOUT));
+    EXPECT_EQ(PopupLoginLogout(frame), std::pair(true, false));
     // Node commands that need a login are off, and so are their tool bar buttons.
     EXPECT_FALSE(frame.IsCommandEnabled(ID_ACTIONS_IMPORT_CERT));
     const int import = bar->FindButton(ID_ACTIONS_IMPORT_CERT, ID_ACTIONS_IMPORT_CERT);
