@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <algorithm>
@@ -37,6 +38,7 @@ CListWithEdit::~CListWithEdit() {
     if (m_splitter != nullptr) {
         m_splitter->blockSignals(true);
         m_list->removeEventFilter(this);
+        m_list->viewport()->removeEventFilter(this);
         m_edit->removeEventFilter(this);
     }
 }
@@ -108,6 +110,7 @@ void CListWithEdit::BuildChildren() {
     connect(m_splitter, &CSimpleSplitResendingNotifications::itemDeleting, this,
             [this](QWidget*, int row) { emit itemDeleting(row); });
     m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
     m_edit->installEventFilter(this);
 }
 
@@ -186,18 +189,25 @@ int CListWithEdit::ListClientWidth() const {
     return std::max(width, 0);
 }
 
-void CListWithEdit::RescaleColumns(const std::vector<int>& oldWidths) {
-    int total = 0;
+void CListWithEdit::RescaleColumns(const std::vector<int>& oldWidths, int clientWidth) {
+    long long total = 0;
     for (int w : oldWidths) {
         total += w;
     }
-    if (total <= 0) {
-        return;
+    if (total <= 0 || clientWidth <= 0) {
+        return;  // a list of no width keeps the proportions it had
     }
-    const long long client = ListClientWidth();
+    // Each column its share rounded down; the last one the rest, so that they fill the width.
+    int left = clientWidth;
     for (size_t i = 0; i < oldWidths.size(); ++i) {
-        m_list->setColumnWidth(static_cast<int>(i),
-                               static_cast<int>(oldWidths[i] * client / total));
+        const bool last = i + 1 == oldWidths.size();
+        const int width =
+            last ? std::max(left, 0)
+                 : static_cast<int>(oldWidths[i] * static_cast<long long>(clientWidth) / total);
+        left -= width;
+        if (m_list->columnWidth(static_cast<int>(i)) != width) {
+            m_list->setColumnWidth(static_cast<int>(i), width);
+        }
     }
 }
 
@@ -208,10 +218,17 @@ void CListWithEdit::resizeEvent(QResizeEvent* e) {
         return;
     }
     m_splitter->setGeometry(rect());
-    RescaleColumns(oldWidths);
+    RescaleColumns(oldWidths, ListClientWidth());
 }
 
 bool CListWithEdit::eventFilter(QObject* watched, QEvent* e) {
+    if (m_list != nullptr && watched == m_list->viewport()) {
+        // The bar moved, or a scroll bar came or went: the columns fill the list's new width.
+        if (e->type() == QEvent::Resize) {
+            RescaleColumns(ColumnWidths(), static_cast<QResizeEvent*>(e)->size().width());
+        }
+        return QWidget::eventFilter(watched, e);
+    }
     const bool child = watched == m_list || watched == m_edit;
     if (!child) {
         return QWidget::eventFilter(watched, e);

@@ -15,9 +15,10 @@
 // brings the focus back from the detail box to the list (the frame then
 // activates the tree pane).
 //
-// When the widget is resized the splitter keeps the list-to-box ratio and the
-// list's columns are rescaled so that they keep their proportions and fill
-// the list's width.
+// When the widget is resized the splitter keeps the list-to-box ratio; when
+// the list's client area changes width (the widget resized, the bar dragged, a
+// scroll bar shown or hidden) the columns are rescaled so that they keep their
+// proportions and fill it.
 #pragma once
 
 #include <QStringList>
@@ -94,7 +95,7 @@ private:
     void BuildChildren();
     std::vector<int> ColumnWidths() const;
     int ListClientWidth() const;
-    void RescaleColumns(const std::vector<int>& oldWidths);
+    void RescaleColumns(const std::vector<int>& oldWidths, int clientWidth);
 
     UINT m_listId;
     UINT m_editId;

@@ -2,7 +2,10 @@
 // (selecting the first row) or to its detail box, as the list widget last had it; Tab goes from
 // the list to the box and from the box on to the tree through the frame. A bar dragged in one
 // view opens the next view of any kind with the same split, through the frame's record, and
-// only while there is a frame. The splitter's own arithmetic is the widgets tests'.
+// only while there is a frame; a bar dragged up leaves the columns filling the narrowed list. The
+// splitter's own arithmetic is the widgets tests'.
+#include <QHeaderView>
+#include <QScrollBar>
 #include "ViewTestSupport.h"
 #include "gui/ui/views/CCertificateViewEx.h"
 #include "gui/ui/views/CKeyViewEx.h"
@@ -39,11 +42,11 @@ protected:
         return view;
     }
 
-    // Drags the bar between list and box up by 120 pixels with the mouse.
-    static void DragBarUp(CListWithEdit* widget) {
+    // Drags the bar between list and box up by that many pixels with the mouse.
+    static void DragBarUp(CListWithEdit* widget, int by = 120) {
         CSimpleSplitter* splitter = widget->Splitter();
         const QPoint from(splitter->width() / 2, splitter->Layout().Positions()[1] - 2);
-        const QPoint to = from - QPoint(0, 120);
+        const QPoint to = from - QPoint(0, by);
         Mouse(splitter, QEvent::MouseButtonPress, from, Qt::LeftButton);
         Mouse(splitter, QEvent::MouseMove, to, Qt::LeftButton);
         Mouse(splitter, QEvent::MouseButtonRelease, to, Qt::NoButton);
@@ -152,6 +155,32 @@ TEST_F(FocusAndSplit, ADraggedSplitOpensTheNextViewOfAnyKindOnlyThroughAFrame) {
     frame.Facade()->Detach();
     delete token;
     EXPECT_FALSE(frame.split.valid);
+}
+
+TEST_F(FocusAndSplit, ABarDraggedUpLeavesTheColumnsFillingTheListWithoutAHorizontalBar) {
+    auto* view =
+        MakeView<CCertificateViewEx>(ERightViewKind::Certificate, pane.host, frame.Facade());
+    ASSERT_NE(view, nullptr);
+    view->AsCertificate()->FillCertificate(viewtest::Demo2048().certificate);
+    QTreeWidget* list = view->List();
+    QApplication::processEvents();
+    ASSERT_FALSE(list->verticalScrollBar()->isVisible()) << "all rows fit before the drag";
+    const int captionShare = list->columnWidth(0) * 100 / list->header()->length();
+
+    const int by = list->height() - 80;
+    DragBarUp(view->ListWidget(), by);
+    QApplication::processEvents();
+    ASSERT_TRUE(list->verticalScrollBar()->isVisible()) << "the rows no longer fit";
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(list->header()->length(), list->viewport()->width());
+    EXPECT_NEAR(list->columnWidth(0) * 100 / list->header()->length(), captionShare, 1);
+
+    // And back down: the columns widen again to the list's full width.
+    DragBarUp(view->ListWidget(), -by);
+    QApplication::processEvents();
+    EXPECT_FALSE(list->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(list->header()->length(), list->viewport()->width());
 }
 
 }  // namespace
