@@ -50,6 +50,7 @@ constexpr Texts kRussian = {"PIN-код токена",
 
 }  // namespace
 
+// The default locale, which the GUI keeps at the interface language, not the system's.
 bool COwnerPinDialog::Russian() const {
     return QLocale().language() == QLocale::Russian;
 }

@@ -10,6 +10,7 @@
 #include "gui/app/ApplicationStyle.h"
 #include "gui/app/CMutextInfo.h"
 #include "gui/app/CvkCertDoc.h"
+#include "gui/app/QtLanguage.h"
 #include "gui/app/STools/CAlreadyLaunched.h"
 #include "gui/app/StartupWarmUp.h"
 #include "gui/resources/LanguageEvents.h"
@@ -88,6 +89,8 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
     InitUiLanguage();
     m_warmUp->QtStarted();
     m_ui = std::make_unique<CQtUserInterface>();
+    // Before the windows' delivery: a switch reaches Qt's texts first.
+    m_qtLanguage = std::make_unique<CQtLanguage>();
     m_languageDelivery = std::make_unique<CLanguageEventDelivery>();
 
     m_document = std::make_unique<CvkCertDoc>();
@@ -128,6 +131,7 @@ void CvkCertApp::ExitInstance() {
     m_frame.reset();
     m_document.reset();
     m_languageDelivery.reset();
+    m_qtLanguage.reset();
     m_ui.reset();
     m_qt.reset();
 }

@@ -9,6 +9,7 @@
 class QCoreApplication;
 class CLanguageEventDelivery;
 class CMainFrame;
+class CQtLanguage;
 class CQtUserInterface;
 class CStartupWarmUp;
 class CvkCertDoc;
@@ -40,6 +41,7 @@ private:
     std::unique_ptr<CStartupWarmUp> m_warmUp;
     std::unique_ptr<QCoreApplication> m_qt;
     std::unique_ptr<CQtUserInterface> m_ui;
+    std::unique_ptr<CQtLanguage> m_qtLanguage;
     std::unique_ptr<CLanguageEventDelivery> m_languageDelivery;
     std::unique_ptr<CvkCertDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
