@@ -14,6 +14,7 @@
 #include "gui/app/STools/CAlreadyLaunched.h"
 #include "gui/app/StartupWarmUp.h"
 #include "gui/resources/LanguageEvents.h"
+#include "gui/resources/ResourceImages.h"
 #include "gui/ui/frame/CMainFrame.h"
 #include "gui/ui/frame/CQtUserInterface.h"
 #include "program/app/LangResource.h"
@@ -85,6 +86,8 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
     m_warmUp = std::make_unique<CStartupWarmUp>();
     m_qt = std::make_unique<QApplication>(argc, argv);
     QApplication::setStyle(new CApplicationStyle(QApplication::style()));  // owned by Qt
+    // Every window of the program carries its icon, dialogs and message boxes too.
+    QApplication::setWindowIcon(ResourceIcon(IDR_MAINFRAME));
     PrepareCertificateTree();
     InitUiLanguage();
     m_warmUp->QtStarted();
