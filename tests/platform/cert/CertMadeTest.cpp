@@ -1,23 +1,18 @@
-// Certificates made by openssl at test time with chosen contents: Cyrillic
-// names in UTF8String and BMPString, several common names or none, every
-// character that forces quoting and the name flags, RSA, EC and Ed25519 keys
-// with the RSA-only calls, UTCTime and GeneralizedTime dates, the exact texts
-// of the common extensions and of each key usage bit, damaged certificates,
-// lazy contexts, algorithm names and thumbprints. The CA bundle is covered in
-// CaCertificatesTest.cpp; versions and serials with the certificate rows
-// (tests/program/ui/certlist) and vkcert-cli (tests/tools).
+// Certificates made by openssl at test time with chosen names, keys, dates and extensions,
+// decoded and shown by the platform calls. The CA bundle is in CaCertificatesTest.cpp;
+// versions and serials with the certificate rows (tests/program/ui/certlist) and vkcert-cli.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <ctime>
 #include <iomanip>
+#include <span>
 #include <sstream>
 #include <tuple>
 
 #include "CertTestUtil.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
-#include "platform/text/Utf.h"
 #include "support/TempWorld.h"
 
 namespace {
@@ -50,15 +45,13 @@ std::vector<std::wstring> CommonNames(const CERT_NAME_BLOB& name) {
     EXPECT_TRUE(CryptDecodeObject(kEnc, X509_NAME, name.pbData, name.cbData, 0, buf.data(), &size));
     const auto* info = reinterpret_cast<const CERT_NAME_INFO*>(buf.data());
     std::vector<std::wstring> out;
-    for (DWORD i = 0; i < info->cRDN; ++i) {
-        for (DWORD j = 0; j < info->rgRDN[i].cRDNAttr; ++j) {
-            const CERT_RDN_ATTR& a = info->rgRDN[i].rgRDNAttr[j];
+    for (const CERT_RDN& rdn : std::span(info->rgRDN, info->cRDN)) {
+        for (const CERT_RDN_ATTR& a : std::span(rdn.rgRDNAttr, rdn.cRDNAttr)) {
             const DWORD n = CertRDNValueToStrW(a.dwValueType, &a.Value, nullptr, 0);
             std::wstring text(n, L'\0');
             EXPECT_EQ(CertRDNValueToStrW(a.dwValueType, &a.Value, text.data(), n), n);
-            text.resize(n - 1);
             if (std::string(a.pszObjId) == szOID_COMMON_NAME) {
-                out.push_back(text);
+                out.push_back(text.substr(0, n - 1));
             }
         }
     }
@@ -80,39 +73,7 @@ std::vector<BYTE> RsaBlob(PCCERT_CONTEXT ctx, DWORD* error) {
     return blob;
 }
 
-// A number printed most significant first by openssl ("Modulus=C0FF..."), without leading zeros.
-std::string OpensslNumber(const std::filesystem::path& pem, const char* field) {
-    std::string out = certtest::Openssl({"x509", "-in", pem.string(), "-noout", field});
-    out = out.substr(out.find('=') + 1);
-    out.erase(out.find_last_not_of('\n') + 1);
-    return out.erase(0, std::min(out.find_first_not_of('0'), out.size() - 1));
-}
-
 }  // namespace
-
-TEST_F(CertMade, CyrillicNamesSeveralCommonNamesAndNone) {
-    auto c = Make("utf8", "/C=RU/O=ООО Ромашка/CN=Иванов Иван");
-    ASSERT_TRUE(c);
-    EXPECT_EQ(NameString(c->pCertInfo->Subject, CERT_SIMPLE_NAME_STR),
-              L"RU, ООО Ромашка, Иванов Иван");
-    EXPECT_EQ(NameString(c->pCertInfo->Subject, kX500View),
-              L"CN=Иванов Иван\r\nO=ООО Ромашка\r\nC=RU");
-
-    // BMPString: a hand-made name, CN = "Ёж" and a character beyond the BMP.
-    const BYTE bmp[] = {0x30, 0x15, 0x31, 0x13, 0x30, 0x11, 0x06, 0x03, 0x55, 0x04, 0x03, 0x1E,
-                        0x0A, 0x04, 0x01, 0x04, 0x36, 0xD8, 0x3D, 0xDD, 0x11, 0x00, 0x21};
-    CERT_NAME_BLOB name{sizeof bmp, const_cast<BYTE*>(bmp)};
-    EXPECT_EQ(NameString(name, CERT_X500_NAME_STR), L"CN=Ёж\U0001F511!");
-    EXPECT_EQ(CommonNames(name), std::vector<std::wstring>{L"Ёж\U0001F511!"});
-
-    auto several = Make("several", "/CN=First/O=Org/CN=Second/CN=Третий");
-    auto none = Make("none", "/C=RU/O=Org/OU=Unit");
-    ASSERT_TRUE(several && none);
-    EXPECT_EQ(CommonNames(several->pCertInfo->Subject),
-              (std::vector<std::wstring>{L"First", L"Second", L"Третий"}));
-    EXPECT_TRUE(CommonNames(none->pCertInfo->Subject).empty());
-    EXPECT_EQ(NameString(none->pCertInfo->Subject, CERT_SIMPLE_NAME_STR), L"RU, Org, Unit");
-}
 
 TEST_F(CertMade, QuotingSeparatorsAndOrderFollowTheFlags) {
     auto c = Make("quote", "/C=RU/O=Smith, Jones \"and\" Co/OU= padded /CN=a+CN=b/UID=x=y");
@@ -147,9 +108,10 @@ TEST_F(CertMade, QuotingSeparatorsAndOrderFollowTheFlags) {
               L"Description=\"line\nbreak\", PostalCode=\"cr\rret\", T=none");
 }
 
-TEST_F(CertMade, RsaKeysDecodeToBlobsAndBackWhileOtherKeysFailCleanly) {
-    const auto made = MakeCert(dir, "rsa", "rsa:2048", "/CN=RSA");
-    auto c = certtest::Context(made.der);
+// One RSA certificate valid past 2049: the key, both time forms, damage and lazy decoding.
+TEST_F(CertMade, NamesKeysAndDatesDecodeAsOpensslReadsThemAndDamageIsContained) {
+    const auto rsa = MakeCert(dir, "rsa", "rsa:2048", "/CN=Lazy", "", 365 * 60);
+    auto c = certtest::Context(rsa.der);
     ASSERT_TRUE(c);
     DWORD error = 0;
     const auto blob = RsaBlob(c.get(), &error);
@@ -160,9 +122,10 @@ TEST_F(CertMade, RsaKeysDecodeToBlobsAndBackWhileOtherKeysFailCleanly) {
     std::memcpy(&key, blob.data() + 8, sizeof key);
     EXPECT_EQ(key.bitlen, 2048u);
     EXPECT_EQ(key.pubexp, 65537u);
-    // The modulus, least significant byte first, is openssl's read backwards.
+    // The modulus, least significant byte first, is openssl's "Modulus=..." read backwards.
     std::vector<BYTE> n(blob.rbegin(), blob.rend() - 20);
-    EXPECT_EQ(certtest::Hex(n, "", true), OpensslNumber(made.pem, "-modulus"));
+    EXPECT_EQ("Modulus=" + certtest::Hex(n, "", true) + "\n",
+              certtest::Openssl({"x509", "-in", rsa.pem.string(), "-noout", "-modulus"}));
 
     DWORD size = 0;
     ASSERT_TRUE(CryptEncodeObject(kEnc, RSA_CSP_PUBLICKEYBLOB, blob.data(), nullptr, &size));
@@ -180,15 +143,10 @@ TEST_F(CertMade, RsaKeysDecodeToBlobsAndBackWhileOtherKeysFailCleanly) {
         EXPECT_EQ(NameString(k->pCertInfo->Subject, CERT_SIMPLE_NAME_STR), L"Not RSA");
         EXPECT_EQ(certtest::Hash(k.get(), CALG_SHA1).size(), 20u);
     }
-}
 
-TEST_F(CertMade, UtcTimeAndGeneralizedTimeDates) {
     // Validity past 2049 is written as GeneralizedTime, the start as UTCTime.
-    const auto made = MakeCert(dir, "long", "ec:prime256v1", "/CN=Long", "", 365 * 60);
-    auto c = certtest::Context(made.der);
-    ASSERT_TRUE(c);
     auto expect = [&](const FILETIME& ft, const char* field) {
-        std::string out = certtest::Openssl({"x509", "-in", made.pem.string(), "-noout", field});
+        std::string out = certtest::Openssl({"x509", "-in", rsa.pem.string(), "-noout", field});
         std::tm tm{};
         std::istringstream in(out.substr(out.find('=') + 1));
         in >> std::get_time(&tm, "%b %d %H:%M:%S %Y");
@@ -197,12 +155,81 @@ TEST_F(CertMade, UtcTimeAndGeneralizedTimeDates) {
     };
     expect(c->pCertInfo->NotBefore, "-startdate");
     expect(c->pCertInfo->NotAfter, "-enddate");
-    const auto text = certtest::Openssl({"asn1parse", "-in", made.pem.string()});
+    const auto text = certtest::Openssl({"asn1parse", "-in", rsa.pem.string()});
     EXPECT_NE(text.find("UTCTIME"), std::string::npos);
     EXPECT_NE(text.find("GENERALIZEDTIME"), std::string::npos);
+
+    // Nothing, a cut, a trailing byte, a wrong outer tag.
+    auto bytes = rsa.der;
+    auto longer = bytes;
+    longer.push_back(0);
+    auto wrongTag = bytes;
+    wrongTag[0] = 0x31;
+    for (const auto& bad :
+         {std::vector<BYTE>{}, std::vector<BYTE>(bytes.begin(), bytes.begin() + 1),
+          std::vector<BYTE>(bytes.begin(), bytes.end() - 1), longer, wrongTag}) {
+        SetLastError(0);
+        EXPECT_FALSE(certtest::Context(bad));
+        EXPECT_NE(GetLastError(), 0u);
+    }
+
+    // A public key that is not an RSA key any more: names and thumbprints still work,
+    // only the key decoding fails.
+    auto ctx = certtest::Context(bytes);
+    ASSERT_TRUE(ctx);
+    const CRYPT_BIT_STRING_BLOB& bits = ctx->pCertInfo->SubjectPublicKeyInfo.PublicKey;
+    const auto at = std::search(bytes.begin(), bytes.end(), bits.pbData, bits.pbData + bits.cbData);
+    ASSERT_NE(at, bytes.end());
+    std::fill(at, at + 4, 0xFF);
+    auto broken = certtest::Context(bytes);
+    ASSERT_TRUE(broken);
+    EXPECT_EQ(NameString(broken->pCertInfo->Subject, CERT_SIMPLE_NAME_STR), L"Lazy");
+    EXPECT_EQ(certtest::Hash(broken.get(), CALG_SHA1).size(), 20u);
+    error = 0;
+    EXPECT_TRUE(RsaBlob(broken.get(), &error).empty());
+    EXPECT_NE(error, 0u);
+
+    // The decoded to-be-signed part, two-call pattern with a short buffer.
+    size = 0;
+    const auto decode = [&](void* out, DWORD* len) {
+        return CryptDecodeObject(kEnc, X509_CERT_TO_BE_SIGNED, rsa.der.data(),
+                                 static_cast<DWORD>(rsa.der.size()), 0, out, len);
+    };
+    ASSERT_TRUE(decode(nullptr, &size));
+    std::vector<std::max_align_t> buf(size / sizeof(std::max_align_t) + 1);
+    DWORD shortSize = size - 1;
+    EXPECT_FALSE(decode(buf.data(), &shortSize));
+    EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
+    ASSERT_TRUE(decode(buf.data(), &size));
+    const auto* info = reinterpret_cast<const CERT_INFO*>(buf.data());
+    EXPECT_EQ(NameString(info->Issuer, CERT_SIMPLE_NAME_STR), L"Lazy");
+    EXPECT_STREQ(info->SubjectPublicKeyInfo.Algorithm.pszObjId, "1.2.840.113549.1.1.1");
+
+    // Cyrillic names in UTF8String and BMPString, several common names and none.
+    auto utf8 = Make("utf8", "/C=RU/O=ООО Ромашка/CN=Иванов Иван");
+    ASSERT_TRUE(utf8);
+    EXPECT_EQ(NameString(utf8->pCertInfo->Subject, CERT_SIMPLE_NAME_STR),
+              L"RU, ООО Ромашка, Иванов Иван");
+    EXPECT_EQ(NameString(utf8->pCertInfo->Subject, kX500View),
+              L"CN=Иванов Иван\r\nO=ООО Ромашка\r\nC=RU");
+
+    // BMPString: a hand-made name, CN = "Ёж" and a character beyond the BMP.
+    const BYTE bmp[] = {0x30, 0x15, 0x31, 0x13, 0x30, 0x11, 0x06, 0x03, 0x55, 0x04, 0x03, 0x1E,
+                        0x0A, 0x04, 0x01, 0x04, 0x36, 0xD8, 0x3D, 0xDD, 0x11, 0x00, 0x21};
+    CERT_NAME_BLOB name{sizeof bmp, const_cast<BYTE*>(bmp)};
+    EXPECT_EQ(NameString(name, CERT_X500_NAME_STR), L"CN=Ёж\U0001F511!");
+    EXPECT_EQ(CommonNames(name), std::vector<std::wstring>{L"Ёж\U0001F511!"});
+
+    auto several = Make("several", "/CN=First/O=Org/CN=Second/CN=Третий");
+    auto none = Make("none", "/C=RU/O=Org/OU=Unit");
+    ASSERT_TRUE(several && none);
+    EXPECT_EQ(CommonNames(several->pCertInfo->Subject),
+              (std::vector<std::wstring>{L"First", L"Second", L"Третий"}));
+    EXPECT_TRUE(CommonNames(none->pCertInfo->Subject).empty());
+    EXPECT_EQ(NameString(none->pCertInfo->Subject, CERT_SIMPLE_NAME_STR), L"RU, Org, Unit");
 }
 
-TEST_F(CertMade, CommonExtensionsHaveThePlatformsTexts) {
+TEST_F(CertMade, CommonExtensionsHaveThePlatformsTextsAndIdentifiersTheirNames) {
     const std::string ext =
         "keyUsage=critical,digitalSignature,keyEncipherment\n"
         "basicConstraints=critical,CA:TRUE,pathlen:2\n"
@@ -281,122 +308,27 @@ TEST_F(CertMade, CommonExtensionsHaveThePlatformsTexts) {
               Texts(L"0c 05 68 65 6c 6c 6f",
                     L"0000  0c 05 68 65 6c 6c 6f" + std::wstring(27, L' ') + L"  ..hello\r\n"));
 
-    // Captions of the extensions, and none for an unknown one.
-    auto caption = [](const char* oid) {
-        PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, oid, 0);
-        return info ? std::wstring(info->pwszName) : std::wstring();
-    };
-    EXPECT_EQ(caption("2.5.29.17"), L"Subject Alternative Name");
-    EXPECT_EQ(caption("1.3.6.1.5.5.7.1.1"), L"Authority Information Access");
-    EXPECT_EQ(caption("1.2.3.4.5"), L"");
-    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
-
     // A known extension whose value does not decode falls back to hex.
     const BYTE junk[] = {0x30, 0x03, 0x02, 0x01};
     CERT_EXTENSION bad{
         const_cast<LPSTR>("2.5.29.19"), FALSE, {sizeof junk, const_cast<BYTE*>(junk)}};
     EXPECT_EQ(Format(bad, false), L"30 03 02 01");
-}
 
-TEST_F(CertMade, EachKeyUsageBitHasItsOwnWords) {
-    const std::pair<const char*, const wchar_t*> cases[] = {
-        {"dataEncipherment", L"Data Encipherment (10)"},
-        {"keyAgreement", L"Key Agreement (08)"},
-        {"dataEncipherment,keyAgreement", L"Data Encipherment, Key Agreement (18)"},
-        {"nonRepudiation,keyCertSign,encipherOnly,decipherOnly",
-         L"Non-Repudiation, Certificate Signing, Encipher Only, Decipher Only (45 80)"},
-    };
-    int n = 0;
-    for (const auto& [usage, text] : cases) {
-        auto c = Make("ku" + std::to_string(++n), "/CN=Usage", std::string("keyUsage=") + usage);
-        ASSERT_TRUE(c);
-        const CERT_EXTENSION* e = certtest::FindExtension(c.get(), "2.5.29.15");
-        ASSERT_TRUE(e);
-        EXPECT_EQ(Format(*e, false), text) << usage;
-        EXPECT_EQ(Format(*e, true), std::wstring(text) + L"\r\n") << usage;
-    }
-    // The two-call pattern of the formatting call.
-    const BYTE value[] = {0x03, 0x02, 0x01, 0x06};  // keyCertSign, cRLSign
-    DWORD bytes = 0;
-    ASSERT_TRUE(
-        CryptFormatObject(kEnc, 0, 0, nullptr, "2.5.29.15", value, sizeof value, nullptr, &bytes));
-    const std::wstring expected = L"Certificate Signing, Off-line CRL Signing, CRL Signing (06)";
-    EXPECT_EQ(bytes, (expected.size() + 1) * sizeof(wchar_t));
-    std::wstring text(expected.size() + 1, L'\0');
-    DWORD shortBytes = bytes - sizeof(wchar_t);
-    EXPECT_FALSE(CryptFormatObject(kEnc, 0, 0, nullptr, "2.5.29.15", value, sizeof value,
-                                   text.data(), &shortBytes));
-    EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
-    EXPECT_EQ(shortBytes, bytes);
-    ASSERT_TRUE(CryptFormatObject(kEnc, 0, 0, nullptr, "2.5.29.15", value, sizeof value,
-                                  text.data(), &bytes));
-    EXPECT_EQ(text.c_str(), expected);
-}
-
-TEST_F(CertMade, DamagedCertificatesAreRefusedAndContextsAreLazy) {
-    const auto made = MakeCert(dir, "lazy", "rsa:2048", "/CN=Lazy");
-    std::vector<BYTE> der = made.der;
-    // Nothing, a cut, a trailing byte, a wrong outer tag.
-    auto longer = der;
-    longer.push_back(0);
-    auto wrongTag = der;
-    wrongTag[0] = 0x31;
-    for (const auto& bad : {std::vector<BYTE>{}, std::vector<BYTE>(der.begin(), der.begin() + 1),
-                            std::vector<BYTE>(der.begin(), der.end() - 1), longer, wrongTag}) {
-        SetLastError(0);
-        EXPECT_FALSE(certtest::Context(bad));
-        EXPECT_NE(GetLastError(), 0u);
-    }
-
-    // A public key that is not an RSA key any more: names and thumbprints still work,
-    // only the key decoding fails.
-    auto ctx = certtest::Context(der);
-    ASSERT_TRUE(ctx);
-    const CRYPT_BIT_STRING_BLOB& pub = ctx->pCertInfo->SubjectPublicKeyInfo.PublicKey;
-    const auto at = std::search(der.begin(), der.end(), pub.pbData, pub.pbData + pub.cbData);
-    ASSERT_NE(at, der.end());
-    std::fill(at, at + 4, 0xFF);
-    auto broken = certtest::Context(der);
-    ASSERT_TRUE(broken);
-    EXPECT_EQ(NameString(broken->pCertInfo->Subject, CERT_SIMPLE_NAME_STR), L"Lazy");
-    EXPECT_EQ(certtest::Hash(broken.get(), CALG_SHA1).size(), 20u);
-    DWORD error = 0;
-    EXPECT_TRUE(RsaBlob(broken.get(), &error).empty());
-    EXPECT_NE(error, 0u);
-
-    // The decoded to-be-signed part, two-call pattern with a short buffer.
-    DWORD size = 0;
-    const auto decode = [&](void* out, DWORD* len) {
-        return CryptDecodeObject(kEnc, X509_CERT_TO_BE_SIGNED, made.der.data(),
-                                 static_cast<DWORD>(made.der.size()), 0, out, len);
-    };
-    ASSERT_TRUE(decode(nullptr, &size));
-    std::vector<std::max_align_t> buf(size / sizeof(std::max_align_t) + 1);
-    DWORD shortSize = size - 1;
-    EXPECT_FALSE(decode(buf.data(), &shortSize));
-    EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
-    ASSERT_TRUE(decode(buf.data(), &size));
-    const auto* info = reinterpret_cast<const CERT_INFO*>(buf.data());
-    EXPECT_EQ(NameString(info->Issuer, CERT_SIMPLE_NAME_STR), L"Lazy");
-    EXPECT_STREQ(info->SubjectPublicKeyInfo.Algorithm.pszObjId, "1.2.840.113549.1.1.1");
-}
-
-TEST(CertOidInfo, AlgorithmNamesLookupsAndEnumeration) {
+    // Names of algorithms and extensions, lookups, enumeration and thumbprints.
     const std::tuple<const char*, DWORD, const wchar_t*> names[] = {
         {"1.2.840.113549.1.1.5", CRYPT_SIGN_ALG_OID_GROUP_ID, L"sha1RSA"},
-        {"1.2.840.113549.1.1.4", CRYPT_SIGN_ALG_OID_GROUP_ID, L"md5RSA"},
-        {"1.2.840.113549.1.1.2", CRYPT_SIGN_ALG_OID_GROUP_ID, L"md2RSA"},
-        {"1.2.840.113549.1.1.11", CRYPT_SIGN_ALG_OID_GROUP_ID, L"sha256RSA"},
-        {"1.2.840.10040.4.3", CRYPT_SIGN_ALG_OID_GROUP_ID, L"sha1DSA"},
         {"1.2.840.10045.4.3.2", CRYPT_SIGN_ALG_OID_GROUP_ID, L"sha256ECDSA"},
         {"1.2.840.113549.1.1.1", 0, L"RSA"},
         {"1.2.840.113549.1.1.1", CRYPT_SIGN_ALG_OID_GROUP_ID, L"-"},
+        {"2.5.29.17", 0, L"Subject Alternative Name"},
+        {"1.3.6.1.5.5.7.1.1", 0, L"Authority Information Access"},
         {"1.2.840.113549.1.7.5", 0, L"-"},  // left to the program's own table
     };
     for (const auto& [oid, group, name] : names) {
         PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, oid, group);
         EXPECT_EQ(info ? std::wstring(info->pwszName) : L"-", name) << oid;
     }
+    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
     ALG_ID sha1 = CALG_SHA1;
     PCCRYPT_OID_INFO byAlg =
         CryptFindOIDInfo(CRYPT_OID_INFO_ALGID_KEY, &sha1, CRYPT_HASH_ALG_OID_GROUP_ID);
@@ -432,4 +364,39 @@ TEST(CertOidInfo, AlgorithmNamesLookupsAndEnumeration) {
     EXPECT_EQ(size, 20u);
     EXPECT_FALSE(CryptHashCertificate(0, 0x1234, 0, abc, 3, nullptr, &size));
     EXPECT_EQ(GetLastError(), NTE_BAD_ALGID);
+}
+
+TEST_F(CertMade, EachKeyUsageBitHasItsOwnWords) {
+    const std::pair<const char*, const wchar_t*> cases[] = {
+        {"dataEncipherment", L"Data Encipherment (10)"},
+        {"keyAgreement", L"Key Agreement (08)"},
+        {"dataEncipherment,keyAgreement", L"Data Encipherment, Key Agreement (18)"},
+        {"nonRepudiation,keyCertSign,encipherOnly,decipherOnly",
+         L"Non-Repudiation, Certificate Signing, Encipher Only, Decipher Only (45 80)"},
+    };
+    int n = 0;
+    for (const auto& [usage, text] : cases) {
+        auto c = Make("ku" + std::to_string(++n), "/CN=Usage", std::string("keyUsage=") + usage);
+        ASSERT_TRUE(c);
+        const CERT_EXTENSION* e = certtest::FindExtension(c.get(), "2.5.29.15");
+        ASSERT_TRUE(e);
+        EXPECT_EQ(Format(*e, false), text) << usage;
+        EXPECT_EQ(Format(*e, true), std::wstring(text) + L"\r\n") << usage;
+    }
+    // The two-call pattern of the formatting call.
+    const BYTE value[] = {0x03, 0x02, 0x01, 0x06};  // keyCertSign, cRLSign
+    DWORD bytes = 0;
+    ASSERT_TRUE(
+        CryptFormatObject(kEnc, 0, 0, nullptr, "2.5.29.15", value, sizeof value, nullptr, &bytes));
+    const std::wstring expected = L"Certificate Signing, Off-line CRL Signing, CRL Signing (06)";
+    EXPECT_EQ(bytes, (expected.size() + 1) * sizeof(wchar_t));
+    std::wstring text(expected.size() + 1, L'\0');
+    DWORD shortBytes = bytes - sizeof(wchar_t);
+    EXPECT_FALSE(CryptFormatObject(kEnc, 0, 0, nullptr, "2.5.29.15", value, sizeof value,
+                                   text.data(), &shortBytes));
+    EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
+    EXPECT_EQ(shortBytes, bytes);
+    ASSERT_TRUE(CryptFormatObject(kEnc, 0, 0, nullptr, "2.5.29.15", value, sizeof value,
+                                  text.data(), &bytes));
+    EXPECT_EQ(text.c_str(), expected);
 }

@@ -1,8 +1,5 @@
-// Certificate stores: memory stores (order, dispositions, properties, context
-// lifetime, handles) and the user's "MY" store on disk (replacing keeps one
-// copy with the newer key provider information, files and their mode, a real
-// second process adding and counting, damaged files skipped, a failed write
-// reaching the caller). Certificate decoding is covered in CertMadeTest.cpp.
+// Certificate stores in memory and the user's "MY" store on disk, shared with a real second
+// process. Certificate decoding is covered in CertMadeTest.cpp.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -42,10 +39,9 @@ ContextPtr Find(HCERTSTORE store, PCCERT_CONTEXT ctx) {
                                                  CERT_FIND_EXISTING, ctx, nullptr));
 }
 
-BOOL SetProvInfo(PCCERT_CONTEXT ctx, const std::wstring& container, DWORD keySpec) {
+BOOL SetProvInfo(PCCERT_CONTEXT ctx, std::wstring container, DWORD keySpec) {
     std::wstring provider = L"Orvel Velkora CSP v1.0";
-    std::wstring name = container;
-    CRYPT_KEY_PROV_INFO info{name.data(), provider.data(), 1, 0, 0, nullptr, keySpec};
+    CRYPT_KEY_PROV_INFO info{container.data(), provider.data(), 1, 0, 0, nullptr, keySpec};
     return CertSetCertificateContextProperty(ctx, CERT_KEY_PROV_INFO_PROP_ID, 0, &info);
 }
 
@@ -84,7 +80,7 @@ std::string FileName(PCCERT_CONTEXT ctx) {
 
 }  // namespace
 
-TEST(CertMemoryStore, KeepsOrderDispositionsPropertiesAndContextsAndRefusesBadInput) {
+TEST(CertStores, MemoryStoresAndTheUsersStoreSharedWithAnotherProcess) {
     vktest::TempWorld world;
     StorePtr store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
     auto ca = certtest::Context(QuickCert(world.Root(), "a"));
@@ -149,10 +145,8 @@ TEST(CertMemoryStore, KeepsOrderDispositionsPropertiesAndContextsAndRefusesBadIn
     EXPECT_EQ(GetLastError(), CRYPT_E_PENDING_CLOSE);
     EXPECT_EQ(certtest::NameString(added->pCertInfo->Subject, CERT_SIMPLE_NAME_STR), L"b");
     CertFreeCertificateContext(added);
-}
 
-TEST(CertSystemStore, AddingTwiceKeepsOneCopyWithTheNewerKeyProviderInformation) {
-    vktest::TempWorld world;
+    // Adding twice keeps one copy with the newer key provider information, for all processes.
     auto ctx = certtest::Context(QuickCert(world.Root(), "Registered"));
     {
         StorePtr my = OpenMy();
@@ -163,9 +157,9 @@ TEST(CertSystemStore, AddingTwiceKeepsOneCopyWithTheNewerKeyProviderInformation)
         }
         EXPECT_EQ(Subjects(my.get()).size(), 1u);
     }
-    StorePtr my = OpenMy();
-    EXPECT_EQ(Subjects(my.get()), std::vector<std::wstring>{L"Registered"});
-    ContextPtr found = Find(my.get(), ctx.get());
+    StorePtr reopened = OpenMy();
+    EXPECT_EQ(Subjects(reopened.get()), std::vector<std::wstring>{L"Registered"});
+    ContextPtr found = Find(reopened.get(), ctx.get());
     EXPECT_EQ(ProvInfo(found.get()),
               std::make_pair(std::wstring(L"new-container"), DWORD{AT_SIGNATURE}));
 
@@ -180,6 +174,49 @@ TEST(CertSystemStore, AddingTwiceKeepsOneCopyWithTheNewerKeyProviderInformation)
     // A property set on the store's own context is written through.
     ASSERT_TRUE(SetProvInfo(found.get(), L"third", AT_KEYEXCHANGE));
     EXPECT_EQ(ProvInfo(Find(OpenMy().get(), ctx.get()).get()).first, L"third");
+
+    // A second process replaces the copy and sees a deletion made here.
+    const auto file = (world.Root() / "Registered.pem.der").string();
+    EXPECT_EQ(vktest::ChildProcess("cert_store_add", {file, "Контейнер"}).Wait(), 0);
+    EXPECT_EQ(vktest::ChildProcess("cert_store_count").Wait(), 1);
+    StorePtr again = OpenMy();
+    found = Find(again.get(), ctx.get());
+    EXPECT_EQ(ProvInfo(found.get()).first, L"Контейнер");
+    EXPECT_TRUE(CertDeleteCertificateFromStore(CertDuplicateCertificateContext(found.get())));
+    EXPECT_EQ(vktest::ChildProcess("cert_store_count").Wait(), 0);
+    EXPECT_FALSE(Find(again.get(), ctx.get()));
+
+    // Damaged files of the user's store are skipped; a write failure reaches the caller.
+    {
+        StorePtr my = OpenMy();
+        ASSERT_TRUE(Add(my.get(), ca.get(), CERT_STORE_ADD_NEW));
+        ASSERT_TRUE(Add(my.get(), cb.get(), CERT_STORE_ADD_NEW));
+    }
+    // Cut short; garbage under a well-formed name; a good file under another name; a stray file.
+    const fs::path folder = MyFolder(world);
+    const fs::path damaged = folder / FileName(cb.get());
+    fs::resize_file(damaged, fs::file_size(damaged) / 2);
+    std::ofstream(folder / (std::string(40, 'a') + ".cert")) << "VKCS\x01\x00\x00\x00garbage";
+    fs::copy_file(folder / FileName(ca.get()), folder / (std::string(40, 'b') + ".cert"));
+    std::ofstream(folder / "notes.txt") << "hello";
+
+    StorePtr my = OpenMy();
+    ASSERT_TRUE(my);
+    EXPECT_EQ(Subjects(my.get()), std::vector<std::wstring>{L"a"});
+    // The damaged certificate can be registered again over its broken file.
+    ASSERT_TRUE(Add(my.get(), cb.get(), CERT_STORE_ADD_NEW));
+    EXPECT_EQ(Subjects(OpenMy().get()).size(), 2u);
+
+    // A plain file where the store's folder belongs: nothing can be written there.
+    fs::remove_all(folder);
+    std::ofstream(folder) << "not a folder";
+    StorePtr unwritable = OpenMy();
+    ASSERT_TRUE(unwritable);
+    SetLastError(0);
+    EXPECT_FALSE(Add(unwritable.get(), cb.get(), CERT_STORE_ADD_REPLACE_EXISTING));
+    EXPECT_NE(GetLastError(), 0u);
+    EXPECT_TRUE(Subjects(unwritable.get()).empty());
+    EXPECT_FALSE(Find(unwritable.get(), cb.get()));
 }
 
 VK_TEST_CHILD(cert_store_add) {
@@ -198,62 +235,4 @@ VK_TEST_CHILD(cert_store_add) {
 VK_TEST_CHILD(cert_store_count) {
     StorePtr my = OpenMy();
     return my ? static_cast<int>(Subjects(my.get()).size()) : 100;
-}
-
-TEST(CertSystemStore, FindAndDeleteWorkAcrossProcesses) {
-    vktest::TempWorld world;
-    auto ctx = certtest::Context(QuickCert(world.Root(), "Shared"));
-    const auto file = (world.Root() / "Shared.pem.der").string();
-    EXPECT_EQ(vktest::ChildProcess("cert_store_add", {file, "Контейнер"}).Wait(), 0);
-    EXPECT_EQ(vktest::ChildProcess("cert_store_count").Wait(), 1);
-
-    StorePtr my = OpenMy();
-    ContextPtr found = Find(my.get(), ctx.get());
-    EXPECT_EQ(ProvInfo(found.get()).first, L"Контейнер");
-    EXPECT_TRUE(CertDeleteCertificateFromStore(CertDuplicateCertificateContext(found.get())));
-    EXPECT_EQ(vktest::ChildProcess("cert_store_count").Wait(), 0);
-    EXPECT_FALSE(Find(my.get(), ctx.get()));
-}
-
-TEST(CertSystemStore, DamagedFilesAreSkipped) {
-    vktest::TempWorld world;
-    auto good = certtest::Context(QuickCert(world.Root(), "Good"));
-    auto other = certtest::Context(QuickCert(world.Root(), "Other"));
-    {
-        StorePtr my = OpenMy();
-        ASSERT_TRUE(Add(my.get(), good.get(), CERT_STORE_ADD_NEW));
-        ASSERT_TRUE(Add(my.get(), other.get(), CERT_STORE_ADD_NEW));
-    }
-    // Cut short; garbage under a well-formed name; a good file under another name; a stray file.
-    const fs::path folder = MyFolder(world);
-    const fs::path otherFile = folder / FileName(other.get());
-    auto bytes = certtest::ReadFile(otherFile);
-    std::ofstream(otherFile, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size() / 2));
-    std::ofstream(folder / (std::string(40, 'a') + ".cert")) << "VKCS\x01\x00\x00\x00garbage";
-    fs::copy_file(folder / FileName(good.get()), folder / (std::string(40, 'b') + ".cert"));
-    std::ofstream(folder / "notes.txt") << "hello";
-
-    StorePtr my = OpenMy();
-    ASSERT_TRUE(my);
-    EXPECT_EQ(Subjects(my.get()), std::vector<std::wstring>{L"Good"});
-    // The damaged certificate can be registered again over its broken file.
-    ASSERT_TRUE(Add(my.get(), other.get(), CERT_STORE_ADD_NEW));
-    EXPECT_EQ(Subjects(OpenMy().get()).size(), 2u);
-}
-
-TEST(CertSystemStore, AWriteFailureReachesTheCallerAndChangesNothing) {
-    vktest::TempWorld world;
-    auto ctx = certtest::Context(QuickCert(world.Root(), "Unwritable"));
-    // A plain file where the store's folder belongs: nothing can be written there.
-    fs::create_directories(MyFolder(world).parent_path());
-    std::ofstream(MyFolder(world)) << "not a folder";
-    StorePtr my = OpenMy();
-    ASSERT_TRUE(my);
-    SetLastError(0);
-    EXPECT_FALSE(Add(my.get(), ctx.get(), CERT_STORE_ADD_REPLACE_EXISTING));
-    EXPECT_NE(GetLastError(), 0u);
-    EXPECT_TRUE(Subjects(my.get()).empty());
-    EXPECT_FALSE(Find(my.get(), ctx.get()));
 }

@@ -1,75 +1,35 @@
-// Date formatting calls: file times to calendar fields and back, local time
-// by the TZ variable, and the long and short date and time texts of English
-// and Russian with their sizing rules. Certificate dates themselves are
-// compared with openssl in CertMadeTest and, for the CA bundle, through
-// vkcert-cli in tests/tools.
+// Date formatting calls in English and Russian, of the local time by TZ. Certificate dates are
+// compared with openssl in CertMadeTest and, for the CA bundle, through vkcert-cli.
 #include "platform/cert/DateFormat.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <string>
 
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "support/EnvOverride.h"
 
 namespace {
 
-class TimeZone {
-public:
-    explicit TimeZone(const char* tz)
-        : m_had(std::getenv("TZ")), m_old(m_had ? std::getenv("TZ") : "") {
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    ~TimeZone() {
-        m_had ? setenv("TZ", m_old.c_str(), 1) : unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool m_had;
-    std::string m_old;
-};
-
 FILETIME FileTimeOf(int y, int mo, int d, int h, int mi, int s) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
+    std::tm tm{s, mi, h, d, mo - 1, y - 1900, 0, 0, 0, 0, nullptr};
     const auto ticks = (static_cast<std::uint64_t>(timegm(&tm)) + 11644473600ULL) * 10000000ULL;
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-// The program's row text: long date, three spaces, time, of the local time.
-std::wstring RowText(const FILETIME& utc, LCID lang) {
-    FILETIME local{};
-    SYSTEMTIME st{};
-    EXPECT_TRUE(FileTimeToLocalFileTime(&utc, &local));
-    EXPECT_TRUE(FileTimeToSystemTime(&local, &st));
-    wchar_t date[64];
-    wchar_t time[64];
-    EXPECT_GT(GetDateFormatW(lang, 0x80000002, &st, nullptr, date, 64), 0);
-    EXPECT_GT(GetTimeFormatW(lang, 0x80000000, &st, nullptr, time, 64), 0);
-    return std::wstring(date) + L"   " + time;
-}
-
-TEST(DateFormat, LongDateAndTimeInEnglishAndRussianOfTheLocalTime) {
+TEST(DateFormat, LongAndShortTextsInEnglishAndRussianOfTheLocalTimeAndCalendarFields) {
+    const FILETIME dec6 = FileTimeOf(2026, 12, 6, 17, 43, 36);
     struct Case {
         const char* tz;
         FILETIME utc;
         LCID lang;
         const wchar_t* text;
     } cases[] = {
-        {"UTC", FileTimeOf(2026, 12, 6, 17, 43, 36), 1024,
-         L"Sunday, December 6, 2026   5:43:36 PM"},
-        {"UTC", FileTimeOf(2026, 12, 6, 17, 43, 36), 1033,
-         L"Sunday, December 6, 2026   5:43:36 PM"},
-        {"UTC", FileTimeOf(2026, 12, 6, 17, 43, 36), 1049, L"6 декабря 2026 г.   17:43:36"},
+        {"UTC", dec6, 1024, L"Sunday, December 6, 2026   5:43:36 PM"},
+        {"UTC", dec6, 1033, L"Sunday, December 6, 2026   5:43:36 PM"},
+        {"UTC", dec6, 1049, L"6 декабря 2026 г.   17:43:36"},
         {"UTC", FileTimeOf(2000, 5, 1, 0, 5, 9), 1033, L"Monday, May 1, 2000   12:05:09 AM"},
         {"UTC", FileTimeOf(2000, 5, 1, 0, 5, 9), 1049, L"1 мая 2000 г.   0:05:09"},
         {"UTC", FileTimeOf(2024, 2, 29, 23, 59, 59), 1049, L"29 февраля 2024 г.   23:59:59"},
@@ -79,12 +39,23 @@ TEST(DateFormat, LongDateAndTimeInEnglishAndRussianOfTheLocalTime) {
          L"Tuesday, June 30, 2026   11:00:00 PM"},
     };
     for (const auto& c : cases) {
-        TimeZone zone(c.tz);
-        EXPECT_EQ(RowText(c.utc, c.lang), c.text) << c.tz;
+        vktest::EnvOverride zone;
+        zone.Set("TZ", c.tz);
+        tzset();
+        // The program's row text: long date, three spaces, time, of the local time.
+        FILETIME local{};
+        SYSTEMTIME st{};
+        EXPECT_TRUE(FileTimeToLocalFileTime(&c.utc, &local));
+        EXPECT_TRUE(FileTimeToSystemTime(&local, &st));
+        wchar_t date[64];
+        wchar_t time[64];
+        EXPECT_GT(GetDateFormatW(c.lang, 0x80000002, &st, nullptr, date, 64), 0);
+        EXPECT_GT(GetTimeFormatW(c.lang, 0x80000000, &st, nullptr, time, 64), 0);
+        EXPECT_EQ(std::wstring(date) + L"   " + time, c.text) << c.tz;
     }
-}
+    tzset();
 
-TEST(DateFormat, CalendarFieldsRoundTripAtTheEnds) {
+    // Calendar fields round-trip at the ends; texts have their sizing rules.
     for (const FILETIME& ft :
          {FILETIME{0, 0}, FileTimeOf(1970, 1, 1, 0, 0, 0), FileTimeOf(9999, 12, 31, 23, 59, 59)}) {
         SYSTEMTIME st{};
@@ -104,9 +75,7 @@ TEST(DateFormat, CalendarFieldsRoundTripAtTheEnds) {
     const FILETIME huge{0xFFFFFFFF, 0xFFFFFFFF};
     EXPECT_FALSE(FileTimeToSystemTime(&huge, &first));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-}
 
-TEST(DateFormat, SizingAndRefusals) {
     SYSTEMTIME st{2026, 12, 0, 6, 17, 43, 36, 0};
     const int needed = GetDateFormatW(1049, DATE_LONGDATE, &st, nullptr, nullptr, 0);
     EXPECT_EQ(needed, static_cast<int>(std::wstring(L"6 декабря 2026 г.").size()) + 1);

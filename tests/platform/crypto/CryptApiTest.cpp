@@ -1,16 +1,12 @@
-// The cryptographic calls through the software providers: key sets and their
-// life, keys, permissions and blobs, the two-call pattern, handle checks, the
-// error code of each refusal (one line each), routing through the provider
-// registry and many threads at once. Blob layouts are covered in KeyBlobTest,
-// the token provider in tests/platform/tokenprovider.
-#include <openssl/x509.h>
-
+// The cryptographic calls through the software providers, with the error code of each
+// refusal. Blob layouts are in KeyBlobTest, the token provider in tests/platform/tokenprovider.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,16 +17,16 @@
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
 #include "support/TempWorld.h"
+#include "support/TestCertificate.h"
 
 namespace {
 
 const wchar_t* const kEnhanced = MS_ENHANCED_PROV_W;
 const wchar_t* const kStrong = MS_STRONG_PROV_W;
 
-std::wstring UniqueName(const char* tag) {
+std::wstring UniqueName(const wchar_t* tag) {
     static int counter = 0;
-    return L"test-" + std::wstring(tag, tag + std::char_traits<char>::length(tag)) + L"-" +
-           std::to_wstring(++counter);
+    return L"test-" + std::wstring(tag) + L"-" + std::to_wstring(++counter);
 }
 
 BOOL Acquire(HCRYPTPROV* prov, const std::wstring& name, DWORD flags,
@@ -50,7 +46,7 @@ BOOL Acquire(HCRYPTPROV* prov, const std::wstring& name, DWORD flags,
 // A key set made for one test and deleted after it.
 class KeySet {
 public:
-    explicit KeySet(const char* tag = "set") : m_name(UniqueName(tag)) {
+    explicit KeySet(const wchar_t* tag = L"set") : m_name(UniqueName(tag)) {
         EXPECT_TRUE(Acquire(&m_prov, m_name, CRYPT_NEWKEYSET)) << std::hex << GetLastError();
     }
     ~KeySet() {
@@ -66,17 +62,19 @@ private:
     HCRYPTPROV m_prov = 0;
 };
 
-std::vector<BYTE> Export(HCRYPTKEY key, DWORD type) {
+// The two-call pattern: the size, then the bytes; empty when a call fails.
+std::vector<BYTE> Fetch(const std::function<BOOL(BYTE*, DWORD*)>& call) {
     DWORD size = 0;
-    if (!CryptExportKey(key, 0, type, 0, nullptr, &size)) {
+    std::vector<BYTE> out(call(nullptr, &size) ? size : 0);
+    if (out.empty() || !call(out.data(), &size)) {
         return {};
     }
-    std::vector<BYTE> blob(size);
-    if (!CryptExportKey(key, 0, type, 0, blob.data(), &size)) {
-        return {};
-    }
-    blob.resize(size);
-    return blob;
+    out.resize(size);
+    return out;
+}
+
+std::vector<BYTE> Export(HCRYPTKEY key, DWORD type) {
+    return Fetch([&](BYTE* b, DWORD* n) { return CryptExportKey(key, 0, type, 0, b, n); });
 }
 
 DWORD KeyDword(HCRYPTKEY key, DWORD param) {
@@ -88,22 +86,16 @@ DWORD KeyDword(HCRYPTKEY key, DWORD param) {
 }
 
 std::string ProvString(HCRYPTPROV prov, DWORD param) {
-    DWORD size = 0;
-    if (!CryptGetProvParam(prov, param, nullptr, &size, 0)) {
-        return "<error>";
-    }
-    std::string text(size, '\0');
-    if (!CryptGetProvParam(prov, param, reinterpret_cast<BYTE*>(text.data()), &size, 0)) {
-        return "<error>";
-    }
-    text.resize(size > 0 ? size - 1 : 0);
-    return text;
+    const auto text =
+        Fetch([&](BYTE* b, DWORD* n) { return CryptGetProvParam(prov, param, b, n, 0); });
+    return text.empty() ? "<error>" : std::string(text.begin(), text.end() - 1);
 }
 
 }  // namespace
 
-TEST(CryptAcquireContext, KeySetsAreMadeSharedDeletedAndMadeAgain) {
-    const std::wstring name = UniqueName("life");
+TEST(CryptAcquireContext, KeySetsAreMadeSharedDeletedEnumeratedAndKeptInMemoryByAnyThread) {
+    vktest::TempWorld world;
+    const std::wstring name = UniqueName(L"life");
     HCRYPTPROV prov = 0;
     HCRYPTPROV other = 0;
     HCRYPTKEY gone = 0;
@@ -144,9 +136,76 @@ TEST(CryptAcquireContext, KeySetsAreMadeSharedDeletedAndMadeAgain) {
     EXPECT_REFUSED(CryptGetUserKey(prov, AT_KEYEXCHANGE, &gone), NTE_NO_KEY);
     CryptReleaseContext(prov, 0);
     Acquire(&prov, name, CRYPT_DELETEKEYSET);
+
+    // Containers are enumerated with one buffer of the longest name.
+    KeySet a(L"e");
+    KeySet b(L"enumeration-with-a-much-longer-name");
+    ASSERT_TRUE(Acquire(&prov, L"", CRYPT_VERIFYCONTEXT));
+    DWORD size = 0;
+    ASSERT_TRUE(CryptGetProvParam(prov, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST));
+    EXPECT_GE(size, b.Name().size() + 1);
+    std::vector<char> buffer(size);
+    std::vector<std::wstring> names;
+    for (DWORD flags = CRYPT_FIRST;; flags = 0) {
+        DWORD len = size;
+        if (!CryptGetProvParam(prov, PP_ENUMCONTAINERS, reinterpret_cast<BYTE*>(buffer.data()),
+                               &len, flags)) {
+            EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
+            break;
+        }
+        names.emplace_back(buffer.data(), buffer.data() + std::strlen(buffer.data()));
+    }
+    for (const auto* set : {&a, &b}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), set->Name()), names.end());
+    }
+    EXPECT_REFUSED(CryptGetProvParam(prov, PP_ENUMCONTAINERS, nullptr, &size, 4), NTE_BAD_FLAGS);
+    EXPECT_REFUSED(
+        CryptSetProvParam(prov, PP_KEYEXCHANGE_PIN, reinterpret_cast<const BYTE*>("1234"), 0),
+        NTE_BAD_TYPE);
+    CryptReleaseContext(prov, 0);
+
+    // Provider names are added and removed at any time; contexts acquired before stay usable.
+    auto& registry = vk::crypto::ProviderRegistry::Instance();
+    registry.Register(L"Test Token CSP", PROV_RSA_FULL, registry.Find(kEnhanced, PROV_RSA_FULL));
+    ASSERT_TRUE(Acquire(&prov, a.Name(), 0, L"test token csp"));
+    registry.Unregister(L"TEST TOKEN CSP");
+    HCRYPTPROV none = 0;
+    EXPECT_REFUSED(Acquire(&none, L"", CRYPT_VERIFYCONTEXT, L"Test Token CSP"), NTE_KEYSET_NOT_DEF);
+    EXPECT_EQ(ProvString(prov, PP_CONTAINER), std::string(a.Name().begin(), a.Name().end()));
+    EXPECT_TRUE(CryptReleaseContext(prov, 0));
+
+    // Key sets and handles from many threads at once.
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &failures] {
+            for (int i = 0; i < 20; ++i) {
+                const std::wstring name =
+                    L"thread-" + std::to_wstring(t) + L"-" + std::to_wstring(i);
+                HCRYPTPROV prov = 0;
+                HCRYPTKEY key = 0;
+                BYTE random[16];
+                const bool ok = Acquire(&prov, name, CRYPT_NEWKEYSET) &&
+                                CryptGenKey(prov, AT_SIGNATURE, 512u << 16, &key) &&
+                                CryptGenRandom(prov, sizeof random, random) &&
+                                CryptDestroyKey(key) && CryptReleaseContext(prov, 0) &&
+                                Acquire(&prov, name, CRYPT_DELETEKEYSET);
+                failures += ok ? 0 : 1;
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(failures.load(), 0);
+
+    // Key sets live in memory only: nothing was written into the user's folders.
+    const auto files = std::count_if(std::filesystem::recursive_directory_iterator(world.Root()),
+                                     {}, [](const auto& e) { return e.is_regular_file(); });
+    EXPECT_EQ(files, 0);
 }
 
-TEST(CryptAcquireContext, ProviderNamesTypesAndFlags) {
+TEST(CryptAcquireContext, ProviderNamesFlagsHandlesAndGeneratedKeys) {
     HCRYPTPROV prov = 77;
     const std::wstring none;
     EXPECT_REFUSED(Acquire(&prov, none, CRYPT_VERIFYCONTEXT, L"No Such Provider"),
@@ -155,11 +214,10 @@ TEST(CryptAcquireContext, ProviderNamesTypesAndFlags) {
                    NTE_PROV_TYPE_NO_MATCH);
     EXPECT_REFUSED(CryptAcquireContextW(&prov, nullptr, nullptr, 99, CRYPT_VERIFYCONTEXT),
                    NTE_PROV_TYPE_NOT_DEF);
-    EXPECT_REFUSED(Acquire(&prov, L"x", CRYPT_NEWKEYSET | CRYPT_DELETEKEYSET), NTE_BAD_FLAGS);
-    EXPECT_REFUSED(Acquire(&prov, L"x", CRYPT_VERIFYCONTEXT | CRYPT_NEWKEYSET), NTE_BAD_FLAGS);
-    EXPECT_REFUSED(Acquire(&prov, L"x", CRYPT_VERIFYCONTEXT | CRYPT_DELETEKEYSET), NTE_BAD_FLAGS);
-    EXPECT_REFUSED(Acquire(&prov, L"x", 0x4), NTE_BAD_FLAGS);
-    EXPECT_REFUSED(Acquire(&prov, L"x", 0x100), NTE_BAD_FLAGS);
+    for (DWORD flags : {CRYPT_NEWKEYSET | CRYPT_DELETEKEYSET, CRYPT_VERIFYCONTEXT | CRYPT_NEWKEYSET,
+                        CRYPT_VERIFYCONTEXT | CRYPT_DELETEKEYSET, DWORD{0x4}, DWORD{0x100}}) {
+        EXPECT_REFUSED(Acquire(&prov, L"x", flags), NTE_BAD_FLAGS);
+    }
     EXPECT_REFUSED(Acquire(&prov, L"named", CRYPT_VERIFYCONTEXT), NTE_BAD_FLAGS);
     EXPECT_REFUSED(Acquire(nullptr, none, CRYPT_VERIFYCONTEXT), ERROR_INVALID_PARAMETER);
     EXPECT_REFUSED(Acquire(&prov, std::wstring(261, L'n'), CRYPT_NEWKEYSET), NTE_BAD_KEYSET_PARAM);
@@ -173,14 +231,13 @@ TEST(CryptAcquireContext, ProviderNamesTypesAndFlags) {
     ASSERT_TRUE(CryptAcquireContextW(&prov, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT));
     EXPECT_EQ(ProvString(prov, PP_NAME), "Microsoft Base Cryptographic Provider v1.0");
     EXPECT_TRUE(CryptReleaseContext(prov, 0));
-}
 
-TEST(CryptHandles, StaleAndForeignHandlesAreRefusedNotFollowed) {
-    HCRYPTPROV prov = 0;
-    ASSERT_TRUE(Acquire(&prov, L"", CRYPT_VERIFYCONTEXT));
+    // Stale and foreign handles are refused, not followed.
+    ASSERT_TRUE(Acquire(&prov, none, CRYPT_VERIFYCONTEXT));
     HCRYPTKEY key = 0;
     HCRYPTKEY other = 0;
     ASSERT_TRUE(CryptGenKey(prov, AT_SIGNATURE, 512u << 16, &key));
+    EXPECT_REFUSED(CryptGetUserKey(prov, AT_SIGNATURE, &other), NTE_NO_KEY);
     DWORD size = 0;
     BYTE random[8];
     EXPECT_REFUSED(CryptGetProvParam(key, PP_NAME, nullptr, &size, 0), NTE_BAD_UID);
@@ -190,20 +247,19 @@ TEST(CryptHandles, StaleAndForeignHandlesAreRefusedNotFollowed) {
     EXPECT_REFUSED(CryptGetProvParam(prov, PP_NAME, nullptr, &size, 0), NTE_BAD_UID);
     EXPECT_REFUSED(CryptGenKey(prov, AT_SIGNATURE, 0, &other), NTE_BAD_UID);
     EXPECT_REFUSED(CryptGenRandom(prov, sizeof random, random), NTE_BAD_UID);
-    EXPECT_REFUSED(CryptReleaseContext(1, 0), NTE_BAD_UID);
-    EXPECT_REFUSED(CryptReleaseContext(~HCRYPTPROV{0}, 0), NTE_BAD_UID);
+    for (HCRYPTPROV foreign : {HCRYPTPROV{1}, ~HCRYPTPROV{0}}) {
+        EXPECT_REFUSED(CryptReleaseContext(foreign, 0), NTE_BAD_UID);
+    }
     EXPECT_REFUSED(CryptDestroyKey(0), NTE_BAD_KEY);
     // The key outlives the release of its context.
     EXPECT_EQ(KeyDword(key, KP_KEYLEN), 512u);
     EXPECT_TRUE(CryptDestroyKey(key));
     EXPECT_REFUSED(CryptDestroyKey(key), NTE_BAD_KEY);
     EXPECT_REFUSED(CryptExportKey(key, 0, PUBLICKEYBLOB, 0, nullptr, &size), NTE_BAD_KEY);
-}
 
-TEST(CryptKeys, GeneratedKeysHaveTheirLengthPermissionsAndExportRule) {
+    // Generated keys have their length, permissions and export rule.
     KeySet set;
     const HCRYPTPROV p = set.Prov();
-    HCRYPTKEY key = 0;
     HCRYPTKEY bad = 0;
     EXPECT_REFUSED(CryptGetUserKey(p, AT_SIGNATURE, &key), NTE_NO_KEY);
     EXPECT_REFUSED(CryptGetUserKey(p, 3, &key), NTE_BAD_KEY);
@@ -217,7 +273,6 @@ TEST(CryptKeys, GeneratedKeysHaveTheirLengthPermissionsAndExportRule) {
     EXPECT_EQ(KeyDword(key, KP_ALGID), CALG_RSA_SIGN);
     EXPECT_EQ(KeyDword(key, KP_PERMISSIONS) & CRYPT_EXPORT, 0u);
     EXPECT_FALSE(Export(key, PUBLICKEYBLOB).empty());
-    DWORD size = 0;
     EXPECT_REFUSED(CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, nullptr, &size), NTE_BAD_KEY_STATE);
     CryptDestroyKey(key);
 
@@ -256,68 +311,18 @@ TEST(CryptKeys, GeneratedKeysHaveTheirLengthPermissionsAndExportRule) {
     }
 }
 
-TEST(CryptKeys, ImportedBlobsKeepTheKeyAndTheExportableChoice) {
-    HCRYPTPROV verify = 0;
-    ASSERT_TRUE(Acquire(&verify, L"", CRYPT_VERIFYCONTEXT, kStrong));
-    HCRYPTKEY source = 0;
-    HCRYPTKEY out = 5;
-    ASSERT_TRUE(CryptGenKey(verify, AT_KEYEXCHANGE, CRYPT_EXPORTABLE, &source));
-    const auto priv = Export(source, PRIVATEKEYBLOB);
-    const auto pub = Export(source, PUBLICKEYBLOB);
-    ASSERT_FALSE(priv.empty());
-    EXPECT_REFUSED(CryptGetUserKey(verify, AT_KEYEXCHANGE, &out), NTE_NO_KEY);
-    CryptDestroyKey(source);
-    CryptReleaseContext(verify, 0);
-
-    for (DWORD flags : {DWORD{0}, CRYPT_EXPORTABLE}) {
-        KeySet set("import");
-        HCRYPTKEY imported = 0;
-        ASSERT_TRUE(CryptImportKey(set.Prov(), priv.data(), static_cast<DWORD>(priv.size()), 0,
-                                   flags, &imported));
-        HCRYPTKEY stored = 0;
-        ASSERT_TRUE(CryptGetUserKey(set.Prov(), AT_KEYEXCHANGE, &stored));
-        EXPECT_EQ(Export(stored, PUBLICKEYBLOB), pub);
-        EXPECT_EQ(Export(stored, PRIVATEKEYBLOB), flags ? priv : std::vector<BYTE>());
-        CryptDestroyKey(imported);
-        CryptDestroyKey(stored);
-    }
-
-    // A public blob gives a public key that does not enter the key set.
-    KeySet set("public");
-    HCRYPTKEY publicKey = 0;
-    ASSERT_TRUE(
-        CryptImportKey(set.Prov(), pub.data(), static_cast<DWORD>(pub.size()), 0, 0, &publicKey));
-    EXPECT_EQ(Export(publicKey, PUBLICKEYBLOB), pub);
-    auto broken = priv;
-    broken[1] = 3;
-    DWORD size = 0;
-    const auto import = [&](const std::vector<BYTE>& b, DWORD len, DWORD flags) {
-        return CryptImportKey(set.Prov(), b.empty() ? nullptr : b.data(), len, 0, flags, &out);
-    };
-    EXPECT_REFUSED(CryptExportKey(publicKey, 0, PRIVATEKEYBLOB, 0, nullptr, &size), NTE_BAD_KEY);
-    EXPECT_REFUSED(CryptGetUserKey(set.Prov(), AT_KEYEXCHANGE, &out), NTE_NO_KEY);
-    EXPECT_REFUSED(import(broken, static_cast<DWORD>(broken.size()), 0), NTE_BAD_VER);
-    EXPECT_REFUSED(import(priv, 12, 0), NTE_BAD_DATA);
-    EXPECT_REFUSED(import(priv, static_cast<DWORD>(priv.size()), 0x10000), NTE_BAD_FLAGS);
-    EXPECT_REFUSED(import({}, 0, 0), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(out, 0u);
-    CryptDestroyKey(publicKey);
-}
-
-TEST(CryptTwoCalls, SizingShortBuffersAndExactBuffers) {
+TEST(CryptKeys, BlobsWithTheTwoCallPatternImportedBlobsAndACertificateStoredWithTheKey) {
     KeySet set;
     HCRYPTKEY key = 0;
+    DWORD size = 0;
     ASSERT_TRUE(CryptGenKey(set.Prov(), AT_KEYEXCHANGE, CRYPT_EXPORTABLE, &key));
     for (DWORD type : {DWORD{PUBLICKEYBLOB}, DWORD{PRIVATEKEYBLOB}}) {
-        DWORD size = 0;
         ASSERT_TRUE(CryptExportKey(key, 0, type, 0, nullptr, &size));
         const DWORD needed = size;
         EXPECT_EQ(needed, type == PUBLICKEYBLOB ? 148u : 20u + 128 + 5 * 64 + 128);
         std::vector<BYTE> buffer(needed + 10, 0xEE);
         size = needed - 1;
-        SetLastError(0);
-        EXPECT_FALSE(CryptExportKey(key, 0, type, 0, buffer.data(), &size));
-        EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
+        EXPECT_REFUSED(CryptExportKey(key, 0, type, 0, buffer.data(), &size), ERROR_MORE_DATA);
         EXPECT_EQ(size, needed);
         EXPECT_EQ(buffer[0], 0xEE) << "nothing written into a short buffer";
         size = static_cast<DWORD>(buffer.size());
@@ -326,50 +331,68 @@ TEST(CryptTwoCalls, SizingShortBuffersAndExactBuffers) {
         EXPECT_EQ(buffer[0], type);
         EXPECT_EQ(buffer[needed], 0xEE) << "nothing written past the blob";
     }
+
+    // Imported blobs keep the key and the exportable choice.
+    const auto priv = Export(key, PRIVATEKEYBLOB);
+    const auto pub = Export(key, PUBLICKEYBLOB);
+    HCRYPTKEY out = 5;
+    for (DWORD flags : {DWORD{0}, CRYPT_EXPORTABLE}) {
+        KeySet imports(L"import");
+        HCRYPTKEY imported = 0;
+        ASSERT_TRUE(CryptImportKey(imports.Prov(), priv.data(), static_cast<DWORD>(priv.size()), 0,
+                                   flags, &imported));
+        HCRYPTKEY stored = 0;
+        ASSERT_TRUE(CryptGetUserKey(imports.Prov(), AT_KEYEXCHANGE, &stored));
+        EXPECT_EQ(Export(stored, PUBLICKEYBLOB), pub);
+        EXPECT_EQ(Export(stored, PRIVATEKEYBLOB), flags ? priv : std::vector<BYTE>());
+        CryptDestroyKey(imported);
+        CryptDestroyKey(stored);
+    }
+
+    // A public blob gives a public key that does not enter the key set.
+    KeySet other(L"public");
+    HCRYPTKEY publicKey = 0;
+    ASSERT_TRUE(
+        CryptImportKey(other.Prov(), pub.data(), static_cast<DWORD>(pub.size()), 0, 0, &publicKey));
+    EXPECT_EQ(Export(publicKey, PUBLICKEYBLOB), pub);
+    auto broken = priv;
+    broken[1] = 3;
+    const auto import = [&](const std::vector<BYTE>& b, DWORD len, DWORD flags) {
+        return CryptImportKey(other.Prov(), b.empty() ? nullptr : b.data(), len, 0, flags, &out);
+    };
+    EXPECT_REFUSED(CryptExportKey(publicKey, 0, PRIVATEKEYBLOB, 0, nullptr, &size), NTE_BAD_KEY);
+    EXPECT_REFUSED(CryptGetUserKey(other.Prov(), AT_KEYEXCHANGE, &out), NTE_NO_KEY);
+    EXPECT_REFUSED(import(broken, static_cast<DWORD>(broken.size()), 0), NTE_BAD_VER);
+    EXPECT_REFUSED(import(priv, 12, 0), NTE_BAD_DATA);
+    EXPECT_REFUSED(import(priv, static_cast<DWORD>(priv.size()), 0x10000), NTE_BAD_FLAGS);
+    EXPECT_REFUSED(import({}, 0, 0), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(out, 0u);
+    CryptDestroyKey(publicKey);
+
     const std::string name = ProvString(set.Prov(), PP_NAME);
-    DWORD size = 3;
-    char shortName[3];
-    EXPECT_FALSE(
-        CryptGetProvParam(set.Prov(), PP_NAME, reinterpret_cast<BYTE*>(shortName), &size, 0));
-    EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
+    BYTE shortName[3];
+    size = 3;
+    EXPECT_REFUSED(CryptGetProvParam(set.Prov(), PP_NAME, shortName, &size, 0), ERROR_MORE_DATA);
     EXPECT_EQ(size, name.size() + 1);
     EXPECT_REFUSED(CryptGetProvParam(set.Prov(), PP_NAME, nullptr, nullptr, 0),
                    ERROR_INVALID_PARAMETER);
     EXPECT_REFUSED(CryptGetProvParam(set.Prov(), 0x10007, nullptr, &size, 0), NTE_BAD_TYPE);
-    CryptDestroyKey(key);
-}
 
-TEST(CryptKeys, CertificateStoredWithAKey) {
-    KeySet set;
-    HCRYPTKEY key = 0;
-    ASSERT_TRUE(CryptGenKey(set.Prov(), AT_KEYEXCHANGE, 0, &key));
-    DWORD size = 0;
     EXPECT_REFUSED(CryptGetKeyParam(key, KP_CERTIFICATE, nullptr, &size, 0), NTE_NOT_FOUND);
 
-    // A self-signed certificate of the key, made with OpenSSL, with trailing bytes after it.
-    const auto pub = Export(key, PUBLICKEYBLOB);
-    auto parsed = vk::crypto::ParseRsaKeyBlob(pub.data(), pub.size());
+    // A certificate of the key, with trailing bytes after it.
+    auto parsed = vk::crypto::ParseRsaKeyBlob(priv.data(), priv.size());
     ASSERT_TRUE(parsed);
-    vk::crypto::EvpPkeyPtr signer(EVP_RSA_gen(1024));
-    X509* cert = X509_new();
-    X509_gmtime_adj(X509_getm_notBefore(cert), 0);
-    X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
-    X509_set_pubkey(cert, parsed->key.get());
-    ASSERT_GT(X509_sign(cert, signer.get(), EVP_sha256()), 0);
-    unsigned char* der = nullptr;
-    const int derLen = i2d_X509(cert, &der);
-    X509_free(cert);
-    std::vector<BYTE> buffer(der, der + derLen);
-    OPENSSL_free(der);
+    const std::vector<BYTE> der = vktest::MakeCertificate(parsed->key.get(), {{"CN", "Key"}});
+    auto buffer = der;
     buffer.insert(buffer.end(), {0xAA, 0xBB});
 
     ASSERT_TRUE(CryptSetKeyParam(key, KP_CERTIFICATE, buffer.data(), 0));
     HCRYPTKEY again = 0;
     ASSERT_TRUE(CryptGetUserKey(set.Prov(), AT_KEYEXCHANGE, &again));
-    ASSERT_TRUE(CryptGetKeyParam(again, KP_CERTIFICATE, nullptr, &size, 0));
-    std::vector<BYTE> read(size);
-    ASSERT_TRUE(CryptGetKeyParam(again, KP_CERTIFICATE, read.data(), &size, 0));
-    EXPECT_EQ(read, std::vector<BYTE>(buffer.begin(), buffer.begin() + derLen));
+    EXPECT_EQ(
+        Fetch([&](BYTE* b, DWORD* n) { return CryptGetKeyParam(again, KP_CERTIFICATE, b, n, 0); }),
+        der);
 
     const BYTE notDer[] = {0x04, 0x02, 0x00, 0x00};
     const BYTE cut[] = {0x30, 0x82, 0x00, 0x05, 0x02, 0x01, 0x00, 0x00, 0x00};
@@ -378,79 +401,4 @@ TEST(CryptKeys, CertificateStoredWithAKey) {
     EXPECT_REFUSED(CryptSetKeyParam(key, KP_CERTIFICATE, nullptr, 0), ERROR_INVALID_PARAMETER);
     CryptDestroyKey(key);
     CryptDestroyKey(again);
-}
-
-TEST(CryptProvParams, ContainersAreEnumeratedWithOneBufferOfTheLongestName) {
-    vktest::TempWorld world;
-    KeySet a("e");
-    KeySet b("enumeration-with-a-much-longer-name");
-    HCRYPTPROV prov = 0;
-    ASSERT_TRUE(Acquire(&prov, L"", CRYPT_VERIFYCONTEXT));
-    DWORD size = 0;
-    ASSERT_TRUE(CryptGetProvParam(prov, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST));
-    EXPECT_GE(size, b.Name().size() + 1);
-    std::vector<char> buffer(size);
-    std::vector<std::wstring> names;
-    for (DWORD flags = CRYPT_FIRST;; flags = 0) {
-        DWORD len = size;
-        if (!CryptGetProvParam(prov, PP_ENUMCONTAINERS, reinterpret_cast<BYTE*>(buffer.data()),
-                               &len, flags)) {
-            EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
-            break;
-        }
-        names.emplace_back(buffer.data(), buffer.data() + std::strlen(buffer.data()));
-    }
-    for (const auto* set : {&a, &b}) {
-        EXPECT_NE(std::find(names.begin(), names.end(), set->Name()), names.end());
-    }
-    EXPECT_REFUSED(CryptGetProvParam(prov, PP_ENUMCONTAINERS, nullptr, &size, 4), NTE_BAD_FLAGS);
-    EXPECT_REFUSED(
-        CryptSetProvParam(prov, PP_KEYEXCHANGE_PIN, reinterpret_cast<const BYTE*>("1234"), 0),
-        NTE_BAD_TYPE);
-    CryptReleaseContext(prov, 0);
-
-    // Key sets live in memory only: nothing was written into the user's folders.
-    const auto files = std::count_if(std::filesystem::recursive_directory_iterator(world.Root()),
-                                     {}, [](const auto& e) { return e.is_regular_file(); });
-    EXPECT_EQ(files, 0);
-}
-
-TEST(ProviderRegistry, NamesAreAddedAndRemovedAtAnyTime) {
-    auto& registry = vk::crypto::ProviderRegistry::Instance();
-    registry.Register(L"Test Token CSP", PROV_RSA_FULL, registry.Find(kEnhanced, PROV_RSA_FULL));
-    KeySet set;
-    HCRYPTPROV prov = 0;
-    HCRYPTPROV none = 0;
-    ASSERT_TRUE(Acquire(&prov, set.Name(), 0, L"test token csp"));
-    registry.Unregister(L"TEST TOKEN CSP");
-    EXPECT_REFUSED(Acquire(&none, L"", CRYPT_VERIFYCONTEXT, L"Test Token CSP"), NTE_KEYSET_NOT_DEF);
-    // Contexts acquired before stay usable.
-    EXPECT_EQ(ProvString(prov, PP_CONTAINER), std::string(set.Name().begin(), set.Name().end()));
-    EXPECT_TRUE(CryptReleaseContext(prov, 0));
-}
-
-TEST(CryptThreads, KeySetsAndHandlesFromManyThreadsAtOnce) {
-    std::vector<std::thread> threads;
-    std::atomic<int> failures{0};
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([t, &failures] {
-            for (int i = 0; i < 20; ++i) {
-                const std::wstring name =
-                    L"thread-" + std::to_wstring(t) + L"-" + std::to_wstring(i);
-                HCRYPTPROV prov = 0;
-                HCRYPTKEY key = 0;
-                BYTE random[16];
-                const bool ok = Acquire(&prov, name, CRYPT_NEWKEYSET) &&
-                                CryptGenKey(prov, AT_SIGNATURE, 512u << 16, &key) &&
-                                CryptGenRandom(prov, sizeof random, random) &&
-                                CryptDestroyKey(key) && CryptReleaseContext(prov, 0) &&
-                                Acquire(&prov, name, CRYPT_DELETEKEYSET);
-                failures += ok ? 0 : 1;
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    EXPECT_EQ(failures.load(), 0);
 }

@@ -1,7 +1,5 @@
-// Key blobs against OpenSSL keys: exact layout and round trips for 1024, 2048
-// and 4096 bits, and refusal of malformed blobs, of damaged RSAPublicKey DER
-// and of keys other than RSA. The calls that hand blobs out are covered in
-// CryptApiTest.
+// Key blobs against OpenSSL keys: layout, round trips and refusals. The calls that hand blobs
+// out are covered in CryptApiTest.
 #include <openssl/bn.h>
 #include <openssl/core_names.h>
 #include <openssl/ec.h>

@@ -1,13 +1,11 @@
-// Unique identifiers, the temporary folder, exclusive temporary files, the tick count, memory
-// from the system, files replaced atomically (the exact mode, the old file for readers until the
-// rename, after a failure the old file and no temporary), and the file calls: creation
-// dispositions, symbolic links, reading and writing back, cutting at the current position,
-// FindFirstFileW, deletion and stale handles. Mutexes are in NamedMutexTest.
+// Unique identifiers, the temporary folder and files, the tick count, memory from the system,
+// files replaced atomically, and the file calls. Mutexes are in NamedMutexTest.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -71,17 +69,15 @@ DWORD Replace(const fs::path& path, const std::string& text, mode_t mode = 0600,
                                  mode, beforeRename);
 }
 
-int Temporaries(const fs::path& folder) {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        count += entry.path().filename().string().find(".tmp-") != std::string::npos;
-    }
-    return count;
+long Temporaries(const fs::path& folder) {
+    return std::count_if(fs::directory_iterator(folder), {}, [](const fs::directory_entry& e) {
+        return e.path().filename().string().find(".tmp-") != std::string::npos;
+    });
 }
 
 }  // namespace
 
-TEST(Uuid, TextIsVersion4InLowerCaseGroupsInFieldOrderAndNeverRepeats) {
+TEST(SystemCalls, UuidsTheTickCountAndVirtualMemory) {
     const std::wregex form(L"[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}");
     std::set<std::wstring> seen;
     for (int i = 0; i < 2000; ++i) {
@@ -94,10 +90,149 @@ TEST(Uuid, TextIsVersion4InLowerCaseGroupsInFieldOrderAndNeverRepeats) {
     EXPECT_EQ(seen.size(), 2000u);
     const UUID fixed{0x0123ABCD, 0x4567, 0x89EF, {0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10}};
     EXPECT_EQ(UuidText(fixed), L"0123abcd-4567-89ef-fedc-ba9876543210");
+
+    DWORD before = GetTickCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    DWORD elapsed = GetTickCount() - before;
+    EXPECT_GE(elapsed, 55u);
+    EXPECT_LT(elapsed, 5000u);
+
+    // Virtual memory comes zeroed and writable and is freed only whole.
+    const std::size_t size = std::size_t{5} << 20;
+    auto* p = static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p[0] | p[size / 2] | p[size - 1], 0);
+    p[size - 1] = 7;
+    EXPECT_FALSE(VirtualFree(p + 4096, 0, MEM_RELEASE));  // not the start of an allocation
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(VirtualFree(p, 0, MEM_RELEASE));
+    EXPECT_FALSE(VirtualFree(p, 0, MEM_RELEASE));  // freed twice
+    EXPECT_EQ(VirtualAlloc(nullptr, 0, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE), nullptr);
 }
 
-TEST(TempPath, FollowsTmpdirWithATrailingSlashAndReportsShortBuffers) {
-    vktest::TempWorld world;
+TEST_F(FilesTest, FileCallsAtomicReplacementAndTemporaryFiles) {
+    HANDLE h = Open("a.cer", GENERIC_WRITE, CREATE_ALWAYS);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_TRUE(WriteAll(h, "long old contents"));
+    EXPECT_TRUE(CloseHandle(h));
+
+    // CREATE_NEW never takes an existing name, nor follows a link, and leaves the data alone.
+    fs::create_symlink(Path("target"), Path("link.chm"));
+    for (const char* name : {"a.cer", "link.chm"}) {
+        EXPECT_EQ(Open(name, GENERIC_WRITE, CREATE_NEW), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    }
+    EXPECT_EQ(ReadFile(Path("a.cer")), "long old contents");
+    EXPECT_FALSE(fs::exists(Path("target")));
+
+    // CREATE_ALWAYS replaces the data and tells that the file was there.
+    h = Open("a.cer", GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(WriteAll(h, "new"));
+    EXPECT_TRUE(SetEndOfFile(h));
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(ReadFile(Path("a.cer")), "new");
+
+    // OPEN_ALWAYS keeps the data; writing over the start and cutting there shortens it.
+    std::ofstream(Path("b.cer")) << "abcdef";
+    h = Open("b.cer", GENERIC_WRITE, OPEN_ALWAYS);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(WriteAll(h, "XY"));
+    EXPECT_EQ(ReadFile(Path("b.cer")), "XYcdef");
+    EXPECT_TRUE(SetEndOfFile(h));
+    EXPECT_EQ(ReadFile(Path("b.cer")), "XY");
+    CloseHandle(h);
+
+    EXPECT_EQ(Open("missing", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Open("", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED) << "a folder";
+
+    // What was written reads back with its size, is found and deleted.
+    std::string data(70000, '\0');
+    std::generate(data.begin(), data.end(),
+                  [i = 0]() mutable { return static_cast<char>(i++ * 7); });
+    h = Open("data.bin", GENERIC_WRITE, CREATE_NEW);
+    ASSERT_TRUE(WriteAll(h, data));
+    CloseHandle(h);
+
+    h = Open("data.bin", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD high = 1;
+    EXPECT_EQ(GetFileSize(h, &high), data.size());
+    EXPECT_EQ(high, 0u);
+    std::string back(data.size() + 10, '\0');
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(h, back.data(), static_cast<DWORD>(back.size()), &read, nullptr));
+    EXPECT_EQ(back.substr(0, read), data);
+    EXPECT_TRUE(ReadFile(h, back.data(), 1, &read, nullptr) && read == 0) << "at the end";
+    EXPECT_FALSE(WriteAll(h, "x")) << "a read-only handle";
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_FALSE(ReadFile(h, back.data(), 1, &read, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(GetFileSize(h, nullptr), INVALID_FILE_SIZE);
+
+    WIN32_FIND_DATAW found{};
+    for (const char* pattern : {"data.bin", "*.bin"}) {
+        HANDLE find = FindFirstFileW(Wide(pattern).c_str(), &found);
+        ASSERT_NE(find, INVALID_HANDLE_VALUE) << pattern;
+        EXPECT_EQ(std::wstring(found.cFileName), L"data.bin");
+        EXPECT_EQ(found.nFileSizeLow, data.size());
+        EXPECT_TRUE(FindClose(find));
+        EXPECT_FALSE(FindClose(find));
+    }
+    EXPECT_TRUE(DeleteFileW(Wide("data.bin").c_str()));
+    for (const char* pattern : {"data.bin", "*.bin"}) {
+        EXPECT_EQ(FindFirstFileW(Wide(pattern).c_str(), &found), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND) << pattern;
+    }
+    EXPECT_FALSE(DeleteFileW(Wide("data.bin").c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(DeleteFileW(Wide("").c_str()));
+    EXPECT_TRUE(fs::exists(world.Root()));
+
+    // Atomic replacement keeps the exact mode; after a failure the old file and no temporary.
+    const fs::path file = Path("settings");
+    std::ofstream(file) << "old";
+    const mode_t mask = umask(077);
+    bool oldUntilRename = false;
+    const DWORD rc = Replace(file, "new", 0644, [&] {
+        oldUntilRename = ReadFile(file) == "old" && Temporaries(world.Root()) == 1;
+    });
+    umask(mask);
+    ASSERT_EQ(rc, ERROR_SUCCESS);
+    EXPECT_TRUE(oldUntilRename);
+    EXPECT_EQ(ReadFile(file), "new");
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << "the umask takes nothing away";
+    EXPECT_EQ(Temporaries(world.Root()), 0);
+
+    // Failures that root cannot get round: a file size limit and a rename over a folder.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 4;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);  // write fails with EFBIG instead
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const DWORD failed = Replace(file, std::string(4096, 'x'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_NE(failed, ERROR_SUCCESS);
+    EXPECT_EQ(ReadFile(file), "new");
+    EXPECT_EQ(Temporaries(world.Root()), 0);
+
+    const fs::path folder = world.Root() / "folder";
+    fs::create_directories(folder / "inside");
+    bool reachedRename = false;
+    EXPECT_NE(Replace(folder, "data", 0600, [&] { reachedRename = true; }), ERROR_SUCCESS);
+    EXPECT_TRUE(reachedRename && fs::is_directory(folder / "inside"));
+    EXPECT_EQ(Temporaries(world.Root()), 0);
+
+    // The temporary folder follows TMPDIR; temporary files are only new private ones.
     const std::string tmpdir = std::getenv("TMPDIR");
     wchar_t buffer[300];
     DWORD n = GetTempPathW(300, buffer);
@@ -114,10 +249,7 @@ TEST(TempPath, FollowsTmpdirWithATrailingSlashAndReportsShortBuffers) {
     n = GetTempPathW(300, buffer);
     setenv("TMPDIR", tmpdir.c_str(), 1);
     EXPECT_EQ(std::wstring(buffer, n), L"/tmp/");
-}
 
-TEST(TempFile, CreatesOnlyNewPrivateFilesAndRemovesThemUnlessKept) {
-    vktest::TempWorld world;
     const fs::path path = world.Root() / "0000ABCD.chm";
     const fs::path kept = world.Root() / "kept";
     const fs::path link = world.Root() / "00001234.chm";
@@ -163,165 +295,4 @@ TEST(TempFile, CreatesOnlyNewPrivateFilesAndRemovesThemUnlessKept) {
         EXPECT_TRUE(outer.Write("x", 1));
     }
     EXPECT_FALSE(fs::exists(path));
-}
-
-TEST(TickCount, AdvancesInMilliseconds) {
-    DWORD before = GetTickCount();
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
-    DWORD elapsed = GetTickCount() - before;
-    EXPECT_GE(elapsed, 55u);
-    EXPECT_LT(elapsed, 5000u);
-}
-
-TEST(VirtualMemory, GivesZeroedWritableMemoryAndFreesOnlyWholeAllocations) {
-    const std::size_t size = std::size_t{5} << 20;
-    auto* p = static_cast<unsigned char*>(
-        VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p[0] | p[size / 2] | p[size - 1], 0);
-    p[size - 1] = 7;
-    EXPECT_FALSE(VirtualFree(p + 4096, 0, MEM_RELEASE));  // not the start of an allocation
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_TRUE(VirtualFree(p, 0, MEM_RELEASE));
-    EXPECT_FALSE(VirtualFree(p, 0, MEM_RELEASE));  // freed twice
-    EXPECT_EQ(VirtualAlloc(nullptr, 0, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE), nullptr);
-}
-
-TEST_F(FilesTest, DispositionsCreateTruncateAndReportExistingFiles) {
-    HANDLE h = Open("a.cer", GENERIC_WRITE, CREATE_ALWAYS);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
-    EXPECT_TRUE(WriteAll(h, "long old contents"));
-    EXPECT_TRUE(CloseHandle(h));
-
-    // CREATE_NEW never takes an existing name, nor follows a link, and leaves the data alone.
-    fs::create_symlink(Path("target"), Path("link.chm"));
-    for (const char* name : {"a.cer", "link.chm"}) {
-        EXPECT_EQ(Open(name, GENERIC_WRITE, CREATE_NEW), INVALID_HANDLE_VALUE);
-        EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-    }
-    EXPECT_EQ(ReadFile(Path("a.cer")), "long old contents");
-    EXPECT_FALSE(fs::exists(Path("target")));
-
-    // CREATE_ALWAYS replaces the data and tells that the file was there.
-    h = Open("a.cer", GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-    EXPECT_TRUE(WriteAll(h, "new"));
-    EXPECT_TRUE(SetEndOfFile(h));
-    EXPECT_TRUE(CloseHandle(h));
-    EXPECT_EQ(ReadFile(Path("a.cer")), "new");
-
-    // OPEN_ALWAYS keeps the data; writing over the start and cutting there shortens it.
-    std::ofstream(Path("b.cer")) << "abcdef";
-    h = Open("b.cer", GENERIC_WRITE, OPEN_ALWAYS);
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-    EXPECT_TRUE(WriteAll(h, "XY"));
-    EXPECT_EQ(ReadFile(Path("b.cer")), "XYcdef");
-    EXPECT_TRUE(SetEndOfFile(h));
-    EXPECT_EQ(ReadFile(Path("b.cer")), "XY");
-    CloseHandle(h);
-
-    EXPECT_EQ(Open("missing", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(Open("", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED) << "a folder";
-}
-
-TEST_F(FilesTest, ReadsBackWhatWasWrittenWithItsSize) {
-    std::string data(70000, '\0');
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        data[i] = static_cast<char>(i * 7);
-    }
-    HANDLE h = Open("data.bin", GENERIC_WRITE, CREATE_NEW);
-    ASSERT_TRUE(WriteAll(h, data));
-    CloseHandle(h);
-
-    h = Open("data.bin", GENERIC_READ, OPEN_EXISTING);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD high = 1;
-    EXPECT_EQ(GetFileSize(h, &high), data.size());
-    EXPECT_EQ(high, 0u);
-    std::string back(data.size() + 10, '\0');
-    DWORD total = 0;
-    DWORD read = 0;
-    while (
-        ReadFile(h, back.data() + total, static_cast<DWORD>(back.size() - total), &read, nullptr) &&
-        read > 0) {
-        total += read;
-    }
-    back.resize(total);
-    EXPECT_EQ(back, data);
-    EXPECT_FALSE(WriteAll(h, "x")) << "a read-only handle";
-    EXPECT_TRUE(CloseHandle(h));
-    EXPECT_FALSE(ReadFile(h, back.data(), 1, &read, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(GetFileSize(h, nullptr), INVALID_FILE_SIZE);
-}
-
-TEST_F(FilesTest, FindFirstFileTellsPresenceAndDeleteFileRemoves) {
-    std::ofstream(Path("0001ABCD.chm")) << "help";
-    WIN32_FIND_DATAW data{};
-    for (const char* pattern : {"0001ABCD.chm", "*.chm"}) {
-        HANDLE find = FindFirstFileW(Wide(pattern).c_str(), &data);
-        ASSERT_NE(find, INVALID_HANDLE_VALUE) << pattern;
-        EXPECT_EQ(std::wstring(data.cFileName), L"0001ABCD.chm");
-        EXPECT_EQ(data.nFileSizeLow, 4u);
-        EXPECT_TRUE(FindClose(find));
-        EXPECT_FALSE(FindClose(find));
-    }
-    EXPECT_TRUE(DeleteFileW(Wide("0001ABCD.chm").c_str()));
-    for (const char* pattern : {"0001ABCD.chm", "*.chm"}) {
-        EXPECT_EQ(FindFirstFileW(Wide(pattern).c_str(), &data), INVALID_HANDLE_VALUE);
-        EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND) << pattern;
-    }
-    EXPECT_FALSE(DeleteFileW(Wide("0001ABCD.chm").c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(DeleteFileW(Wide("").c_str()));
-    EXPECT_TRUE(fs::exists(world.Root()));
-}
-
-TEST(AtomicFile, ReplacesTheContentWithTheExactMode) {
-    vktest::TempWorld world;
-    const fs::path file = world.Root() / "settings";
-    std::ofstream(file) << "old";
-    const mode_t mask = umask(077);
-    bool oldUntilRename = false;
-    const DWORD rc = Replace(file, "new", 0644, [&] {
-        oldUntilRename = ReadFile(file) == "old" && Temporaries(world.Root()) == 1;
-    });
-    umask(mask);
-    ASSERT_EQ(rc, ERROR_SUCCESS);
-    EXPECT_TRUE(oldUntilRename);
-    EXPECT_EQ(ReadFile(file), "new");
-    struct stat st {};
-    ASSERT_EQ(stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0644u) << "the umask takes nothing away";
-    EXPECT_EQ(Temporaries(world.Root()), 0);
-}
-
-// Failures that root cannot get round: a file size limit and a rename over a folder.
-TEST(AtomicFile, FailureLeavesTheOldFileAndNoTemporary) {
-    vktest::TempWorld world;
-    const fs::path file = world.Root() / "hive";
-    std::ofstream(file) << "old";
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4;
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);  // write fails with EFBIG instead
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const DWORD rc = Replace(file, std::string(4096, 'x'));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, handler);
-    EXPECT_NE(rc, ERROR_SUCCESS);
-    EXPECT_EQ(ReadFile(file), "old");
-    EXPECT_EQ(Temporaries(world.Root()), 0);
-
-    const fs::path folder = world.Root() / "folder";
-    fs::create_directories(folder / "inside");
-    bool reachedRename = false;
-    EXPECT_NE(Replace(folder, "data", 0600, [&] { reachedRename = true; }), ERROR_SUCCESS);
-    EXPECT_TRUE(reachedRename && fs::is_directory(folder / "inside"));
-    EXPECT_EQ(Temporaries(world.Root()), 0);
 }

@@ -1,6 +1,4 @@
-// Named mutexes between real processes (existence report, waiting, a holder killed with
-// SIGKILL, clean exits), name mapping (slashes, backslashes, long names), re-entrance and
-// ownership between threads of one process, unnamed mutexes and the lock folder. The
+// Named mutexes between real processes and threads, their names and the lock folder. The
 // single-instance rule built on them is tested in tests/gui/app/instance.
 #include <gtest/gtest.h>
 
@@ -22,6 +20,7 @@
 #include "platform/kernel/NamedMutex.h"
 #include "platform/text/Utf.h"
 #include "support/ChildProcess.h"
+#include "support/EnvOverride.h"
 #include "support/TempWorld.h"
 
 namespace fs = std::filesystem;
@@ -49,10 +48,6 @@ bool WaitForFile(const std::string& path) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return false;
-}
-
-void Touch(const fs::path& path) {
-    std::ofstream(path) << "go";
 }
 
 // The next line of a child, failing the test when none comes.
@@ -98,7 +93,7 @@ protected:
     fs::path Flag(const std::string& name) const { return world.Root() / name; }
 };
 
-TEST_F(NamedMutexTest, SecondCreatorSeesTheNameWaitsForTheReleaseAndOutlivesAnExit) {
+TEST_F(NamedMutexTest, SecondCreatorSeesTheNameWaitsForTheReleaseOrAHolderKilledWithSigkill) {
     const std::wstring name = L"vkCert Instance ID {5336E4D5-7B99-4f83-9D26-BF2107E155A0}";
     vktest::ChildProcess holder(
         "mutex_holder", {WideToUtf8(name), Flag("release").string(), Flag("exit").string()}, true);
@@ -112,7 +107,7 @@ TEST_F(NamedMutexTest, SecondCreatorSeesTheNameWaitsForTheReleaseAndOutlivesAnEx
     EXPECT_FALSE(ReleaseMutex(second.handle));
     EXPECT_EQ(GetLastError(), ERROR_NOT_OWNER);
 
-    Touch(Flag("release"));
+    std::ofstream(Flag("release")) << "go";
     EXPECT_EQ(WaitForSingleObject(second.handle, 10000), WAIT_OBJECT_0);
     EXPECT_EQ(NextLine(holder), "released");
     EXPECT_TRUE(ReleaseMutex(second.handle));
@@ -121,7 +116,7 @@ TEST_F(NamedMutexTest, SecondCreatorSeesTheNameWaitsForTheReleaseAndOutlivesAnEx
     Created third = Create(name);
     EXPECT_EQ(third.error, ERROR_ALREADY_EXISTS);
     CloseHandle(third.handle);
-    Touch(Flag("exit"));
+    std::ofstream(Flag("exit")) << "go";
     EXPECT_EQ(holder.Wait(), 0);
     EXPECT_TRUE(CloseHandle(second.handle));
 
@@ -132,12 +127,10 @@ TEST_F(NamedMutexTest, SecondCreatorSeesTheNameWaitsForTheReleaseAndOutlivesAnEx
     EXPECT_TRUE(CloseHandle(fresh.handle));
     EXPECT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-}
 
-TEST_F(NamedMutexTest, HolderKilledWithSigkillReleasesTheMutexAndTheName) {
-    const std::wstring name = L"killed holder";
-    vktest::ChildProcess holder("mutex_holder", {WideToUtf8(name), Flag("never").string()}, true);
-    EXPECT_EQ(NextLine(holder), "held 0");
+    // A holder killed with SIGKILL releases the mutex and the name.
+    vktest::ChildProcess killed("mutex_holder", {WideToUtf8(name), Flag("never").string()}, true);
+    EXPECT_EQ(NextLine(killed), "held 0");
 
     Created waiter = Create(name);
     ASSERT_NE(waiter.handle, nullptr);
@@ -145,24 +138,24 @@ TEST_F(NamedMutexTest, HolderKilledWithSigkillReleasesTheMutexAndTheName) {
     auto result = std::async(std::launch::async,
                              [h = waiter.handle] { return WaitForSingleObject(h, 10000); });
     EXPECT_EQ(result.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
-    holder.Kill(SIGKILL);
-    EXPECT_EQ(holder.Wait(), 128 + SIGKILL);
+    killed.Kill(SIGKILL);
+    EXPECT_EQ(killed.Wait(), 128 + SIGKILL);
     // The owner died holding it: the waiter owns it now and learns that it was abandoned.
     EXPECT_EQ(result.get(), WAIT_ABANDONED);
     EXPECT_TRUE(CloseHandle(waiter.handle));
 
     // Nobody holds a handle any more: a new start is a first start of a new mutex, which the
     // dead owner's mark does not make "abandoned".
-    Created fresh = Create(name, true);
-    ASSERT_NE(fresh.handle, nullptr);
-    EXPECT_EQ(fresh.error, ERROR_SUCCESS);
-    EXPECT_EQ(WaitForSingleObject(fresh.handle, 0), WAIT_OBJECT_0);
-    EXPECT_TRUE(ReleaseMutex(fresh.handle));
-    EXPECT_TRUE(ReleaseMutex(fresh.handle));
-    CloseHandle(fresh.handle);
+    Created again = Create(name, true);
+    ASSERT_NE(again.handle, nullptr);
+    EXPECT_EQ(again.error, ERROR_SUCCESS);
+    EXPECT_EQ(WaitForSingleObject(again.handle, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(ReleaseMutex(again.handle));
+    EXPECT_TRUE(ReleaseMutex(again.handle));
+    CloseHandle(again.handle);
 }
 
-TEST_F(NamedMutexTest, NamesWithSlashesAndBackslashesStayApart) {
+TEST_F(NamedMutexTest, NamesStayApartInTheirLockFolderAndThreadsExcludeEachOther) {
     // Each pair would meet under a careless mapping to file names; long names are hashed.
     const std::wstring l(300, L'\\');
     const std::wstring names[] = {L"a/b",       L"a\\b",      L"a%2Fb",
@@ -198,9 +191,8 @@ TEST_F(NamedMutexTest, NamesWithSlashesAndBackslashesStayApart) {
     for (HANDLE h : handles) {
         EXPECT_TRUE(CloseHandle(h));
     }
-}
 
-TEST_F(NamedMutexTest, ThreadsOfOneProcessExcludeEachOtherAndOwnersReenter) {
+    // Threads of one process exclude each other; owners re-enter.
     Created c = Create(L"threads", true);
     ASSERT_NE(c.handle, nullptr);
     // A second handle of the same process on the same name is the same mutex; unnamed
@@ -249,20 +241,17 @@ TEST_F(NamedMutexTest, ThreadsOfOneProcessExcludeEachOtherAndOwnersReenter) {
     EXPECT_FALSE(CloseHandle(c.handle));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_EQ(WaitForSingleObject(c.handle, 0), WAIT_FAILED);
-}
 
-TEST(NamedMutexFolder, WithoutRuntimeFolderUsesAPrivateFolderInTmp) {
-    vktest::TempWorld world;
-    std::string saved = getenv("XDG_RUNTIME_DIR");
-    unsetenv("XDG_RUNTIME_DIR");
-    std::string folder = CNamedMutex::LockDirectory();
-    Created c = Create(L"no runtime folder");
-    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-    ASSERT_EQ(folder, "/tmp/vkcert-" + std::to_string(geteuid()));
+    // Without a runtime folder the locks go to a private folder in /tmp.
+    vktest::EnvOverride noRuntimeFolder;
+    noRuntimeFolder.Set("XDG_RUNTIME_DIR", nullptr);
+    const std::string tmp = CNamedMutex::LockDirectory();
+    Created inTmp = Create(L"no runtime folder");
+    ASSERT_EQ(tmp, "/tmp/vkcert-" + std::to_string(geteuid()));
     struct stat st {};
-    ASSERT_EQ(stat(folder.c_str(), &st), 0);
+    ASSERT_EQ(stat(tmp.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(st.st_uid, geteuid());
-    ASSERT_NE(c.handle, nullptr);
-    CloseHandle(c.handle);
+    ASSERT_NE(inTmp.handle, nullptr);
+    CloseHandle(inTmp.handle);
 }

@@ -1,7 +1,5 @@
-// The middleware over virtual tokens: readers, and reader events from insertions and
-// removals made by another process, on the middleware's own thread. The token record's
-// fields are read through the program in tests/program/token; the store below it is
-// tested in tests/platform/token.
+// The middleware over virtual tokens: readers and their events. The token record's fields are
+// read through the program in tests/program/token.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -48,15 +46,20 @@ long RecordEvent(unsigned event, unsigned change, long record) {
     return 0;
 }
 
-void MakeWorld() {
-    vkstore::TokenWorld world;
-    world.AddReader("Velkora Reader 0");
-    world.AddReader("Velkora Reader 1 \u0416");
-    vkstore::TokenRecordData record;
-    record.label = "Pro";
-    world.CreateToken(record, "1234", 1000);
-    world.Insert("Velkora Reader 0", "Pro");
-}
+// Two readers, the first holding the token "Pro", in a temporary world.
+class VKAPIi : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vkstore::TokenWorld world;
+        world.AddReader("Velkora Reader 0");
+        world.AddReader("Velkora Reader 1 \u0416");
+        world.CreateToken({.label = "Pro"}, "1234", 1000);
+        world.Insert("Velkora Reader 0", "Pro");
+    }
+    vktest::TempWorld temp;
+    Recorder recorder;
+    VKAPIi_Context context;
+};
 
 }  // namespace
 
@@ -70,10 +73,7 @@ VK_TEST_CHILD(move_token) {
     return 0;
 }
 
-TEST(VKAPIi, ListsReadersAndOpensOnlyAFilledReader) {
-    vktest::TempWorld temp;
-    MakeWorld();
-    VKAPIi_Context context;
+TEST_F(VKAPIi, ListsOpensAndWatchesReadersChangedByAnotherProcess) {
     context.Init(0);
     VKLibT_Array<VKLib_String, 4> readers;
     ASSERT_TRUE(context.Enum_Readers(readers));
@@ -89,14 +89,8 @@ TEST(VKAPIi, ListsReadersAndOpensOnlyAFilledReader) {
     EXPECT_STREQ(label.Get_Buffer(0), L"Pro");
     EXPECT_TRUE(context.Close_Reader(&card, 0));
     EXPECT_EQ(card, nullptr);
-}
 
-TEST(VKAPIi, ReaderEventsFromAnotherProcessArriveOnceOnTheMiddlewareThread) {
-    vktest::TempWorld temp;
-    MakeWorld();
-    Recorder recorder;
-    VKAPIi_Context context;
-    context.Init(0);
+    // Reader events from another process arrive once, on the middleware's own thread.
     ASSERT_TRUE(context.Start_Readers_State_Monitor(&RecordEvent, &recorder));
 
     ASSERT_EQ(vktest::ChildProcess("move_token", {"remove", "Velkora Reader 0"}).Wait(), 0);
@@ -122,17 +116,11 @@ TEST(VKAPIi, ReaderEventsFromAnotherProcessArriveOnceOnTheMiddlewareThread) {
     EXPECT_NE(recorder.events[0].thread, std::this_thread::get_id());
 }
 
-TEST(VKAPIi, ASwapInOneReaderIsARemovalThenAnInsertion) {
-    vktest::TempWorld temp;
-    MakeWorld();
-    Recorder recorder;
-    VKAPIi_Context context;
+TEST_F(VKAPIi, ASwapInOneReaderIsARemovalThenAnInsertion) {
     ASSERT_TRUE(context.Start_Readers_State_Monitor(&RecordEvent, &recorder));
     {
         vkstore::TokenWorld world;
-        vkstore::TokenRecordData other;
-        other.label = "Other";
-        world.CreateToken(other, "1", 1000);
+        world.CreateToken({.label = "Other"}, "1", 1000);
         // Both steps land before the watcher looks: it still sees the swap.
         world.Remove("Velkora Reader 0");
         world.Insert("Velkora Reader 0", "Other");

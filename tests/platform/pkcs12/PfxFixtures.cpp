@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
+#include <algorithm>
 #include <iterator>
 
-#include "platform/text/Hex.h"
 #include "support/ChildProcess.h"
 #include "support/TempWorld.h"
 
@@ -67,16 +65,9 @@ PfxCase Workshop::OpensslChain(const std::string& password) {
 PfxCase Workshop::OpensslCertsOnly(const std::string& label, const std::string& password,
                                    const std::vector<std::string>& extra) {
     PfxCase c{label, m_dir / (label + ".p12"), password, {{caCert, {}}, {leaf2Cert, {}}}};
-    std::string text;
-    for (const auto& pem : {caCert, leaf2Cert}) {
-        std::ifstream in(pem, std::ios::binary);
-        text.append(std::istreambuf_iterator<char>(in), {});
-    }
-    const fs::path both = m_dir / (label + ".pem");
-    std::ofstream(both, std::ios::binary) << text;
-    std::vector<std::string> argv = {"openssl",  "pkcs12",          "-export", "-nokeys",
-                                     "-in",      both.string(),     "-out",    c.file.string(),
-                                     "-passout", "pass:" + password};
+    std::vector<std::string> argv = {"openssl", "pkcs12",        "-export",   "-nokeys",
+                                     "-in",     caCert,          "-certfile", leaf2Cert,
+                                     "-out",    c.file.string(), "-passout",  "pass:" + password};
     argv.insert(argv.end(), extra.begin(), extra.end());
     EXPECT_TRUE(Run(argv)) << label;
     return c;
@@ -89,13 +80,9 @@ PfxCase Workshop::Certtool(const std::string& label, const std::string& password
         "certtool",           "--to-p12",        "--load-privkey", leafKey.string(),
         "--load-certificate", leafCert.string(), "--p12-name",     "leaf",
         "--outder",           "--outfile",       c.file.string()};
-    if (nullPassword) {
-        argv.push_back("--null-password");
-    } else if (password.empty()) {
-        argv.push_back("--empty-password");
-    } else {
-        argv.push_back("--password=" + password);
-    }
+    argv.push_back(nullPassword       ? "--null-password"
+                   : password.empty() ? "--empty-password"
+                                      : "--password=" + password);
     EXPECT_TRUE(Run(argv)) << label;
     return c;
 }
@@ -137,9 +124,7 @@ std::vector<PfxCase> Workshop::All() {
         Pk12util("pk12util-empty", ""),
         Pk12util("pk12util-long", kLong32),
     };
-    for (auto& c : KeytoolCases()) {
-        cases.push_back(std::move(c));
-    }
+    std::ranges::move(KeytoolCases(), std::back_inserter(cases));
     return cases;
 }
 
@@ -154,38 +139,16 @@ std::vector<PfxCase> KeytoolCases() {
 }
 
 std::vector<unsigned char> CertDer(const fs::path& pem) {
-    std::FILE* f = std::fopen(pem.c_str(), "rb");
-    if (f == nullptr) {
-        return {};
-    }
-    X509* cert = PEM_read_X509(f, nullptr, nullptr, nullptr);
-    std::fclose(f);
-    unsigned char* der = nullptr;
-    const int len = i2d_X509(cert, &der);
-    X509_free(cert);
-    std::vector<unsigned char> out;
-    if (len > 0) {
-        out.assign(der, der + len);
-    }
-    OPENSSL_free(der);
-    return out;
+    std::string der;
+    EXPECT_TRUE(Run({"openssl", "x509", "-in", pem.string(), "-outform", "DER"}, &der)) << pem;
+    return {der.begin(), der.end()};
 }
 
 EVP_PKEY* LoadKey(const fs::path& pem) {
-    std::FILE* f = std::fopen(pem.c_str(), "rb");
-    if (f == nullptr) {
-        return nullptr;
-    }
-    EVP_PKEY* key = PEM_read_PrivateKey(f, nullptr, nullptr, nullptr);
-    std::fclose(f);
+    BIO* bio = BIO_new_file(pem.c_str(), "r");
+    EVP_PKEY* key = bio ? PEM_read_bio_PrivateKey(bio, nullptr, nullptr, nullptr) : nullptr;
+    BIO_free(bio);
     return key;
-}
-
-std::string Sha1Thumbprint(const std::vector<unsigned char>& der) {
-    unsigned char hash[20];
-    unsigned int len = 0;
-    EVP_Digest(der.data(), der.size(), hash, &len, EVP_sha1(), nullptr);
-    return HexText({hash, len}, HexCase::Lower, " ");
 }
 
 }  // namespace pfxtest

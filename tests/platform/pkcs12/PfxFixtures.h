@@ -1,7 +1,5 @@
-// PFX files made by other tools for the tests: openssl (current and legacy
-// algorithms, chains, certificates only, no MAC), certtool and pk12util at
-// test time in a folder of the test's own, and the committed keytool files of
-// tests/data/pfx. Shared by the PKCS #12 tests and the vkcert-cli tests.
+// PFX files made by openssl, certtool and pk12util at test time, and the committed keytool files
+// of tests/data/pfx. Shared by the PKCS #12 tests and the vkcert-cli tests.
 #pragma once
 
 #include <openssl/evp.h>
@@ -37,7 +35,6 @@ public:
     // second self-signed leaf, each with its RSA key, in dir.
     explicit Workshop(fs::path dir);
 
-    fs::path Dir() const { return m_dir; }
     fs::path caCert, caKey, leafCert, leafKey, leaf2Cert, leaf2Key;
 
     // openssl pkcs12 -export of the leaf and its key with the extra arguments.
@@ -65,7 +62,6 @@ std::vector<PfxCase> KeytoolCases();
 
 // DER bytes of a PEM certificate file; the key of a PEM key file.
 std::vector<unsigned char> CertDer(const fs::path& pem);
-EVP_PKEY* LoadKey(const fs::path& pem);                             // caller frees
-std::string Sha1Thumbprint(const std::vector<unsigned char>& der);  // "ab cd ..."
+EVP_PKEY* LoadKey(const fs::path& pem);  // caller frees
 
 }  // namespace pfxtest

@@ -1,12 +1,6 @@
-// PKCS #12 through the platform calls: files of openssl (current, legacy, no
-// MAC with plain or encrypted certificates, chains, certificates only),
-// certtool, pk12util and keytool unpack to their certificates and keys with
-// empty, Cyrillic and 32-character passwords; wrong passwords give
-// ERROR_INVALID_PASSWORD; hostile input and unbearable key derivations fail
-// cleanly; imported keys live in memory key sets; files we pack open with
-// openssl. The command-line view of the same files is tested in
-// tests/tools/vkcert_cli.
-#include <openssl/pem.h>
+// PKCS #12 through the platform calls: files of openssl, certtool, pk12util and keytool
+// unpack, wrong passwords and hostile input are refused, files we pack open with openssl.
+// The command-line view of the same files is tested in tests/tools/vkcert_cli.
 #include <openssl/pkcs12.h>
 
 #include <gtest/gtest.h>
@@ -57,33 +51,25 @@ DWORD Verify(std::vector<BYTE> bytes, const wchar_t* password) {
 }
 
 // The private key that a certificate's key provider information leads to, or
-// null (with *error) when there is none or it cannot be exported.
-Pkey PrivateKeyOf(PCCERT_CONTEXT cert, DWORD* error = nullptr) {
+// null with *error when there is none or it cannot be exported.
+Pkey PrivateKeyOf(PCCERT_CONTEXT cert, DWORD* error) {
     HCRYPTPROV prov = 0;
+    HCRYPTKEY key = 0;
     DWORD spec = 0;
+    DWORD size = 0;
     BOOL callerFree = FALSE;
     Pkey result;
-    if (CryptAcquireCertificatePrivateKey(cert, 0, nullptr, &prov, &spec, &callerFree)) {
-        EXPECT_TRUE(callerFree);
-        EXPECT_EQ(spec, AT_KEYEXCHANGE);
-        HCRYPTKEY key = 0;
-        DWORD size = 0;
-        if (CryptGetUserKey(prov, spec, &key) &&
-            CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, nullptr, &size)) {
-            std::vector<BYTE> blob(size);
-            CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, blob.data(), &size);
-            if (auto parsed = vk::crypto::ParseRsaKeyBlob(blob.data(), size)) {
-                result.reset(parsed->key.release());
-            }
-        }
-        const DWORD last = GetLastError();
-        CryptDestroyKey(key);
-        CryptReleaseContext(prov, 0);
-        SetLastError(last);
+    if (CryptAcquireCertificatePrivateKey(cert, 0, nullptr, &prov, &spec, &callerFree) &&
+        CryptGetUserKey(prov, spec, &key) &&
+        CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, nullptr, &size)) {
+        std::vector<BYTE> blob(size);
+        EXPECT_TRUE(CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, blob.data(), &size));
+        result = std::move(vk::crypto::ParseRsaKeyBlob(blob.data(), size).value().key);
     }
-    if (error) {
-        *error = GetLastError();
-    }
+    *error = GetLastError();
+    EXPECT_TRUE(prov == 0 || (callerFree && spec == AT_KEYEXCHANGE));
+    CryptDestroyKey(key);
+    CryptReleaseContext(prov, 0);
     return result;
 }
 
@@ -94,10 +80,6 @@ std::vector<std::vector<BYTE>> CertificatesOf(HCERTSTORE store) {
         out.emplace_back(c->pbCertEncoded, c->pbCertEncoded + c->cbCertEncoded);
     }
     return out;
-}
-
-PCCERT_CONTEXT First(HCERTSTORE store) {
-    return CertEnumCertificatesInStore(store, nullptr);
 }
 
 class Pkcs12 : public ::testing::Test {
@@ -124,7 +106,7 @@ void ExpectUnpacksToItsContents(const PfxCase& c, const wchar_t* password) {
     Store store = Import(bytes, password, CRYPT_EXPORTABLE | CRYPT_MACHINE_KEYSET);
     ASSERT_TRUE(store) << std::hex << GetLastError();
     std::size_t seen = 0;
-    for (PCCERT_CONTEXT cert = First(store.get()); cert != nullptr;
+    for (PCCERT_CONTEXT cert = CertEnumCertificatesInStore(store.get(), nullptr); cert != nullptr;
          cert = CertEnumCertificatesInStore(store.get(), cert), ++seen) {
         const std::vector<unsigned char> der(cert->pbCertEncoded,
                                              cert->pbCertEncoded + cert->cbCertEncoded);
@@ -150,7 +132,7 @@ void ExpectUnpacksToItsContents(const PfxCase& c, const wchar_t* password) {
 
 }  // namespace
 
-TEST_F(Pkcs12, FilesOfOtherToolsUnpackToTheirCertificatesAndKeys) {
+TEST_F(Pkcs12, FilesOfOtherToolsUnpackWhileHostileInputAndCostlyDerivationsFailCleanly) {
     for (const auto& c : Cases()) {
         SCOPED_TRACE(c.label);
         if (c.contents.empty()) {
@@ -170,9 +152,10 @@ TEST_F(Pkcs12, FilesOfOtherToolsUnpackToTheirCertificatesAndKeys) {
         ASSERT_TRUE(store) << std::hex << GetLastError();
         std::size_t certs = 0;
         std::size_t keys = 0;
-        for (PCCERT_CONTEXT cert = First(store.get()); cert != nullptr;
-             cert = CertEnumCertificatesInStore(store.get(), cert), ++certs) {
-            if (Pkey key = PrivateKeyOf(cert)) {
+        DWORD error = 0;
+        for (PCCERT_CONTEXT cert = CertEnumCertificatesInStore(store.get(), nullptr);
+             cert != nullptr; cert = CertEnumCertificatesInStore(store.get(), cert), ++certs) {
+            if (Pkey key = PrivateKeyOf(cert, &error)) {
                 ++keys;
                 const unsigned char* p = cert->pbCertEncoded;
                 X509* x509 = d2i_X509(nullptr, &p, cert->cbCertEncoded);
@@ -182,29 +165,8 @@ TEST_F(Pkcs12, FilesOfOtherToolsUnpackToTheirCertificatesAndKeys) {
         }
         EXPECT_EQ(std::make_tuple(certs, keys), counts[i]);
     }
-}
 
-TEST_F(Pkcs12, WrongPasswordsGiveInvalidPassword) {
-    for (const auto& c : Cases()) {
-        SCOPED_TRACE(c.label);
-        const auto bytes = ReadAll(c.file);
-        const std::wstring wrong =
-            c.password.empty() ? L"not empty" : L"wrong" + Utf8ToWide(c.password);
-        // Neither encrypted nor protected by a MAC: any password opens it.
-        const bool open = c.label == "openssl-plain";
-        EXPECT_EQ(Verify(bytes, wrong.c_str()), open ? ERROR_SUCCESS : ERROR_INVALID_PASSWORD);
-        EXPECT_EQ(Import(bytes, wrong.c_str()) != nullptr, open);
-        EXPECT_EQ(GetLastError(), open ? ERROR_SUCCESS : ERROR_INVALID_PASSWORD);
-        if (c.password == pfxtest::kLong32) {
-            std::string upper = c.password;
-            std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-            EXPECT_EQ(Verify(bytes, Utf8ToWide(upper).c_str()), ERROR_INVALID_PASSWORD)
-                << "letter case matters";
-        }
-    }
-}
-
-TEST_F(Pkcs12, HostileInputAndUnbearableKeyDerivationsFailCleanly) {
+    // Hostile input and unbearable key derivations fail cleanly.
     const PfxCase good = shop.Openssl("damage-source", "secret");
     const auto original = ReadAll(good.file);
     std::vector<std::vector<BYTE>> hostile = {
@@ -258,7 +220,27 @@ TEST_F(Pkcs12, HostileInputAndUnbearableKeyDerivationsFailCleanly) {
     EXPECT_EQ(GetLastError(), CRYPT_E_BAD_ENCODE);
 }
 
-TEST_F(Pkcs12, ImportedKeysHonourExportableAndLiveInMemoryKeySets) {
+TEST_F(Pkcs12, WrongPasswordsGiveInvalidPassword) {
+    for (const auto& c : Cases()) {
+        SCOPED_TRACE(c.label);
+        const auto bytes = ReadAll(c.file);
+        const std::wstring wrong =
+            c.password.empty() ? L"not empty" : L"wrong" + Utf8ToWide(c.password);
+        // Neither encrypted nor protected by a MAC: any password opens it.
+        const bool open = c.label == "openssl-plain";
+        EXPECT_EQ(Verify(bytes, wrong.c_str()), open ? ERROR_SUCCESS : ERROR_INVALID_PASSWORD);
+        EXPECT_EQ(Import(bytes, wrong.c_str()) != nullptr, open);
+        EXPECT_EQ(GetLastError(), open ? ERROR_SUCCESS : ERROR_INVALID_PASSWORD);
+        if (c.password == pfxtest::kLong32) {
+            std::string upper = c.password;
+            std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+            EXPECT_EQ(Verify(bytes, Utf8ToWide(upper).c_str()), ERROR_INVALID_PASSWORD)
+                << "letter case matters";
+        }
+    }
+}
+
+TEST_F(Pkcs12, ImportedKeysHonourExportableLiveInMemoryAndEitherEmptyPasswordFormOpens) {
     Store store = Import(ReadAll(shop.OpensslChain("chain").file), L"chain", CRYPT_MACHINE_KEYSET);
     ASSERT_TRUE(store);
     const auto leafDer = pfxtest::CertDer(shop.leafCert);
@@ -293,18 +275,11 @@ TEST_F(Pkcs12, ImportedKeysHonourExportableAndLiveInMemoryKeySets) {
     EXPECT_FALSE(PrivateKeyOf(found, &error));
     EXPECT_EQ(error, NTE_BAD_KEYSET);
     CertFreeCertificateContext(found);
-    for (const auto& e : fs::recursive_directory_iterator(world.Root())) {
-        const auto folder = e.path().parent_path().filename();
-        EXPECT_FALSE(e.is_regular_file() && folder != "pfx" && folder != "nss")
-            << e.path() << ": no key may reach the disk";
-    }
-}
 
-TEST_F(Pkcs12, EmptyPasswordTakenInOneFormForTheMacAndTheOtherForTheContents) {
+    // The empty password taken in one form for the MAC and the other for the contents.
     Pkey key(pfxtest::LoadKey(shop.leafKey));
-    const auto der = pfxtest::CertDer(shop.leafCert);
-    const unsigned char* p = der.data();
-    X509* cert = d2i_X509(nullptr, &p, static_cast<long>(der.size()));
+    const unsigned char* p = leafDer.data();
+    X509* cert = d2i_X509(nullptr, &p, static_cast<long>(leafDer.size()));
     // PKCS #12 key derivation (3DES): there the two forms give different keys.
     PKCS12* p12 =
         PKCS12_create("", "mixed", key.get(), cert, nullptr, NID_pbe_WithSHA1And3_Key_TripleDES_CBC,
@@ -318,9 +293,14 @@ TEST_F(Pkcs12, EmptyPasswordTakenInOneFormForTheMacAndTheOtherForTheContents) {
     OPENSSL_free(out);
     PKCS12_free(p12);
     X509_free(cert);
-    Store store = Import(bytes, L"");
-    ASSERT_TRUE(store) << std::hex << GetLastError();
-    EXPECT_EQ(CertificatesOf(store.get()), std::vector<std::vector<BYTE>>{der});
+    Store mixed = Import(bytes, L"");
+    ASSERT_TRUE(mixed) << std::hex << GetLastError();
+    EXPECT_EQ(CertificatesOf(mixed.get()), std::vector<std::vector<BYTE>>{leafDer});
+    for (const auto& e : fs::recursive_directory_iterator(world.Root())) {
+        const auto folder = e.path().parent_path().filename();
+        EXPECT_FALSE(e.is_regular_file() && folder != "pfx" && folder != "nss")
+            << e.path() << ": no key may reach the disk";
+    }
 }
 
 namespace {
@@ -328,15 +308,14 @@ namespace {
 // Packs the store with the two-call pattern; empty on failure (last error set).
 std::vector<BYTE> Pack(HCERTSTORE store, const wchar_t* password, DWORD flags) {
     CRYPT_DATA_BLOB blob{0, nullptr};
-    if (!PFXExportCertStoreEx(store, &blob, password, nullptr, flags)) {
-        return {};
+    std::vector<BYTE> bytes;
+    for (int call = 0; call < 2; ++call) {
+        if (!PFXExportCertStoreEx(store, &blob, password, nullptr, flags)) {
+            return {};
+        }
+        bytes.resize(blob.cbData);
+        blob.pbData = bytes.data();
     }
-    std::vector<BYTE> bytes(blob.cbData);
-    blob.pbData = bytes.data();
-    if (!PFXExportCertStoreEx(store, &blob, password, nullptr, flags)) {
-        return {};
-    }
-    bytes.resize(blob.cbData);
     return bytes;
 }
 
@@ -345,7 +324,7 @@ constexpr DWORD kReportAll =
 
 }  // namespace
 
-TEST_F(Pkcs12, PackedFilesOpenWithOpensslAndGiveBackCertificateAndKey) {
+TEST_F(Pkcs12, PackedFilesOpenWithOpensslAndPackingReportsKeysItCannotExportAndShortBuffers) {
     const auto leafDer = pfxtest::CertDer(shop.leafCert);
     Pkey leafKey(pfxtest::LoadKey(shop.leafKey));
     for (const std::string& password : {std::string("secret"), pfxtest::kCyrillic, std::string()}) {
@@ -358,19 +337,17 @@ TEST_F(Pkcs12, PackedFilesOpenWithOpensslAndGiveBackCertificateAndKey) {
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
         const fs::path pem = world.Root() / "unpacked.pem";
-        ASSERT_TRUE(pfxtest::Run({"openssl", "pkcs12", "-in", file.string(), "-passin",
-                                  "pass:" + password, "-nodes", "-out", pem.string()}));
+        std::string info;
+        ASSERT_TRUE(pfxtest::Run({"sh", "-c",
+                                  "openssl pkcs12 -in \"$1\" -passin \"pass:$2\" -info -nodes "
+                                  "-out \"$3\" 2>&1",
+                                  "sh", file.string(), password, pem.string()},
+                                 &info));
         EXPECT_EQ(pfxtest::CertDer(pem), leafDer);
         Pkey key(pfxtest::LoadKey(pem));
         ASSERT_TRUE(key);
         EXPECT_EQ(vk::crypto::RsaToPrivateKeyBlob(key.get(), CALG_RSA_KEYX),
                   vk::crypto::RsaToPrivateKeyBlob(leafKey.get(), CALG_RSA_KEYX));
-
-        std::string info;
-        ASSERT_TRUE(pfxtest::Run(
-            {"sh", "-c", "openssl pkcs12 -in \"$1\" -passin \"pass:$2\" -info -noout 2>&1", "sh",
-             file.string(), password},
-            &info));
         for (const char* part :
              {"MAC: sha256", "Shrouded Keybag: PBES2, PBKDF2, AES-256-CBC",
               "PKCS7 Encrypted data: PBES2, PBKDF2, AES-256-CBC", "PRF hmacWithSHA256"}) {
@@ -380,9 +357,7 @@ TEST_F(Pkcs12, PackedFilesOpenWithOpensslAndGiveBackCertificateAndKey) {
         ASSERT_TRUE(again);
         EXPECT_EQ(CertificatesOf(again.get()), std::vector<std::vector<BYTE>>{leafDer});
     }
-}
 
-TEST_F(Pkcs12, PackingReportsKeysItCannotExportAndShortBuffers) {
     // The leaf's key not exportable: reported, or left out without the report flag.
     Store locked = Import(ReadAll(shop.Openssl("locked", "pw").file), L"pw", 0);
     ASSERT_TRUE(locked);
@@ -391,7 +366,7 @@ TEST_F(Pkcs12, PackingReportsKeysItCannotExportAndShortBuffers) {
     EXPECT_EQ(GetLastError(), NTE_BAD_KEY_STATE);
     Store alone = Import(Pack(locked.get(), L"pw", EXPORT_PRIVATE_KEYS), L"pw");
     ASSERT_TRUE(alone);
-    PCCERT_CONTEXT only = First(alone.get());
+    PCCERT_CONTEXT only = CertEnumCertificatesInStore(alone.get(), nullptr);
     ASSERT_NE(only, nullptr);
     DWORD error = 0;
     EXPECT_FALSE(PrivateKeyOf(only, &error));

@@ -1,16 +1,13 @@
-// The virtual token store: readers and insertions, containers and keys, the
-// PIN and its retry counter, file modes, damaged files, commits that leave no
-// journal, and two real processes writing at once or one killed in the middle
-// of writes. The provider and middleware built on it are tested beside them.
+// The virtual token store, with real processes writing at once or killed in the middle of
+// writes. The provider and middleware built on it are tested beside them.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
-
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -28,10 +25,7 @@ namespace {
 constexpr std::uint32_t kFastPin = 1000;  // PBKDF2 rounds: tests need no strength
 
 TokenRecordData Record(const std::string& label) {
-    TokenRecordData r;
-    r.label = label;
-    r.tokenId = 0x12345678;
-    return r;
+    return {.tokenId = 0x12345678, .label = label};
 }
 
 StoreFailure FailureOf(const std::function<void()>& fn) {
@@ -44,11 +38,21 @@ StoreFailure FailureOf(const std::function<void()>& fn) {
     return StoreFailure::Damaged;
 }
 
-}  // namespace
+std::uintmax_t JournalSize(const std::filesystem::path& file) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(file.string() + "-wal", error);
+    return error ? 0 : size;
+}
 
-TEST(TokenWorld, ReadersKeepTheirOrderTokensMoveAndImpossibleMovesAreRefused) {
+class TokenStoreTest : public ::testing::Test {
+protected:
     vktest::TempWorld world;
     TokenWorld tokens;
+};
+
+}  // namespace
+
+TEST_F(TokenStoreTest, ReadersTokensContainersKeysAndPinsRefuseWhatTheyCannotDo) {
     tokens.AddReader("Reader B");
     tokens.AddReader("Reader A");
     tokens.CreateToken(Record("Alpha"), "1234", kFastPin);
@@ -77,12 +81,9 @@ TEST(TokenWorld, ReadersKeepTheirOrderTokensMoveAndImpossibleMovesAreRefused) {
               StoreFailure::InvalidName);
     EXPECT_EQ(FailureOf([&] { tokens.CreateToken(Record("Alpha"), "1", kFastPin); }),
               StoreFailure::Exists);
-}
 
-TEST(TokenStore, ContainersAreNeverReusedAndKeysGoWithThemSealed) {
-    vktest::TempWorld world;
-    TokenWorld tokens;
-    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
+    // Containers are never reused; keys go with them, sealed; wrong PINs count down and lock.
+    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin, 3);
     TokenStore store(tokens.TokenFile(uuid));
     auto a = store.CreateContainer("a");
     auto b = store.CreateContainer(std::string(255, 'b'));
@@ -107,10 +108,7 @@ TEST(TokenStore, ContainersAreNeverReusedAndKeysGoWithThemSealed) {
 
     const std::string secret = "PRIVATE-KEY-MATERIAL-0123456789-PRIVATE-KEY-MATERIAL";
     SecretBytes plain(reinterpret_cast<const std::uint8_t*>(secret.data()), secret.size());
-    KeyEntry key;
-    key.spec = 1;
-    key.publicDer = {1, 2, 3};
-    key.permissions = 0x3B;
+    const KeyEntry key{.spec = 1, .publicDer = {1, 2, 3}, .permissions = 0x3B, .certificate = {}};
     store.PutKey(id, key, TokenSecrets::Seal(tokenKey, plain));
     store.SetCertificate(id, 1, {0x30, 0x00});
 
@@ -130,21 +128,15 @@ TEST(TokenStore, ContainersAreNeverReusedAndKeysGoWithThemSealed) {
 
     store.DeleteContainer("c");
     EXPECT_TRUE(store.Keys(id).empty());
-}
 
-TEST(TokenStore, WrongPinsCountDownAndLockAndAChangedPinUnlocksTheSameKeys) {
-    vktest::TempWorld world;
-    TokenWorld tokens;
-    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin, 3);
-    TokenStore store(tokens.TokenFile(uuid));
+    // A changed PIN unlocks the same keys.
     const auto bytes = [](const SecretBytes& s) {
         return std::vector<std::uint8_t>(s.Data(), s.Data() + s.Size());
     };
-    const auto before = bytes(store.Unlock("1234"));
     store.ChangePin("1234", "новый PIN");
     EXPECT_EQ(FailureOf([&] { store.Unlock("1234"); }), StoreFailure::PinIncorrect);
     EXPECT_EQ(store.Pin().retriesLeft, 2u);
-    EXPECT_EQ(bytes(store.Unlock("новый PIN")), before);
+    EXPECT_EQ(bytes(store.Unlock("новый PIN")), bytes(tokenKey));
     EXPECT_EQ(store.Pin().retriesLeft, 3u) << "a right PIN restores the counter";
 
     for (int i = 0; i < 2; ++i) {
@@ -153,29 +145,6 @@ TEST(TokenStore, WrongPinsCountDownAndLockAndAChangedPinUnlocksTheSameKeys) {
     EXPECT_EQ(FailureOf([&] { store.Unlock("0000"); }), StoreFailure::PinLocked);
     EXPECT_EQ(FailureOf([&] { store.Unlock("новый PIN"); }), StoreFailure::PinLocked)
         << "a locked PIN refuses even the right one";
-}
-
-TEST(TokenStore, FilesArePrivateAndDamageFailsCleanly) {
-    vktest::TempWorld world;
-    TokenWorld tokens;
-    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
-    for (const auto& file : {tokens.WorldFile(), tokens.TokenFile(uuid)}) {
-        struct stat st {};
-        ASSERT_EQ(stat(file.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 0777, 0600u) << file;
-    }
-    struct stat dir {};
-    ASSERT_EQ(stat(tokens.Root().c_str(), &dir), 0);
-    EXPECT_EQ(dir.st_mode & 0777, 0700u);
-
-    for (const char* suffix : {"-wal", "-shm"}) {
-        std::filesystem::remove(tokens.TokenFile(uuid).string() + suffix);
-    }
-    {
-        std::ofstream damage(tokens.TokenFile(uuid), std::ios::binary | std::ios::trunc);
-        damage << "this is not a database, only some text long enough to look like a header..";
-    }
-    EXPECT_EQ(FailureOf([&] { TokenStore store(tokens.TokenFile(uuid)); }), StoreFailure::Damaged);
 }
 
 VK_TEST_CHILD(store_writer) {
@@ -196,45 +165,7 @@ VK_TEST_CHILD(store_writer) {
     return 0;
 }
 
-TEST(TokenStore, TwoWritersLoseNothingAndAWriterKilledMidwayLeavesEverythingReadable) {
-    vktest::TempWorld world;
-    TokenWorld tokens;
-    tokens.AddReader("R");
-    auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
-    tokens.Insert("R", "T");
-    vktest::ChildProcess a("store_writer", {"a", "60"});
-    vktest::ChildProcess b("store_writer", {"b", "60"});
-    EXPECT_EQ(a.Wait(), 0);
-    EXPECT_EQ(b.Wait(), 0);
-    EXPECT_EQ(TokenStore(tokens.TokenFile(uuid)).Containers().size(), 120u);
-
-    for (int round = 0; round < 3; ++round) {
-        vktest::ChildProcess writer("store_writer", {"k" + std::to_string(round) + "-", "100000"});
-        usleep(150000 + 50000 * round);
-        writer.Kill(SIGKILL);
-        EXPECT_EQ(writer.Wait(), 128 + SIGKILL);
-        TokenWorld after;
-        ASSERT_EQ(after.Readers().size(), 1u);
-        TokenStore store(after.TokenFile(uuid));
-        EXPECT_EQ(store.Record().label, "T");
-        auto check = store.CreateContainer("after-" + std::to_string(round));
-        EXPECT_TRUE(store.FindContainer(check));
-    }
-}
-
-namespace {
-
-std::uintmax_t JournalSize(const std::filesystem::path& file) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(file.string() + "-wal", error);
-    return error ? 0 : size;
-}
-
-}  // namespace
-
-TEST(TokenStore, CommitsLeaveTheDataInTheMainFileAndNoJournal) {
-    vktest::TempWorld world;
-    TokenWorld tokens;
+TEST_F(TokenStoreTest, FilesArePrivateCommitsLeaveNoJournalWritersLoseNothingAndDamageFails) {
     tokens.AddReader("R");
     const auto uuid = tokens.CreateToken(Record("T"), "1234", kFastPin);
     tokens.Insert("R", "T");
@@ -264,4 +195,40 @@ TEST(TokenStore, CommitsLeaveTheDataInTheMainFileAndNoJournal) {
     EXPECT_EQ(JournalSize(tokens.WorldFile()), 0u);
     ASSERT_EQ(tokens.Readers().size(), 3u);
     EXPECT_EQ(tokens.Readers()[1].name, "R2");
+
+    for (const auto& file : {tokens.WorldFile(), tokens.TokenFile(uuid)}) {
+        struct stat st {};
+        ASSERT_EQ(stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << file;
+    }
+    struct stat dir {};
+    ASSERT_EQ(stat(tokens.Root().c_str(), &dir), 0);
+    EXPECT_EQ(dir.st_mode & 0777, 0700u);
+
+    // Two writers lose nothing; a writer killed midway leaves everything readable.
+    vktest::ChildProcess a("store_writer", {"a", "60"});
+    vktest::ChildProcess b("store_writer", {"b", "60"});
+    EXPECT_EQ(a.Wait(), 0);
+    EXPECT_EQ(b.Wait(), 0);
+    EXPECT_EQ(TokenStore(tokens.TokenFile(uuid)).Containers().size(), 120u);
+
+    for (int round = 0; round < 3; ++round) {
+        vktest::ChildProcess writer("store_writer", {"k" + std::to_string(round) + "-", "100000"});
+        usleep(150000 + 50000 * round);
+        writer.Kill(SIGKILL);
+        EXPECT_EQ(writer.Wait(), 128 + SIGKILL);
+        TokenWorld after;
+        ASSERT_EQ(after.Readers().size(), 3u);
+        TokenStore store(after.TokenFile(uuid));
+        EXPECT_EQ(store.Record().label, "T");
+        auto check = store.CreateContainer("after-" + std::to_string(round));
+        EXPECT_TRUE(store.FindContainer(check));
+    }
+
+    for (const char* suffix : {"-wal", "-shm"}) {
+        std::filesystem::remove(tokens.TokenFile(uuid).string() + suffix);
+    }
+    std::ofstream(tokens.TokenFile(uuid), std::ios::binary | std::ios::trunc)
+        << "this is not a database, only some text long enough to look like a header..";
+    EXPECT_EQ(FailureOf([&] { TokenStore store(tokens.TokenFile(uuid)); }), StoreFailure::Damaged);
 }

@@ -1,12 +1,8 @@
-// The token provider through the cryptographic calls, over a virtual token in
-// a temporary world: login and the PIN counter, enumeration, container names,
-// keys, certificates and blobs, handles that outlive a removal or a deleted
-// container, a damaged token, and the error code of each refusal. The default
-// container is tested through the program's operations in tests/program/token,
-// the store below in tests/platform/token.
+// The token provider through the cryptographic calls over a virtual token, with the error code
+// of each refusal. The default container is tested through the program's operations in
+// tests/program/token, the store below in tests/platform/token.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
-#include <openssl/x509.h>
+#include <openssl/rsa.h>
 
 #include <filesystem>
 #include <fstream>
@@ -21,6 +17,7 @@
 #include "platform/token/TokenWorld.h"
 #include "platform/token/VelkoraContext.h"
 #include "support/TempWorld.h"
+#include "support/TestCertificate.h"
 
 using vkstore::PP_VK_LOGIN_STATE;
 using vkstore::PP_VK_SELECT_READER;
@@ -43,9 +40,7 @@ protected:
         vkstore::TokenWorld world;
         world.AddReader("Reader A");
         world.AddReader("Reader B");
-        vkstore::TokenRecordData record;
-        record.label = "Token";
-        world.CreateToken(record, "1234", 1000, 5);
+        world.CreateToken({.label = "Token"}, "1234", 1000, 5);
         world.Insert("Reader A", "Token");
     }
 
@@ -93,29 +88,7 @@ protected:
 
 }  // namespace
 
-TEST_F(VelkoraProviderTest, LoginCountsWrongPinsAndEveryWriteNeedsIt) {
-    HCRYPTPROV prov = 0;
-    EXPECT_EQ(LoginState(), 0u);
-    EXPECT_REFUSED(Open(L"c1", CRYPT_NEWKEYSET), SCARD_W_CARD_NOT_AUTHENTICATED);
-    EXPECT_REFUSED(SetPin("9999"), SCARD_W_WRONG_CHV);
-    EXPECT_REFUSED(SetPin(""), SCARD_W_WRONG_CHV);
-    EXPECT_TRUE(SetPin("1234"));
-    EXPECT_NE(LoginState(), 0u);
-    ASSERT_NE(prov = Open(L"c1", CRYPT_NEWKEYSET), 0u);
-    CryptReleaseContext(prov, 0);
-
-    EXPECT_TRUE(SetPin(nullptr)) << "logout";
-    EXPECT_TRUE(SetParam(PP_VK_LOGIN_STATE, nullptr));
-    EXPECT_EQ(LoginState(), 0u);
-    EXPECT_REFUSED(Open(L"c1", CRYPT_DELETEKEYSET), SCARD_W_CARD_NOT_AUTHENTICATED);
-    for (int i = 0; i < 4; ++i) {
-        SetPin("0000");
-    }
-    EXPECT_REFUSED(SetPin("0000"), SCARD_W_CHV_BLOCKED);
-    EXPECT_REFUSED(SetPin("1234"), SCARD_W_CHV_BLOCKED);
-}
-
-TEST_F(VelkoraProviderTest, EnumeratesWithOneBufferOfTheLongestName) {
+TEST_F(VelkoraProviderTest, EnumeratesRefusesWhatItCannotServeAndOldHandlesStayDead) {
     HCRYPTPROV verify = Verify();
     DWORD size = 0;
     EXPECT_REFUSED(CryptGetProvParam(verify, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST),
@@ -138,12 +111,8 @@ TEST_F(VelkoraProviderTest, EnumeratesWithOneBufferOfTheLongestName) {
     EXPECT_EQ(names, (std::vector<std::string>{std::string(200, 'l'),
                                                "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87", "mid"}));
     CryptReleaseContext(verify, 0);
-
     CryptReleaseContext(mid, 0);
-}
 
-TEST_F(VelkoraProviderTest, RefusesNamesAndReadersItCannotServe) {
-    ASSERT_TRUE(SetPin("1234"));
     HCRYPTPROV prov = 0;
     HCRYPTKEY key = 0;
     const auto acquire = [&](const wchar_t* name) {
@@ -162,11 +131,65 @@ TEST_F(VelkoraProviderTest, RefusesNamesAndReadersItCannotServe) {
     ASSERT_NE(prov = Open(L"c", CRYPT_NEWKEYSET), 0u);
     EXPECT_REFUSED(Open(L"c", CRYPT_NEWKEYSET), NTE_EXISTS);
     EXPECT_REFUSED(CryptGetUserKey(prov, AT_SIGNATURE, &key), NTE_NO_KEY);
+
+    // Handles opened before a removal, a deletion or damage stay dead.
+    ASSERT_TRUE(CryptGenKey(prov, AT_SIGNATURE, 1024u << 16, &key));
+    {
+        vkstore::TokenWorld world;
+        world.Remove("Reader A");
+        world.Insert("Reader A", "Token");
+    }
+    size = 4;
+    BYTE bits[4];
+    EXPECT_REFUSED(CryptGetKeyParam(key, KP_KEYLEN, bits, &size, 0), SCARD_W_REMOVED_CARD);
+    EXPECT_REFUSED(CryptGetProvParam(prov, PP_CONTAINER, nullptr, &size, 0), SCARD_W_REMOVED_CARD);
+    EXPECT_EQ(LoginState(), 0u) << "the login ended with the removal";
+    CryptDestroyKey(key);
     CryptReleaseContext(prov, 0);
+
+    // A container deleted and made again is another container to old handles.
+    ASSERT_TRUE(SetPin("1234"));
+    HCRYPTPROV first = Open(L"c");
+    ASSERT_NE(first, 0u);
+    HCRYPTPROV gone = 0;
+    ASSERT_TRUE(CryptAcquireContextW(&gone, L"\\\\.\\Reader A\\c", kProvider, PROV_RSA_FULL,
+                                     CRYPT_DELETEKEYSET));
+    HCRYPTPROV remade = Open(L"c", CRYPT_NEWKEYSET);
+    ASSERT_NE(remade, 0u);
+    EXPECT_REFUSED(CryptGetProvParam(first, PP_CONTAINER, nullptr, &size, 0), NTE_BAD_KEYSET);
+    CryptReleaseContext(first, 0);
+
+    // A damaged token fails cleanly through every door.
+    {
+        vkstore::TokenWorld world;
+        const auto file = world.TokenFile(world.FindToken("Token")->uuid);
+        for (const char* suffix : {"-wal", "-shm"}) {
+            std::filesystem::remove(file.string() + suffix);
+        }
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(4096, '\x5A');
+    }
+    verify = Verify();
+    EXPECT_REFUSED(CryptGetProvParam(remade, PP_CONTAINER, nullptr, &size, 0),
+                   NTE_KEYSET_ENTRY_BAD);
+    EXPECT_REFUSED(Open(L"c"), NTE_KEYSET_ENTRY_BAD);
+    EXPECT_REFUSED(CryptGetProvParam(verify, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST),
+                   NTE_KEYSET_ENTRY_BAD);
+    CryptReleaseContext(verify, 0);
+    CryptReleaseContext(remade, 0);
+
+    VKAPIi_Context context;
+    VKAPIi_Velkora_SCard* card = nullptr;
+    EXPECT_FALSE(context.Open_Reader(L"Reader A", 2, &card));
+    EXPECT_EQ(card, nullptr);
 }
 
-TEST_F(VelkoraProviderTest, KeysCarryCertificatesAndExportOnlyWhatTheyMay) {
+TEST_F(VelkoraProviderTest, LoginCountsWrongPinsKeysCarryCertificatesAndExportWhatTheyMay) {
+    EXPECT_EQ(LoginState(), 0u);
+    EXPECT_REFUSED(Open(L"keys", CRYPT_NEWKEYSET), SCARD_W_CARD_NOT_AUTHENTICATED);
+    EXPECT_REFUSED(SetPin("9999"), SCARD_W_WRONG_CHV);
+    EXPECT_REFUSED(SetPin(""), SCARD_W_WRONG_CHV);
     ASSERT_TRUE(SetPin("1234"));
+    EXPECT_NE(LoginState(), 0u);
     HCRYPTPROV prov = Open(L"keys", CRYPT_NEWKEYSET);
     ASSERT_NE(prov, 0u);
     HCRYPTKEY exchange = 0;
@@ -194,27 +217,22 @@ TEST_F(VelkoraProviderTest, KeysCarryCertificatesAndExportOnlyWhatTheyMay) {
 
     // A certificate stored with the key.
     vk::crypto::EvpPkeyPtr pkey(EVP_RSA_gen(1024));
-    X509* cert = X509_new();
-    X509_set_pubkey(cert, pkey.get());
-    X509_gmtime_adj(X509_getm_notBefore(cert), 0);
-    X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
-    X509_sign(cert, pkey.get(), EVP_sha256());
-    unsigned char* der = nullptr;
-    const int derSize = i2d_X509(cert, &der);
-    X509_free(cert);
-    ASSERT_TRUE(CryptSetKeyParam(exchange, KP_CERTIFICATE, der, 0));
-    OPENSSL_free(der);
+    const auto der = vktest::MakeCertificate(pkey.get(), {{"CN", "Key"}});
+    ASSERT_TRUE(CryptSetKeyParam(exchange, KP_CERTIFICATE, der.data(), 0));
     DWORD certSize = 0;
     ASSERT_TRUE(CryptGetKeyParam(exchange, KP_CERTIFICATE, nullptr, &certSize, 0));
-    EXPECT_EQ(certSize, static_cast<DWORD>(derSize));
+    EXPECT_EQ(certSize, der.size());
     std::vector<BYTE> shortBuffer(certSize - 1);
     DWORD shortSize = certSize - 1;
     EXPECT_REFUSED(CryptGetKeyParam(exchange, KP_CERTIFICATE, shortBuffer.data(), &shortSize, 0),
                    ERROR_MORE_DATA);
     EXPECT_FALSE(CryptGetKeyParam(signature, KP_CERTIFICATE, nullptr, &certSize, 0));
 
-    // Logged out: the exportable key no longer exports, and import is refused.
+    // Logged out: the exportable key no longer exports; import and deletion are refused.
     ASSERT_TRUE(SetPin(nullptr));
+    EXPECT_TRUE(SetParam(PP_VK_LOGIN_STATE, nullptr));
+    EXPECT_EQ(LoginState(), 0u);
+    EXPECT_REFUSED(Open(L"keys", CRYPT_DELETEKEYSET), SCARD_W_CARD_NOT_AUTHENTICATED);
     EXPECT_REFUSED(CryptExportKey(exchange, 0, PRIVATEKEYBLOB, 0, nullptr, &blobSize),
                    NTE_BAD_KEY_STATE);
     const auto privateSize = static_cast<DWORD>(privateBlob.size());
@@ -235,63 +253,11 @@ TEST_F(VelkoraProviderTest, KeysCarryCertificatesAndExportOnlyWhatTheyMay) {
     }
     CryptReleaseContext(prov, 0);
     CryptReleaseContext(other, 0);
-}
 
-TEST_F(VelkoraProviderTest, HandlesOpenedBeforeARemovalOrADeletionStayDead) {
-    ASSERT_TRUE(SetPin("1234"));
-    HCRYPTPROV prov = Open(L"c", CRYPT_NEWKEYSET);
-    HCRYPTKEY key = 0;
-    ASSERT_TRUE(CryptGenKey(prov, AT_SIGNATURE, 1024u << 16, &key));
-    {
-        vkstore::TokenWorld world;
-        world.Remove("Reader A");
-        world.Insert("Reader A", "Token");
+    // Wrong PINs count down to a block that refuses even the right one.
+    for (int i = 0; i < 4; ++i) {
+        SetPin("0000");
     }
-    DWORD size = 4;
-    BYTE bits[4];
-    EXPECT_REFUSED(CryptGetKeyParam(key, KP_KEYLEN, bits, &size, 0), SCARD_W_REMOVED_CARD);
-    EXPECT_REFUSED(CryptGetProvParam(prov, PP_CONTAINER, nullptr, &size, 0), SCARD_W_REMOVED_CARD);
-    EXPECT_EQ(LoginState(), 0u) << "the login ended with the removal";
-    CryptDestroyKey(key);
-    CryptReleaseContext(prov, 0);
-
-    // A container deleted and made again is another container to old handles.
-    ASSERT_TRUE(SetPin("1234"));
-    HCRYPTPROV first = Open(L"c");
-    ASSERT_NE(first, 0u);
-    HCRYPTPROV gone = 0;
-    ASSERT_TRUE(CryptAcquireContextW(&gone, L"\\\\.\\Reader A\\c", kProvider, PROV_RSA_FULL,
-                                     CRYPT_DELETEKEYSET));
-    HCRYPTPROV remade = Open(L"c", CRYPT_NEWKEYSET);
-    ASSERT_NE(remade, 0u);
-    EXPECT_REFUSED(CryptGetProvParam(first, PP_CONTAINER, nullptr, &size, 0), NTE_BAD_KEYSET);
-    CryptReleaseContext(first, 0);
-    CryptReleaseContext(remade, 0);
-}
-
-TEST_F(VelkoraProviderTest, ADamagedTokenFailsCleanlyThroughEveryDoor) {
-    ASSERT_TRUE(SetPin("1234"));
-    HCRYPTPROV prov = Open(L"c", CRYPT_NEWKEYSET);
-    ASSERT_NE(prov, 0u);
-    {
-        vkstore::TokenWorld world;
-        const auto file = world.TokenFile(world.FindToken("Token")->uuid);
-        for (const char* suffix : {"-wal", "-shm"}) {
-            std::filesystem::remove(file.string() + suffix);
-        }
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(4096, '\x5A');
-    }
-    DWORD size = 0;
-    HCRYPTPROV verify = Verify();
-    EXPECT_REFUSED(CryptGetProvParam(prov, PP_CONTAINER, nullptr, &size, 0), NTE_KEYSET_ENTRY_BAD);
-    EXPECT_REFUSED(Open(L"c"), NTE_KEYSET_ENTRY_BAD);
-    EXPECT_REFUSED(CryptGetProvParam(verify, PP_ENUMCONTAINERS, nullptr, &size, CRYPT_FIRST),
-                   NTE_KEYSET_ENTRY_BAD);
-    CryptReleaseContext(verify, 0);
-    CryptReleaseContext(prov, 0);
-
-    VKAPIi_Context context;
-    VKAPIi_Velkora_SCard* card = nullptr;
-    EXPECT_FALSE(context.Open_Reader(L"Reader A", 2, &card));
-    EXPECT_EQ(card, nullptr);
+    EXPECT_REFUSED(SetPin("0000"), SCARD_W_CHV_BLOCKED);
+    EXPECT_REFUSED(SetPin("1234"), SCARD_W_CHV_BLOCKED);
 }
