@@ -80,9 +80,6 @@ void CListWithEdit::BuildChildren() {
                                                         kBarWidth, this);
     m_splitter->Create(this, AFX_IDW_PANE_FIRST);
 
-    m_edit = new CEdit_Ex(m_splitter);
-    SetControlId(m_edit, m_editId);
-
     m_list = new QTreeWidget(m_splitter);
     SetControlId(m_list, m_listId);
     m_list->setRootIsDecorated(false);
@@ -97,6 +94,9 @@ void CListWithEdit::BuildChildren() {
     m_list->header()->setSectionsMovable(false);
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setMinimumSectionSize(1);
+    // Made after the list, so that the list comes first in the focus chain.
+    m_edit = new CEdit_Ex(m_splitter);
+    SetControlId(m_edit, m_editId);
 
     m_splitter->SetPane(0, m_list);
     m_splitter->SetPane(1, m_edit);

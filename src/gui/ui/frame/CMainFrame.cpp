@@ -27,6 +27,7 @@
 #include "gui/ui/frame/TokenLogin.h"
 #include "gui/ui/views/CListPropertyView.h"
 #include "gui/ui/views/RightViewFactory.h"
+#include "gui/widgets/CListWithEditEx.h"
 #include "platform/text/FormatString.h"
 #include "program/app/LangResource.h"
 #include "program/app/UiLanguage.h"
@@ -94,9 +95,14 @@ bool TakeUnusedView(QWidget* view, ERightViewKind kind) {
     return true;
 }
 
-// Gives the keyboard to the first control of the pane that takes it, else to the pane itself.
+// Gives the keyboard to the pane: a list view to the side its list widget's focus flag names,
+// another pane to its first control that takes it, else to the pane itself.
 void FocusPane(QWidget* pane) {
     if (pane == nullptr) {
+        return;
+    }
+    if (auto* list = dynamic_cast<CListPropertyView*>(pane); list && list->ListWidget()) {
+        list->ListWidget()->SetFocusToCurrent();
         return;
     }
     if ((pane->focusPolicy() & Qt::TabFocus) == 0) {

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "FrameTestWorld.h"
 #include "desktop/MessageBroadcast.h"
@@ -17,6 +18,7 @@
 #include "gui/ui/frame/CFrameToolBar.h"
 #include "gui/ui/frame/CommandTexts.h"
 #include "gui/ui/frame/LoginLogoutMessage.h"
+#include "gui/ui/views/CListPropertyView.h"
 #include "platform/cert/CertApi.h"
 #include "platform/crypto/CryptApi.h"
 #include "platform/token/VelkoraProvider.h"
@@ -263,12 +265,18 @@ TEST(FrameCommands, TooltipsArePromptsSecondPartsPromptsReachTheStatusBarTabAndF
         }
         return false;
     };
+    // From the tree to the list, on to its detail box, and back to the tree.
+    auto* view = dynamic_cast<CListPropertyView*>(frame.RightView());
+    ASSERT_NE(view, nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(view->List()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(inRight());
+    EXPECT_NE(QApplication::focusWidget(), static_cast<QWidget*>(view->List()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), world.Tree());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
-    EXPECT_TRUE(inRight());
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(view->List()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), world.Tree());
 }
