@@ -14,8 +14,11 @@ namespace STreeItemInfo {
 
 namespace {
 
-// What tells one token from another: its ID, label and model, empty for an empty reader.
+// What tells one token from another: its ID, label and model; nothing for an empty reader.
 std::wstring TokenIdentity(const STokenRecord& record) {
+    if (!record.present) {
+        return {};
+    }
     return FormatString(L"%08X", record.tokenId) + L"|" + record.label + L"|" + record.typeText;
 }
 

@@ -29,6 +29,9 @@ SStatusPaneTexts TokenStatusPaneTexts(CTokenInfo* token) {
         return {};
     }
     const STokenRecord record = token->GetTokenRecord();
+    if (!record.present) {
+        return {};  // an empty reader
+    }
     return {
         FormatString(LoadLangString(ID_INDICATOR_ACCESS), RoleText(token->GetLoginState())),
         FormatString(LoadLangString(ID_INDICATOR_TOKEN_ID), FormatString(L"%08X", record.tokenId)),

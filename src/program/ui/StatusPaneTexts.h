@@ -11,5 +11,5 @@ struct SStatusPaneTexts {
     std::wstring freeBytes;  // free memory in bytes
 };
 
-// In the interface language; all empty without a token.
+// In the interface language; all empty without a token or for an empty reader.
 SStatusPaneTexts TokenStatusPaneTexts(CTokenInfo* token);

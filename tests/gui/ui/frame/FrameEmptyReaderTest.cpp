@@ -1,5 +1,5 @@
-// A reader without a token, selected in the window: its pane shows no token and nothing offers
-// a login, neither the Actions menu nor the tool bar.
+// A reader without a token, selected in the window: its pane shows no token, the status bar no
+// token panes, and nothing offers a login, neither the Actions menu nor the tool bar.
 #include <gtest/gtest.h>
 
 #include "FrameTestWorld.h"
@@ -24,4 +24,9 @@ TEST(FrameEmptyReader, ShowsNoTokenAndOffersNoLogin) {
     QApplication::processEvents();
     EXPECT_EQ(bar->ButtonCommand(0), UINT{ID_ACTIONS_LOGIN});
     EXPECT_FALSE(bar->ButtonAction(0)->isEnabled());
+    // No made-up token in the status bar either.
+    for (const int pane : {CFrameStatusBar::kAccessPane, CFrameStatusBar::kTokenIdPane,
+                           CFrameStatusBar::kFreeBytesPane}) {
+        EXPECT_EQ(world.StatusPane(pane), L"") << pane;
+    }
 }
