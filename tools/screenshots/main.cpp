@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -152,7 +151,7 @@ public:
 
     void Language(LANGID lang) {
         m_suffix = lang == LANG_RUSSIAN_ID ? "_ru" : "_en";
-        QLocale::setDefault(QLocale(lang == LANG_RUSSIAN_ID ? "ru_RU" : "en_US"));
+        // The application follows the switch with Qt's own texts and the locale.
         SetUiLanguage(lang);
         SpinFor(300);
         Dialogs();
