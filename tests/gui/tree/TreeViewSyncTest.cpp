@@ -1,11 +1,12 @@
 // The tree view following changes: container operations announced on the hub (deletion, the
 // default mark) and the token level update; the default right pane once the tree is empty.
-// Refresh, "Show Containers" and device changes from another process are tested with the main
-// window, which drives them.
+// Tokens taken out and swapped, through the token change tracker. Refresh, "Show Containers" and
+// device changes from another process are tested with the main window, which drives them.
 #include <QIcon>
 
 #include "TreeViewFixture.h"
 #include "program/tree/CEmptyItem.h"
+#include "program/tree/CTokenChangeTracker.h"
 #include "res/resource.h"
 
 namespace treeviewtest {
@@ -117,6 +118,42 @@ TEST_F(TreeViewSync, AnEmptiedTreeGivesTheRightPaneItsDefaultView) {
     EXPECT_EQ(Model()->rowCount(), 0);
     EXPECT_EQ(view->SelectedNode(), nullptr);
     EXPECT_EQ(frame.Only({"view", "fill"}), Log{"view token"}) << "the default view, unfilled";
+}
+
+TEST_F(TreeViewSync, TokensOutAndSwappedMoveTheSelectionToTheirReaderAndShowItAgain) {
+    STreeItemInfo::CTokenChangeTracker tracker;
+    tracker.Note();
+    Expand(L"Reader B");
+    Expand(L"Reader B\\alpha");
+    Select(IndexOf(L"Reader B\\alpha\\Exchange"));
+    ASSERT_EQ(SelectedPath(), L"Reader B\\alpha\\Exchange");
+
+    // Taken out: found by its identity, no reader named.
+    world.World().Remove("Reader B");
+    ASSERT_TRUE(tracker.ChangedSinceNoted());
+    frame.events.clear();
+    tracker.OnDevicesChanged(*view, {});
+    Pump();
+    EXPECT_EQ(SelectedPath(), L"Reader B");
+    EXPECT_TRUE(ChildPaths(IndexOf(L"Reader B")).empty());
+    EXPECT_EQ(frame.Only({"view"}).back(), "view token");
+    EXPECT_FALSE(tracker.ChangedSinceNoted());
+
+    // Another token in the same reader, the reader still selected: shown again.
+    world.World().Remove("Reader A");
+    world.World().Insert("Reader B", "Alpha Token");
+    frame.events.clear();
+    tracker.OnDevicesChanged(*view, {});
+    Pump();
+    EXPECT_EQ(SelectedPath(), L"Reader B");
+    EXPECT_EQ(frame.Only({"view", "fill token"}), (Log{"view token", "fill token Alpha Token"}));
+
+    // A change elsewhere leaves the pane alone.
+    world.World().DeleteReader("Reader C");
+    frame.events.clear();
+    tracker.OnDevicesChanged(*view, {});
+    Pump();
+    EXPECT_TRUE(frame.Only({"view"}).empty());
 }
 
 }  // namespace
