@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -82,18 +81,14 @@ std::optional<std::vector<std::string>> OpensslView(const PfxCase& c) {
             return std::nullopt;
         }
     }
-    std::vector<X509*> certs;
     std::vector<EVP_PKEY*> keys;
     BIO* bio = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
-    while (X509* cert = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
-        certs.push_back(cert);
-    }
-    BIO_reset(bio);
     while (EVP_PKEY* key = PEM_read_bio_PrivateKey(bio, nullptr, nullptr, nullptr)) {
         keys.push_back(key);
     }
+    BIO_reset(bio);
     std::vector<std::string> view;
-    for (X509* cert : certs) {
+    while (X509* cert = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
         const bool hasKey = std::ranges::any_of(
             keys, [&](EVP_PKEY* key) { return EVP_PKEY_eq(X509_get0_pubkey(cert), key) == 1; });
         // The subject's values in order: the simple form of these plain names.
@@ -205,9 +200,7 @@ std::vector<OutRow> ParseRows(const std::string& out) {
     for (const std::string& line : Split(out, '\n')) {
         const auto fields = Split(line + "\t", '\t');  // keeps an empty last field
         EXPECT_EQ(fields.size(), 3u) << line;
-        if (fields.size() == 3) {
-            rows.push_back({fields[0], fields[1], fields[2]});
-        }
+        rows.push_back({fields.at(0), fields.at(1), fields.at(2)});
     }
     EXPECT_TRUE(out.empty() || out.back() == '\n');
     return rows;
@@ -249,13 +242,6 @@ std::vector<std::string> OurNameValues(const std::string& escapedDetail) {
     static const std::regex key("(^|\r\n| \\+ )[^=\r\n]*=");
     const std::string values = std::regex_replace(Unescape(escapedDetail), key, "$1");
     return Split(std::regex_replace(values, std::regex("\r\n"), "\n"), '\n');
-}
-
-using X509Ptr = std::unique_ptr<X509, decltype(&X509_free)>;
-
-X509Ptr ReadPem(const fs::path& path) {
-    const std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    return {f ? PEM_read_X509(f.get(), nullptr, nullptr, nullptr) : nullptr, &X509_free};
 }
 
 // Every check of one certificate's rows against OpenSSL.
@@ -311,7 +297,10 @@ TEST_F(CertCommand, AgreesWithOpensslOnEveryCaCertificate) {
         if (entry.path().extension() != ".crt") {
             continue;
         }
-        const X509Ptr cert = ReadPem(entry.path());
+        const std::unique_ptr<BIO, decltype(&BIO_free)> pem(BIO_new_file(entry.path().c_str(), "r"),
+                                                            &BIO_free);
+        const std::unique_ptr<X509, decltype(&X509_free)> cert(
+            PEM_read_bio_X509(pem.get(), nullptr, nullptr, nullptr), &X509_free);
         ASSERT_TRUE(cert) << entry.path();
         const Result r = Run({"cert", entry.path().string()}, nullptr, {"TZ=UTC"});
         ASSERT_EQ(r.exitCode, 0) << entry.path() << ": " << r.err;

@@ -195,33 +195,6 @@ TEST(ObserverThreads, ReceiversComeAndGoWhileAnotherThreadSends) {
     EXPECT_EQ(CSink::lateCalls.load(), 0);
 }
 
-TEST(ObserverThreads, DestroyingAReceiverWaitsForItsHandlerOnAnotherThread) {
-    struct CBlockingOwner {
-        void OnMessage(const CReaderMsg&) {
-            entered.store(true);
-            std::this_thread::sleep_for(50ms);
-            finished.store(true);
-        }
-        std::atomic<bool> entered{false};
-        std::atomic<bool> finished{false};
-    } owner;
-    Sender sender;
-    auto receiver =
-        std::make_unique<SDP::SOBSERVER::COwnedReceiver<CBlockingOwner, CReaderMsg, MT>>();
-    receiver->SetOwner(&owner);
-    Attach(sender, *receiver);
-
-    std::thread sending([&] { Send(sender, CReaderMsg{1}); });
-    while (!owner.entered.load()) {
-        std::this_thread::yield();
-    }
-    // The handler is running on the other thread: the destructor returns only after it.
-    receiver.reset();
-    EXPECT_TRUE(owner.finished.load());
-    sending.join();
-    EXPECT_EQ(sender.ReceiverCount(), 0u);
-}
-
 TEST(ObserverThreads, SenderAndReceiverDestroyedAtOnceOnTwoThreads) {
     for (int round = 0; round < 200; ++round) {
         auto sender = std::make_unique<Sender>();
@@ -244,17 +217,26 @@ TEST(ObserverThreads, SenderAndReceiverDestroyedAtOnceOnTwoThreads) {
     }
 }
 
-TEST(ObserverThreads, OwnerLockSerialisesHandlersOfOneReceiver) {
-    struct CCounter {
-        void OnMessage(const CReaderMsg&) { ++count; }  // plain int: the owner lock guards it
+TEST(ObserverThreads, OwnerLockSerialisesHandlersAndDestructionWaitsForARunningOne) {
+    struct COwner {
+        void OnMessage(const CReaderMsg& msg) {
+            ++count;  // plain int: the owner lock guards it
+            if (msg.serial < 0) {
+                entered.store(true);
+                std::this_thread::sleep_for(50ms);
+                finished.store(true);
+            }
+        }
         int count = 0;
-    } counter;
-    SDP::SOBSERVER::COwnedReceiver<CCounter, CReaderMsg, MT> receiver;
-    receiver.SetOwner(&counter);
+        std::atomic<bool> entered{false};
+        std::atomic<bool> finished{false};
+    } owner;
+    auto receiver = std::make_unique<SDP::SOBSERVER::COwnedReceiver<COwner, CReaderMsg, MT>>();
+    receiver->SetOwner(&owner);
     Sender first;
     Sender second;
-    Attach(first, receiver);
-    Attach(second, receiver);
+    Attach(first, *receiver);
+    Attach(second, *receiver);
     constexpr int kMessages = 2000;
     {
         std::vector<std::jthread> threads;
@@ -266,8 +248,17 @@ TEST(ObserverThreads, OwnerLockSerialisesHandlersOfOneReceiver) {
             });
         }
     }
-    receiver.SetOwner(nullptr);
-    EXPECT_EQ(counter.count, 2 * kMessages);
+    EXPECT_EQ(owner.count, 2 * kMessages);
+
+    // A handler running on another thread: the receiver's destructor returns only after it.
+    std::thread sending([&] { Send(first, CReaderMsg{-1}); });
+    while (!owner.entered.load()) {
+        std::this_thread::yield();
+    }
+    receiver.reset();
+    EXPECT_TRUE(owner.finished.load());
+    sending.join();
+    EXPECT_EQ(first.ReceiverCount(), 0u);
 }
 
 TEST(CriticalSectionLock, ReentersOnOneThreadAndExcludesOthers) {
