@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Writes pictures of every dialog, every property view and the main window, in English and in
-# Russian, into build/screenshots/ (PNG files), for people to look at. Builds what it needs in
-# build/ as scripts/test.sh does, then runs tools/screenshots under Qt's offscreen platform, in
-# a temporary world of demo tokens. The test command does not run it.
+# Russian (also the window after its token is taken out, a certificate under LANG=de_DE.UTF-8
+# and the window of a second start), into build/screenshots/ (PNG files), for people to look
+# at. Builds what it needs in build/ as scripts/test.sh does, then runs tools/screenshots under
+# Qt's offscreen platform, in a temporary world of demo tokens. The test command does not run it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

@@ -1,11 +1,14 @@
 // vkcert-screenshots: pictures of the program for people to look at, in English (1024) and
 // Russian (1049): every dialog template as the dialog builder makes it, the file dialog, the
-// owner PIN prompt, the four property views and the main window over the demo tokens, and a
-// sheet of the icons and bitmaps. The program runs as it starts (CvkCertApp) under Qt's
-// offscreen platform in a world of its own: the XDG folders point into a temporary folder where
-// vktoken builds the demo tokens.
+// owner PIN prompt (also after a wrong PIN), the Delete container question, the four property
+// views, the main window over the demo tokens and after the shown token is removed, and a
+// sheet of the icons and bitmaps; then a certificate under LANG=de_DE.UTF-8 and the main window
+// of a second start, which finds the pane widths the first one stored. The program runs as it
+// starts (CvkCertApp) under Qt's offscreen platform in a world of its own: the XDG folders point
+// into a temporary folder where vktoken builds the demo tokens.
 //
 //   vkcert-screenshots [OUTPUT-FOLDER]     (default: ./screenshots)
+//   vkcert-screenshots --restarted OUTPUT-FOLDER   (the second start, in the caller's world)
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
@@ -13,8 +16,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -23,11 +28,13 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +48,7 @@
 #include "program/app/LangResource.h"
 #include "program/app/ResourceModule.h"
 #include "program/app/UiLanguage.h"
+#include "program/app/UserDefaultLanguage.h"
 #include "program/core/sdp/CSingletonRegistry.h"
 #include "program/tree/ITreeItemInfo.h"
 #include "res/resource.h"
@@ -53,7 +61,13 @@ namespace fs = std::filesystem;
 using NodePtr = STreeItemInfo::ITreeItemInfoPtr;
 
 constexpr const char* kProToken = "Velkora USB Reader 0";
+constexpr const char* kProLabel = "Velkora Pro Demo";
 constexpr const char* kProPin = "12345678";  // as vktoken demo sets it
+constexpr const char* kWrongPin = "00000000";
+// The tree pane's width the first start leaves for the second.
+constexpr int kStoredTreeWidth = 360;
+// The "Valid from" row of the certificate view.
+constexpr int kValidFromRow = 4;
 
 // File names of the dialog templates; others are named by their number.
 const std::map<int, const char*> kDialogNames = {
@@ -113,17 +127,51 @@ private:
     fs::path m_root;
 };
 
-void BuildDemoTokens() {
-    const char* argv[] = {VKTOKEN, "demo", nullptr};
+// Runs the program with the arguments in this process's environment; fails unless it ends well.
+void Run(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    std::cout.flush();
     pid_t pid = 0;
-    if (posix_spawn(&pid, VKTOKEN, nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
-        Fail(std::string("cannot run ") + VKTOKEN);
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+        Fail("cannot run " + program);
     }
     int status = 0;
     if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        Fail("vktoken demo failed");
+        Fail(program + " " + (args.empty() ? std::string() : args.front()) + " failed");
     }
 }
+
+void Vktoken(const std::vector<std::string>& args) {
+    Run(VKTOKEN, args);
+}
+
+// Sets a variable for the life of the object, then puts back what was there.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        setenv(name, value, 1);
+    }
+    ~ScopedVariable() {
+        if (m_old) {
+            setenv(m_name, m_old->c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
 
 bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
     QDeadlineTimer deadline(timeoutMs);
@@ -158,10 +206,47 @@ public:
         FileDialog();
         Views();
         MainWindow();
+        TokenRemoved();
     }
 
     void ImageSheet();
     int Written() const { return m_written; }
+
+    // A certificate with LANG and LC_ALL at de_DE.UTF-8: the interface language follows them
+    // as at a start (the dates are formatted for it); both are put back afterwards.
+    void GermanCertificate() {
+        const LANGID before = GetUiLanguage();
+        {
+            ScopedVariable lang("LANG", "de_DE.UTF-8");
+            ScopedVariable all("LC_ALL", "de_DE.UTF-8");
+            SetUiLanguage(GetUserDefaultUILanguage());
+            SpinFor(300);
+            m_suffix = "_de";
+            const std::wstring container = Wide(kProToken).toStdWString() + L"\\Ivanov-2026";
+            Save(Pane(FirstChild(container), kValidFromRow), "views/certificate");
+        }
+        SetUiLanguage(before);
+        SpinFor(300);
+    }
+
+    // The first start's window as it closes, with the tree pane at a chosen width.
+    void CloseWithStoredWidths() {
+        QSplitter* splitter = m_frame.Splitter();
+        if (splitter == nullptr || splitter->count() != 2) {
+            Fail("the main window has no two panes");
+        }
+        const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+        splitter->setSizes({kStoredTreeWidth, total - kStoredTreeWidth});
+        SpinFor(100);
+        m_frame.close();
+    }
+
+    // The second start's window as it comes up, not resized: the tree fills its pane.
+    void Restarted() {
+        m_suffix = "_en";
+        SpinFor(500);
+        Save(m_frame.grab(), "main-window-restarted");
+    }
 
 private:
     void Save(const QPixmap& picture, const std::string& name) {
@@ -213,11 +298,15 @@ private:
         Save(Pane(container), "views/container");
         Save(Pane(FirstChild(container), 7), "views/certificate");
         // A key without a certificate shows what it is once the token is logged in; the
-        // owner PIN prompt is photographed on the way.
+        // owner PIN prompt is photographed on the way, as it opens and after a wrong PIN.
         Open(token);
-        QTimer::singleShot(0, [this] { EnterPin(); });
+        WhenModal([this](QDialog* dialog) { EnterPin(dialog); });
         m_frame.OnCommand(ID_ACTIONS_LOGIN);
+        // The window hears of the login by its own broadcast.
+        Expect(SpinUntil([this] { return m_frame.IsCommandEnabled(ID_ACTIONS_LOGOUT); }),
+               "the owner PIN was not taken");
         Save(Pane(FirstChild(token + L"\\Key without certificate"), 2), "views/key");
+        DeleteContainerQuestion(container);
         Open(token);
         m_frame.OnCommand(ID_ACTIONS_LOGOUT);
         SpinFor(200);
@@ -232,13 +321,68 @@ private:
         Save(m_frame.grab(), "main-window");
     }
 
-    // Answers the owner PIN prompt once it is open, after its picture is taken.
-    void EnterPin() {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            QTimer::singleShot(20, [this] { EnterPin(); });
-            return;
+    // The window after another process takes out the token whose certificate it shows: the
+    // reader should be selected and shown without a token. The token goes back in afterwards.
+    void TokenRemoved() {
+        const std::wstring token = Wide(kProToken).toStdWString();
+        const std::wstring container = token + L"\\Ivanov-2026";
+        Open(FirstChild(container));
+        SpinFor(200);
+        Vktoken({"remove", kProToken});
+        if (!SpinUntil([&] { return Find(container) == nullptr; })) {
+            Fail("the tree kept the removed token");
         }
+        SpinFor(500);
+        Save(m_frame.grab(), "main-window-token-removed");
+        Vktoken({"insert", kProToken, kProLabel});
+        if (!SpinUntil([&] {
+                if (NodePtr reader = Find(token)) {
+                    Expand(reader);
+                }
+                return Find(container) != nullptr;
+            })) {
+            Fail("the tree did not show the token put back");
+        }
+        SpinFor(200);
+    }
+
+    // The Yes/No question of Delete container, answered No.
+    void DeleteContainerQuestion(const std::wstring& container) {
+        Open(container);
+        WhenModal([this](QDialog* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            if (box == nullptr || box->button(QMessageBox::No) == nullptr) {
+                dialog->reject();
+                Fail("Delete container asked no Yes/No question");
+            }
+            Save(box->grab(), "dialogs/delete-container-question");
+            box->button(QMessageBox::No)->click();
+        });
+        m_frame.OnCommand(ID_ACTIONS_DELETE_CONTAINER);
+        Expect(m_modalSeen, "Delete container showed no question");
+        Expect(Find(container) != nullptr, "the container went although the answer was No");
+    }
+
+    // Calls `act` with the next modal dialog once it is open (a command run now opens it).
+    void WhenModal(std::function<void(QDialog*)> act, int triesLeft = 500) {
+        m_modalSeen = false;
+        QTimer::singleShot(20, [this, act = std::move(act), triesLeft]() mutable {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                if (triesLeft > 0) {
+                    WhenModal(std::move(act), triesLeft - 1);
+                }
+                return;
+            }
+            m_modalSeen = true;
+            SpinFor(50);
+            act(dialog);
+        });
+    }
+
+    // Answers the owner PIN prompt: photographed as it opens, then after a wrong PIN, then
+    // given the right one.
+    void EnterPin(QDialog* dialog) {
         Save(dialog->grab(), "dialogs/owner-pin");
         auto* pin = dialog->findChild<QLineEdit*>(QStringLiteral("pin"));
         auto* buttons = dialog->findChild<QDialogButtonBox*>();
@@ -246,8 +390,18 @@ private:
             dialog->reject();
             Fail("the owner PIN prompt has no PIN field");
         }
+        pin->setText(QString::fromLatin1(kWrongPin));
+        buttons->button(QDialogButtonBox::Ok)->click();
+        SpinFor(100);
+        Save(dialog->grab(), "dialogs/owner-pin-wrong");
         pin->setText(QString::fromLatin1(kProPin));
         buttons->button(QDialogButtonBox::Ok)->click();
+    }
+
+    static void Expect(bool what, const std::string& otherwise) {
+        if (!what) {
+            Fail(otherwise);
+        }
     }
 
     // The view of the node, with row `row` of its list chosen so that its detail box shows.
@@ -334,6 +488,7 @@ private:
     fs::path m_world;
     std::string m_suffix;
     int m_written = 0;
+    bool m_modalSeen = false;
 };
 
 // Every icon on a light and on a dark ground at the sizes the program uses, the tool bar
@@ -391,42 +546,73 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
     }
 }
 
+// Starts the program in the world of the environment and waits for the demo readers.
+CMainFrame* StartProgram(CvkCertApp& app, char** argv) {
+    int qtArgc = 1;
+    if (!app.InitInstance(qtArgc, argv)) {
+        Fail("the program did not start");
+    }
+    CMainFrame* frame = app.MainFrame();
+    std::vector<NodePtr> readers;
+    if (!SpinUntil([&] {
+            readers.clear();
+            frame->ChildNodes(nullptr, readers);
+            return readers.size() == 3;
+        })) {
+        Fail("the demo tokens did not show");
+    }
+    return frame;
+}
+
+// The second start: a process of its own, as the program starts again after the first closed.
+int SecondStart(const fs::path& out, char** argv) {
+    int written = 0;
+    {
+        CvkCertApp app;
+        CMainFrame* frame = StartProgram(app, argv);
+        Photographer photographer(*frame, out, {});
+        photographer.Restarted();
+        written = photographer.Written();
+        frame->close();
+        app.ExitInstance();
+    }
+    SDP::SINGLETON::Teardown();
+    return written;
+}
+
 int main(int argc, char** argv) {
     qInstallMessageHandler(QuietMessages);
-    const fs::path out = fs::absolute(argc > 1 ? argv[1] : "screenshots");
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (argc == 3 && std::strcmp(argv[1], "--restarted") == 0) {
+        return SecondStart(fs::absolute(argv[2]), argv) == 1 ? 0 : 1;
+    }
+    const fs::path out = fs::absolute(argc > 1 ? argv[1] : "screenshots");
     // The locale of the start; each set of pictures chooses its own language afterwards.
     setenv("LC_ALL", "en_US.UTF-8", 1);
     TemporaryWorld world;
-    BuildDemoTokens();
+    Vktoken({"demo"});
 
     int written = 0;
     {
         CvkCertApp app;
-        int qtArgc = 1;
-        if (!app.InitInstance(qtArgc, argv)) {
-            Fail("the program did not start");
-        }
-        CMainFrame* frame = app.MainFrame();
-        std::vector<NodePtr> readers;
-        if (!SpinUntil([&] {
-                readers.clear();
-                frame->ChildNodes(nullptr, readers);
-                return readers.size() == 3;
-            })) {
-            Fail("the demo tokens did not show");
-        }
+        CMainFrame* frame = StartProgram(app, argv);
         frame->resize(1024, 680);
         Photographer photographer(*frame, out, world.Root());
         photographer.ImageSheet();
         for (LANGID lang : {LANG_NEUTRAL_DEFAULT_ID, LANG_RUSSIAN_ID}) {
             photographer.Language(lang);
         }
+        photographer.GermanCertificate();
+        // The second start speaks English too.
+        SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
+        photographer.CloseWithStoredWidths();
         written = photographer.Written();
-        frame->close();
         app.ExitInstance();
     }
     SDP::SINGLETON::Teardown();
+    // The first start has ended, so the second is the only copy.
+    Run(fs::read_symlink("/proc/self/exe").string(), {"--restarted", out.string()});
+    ++written;
     std::cout << written << " pictures in " << out.string() << "\n";
     return 0;
 }
