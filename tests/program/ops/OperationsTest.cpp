@@ -94,77 +94,29 @@ public:
     std::vector<std::pair<int, std::wstring>> events;
 };
 
-class ContainerCommandsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_world.AddReader("Reader A");
-        m_world.MakeToken("Alpha", {}, "Reader A");
-        m_world.AddContainer("Alpha", "one");
-        m_world.AddContainer("Alpha", "two");
-    }
-
-    tokentest::TokenTestWorld m_world;
-    CTokenInfo m_token{L"Reader A", {}};
-    vktest::ScriptedUi m_ui;
-    RecordingHook m_hook;
-};
-
 }  // namespace
 
-TEST_F(ContainerCommandsTest, DeleteAsksFirstAndTheDefaultMarkTellsTheOutcome) {
-    m_world.Login("Reader A");
-    m_ui.SetNextAnswer(IDNO);
-    SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
-    EXPECT_EQ(ContainerNames(m_token), (std::vector<std::wstring>{L"one", L"two"}));
-    m_ui.SetNextAnswer(IDYES);
-    SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
-    EXPECT_EQ(ContainerNames(m_token), std::vector<std::wstring>{L"one"});
-    SVKCERT::SetDefaultContainerCommand(&m_token, L"one", &m_hook);
-    EXPECT_TRUE(m_token.FindContainer(L"one")->IsDefault()) << "read again from the token";
-    SVKCERT::RemoveDefaultContainerCommand(&m_token, L"one", &m_hook);
-    EXPECT_FALSE(m_token.FindContainer(L"one")->IsDefault());
-
-    const auto boxes = m_ui.Boxes();
-    ASSERT_EQ(boxes.size(), 4u) << "no message after a deletion that worked";
-    EXPECT_EQ(boxes[0].text, L"Do you really want to remove \"two\" container with its contents?");
-    EXPECT_EQ(boxes[0].caption, L"Velkora Certificates Browser");
-    EXPECT_EQ(boxes[0].type, UINT{MB_YESNO | MB_ICONQUESTION});
-    EXPECT_EQ(boxes[2].text, L"Container one has been assigned as Default Container successfully");
-    EXPECT_EQ(boxes[3].text, L"Container one is not default container anymore");
-    EXPECT_EQ(boxes[3].type, UINT{MB_ICONINFORMATION});
-    // Start and end codes; their status texts are checked with the tree view.
-    ASSERT_EQ(m_hook.events.size(), 6u);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(m_hook.events[i].first, i + 1);
-    }
-
-    // Nothing is done without a token information object, for a container the token does not
-    // list, or (the answer being No) with nobody to ask.
-    m_ui.SetNextAnswer(IDYES);
-    SVKCERT::DeleteContainerCommand(nullptr, L"one", &m_hook);
-    SVKCERT::SetDefaultContainerCommand(&m_token, L"three", &m_hook);
-    SVKCERT::RemoveDefaultContainerCommand(nullptr, L"one", &m_hook);
-    IUserInterface* previous = SetUserInterface(nullptr);
-    SVKCERT::DeleteContainerCommand(&m_token, L"one", &m_hook);
-    SetUserInterface(previous);
-    EXPECT_EQ(m_ui.Boxes().size(), 5u) << "only the question";
-    EXPECT_EQ(m_hook.events.size(), 6u);
-    EXPECT_EQ(ContainerNames(m_token), std::vector<std::wstring>{L"one"});
-}
-
-TEST_F(ContainerCommandsTest, FailuresTellTheSystemErrorInTheInterfaceLanguage) {
+TEST(ContainerCommands, FailuresTellTheSystemErrorDeletionAsksAndTheMarkTellsTheOutcome) {
+    tokentest::TokenTestWorld world;
+    world.AddReader("Reader A");
+    world.MakeToken("Alpha", {}, "Reader A");
+    world.AddContainer("Alpha", "one");
+    world.AddContainer("Alpha", "two");
+    CTokenInfo token(L"Reader A", {});
+    vktest::ScriptedUi ui;
+    RecordingHook hook;
     // Not logged in: every command fails at the token.
     for (LANGID language : {LANG_NEUTRAL_DEFAULT_ID, LANG_RUSSIAN_ID}) {
         SCOPED_TRACE(language);
         SetUiLanguage(language);
         const std::wstring why = SystemErrorDescription(SCARD_W_CARD_NOT_AUTHENTICATED, language);
-        const std::size_t before = m_ui.Boxes().size();
-        m_hook.events.clear();
-        m_ui.SetNextAnswer(IDYES);
-        SVKCERT::DeleteContainerCommand(&m_token, L"two", &m_hook);
-        SVKCERT::SetDefaultContainerCommand(&m_token, L"one", &m_hook);
-        SVKCERT::RemoveDefaultContainerCommand(&m_token, L"one", &m_hook);
-        const auto boxes = m_ui.Boxes();
+        const std::size_t before = ui.Boxes().size();
+        hook.events.clear();
+        ui.SetNextAnswer(IDYES);
+        SVKCERT::DeleteContainerCommand(&token, L"two", &hook);
+        SVKCERT::SetDefaultContainerCommand(&token, L"one", &hook);
+        SVKCERT::RemoveDefaultContainerCommand(&token, L"one", &hook);
+        const auto boxes = ui.Boxes();
         ASSERT_EQ(boxes.size(), before + 4);
         EXPECT_EQ(boxes[before + 1].text, why) << "the deletion tells why";
         EXPECT_EQ(boxes[before + 1].caption, boxes[before].caption);
@@ -179,9 +131,52 @@ TEST_F(ContainerCommandsTest, FailuresTellTheSystemErrorInTheInterfaceLanguage) 
         EXPECT_NE(boxes[before + 2].text.find(L"one"), std::wstring::npos);
         EXPECT_EQ(boxes[before + 3].text.find(L"one"), std::wstring::npos);
         // The window hears every end, the token keeps its containers.
-        EXPECT_EQ(m_hook.events.size(), 6u);
-        EXPECT_EQ(m_hook.events[1].first, 2);
-        EXPECT_EQ(ContainerNames(m_token), (std::vector<std::wstring>{L"one", L"two"}));
+        EXPECT_EQ(hook.events.size(), 6u);
+        EXPECT_EQ(hook.events[1].first, 2);
+        EXPECT_EQ(ContainerNames(token), (std::vector<std::wstring>{L"one", L"two"}));
     }
     SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
+
+    // Logged in: deletion asks first and the default mark tells the outcome.
+    world.Login("Reader A");
+    const std::size_t before = ui.Boxes().size();
+    hook.events.clear();
+    ui.SetNextAnswer(IDNO);
+    SVKCERT::DeleteContainerCommand(&token, L"two", &hook);
+    EXPECT_EQ(ContainerNames(token), (std::vector<std::wstring>{L"one", L"two"}));
+    ui.SetNextAnswer(IDYES);
+    SVKCERT::DeleteContainerCommand(&token, L"two", &hook);
+    EXPECT_EQ(ContainerNames(token), std::vector<std::wstring>{L"one"});
+    SVKCERT::SetDefaultContainerCommand(&token, L"one", &hook);
+    EXPECT_TRUE(token.FindContainer(L"one")->IsDefault()) << "read again from the token";
+    SVKCERT::RemoveDefaultContainerCommand(&token, L"one", &hook);
+    EXPECT_FALSE(token.FindContainer(L"one")->IsDefault());
+
+    const auto all = ui.Boxes();
+    const std::vector boxes(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+    ASSERT_EQ(boxes.size(), 4u) << "no message after a deletion that worked";
+    EXPECT_EQ(boxes[0].text, L"Do you really want to remove \"two\" container with its contents?");
+    EXPECT_EQ(boxes[0].caption, L"Velkora Certificates Browser");
+    EXPECT_EQ(boxes[0].type, UINT{MB_YESNO | MB_ICONQUESTION});
+    EXPECT_EQ(boxes[2].text, L"Container one has been assigned as Default Container successfully");
+    EXPECT_EQ(boxes[3].text, L"Container one is not default container anymore");
+    EXPECT_EQ(boxes[3].type, UINT{MB_ICONINFORMATION});
+    // Start and end codes; their status texts are checked with the tree view.
+    ASSERT_EQ(hook.events.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(hook.events[i].first, i + 1);
+    }
+
+    // Nothing is done without a token information object, for a container the token does not
+    // list, or (the answer being No) with nobody to ask.
+    ui.SetNextAnswer(IDYES);
+    SVKCERT::DeleteContainerCommand(nullptr, L"one", &hook);
+    SVKCERT::SetDefaultContainerCommand(&token, L"three", &hook);
+    SVKCERT::RemoveDefaultContainerCommand(nullptr, L"one", &hook);
+    IUserInterface* previous = SetUserInterface(nullptr);
+    SVKCERT::DeleteContainerCommand(&token, L"one", &hook);
+    SetUserInterface(previous);
+    EXPECT_EQ(ui.Boxes().size(), before + 5) << "only the question";
+    EXPECT_EQ(hook.events.size(), 6u);
+    EXPECT_EQ(ContainerNames(token), std::vector<std::wstring>{L"one"});
 }

@@ -101,12 +101,10 @@ std::optional<std::vector<std::string>> OpensslView(const PfxCase& c) {
     return view;
 }
 
-class VkcertCli : public CliWorld {
-protected:
-    pfxtest::Workshop shop{world.Root() / "pfx"};
-};
+using VkcertCli = CliWorld;
 
-TEST_F(VkcertCli, PfxListsWhatOpensslShowsForFilesOfEveryTool) {
+TEST_F(VkcertCli, PfxListsWhatOpensslShowsForEveryToolsFilesTakesThePasswordFromInputAndFails) {
+    pfxtest::Workshop shop{world.Root() / "pfx"};
     std::size_t withKeys = 0;
     std::size_t multiple = 0;
     for (const auto& c : shop.All()) {
@@ -126,9 +124,8 @@ TEST_F(VkcertCli, PfxListsWhatOpensslShowsForFilesOfEveryTool) {
     // The walk covered keys, chains and files of several certificates.
     EXPECT_GE(withKeys, 14u);
     EXPECT_GE(multiple, 3u);
-}
 
-TEST_F(VkcertCli, PasswordsComeFromStandardInputAndFailuresHaveTheirExitCodes) {
+    // Failures have their exit codes.
     const PfxCase good = shop.Openssl("cli-damaged", "pw");
     const fs::path damaged = world.Root() / "damaged.p12";
     fs::copy_file(good.file, damaged);
