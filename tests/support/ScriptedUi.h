@@ -1,9 +1,11 @@
 // A scripted user interface for tests: installs itself process-wide for its lifetime, records
 // every message box, and answers each with the next scripted answer (or as nobody watching
-// would: No to a question, OK otherwise).
+// would: No to a question, OK otherwise). What happens while a box is up (another process, the
+// window's own events) can be run from inside the box before it answers.
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -32,9 +34,23 @@ public:
         m_answers.push_back(answer);
     }
 
-    int MessageBox(const std::wstring& text, const std::wstring& caption, UINT type) override {
+    // Run inside every box, after it is recorded and before it answers; empty: none.
+    void SetWhileShown(std::function<void(const Box&)> action) {
         std::lock_guard lock(m_mutex);
-        m_boxes.push_back(Box{text, caption, type});
+        m_whileShown = std::move(action);
+    }
+
+    int MessageBox(const std::wstring& text, const std::wstring& caption, UINT type) override {
+        std::function<void(const Box&)> whileShown;
+        {
+            std::lock_guard lock(m_mutex);
+            m_boxes.push_back(Box{text, caption, type});
+            whileShown = m_whileShown;
+        }
+        if (whileShown) {
+            whileShown(Box{text, caption, type});
+        }
+        std::lock_guard lock(m_mutex);
         if (m_answers.empty()) {
             return UnattendedAnswer(type);
         }
@@ -115,6 +131,7 @@ private:
     mutable std::mutex m_mutex;
     std::deque<int> m_answers;
     std::vector<Box> m_boxes;
+    std::function<void(const Box&)> m_whileShown;
     UINT m_cursor = IDC_ARROW;
     std::vector<UINT> m_cursors;
     std::deque<UINT> m_menuChoices;

@@ -1,16 +1,24 @@
 #include "program/ops/ContainerCommands.h"
 
+#include "platform/errors/WinError.h"
 #include "platform/text/FormatString.h"
 #include "program/app/LangResource.h"
 #include "program/token/CCertException.h"
 #include "program/token/CTokenInfo.h"
 #include "program/token/ErrorText.h"
+#include "program/token/STokenRecord.h"
 #include "program/ui/IUserInterface.h"
 #include "res/resource.h"
 
 namespace SVKCERT {
 
 namespace {
+
+// The same token: present in both, with the same ID, label and model.
+bool SameToken(const STokenRecord& a, const STokenRecord& b) {
+    return a.present && b.present && a.tokenId == b.tokenId && a.label == b.label &&
+           a.typeText == b.typeText;
+}
 
 // Announces the start on construction and the end on destruction, so the window hears the end
 // also when the operation fails.
@@ -37,11 +45,21 @@ private:
 
 }  // namespace
 
-void DeleteContainerCommand(CTokenInfo* token, const std::wstring& container,
-                            IContainerOperationHook* hook) {
+void DeleteContainerCommand(const std::wstring& readerName, const TokenLookup& findToken,
+                            const std::wstring& container, IContainerOperationHook* hook) {
+    // The token asked about, told apart from one put into the reader while the question is up.
+    const STokenRecord asked = ReadTokenRecord(readerName);
     const std::wstring question =
         FormatString(LoadLangString(IDS_CONFIRM_DELETE_CONTAINER), container);
-    if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES || token == nullptr) {
+    if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    CTokenInfo* token = findToken ? findToken(readerName) : nullptr;
+    if (token == nullptr) {
+        return;
+    }
+    if (!SameToken(asked, ReadTokenRecord(readerName))) {
+        ShowMessageBox(ErrorDescription(SCARD_W_REMOVED_CARD), MB_ICONINFORMATION);
         return;
     }
     try {
@@ -52,6 +70,13 @@ void DeleteContainerCommand(CTokenInfo* token, const std::wstring& container,
         // The window has heard the end; the user hears why.
         ShowMessageBox(ErrorDescription(e.GetCode()), MB_ICONINFORMATION);
     }
+}
+
+void DeleteContainerCommand(CTokenInfo* token, const std::wstring& container,
+                            IContainerOperationHook* hook) {
+    DeleteContainerCommand(
+        token != nullptr ? token->GetReaderName() : std::wstring(),
+        [token](const std::wstring&) { return token; }, container, hook);
 }
 
 void SetDefaultContainerCommand(CTokenInfo* token, const std::wstring& container,

@@ -69,18 +69,24 @@ void CContainerItemInfo::OnCommand(UINT commandId) {
     }
     // The tree may drop this node's item when it hears the operation's end.
     const ITreeItemInfoPtr keepAlive = weak_from_this().lock();
+    // Tokens are looked up by the reader's name where they are used: the deletion's question
+    // lets the tree be read afresh, which frees the token information it held.
     SVKCERTTREE::CCertTreePtr tree;
-    CTokenInfo* token = tree->FindToken(m_readerName);
     CContainerOperationHook hook(Facade(), *this);
     switch (commandId) {
         case ID_ACTIONS_DELETE_CONTAINER:
-            SVKCERT::DeleteContainerCommand(token, m_containerName, &hook);
+            SVKCERT::DeleteContainerCommand(
+                m_readerName,
+                [&tree](const std::wstring& reader) { return tree->FindToken(reader); },
+                m_containerName, &hook);
             break;
         case ID_ACTIONS_SET_DEFAULT:
-            SVKCERT::SetDefaultContainerCommand(token, m_containerName, &hook);
+            SVKCERT::SetDefaultContainerCommand(tree->FindToken(m_readerName), m_containerName,
+                                                &hook);
             break;
         case ID_ACTIONS_REMOVE_DEFAULT:
-            SVKCERT::RemoveDefaultContainerCommand(token, m_containerName, &hook);
+            SVKCERT::RemoveDefaultContainerCommand(tree->FindToken(m_readerName), m_containerName,
+                                                   &hook);
             break;
         case ID_ACTIONS_IMPORT_CERT:
             AskAndRunPfxImport(Facade(), m_readerName);
