@@ -35,9 +35,11 @@ std::vector<UINT> Enabled(ITreeItemInfo& node) {
 
 std::vector<UINT> Shown(const CMenu& menu) {
     std::vector<UINT> ids;
-    std::ranges::transform(
-        menu.Items() | std::views::filter([](const CMenuItem& item) { return !item.separator; }),
-        std::back_inserter(ids), &CMenuItem::id);
+    for (const CMenuItem& item : menu.Items()) {
+        if (!item.separator) {
+            ids.push_back(item.id);
+        }
+    }
     return ids;
 }
 
