@@ -72,13 +72,6 @@ void DeleteContainerCommand(const std::wstring& readerName, const TokenLookup& f
     }
 }
 
-void DeleteContainerCommand(CTokenInfo* token, const std::wstring& container,
-                            IContainerOperationHook* hook) {
-    DeleteContainerCommand(
-        token != nullptr ? token->GetReaderName() : std::wstring(),
-        [token](const std::wstring&) { return token; }, container, hook);
-}
-
 void SetDefaultContainerCommand(CTokenInfo* token, const std::wstring& container,
                                 IContainerOperationHook* hook) {
     if (token == nullptr || token->FindContainer(container) == nullptr) {

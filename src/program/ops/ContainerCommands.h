@@ -22,10 +22,6 @@ using TokenLookup = std::function<CTokenInfo*(const std::wstring& readerName)>;
 void DeleteContainerCommand(const std::wstring& readerName, const TokenLookup& findToken,
                             const std::wstring& container, IContainerOperationHook* hook);
 
-// The same over a token information object that its caller keeps for the whole command.
-void DeleteContainerCommand(CTokenInfo* token, const std::wstring& container,
-                            IContainerOperationHook* hook);
-
 // Marks the container as the default and tells the outcome in a message box. The token is used
 // before anything is shown.
 void SetDefaultContainerCommand(CTokenInfo* token, const std::wstring& container,

@@ -25,6 +25,7 @@
 namespace {
 
 using SVKCERT::SFileFormats::CBase64CerFormat;
+
 using SVKCERT::SFileFormats::ReadCertificateFile;
 using Bytes = std::vector<BYTE>;
 using tokentest::ContainerNames;
@@ -94,6 +95,13 @@ public:
     std::vector<std::pair<int, std::wstring>> events;
 };
 
+// Deletion on a token its reader holds throughout; without one the look-up finds nothing.
+void DeleteWith(CTokenInfo* token, const std::wstring& container, RecordingHook* hook) {
+    SVKCERT::DeleteContainerCommand(
+        token != nullptr ? token->GetReaderName() : L"", [token](auto&) { return token; },
+        container, hook);
+}
+
 }  // namespace
 
 TEST(ContainerCommands, FailuresTellTheSystemErrorDeletionAsksAndTheMarkTellsTheOutcome) {
@@ -113,7 +121,7 @@ TEST(ContainerCommands, FailuresTellTheSystemErrorDeletionAsksAndTheMarkTellsThe
         const std::size_t before = ui.Boxes().size();
         hook.events.clear();
         ui.SetNextAnswer(IDYES);
-        SVKCERT::DeleteContainerCommand(&token, L"two", &hook);
+        DeleteWith(&token, L"two", &hook);
         SVKCERT::SetDefaultContainerCommand(&token, L"one", &hook);
         SVKCERT::RemoveDefaultContainerCommand(&token, L"one", &hook);
         const auto boxes = ui.Boxes();
@@ -142,10 +150,10 @@ TEST(ContainerCommands, FailuresTellTheSystemErrorDeletionAsksAndTheMarkTellsThe
     const std::size_t before = ui.Boxes().size();
     hook.events.clear();
     ui.SetNextAnswer(IDNO);
-    SVKCERT::DeleteContainerCommand(&token, L"two", &hook);
+    DeleteWith(&token, L"two", &hook);
     EXPECT_EQ(ContainerNames(token), (std::vector<std::wstring>{L"one", L"two"}));
     ui.SetNextAnswer(IDYES);
-    SVKCERT::DeleteContainerCommand(&token, L"two", &hook);
+    DeleteWith(&token, L"two", &hook);
     EXPECT_EQ(ContainerNames(token), std::vector<std::wstring>{L"one"});
     SVKCERT::SetDefaultContainerCommand(&token, L"one", &hook);
     EXPECT_TRUE(token.FindContainer(L"one")->IsDefault()) << "read again from the token";
@@ -170,11 +178,11 @@ TEST(ContainerCommands, FailuresTellTheSystemErrorDeletionAsksAndTheMarkTellsThe
     // Nothing is done without a token information object, for a container the token does not
     // list, or (the answer being No) with nobody to ask.
     ui.SetNextAnswer(IDYES);
-    SVKCERT::DeleteContainerCommand(nullptr, L"one", &hook);
+    DeleteWith(nullptr, L"one", &hook);
     SVKCERT::SetDefaultContainerCommand(&token, L"three", &hook);
     SVKCERT::RemoveDefaultContainerCommand(nullptr, L"one", &hook);
     IUserInterface* previous = SetUserInterface(nullptr);
-    SVKCERT::DeleteContainerCommand(&token, L"one", &hook);
+    DeleteWith(&token, L"one", &hook);
     SetUserInterface(previous);
     EXPECT_EQ(ui.Boxes().size(), before + 5) << "only the question";
     EXPECT_EQ(hook.events.size(), 6u);
