@@ -42,22 +42,11 @@ void CivilFromDays(std::int64_t z, int& y, unsigned& m, unsigned& d) {
     y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
 }
 
-enum class Lang { English, Russian, Unknown };
+enum class Lang { English, Russian };
 
+// Russian by its primary language; every other language, without patterns of its own, English.
 Lang LangOf(LCID locale) {
-    switch (locale & 0xFFFF) {
-        case 0x0400:  // user default
-        case 0x0800:  // system default
-        case 0x0409:  // English (United States)
-        case 0x0809:  // English (United Kingdom)
-        case 0x0009:
-            return Lang::English;
-        case 0x0419:
-        case 0x0019:
-            return Lang::Russian;
-        default:
-            return Lang::Unknown;
-    }
+    return (locale & 0x3FF) == 0x19 ? Lang::Russian : Lang::English;
 }
 
 bool ValidTime(const SYSTEMTIME& st) {
@@ -159,7 +148,7 @@ int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR
         L"июля",   L"августа", L"сентября", L"октября", L"ноября", L"декабря"};
     const Lang lang = LangOf(Locale);
     const DWORD format = dwFlags & ~LOCALE_NOUSEROVERRIDE;
-    if (lang == Lang::Unknown || lpFormat || !lpDate || !ValidTime(*lpDate) || cchDate < 0) {
+    if (lpFormat || !lpDate || !ValidTime(*lpDate) || cchDate < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -189,8 +178,8 @@ int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR
 int GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat,
                    LPWSTR lpTimeStr, int cchTime) {
     const Lang lang = LangOf(Locale);
-    if (lang == Lang::Unknown || lpFormat || !lpTime || lpTime->wHour > 23 ||
-        lpTime->wMinute > 59 || lpTime->wSecond > 59 || cchTime < 0) {
+    if (lpFormat || !lpTime || lpTime->wHour > 23 || lpTime->wMinute > 59 || lpTime->wSecond > 59 ||
+        cchTime < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }

@@ -1,8 +1,9 @@
 // File times, local time and the long date and time texts of the interface
 // languages, shaped as the platform calls.
 //
-// Locales: 1024 (user default), 1033 and 2057 are English, 1049 is Russian;
-// any other is refused with ERROR_INVALID_PARAMETER. The patterns are fixed:
+// Locales: Russian ones (primary language 0x19, e.g. 1049) take the Russian
+// patterns; every other locale (1024 user default, 1033, 2057, 1031, ...) the
+// English ones, so a date is never empty. The patterns are fixed:
 //
 //   English long date   "dddd, MMMM d, yyyy"   Sunday, December 6, 2026
 //   English short date  "M/d/yyyy"             12/6/2026

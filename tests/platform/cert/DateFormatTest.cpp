@@ -1,5 +1,6 @@
-// Date formatting calls in English and Russian, of the local time by TZ. Certificate dates are
-// compared with openssl in CertMadeTest and, for the CA bundle, through vkcert-cli.
+// Date formatting calls in English and Russian, of the local time by TZ (other languages take the
+// English patterns). Certificate dates are compared with openssl in CertMadeTest and, for the CA
+// bundle, through vkcert-cli.
 #include "platform/cert/DateFormat.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,11 @@ TEST(DateFormat, LongAndShortTextsInEnglishAndRussianOfTheLocalTimeAndCalendarFi
         {"UTC", dec6, 1024, L"Sunday, December 6, 2026   5:43:36 PM"},
         {"UTC", dec6, 1033, L"Sunday, December 6, 2026   5:43:36 PM"},
         {"UTC", dec6, 1049, L"6 декабря 2026 г.   17:43:36"},
+        {"UTC", dec6, 2057, L"Sunday, December 6, 2026   5:43:36 PM"},    // en-GB
+        {"UTC", dec6, 3081, L"Sunday, December 6, 2026   5:43:36 PM"},    // en-AU
+        {"UTC", dec6, 1031, L"Sunday, December 6, 2026   5:43:36 PM"},    // de-DE
+        {"UTC", dec6, 1036, L"Sunday, December 6, 2026   5:43:36 PM"},    // fr-FR
+        {"UTC", dec6, 0x0007, L"Sunday, December 6, 2026   5:43:36 PM"},  // de, neutral
         {"UTC", FileTimeOf(2000, 5, 1, 0, 5, 9), 1033, L"Monday, May 1, 2000   12:05:09 AM"},
         {"UTC", FileTimeOf(2000, 5, 1, 0, 5, 9), 1049, L"1 мая 2000 г.   0:05:09"},
         {"UTC", FileTimeOf(2024, 2, 29, 23, 59, 59), 1049, L"29 февраля 2024 г.   23:59:59"},
@@ -51,7 +57,7 @@ TEST(DateFormat, LongAndShortTextsInEnglishAndRussianOfTheLocalTimeAndCalendarFi
         wchar_t time[64];
         EXPECT_GT(GetDateFormatW(c.lang, 0x80000002, &st, nullptr, date, 64), 0);
         EXPECT_GT(GetTimeFormatW(c.lang, 0x80000000, &st, nullptr, time, 64), 0);
-        EXPECT_EQ(std::wstring(date) + L"   " + time, c.text) << c.tz;
+        EXPECT_EQ(std::wstring(date) + L"   " + time, c.text) << c.tz << " " << c.lang;
     }
     tzset();
 
@@ -87,8 +93,8 @@ TEST(DateFormat, LongAndShortTextsInEnglishAndRussianOfTheLocalTimeAndCalendarFi
     EXPECT_STREQ(text, L"12/6/2026");
     EXPECT_GT(GetDateFormatW(1049, DATE_SHORTDATE, &st, nullptr, text, 32), 0);
     EXPECT_STREQ(text, L"06.12.2026");
-    EXPECT_EQ(GetDateFormatW(1031, DATE_LONGDATE, &st, nullptr, text, 32), 0);  // German
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_GT(GetDateFormatW(1031, DATE_SHORTDATE, &st, nullptr, text, 32), 0);  // German
+    EXPECT_STREQ(text, L"12/6/2026");
     st.wMonth = 13;
     EXPECT_EQ(GetDateFormatW(1033, DATE_LONGDATE, &st, nullptr, text, 32), 0);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
