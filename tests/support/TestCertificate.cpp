@@ -28,8 +28,8 @@ std::vector<std::uint8_t> MakeCertificate(EVP_PKEY* key, const Subject& subject,
     X509_NAME* name = X509_get_subject_name(cert.get());
     for (const auto& [type, value] : subject) {
         Require(X509_NAME_add_entry_by_txt(name, type.c_str(), MBSTRING_UTF8,
-                                           reinterpret_cast<const unsigned char*>(value.c_str()),
-                                           -1, -1, 0) == 1,
+                                           reinterpret_cast<const unsigned char*>(value.data()),
+                                           static_cast<int>(value.size()), -1, 0) == 1,
                 "name");
     }
     Require(X509_set_issuer_name(cert.get(), name) == 1, "issuer");

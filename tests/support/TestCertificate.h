@@ -10,7 +10,8 @@
 
 namespace vktest {
 
-// One RDN per entry: {"CN", "name"}; attributes in order.
+// One RDN per entry: {"CN", "name"}; attributes in order. Values are UTF-8 of their full length,
+// NULs included.
 using Subject = std::vector<std::pair<std::string, std::string>>;
 // Extensions as OpenSSL's configuration strings: {NID_key_usage, "critical,digitalSignature"}.
 using Extensions = std::vector<std::pair<int, std::string>>;

@@ -7,7 +7,7 @@
 
 #include "Command.h"
 #include "Messages.h"
-#include "platform/text/Utf.h"
+#include "RowText.h"
 #include "program/app/UiLanguage.h"
 #include "program/ops/CertFileReader.h"
 #include "program/token/CCertException.h"
@@ -35,12 +35,13 @@ const char* CertHelp() {
         "  CAPTION<TAB>VALUE<TAB>DETAIL\n"
         "\n"
         "Inside a value or detail a backslash is written \\\\, a tab \\t, a carriage\n"
-        "return \\r and a line feed \\n. Captions are English. Dates are local time\n"
-        "(TZ=UTC gives UTC) in the long date and time of the interface language\n"
-        "(English \"Sunday, December 6, 2026   5:43:36 PM\", Russian\n"
-        "\"6 декабря 2026 г.   17:43:36\"); the interface language is read, never\n"
-        "written. Output is UTF-8. Files of 65535 bytes or more are refused, as the\n"
-        "import refuses them.\n"
+        "return \\r, a line feed \\n and any other control character \\xNN (its\n"
+        "code in hex). Captions are English. Dates are local time (TZ=UTC gives UTC)\n"
+        "in the long date and time of the interface language (English\n"
+        "\"Sunday, December 6, 2026   5:43:36 PM\", Russian\n"
+        "\"6 декабря 2026 г.   17:43:36\", other languages as English); the interface\n"
+        "language is read, never written. Output is UTF-8. Files of 65535 bytes or\n"
+        "more are refused, as the import refuses them.\n"
         "\n"
         "Exit status: 0 the rows were printed; 1 the file cannot be read or is not\n"
         "a certificate (one line on standard error).\n",
@@ -53,10 +54,12 @@ const char* CertHelp() {
         "  ЗАГОЛОВОК<TAB>ЗНАЧЕНИЕ<TAB>ПОДРОБНОСТИ\n"
         "\n"
         "Внутри значения и подробностей обратная косая черта записывается как \\\\,\n"
-        "табуляция \\t, возврат каретки \\r, перевод строки \\n. Заголовки на\n"
+        "табуляция \\t, возврат каретки \\r, перевод строки \\n, любой другой\n"
+        "управляющий символ \\xNN (его код в шестнадцатеричном виде). Заголовки на\n"
         "английском. Даты в местном времени (TZ=UTC даёт UTC) в длинном формате даты\n"
         "и времени языка интерфейса (английский \"Sunday, December 6, 2026   5:43:36 PM\",\n"
-        "русский \"6 декабря 2026 г.   17:43:36\"); язык интерфейса только читается.\n"
+        "русский \"6 декабря 2026 г.   17:43:36\", другие языки в английском виде);\n"
+        "язык интерфейса только читается.\n"
         "Вывод в UTF-8. Файлы размером 65535 байт и более не принимаются, как и при\n"
         "импорте.\n"
         "\n"
@@ -79,28 +82,6 @@ ReadResult ReadSmallFile(const std::string& path, std::vector<BYTE>& out) {
         }
     }
     return in.bad() ? ReadResult::Unreadable : ReadResult::Ok;
-}
-
-// Keeps a row on one line.
-void AppendEscaped(std::string& out, const std::wstring& text) {
-    for (char c : WideToUtf8(text)) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                out += c;
-        }
-    }
 }
 
 int RunCert(std::span<char*> args) {
@@ -145,12 +126,8 @@ int RunCert(std::span<char*> args) {
     try {
         const auto der = SVKCERT::SFileFormats::ReadCertificateFile(contents);
         SSertListItemInfo::BuildCertificateRows(der, [&out](auto row) {
-            AppendEscaped(out, row->GetName());
-            out += '\t';
-            AppendEscaped(out, row->GetValue());
-            out += '\t';
-            AppendEscaped(out, row->GetDetail());
-            out += '\n';
+            out += EscapedRowText(row->GetName()) + '\t' + EscapedRowText(row->GetValue()) + '\t' +
+                   EscapedRowText(row->GetDetail()) + '\n';
         });
     } catch (const SVKCERT::SEXCPT::CCertException&) {
         PrintError(std::string(file) + Text(": not a certificate", ": не сертификат"));

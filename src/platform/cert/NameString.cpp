@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <utility>
 
 #include "platform/cert/CertApi.h"
 #include "platform/cert/NameFields.h"
@@ -65,6 +68,42 @@ std::wstring Utf32Be(const BYTE* p, std::size_t n) {
     return out;
 }
 
+// Characters that draw nothing: controls (C0 but the tab, which shows as blank space like a
+// space, DEL, C1), bidirectional and zero-width marks, fillers, variation selectors, tags.
+bool DrawsNothing(wchar_t c) {
+    static constexpr std::pair<wchar_t, wchar_t> kRanges[] = {
+        {0x0000, 0x0008}, {0x000A, 0x001F}, {0x007F, 0x009F},   {0x00AD, 0x00AD}, {0x034F, 0x034F},
+        {0x061C, 0x061C}, {0x115F, 0x1160}, {0x17B4, 0x17B5},   {0x180B, 0x180F}, {0x200B, 0x200F},
+        {0x2028, 0x202E}, {0x2060, 0x206F}, {0x3164, 0x3164},   {0xFE00, 0xFE0F}, {0xFEFF, 0xFEFF},
+        {0xFFA0, 0xFFA0}, {0xFFF0, 0xFFFB}, {0xE0000, 0xE0FFF},
+    };
+    return std::ranges::any_of(kRanges,
+                               [c](const auto& r) { return c >= r.first && c <= r.second; });
+}
+
+// Every character of a value shows, in any font: one that draws nothing is written as its
+// code, \xNN up to U+00FF (NUL \x00, ESC \x1B), else \uXXXX or \UXXXXXXXX. A NUL thus no
+// longer ends the text for a caller reading a C string.
+std::wstring Visible(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (wchar_t c : text) {
+        if (!DrawsNothing(c)) {
+            out.push_back(c);
+            continue;
+        }
+        const auto code = static_cast<unsigned>(c);
+        wchar_t escape[16];
+        std::swprintf(escape, std::size(escape),
+                      code <= 0xFF     ? L"\\x%02X"
+                      : code <= 0xFFFF ? L"\\u%04X"
+                                       : L"\\U%08X",
+                      code);
+        out += escape;
+    }
+    return out;
+}
+
 std::wstring HexWithHash(const BYTE* p, std::size_t n) {
     return L"#" + WideHexText({p, n}, HexCase::Upper);
 }
@@ -112,9 +151,8 @@ DWORD CopyOut(const std::wstring& text, LPWSTR psz, DWORD csz) {
     return n + 1;
 }
 
-}  // namespace
-
-std::wstring RdnValueText(DWORD valueType, const BYTE* value, std::size_t size) {
+// The value's characters as stored.
+std::wstring StoredText(DWORD valueType, const BYTE* value, std::size_t size) {
     if (!value) {
         size = 0;
     }
@@ -140,6 +178,12 @@ std::wstring RdnValueText(DWORD valueType, const BYTE* value, std::size_t size) 
         default:
             return HexWithHash(value, size);
     }
+}
+
+}  // namespace
+
+std::wstring RdnValueText(DWORD valueType, const BYTE* value, std::size_t size) {
+    return Visible(StoredText(valueType, value, size));
 }
 
 std::optional<std::wstring> NameToText(const BYTE* encoded, std::size_t size, DWORD strType) {
@@ -172,8 +216,10 @@ std::optional<std::wstring> NameToText(const BYTE* encoded, std::size_t size, DW
             if (form == CERT_X500_NAME_STR || form == CERT_OID_NAME_STR) {
                 out += Key(rdn[j].oid, form) + L"=";
             }
-            std::wstring v = RdnValueText(rdn[j].valueType, rdn[j].value.data, rdn[j].value.size);
-            out += quote && NeedsQuotes(v) ? Quoted(v) : v;
+            // Quoted by the stored characters, shown by the visible ones.
+            const std::wstring v =
+                StoredText(rdn[j].valueType, rdn[j].value.data, rdn[j].value.size);
+            out += Visible(quote && NeedsQuotes(v) ? Quoted(v) : v);
         }
     }
     return out;

@@ -14,6 +14,10 @@
 //   values      text of the string type (UTF8String, BMPString, UniversalString
 //               decoded; other strings UTF-8 when valid, else Latin-1); values
 //               that are not strings as "#" and the hex of their encoding
+//   shown       every character: one that draws nothing (controls but the tab,
+//               bidirectional and zero-width marks) as its code, \xNN up to U+00FF,
+//               else \uXXXX or \UXXXXXXXX; a backslash as it is. Quoting looks at
+//               the stored characters.
 #pragma once
 
 #include <optional>

@@ -105,7 +105,7 @@ TEST_F(CertMade, QuotingSeparatorsAndOrderFollowTheFlags) {
     ASSERT_TRUE(more);
     EXPECT_EQ(NameString(more->pCertInfo->Subject, CERT_X500_NAME_STR),
               L"O=\"a;b\", OU=\"x<y\", L=\"p>q\", S=\"#lead\", CN=\"semi;\", STREET=\"plus+sign\", "
-              L"Description=\"line\nbreak\", PostalCode=\"cr\rret\", T=none");
+              L"Description=\"line\\x0Abreak\", PostalCode=\"cr\\x0Dret\", T=none");
 }
 
 // One RSA certificate valid past 2049: the key, both time forms, damage and lazy decoding.
