@@ -60,12 +60,6 @@ protected:
     vktest::SessionBus m_bus;
 };
 
-class InstanceSignalWithoutBus : public ::testing::Test {
-protected:
-    vktest::TempWorld m_world;
-    vktest::NoSessionBus m_noBus;
-};
-
 TEST_F(InstanceSignalOnBus, WaitsForAStartingFirstCopyReachesItOverTheBusNotCopiesOfAnotherName) {
     vktest::ChildProcess first("first_copy", {"2", "700"}, true);
     EXPECT_EQ(first.NextLine(20000), "starting");
@@ -88,10 +82,12 @@ TEST_F(InstanceSignalOnBus, ACopyWithoutBusReachesTheFirstCopyOverTheSocket) {
     EXPECT_EQ(first.NextLine(20000), "activated 1");
 }
 
-TEST_F(InstanceSignalWithoutBus,
-       ReachesTheFirstCopyOverTheSocketButConnectionsOfOthersActivateNothing) {
+TEST(InstanceSignalWithoutBus,
+     ReachesTheFirstCopyOverTheSocketButConnectionsOfOthersActivateNothing) {
+    vktest::TempWorld world;
+    vktest::NoSessionBus noBus;
     const QString socket = CInstanceAddress(kName).SocketPath();
-    EXPECT_TRUE(socket.startsWith(QString::fromStdString(m_world.RuntimeDir().string()) + "/"))
+    EXPECT_TRUE(socket.startsWith(QString::fromStdString(world.RuntimeDir().string()) + "/"))
         << socket.toStdString();
     {
         vktest::ChildProcess killed = FirstCopy("listening dbus=0 socket=1");

@@ -14,24 +14,19 @@
 
 namespace {
 
-class UnixSocket : public ::testing::Test {
-protected:
-    std::string Path(const std::string& name) const { return (m_world.Root() / name).string(); }
+// A connected pair: the client and the connection the listener accepted.
+std::pair<CUnixSocket, CUnixSocket> Pair(const CUnixSocket& server, const std::string& path) {
+    CUnixSocket client = CUnixSocket::Connect(path);
+    EXPECT_TRUE(client.IsValid());
+    EXPECT_TRUE(server.WaitReadable(5000));
+    CUnixSocket accepted = server.Accept();
+    EXPECT_TRUE(accepted.IsValid());
+    return {std::move(client), std::move(accepted)};
+}
 
-    // A connected pair: the client and the connection the listener accepted.
-    std::pair<CUnixSocket, CUnixSocket> Pair(const CUnixSocket& server, const std::string& path) {
-        CUnixSocket client = CUnixSocket::Connect(path);
-        EXPECT_TRUE(client.IsValid());
-        EXPECT_TRUE(server.WaitReadable(5000));
-        CUnixSocket accepted = server.Accept();
-        EXPECT_TRUE(accepted.IsValid());
-        return {std::move(client), std::move(accepted)};
-    }
-
-    vktest::TempWorld m_world;
-};
-
-TEST_F(UnixSocket, ListensOnAFileOnlyItsOwnerMayUseConnectsOnlyWhereSomebodyListensOwnsItsFd) {
+TEST(UnixSocket, ListensOnAFileOnlyItsOwnerMayUseConnectsWhereSomebodyListensOwnsItsFdCarriesData) {
+    vktest::TempWorld world;
+    const auto Path = [&world](const std::string& name) { return (world.Root() / name).string(); };
     const std::string path = Path("s");
     const mode_t previous = ::umask(0);
     CUnixSocket server = CUnixSocket::Listen(path);
@@ -76,13 +71,12 @@ TEST_F(UnixSocket, ListensOnAFileOnlyItsOwnerMayUseConnectsOnlyWhereSomebodyList
     owner = CUnixSocket();
     EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the descriptor was not closed";
     EXPECT_FALSE(CUnixSocket::Connect(path).IsValid());
-}
 
-TEST_F(UnixSocket, CarriesDataBothWaysWithinTheLimitGivenUntilThePeersEnd) {
-    const std::string path = Path("s");
-    const CUnixSocket server = CUnixSocket::Listen(path);
-    ASSERT_TRUE(server.IsValid());
-    auto [client, accepted] = Pair(server, path);
+    // Data both ways within the limit given, until the peer's end.
+    const std::string third = Path("u");
+    const CUnixSocket listener = CUnixSocket::Listen(third);
+    ASSERT_TRUE(listener.IsValid());
+    auto [client, accepted] = Pair(listener, third);
 
     std::string got;
     EXPECT_EQ(accepted.ReceiveAvailable(got, 64), CUnixSocket::Received::Nothing);
@@ -114,7 +108,7 @@ TEST_F(UnixSocket, CarriesDataBothWaysWithinTheLimitGivenUntilThePeersEnd) {
     EXPECT_FALSE(accepted.SendAll("anyone?", 1000));
     EXPECT_FALSE(client.SendAll("x", 1000)) << "a closed socket sends nothing";
     // It gives up on a peer that does not read: far more than the socket buffers hold.
-    auto [writer, idle] = Pair(server, path);
+    auto [writer, idle] = Pair(listener, third);
     EXPECT_FALSE(writer.SendAll(std::string(64 * 1024 * 1024, 'x'), 200));
 }
 

@@ -41,7 +41,6 @@ struct Splitter {
 
 TEST(SimpleSplitter, PanesGoWhereTheLayoutSaysABarIsDraggedWithATracker) {
     Splitter across(CSimpleSplitter::kSideBySide, {404, 120});
-    EXPECT_TRUE(across.splitter->IsSideBySide());
     EXPECT_EQ(across.first->geometry(), across.Expected(0));
     EXPECT_EQ(across.second->geometry(), across.Expected(1));
     EXPECT_EQ(across.first->width() + 4 + across.second->width(), 404);

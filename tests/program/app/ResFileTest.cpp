@@ -26,7 +26,7 @@ constexpr std::size_t kFirstRecord = 32;
 
 }  // namespace
 
-TEST(ResFile, FindsEntriesByTypeNameAndLanguageDamagedHeadersFailCleanly) {
+TEST(ResFile, FindsEntriesByTypeNameAndLanguageKeepsItsOwnCopyDamagedHeadersFailCleanly) {
     CResFile file;
     ASSERT_TRUE(file.Load(LangTestResources())) << file.Error();
     // The empty leading record is not an entry.
@@ -78,7 +78,7 @@ TEST(ResFile, FindsEntriesByTypeNameAndLanguageDamagedHeadersFailCleanly) {
         EXPECT_FALSE(file.Error().empty()) << "damage " << i;
     }
 
-    const auto image = Image();
+    auto image = Image();
     // The first two records' headers: the leading empty record, then a
     // header of at least 32 bytes at offset 32.
     for (std::size_t cut = 1; cut < 64; ++cut) {
@@ -88,11 +88,8 @@ TEST(ResFile, FindsEntriesByTypeNameAndLanguageDamagedHeadersFailCleanly) {
         CResFile file;
         EXPECT_FALSE(file.Load(std::span(image).first(cut))) << "cut at " << cut;
     }
-}
 
-TEST(ResFile, KeepsItsOwnCopyAndReloadingReplacesTheEntries) {
-    auto image = Image();
-    CResFile file;
+    // It keeps its own copy, and a reload replaces the entries.
     ASSERT_TRUE(file.Load(image));
     const auto* menu = file.Find(RT_MENU, 128, 1024);
     ASSERT_NE(menu, nullptr);
