@@ -7,7 +7,9 @@
 // operations answer nothing here; the tree view tests hand them to a view.
 #pragma once
 
+#include <algorithm>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,22 +71,12 @@ public:
     FakeFrame() {
         m_registry.SetFacade(m_facade);
         STreeItemInfo::UI::RegisterDefaultCreators(m_registry);
-        m_enumReceiver.SetOwner(this);
-        m_containerReceiver.SetOwner(this);
-        m_keyReceiver.SetOwner(this);
-        m_selectedReceiver.SetOwner(this);
         m_hub.itemChildsEnuming.Attach(m_enumReceiver);
         m_hub.containerItemInfo.Attach(m_containerReceiver);
         m_hub.key.Attach(m_keyReceiver);
         m_hub.itemInTheTreeSelected.Attach(m_selectedReceiver);
     }
-    ~FakeFrame() override {
-        m_facade->Detach();
-        m_enumReceiver.SetOwner(nullptr);
-        m_containerReceiver.SetOwner(nullptr);
-        m_keyReceiver.SetOwner(nullptr);
-        m_selectedReceiver.SetOwner(nullptr);
-    }
+    ~FakeFrame() override { m_facade->Detach(); }
     FakeFrame(const FakeFrame&) = delete;
     FakeFrame& operator=(const FakeFrame&) = delete;
 
@@ -95,14 +87,10 @@ public:
     // The lines of the log that begin with one of the prefixes, in order.
     Log Only(std::initializer_list<const char*> prefixes) const {
         Log lines;
-        for (const std::string& line : events) {
-            for (const char* prefix : prefixes) {
-                if (line.starts_with(prefix)) {
-                    lines.push_back(line);
-                    break;
-                }
-            }
-        }
+        std::ranges::copy_if(events, std::back_inserter(lines), [&](const std::string& line) {
+            return std::ranges::any_of(prefixes,
+                                       [&](const char* p) { return line.starts_with(p); });
+        });
         return lines;
     }
 
@@ -148,9 +136,13 @@ public:
     }
 
 private:
+    // A receiver handing its messages to the frame while it lives.
     template <class Msg>
-    using Receiver =
-        SDP::SOBSERVER::COwnedReceiver<FakeFrame, Msg, STreeItemInfo::CTreeThreadModel>;
+    struct Receiver
+        : SDP::SOBSERVER::COwnedReceiver<FakeFrame, Msg, STreeItemInfo::CTreeThreadModel> {
+        explicit Receiver(FakeFrame* owner) { this->SetOwner(owner); }
+        ~Receiver() override { this->SetOwner(nullptr); }
+    };
 
     static std::string PathOf(const STreeItemInfo::ITreeItemInfo* node) {
         return node != nullptr ? WideToUtf8(node->GetPath()) : std::string();
@@ -164,10 +156,10 @@ private:
     STreeItemInfo::CTreeMessageHub m_hub;
     STreeItemInfo::UI::CEnumChildsMsgAcceptorRegistry m_registry;
     std::unique_ptr<FakeView> m_view;
-    Receiver<STreeItemInfo::CItemChildsEnumingMsg> m_enumReceiver;
-    Receiver<STreeItemInfo::CContainerItemInfoMsg> m_containerReceiver;
-    Receiver<STreeItemInfo::CKeyMsg> m_keyReceiver;
-    Receiver<SFrameFacade::MESSAGES::CItemInTheTreeSelectedMsg> m_selectedReceiver;
+    Receiver<STreeItemInfo::CItemChildsEnumingMsg> m_enumReceiver{this};
+    Receiver<STreeItemInfo::CContainerItemInfoMsg> m_containerReceiver{this};
+    Receiver<STreeItemInfo::CKeyMsg> m_keyReceiver{this};
+    Receiver<SFrameFacade::MESSAGES::CItemInTheTreeSelectedMsg> m_selectedReceiver{this};
     CFrameFacadePtr m_facade = std::make_shared<CFrameFacade>(this);
 };
 

@@ -47,7 +47,7 @@ TEST_F(TreeViewSync, TheDefaultMarkMovesWithItsBoldStateAndADeletedContainerGoes
     EXPECT_TRUE(texts.back().starts_with("idle")) << "the idle text after the end";
 }
 
-TEST_F(TreeViewSync, OperationMessagesShowTheirTextsAndSynchroniseTheToken) {
+TEST_F(TreeViewSync, OperationMessagesShowTheirTextsAndUpdatesSynchroniseTheirTokenOnly) {
     Expand(L"Reader B");
     const NodePtr zeta = NodeAt(IndexOf(L"Reader B\\zeta"));
     frame.events.clear();
@@ -72,10 +72,8 @@ TEST_F(TreeViewSync, OperationMessagesShowTheirTextsAndSynchroniseTheToken) {
     frame.Hub().containerItemInfo.Send({zeta.get(), 7});
     Pump();
     EXPECT_EQ(frame.Only({"status", "idle", "enum"}), Log{"idle arrow"});
-}
 
-TEST_F(TreeViewSync, TokenLevelUpdateSynchronisesThatTokenOnly) {
-    Expand(L"Reader B");
+    // A token level update synchronises that token only.
     Expand(L"Reader A");
     const int beforeA = frame.Enumerations("Reader A");
     const int beforeB = frame.Enumerations("Reader B");

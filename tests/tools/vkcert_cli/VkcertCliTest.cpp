@@ -1,9 +1,12 @@
 // The real vkcert-cli as scripts use it: pfx on files of openssl, certtool, pk12util and keytool
 // against `openssl pkcs12 -info`, exit codes, password input, messages; cert on every CA
 // certificate against OpenSSL, escaping and the language read but never written; list over worlds
-// made by the real vktoken against `vktoken list` and `show`, damaged and empty worlds.
+// made by the real vktoken against `vktoken list` and `show`, damaged and empty worlds; dates in
+// languages without patterns of their own and names holding a NUL or control characters.
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <openssl/pkcs12.h>
+#include <openssl/rsa.h>
 #include <openssl/x509.h>
 
 #include <gtest/gtest.h>
@@ -21,9 +24,11 @@
 #include "CertTestUtil.h"
 #include "CliRun.h"
 #include "PfxFixtures.h"
+#include "RowText.h"
 #include "platform/registry/RegTestUtil.h"
 #include "platform/token/TokenWorld.h"
 #include "support/TempWorld.h"
+#include "support/TestCertificate.h"
 
 namespace {
 
@@ -32,6 +37,7 @@ using clitest::Lines;
 using clitest::Result;
 using clitest::Split;
 using pfxtest::PfxCase;
+using namespace std::string_literals;
 
 // The program in a world of its own; standard error is kept apart.
 class CliWorld : public ::testing::Test {
@@ -39,6 +45,9 @@ protected:
     Result Run(const std::vector<std::string>& args, const std::string* input = nullptr,
                const std::vector<std::string>& env = {}) {
         return clitest::Run(world.Root(), VKCERT_CLI, args, input, env);
+    }
+    Result Vktoken(const std::vector<std::string>& args) {
+        return clitest::Run(world.Root(), VKTOKEN, args);
     }
 
     vktest::TempWorld world;
@@ -365,6 +374,92 @@ TEST_F(CertCommand, DerAndBase64GiveTheSameRowsOnOneLineInTheLanguageAndOtherFil
     EXPECT_TRUE(english.ends_with(" AM") || english.ends_with(" PM")) << english;
 }
 
+// Control characters other than the rows' tabs and line ends.
+std::size_t ControlCount(const std::string& out) {
+    return std::ranges::count_if(
+        out, [](unsigned char c) { return (c < 0x20 && c != '\t' && c != '\n') || c == 0x7F; });
+}
+
+TEST_F(CertCommand, DatesOfTheDemoCaInLanguagesWithoutPatternsOfTheirOwnAreEnglish) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const fs::path ca = world.DataHome() / "vkcert" / "tokens" / "demo-ca.crt";
+    const std::unique_ptr<BIO, decltype(&BIO_free)> pem(BIO_new_file(ca.c_str(), "r"), &BIO_free);
+    const std::unique_ptr<X509, decltype(&X509_free)> cert(
+        PEM_read_bio_X509(pem.get(), nullptr, nullptr, nullptr), &X509_free);
+    ASSERT_TRUE(cert) << ca;
+    for (const char* lang :
+         {"en_US.UTF-8", "en_GB.UTF-8", "en_AU.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8", "it"}) {
+        const Result r = Run({"cert", ca.string()}, nullptr,
+                             {"TZ=UTC", "LC_ALL=", "LC_MESSAGES=", "LANG="s + lang});
+        ASSERT_EQ(r.exitCode, 0) << lang << ": " << r.err;
+        const auto rows = ParseRows(r.out);
+        ExpectAgreement(ca, cert.get(), rows);
+        EXPECT_EQ(rows.at(4).detail, rows[4].value) << lang;
+        EXPECT_EQ(rows.at(5).detail, rows[5].value) << lang;
+    }
+}
+
+TEST_F(CertCommand, DisguisedNamesShowEveryCharacterFromAFileAndFromAToken) {
+    const std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_RSA_gen(2048),
+                                                                  &EVP_PKEY_free);
+    ASSERT_TRUE(key);
+    const std::vector<std::uint8_t> der =
+        vktest::MakeCertificate(key.get(), {{"O", "\x1B]0;owned\x07"},
+                                            {"OU", "\nwww.bank.example"},
+                                            {"CN", "www.bank.example\0.evil.example"s}});
+    const fs::path file = world.Root() / "disguised.cer";
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(der.data()), static_cast<std::streamsize>(der.size()));
+
+    const Result r = Run({"cert", file.string()}, nullptr, {"TZ=UTC"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ControlCount(r.out), 0u);
+    // The name strings' escapes, their backslashes doubled by the rows' escaping.
+    const std::string simple =
+        R"("\\x1B]0;owned\\x07", "\\x0Awww.bank.example", www.bank.example\\x00.evil.example)";
+    const std::string x500 =
+        R"(CN=www.bank.example\\x00.evil.example\r\nOU=\\x0Awww.bank.example\r\nO=\\x1B]0;owned\\x07)";
+    const auto rows = ParseRows(r.out);
+    ASSERT_GE(rows.size(), 7u);
+    for (const OutRow& row : {rows[3], rows[6]}) {
+        EXPECT_EQ(row.value, simple) << row.caption;
+        EXPECT_EQ(row.detail, x500) << row.caption;
+    }
+
+    // On a token the key's label carries the whole common name.
+    const unsigned char* p = der.data();
+    const std::unique_ptr<X509, decltype(&X509_free)> cert(
+        d2i_X509(nullptr, &p, static_cast<long>(der.size())), &X509_free);
+    const std::unique_ptr<PKCS12, decltype(&PKCS12_free)> pfx(
+        PKCS12_create("pw", nullptr, key.get(), cert.get(), nullptr, 0, 0, 0, 0, 0), &PKCS12_free);
+    ASSERT_TRUE(pfx);
+    const fs::path pfxFile = world.Root() / "disguised.p12";
+    FILE* out = std::fopen(pfxFile.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(i2d_PKCS12_fp(out, pfx.get()), 1);
+    std::fclose(out);
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const Result imported = Vktoken({"import-pfx", "Velkora Pro Demo", "disguised",
+                                     pfxFile.string(), "--pin", "12345678", "--password", "pw"});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    const Result list = Run({"list"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_EQ(ControlCount(list.out), 0u);
+    EXPECT_NE(list.out.find("\n    www.bank.example\\x00.evil.example (Exchange Key, 2048)\n"),
+              std::string::npos)
+        << list.out;
+}
+
+TEST(RowText, ControlCharactersAreWrittenAsTheirCodesAndTheRestAsUtf8) {
+    using vkcli::EscapedRowText;
+    EXPECT_EQ(EscapedRowText(L"a\\b\tc\rd\ne"), "a\\\\b\\tc\\rd\\ne");
+    EXPECT_EQ(EscapedRowText(L"\x1B]0;owned\x07"), "\\x1B]0;owned\\x07");
+    EXPECT_EQ(EscapedRowText(L"bank\0evil"s), "bank\\x00evil");
+    EXPECT_EQ(EscapedRowText(L"\x1F\x7F\x80\x9B\xA0"), "\\x1F\\x7F\\x80\\x9B\xC2\xA0");
+    EXPECT_EQ(EscapedRowText(L"\u0416 \u2400 \U0001F512"),
+              "\xD0\x96 \xE2\x90\x80 \xF0\x9F\x94\x92");
+}
+
 // One line of the listing: indent, label and path.
 struct Node {
     int depth = 0;
@@ -387,9 +482,6 @@ std::vector<Node> Parse(const std::string& out) {
 
 class VkcertCliListTest : public CliWorld {
 protected:
-    Result Vktoken(const std::vector<std::string>& args) {
-        return clitest::Run(world.Root(), VKTOKEN, args);
-    }
     // What vktoken reports, as the tree should show it.
     std::vector<Node> Expected(bool flat);
 };

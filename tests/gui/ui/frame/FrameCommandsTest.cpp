@@ -1,27 +1,25 @@
 // Command enabling and the state the frame shows for the selected node: the token panes (the ID
-// in eight hex digits) and the two-state tool bar buttons for logged-in and guest tokens, the
-// login state cached until a broadcast from another process, the Actions menu's store slot,
-// tooltips and prompts, and Tab and F6 between the panes. Which command a node enables, and what it
-// does, is the nodes' and operations' business.
+// in eight hex digits) and the two-state tool bar buttons for logged-in and guest tokens, an empty
+// reader offering no login, the login state caught up with once the window listens and then cached
+// until a broadcast from another process, the Actions menu's store slot, tooltips and prompts, and
+// Tab and F6 between the panes. Which command a node enables, and what it does, is the nodes' and
+// operations' business.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QMenu>
-#include <QTest>
 #include <QTreeWidget>
 
 #include "FrameTestWorld.h"
-#include "desktop/MessageBroadcast.h"
-#include "desktop/RegisteredMessages.h"
 #include "desktop/SessionBus.h"
 #include "gui/resources/LangMenuBuilder.h"
 #include "gui/ui/frame/CFrameToolBar.h"
 #include "gui/ui/frame/CommandTexts.h"
-#include "gui/ui/frame/LoginLogoutMessage.h"
+#include "gui/ui/frame/TokenLogin.h"
 #include "gui/ui/views/CListPropertyView.h"
-#include "platform/cert/CertApi.h"
-#include "platform/crypto/CryptApi.h"
-#include "platform/token/VelkoraProvider.h"
+#include "gui/ui/views/CTokenInfoViewEx.h"
+#include "gui/widgets/CEdit_Ex.h"
+#include "gui/widgets/CListWithEditEx.h"
 #include "program/token/CKeyInfo.h"
 #include "program/tree/CCertTree.h"
 #include "support/PersonalStore.h"
@@ -32,24 +30,6 @@ using namespace frametest;
 namespace {
 
 constexpr const char* kMiniPin = "1111";
-
-// Logs the user of the token in the reader in at the token's provider.
-bool Login(const char* reader, const char* pin) {
-    HCRYPTPROV prov = 0;
-    if (!CryptAcquireContextW(&prov, nullptr, vkstore::kVelkoraProviderName, PROV_RSA_FULL,
-                              CRYPT_VERIFYCONTEXT)) {
-        return false;
-    }
-    CryptSetProvParam(prov, 0x10007, reinterpret_cast<const BYTE*>(reader), 0);
-    const BOOL ok =
-        CryptSetProvParam(prov, PP_KEYEXCHANGE_PIN, reinterpret_cast<const BYTE*>(pin), 0);
-    CryptReleaseContext(prov, 0);
-    return ok != FALSE;
-}
-
-void Broadcast() {
-    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kLoginLogoutMessageName), 0, 0);
-}
 
 // Puts the key's certificate into the user's personal store.
 void Register(const char* reader, const wchar_t* container, DWORD spec) {
@@ -87,17 +67,15 @@ VK_TEST_CHILD(login_and_broadcast) {
     char name[] = "child";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
-    if (!Login(args.at(0).c_str(), args.at(1).c_str())) {
-        return 2;
-    }
-    Broadcast();
-    SpinFor(300);
+    Login(args.at(0).c_str(), args.at(1).c_str());
+    BroadcastLoginChange();
+    QTest::qWait(300);
     return 0;
 }
 
 TEST(FrameCommands, ALoggedInTokenShowsUserTheLogoutButtonAndOneStoreCommandForAKey) {
     FrameWorld world;
-    ASSERT_TRUE(Login(kReader0, "12345678"));
+    Login(kReader0, "12345678");
     Register(kReader0, L"Petrova-signing", 2);
     CMainFrame& frame = world.Start();
     CFrameToolBar* bar = frame.FrameToolBar();
@@ -135,15 +113,12 @@ TEST(FrameCommands, ALoggedInTokenShowsUserTheLogoutButtonAndOneStoreCommandForA
     const struct {
         const wchar_t* key;
         UINT shown;
-        UINT hidden;
         bool enabled;
     } cases[] = {
-        {L"\\Petrova-signing\\Signature", ID_ACTIONS_REMOVE_FROM_STORE, ID_ACTIONS_ADD_TO_STORE,
-         true},
-        {L"\\Ivanov-2026\\Exchange", ID_ACTIONS_ADD_TO_STORE, ID_ACTIONS_REMOVE_FROM_STORE, true},
+        {L"\\Petrova-signing\\Signature", ID_ACTIONS_REMOVE_FROM_STORE, true},
+        {L"\\Ivanov-2026\\Exchange", ID_ACTIONS_ADD_TO_STORE, true},
         // A key without certificate: the slot shows "Add", disabled.
-        {L"\\Key without certificate\\Exchange", ID_ACTIONS_ADD_TO_STORE,
-         ID_ACTIONS_REMOVE_FROM_STORE, false},
+        {L"\\Key without certificate\\Exchange", ID_ACTIONS_ADD_TO_STORE, false},
     };
     qsizetype slot = -1;
     for (const auto& c : cases) {
@@ -152,7 +127,9 @@ TEST(FrameCommands, ALoggedInTokenShowsUserTheLogoutButtonAndOneStoreCommandForA
         emit actions->aboutToShow();
         QAction* item = CLangMenuBuilder::FindAction(actions, c.shown);
         ASSERT_NE(item, nullptr);
-        EXPECT_EQ(CLangMenuBuilder::FindAction(actions, c.hidden), nullptr);
+        const UINT hidden = c.shown == ID_ACTIONS_ADD_TO_STORE ? ID_ACTIONS_REMOVE_FROM_STORE
+                                                               : ID_ACTIONS_ADD_TO_STORE;
+        EXPECT_EQ(CLangMenuBuilder::FindAction(actions, hidden), nullptr);
         EXPECT_EQ(item->isEnabled(), c.enabled);
         // The slot stands where the pair stood, between the same separators.
         const qsizetype at = actions->actions().indexOf(item);
@@ -184,6 +161,20 @@ TEST(FrameCommands, AGuestTokenShowsGuestItsPaddedIdAndTheLoginButton) {
     QApplication::processEvents();
     EXPECT_FALSE(bar->ButtonAction(import)->isEnabled());
 
+    // An empty reader: its pane shows no token, the status bar no token panes, and nothing offers
+    // a login, neither the Actions menu nor the tool bar.
+    ASSERT_TRUE(world.Open(W(kReader2)));
+    auto* view = dynamic_cast<CTokenInfoViewEx*>(frame.RightViewInterface());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->HeaderText(), "No Velkora's detected.");
+    EXPECT_EQ(view->RowCount(), 0);
+    EXPECT_FALSE(frame.IsCommandEnabled(ID_ACTIONS_LOGIN));
+    EXPECT_FALSE(frame.IsCommandEnabled(ID_ACTIONS_LOGOUT));
+    QApplication::processEvents();
+    EXPECT_EQ(bar->ButtonCommand(0), UINT{ID_ACTIONS_LOGIN});
+    EXPECT_FALSE(bar->ButtonAction(0)->isEnabled());
+    EXPECT_EQ(TokenPanes(world), std::vector<std::wstring>(3));
+
     // Nothing selected: no node command, empty token panes.
     world.Tree()->selectionModel()->clearSelection();
     world.Tree()->setCurrentIndex(QModelIndex());
@@ -199,12 +190,19 @@ TEST(FrameCommands, AGuestTokenShowsGuestItsPaddedIdAndTheLoginButton) {
     EXPECT_TRUE(frame.IsCommandEnabled(ID_VIEW_REFRESH));
 }
 
-TEST(FrameCommands, TheLoginStateIsCachedUntilABroadcastFromAnotherProcessReachesTheWindow) {
+TEST(FrameCommands, ALoginBeforeTheWindowListensIsCaughtUpWithThenTheStateIsCachedUntilABroadcast) {
     vktest::SessionBus bus;
     FrameWorld world;
-    CMainFrame& frame = world.Start();
+    CMainFrame& frame = world.Start(true);
+    ASSERT_EQ(world.TopLevel().size(), 3u) << "the first filling ran";
+    // No broadcast: nobody would hear it yet.
+    Login(kReader0, "12345678");
+    ASSERT_TRUE(world.Open(W(kReader0)));
+    EXPECT_EQ(world.StatusPane(CFrameStatusBar::kAccessPane), L"Access rights: User");
+
+    // The window listens now: a login without a broadcast is not seen, one from another process is.
     ASSERT_TRUE(world.Open(W(kReader1)));
-    ASSERT_TRUE(Login(kReader1, kMiniPin));
+    Login(kReader1, kMiniPin);
     frame.UpdateStatusPanes();
     EXPECT_EQ(world.StatusPane(CFrameStatusBar::kAccessPane), L"Access rights: Guest");
     vktest::ChildProcess child("login_and_broadcast", {kReader1, kMiniPin});
@@ -213,16 +211,6 @@ TEST(FrameCommands, TheLoginStateIsCachedUntilABroadcastFromAnotherProcessReache
         [&] { return world.StatusPane(CFrameStatusBar::kAccessPane) == L"Access rights: User"; }));
     EXPECT_EQ(frame.FrameToolBar()->ButtonCommand(0), UINT{ID_ACTIONS_LOGOUT});
     EXPECT_TRUE(frame.FrameToolBar()->IsPressed(0));
-}
-
-TEST(FrameCommands, ALoginBeforeTheWindowListensIsCaughtUpWith) {
-    FrameWorld world;
-    world.Start(true);
-    ASSERT_EQ(world.TopLevel().size(), 3u) << "the first filling ran";
-    // No broadcast: nobody would hear it yet.
-    ASSERT_TRUE(Login(kReader1, kMiniPin));
-    ASSERT_TRUE(world.Open(W(kReader1)));
-    EXPECT_EQ(world.StatusPane(CFrameStatusBar::kAccessPane), L"Access rights: User");
 }
 
 TEST(FrameCommands, TooltipsArePromptsSecondPartsPromptsReachTheStatusBarTabAndF6SwitchPanes) {
@@ -250,33 +238,23 @@ TEST(FrameCommands, TooltipsArePromptsSecondPartsPromptsReachTheStatusBarTabAndF
     QApplication::sendEvent(&frame, &leave);
     EXPECT_EQ(world.StatusPane(CFrameStatusBar::kMessagePane), L"Ready");
 
-    // Tab and F6 move the keyboard between the panes.
+    // Tab goes from the tree to the list, on to its detail box and back to the tree; F6 both ways.
     ASSERT_TRUE(world.Open(W(kReader0)));
+    QWidget* tree = world.Tree();
     QApplication::setActiveWindow(&frame);
     frame.activateWindow();
-    world.Tree()->setFocus();
-    ASSERT_TRUE(SpinUntil([&] { return QApplication::focusWidget() == world.Tree(); }, 3000));
-
-    auto inRight = [&] {
-        for (QWidget* w = QApplication::focusWidget(); w != nullptr; w = w->parentWidget()) {
-            if (w == frame.RightView()) {
-                return true;
-            }
-        }
-        return false;
-    };
-    // From the tree to the list, on to its detail box, and back to the tree.
+    tree->setFocus();
+    ASSERT_TRUE(SpinUntil([&] { return QApplication::focusWidget() == tree; }, 3000));
     auto* view = dynamic_cast<CListPropertyView*>(frame.RightView());
     ASSERT_NE(view, nullptr);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(view->List()));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_TRUE(inRight());
-    EXPECT_NE(QApplication::focusWidget(), static_cast<QWidget*>(view->List()));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), world.Tree());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(view->List()));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), world.Tree());
+    QWidget* list = view->List();
+    for (const auto& [key, modifier, lands] :
+         {std::tuple{Qt::Key_Tab, Qt::NoModifier, list},
+          {Qt::Key_Tab, Qt::NoModifier, static_cast<QWidget*>(view->ListWidget()->Edit())},
+          {Qt::Key_Tab, Qt::NoModifier, tree},
+          {Qt::Key_F6, Qt::NoModifier, list},
+          {Qt::Key_F6, Qt::ShiftModifier, tree}}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifier);
+        EXPECT_EQ(QApplication::focusWidget(), lands) << key;
+    }
 }

@@ -3,11 +3,6 @@
 // and the close that logs out the selected token only. The prompt itself is the desktop tests'.
 #include <gtest/gtest.h>
 
-#include <QDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
-
 #include "FrameTestWorld.h"
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CFrameToolBar.h"
@@ -18,44 +13,14 @@ using namespace frametest;
 
 namespace {
 
-// Acts on the PIN prompt once it is up: types the PIN and presses OK, or gives up.
-void AnswerPrompt(const char* pin) {
-    auto answer = std::make_shared<std::function<void()>>();
-    *answer = [pin, answer] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            QTimer::singleShot(10, *answer);
-            return;
-        }
-        if (pin == nullptr) {
-            dialog->reject();
-            return;
-        }
-        dialog->findChild<QLineEdit*>("pin")->setText(QString::fromLatin1(pin));
-        for (auto* button : dialog->findChildren<QPushButton*>()) {
-            if (button->text().contains("OK", Qt::CaseInsensitive)) {
-                button->click();
-                return;
-            }
-        }
-        ADD_FAILURE() << "no OK button";
-        dialog->reject();
-    };
-    QTimer::singleShot(0, *answer);
-}
-
+// The token's "pin-tries" line as vktoken shows it.
 std::string PinTries(const char* label) {
-    vktest::ChildProcess show =
-        vktest::ChildProcess::Exec({VKTOKEN, "show", label}, /*captureStdout=*/true);
+    vktest::ChildProcess show = vktest::ChildProcess::Exec({VKTOKEN, "show", label}, true);
     std::string line;
-    while (show.ReadLine(line)) {
-        if (line.starts_with("pin-tries")) {
-            show.Wait();
-            return line;
-        }
+    while (show.ReadLine(line) && !line.starts_with("pin-tries")) {
     }
     show.Wait();
-    return {};
+    return line.starts_with("pin-tries") ? line : std::string();
 }
 
 }  // namespace
@@ -71,7 +36,7 @@ TEST(FrameLogin, AGivenUpPromptCostsNoTryThePinLogsInAndLogoutTakesItBack) {
 
     AnswerPrompt(nullptr);
     frame.OnCommand(ID_ACTIONS_LOGIN);
-    SpinFor(300);
+    QTest::qWait(300);
     EXPECT_EQ(world.StatusPane(CFrameStatusBar::kAccessPane), L"Access rights: Guest");
     EXPECT_EQ(bar->ButtonCommand(0), UINT{ID_ACTIONS_LOGIN});
     EXPECT_EQ(SVKCERT::ReadLoginState(W(kReader1)), SVKCERT::kLoginGuest);
@@ -97,17 +62,10 @@ TEST(FrameLogin, AGivenUpPromptCostsNoTryThePinLogsInAndLogoutTakesItBack) {
 
 TEST(FrameLogin, ClosingLogsOutTheSelectedTokenOnly) {
     FrameWorld world;
-    world.Start();
-    ASSERT_TRUE(world.Open(W(kReader0)));
-    AnswerPrompt("12345678");
-    world.Frame().OnCommand(ID_ACTIONS_LOGIN);
-    ASSERT_TRUE(SpinUntil([&] { return world.Frame().IsCommandEnabled(ID_ACTIONS_LOGOUT); }));
-    ASSERT_TRUE(world.Open(W(kReader1)));
-    AnswerPrompt("1111");
-    world.Frame().OnCommand(ID_ACTIONS_LOGIN);
-    ASSERT_TRUE(SpinUntil([&] { return world.Frame().IsCommandEnabled(ID_ACTIONS_LOGOUT); }));
-
+    Login(kReader0, "12345678");
+    Login(kReader1, "1111");
     // A key of the Pro token is selected at close: that token is logged out, the Mini stays.
+    world.Start();
     ASSERT_TRUE(world.Open(W(kReader0) + L"\\Ivanov-2026\\Exchange"));
     world.Close();
     EXPECT_EQ(SVKCERT::ReadLoginState(W(kReader0)), SVKCERT::kLoginGuest);

@@ -1,18 +1,14 @@
 // The right pane from the window's first showing on: the pane the window opens with shows the
 // first reader's token once the tree selects it, as a pane made for it would; any later request
-// gets a pane made afresh, and so does the first request after a language switch.
+// gets a pane made afresh, with the list split last dragged, and so does the first request after
+// a language switch.
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPointer>
 
+#include "../views/ViewTestSupport.h"
 #include "FrameTestWorld.h"
-#include "gui/ui/views/CListPropertyView.h"
-#include "gui/widgets/CListWithEditEx.h"
-#include "gui/widgets/CSimpleSplitResendingNotifications.h"
-#include "program/app/UiLanguage.h"
-#include "program/core/settings/CRawStruct.h"
 #include "program/ui/IRightView.h"
 
 using namespace frametest;
@@ -28,46 +24,16 @@ QString PaneText(QWidget* pane) {
     return texts.join(QLatin1Char('\n'));
 }
 
-void StoreRightPane(LONG width, LONG minWidth) {
-    const SLocalTools::CSplitterItemInfo left{250, 0};
-    const SLocalTools::CSplitterItemInfo right{width, minWidth};
-    StoreValue(L"LeftPaneInfo", REG_BINARY, &left, sizeof left);
-    StoreValue(L"RightPaneInfo", REG_BINARY, &right, sizeof right);
-}
-
 // The list/detail split of the list view the right pane shows.
 std::vector<std::int32_t> ListSplit(CMainFrame& frame) {
-    auto* view = dynamic_cast<CListPropertyView*>(frame.RightView());
-    return view != nullptr ? view->ListWidget()->Splitter()->GetProportions()
-                           : std::vector<std::int32_t>{};
+    return viewtest::Split(&dynamic_cast<CListPropertyView&>(*frame.RightView()));
 }
-
-// Drags the bar between the shown list and its box up with the mouse.
-void DragListBarUp(CMainFrame& frame) {
-    CSimpleSplitter* bar =
-        dynamic_cast<CListPropertyView&>(*frame.RightView()).ListWidget()->Splitter();
-    const QPoint from(bar->width() / 2, bar->Layout().Positions()[1] - 2);
-    const QPoint to = from - QPoint(0, 100);
-    for (const auto& [type, at] : {std::pair{QEvent::MouseButtonPress, from},
-                                   {QEvent::MouseMove, to},
-                                   {QEvent::MouseButtonRelease, to}}) {
-        QMouseEvent e(type, QPointF(at), bar->mapToGlobal(QPointF(at)),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                      Qt::NoModifier);
-        QApplication::sendEvent(bar, &e);
-    }
-}
-
-struct EnglishAfterwards {
-    ~EnglishAfterwards() { SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID); }
-};
 
 }  // namespace
 
-TEST(FrameRightPane, TheOpeningPaneShowsTheFirstTokenAndLaterSelectionsGetFreshPanes) {
+TEST(FrameRightPane, TheOpeningPaneShowsTheFirstTokenLaterOnesAreFreshAndTakeADraggedListSplit) {
     FrameWorld world;
-    StoreRightPane(500, 180);
+    StorePanes(250, 500, 180);
     CMainFrame& frame = world.Start();
     ASSERT_TRUE(SpinUntil([&] { return frame.SelectedNode() != nullptr; }));
     EXPECT_EQ(frame.SelectedNode()->GetPath(), W(kReader0));
@@ -94,13 +60,23 @@ TEST(FrameRightPane, TheOpeningPaneShowsTheFirstTokenAndLaterSelectionsGetFreshP
     ASSERT_TRUE(world.Open(W(kReader0)));
     EXPECT_NE(frame.RightView(), second);
     EXPECT_TRUE(PaneText(frame.RightView()).contains(QStringLiteral("Velkora Pro Demo")));
+
+    // A list split dragged in one pane reaches the next ones.
+    ASSERT_TRUE(world.Open(W(kReader0) + L"\\Ivanov-2026\\Exchange"));
+    const std::vector<std::int32_t> fresh = ListSplit(frame);
+    ASSERT_EQ(fresh.size(), 2u);
+    viewtest::DragBarUp(dynamic_cast<CListPropertyView&>(*frame.RightView()).ListWidget(), 100);
+    const std::vector<std::int32_t> dragged = ListSplit(frame);
+    ASSERT_NE(dragged, fresh);
+    ASSERT_TRUE(world.Open(W(kReader0) + L"\\Ivanov-2026\\Signature"));
+    EXPECT_EQ(ListSplit(frame), dragged);
+    ASSERT_TRUE(world.Open(W(kReader1)));
+    EXPECT_EQ(ListSplit(frame), dragged);
 }
 
 TEST(FrameRightPane, ALanguageSwitchBeforeTheFirstSelectionGivesAPaneInTheNewLanguage) {
     FrameWorld world;
-    CLanguageEventDelivery delivery;
-    EnglishAfterwards english;
-    SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
+    English english;
     // The empty pane a window opens with, in English.
     auto first = std::make_unique<CMainFrame>();
     ASSERT_TRUE(first->Create());
@@ -124,19 +100,4 @@ TEST(FrameRightPane, ALanguageSwitchBeforeTheFirstSelectionGivesAPaneInTheNewLan
     QApplication::processEvents();
     EXPECT_TRUE(PaneText(window->RightView()).contains(QStringLiteral("Velkora Pro Demo")));
     window->close();
-}
-
-TEST(FrameRightPane, ADraggedListSplitReachesTheNextPane) {
-    FrameWorld world;
-    CMainFrame& frame = world.Start();
-    ASSERT_TRUE(world.Open(W(kReader0) + L"\\Ivanov-2026\\Exchange"));
-    const std::vector<std::int32_t> fresh = ListSplit(frame);
-    ASSERT_EQ(fresh.size(), 2u);
-    DragListBarUp(frame);
-    const std::vector<std::int32_t> dragged = ListSplit(frame);
-    ASSERT_NE(dragged, fresh);
-    ASSERT_TRUE(world.Open(W(kReader0) + L"\\Ivanov-2026\\Signature"));
-    EXPECT_EQ(ListSplit(frame), dragged);
-    ASSERT_TRUE(world.Open(W(kReader1)));
-    EXPECT_EQ(ListSplit(frame), dragged);
 }

@@ -11,7 +11,6 @@
 #include "FrameTestWorld.h"
 #include "gui/resources/LangMenuBuilder.h"
 #include "gui/ui/frame/CFrameToolBar.h"
-#include "program/core/settings/CSplitterItemInfo.h"
 #include "program/core/settings/CWindowPlacement.h"
 
 using namespace frametest;
@@ -27,13 +26,6 @@ void StorePlacement(DWORD length, DWORD showCmd, QRect rect) {
     StoreValue(L"WindowPlacement", REG_BINARY, &p, sizeof p);
 }
 
-void StorePanes(LONG left, LONG right) {
-    const SLocalTools::CSplitterItemInfo l{left, 0};
-    const SLocalTools::CSplitterItemInfo r{right, 0};
-    StoreValue(L"LeftPaneInfo", REG_BINARY, &l, sizeof l);
-    StoreValue(L"RightPaneInfo", REG_BINARY, &r, sizeof r);
-}
-
 // A stored "Y"/"N" value as text.
 std::string Flag(const wchar_t* name) {
     const std::vector<BYTE> bytes = StoredValue(name);
@@ -46,33 +38,30 @@ std::string Flag(const wchar_t* name) {
 
 }  // namespace
 
-TEST(FrameSettings, StoredPlacementsOpenNormalMaximisedOrNotAtAll) {
+TEST(FrameSettings, StoredPlacementsOpenNormalOrMaximisedAndPaneWidthsNeedBoth) {
     FrameWorld world;
     const QRect rect(130, 90, 820, 610);
-    // Minimised, shown minimised and hidden all open normal at the stored position.
-    for (DWORD show : {6u, 2u, 0u}) {
+    // Minimised, shown minimised and hidden all open normal at the stored position; maximised
+    // opens maximised.
+    for (DWORD show : {6u, 2u, 0u, 3u}) {
         SCOPED_TRACE(show);
         StorePlacement(44, show, rect);
         CMainFrame& frame = world.Start();
         EXPECT_FALSE(frame.isMinimized());
         EXPECT_FALSE(frame.isHidden());
         EXPECT_EQ(frame.normalGeometry(), rect);
+        EXPECT_EQ(frame.isMaximized(), show == 3);
         world.Close();
     }
-    StorePlacement(44, 3, rect);
-    EXPECT_TRUE(world.Start().isMaximized());
-    world.Close();
     // A record of the wrong length is not applied.
     StorePlacement(40, 1, rect);
     CMainFrame& frame = world.Start();
     EXPECT_FALSE(frame.isMaximized());
     EXPECT_NE(frame.normalGeometry(), rect);
-}
+    world.Close();
 
-TEST(FrameSettings, StoredPaneWidthsAreAppliedOnlyWhenBothAreSet) {
-    FrameWorld world;
+    // Stored pane widths are applied only when both are set; else the splitter's own are kept.
     StorePlacement(44, 1, QRect(50, 50, 900, 600));
-    // The splitter's own widths, for a window of this size.
     const QList<int> own = world.Start().Splitter()->sizes();
     world.Close();
     for (const auto& [left, right] : {std::pair{310, 0}, std::pair{0, 500}}) {

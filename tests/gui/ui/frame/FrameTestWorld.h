@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <functional>
 #include <memory>
@@ -18,8 +23,11 @@
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CMainFrame.h"
 #include "platform/registry/Registry.h"
+#include "platform/token/TokenLogin.h"
 #include "program/app/LangResource.h"
+#include "program/app/UiLanguage.h"
 #include "program/core/sdp/CSingletonRegistry.h"
+#include "program/core/settings/CSplitterItemInfo.h"
 #include "program/tree/ITreeItemInfo.h"
 #include "res/resource.h"
 #include "support/ChildProcess.h"
@@ -38,18 +46,7 @@ using NodePtr = STreeItemInfo::ITreeItemInfoPtr;
 
 // Runs the event loop until `done` or the time is up; answers `done()`.
 inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-inline void SpinFor(int ms) {
-    SpinUntil([] { return false; }, ms);
+    return QTest::qWaitFor(done, timeoutMs);
 }
 
 // Runs vktoken with the arguments; answers its exit code.
@@ -62,6 +59,36 @@ inline int Vktoken(const std::vector<std::string>& args) {
 inline std::wstring W(const char* text) {
     return QString::fromUtf8(text).toStdWString();
 }
+
+// Logs the user of the token in the reader in, as another program of the session would.
+inline void Login(const char* reader, const char* pin) {
+    vkstore::TokenWorld tokens;
+    vkstore::TokenLogin().Login(tokens, reader, pin);
+}
+
+// Acts on the PIN prompt once it is up: types the PIN and presses OK, or without one gives up.
+inline void AnswerPrompt(const char* pin) {
+    auto answer = std::make_shared<std::function<void()>>();
+    *answer = [pin, answer] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            QTimer::singleShot(10, *answer);
+        } else if (pin == nullptr) {
+            dialog->reject();
+        } else {
+            dialog->findChild<QLineEdit*>("pin")->setText(QString::fromLatin1(pin));
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        }
+    };
+    QTimer::singleShot(0, *answer);
+}
+
+// English now and afterwards, with language changes delivered to the windows in between.
+struct English {
+    English() { SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID); }
+    ~English() { SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID); }
+    CLanguageEventDelivery delivery;
+};
 
 class FrameWorld {
 public:
@@ -111,24 +138,20 @@ public:
         return out;
     }
 
-    // The node of that path among the levels opened so far, or null.
-    NodePtr Find(const std::wstring& path) {
-        std::vector<NodePtr> level = TopLevel();
-        while (!level.empty()) {
-            NodePtr next;
-            for (const NodePtr& node : level) {
-                const std::wstring nodePath = node->GetPath();
-                if (nodePath == path) {
-                    return node;
-                }
-                if (path.starts_with(nodePath + L"\\")) {
-                    next = node;
-                }
+    // The node of that path among the levels opened so far (or, with `open`, opened on the way
+    // as a click on each expander opens it), or null.
+    NodePtr Find(const std::wstring& path, bool open = false) {
+        for (std::vector<NodePtr> level = TopLevel(); !level.empty();) {
+            const auto it = std::ranges::find_if(level, [&path](const NodePtr& node) {
+                return path == node->GetPath() || path.starts_with(node->GetPath() + L"\\");
+            });
+            if (it == level.end() || (*it)->GetPath() == path) {
+                return it == level.end() ? nullptr : *it;
             }
-            if (!next) {
-                return nullptr;
+            if (open) {
+                Expand(*it);
             }
-            level = Children(next);
+            level = Children(*it);
         }
         return nullptr;
     }
@@ -146,15 +169,7 @@ public:
 
     // Opens every level down to the node of that path and selects it; answers it.
     NodePtr Open(const std::wstring& path) {
-        NodePtr node;
-        std::size_t cut = 0;
-        do {
-            cut = path.find(L'\\', cut + 1);
-            if (node) {
-                Expand(node);
-            }
-            node = Find(path.substr(0, cut));
-        } while (node && cut != std::wstring::npos);
+        NodePtr node = Find(path, true);
         if (node) {
             m_frame->SelectNode(node.get());
             QApplication::processEvents();
@@ -196,6 +211,14 @@ inline void StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD 
     EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
     RegCloseKey(key);
+}
+
+// Stored widths of the tree and the right pane, and the right pane's least width.
+inline void StorePanes(LONG left, LONG right, LONG rightMinWidth = 0) {
+    const SLocalTools::CSplitterItemInfo leftPane{left, 0};
+    const SLocalTools::CSplitterItemInfo rightPane{right, rightMinWidth};
+    StoreValue(L"LeftPaneInfo", REG_BINARY, &leftPane, sizeof leftPane);
+    StoreValue(L"RightPaneInfo", REG_BINARY, &rightPane, sizeof rightPane);
 }
 
 }  // namespace frametest

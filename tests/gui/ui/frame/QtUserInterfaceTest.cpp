@@ -29,10 +29,9 @@ void AnswerNextBox(QMessageBox::StandardButton button, std::wstring* seenText) {
 
 }  // namespace
 
-TEST(QtUserInterface, MessageBoxesAnswerTheButtonPressedAndShowTheirText) {
+TEST(QtUserInterface, MessageBoxesAndPopupMenusAnswerWhatWasChosen) {
     vktest::QtApp();
     CQtUserInterface ui;
-    EXPECT_EQ(&GetUserInterface(), &ui);
     const struct {
         QMessageBox::StandardButton press;
         UINT type;
@@ -47,6 +46,28 @@ TEST(QtUserInterface, MessageBoxesAnswerTheButtonPressedAndShowTheirText) {
         EXPECT_EQ(ui.MessageBox(L"Go on?", L"vkCert", c.type), c.answer);
         EXPECT_EQ(seen, L"Go on?");
     }
+
+    // A popup menu answers the chosen command, or zero when it is closed.
+    CMenu menu;
+    menu.Items().push_back(CMenuItem::Command(ID_ACTIONS_IMPORT_CERT, L"&Import"));
+    menu.Items().push_back(CMenuItem::Separator());
+    menu.Items().push_back(CMenuItem::Command(ID_ACTIONS_LOGIN, L"&Login"));
+    QTimer::singleShot(0, [] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(popup, nullptr);
+        QAction* login = CLangMenuBuilder::FindAction(popup, ID_ACTIONS_LOGIN);
+        ASSERT_NE(login, nullptr);
+        popup->setActiveAction(login);
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    EXPECT_EQ(ui.TrackPopupMenu(menu, 10, 10), UINT{ID_ACTIONS_LOGIN});
+
+    QTimer::singleShot(0, [] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+        }
+    });
+    EXPECT_EQ(ui.TrackPopupMenu(menu, 10, 10), 0u);
 }
 
 TEST(QtUserInterface, TheWaitCursorIsSetOnceAndTheSeamAndCursorGoWithTheImplementation) {
@@ -87,30 +108,4 @@ TEST(QtUserInterface, FileFiltersBecomeQtNameFilters) {
               QStringList{QStringLiteral("A (*.a)")});
     EXPECT_TRUE(CQtUserInterface::NameFilters(L"").isEmpty());
     EXPECT_TRUE(CQtUserInterface::NameFilters(L"Lonely name").isEmpty());
-}
-
-TEST(QtUserInterface, APopupMenuAnswersTheChosenCommandOrZero) {
-    vktest::QtApp();
-    CQtUserInterface ui;
-    CMenu menu;
-    menu.Items().push_back(CMenuItem::Command(ID_ACTIONS_IMPORT_CERT, L"&Import"));
-    menu.Items().push_back(CMenuItem::Separator());
-    menu.Items().push_back(CMenuItem::Command(ID_ACTIONS_LOGIN, L"&Login"));
-
-    QTimer::singleShot(0, [] {
-        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(popup, nullptr);
-        QAction* login = CLangMenuBuilder::FindAction(popup, ID_ACTIONS_LOGIN);
-        ASSERT_NE(login, nullptr);
-        popup->setActiveAction(login);
-        QTest::keyClick(popup, Qt::Key_Return);
-    });
-    EXPECT_EQ(ui.TrackPopupMenu(menu, 10, 10), UINT{ID_ACTIONS_LOGIN});
-
-    QTimer::singleShot(0, [] {
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            popup->close();
-        }
-    });
-    EXPECT_EQ(ui.TrackPopupMenu(menu, 10, 10), 0u);
 }

@@ -20,7 +20,6 @@ TEST(ContainerView, HeaderPutsTheNameIntoTheTemplateOfTheInterfaceLanguage) {
     for (const auto& c : cases) {
         viewtest::UseLanguage(c.lang);
         auto* view = viewtest::MakeView<CContainerView>(ERightViewKind::Container, pane.host);
-        ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->AsContainer(), view);
         EXPECT_EQ(view->HeaderText(), "");
         view->AsContainer()->FillContainerName(c.name);

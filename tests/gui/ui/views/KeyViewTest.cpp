@@ -56,7 +56,6 @@ TEST_F(KeyView, ShowsLengthPermissionsAndAPublicKeyRowOnlyForABlobThatIsOne) {
     for (const LANGID lang : {LANGID{1049}, LANGID{1024}}) {  // the captions stay English
         UseLanguage(lang);
         view = Make();
-        ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->AsKey(), view);
         view->AsKey()->FillKeyLength(2048);
         view->AsKey()->FillPermissions(0x3B);
@@ -91,7 +90,6 @@ TEST_F(KeyView, EntriesOwnTheirRowsAndSurviveRowsThatFail) {
     UseLanguage(1024);
     int destroyed = 0;
     auto* view = Make();
-    ASSERT_NE(view, nullptr);
     view->AddRow(
         std::make_unique<SSertListItemInfo::CSLTextItemInfo>(L"Long", std::wstring(2000, L'7')));
     view->AddRow(std::make_unique<FailingRow>(true, &destroyed));

@@ -1,6 +1,6 @@
-// The token view: the header before and after a token is shown, the rows of token records of
-// every type reaching the list in order with their icons in English and Russian, the column
-// captions, the detail box following the selection, and an empty reader shown as no token. The row
+// The token view: the rows of token records of every type reaching the list in order with their
+// icons in English and Russian, the header, the column captions, the detail box following the
+// selection, and a view not yet filled and an empty reader both shown as no token. The row
 // and header texts are made (and tested) by viewtext; the column split is the widgets tests'.
 #include "ViewTestSupport.h"
 #include "gui/ui/views/CTokenInfoViewEx.h"
@@ -29,14 +29,13 @@ protected:
 };
 
 TEST_F(TokenInfoView, RecordsOfEveryTypeReachTheListInOrderInBothLanguages) {
-    for (const LANGID lang : {LANGID{1024}, LANGID{1049}}) {
+    for (const LANGID lang : {LANGID{1049}, LANGID{1024}}) {
         UseLanguage(lang);
         for (const BYTE type : {BYTE{0}, BYTE{1}, BYTE{2}}) {
             SCOPED_TRACE(testing::Message() << lang << " type " << int{type});
             STokenRecord record = viewtest::DemoProRecord();
             record.tokenType = type;
             auto* view = Make();
-            ASSERT_NE(view, nullptr);
             view->AsTokenInfo()->FillTokenRecord(record);
             const auto rows = viewtext::TokenViewRows(record);
             ASSERT_EQ(view->RowCount(), static_cast<int>(rows.size()));
@@ -55,17 +54,8 @@ TEST_F(TokenInfoView, RecordsOfEveryTypeReachTheListInOrderInBothLanguages) {
             delete view;
         }
     }
-}
-
-TEST_F(TokenInfoView, EmptyUntilFilledThenTheDetailBoxFollowsTheSelection) {
-    UseLanguage(1024);
+    // The detail box follows the selection; the column captions.
     auto* view = Make();
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->AsTokenInfo(), view);
-    EXPECT_EQ(view->AsKey(), nullptr);
-    EXPECT_EQ(view->HeaderText(), "No Velkora's detected.");
-    EXPECT_EQ(view->RowCount(), 0);
-
     view->AsTokenInfo()->FillTokenRecord(viewtest::DemoProRecord());
     EXPECT_EQ(view->HeaderText(), "Token <Velkora Pro Demo> properties");
     view->List()->setCurrentItem(view->List()->topLevelItem(1));
@@ -79,9 +69,7 @@ TEST_F(TokenInfoView, AnEmptyReaderShowsNoTokenAndHasNoLoginState) {
     tokens.AddReader("Empty reader");
     const std::pair<LANGID, QString> languages[] = {
         {LANGID{1024}, "No Velkora's detected."},
-        {LANGID{1049}, QString::fromStdWString(L"\u0422\u043e\u043a\u0435\u043d\u044b Velkora "
-                                               L"\u043d\u0435 \u043e\u0431\u043d\u0430\u0440"
-                                               L"\u0443\u0436\u0435\u043d\u044b.")}};
+        {LANGID{1049}, QString::fromUtf8("Токены Velkora не обнаружены.")}};
     for (const auto& [lang, header] : languages) {
         SCOPED_TRACE(lang);
         UseLanguage(lang);
@@ -90,7 +78,9 @@ TEST_F(TokenInfoView, AnEmptyReaderShowsNoTokenAndHasNoLoginState) {
         EXPECT_FALSE(record.present);
         EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginNotRead) << "nobody to log in to";
         auto* view = Make();
-        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->AsTokenInfo(), view);
+        EXPECT_EQ(view->AsKey(), nullptr);
+        EXPECT_EQ(view->HeaderText(), header) << "before it is filled";
         view->AsTokenInfo()->FillTokenRecord(record);
         EXPECT_EQ(view->RowCount(), 0);
         EXPECT_EQ(view->HeaderText(), header);

@@ -1,18 +1,24 @@
 // Shared by the property view tests: a shown pane that hosts one view at a time, the demo data
-// the views show, and texts of a view's list as the list asks for them. The frame the views
-// reach is the tests' fake frame (support/FakeFrame.h).
+// the views show, texts of a view's list as the list asks for them, and its list split dragged
+// with the mouse (the main window's right pane test drags it too). The frame the views reach is
+// the tests' fake frame (support/FakeFrame.h).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTreeWidget>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "gui/ui/views/CListPropertyView.h"
 #include "gui/ui/views/RightViewFactory.h"
+#include "gui/widgets/CListWithEditEx.h"
+#include "gui/widgets/CSimpleSplitResendingNotifications.h"
 #include "program/app/UiLanguage.h"
 #include "program/token/STokenRecord.h"
 #include "res/resource.h"
@@ -32,19 +38,18 @@ struct Pane {
     }
 };
 
-// A view of the kind made by the factory in the pane, filling the pane.
+// A view of the kind made by the factory in the pane, filling the pane; throws when none is made.
 template <typename View>
 View* MakeView(ERightViewKind kind, QWidget& pane, CFrameFacadePtr facade = nullptr) {
     const CRightViewWidget made = CreateRightView(kind, &pane, std::move(facade));
-    EXPECT_NE(made.widget, nullptr);
     EXPECT_EQ(made.widget, dynamic_cast<QWidget*>(made.view));
     auto* view = dynamic_cast<View*>(made.view);
-    EXPECT_NE(view, nullptr);
-    if (view != nullptr) {
-        view->setGeometry(pane.rect());
-        view->show();
-        QApplication::processEvents();
+    if (view == nullptr) {
+        throw std::runtime_error("no view of that kind was made");
     }
+    view->setGeometry(pane.rect());
+    view->show();
+    QApplication::processEvents();
     return view;
 }
 
@@ -73,6 +78,27 @@ inline bool SendKey(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(target, &press);
     return press.isAccepted();
+}
+
+// Drags the bar between a list and its detail box up (down when negative) with the mouse.
+inline void DragBarUp(CListWithEdit* widget, int by = 120) {
+    CSimpleSplitter* bar = widget->Splitter();
+    const QPoint from(bar->width() / 2, bar->Layout().Positions()[1] - 2);
+    const QPoint to = from - QPoint(0, by);
+    for (const auto& [type, at] : {std::pair{QEvent::MouseButtonPress, from},
+                                   {QEvent::MouseMove, to},
+                                   {QEvent::MouseButtonRelease, to}}) {
+        QMouseEvent e(type, QPointF(at), bar->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(bar, &e);
+    }
+}
+
+// The list/detail split of a list view.
+inline std::vector<std::int32_t> Split(CListPropertyView* view) {
+    return view->ListWidget()->Splitter()->GetProportions();
 }
 
 // The demo Pro token's record as the token middleware reads it ("Velkora Pro Demo", type 1).
