@@ -6,7 +6,6 @@
 #include <cstring>
 #include <ctime>
 #include <iomanip>
-#include <span>
 #include <sstream>
 #include <tuple>
 
@@ -39,20 +38,10 @@ protected:
 
 // The common names of the name, in order, as the program walks its attributes.
 std::vector<std::wstring> CommonNames(const CERT_NAME_BLOB& name) {
-    DWORD size = 0;
-    EXPECT_TRUE(CryptDecodeObject(kEnc, X509_NAME, name.pbData, name.cbData, 0, nullptr, &size));
-    std::vector<std::max_align_t> buf(size / sizeof(std::max_align_t) + 1);
-    EXPECT_TRUE(CryptDecodeObject(kEnc, X509_NAME, name.pbData, name.cbData, 0, buf.data(), &size));
-    const auto* info = reinterpret_cast<const CERT_NAME_INFO*>(buf.data());
     std::vector<std::wstring> out;
-    for (const CERT_RDN& rdn : std::span(info->rgRDN, info->cRDN)) {
-        for (const CERT_RDN_ATTR& a : std::span(rdn.rgRDNAttr, rdn.cRDNAttr)) {
-            const DWORD n = CertRDNValueToStrW(a.dwValueType, &a.Value, nullptr, 0);
-            std::wstring text(n, L'\0');
-            EXPECT_EQ(CertRDNValueToStrW(a.dwValueType, &a.Value, text.data(), n), n);
-            if (std::string(a.pszObjId) == szOID_COMMON_NAME) {
-                out.push_back(text.substr(0, n - 1));
-            }
+    for (const auto& [oid, value] : certtest::Attributes(name)) {
+        if (oid == szOID_COMMON_NAME) {
+            out.push_back(value);
         }
     }
     return out;

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <span>
 
 #include "platform/text/Hex.h"
 #include "support/ChildProcess.h"
@@ -75,6 +76,27 @@ std::wstring NameString(const CERT_NAME_BLOB& name, DWORD type) {
     EXPECT_EQ(written, size);
     text.resize(written ? written - 1 : 0);
     return text;
+}
+
+std::vector<std::pair<std::string, std::wstring>> Attributes(const CERT_NAME_BLOB& name) {
+    DWORD size = 0;
+    EXPECT_TRUE(CryptDecodeObject(X509_ASN_ENCODING, X509_NAME, name.pbData, name.cbData, 0,
+                                  nullptr, &size));
+    std::vector<std::max_align_t> buf(size / sizeof(std::max_align_t) + 1);
+    EXPECT_TRUE(CryptDecodeObject(X509_ASN_ENCODING, X509_NAME, name.pbData, name.cbData, 0,
+                                  buf.data(), &size));
+    const auto* info = reinterpret_cast<const CERT_NAME_INFO*>(buf.data());
+    std::vector<std::pair<std::string, std::wstring>> out;
+    for (const CERT_RDN& rdn : std::span(info->rgRDN, info->cRDN)) {
+        for (const CERT_RDN_ATTR& a : std::span(rdn.rgRDNAttr, rdn.cRDNAttr)) {
+            const DWORD n = CertRDNValueToStrW(a.dwValueType, &a.Value, nullptr, 0);
+            std::wstring text(n, L'\0');
+            EXPECT_EQ(CertRDNValueToStrW(a.dwValueType, &a.Value, text.data(), n), n);
+            text.resize(n - 1);
+            out.emplace_back(a.pszObjId, std::move(text));
+        }
+    }
+    return out;
 }
 
 std::wstring Format(const CERT_EXTENSION& ext, bool multiLine) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/cert/CertApi.h"
@@ -38,6 +39,9 @@ using ContextPtr = std::unique_ptr<const CERT_CONTEXT, ContextDeleter>;
 ContextPtr Context(const std::vector<BYTE>& der);
 
 std::wstring NameString(const CERT_NAME_BLOB& name, DWORD type);
+// The attributes of a name in order, as the program walks them: object id and value of its full
+// length (NULs kept).
+std::vector<std::pair<std::string, std::wstring>> Attributes(const CERT_NAME_BLOB& name);
 // CryptFormatObject of an extension, one-line or multi-line.
 std::wstring Format(const CERT_EXTENSION& ext, bool multiLine);
 const CERT_EXTENSION* FindExtension(PCCERT_CONTEXT context, const char* oid);

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -19,22 +18,11 @@ using namespace std::string_literals;
 
 constexpr DWORD kWindowDetail = 0x1A000003;  // X.500 keys, reversed, a line each, no quotes
 
+// The attribute values as a caller reading C strings sees them.
 std::vector<std::wstring> AttributeValues(const CERT_NAME_BLOB& name) {
-    DWORD size = 0;
-    EXPECT_TRUE(CryptDecodeObject(X509_ASN_ENCODING, CERT_X509_NAME_STRUCT, name.pbData,
-                                  name.cbData, 0, nullptr, &size));
-    std::vector<std::max_align_t> buf(size / sizeof(std::max_align_t) + 1);
-    EXPECT_TRUE(CryptDecodeObject(X509_ASN_ENCODING, CERT_X509_NAME_STRUCT, name.pbData,
-                                  name.cbData, 0, buf.data(), &size));
-    const auto* info = reinterpret_cast<const CERT_NAME_INFO*>(buf.data());
     std::vector<std::wstring> values;
-    for (const CERT_RDN& rdn : std::span(info->rgRDN, info->cRDN)) {
-        for (const CERT_RDN_ATTR& a : std::span(rdn.rgRDNAttr, rdn.cRDNAttr)) {
-            const DWORD n = CertRDNValueToStrW(a.dwValueType, &a.Value, nullptr, 0);
-            std::wstring text(n, L'\0');
-            EXPECT_EQ(CertRDNValueToStrW(a.dwValueType, &a.Value, text.data(), n), n);
-            values.push_back(text.c_str());  // as a caller reading a C string sees it
-        }
+    for (const auto& [oid, value] : certtest::Attributes(name)) {
+        values.push_back(value.c_str());
     }
     return values;
 }
