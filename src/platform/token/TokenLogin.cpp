@@ -92,6 +92,11 @@ std::optional<SecretBytes> TokenLogin::Key(const ReaderState& reader) {
     if (n == static_cast<ssize_t>(kFileSize)) {
         std::memcpy(&insertion, content.Data(), sizeof insertion);
     }
+    if (n == static_cast<ssize_t>(kFileSize) && insertion > reader.insertion) {
+        // Made on a later insertion than the asker's (a handle opened before the token left
+        // and came back): that login is not the asker's to end.
+        return std::nullopt;
+    }
     if (n != static_cast<ssize_t>(kFileSize) || insertion != reader.insertion) {
         // Made on an earlier insertion: that login ended when the token left.
         Logout(reader.token->uuid);

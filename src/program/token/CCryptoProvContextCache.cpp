@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/errors/LastError.h"
+#include "platform/errors/WinError.h"
 #include "program/core/sdp/CSingletonRegistry.h"
 
 namespace SVKCERT::SCONTEXTCACHE {
@@ -12,6 +14,20 @@ namespace {
 
 std::wstring Text(LPCWSTR text) {
     return text != nullptr ? std::wstring(text) : std::wstring();
+}
+
+// A cached context on a container still stands on it: no other container made under the same
+// name since, and the same token insertion.
+bool StillValid(const CProvContextRef& context, DWORD flags) {
+    if ((flags & CRYPT_VERIFYCONTEXT) != 0) {
+        return true;
+    }
+    DWORD length = 0;
+    if (CryptGetProvParam(context.Get(), PP_CONTAINER, nullptr, &length, 0)) {
+        return true;
+    }
+    const DWORD error = GetLastError();
+    return error != NTE_BAD_KEYSET && error != SCARD_W_REMOVED_CARD;
 }
 
 }  // namespace
@@ -49,12 +65,17 @@ CCryptoProvContextCache& CCryptoProvContextCache::Instance() {
 BOOL CCryptoProvContextCache::Acquire(CProvContextRef* context, LPCWSTR container, LPCWSTR provider,
                                       LPCWSTR reader, DWORD type, DWORD flags) {
     CContextKey key{Text(reader), Text(container), Text(provider), type, flags};
+    CProvContextRef stale;  // released after the lock, with its failure kept
     Guard guard(m_lock);
     if (auto found = m_table.find(key); found != m_table.end()) {
-        if (context != nullptr) {
-            *context = found->second;
+        if (StillValid(found->second, flags)) {
+            if (context != nullptr) {
+                *context = found->second;
+            }
+            return TRUE;
         }
-        return TRUE;
+        stale = std::move(found->second);
+        m_table.erase(found);
     }
     HCRYPTPROV handle = 0;
     if (!CryptAcquireContextW(&handle, container, provider, type, flags)) {
@@ -69,6 +90,21 @@ BOOL CCryptoProvContextCache::Acquire(CProvContextRef* context, LPCWSTR containe
         *context = std::move(ref);
     }
     return TRUE;
+}
+
+void CCryptoProvContextCache::Evict(LPCWSTR container, LPCWSTR provider) {
+    const std::wstring name = Text(container);
+    const std::wstring providerName = Text(provider);
+    std::vector<CProvContextRef> dropped;
+    Guard guard(m_lock);
+    for (auto it = m_table.begin(); it != m_table.end();) {
+        if (it->first.container == name && it->first.provider == providerName) {
+            dropped.push_back(std::move(it->second));
+            it = m_table.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void CCryptoProvContextCache::OnMessage(const CReaderStateChangedMsg& msg) {

@@ -1,7 +1,9 @@
 // The process-wide cache of provider contexts acquired for containers: the same request gets
 // the same context for as long as its token stays in its reader. The cache listens to the
 // reader monitor and drops the contexts of a reader whose token was removed; at the end of the
-// program it drops them all.
+// program it drops them all. A cached context whose container is gone (deleted, perhaps made
+// again under the same name by another process) or whose token left is dropped when asked for
+// again, and the request goes to the provider once more.
 //
 // The window thread acquires; the middleware's thread sweeps. A context handed out stays
 // usable while its user holds the reference: a sweep only takes the entry out of the table,
@@ -51,6 +53,9 @@ public:
     // empty ones.
     BOOL Acquire(CProvContextRef* context, LPCWSTR container, LPCWSTR provider, LPCWSTR reader,
                  DWORD type, DWORD flags);
+
+    // Drops the cached contexts of a container (every type and flags), e.g. once it is deleted.
+    void Evict(LPCWSTR container, LPCWSTR provider);
 
     // A reader's state changed (middleware thread): a removal drops that reader's entries.
     void OnMessage(const CReaderStateChangedMsg& msg);

@@ -99,8 +99,11 @@ void DeleteContainer(const CProviderDescriptor& provider, const std::wstring& re
                      const std::wstring& container) {
     const std::wstring full = FullContainerName(reader, container);
     HCRYPTPROV handle = 0;
-    ThrowIfFailed(CryptAcquireContextW(&handle, full.c_str(), provider.name.c_str(), provider.type,
-                                       CRYPT_DELETEKEYSET));
+    const BOOL deleted = CryptAcquireContextW(&handle, full.c_str(), provider.name.c_str(),
+                                              provider.type, CRYPT_DELETEKEYSET);
+    // Whatever the outcome, a cached context of that name may stand on nothing now.
+    SCONTEXTCACHE::CCryptoProvContextCache::Instance().Evict(full.c_str(), provider.name.c_str());
+    ThrowIfFailed(deleted);
 }
 
 CProvContextRef CreateContainerCached(const CProviderDescriptor& provider,
