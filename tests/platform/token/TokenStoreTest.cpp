@@ -1,6 +1,8 @@
 // The virtual token store, with real processes writing at once or killed in the middle of
 // writes. The provider and middleware built on it are tested beside them.
 #include <gtest/gtest.h>
+#include <openssl/core_names.h>
+#include <openssl/x509.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,8 +13,10 @@
 #include <iterator>
 #include <string>
 
+#include "platform/crypto/SoftwareKey.h"
 #include "platform/token/SqliteDb.h"
 #include "platform/token/StoreError.h"
+#include "platform/token/TokenKeyWriter.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
 #include "support/ChildProcess.h"
@@ -118,11 +122,45 @@ TEST_F(TokenStoreTest, ReadersTokensContainersKeysAndPinsRefuseWhatTheyCannotDo)
     EXPECT_EQ(store.Key(id, 1)->certificate, (Bytes{0x30, 0x00}));
     EXPECT_FALSE(store.Key(id, 2));
 
-    // Neither the database nor its journal holds the material in clear.
+    // A real key written as the provider writes it: no file of the world (databases, journals,
+    // logins, whatever else lies there) holds its private parts or its PKCS #8 form in clear.
+    const auto rsa = vk::crypto::GenerateRsaKey(1024);
+    ASSERT_TRUE(rsa);
+    WriteTokenKey(store, id, tokenKey, rsa.get(), 2, true);
+    std::vector<std::pair<std::string, std::string>> secrets;
+    for (const char* part : {OSSL_PKEY_PARAM_RSA_D, OSSL_PKEY_PARAM_RSA_FACTOR1}) {
+        BIGNUM* number = nullptr;
+        ASSERT_TRUE(EVP_PKEY_get_bn_param(rsa.get(), part, &number));
+        std::string big(static_cast<std::size_t>(BN_num_bytes(number)), '\0');
+        BN_bn2bin(number, reinterpret_cast<unsigned char*>(big.data()));
+        BN_clear_free(number);
+        secrets.emplace_back(part, big);
+    }
+    PKCS8_PRIV_KEY_INFO* info = EVP_PKEY2PKCS8(rsa.get());
+    unsigned char* der = nullptr;
+    const int derSize = i2d_PKCS8_PRIV_KEY_INFO(info, &der);
+    ASSERT_GT(derSize, 0);
+    secrets.emplace_back("PKCS #8", std::string(reinterpret_cast<char*>(der), derSize));
+    OPENSSL_clear_free(der, static_cast<std::size_t>(derSize));
+    PKCS8_PRIV_KEY_INFO_free(info);
+    secrets.emplace_back("test material", "PRIVATE-KEY-MATERIAL");
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(world.Root())) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
+        ++files;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        for (const auto& [what, secret] : secrets) {
+            EXPECT_EQ(bytes.find(secret), std::string::npos) << what << " in " << entry.path();
+        }
+    }
+    EXPECT_GE(files, 2) << "the world and the token file at least";
+    ASSERT_TRUE(store.Key(id, 2));
     for (const char* suffix : {"", "-wal"}) {
         std::ifstream in(tokens.TokenFile(uuid).string() + suffix, std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), {});
-        EXPECT_EQ(bytes.find("PRIVATE-KEY-MATERIAL"), std::string::npos) << suffix;
         EXPECT_EQ(bytes.find("1234"), std::string::npos) << "no PIN in clear in " << suffix;
     }
 
