@@ -116,17 +116,28 @@ DWORD StatIdentity(const fs::path& path, FileIdentity& identity) {
     return ErrorFromErrno(errno);
 }
 
-// Reads and parses the hive file; a missing file is an empty hive.
+// A hive of settings is a few kilobytes; one past this is no hive we wrote.
+constexpr off_t kMaxHiveSize = 16 << 20;
+
+// Reads and parses the hive file; a missing file is an empty hive. Anything
+// but a regular file of bearable size (a FIFO, a device, a link to one, a
+// huge file) is read as an empty, damaged hive, so that the first write keeps
+// it aside. O_NONBLOCK keeps a FIFO without a writer from holding the open.
 DWORD LoadHiveFile(HiveId hive, const fs::path& path, LoadedHive& out) {
     out = LoadedHive{};
     out.parsed.root = HiveKey(HiveName(hive));
-    UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd.Valid()) {
         return errno == ENOENT ? ERROR_SUCCESS : ErrorFromErrno(errno);
     }
     struct stat st {};
     if (fstat(fd.Get(), &st) != 0) {
         return ErrorFromErrno(errno);
+    }
+    out.identity = FileIdentity::Of(st);
+    if (!S_ISREG(st.st_mode) || st.st_size > kMaxHiveSize) {
+        out.parsed.damaged = true;
+        return ERROR_SUCCESS;
     }
     std::string text;
     text.reserve(static_cast<std::size_t>(st.st_size));
@@ -143,8 +154,12 @@ DWORD LoadHiveFile(HiveId hive, const fs::path& path, LoadedHive& out) {
             break;
         }
         text.append(buf, static_cast<std::size_t>(n));
+        if (text.size() > static_cast<std::size_t>(kMaxHiveSize)) {
+            // Grew past the bound while read.
+            out.parsed.damaged = true;
+            return ERROR_SUCCESS;
+        }
     }
-    out.identity = FileIdentity::Of(st);
     out.parsed = ParseHive(text, HiveName(hive));
     return ERROR_SUCCESS;
 }

@@ -6,7 +6,8 @@
 // folder, written and flushed, renamed over the hive, the folder flushed. A
 // crash at any point leaves the old or the new hive whole.
 //
-// A damaged hive (lines that do not parse) is read as far as it parses. The
+// A damaged hive (lines that do not parse) is read as far as it parses; what
+// is no regular file, or one over 16 MiB, is read as an empty damaged hive. The
 // first write over it keeps the damaged file beside the new one, as
 // "<hive>.reg.damaged-<time>-<pid>", so that nothing is dropped silently.
 #pragma once

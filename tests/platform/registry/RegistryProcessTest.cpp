@@ -1,14 +1,19 @@
 // The registry across real processes: writers at once keep every value, a writer killed at
-// any moment leaves a whole hive, a damaged hive is read as far as it goes and kept aside.
+// any moment leaves a whole hive, a damaged hive is read as far as it goes and kept aside, and
+// what is no regular file of bearable size in the hive's place is damaged too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "RegTestUtil.h"
 #include "platform/registry/HiveStore.h"
@@ -75,6 +80,20 @@ VK_TEST_CHILD(die_before_rename) {
     });
     Set(HKEY_CURRENT_USER, kKey, L"Lost", REG_DWORD, Dword(7));
     return 1;
+}
+
+// Reads a value and writes one, each answer on a line. Memory is capped so that a read
+// without bounds fails instead of eating the machine.
+VK_TEST_CHILD(read_and_write) {
+#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
+    const rlimit cap{1u << 30, 1u << 30};
+    setrlimit(RLIMIT_AS, &cap);
+#endif
+    std::vector<BYTE> got;
+    std::printf("%ld\n", static_cast<long>(Get(HKEY_CURRENT_USER, kKey, L"Kept", got)));
+    std::printf("%ld\n",
+                static_cast<long>(Set(HKEY_CURRENT_USER, kKey, L"New", REG_DWORD, Dword(5))));
+    return 0;
 }
 
 TEST(RegistryProcesses, WritersAtOnceKeepEveryValueAndAWriterKilledAtAnyMomentAWholeHive) {
@@ -190,4 +209,50 @@ TEST(RegistryProcesses, DamagedHivesAreReadAsFarAsTheyGoAndKeptAside) {
               ERROR_SUCCESS);
     EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, language, nullptr, got), ERROR_SUCCESS);
     EXPECT_EQ(FilesStartingWith(folder, "HKEY_LOCAL_MACHINE.reg.damaged-").size(), 1u);
+}
+
+TEST(RegistryProcesses, AFifoALinkToDevZeroAndAnOversizedHiveAreDamagedAndKeptAside) {
+    namespace fs = std::filesystem;
+    const std::string big = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\" +
+                            std::string("SOFTWARE\\Orvel\\Velkora\\vkCert\\Settings]\n") +
+                            "\"Kept\"=\"" + std::string(17u << 20, 'x') + "\"\n";
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> make;
+        std::function<bool(const fs::path&)> isOriginal;
+    };
+    const Case cases[] = {
+        {"fifo", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+         [](const fs::path& p) { return fs::is_fifo(fs::symlink_status(p)); }},
+        {"link to /dev/zero", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+         [](const fs::path& p) {
+             return fs::is_symlink(fs::symlink_status(p)) && fs::read_symlink(p) == "/dev/zero";
+         }},
+        {"oversized", [&](const fs::path& p) { std::ofstream(p, std::ios::binary) << big; },
+         [&](const fs::path& p) { return fs::file_size(p) == big.size(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        vktest::TempWorld world;
+        const auto folder = world.ConfigHome() / "vkcert";
+        fs::create_directories(folder);
+        const auto path = folder / "HKEY_CURRENT_USER.reg";
+        c.make(path);
+
+        vktest::ChildProcess child("read_and_write", {}, true);
+        int code = -1;
+        if (!child.WaitFor(20000, &code)) {
+            child.Kill(SIGKILL);
+            ADD_FAILURE() << "the hive was read without end";
+            continue;
+        }
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(child.ReadAll(), "2\n0\n") << "read as empty, then written";
+
+        const auto kept = FilesStartingWith(folder, "HKEY_CURRENT_USER.reg.damaged-");
+        EXPECT_EQ(kept.size(), 1u);
+        EXPECT_TRUE(kept.size() == 1 && c.isOriginal(kept[0])) << "the original is kept aside";
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
+        EXPECT_FALSE(ParseHive(regtest::ReadFile(path), L"HKEY_CURRENT_USER").damaged);
+    }
 }
