@@ -93,18 +93,16 @@ void Build(vkstore::TokenWorld& world, std::ostream& out) {
 }  // namespace
 
 void BuildDemo(vkstore::TokenWorld& world, bool force, std::ostream& out) {
-    if (!world.Readers().empty() || !world.Tokens().empty()) {
-        if (!force) {
-            throw std::runtime_error(
-                "the token world is not empty; use vktoken demo --force to replace it");
+    // One transaction of the world: a second copy waits for this one, and a demo killed or
+    // failed midway leaves the world as it was; the files of its tokens go at the next write.
+    world.Write([&] {
+        if (!world.Readers().empty() || !world.Tokens().empty()) {
+            if (!force) {
+                throw std::runtime_error(
+                    "the token world is not empty; use vktoken demo --force to replace it");
+            }
+            Clear(world);
         }
-        Clear(world);
-    }
-    try {
         Build(world, out);
-    } catch (...) {
-        // Half a demo would only confuse: leave the world empty instead.
-        Clear(world);
-        throw;
-    }
+    });
 }

@@ -71,14 +71,16 @@ void TokenAdmin::AddContainer(const std::string& label, const std::string& pin,
         }
         made.push_back(std::move(m));
     }
-    auto id = store.CreateContainer(request.name);
-    for (auto& m : made) {
-        vkstore::WriteTokenKey(store, id, tokenKey, m.key.get(), m.spec, request.exportable,
-                               m.certificate);
-    }
-    if (request.makeDefault) {
-        store.SetDefault(id, true);
-    }
+    store.Write([&] {
+        auto id = store.CreateContainer(request.name);
+        for (auto& m : made) {
+            vkstore::WriteTokenKey(store, id, tokenKey, m.key.get(), m.spec, request.exportable,
+                                   m.certificate);
+        }
+        if (request.makeDefault) {
+            store.SetDefault(id, true);
+        }
+    });
 }
 
 void TokenAdmin::DeleteContainer(const std::string& label, const std::string& pin,
@@ -90,7 +92,7 @@ void TokenAdmin::DeleteContainer(const std::string& label, const std::string& pi
 
 void TokenAdmin::ImportPfx(const std::string& label, const std::string& pin,
                            const std::string& container, const std::string& file,
-                           const std::string& password, int spec, bool exportable) {
+                           const std::string& password, int spec, bool exportable, bool replace) {
     vk::crypto::OpenSslInit();
     TokenStore store = Open(m_world, label);
     vkstore::SecretBytes tokenKey = store.Unlock(pin);
@@ -123,9 +125,18 @@ void TokenAdmin::ImportPfx(const std::string& label, const std::string& pin,
         auto encoded = CertificateDer(cert);
         der.assign(encoded.begin(), encoded.end());
     }
-    auto id = store.FindContainer(container) ? store.FindContainer(container)->id
-                                             : store.CreateContainer(container);
-    vkstore::WriteTokenKey(store, id, tokenKey, key, spec, exportable, der);
+    // The container and its key are stored together or not at all.
+    store.Write([&] {
+        auto existing = store.FindContainer(container);
+        if (existing && !replace) {
+            throw StoreError(StoreFailure::Exists,
+                             "container exists: " + container +
+                                 " (its keys are kept; --replace puts the file's key in place "
+                                 "of its key)");
+        }
+        auto id = existing ? existing->id : store.CreateContainer(container);
+        vkstore::WriteTokenKey(store, id, tokenKey, key, spec, exportable, der);
+    });
 }
 
 void TokenAdmin::ChangePin(const std::string& label, const std::string& oldPin,

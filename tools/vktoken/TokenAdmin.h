@@ -26,9 +26,11 @@ public:
     void AddContainer(const std::string& label, const std::string& pin,
                       const ContainerRequest& request);
     void DeleteContainer(const std::string& label, const std::string& pin, const std::string& name);
-    // Imports the first key and its certificate of a PKCS #12 file.
+    // Imports the first key and its certificate of a PKCS #12 file into a new container, or
+    // with replace into an existing one in place of its key of that spec.
     void ImportPfx(const std::string& label, const std::string& pin, const std::string& container,
-                   const std::string& file, const std::string& password, int spec, bool exportable);
+                   const std::string& file, const std::string& password, int spec, bool exportable,
+                   bool replace);
     void ChangePin(const std::string& label, const std::string& oldPin, const std::string& newPin);
     void Show(const std::string& label, std::ostream& out);
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -16,6 +17,7 @@ namespace vkstore {
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
+constexpr auto kWriterWait = std::chrono::minutes(2);
 
 // After every commit, of a transaction or of a single statement: copies the journal into the main
 // file and empties it, so that the next process to open the file has no journal to read through
@@ -142,18 +144,38 @@ void SqliteDb::Exec(std::string_view sql) {
     Check(m_db.get(), sqlite3_exec(m_db.get(), text.c_str(), nullptr, nullptr, nullptr));
 }
 
-SqliteDb::Transaction::Transaction(SqliteDb& db) : m_db(db) {
-    m_db.Exec("BEGIN IMMEDIATE");
+SqliteDb::Transaction::Transaction(SqliteDb& db)
+    : m_db(db), m_nested(sqlite3_get_autocommit(db.m_db.get()) == 0) {
+    if (m_nested) {
+        return;
+    }
+    // Writers hold the lock briefly, but many may queue for it: wait for them
+    // all rather than fail after one busy timeout.
+    const auto deadline = std::chrono::steady_clock::now() + kWriterWait;
+    for (;;) {
+        const int rc = sqlite3_exec(m_db.m_db.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) {
+            return;
+        }
+        if ((rc & 0xFF) != SQLITE_BUSY || std::chrono::steady_clock::now() >= deadline) {
+            if ((rc & 0xFF) == SQLITE_BUSY) {
+                throw SqliteError(rc, "another program has kept the store busy for too long");
+            }
+            Fail(m_db.m_db.get(), rc);
+        }
+    }
 }
 
 SqliteDb::Transaction::~Transaction() {
-    if (!m_done) {
+    if (!m_done && !m_nested) {
         sqlite3_exec(m_db.m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     }
 }
 
 void SqliteDb::Transaction::Commit() {
-    m_db.Exec("COMMIT");
+    if (!m_nested) {
+        m_db.Exec("COMMIT");
+    }
     m_done = true;
 }
 

@@ -67,8 +67,9 @@ public:
     std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(m_db.get()); }
     int Changes() const { return sqlite3_changes(m_db.get()); }
 
-    // A write transaction taken at once (BEGIN IMMEDIATE), rolled back on
-    // destruction unless committed.
+    // A write transaction taken at once (BEGIN IMMEDIATE), waiting as long as
+    // other writers need; rolled back on destruction unless committed. One
+    // begun inside another joins it: the outer one commits or rolls back all.
     class Transaction {
     public:
         explicit Transaction(SqliteDb& db);
@@ -76,9 +77,11 @@ public:
         Transaction(const Transaction&) = delete;
         Transaction& operator=(const Transaction&) = delete;
         void Commit();
+        bool Nested() const { return m_nested; }
 
     private:
         SqliteDb& m_db;
+        bool m_nested = false;
         bool m_done = false;
     };
 

@@ -52,7 +52,35 @@ KeyEntry ReadKey(const SqliteStatement& row) {
     return key;
 }
 
+void WriteRecord(SqliteDb& db, const TokenRecordData& r) {
+    db.Prepare(
+          "UPDATE record SET type = ?1, version_major = ?2, version_minor = ?3, "
+          "memory_size = ?4, free_memory = ?5, protocol = ?6, microcode = ?7, token_id = ?8, "
+          "label = ?9, pin_policy = ?10 WHERE id = 1")
+        .Bind(1, r.type)
+        .Bind(2, r.versionMajor)
+        .Bind(3, r.versionMinor)
+        .Bind(4, r.memorySize)
+        .Bind(5, r.freeMemory)
+        .Bind(6, r.protocol)
+        .Bind(7, r.microcode)
+        .Bind(8, r.tokenId)
+        .Bind(9, r.label)
+        .Bind(10, r.pinPolicy)
+        .Run();
+}
+
+bool SameRecord(const PinRecord& a, const PinRecord& b) {
+    return a.verifierSalt == b.verifierSalt && a.verifier == b.verifier &&
+           a.wrapSalt == b.wrapSalt && a.wrappedTokenKey == b.wrappedTokenKey &&
+           a.iterations == b.iterations;
+}
+
 }  // namespace
+
+std::filesystem::path TokenStore::TemporaryFile(const std::filesystem::path& file) {
+    return file.parent_path() / (".new-" + file.filename().string());
+}
 
 void TokenStore::Create(const std::filesystem::path& file, const TokenRecordData& record,
                         std::string_view userPin, std::uint32_t pinIterations,
@@ -60,23 +88,41 @@ void TokenStore::Create(const std::filesystem::path& file, const TokenRecordData
     if (userPin.empty()) {
         throw StoreError(StoreFailure::InvalidName, "the user PIN must not be empty");
     }
-    SqliteDb db(file, true);
-    SqliteDb::Transaction tx(db);
-    db.Exec(kSchema);
-    SecretBytes tokenKey = TokenSecrets::NewTokenKey();
-    PinRecord pin = TokenSecrets::MakePinRecord(userPin, tokenKey, pinIterations);
-    db.Prepare("INSERT INTO pin VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?6)")
-        .Bind(1, pin.verifierSalt)
-        .Bind(2, pin.verifier)
-        .Bind(3, pin.wrapSalt)
-        .Bind(4, pin.wrappedTokenKey)
-        .Bind(5, pin.iterations)
-        .Bind(6, maxRetries)
-        .Run();
-    db.Prepare("INSERT INTO record VALUES(1, 0, 0, 0, 0, 0, 0, 0, 0, '', 0)").Run();
-    tx.Commit();
-    TokenStore store(file);
-    store.SetRecord(record);
+    const std::filesystem::path temporary = TemporaryFile(file);
+    const auto removeTemporary = [&] {
+        std::error_code ec;
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            std::filesystem::remove(temporary.string() + suffix, ec);
+        }
+    };
+    removeTemporary();
+    try {
+        {
+            SqliteDb db(temporary, true);
+            SqliteDb::Transaction tx(db);
+            db.Exec(kSchema);
+            SecretBytes tokenKey = TokenSecrets::NewTokenKey();
+            PinRecord pin = TokenSecrets::MakePinRecord(userPin, tokenKey, pinIterations);
+            db.Prepare("INSERT INTO pin VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?6)")
+                .Bind(1, pin.verifierSalt)
+                .Bind(2, pin.verifier)
+                .Bind(3, pin.wrapSalt)
+                .Bind(4, pin.wrappedTokenKey)
+                .Bind(5, pin.iterations)
+                .Bind(6, maxRetries)
+                .Run();
+            db.Prepare("INSERT INTO record VALUES(1, 0, 0, 0, 0, 0, 0, 0, 0, '', 0)").Run();
+            WriteRecord(db, record);
+            tx.Commit();
+            db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        }
+        // The commit emptied the journal into the main file, which alone holds the token.
+        std::filesystem::rename(temporary, file);
+    } catch (...) {
+        removeTemporary();
+        throw;
+    }
+    removeTemporary();
 }
 
 TokenStore::TokenStore(const std::filesystem::path& file) try
@@ -117,21 +163,15 @@ TokenRecordData TokenStore::Record() {
 }
 
 void TokenStore::SetRecord(const TokenRecordData& r) {
-    m_db->Prepare(
-            "UPDATE record SET type = ?1, version_major = ?2, version_minor = ?3, "
-            "memory_size = ?4, free_memory = ?5, protocol = ?6, microcode = ?7, token_id = ?8, "
-            "label = ?9, pin_policy = ?10 WHERE id = 1")
-        .Bind(1, r.type)
-        .Bind(2, r.versionMajor)
-        .Bind(3, r.versionMinor)
-        .Bind(4, r.memorySize)
-        .Bind(5, r.freeMemory)
-        .Bind(6, r.protocol)
-        .Bind(7, r.microcode)
-        .Bind(8, r.tokenId)
-        .Bind(9, r.label)
-        .Bind(10, r.pinPolicy)
-        .Run();
+    SqliteDb::Transaction tx(*m_db);
+    WriteRecord(*m_db, r);
+    tx.Commit();
+}
+
+void TokenStore::Write(const std::function<void()>& change) {
+    SqliteDb::Transaction tx(*m_db);
+    change();
+    tx.Commit();
 }
 
 void TokenStore::CheckContainerName(std::string_view name) {
@@ -249,6 +289,7 @@ void TokenStore::PutKey(std::int64_t containerId, const KeyEntry& key, const Byt
 }
 
 void TokenStore::SetCertificate(std::int64_t containerId, int spec, const Bytes& der) {
+    SqliteDb::Transaction tx(*m_db);
     auto stmt =
         m_db->Prepare("UPDATE keys SET certificate = ?1 WHERE container_id = ?2 AND spec = ?3");
     if (der.empty()) {
@@ -260,6 +301,7 @@ void TokenStore::SetCertificate(std::int64_t containerId, int spec, const Bytes&
     if (m_db->Changes() == 0) {
         throw StoreError(StoreFailure::NotFound, "no such key");
     }
+    tx.Commit();
 }
 
 Bytes TokenStore::SealedPrivateKey(std::int64_t containerId, int spec) {
@@ -295,42 +337,64 @@ PinState TokenStore::Pin() {
     return PinState{static_cast<std::uint32_t>(row.Int(0)), static_cast<std::uint32_t>(row.Int(1))};
 }
 
-SecretBytes TokenStore::Unlock(std::string_view pin) {
-    // The whole check is one write transaction, so that two processes trying
-    // PINs at once cannot both spend the same try.
-    SqliteDb::Transaction tx(*m_db);
-    PinState state = Pin();
-    if (state.retriesLeft == 0) {
-        throw StoreError(StoreFailure::PinLocked, "the PIN is locked");
-    }
-    auto key = TokenSecrets::Unlock(pin, LoadPinRecord());
-    if (!key) {
-        m_db->Exec("UPDATE pin SET retries_left = retries_left - 1 WHERE id = 1");
+SecretBytes TokenStore::Verify(
+    std::string_view pin,
+    const std::function<std::optional<PinRecord>(const SecretBytes&, const PinRecord&)>& next) {
+    for (;;) {
+        if (Pin().retriesLeft == 0) {
+            throw StoreError(StoreFailure::PinLocked, "the PIN is locked");
+        }
+        const PinRecord seen = LoadPinRecord();
+        std::optional<SecretBytes> key = TokenSecrets::Unlock(pin, seen);
+        std::optional<PinRecord> replacement;
+        if (key && next) {
+            replacement = next(*key, seen);
+        }
+        // Every try is counted under the write lock, so that processes trying PINs at once
+        // cannot both spend the same try; the lock is held only for the bookkeeping.
+        SqliteDb::Transaction tx(*m_db);
+        if (!SameRecord(LoadPinRecord(), seen)) {
+            continue;  // changed meanwhile: check against what is stored now
+        }
+        const PinState state = Pin();
+        if (state.retriesLeft == 0) {
+            throw StoreError(StoreFailure::PinLocked, "the PIN is locked");
+        }
+        if (!key) {
+            m_db->Exec("UPDATE pin SET retries_left = retries_left - 1 WHERE id = 1");
+            tx.Commit();
+            throw StoreError(
+                state.retriesLeft == 1 ? StoreFailure::PinLocked : StoreFailure::PinIncorrect,
+                "wrong PIN");
+        }
+        if (replacement) {
+            m_db->Prepare(
+                    "UPDATE pin SET verifier_salt = ?1, verifier = ?2, wrap_salt = ?3, "
+                    "wrapped_key = ?4 WHERE id = 1")
+                .Bind(1, replacement->verifierSalt)
+                .Bind(2, replacement->verifier)
+                .Bind(3, replacement->wrapSalt)
+                .Bind(4, replacement->wrappedTokenKey)
+                .Run();
+        }
+        m_db->Exec("UPDATE pin SET retries_left = max_retries WHERE id = 1");
         tx.Commit();
-        throw StoreError(
-            state.retriesLeft == 1 ? StoreFailure::PinLocked : StoreFailure::PinIncorrect,
-            "wrong PIN");
+        return std::move(*key);
     }
-    m_db->Exec("UPDATE pin SET retries_left = max_retries WHERE id = 1");
-    tx.Commit();
-    return std::move(*key);
+}
+
+SecretBytes TokenStore::Unlock(std::string_view pin) {
+    return Verify(pin, {});
 }
 
 void TokenStore::ChangePin(std::string_view oldPin, std::string_view newPin) {
     if (newPin.empty()) {
         throw StoreError(StoreFailure::InvalidName, "the new PIN must not be empty");
     }
-    SecretBytes tokenKey = Unlock(oldPin);
-    PinRecord old = LoadPinRecord();
-    PinRecord pin = TokenSecrets::MakePinRecord(newPin, tokenKey, old.iterations);
-    m_db->Prepare(
-            "UPDATE pin SET verifier_salt = ?1, verifier = ?2, wrap_salt = ?3, wrapped_key = ?4 "
-            "WHERE id = 1")
-        .Bind(1, pin.verifierSalt)
-        .Bind(2, pin.verifier)
-        .Bind(3, pin.wrapSalt)
-        .Bind(4, pin.wrappedTokenKey)
-        .Run();
+    Verify(oldPin, [&](const SecretBytes& tokenKey, const PinRecord& old) {
+        return std::optional<PinRecord>(
+            TokenSecrets::MakePinRecord(newPin, tokenKey, old.iterations));
+    });
 }
 
 }  // namespace vkstore

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,12 +42,18 @@ class TokenStore {
 public:
     static constexpr std::size_t kMaxContainerName = 255;
 
+    // Makes the token's database complete under a temporary name (TemporaryFile) and
+    // then renames it into place, so that the file exists whole or not at all.
     static void Create(const std::filesystem::path& file, const TokenRecordData& record,
                        std::string_view userPin, std::uint32_t pinIterations,
                        std::uint32_t maxRetries);
+    static std::filesystem::path TemporaryFile(const std::filesystem::path& file);
 
     // Opens an existing token database; StoreError(Damaged) when it cannot be read.
     explicit TokenStore(const std::filesystem::path& file);
+
+    // Runs change in one transaction: all of it is stored, or nothing.
+    void Write(const std::function<void()>& change);
 
     TokenRecordData Record();
     void SetRecord(const TokenRecordData& record);
@@ -69,6 +76,7 @@ public:
     // Verifies the PIN, counting down on failure and locking at zero;
     // answers the token key on success (and restores the counter).
     SecretBytes Unlock(std::string_view pin);
+    // Verifies the old PIN and sets the new one in the same transaction.
     void ChangePin(std::string_view oldPin, std::string_view newPin);
 
     // Checks a container name: 1 to 255 bytes, no control characters and no backslash.
@@ -77,6 +85,12 @@ public:
 private:
     void Check();
     PinRecord LoadPinRecord();
+    // Derives from the PIN outside the write lock, then counts the try in a short
+    // transaction that finds the PIN record unchanged (deriving again when it changed).
+    // On success, stores the record that next answers for the token key, if any.
+    SecretBytes Verify(
+        std::string_view pin,
+        const std::function<std::optional<PinRecord>(const SecretBytes&, const PinRecord&)>& next);
 
     std::shared_ptr<SqliteDb> m_db;  // this thread's connection to the token's database
 };

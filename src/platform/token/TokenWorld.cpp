@@ -1,7 +1,9 @@
 #include "platform/token/TokenWorld.h"
 
 #include <cstdlib>
+#include <set>
 #include <system_error>
+#include <utility>
 
 #include "platform/kernel/Uuid.h"
 #include "platform/text/Utf.h"
@@ -94,6 +96,69 @@ void TokenWorld::CheckName(std::string_view what, std::string_view name, std::si
     }
 }
 
+void TokenWorld::Write(const std::function<void()>& change) {
+    SqliteDb::Transaction tx(Db());
+    const bool outer = !tx.Nested();
+    if (outer) {
+        m_deleted.clear();
+        RemoveStrayFiles();
+    }
+    try {
+        change();
+        tx.Commit();
+    } catch (...) {
+        if (outer) {
+            m_deleted.clear();
+        }
+        throw;
+    }
+    if (outer) {
+        for (const auto& uuid : std::exchange(m_deleted, {})) {
+            RemoveTokenFiles(uuid);
+        }
+    }
+}
+
+void TokenWorld::RemoveTokenFiles(const std::string& uuid) {
+    std::error_code ec;
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(TokenFile(uuid).string() + suffix, ec);
+    }
+}
+
+void TokenWorld::RemoveStrayFiles() {
+    std::set<std::string> listed;
+    for (const auto& token : Tokens()) {
+        listed.insert(TokenFile(token.uuid).filename().string());
+    }
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(m_root, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::string base = name;
+        for (std::string_view suffix : {"-wal", "-shm", "-journal"}) {
+            if (base.ends_with(suffix)) {
+                base.resize(base.size() - suffix.size());
+            }
+        }
+        // Token files are named <uuid>.db; anything else in the folder is left alone.
+        const bool temporary = base.starts_with(".new-");
+        if (temporary) {
+            base.erase(0, 5);
+        }
+        constexpr std::size_t kUuidLength = 36;
+        if (base.size() != kUuidLength + 3 || !base.ends_with(".db") ||
+            (!temporary && listed.count(base))) {
+            continue;
+        }
+        if (base.find_first_not_of("0123456789abcdefABCDEF-") != kUuidLength) {
+            continue;
+        }
+        std::error_code removed;
+        std::filesystem::remove(it->path(), removed);
+    }
+}
+
 std::vector<ReaderState> TokenWorld::Readers() {
     auto stmt = Db().Prepare(std::string(kReaderQuery) + "ORDER BY r.position");
     std::vector<ReaderState> readers;
@@ -115,6 +180,9 @@ std::optional<ReaderState> TokenWorld::Reader(std::string_view name) {
 void TokenWorld::AddReader(std::string_view name) {
     CheckName("reader", name, 255);
     SqliteDb::Transaction tx(Db());
+    if (!tx.Nested()) {
+        RemoveStrayFiles();
+    }
     if (Reader(name)) {
         throw StoreError(StoreFailure::Exists, "reader exists: " + std::string(name));
     }
@@ -128,6 +196,9 @@ void TokenWorld::AddReader(std::string_view name) {
 
 void TokenWorld::DeleteReader(std::string_view name) {
     SqliteDb::Transaction tx(Db());
+    if (!tx.Nested()) {
+        RemoveStrayFiles();
+    }
     Db().Prepare("DELETE FROM readers WHERE name = ?1").Bind(1, name).Run();
     if (Db().Changes() == 0) {
         throw StoreError(StoreFailure::NotFound, "no reader " + std::string(name));
@@ -158,6 +229,9 @@ std::string TokenWorld::CreateToken(const TokenRecordData& record, std::string_v
     CheckName("token", record.label, 255);
     const std::string uuid = NewUuid();
     SqliteDb::Transaction tx(Db());
+    if (!tx.Nested()) {
+        RemoveStrayFiles();
+    }
     if (FindToken(record.label)) {
         throw StoreError(StoreFailure::Exists, "token exists: " + record.label);
     }
@@ -170,8 +244,7 @@ std::string TokenWorld::CreateToken(const TokenRecordData& record, std::string_v
             .Run();
         tx.Commit();
     } catch (...) {
-        std::error_code ec;
-        std::filesystem::remove(TokenFile(uuid), ec);
+        RemoveTokenFiles(uuid);
         throw;
     }
     return uuid;
@@ -179,6 +252,9 @@ std::string TokenWorld::CreateToken(const TokenRecordData& record, std::string_v
 
 void TokenWorld::DeleteToken(std::string_view label) {
     SqliteDb::Transaction tx(Db());
+    if (!tx.Nested()) {
+        RemoveStrayFiles();
+    }
     auto token = FindToken(label);
     if (!token) {
         throw StoreError(StoreFailure::NotFound, "no token " + std::string(label));
@@ -186,14 +262,18 @@ void TokenWorld::DeleteToken(std::string_view label) {
     Db().Prepare("UPDATE readers SET token = NULL WHERE token = ?1").Bind(1, token->uuid).Run();
     Db().Prepare("DELETE FROM tokens WHERE uuid = ?1").Bind(1, token->uuid).Run();
     tx.Commit();
-    std::error_code ec;
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        std::filesystem::remove(TokenFile(token->uuid).string() + suffix, ec);
+    if (tx.Nested()) {
+        m_deleted.push_back(token->uuid);
+    } else {
+        RemoveTokenFiles(token->uuid);
     }
 }
 
 void TokenWorld::Insert(std::string_view reader, std::string_view label) {
     SqliteDb::Transaction tx(Db());
+    if (!tx.Nested()) {
+        RemoveStrayFiles();
+    }
     auto state = Reader(reader);
     if (!state) {
         throw StoreError(StoreFailure::NotFound, "no reader " + std::string(reader));
@@ -226,6 +306,9 @@ void TokenWorld::Insert(std::string_view reader, std::string_view label) {
 
 TokenEntry TokenWorld::Remove(std::string_view reader) {
     SqliteDb::Transaction tx(Db());
+    if (!tx.Nested()) {
+        RemoveStrayFiles();
+    }
     auto state = Reader(reader);
     if (!state) {
         throw StoreError(StoreFailure::NotFound, "no reader " + std::string(reader));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,15 +62,24 @@ public:
     // Takes the token out of the reader; answers what was in it.
     TokenEntry Remove(std::string_view reader);
 
+    // Runs change in one transaction of world.db: the world changes whole or not at all.
+    // Files of tokens it deletes go once it is committed.
+    void Write(const std::function<void()>& change);
+
     // Checks a name the store is asked to hold: not empty, valid UTF-8, no
     // control characters, at most maxBytes.
     static void CheckName(std::string_view what, std::string_view name, std::size_t maxBytes);
 
 private:
     SqliteDb& Db();
+    // Under the write lock: removes token files the world does not list and temporary
+    // files left by a process killed while making a token.
+    void RemoveStrayFiles();
+    void RemoveTokenFiles(const std::string& uuid);
 
     std::filesystem::path m_root;
-    std::shared_ptr<SqliteDb> m_db;  // this thread's connection to world.db
+    std::shared_ptr<SqliteDb> m_db;      // this thread's connection to world.db
+    std::vector<std::string> m_deleted;  // tokens whose files go after the outer commit
 };
 
 }  // namespace vkstore
