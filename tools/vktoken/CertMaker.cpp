@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 #include "platform/crypto/KeyBlob.h"
@@ -27,53 +28,68 @@ void Check(bool ok, const char* what) {
     }
 }
 
-X509_NAME* Name(const std::string& cn, const std::string& org) {
-    X509_NAME* name = X509_NAME_new();
-    auto add = [&](const char* field, const std::string& value) {
-        X509_NAME_add_entry_by_txt(name, field, MBSTRING_UTF8,
-                                   reinterpret_cast<const unsigned char*>(value.c_str()), -1, -1,
-                                   0);
+// Refuses a value OpenSSL will not hold (not UTF-8, or over the field's bound: 64 characters for
+// a common name) rather than leaving the field out.
+void SetName(X509* cert, const std::string& cn, const std::string& org) {
+    std::unique_ptr<X509_NAME, decltype(&X509_NAME_free)> name(X509_NAME_new(), X509_NAME_free);
+    Check(name != nullptr, "name");
+    auto add = [&](const char* field, const std::string& value, const char* what) {
+        Check(X509_NAME_add_entry_by_txt(name.get(), field, MBSTRING_UTF8,
+                                         reinterpret_cast<const unsigned char*>(value.c_str()),
+                                         static_cast<int>(value.size()), -1, 0) == 1,
+              what);
     };
-    add("C", "RU");
-    add("O", org);
-    add("CN", cn);
-    return name;
+    add("C", "RU", "country");
+    add("O", org, "organization must be UTF-8 of 1 to 64 characters");
+    add("CN", cn, "common name must be UTF-8 of 1 to 64 characters");
+    Check(X509_set_subject_name(cert, name.get()) == 1, "subject");
 }
 
 void AddExtension(X509* cert, X509V3_CTX* ctx, int nid, const std::string& value) {
     X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, ctx, nid, value.c_str());
     Check(ext != nullptr, "extension");
-    X509_add_ext(cert, ext, -1);
+    const int added = X509_add_ext(cert, ext, -1);
     X509_EXTENSION_free(ext);
+    Check(added == 1, "extension");
 }
 
 // Certificate policies have no one-line configuration form; built directly.
 void AddPolicy(X509* cert, const char* oid) {
     CERTIFICATEPOLICIES* policies = sk_POLICYINFO_new_null();
     POLICYINFO* info = POLICYINFO_new();
+    if (policies == nullptr || info == nullptr) {
+        POLICYINFO_free(info);
+        CERTIFICATEPOLICIES_free(policies);
+        Check(false, "policy");
+    }
     info->policyid = OBJ_txt2obj(oid, 1);
-    sk_POLICYINFO_push(policies, info);
+    const bool pushed = info->policyid != nullptr && sk_POLICYINFO_push(policies, info) > 0;
+    if (!pushed) {
+        POLICYINFO_free(info);
+    }
     const int added =
-        X509_add1_ext_i2d(cert, NID_certificate_policies, policies, 0, X509V3_ADD_DEFAULT);
+        pushed ? X509_add1_ext_i2d(cert, NID_certificate_policies, policies, 0, X509V3_ADD_DEFAULT)
+               : 0;
     CERTIFICATEPOLICIES_free(policies);
     Check(added == 1, "policy");
 }
 
 X509Ptr NewCertificate(EVP_PKEY* key, const std::string& cn, const std::string& org, int days) {
     X509Ptr cert(X509_new());
-    X509_set_version(cert.get(), 2);
+    Check(cert && X509_set_version(cert.get(), 2) == 1, "version");
     unsigned char serial[16];
-    RAND_bytes(serial, sizeof serial);
+    Check(RAND_bytes(serial, sizeof serial) == 1, "serial number");
     serial[0] &= 0x7F;
     BIGNUM* bn = BN_bin2bn(serial, sizeof serial, nullptr);
-    BN_to_ASN1_INTEGER(bn, X509_get_serialNumber(cert.get()));
+    const bool numbered =
+        bn != nullptr && BN_to_ASN1_INTEGER(bn, X509_get_serialNumber(cert.get())) != nullptr;
     BN_free(bn);
-    X509_gmtime_adj(X509_getm_notBefore(cert.get()), 0);
-    X509_gmtime_adj(X509_getm_notAfter(cert.get()), 60L * 60 * 24 * days);
-    X509_NAME* subject = Name(cn, org);
-    X509_set_subject_name(cert.get(), subject);
-    X509_NAME_free(subject);
-    X509_set_pubkey(cert.get(), key);
+    Check(numbered, "serial number");
+    Check(X509_gmtime_adj(X509_getm_notBefore(cert.get()), 0) != nullptr &&
+              X509_gmtime_adj(X509_getm_notAfter(cert.get()), 60L * 60 * 24 * days) != nullptr,
+          "validity");
+    SetName(cert.get(), cn, org);
+    Check(X509_set_pubkey(cert.get(), key) == 1, "public key");
     return cert;
 }
 
@@ -94,7 +110,7 @@ std::pair<EvpPkeyPtr, X509Ptr> DemoCa(const std::filesystem::path& root) {
     Check(key != nullptr, "CA key");
     X509Ptr cert =
         NewCertificate(key.get(), "Orvel Demo Certification Authority", "Orvel Demo", 3650);
-    X509_set_issuer_name(cert.get(), X509_get_subject_name(cert.get()));
+    Check(X509_set_issuer_name(cert.get(), X509_get_subject_name(cert.get())) == 1, "issuer");
     X509V3_CTX ctx;
     X509V3_set_ctx(&ctx, cert.get(), cert.get(), nullptr, nullptr, 0);
     AddExtension(cert.get(), &ctx, NID_basic_constraints, "critical,CA:TRUE");
@@ -124,9 +140,9 @@ X509Ptr MakeCertificate(EVP_PKEY* subjectKey, const CertRequest& request,
     X509Ptr caCert;
     if (request.fromCa) {
         std::tie(caKey, caCert) = DemoCa(worldRoot);
-        X509_set_issuer_name(cert.get(), X509_get_subject_name(caCert.get()));
+        Check(X509_set_issuer_name(cert.get(), X509_get_subject_name(caCert.get())) == 1, "issuer");
     } else {
-        X509_set_issuer_name(cert.get(), X509_get_subject_name(cert.get()));
+        Check(X509_set_issuer_name(cert.get(), X509_get_subject_name(cert.get())) == 1, "issuer");
     }
     X509* issuer = request.fromCa ? caCert.get() : cert.get();
     X509V3_CTX ctx;
@@ -160,6 +176,6 @@ std::vector<unsigned char> CertificateDer(X509* cert) {
     Check(size > 0, "encoding");
     std::vector<unsigned char> der(static_cast<std::size_t>(size));
     unsigned char* p = der.data();
-    i2d_X509(cert, &p);
+    Check(i2d_X509(cert, &p) == size, "encoding");
     return der;
 }

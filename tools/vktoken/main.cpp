@@ -10,6 +10,7 @@
 #include "Args.h"
 #include "Demo.h"
 #include "TokenAdmin.h"
+#include "platform/text/Utf.h"
 #include "platform/token/StoreError.h"
 #include "platform/token/TokenWorld.h"
 
@@ -77,6 +78,17 @@ vkstore::TokenWorld& World() {
     return world;
 }
 
+// Names and fields are shown as text: they must be well-formed UTF-8.
+const std::string& Utf8Field(const std::string& text, const char* what) {
+    if (!IsValidUtf8(text)) {
+        throw UsageError(std::string(what) + " is not valid UTF-8");
+    }
+    return text;
+}
+
+// The common name of a certificate holds at most 64 characters.
+constexpr std::size_t kMaxCommonName = 64;
+
 void ParseVersion(const std::string& text, vkstore::TokenRecordData& record) {
     unsigned major = 0, minor = 0;
     char dot = 0, extra = 0;
@@ -95,13 +107,17 @@ void MakeToken(int argc, char** argv) {
               {"pin-stdin"});
     args.Expect(1, "make-token LABEL [options]");
     vkstore::TokenRecordData r;
-    r.label = args.Positional()[0];
+    r.label = Utf8Field(args.Positional()[0], "the token label");
     r.type = static_cast<std::uint8_t>(args.Number("type", 1, 0, 2));
     if (auto version = args.Value("version")) {
         ParseVersion(*version, r);
     }
     r.memorySize = static_cast<std::uint32_t>(args.Number("memory", 65536, 0, 0xFFFFFFFF));
     r.freeMemory = static_cast<std::uint32_t>(args.Number("free", r.memorySize, 0, 0xFFFFFFFF));
+    if (r.freeMemory > r.memorySize) {
+        throw UsageError("--free cannot be more than --memory (" + std::to_string(r.memorySize) +
+                         " bytes)");
+    }
     r.protocol = static_cast<std::uint8_t>(args.Number("protocol", 1, 0, 255));
     r.microcode = static_cast<std::uint8_t>(args.Number("microcode", 1, 0, 255));
     if (auto id = args.Value("id")) {
@@ -129,7 +145,7 @@ void AddContainer(int argc, char** argv) {
               {"pin-stdin", "exportable", "default"});
     args.Expect(2, "add-container LABEL NAME [options]");
     ContainerRequest request;
-    request.name = args.Positional()[1];
+    request.name = Utf8Field(args.Positional()[1], "the container name");
     const std::string keys = args.Value("keys").value_or("exchange");
     if (keys != "exchange" && keys != "signature" && keys != "both") {
         throw UsageError("--keys takes exchange, signature or both");
@@ -151,8 +167,15 @@ void AddContainer(int argc, char** argv) {
     } else {
         throw UsageError("--cert takes self, ca or none");
     }
-    request.commonName = args.Value("cn").value_or("");
-    request.email = args.Value("email").value_or("");
+    request.commonName = Utf8Field(args.Value("cn").value_or(""), "--cn");
+    request.email = Utf8Field(args.Value("email").value_or(""), "--email");
+    const std::string& shownName = request.commonName.empty() ? request.name : request.commonName;
+    if (request.cert != ContainerRequest::Cert::None &&
+        Utf8ToWide(shownName).size() > kMaxCommonName) {
+        throw UsageError("a certificate's common name has at most " +
+                         std::to_string(kMaxCommonName) +
+                         " characters: give a shorter --cn (the container name is the default)");
+    }
     request.makeDefault = args.Flag("default");
     std::string pin = ReadPin(args);
     TokenAdmin(World()).AddContainer(args.Positional()[0], pin, request);
@@ -175,6 +198,7 @@ void ImportPfx(int argc, char** argv) {
     if (spec != "exchange" && spec != "signature") {
         throw UsageError("--spec takes exchange or signature");
     }
+    Utf8Field(args.Positional()[1], "the container name");
     std::string pin = ReadPin(args);
     std::string password = args.Value("password") || args.Flag("password-stdin")
                                ? ReadPin(args, "password")
@@ -217,7 +241,7 @@ const std::map<std::string, Command>& Commands() {
          [](int argc, char** argv) {
              Args args(argc, argv, 2, {}, {});
              args.Expect(1, "add-reader READER");
-             World().AddReader(args.Positional()[0]);
+             World().AddReader(Utf8Field(args.Positional()[0], "the reader name"));
          }},
         {"delete-reader",
          [](int argc, char** argv) {

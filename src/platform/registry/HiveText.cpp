@@ -26,10 +26,6 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-bool IsValidUtf8(std::string_view s) {
-    return WideToUtf8(Utf8ToWide(s)) == s;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';

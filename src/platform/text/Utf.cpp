@@ -60,3 +60,8 @@ std::string WideToUtf8(std::wstring_view text) {
     }
     return out;
 }
+
+bool IsValidUtf8(std::string_view text) {
+    // Every invalid sequence decodes to U+FFFD, which encodes differently.
+    return WideToUtf8(Utf8ToWide(text)) == text;
+}

@@ -4,6 +4,10 @@
 #include <string>
 #include <string_view>
 
+// Well-formed UTF-8: no stray or missing continuation bytes, overlong forms,
+// surrogates or code points past U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+
 // Invalid UTF-8 sequences become U+FFFD; nothing is dropped silently.
 std::wstring Utf8ToWide(std::string_view text);
 // Code points that cannot be encoded (lone surrogates) become U+FFFD.
