@@ -5,8 +5,6 @@
 #include <openssl/crypto.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,8 +19,6 @@
 
 namespace vkcli {
 namespace {
-
-constexpr std::size_t kMaxFileSize = 64u << 20;
 
 const char* PfxSummary() {
     return Text("list the certificates of a PFX (PKCS #12) file and which of them have their key",
@@ -87,22 +83,6 @@ const char* PfxHelp() {
         "     которого не расшифровывается)\n"
         "  3  файл не является файлом PKCS #12 или повреждён\n"
         "Ошибки выводятся одной строкой в стандартный поток ошибок.\n");
-}
-
-bool ReadFile(const std::string& path, std::vector<BYTE>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    out.clear();
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        out.insert(out.end(), buffer, buffer + in.gcount());
-        if (out.size() > kMaxFileSize) {
-            break;
-        }
-    }
-    return !in.bad();
 }
 
 // The wide password, wiped when it goes.
@@ -176,11 +156,12 @@ int RunPfx(std::span<char*> args) {
         return kExitFailure;
     }
     std::vector<BYTE> contents;
-    if (!ReadFile(file, contents)) {
+    const DWORD readError = vk::pkcs12::ReadPfxFileBytes(file, contents);
+    if (readError != ERROR_SUCCESS && readError != CRYPT_E_BAD_ENCODE) {
         PrintError(std::string(Text("cannot read ", "не удаётся прочитать ")) + file);
         return kExitFailure;
     }
-    if (!vk::pkcs12::IsPfx(contents.data(), contents.size())) {
+    if (readError != ERROR_SUCCESS || !vk::pkcs12::IsPfx(contents.data(), contents.size())) {
         PrintError(std::string(file) + Text(": not a PKCS #12 file, or damaged",
                                             ": не файл PKCS #12 или файл повреждён"));
         return kExitBadFile;

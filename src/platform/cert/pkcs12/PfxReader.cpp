@@ -1,25 +1,40 @@
 #include "platform/cert/pkcs12/PfxReader.h"
 
+#include <openssl/crypto.h>
 #include <openssl/err.h>
 #include <openssl/pkcs12.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/cert/pkcs12/PfxPassword.h"
 #include "platform/crypto/OpenSslErrors.h"
 #include "platform/crypto/OpenSslInit.h"
+#include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
 
 namespace vk::pkcs12 {
 namespace {
 
-constexpr std::size_t kMaxPfxSize = 64u << 20;
+// Every bound on the work one file may ask for is here; a file over one is
+// refused as damaged (CRYPT_E_BAD_ENCODE) before the work is done.
+// A PFX holds a few keys and certificates: some kilobytes.
+constexpr std::size_t kMaxPfxSize = 1u << 20;
 // Deeper nesting of safe contents bags than any tool writes is refused.
 constexpr int kMaxNesting = 8;
 // Key derivations are refused above this many iterations: a file must not
 // hold the caller for minutes (tools write 2048 to 600000).
 constexpr long kMaxIterations = 2000000;
+// All derivations of one file together (MAC, safes and keys, each form of the
+// password tried) are refused above this many iterations. One key at 600000,
+// the most tools write, costs three derivations (MAC, certificates, key), at
+// worst twice over with both forms of a password: 3.6 million. Six million
+// leaves room for a few more keys yet keeps a hostile file to seconds of work.
+constexpr long kMaxTotalIterations = 6000000;
 
 struct Pkcs12Free {
     void operator()(PKCS12* p) const { PKCS12_free(p); }
@@ -43,41 +58,65 @@ struct ErrorQueueGuard {
     ~ErrorQueueGuard() { vk::crypto::DrainOpenSslErrors("reading PFX"); }
 };
 
-bool IterationsAcceptable(const ASN1_INTEGER* iter) {
-    if (iter == nullptr) {
-        return true;  // the default, 1
-    }
-    const long count = ASN1_INTEGER_get(iter);
-    return count >= 1 && count <= kMaxIterations;
+long IterationsOf(const ASN1_INTEGER* iter) {
+    return iter == nullptr ? 1 : ASN1_INTEGER_get(iter);  // absent: the default, 1
 }
 
-// Whether a password-based encryption algorithm asks for a bearable amount
-// of work. Parameters that do not decode pass: the decryption fails on them.
-bool KeyDerivationAcceptable(const X509_ALGOR* alg) {
+// The iterations of each derivation a password-based encryption algorithm
+// runs, and how many it runs. Parameters that do not decode cost nothing:
+// the decryption fails on them.
+struct Derivation {
+    long iterations = 1;
+    int count = 0;
+};
+
+Derivation DerivationOf(const X509_ALGOR* alg) {
+    Derivation d;
     if (alg == nullptr || alg->parameter == nullptr) {
-        return true;
+        return d;
     }
     if (OBJ_obj2nid(alg->algorithm) != NID_pbes2) {
         PBEPARAM* pbe = static_cast<PBEPARAM*>(
             ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBEPARAM), alg->parameter));
-        const bool ok = pbe == nullptr || IterationsAcceptable(pbe->iter);
+        if (pbe != nullptr) {
+            d = {IterationsOf(pbe->iter), 2};  // the key and the IV
+        }
         PBEPARAM_free(pbe);
-        return ok;
+        return d;
     }
     PBE2PARAM* pbe2 = static_cast<PBE2PARAM*>(
         ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBE2PARAM), alg->parameter));
-    bool ok = true;
     if (pbe2 != nullptr && pbe2->keyfunc != nullptr &&
         OBJ_obj2nid(pbe2->keyfunc->algorithm) == NID_id_pbkdf2 &&
         pbe2->keyfunc->parameter != nullptr) {
         PBKDF2PARAM* kdf = static_cast<PBKDF2PARAM*>(
             ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBKDF2PARAM), pbe2->keyfunc->parameter));
-        ok = kdf == nullptr || IterationsAcceptable(kdf->iter);
+        if (kdf != nullptr) {
+            d = {IterationsOf(kdf->iter), 1};
+        }
         PBKDF2PARAM_free(kdf);
     }
     PBE2PARAM_free(pbe2);
-    return ok;
+    return d;
 }
+
+// The key derivations one reading of a file may still run.
+class WorkBudget {
+public:
+    // Takes the work of one derivation; false, taking nothing, when it is
+    // over the bound of one derivation or of the file.
+    bool Take(Derivation d) {
+        if (d.iterations < 1 || d.iterations > kMaxIterations || d.iterations * d.count > m_left) {
+            return false;
+        }
+        m_left -= d.iterations * d.count;
+        return true;
+    }
+    bool Take(const X509_ALGOR* alg) { return Take(DerivationOf(alg)); }
+
+private:
+    long m_left = kMaxTotalIterations;
+};
 
 Pkcs12Ptr Decode(const BYTE* data, std::size_t size) {
     if (data == nullptr || size == 0 || size > kMaxPfxSize) {
@@ -87,11 +126,12 @@ Pkcs12Ptr Decode(const BYTE* data, std::size_t size) {
     return Pkcs12Ptr(d2i_PKCS12(nullptr, &p, static_cast<long>(size)));
 }
 
-enum class Step { Ok, BadPassword, Damaged };
+enum class Step { Ok, BadPassword, Damaged, TooMuchWork };
 
 class BagWalker {
 public:
-    BagWalker(const PfxPassword& password, PfxContents& out) : m_password(password), m_out(out) {}
+    BagWalker(const PfxPassword& password, WorkBudget& budget, PfxContents& out)
+        : m_password(password), m_budget(budget), m_out(out) {}
 
     Step Walk(const STACK_OF(PKCS12_SAFEBAG) * bags, int depth) {
         if (depth > kMaxNesting) {
@@ -119,8 +159,11 @@ private:
                 if (sig != nullptr) {
                     X509_SIG_get0(sig, &alg, nullptr);
                 }
-                if (sig == nullptr || !KeyDerivationAcceptable(alg)) {
+                if (sig == nullptr) {
                     return Step::Damaged;
+                }
+                if (!m_budget.Take(alg)) {
+                    return Step::TooMuchWork;
                 }
                 std::unique_ptr<PKCS8_PRIV_KEY_INFO, P8Free> p8(
                     PKCS12_decrypt_skey(bag, m_password.Data(), m_password.Length()));
@@ -171,16 +214,17 @@ private:
     }
 
     const PfxPassword& m_password;
+    WorkBudget& m_budget;
     PfxContents& m_out;
 };
 
 // Unpacks every safe with one form of the password.
-Step Unpack(PKCS12* p12, const PfxPassword& password, PfxContents& out) {
+Step Unpack(PKCS12* p12, const PfxPassword& password, WorkBudget& budget, PfxContents& out) {
     std::unique_ptr<STACK_OF(PKCS7), SafesFree> safes(PKCS12_unpack_authsafes(p12));
     if (!safes) {
         return Step::Damaged;
     }
-    BagWalker walker(password, out);
+    BagWalker walker(password, budget, out);
     for (int i = 0; i < sk_PKCS7_num(safes.get()); ++i) {
         PKCS7* p7 = sk_PKCS7_value(safes.get(), i);
         std::unique_ptr<STACK_OF(PKCS12_SAFEBAG), BagsFree> bags;
@@ -191,9 +235,11 @@ Step Unpack(PKCS12* p12, const PfxPassword& password, PfxContents& out) {
                 return Step::Damaged;
             }
         } else if (nid == NID_pkcs7_encrypted) {
-            if (p7->d.encrypted == nullptr || p7->d.encrypted->enc_data == nullptr ||
-                !KeyDerivationAcceptable(p7->d.encrypted->enc_data->algorithm)) {
+            if (p7->d.encrypted == nullptr || p7->d.encrypted->enc_data == nullptr) {
                 return Step::Damaged;
+            }
+            if (!budget.Take(p7->d.encrypted->enc_data->algorithm)) {
+                return Step::TooMuchWork;
             }
             bags.reset(PKCS12_unpack_p7encdata(p7, password.Data(), password.Length()));
             if (!bags) {
@@ -211,6 +257,62 @@ Step Unpack(PKCS12* p12, const PfxPassword& password, PfxContents& out) {
     return Step::Ok;
 }
 
+bool PlanBags(const STACK_OF(PKCS12_SAFEBAG) * bags, int depth, WorkBudget& plan) {
+    if (depth > kMaxNesting) {
+        return true;  // refused as damaged when walked
+    }
+    for (int i = 0; i < sk_PKCS12_SAFEBAG_num(bags); ++i) {
+        const PKCS12_SAFEBAG* bag = sk_PKCS12_SAFEBAG_value(bags, i);
+        const int nid = PKCS12_SAFEBAG_get_nid(bag);
+        if (nid == NID_pkcs8ShroudedKeyBag) {
+            const X509_ALGOR* alg = nullptr;
+            if (const X509_SIG* sig = PKCS12_SAFEBAG_get0_pkcs8(bag)) {
+                X509_SIG_get0(sig, &alg, nullptr);
+            }
+            if (!plan.Take(alg)) {
+                return false;
+            }
+        } else if (nid == NID_safeContentsBag &&
+                   !PlanBags(PKCS12_SAFEBAG_get0_safes(bag), depth + 1, plan)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the derivations that can be seen before decrypting anything (the
+// MAC with each form of the password, encrypted safes, keys in plain safes)
+// fit the bounds, so that a file asking for too much is refused before any
+// work. What lies inside encrypted safes is taken from the budget as it comes.
+bool PlanFits(PKCS12* p12, std::size_t forms) {
+    WorkBudget plan;
+    if (PKCS12_mac_present(p12)) {
+        const ASN1_INTEGER* macIterations = nullptr;
+        PKCS12_get0_mac(nullptr, nullptr, nullptr, &macIterations, p12);
+        for (std::size_t i = 0; i < forms; ++i) {
+            if (!plan.Take(Derivation{IterationsOf(macIterations), 1})) {
+                return false;
+            }
+        }
+    }
+    std::unique_ptr<STACK_OF(PKCS7), SafesFree> safes(PKCS12_unpack_authsafes(p12));
+    for (int i = 0; safes && i < sk_PKCS7_num(safes.get()); ++i) {
+        PKCS7* p7 = sk_PKCS7_value(safes.get(), i);
+        const int nid = OBJ_obj2nid(p7->type);
+        if (nid == NID_pkcs7_data) {
+            std::unique_ptr<STACK_OF(PKCS12_SAFEBAG), BagsFree> bags(PKCS12_unpack_p7data(p7));
+            if (bags && !PlanBags(bags.get(), 0, plan)) {
+                return false;
+            }
+        } else if (nid == NID_pkcs7_encrypted && p7->d.encrypted != nullptr &&
+                   p7->d.encrypted->enc_data != nullptr &&
+                   !plan.Take(p7->d.encrypted->enc_data->algorithm)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void PairKeys(PfxContents& out) {
     for (auto& entry : out.certificates) {
         const EVP_PKEY* pub = X509_get0_pubkey(entry.cert.get());
@@ -226,7 +328,7 @@ void PairKeys(PfxContents& out) {
 // The forms of the password whose MAC verifies, best first; all forms when
 // the file has no MAC. Empty when none verifies.
 std::vector<const PfxPassword*> MacCandidates(PKCS12* p12, const std::vector<PfxPassword>& forms,
-                                              DWORD& error) {
+                                              WorkBudget& budget, DWORD& error) {
     std::vector<const PfxPassword*> result;
     error = ERROR_SUCCESS;
     if (!PKCS12_mac_present(p12)) {
@@ -237,12 +339,12 @@ std::vector<const PfxPassword*> MacCandidates(PKCS12* p12, const std::vector<Pfx
     }
     const ASN1_INTEGER* macIterations = nullptr;
     PKCS12_get0_mac(nullptr, nullptr, nullptr, &macIterations, p12);
-    if (!IterationsAcceptable(macIterations)) {
-        error = CRYPT_E_BAD_ENCODE;
-        return result;
-    }
     bool generationFailed = false;
     for (const auto& form : forms) {
+        if (!budget.Take(Derivation{IterationsOf(macIterations), 1})) {
+            error = CRYPT_E_BAD_ENCODE;
+            return {};
+        }
         vk::crypto::DrainOpenSslErrors("PFX MAC check");
         if (PKCS12_verify_mac(p12, form.Data(), form.Length()) == 1) {
             result.push_back(&form);
@@ -267,8 +369,12 @@ DWORD ReadWith(const BYTE* data, std::size_t size, const wchar_t* password, PfxC
     }
     const bool hasMac = PKCS12_mac_present(p12.get()) == 1;
     const std::vector<PfxPassword> forms = PfxPassword::FormsOf(password);
+    if (!PlanFits(p12.get(), forms.size())) {
+        return CRYPT_E_BAD_ENCODE;
+    }
+    WorkBudget budget;
     DWORD error = ERROR_SUCCESS;
-    const auto candidates = MacCandidates(p12.get(), forms, error);
+    const auto candidates = MacCandidates(p12.get(), forms, budget, error);
     if (candidates.empty()) {
         return error;
     }
@@ -287,7 +393,10 @@ DWORD ReadWith(const BYTE* data, std::size_t size, const wchar_t* password, PfxC
     bool badPassword = false;
     for (const PfxPassword* form : order) {
         PfxContents contents;
-        const Step step = Unpack(p12.get(), *form, contents);
+        const Step step = Unpack(p12.get(), *form, budget, contents);
+        if (step == Step::TooMuchWork) {
+            return CRYPT_E_BAD_ENCODE;
+        }
         if (step == Step::Ok) {
             PairKeys(contents);
             if (out != nullptr) {
@@ -323,6 +432,53 @@ bool IsPfx(const BYTE* data, std::size_t size) {
     vk::crypto::OpenSslInit();
     ErrorQueueGuard guard;
     return Decode(data, size) != nullptr;
+}
+
+DWORD ReadPfxFileBytes(const char* path, std::vector<BYTE>& out) {
+    out.clear();
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return ErrorFromErrno(errno);
+    }
+    DWORD error = ERROR_SUCCESS;
+    try {
+        // One byte past the bound tells a file that is too large.
+        out.resize(kMaxPfxSize + 1);
+        std::size_t got = 0;
+        while (got < out.size()) {
+            const ssize_t n = read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                error = n < 0 ? ErrorFromErrno(errno) : ERROR_SUCCESS;
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        out.resize(got);
+        if (error == ERROR_SUCCESS && got > kMaxPfxSize) {
+            error = CRYPT_E_BAD_ENCODE;
+        }
+    } catch (const std::bad_alloc&) {
+        error = NTE_NO_MEMORY;
+    }
+    close(fd);
+    if (error != ERROR_SUCCESS) {
+        out.clear();
+    }
+    return error;
+}
+
+DWORD ReadPfxFile(const char* path, const wchar_t* password, PfxContents& out) {
+    std::vector<BYTE> bytes;
+    DWORD error = ReadPfxFileBytes(path, bytes);
+    if (error == ERROR_SUCCESS) {
+        error = ReadPfx(bytes.data(), bytes.size(), password, out);
+    }
+    // A file without encryption holds its keys in clear.
+    OPENSSL_cleanse(bytes.data(), bytes.size());
+    return error;
 }
 
 }  // namespace vk::pkcs12
