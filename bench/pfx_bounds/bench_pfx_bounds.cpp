@@ -1,0 +1,134 @@
+// How long files asking for unbounded work take to be refused: a MAC of 100 million
+// iterations, 40 key bags of 2 million iterations each, a 100 MB file and /dev/zero, against an
+// ordinary file of openssl read whole. Each is timed in process (ReadPfxFile, best of several)
+// and as a fresh `vkcert-cli pfx` process (process start included). The files are made untimed
+// in a temporary folder that is removed at the end.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "HostilePfx.h"
+#include "platform/cert/pkcs12/PfxReader.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double Seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double BestOf(int reps, const std::function<void()>& work) {
+    double best = 1e30;
+    for (int i = 0; i < reps; ++i) {
+        best = std::min(best, Seconds(work));
+    }
+    return best;
+}
+
+// Runs a program with standard input from a file (or /dev/null) and its output thrown away;
+// answers its exit code, or -1.
+int Run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+    std::vector<char*> argv;
+    for (const auto& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return -1;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<unsigned char> ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+}  // namespace
+
+int main() {
+    char pattern[] = "/tmp/bench_pfx_bounds-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const fs::path dir = pattern;
+    const auto p = [&](const char* name) { return (dir / name).string(); };
+    const bool made =
+        Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", p("key.pem"),
+             "-out", p("cert.pem"), "-subj", "/CN=bench", "-days", "30"}) == 0 &&
+        Run({"openssl", "pkcs12", "-export", "-in", p("cert.pem"), "-inkey", p("key.pem"), "-out",
+             p("plain.p12"), "-passout", "pass:secret"}) == 0 &&
+        Run({"openssl", "pkcs12", "-export", "-in", p("cert.pem"), "-inkey", p("key.pem"), "-out",
+             p("costly.p12"), "-passout", "pass:secret", "-iter", "2000000", "-nomac"}) == 0;
+    if (!made) {
+        std::fprintf(stderr, "openssl could not make the files\n");
+        fs::remove_all(dir);
+        return 1;
+    }
+    WriteAll(dir / "many-bags.p12", hostilepfx::WithKeyBagCopies(ReadAll(p("costly.p12")), 40));
+    WriteAll(dir / "100-million.p12",
+             hostilepfx::WithMacIterations(ReadAll(p("plain.p12")), 100000000));
+    std::ofstream(dir / "100mb.p12").close();
+    fs::resize_file(dir / "100mb.p12", 100u << 20);
+    std::ofstream(dir / "password") << "secret\n";
+
+    struct Case {
+        const char* what;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"ordinary file (read whole)", p("plain.p12")},
+        {"MAC of 100 million iterations", p("100-million.p12")},
+        {"40 key bags of 2 million iterations", p("many-bags.p12")},
+        {"100 MB file", p("100mb.p12")},
+        {"/dev/zero", "/dev/zero"},
+    };
+    std::printf("%-38s %12s %12s %10s\n", "file", "in process", "vkcert-cli", "exit");
+    for (const auto& c : cases) {
+        DWORD error = 0;
+        const double inProcess = BestOf(5, [&] {
+            vk::pkcs12::PfxContents contents;
+            error = vk::pkcs12::ReadPfxFile(c.file.c_str(), L"secret", contents);
+        });
+        int code = -1;
+        const double process = BestOf(3, [&] {
+            code = Run({VKCERT_CLI, "pfx", c.file, "--password-stdin"}, p("password"));
+        });
+        std::printf("%-38s %9.1f ms %9.1f ms %6d (0x%08X)\n", c.what, inProcess * 1e3,
+                    process * 1e3, code, static_cast<unsigned>(error));
+    }
+    fs::remove_all(dir);
+    return 0;
+}
