@@ -71,10 +71,6 @@ std::optional<SecureString> ReadPasswordFromTerminal(const char* prompt) {
         close(fd);
         return std::nullopt;
     }
-    if (write(fd, prompt, std::strlen(prompt)) < 0) {
-        close(fd);
-        return std::nullopt;
-    }
     g_ttyFd = fd;
     g_saved = saved;
     auto oldInt = std::signal(SIGINT, RestoreAndReraise);
@@ -84,7 +80,11 @@ std::optional<SecureString> ReadPasswordFromTerminal(const char* prompt) {
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
     tcsetattr(fd, TCSAFLUSH, &quiet);
-    auto line = ReadLine(fd);
+    // The prompt only once echo is off: what is typed after it is never shown.
+    std::optional<SecureString> line;
+    if (write(fd, prompt, std::strlen(prompt)) >= 0) {
+        line = ReadLine(fd);
+    }
     tcsetattr(fd, TCSAFLUSH, &saved);
     std::signal(SIGINT, oldInt);
     std::signal(SIGTERM, oldTerm);

@@ -1,6 +1,11 @@
 #include "Args.h"
 
+#include <openssl/crypto.h>
+#include <unistd.h>
+
 #include <iostream>
+
+#include "PasswordInput.h"
 
 Args::Args(int argc, char** argv, int first, const std::set<std::string>& valued,
            const std::set<std::string>& flags) {
@@ -58,11 +63,25 @@ std::uint64_t Args::Number(const std::string& name, std::uint64_t fallback, std:
     return value;
 }
 
-std::string ReadPin(const Args& args, const char* option) {
+namespace {
+
+// A line typed on the terminal without echo.
+std::string Typed(const char* prompt) {
+    auto line = vkcli::ReadPasswordFromTerminal(prompt);
+    if (!line) {
+        throw std::runtime_error("cannot read from the terminal");
+    }
+    return std::string(line->begin(), line->end());
+}
+
+}  // namespace
+
+std::string ReadPin(const Args& args, const char* option, bool required) {
     if (auto pin = args.Value(option)) {
         return *pin;
     }
-    if (args.Flag(std::string(option) + "-stdin")) {
+    const std::string name = option;
+    if (args.Flag(name + "-stdin")) {
         std::string line;
         std::getline(std::cin, line);
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
@@ -70,5 +89,28 @@ std::string ReadPin(const Args& args, const char* option) {
         }
         return line;
     }
-    throw UsageError(std::string("give the PIN with --") + option + " or --" + option + "-stdin");
+    const bool password = name == "password";
+    if (::isatty(STDIN_FILENO) == 1) {
+        if (password) {
+            return Typed("PFX password: ");
+        }
+        if (name != "new-pin") {
+            return Typed("PIN: ");
+        }
+        std::string pin = Typed("New PIN: ");
+        std::string again = Typed("New PIN again: ");
+        const bool same = pin == again;
+        OPENSSL_cleanse(again.data(), again.size());
+        if (!same) {
+            OPENSSL_cleanse(pin.data(), pin.size());
+            throw std::runtime_error("the new PINs typed differ; nothing changed");
+        }
+        return pin;
+    }
+    if (!required) {
+        return {};
+    }
+    throw UsageError(std::string("give the ") + (password ? "password" : "PIN") +
+                     " as one line of standard input with --" + name +
+                     "-stdin, or type it on a terminal");
 }

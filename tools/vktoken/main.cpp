@@ -24,6 +24,12 @@ Readers and tokens are named as vkCert shows them: readers by their name,
 tokens by their label. Exit code 0 on success, 1 on any failure (with a
 message on standard error), 2 for a command line that cannot be understood.
 
+PINs and passwords are typed without echo when standard input is a terminal,
+or read as one line each from standard input with --pin-stdin,
+--new-pin-stdin and --password-stdin (in that order). --pin, --new-pin and
+--password put the secret on the command line, where every user of the
+machine can read it: use them only for throwaway demo tokens.
+
 Readers and insertions:
   vktoken list                       one line per reader: name, tab, label of
                                      the token in it or -
@@ -34,7 +40,7 @@ Readers and insertions:
 
 Tokens:
   vktoken tokens                     one line per token: label
-  vktoken make-token LABEL [--pin PIN | --pin-stdin] [--type 0|1|2]
+  vktoken make-token LABEL [--pin-stdin | --pin PIN] [--type 0|1|2]
           [--version MAJOR.MINOR] [--memory BYTES] [--free BYTES]
           [--protocol N] [--microcode N] [--id HEX] [--pin-policy 0|1|2]
           [--retries N]
@@ -44,23 +50,26 @@ Tokens:
         10 tries.
   vktoken delete-token LABEL
   vktoken show LABEL                 the token record, containers and keys
-  vktoken change-pin LABEL --pin OLD --new-pin NEW
-        (or --pin-stdin and --new-pin-stdin: one line each, in that order)
+  vktoken change-pin LABEL [--pin-stdin | --pin OLD]
+          [--new-pin-stdin | --new-pin NEW]
+        typed on a terminal, the new PIN is asked twice.
 
 Containers and keys (these need the token's user PIN):
-  vktoken add-container LABEL NAME [--pin PIN | --pin-stdin]
+  vktoken add-container LABEL NAME [--pin-stdin | --pin PIN]
           [--keys exchange|signature|both] [--bits 1024..4096]
           [--exportable] [--cert self|ca|none] [--cn NAME] [--email ADDRESS]
           [--default]
         generates RSA keys, with a self-signed certificate, one from the
         demo certification authority, or none.
-  vktoken delete-container LABEL NAME [--pin PIN | --pin-stdin]
-  vktoken import-pfx LABEL NAME FILE [--pin PIN] [--password PASSWORD |
-          --password-stdin] [--spec exchange|signature] [--exportable]
+  vktoken delete-container LABEL NAME [--pin-stdin | --pin PIN]
+  vktoken import-pfx LABEL NAME FILE [--pin-stdin | --pin PIN]
+          [--password-stdin | --password PASSWORD] [--spec exchange|signature]
+          [--exportable]
           [--replace]
         stores the file's private key and certificate in a new container NAME;
         an existing container is refused unless --replace puts the file's key
-        in place of its key of that spec.
+        in place of its key of that spec. Without a terminal or a password
+        option the file's password is empty.
 
 Demo:
   vktoken demo [--force]             builds three readers, a Velkora Pro token
@@ -184,7 +193,7 @@ void AddContainer(int argc, char** argv) {
 
 void DeleteContainer(int argc, char** argv) {
     Args args(argc, argv, 2, {"pin"}, {"pin-stdin"});
-    args.Expect(2, "delete-container LABEL NAME [--pin PIN | --pin-stdin]");
+    args.Expect(2, "delete-container LABEL NAME [--pin-stdin | --pin PIN]");
     std::string pin = ReadPin(args);
     TokenAdmin(World()).DeleteContainer(args.Positional()[0], pin, args.Positional()[1]);
     OPENSSL_cleanse(pin.data(), pin.size());
@@ -200,9 +209,7 @@ void ImportPfx(int argc, char** argv) {
     }
     Utf8Field(args.Positional()[1], "the container name");
     std::string pin = ReadPin(args);
-    std::string password = args.Value("password") || args.Flag("password-stdin")
-                               ? ReadPin(args, "password")
-                               : std::string();
+    std::string password = ReadPin(args, "password", false);
     TokenAdmin(World()).ImportPfx(args.Positional()[0], pin, args.Positional()[1],
                                   args.Positional()[2], password, spec == "exchange" ? 1 : 2,
                                   args.Flag("exportable"), args.Flag("replace"));
@@ -212,7 +219,7 @@ void ImportPfx(int argc, char** argv) {
 
 void ChangePin(int argc, char** argv) {
     Args args(argc, argv, 2, {"pin", "new-pin"}, {"pin-stdin", "new-pin-stdin"});
-    args.Expect(1, "change-pin LABEL --pin OLD --new-pin NEW");
+    args.Expect(1, "change-pin LABEL [--pin-stdin] [--new-pin-stdin]");
     std::string oldPin = ReadPin(args);
     std::string newPin = ReadPin(args, "new-pin");
     TokenAdmin(World()).ChangePin(args.Positional()[0], oldPin, newPin);
