@@ -1,5 +1,9 @@
 // vkcert-cli list [--paths] [--flat]: the tree of readers, containers and keys as the browser's
 // window shows it, built by the same tree nodes.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -91,14 +95,27 @@ int RunList(std::span<char*> args) {
             return kExitFailure;
         }
     }
-    // Reading an absent world would create it: there is simply nothing to list.
-    std::error_code error;
-    if (!std::filesystem::exists(vkstore::TokenWorld::DefaultRoot() / "world.db", error)) {
-        return kExitOk;
+    // Reading an absent world would create it: there is simply nothing to list. A folder or
+    // world that is there but cannot be read is named, never listed as empty.
+    const std::filesystem::path root = vkstore::TokenWorld::DefaultRoot();
+    const std::filesystem::path world = root / "world.db";
+    struct stat st {};
+    for (const auto& [path, folder] : {std::pair{root, true}, std::pair{world, false}}) {
+        const bool found = ::stat(path.c_str(), &st) == 0;
+        if (!found && errno == ENOENT) {
+            return kExitOk;
+        }
+        if (!found || S_ISDIR(st.st_mode) != folder ||
+            ::access(path.c_str(), folder ? R_OK | X_OK : R_OK) != 0) {
+            PrintError(std::string(Text("list: cannot be read: ", "list: не удалось прочитать: ")) +
+                       path.string());
+            return kExitFailure;
+        }
     }
     if (!ReaderListReadable()) {
-        PrintError(Text("list: the reader list cannot be read",
-                        "list: не удалось прочитать список считывателей"));
+        PrintError(std::string(Text("list: the reader list cannot be read: ",
+                                    "list: не удалось прочитать список считывателей: ")) +
+                   world.string());
         return kExitFailure;
     }
     std::string output;

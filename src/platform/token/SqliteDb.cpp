@@ -120,8 +120,16 @@ bool SqliteStatement::IsNull(int column) const {
 SqliteDb::SqliteDb(const std::filesystem::path& file, bool create) {
     if (create) {
         CreatePrivateFile(file);
-    } else if (!std::filesystem::exists(file)) {
-        throw SqliteError(SQLITE_CANTOPEN, "no database " + file.string());
+    } else {
+        // An empty file is damage, not a new database: opening it would write one over it.
+        std::error_code error;
+        const auto size = std::filesystem::file_size(file, error);
+        if (error) {
+            throw SqliteError(SQLITE_CANTOPEN, "no database " + file.string());
+        }
+        if (size == 0) {
+            throw SqliteError(SQLITE_NOTADB, file.string() + " is empty");
+        }
     }
     sqlite3* db = nullptr;
     int rc =

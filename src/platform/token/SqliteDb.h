@@ -28,6 +28,12 @@ private:
 
 using Blob = std::vector<std::uint8_t>;
 
+// A failure that means the file is not a sound database (rather than busy or missing).
+inline bool IsDamage(const SqliteError& e) {
+    const int primary = e.Code() & 0xFF;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
 class SqliteStatement {
 public:
     SqliteStatement(sqlite3* db, std::string_view sql);
@@ -59,7 +65,8 @@ private:
 class SqliteDb {
 public:
     // Opens (creating with mode 0600 when asked) a database file; waits up to
-    // five seconds for other writers.
+    // five seconds for other writers. An existing empty file is refused
+    // (SQLITE_NOTADB) unless create is asked.
     SqliteDb(const std::filesystem::path& file, bool create);
 
     SqliteStatement Prepare(std::string_view sql) { return SqliteStatement(m_db.get(), sql); }

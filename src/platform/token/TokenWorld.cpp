@@ -1,5 +1,8 @@
 #include "platform/token/TokenWorld.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <set>
 #include <system_error>
@@ -70,13 +73,63 @@ std::filesystem::path TokenWorld::DefaultRoot() {
 TokenWorld::TokenWorld(std::filesystem::path root) : m_root(std::move(root)) {}
 
 SqliteDb& TokenWorld::Db() {
-    if (!m_db) {
-        if (!std::filesystem::exists(WorldFile())) {
-            MakePrivateDir(m_root);
+    if (m_db) {
+        return *m_db;
+    }
+    std::error_code error;
+    if (!std::filesystem::exists(WorldFile(), error) && !error) {
+        CreateWorldFile();
+    }
+    try {
+        auto db = ThreadConnection(WorldFile(), false);
+        auto tables = db->Prepare(
+            "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name IN ('tokens', "
+            "'readers')");
+        if (!tables.Step() || tables.Int(0) != 2) {
+            throw SqliteError(SQLITE_CORRUPT, "it holds no readers and tokens");
         }
-        m_db = ThreadConnection(WorldFile(), true, kSchema);
+        db->Exec(kSchema);  // tables added since the world was made
+        m_db = std::move(db);
+    } catch (const SqliteError& e) {
+        if (!IsDamage(e)) {
+            throw;
+        }
+        // Never replaced: the world names the token files beside it.
+        throw StoreError(StoreFailure::Damaged, "the token world " + WorldFile().string() +
+                                                    " is damaged (" + e.what() +
+                                                    "); it is left as it is");
     }
     return *m_db;
+}
+
+void TokenWorld::CreateWorldFile() {
+    MakePrivateDir(m_root);
+    // Made whole under a name of this process, then linked into place unless another process
+    // made the world meanwhile.
+    const std::filesystem::path temporary =
+        m_root / (".new-" + std::to_string(::getpid()) + "-world.db");
+    const auto removeTemporary = [&] {
+        std::error_code ec;
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            std::filesystem::remove(temporary.string() + suffix, ec);
+        }
+    };
+    removeTemporary();
+    try {
+        {
+            SqliteDb db(temporary, true);
+            db.Exec(kSchema);
+            db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        }
+        if (::link(temporary.c_str(), WorldFile().c_str()) != 0 && errno != EEXIST) {
+            throw std::system_error(errno, std::generic_category(),
+                                    "create " + WorldFile().string());
+        }
+    } catch (...) {
+        removeTemporary();
+        throw;
+    }
+    removeTemporary();
 }
 
 std::filesystem::path TokenWorld::TokenFile(std::string_view uuid) const {

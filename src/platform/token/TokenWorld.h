@@ -71,7 +71,9 @@ public:
     static void CheckName(std::string_view what, std::string_view name, std::size_t maxBytes);
 
 private:
+    // world.db, made whole on first use; StoreError(Damaged) when it is not a world.
     SqliteDb& Db();
+    void CreateWorldFile();
     // Under the write lock: removes token files the world does not list and temporary
     // files left by a process killed while making a token.
     void RemoveStrayFiles();

@@ -250,3 +250,50 @@ TEST(VktokenAtomic, DemoSurvivesKillsAndASecondCopyAtOnce) {
         << shown;
     ExpectNoStrayFile();
 }
+
+TEST(VktokenAtomic, EmptyWorldAndTokenFilesAreReportedByNameAndLeftAsTheyAre) {
+    vktest::TempWorld temp;
+    ASSERT_EQ(Vktoken({"make-token", "T", "--pin-stdin"}).exitCode, 0);
+    // Found without opening the world here: this process keeps no connection to the files.
+    const fs::path root = vkstore::TokenWorld::DefaultRoot(), worldFile = root / "world.db";
+    fs::path token;
+    for (const auto& entry : fs::directory_iterator(root)) {
+        if (entry.path().extension() == ".db" && entry.path() != worldFile) {
+            token = entry.path();
+        }
+    }
+    const auto empty = [](const fs::path& file) {
+        for (const char* suffix : {"-wal", "-shm"}) {
+            fs::remove(file.string() + suffix);
+        }
+        fs::resize_file(file, 0);
+    };
+    empty(token);
+    const auto shown = Vktoken({"show", "T"});
+    EXPECT_EQ(shown.exitCode, 1);
+    EXPECT_NE(shown.err.find(token.filename().string()), std::string::npos) << shown.err;
+    EXPECT_EQ(fs::file_size(token), 0u) << "a damaged token is not rewritten";
+
+    empty(worldFile);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list"}, {"tokens"}, {"make-token", "U", "--pin-stdin"}}) {
+        const auto run = Vktoken(args);
+        EXPECT_EQ(run.exitCode, 1) << args[0];
+        EXPECT_NE(run.err.find("world.db"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(fs::file_size(worldFile), 0u) << "a damaged world is not replaced";
+    EXPECT_TRUE(fs::exists(token)) << "nor are the files of its tokens removed";
+
+    // vkcert-cli names what it cannot read: the damaged world, a token folder that is a file.
+    const auto list = [] {
+        return clitest::Run(fs::temp_directory_path(), VKCERT_CLI, {"list"}, &kPin);
+    };
+    auto listed = list();
+    EXPECT_EQ(listed.exitCode, 1);
+    EXPECT_NE(listed.err.find(worldFile.string()), std::string::npos) << listed.err;
+    fs::rename(root, root.string() + ".kept");
+    std::ofstream(root) << "not a folder";
+    listed = list();
+    EXPECT_EQ(listed.exitCode, 1);
+    EXPECT_NE(listed.err.find(root.string()), std::string::npos) << listed.err;
+}
