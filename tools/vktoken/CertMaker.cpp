@@ -12,6 +12,8 @@
 
 #include "platform/crypto/KeyBlob.h"
 #include "platform/crypto/SoftwareKey.h"
+#include "platform/errors/WinError.h"
+#include "platform/kernel/AtomicFile.h"
 
 namespace {
 
@@ -93,10 +95,39 @@ X509Ptr NewCertificate(EVP_PKEY* key, const std::string& cn, const std::string& 
     return cert;
 }
 
-// The demo authority: its key (mode 0600) and certificate beside the world.
+struct BioFree {
+    void operator()(BIO* b) const { BIO_free(b); }
+};
+using BioPtr = std::unique_ptr<BIO, BioFree>;
+
+// Replaces a file at once with what the memory BIO holds.
+void WriteWhole(const std::filesystem::path& file, BIO* bio, mode_t mode, const char* what) {
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(bio, &data);
+    Check(size > 0 && ReplaceFileAtomically(file,
+                                            std::span(reinterpret_cast<const std::uint8_t*>(data),
+                                                      static_cast<std::size_t>(size)),
+                                            mode) == ERROR_SUCCESS,
+          what);
+}
+
+// The demo authority: its key (mode 0600) in a folder of its own beside the token folder, which
+// holds tokens only; its certificate in the token folder, where users find it. A key an older
+// vktoken left among the tokens moves there.
 std::pair<EvpPkeyPtr, X509Ptr> DemoCa(const std::filesystem::path& root) {
-    const auto keyFile = root / "demo-ca.key";
+    const auto keyFolder = root.parent_path() / "demo-ca";
+    const auto keyFile = keyFolder / "demo-ca.key";
     const auto certFile = root / "demo-ca.crt";
+    const auto makeKeyFolder = [&] {
+        std::filesystem::create_directories(keyFolder);
+        std::filesystem::permissions(keyFolder, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace);
+    };
+    std::error_code error;
+    if (const auto oldKey = root / "demo-ca.key"; std::filesystem::exists(oldKey, error)) {
+        makeKeyFolder();
+        std::filesystem::rename(oldKey, keyFile);
+    }
     if (std::filesystem::exists(keyFile) && std::filesystem::exists(certFile)) {
         FilePtr kf(std::fopen(keyFile.c_str(), "r"));
         FilePtr cf(std::fopen(certFile.c_str(), "r"));
@@ -119,14 +150,16 @@ std::pair<EvpPkeyPtr, X509Ptr> DemoCa(const std::filesystem::path& root) {
     Check(X509_sign(cert.get(), key.get(), EVP_sha256()) > 0, "CA signature");
 
     std::filesystem::create_directories(root);
-    int fd = ::open(keyFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    Check(fd >= 0, "CA key file");
-    FilePtr kf(::fdopen(fd, "w"));
-    Check(kf && PEM_write_PKCS8PrivateKey(kf.get(), key.get(), nullptr, nullptr, 0, nullptr,
-                                          nullptr) == 1,
-          "CA key file");
-    FilePtr cf(std::fopen(certFile.c_str(), "w"));
-    Check(cf && PEM_write_X509(cf.get(), cert.get()) == 1, "CA certificate file");
+    makeKeyFolder();
+    // The key first, each file whole or not at all: a certificate never names a lost key.
+    BioPtr pem(BIO_new(BIO_s_secmem()));
+    Check(pem && PEM_write_bio_PKCS8PrivateKey(pem.get(), key.get(), nullptr, nullptr, 0, nullptr,
+                                               nullptr) == 1,
+          "CA key");
+    WriteWhole(keyFile, pem.get(), 0600, "CA key file");
+    BioPtr certPem(BIO_new(BIO_s_mem()));
+    Check(certPem && PEM_write_bio_X509(certPem.get(), cert.get()) == 1, "CA certificate");
+    WriteWhole(certFile, certPem.get(), 0644, "CA certificate file");
     return {std::move(key), std::move(cert)};
 }
 

@@ -3,6 +3,7 @@
 // no "database is locked" in front of the user.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -296,4 +297,33 @@ TEST(VktokenAtomic, EmptyWorldAndTokenFilesAreReportedByNameAndLeftAsTheyAre) {
     listed = list();
     EXPECT_EQ(listed.exitCode, 1);
     EXPECT_NE(listed.err.find(root.string()), std::string::npos) << listed.err;
+}
+
+TEST(VktokenAtomic, TheDemoAuthorityKeepsItsKeyInAFolderOfItsOwn) {
+    vktest::TempWorld temp;
+    const fs::path tokens = vkstore::TokenWorld::DefaultRoot();
+    const fs::path folder = tokens.parent_path() / "demo-ca";
+    const auto mode = [](const fs::path& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    };
+    // A world from before keeps its authority: the key moves, the certificate stays.
+    ASSERT_EQ(Vktoken({"make-token", "T", "--pin-stdin"}).exitCode, 0);
+    ASSERT_EQ(Vktoken({"add-container", "T", "a", "--pin-stdin", "--bits", "1024", "--cert", "ca"})
+                  .exitCode,
+              0);
+    const fs::path oldKey = tokens / "demo-ca.key";
+    if (fs::exists(folder / "demo-ca.key")) {
+        fs::rename(folder / "demo-ca.key", oldKey);  // where an older vktoken left it
+    }
+    fs::remove_all(folder);
+    const std::string ca = certtest::Openssl({"x509", "-in", (tokens / "demo-ca.crt").string()});
+    ASSERT_EQ(Vktoken({"add-container", "T", "b", "--pin-stdin", "--bits", "1024", "--cert", "ca"})
+                  .exitCode,
+              0);
+    EXPECT_FALSE(fs::exists(oldKey)) << "no private key lies among the tokens";
+    EXPECT_EQ(mode(folder), 0700u);
+    EXPECT_EQ(mode(folder / "demo-ca.key"), 0600u);
+    EXPECT_EQ(certtest::Openssl({"x509", "-in", (tokens / "demo-ca.crt").string()}), ca)
+        << "the same authority";
 }
