@@ -1,16 +1,18 @@
 #include "TokenAdmin.h"
 
-#include <openssl/pkcs12.h>
+#include <openssl/crypto.h>
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "CertMaker.h"
+#include "platform/cert/pkcs12/PfxReader.h"
 #include "platform/crypto/OpenSslInit.h"
 #include "platform/crypto/SoftwareKey.h"
+#include "platform/errors/WinError.h"
+#include "platform/text/Utf.h"
 #include "platform/token/StoreError.h"
 #include "platform/token/TokenKeyWriter.h"
 #include "platform/token/TokenStore.h"
@@ -28,10 +30,6 @@ TokenStore Open(vkstore::TokenWorld& world, const std::string& label) {
     }
     return TokenStore(world.TokenFile(token->uuid));
 }
-
-struct Pkcs12Free {
-    void operator()(PKCS12* p) const { PKCS12_free(p); }
-};
 
 }  // namespace
 
@@ -98,32 +96,32 @@ void TokenAdmin::ImportPfx(const std::string& label, const std::string& pin,
     vkstore::SecretBytes tokenKey = store.Unlock(pin);
     TokenStore::CheckContainerName(container);
 
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    // Read as every reader of PFX files reads them: bounded in size and key derivation, files
+    // without a MAC taken when their contents decrypt, keys paired with their certificates.
+    std::wstring widePassword = Utf8ToWide(password);
+    vk::pkcs12::PfxContents pfx;
+    const DWORD read = vk::pkcs12::ReadPfxFile(file.c_str(), widePassword.c_str(), pfx);
+    OPENSSL_cleanse(widePassword.data(), widePassword.size() * sizeof(wchar_t));
+    if (read == ERROR_INVALID_PASSWORD) {
+        throw std::runtime_error("wrong password: " + file);
+    }
+    if (read == CRYPT_E_BAD_ENCODE) {
+        throw std::runtime_error(file + ": not a PKCS #12 file, or damaged");
+    }
+    if (read != ERROR_SUCCESS) {
         throw std::runtime_error("cannot read " + file);
     }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
-    const unsigned char* p = bytes.data();
-    std::unique_ptr<PKCS12, Pkcs12Free> p12(
-        d2i_PKCS12(nullptr, &p, static_cast<long>(bytes.size())));
-    if (!p12) {
-        throw std::runtime_error(file + " is not a PKCS #12 file");
-    }
-    EVP_PKEY* key = nullptr;
-    X509* cert = nullptr;
-    if (!PKCS12_parse(p12.get(), password.c_str(), &key, &cert, nullptr) &&
-        !(password.empty() && PKCS12_parse(p12.get(), nullptr, &key, &cert, nullptr))) {
-        throw std::runtime_error("wrong password or damaged file: " + file);
-    }
-    vk::crypto::EvpPkeyPtr keyOwner(key);
-    X509Ptr certOwner(cert);
-    if (!key) {
+    if (pfx.keys.empty()) {
         throw std::runtime_error(file + " holds no private key");
     }
+    // The first certificate with its key, else the first key alone.
+    const auto paired = std::ranges::find_if(
+        pfx.certificates, [](const vk::pkcs12::PfxCertificate& c) { return c.keyIndex >= 0; });
+    EVP_PKEY* key = pfx.keys.front().get();
     vkstore::Bytes der;
-    if (cert) {
-        auto encoded = CertificateDer(cert);
-        der.assign(encoded.begin(), encoded.end());
+    if (paired != pfx.certificates.end()) {
+        key = pfx.keys.at(static_cast<std::size_t>(paired->keyIndex)).get();
+        der.assign(paired->der.begin(), paired->der.end());
     }
     // The container and its key are stored together or not at all.
     store.Write([&] {

@@ -1,13 +1,18 @@
 // vktoken as a user runs it: the listing, exit codes, the demo world, a write killed midway and
 // the import of a PFX file made by openssl. Store internals, and reader events from another
 // process, are tested beside the store and the middleware.
+#include <openssl/pkcs12.h>
+
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "CertTestUtil.h"
+#include "HostilePfx.h"
 #include "platform/crypto/CryptApi.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
@@ -17,9 +22,12 @@
 
 namespace {
 
-// Standard error goes to a file of the world's temporary folder.
-clitest::Result Vktoken(const std::vector<std::string>& args) {
-    return clitest::Run(std::filesystem::temp_directory_path(), VKTOKEN, args);
+// Standard error goes to a file of the world's temporary folder; a watchdog of that many seconds
+// ends a run that takes longer (exit 124).
+clitest::Result Vktoken(const std::vector<std::string>& args, int watchdog = 120) {
+    std::vector<std::string> argv{std::to_string(watchdog), VKTOKEN};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return clitest::Run(std::filesystem::temp_directory_path(), "timeout", argv);
 }
 
 }  // namespace
@@ -75,6 +83,32 @@ TEST(Vktoken, ListsReadersRefusesWhatCannotBeDoneAndImportsAPfxFile) {
     const auto key = imported.Key(imported.FindContainer("imp").value().id, AT_SIGNATURE);
     ASSERT_TRUE(key);
     EXPECT_EQ(key->certificate, made.der);
+
+    // A file without a MAC is read as vkcert-cli lists it; files asking for unbounded work are
+    // refused as damaged before it, each well within the watchdog.
+    const std::string nomac = (temp.Root() / "nomac.pfx").string();
+    certtest::Openssl({"pkcs12", "-export", "-nomac", "-inkey", (temp.Root() / "c.key").string(),
+                       "-in", made.pem.string(), "-out", nomac, "-passout", "pass:secret"});
+    const std::string costly = (temp.Root() / "costly.pfx").string();
+    const auto bytes = certtest::ReadFile(pfx);
+    const auto mac = hostilepfx::WithMacIterations({bytes.begin(), bytes.end()}, 100000000);
+    std::ofstream(costly, std::ios::binary)
+        .write(reinterpret_cast<const char*>(mac.data()), static_cast<std::streamsize>(mac.size()));
+    const std::string big = (temp.Root() / "big.pfx").string();
+    std::ofstream{big};
+    std::filesystem::resize_file(big, 100 << 20);
+    const std::pair<std::string, int> files[] = {
+        {nomac, 0}, {costly, 1}, {big, 1}, {"/dev/zero", 1}};
+    for (const auto& [file, code] : files) {
+        const clitest::Result r =
+            Vktoken({"import-pfx", "T", "from " + file.substr(file.rfind('/') + 1), file, "--pin",
+                     "1", "--password", "secret"},
+                    20);
+        EXPECT_EQ(r.exitCode, code) << file << ": " << r.err;
+        if (code != 0) {
+            EXPECT_NE(r.err.find("not a PKCS #12 file, or damaged"), std::string::npos) << r.err;
+        }
+    }
 }
 
 TEST(Vktoken, DemoBuildsItsWorldOnceReplacesItWhenForcedAndSurvivesAKilledWrite) {
