@@ -1,8 +1,9 @@
 // How long files asking for unbounded work take to be refused: a MAC of 100 million
 // iterations, 40 key bags of 2 million iterations each, a 100 MB file and /dev/zero, against an
 // ordinary file of openssl read whole. Each is timed in process (ReadPfxFile, best of several)
-// and as a fresh `vkcert-cli pfx` process (process start included). The files are made untimed
-// in a temporary folder that is removed at the end.
+// as a fresh `vkcert-cli pfx` process and as a fresh `vktoken import-pfx` onto a token of a world
+// of its own (process start and the PIN check included). The files and the world are made
+// untimed in a temporary folder that is removed at the end.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -103,6 +104,16 @@ int main() {
     std::ofstream(dir / "100mb.p12").close();
     fs::resize_file(dir / "100mb.p12", 100u << 20);
     std::ofstream(dir / "password") << "secret\n";
+    std::ofstream(dir / "pin-and-password") << "1\nsecret\n";
+    // The token world lives in the folder too.
+    for (const char* var : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
+        setenv(var, dir.c_str(), 1);
+    }
+    if (Run({VKTOKEN, "make-token", "Bench", "--pin-stdin"}, p("pin-and-password")) != 0) {
+        std::fprintf(stderr, "vktoken could not make the token\n");
+        fs::remove_all(dir);
+        return 1;
+    }
 
     struct Case {
         const char* what;
@@ -115,7 +126,8 @@ int main() {
         {"100 MB file", p("100mb.p12")},
         {"/dev/zero", "/dev/zero"},
     };
-    std::printf("%-38s %12s %12s %10s\n", "file", "in process", "vkcert-cli", "exit");
+    std::printf("%-38s %12s %12s %10s %12s %6s\n", "file", "in process", "vkcert-cli", "exit",
+                "vktoken", "exit");
     for (const auto& c : cases) {
         DWORD error = 0;
         const double inProcess = BestOf(5, [&] {
@@ -126,8 +138,14 @@ int main() {
         const double process = BestOf(3, [&] {
             code = Run({VKCERT_CLI, "pfx", c.file, "--password-stdin"}, p("password"));
         });
-        std::printf("%-38s %9.1f ms %9.1f ms %6d (0x%08X)\n", c.what, inProcess * 1e3,
-                    process * 1e3, code, static_cast<unsigned>(error));
+        int imported = -1;
+        const double import = BestOf(3, [&] {
+            imported = Run({VKTOKEN, "import-pfx", "Bench", "imported", c.file, "--replace",
+                            "--pin-stdin", "--password-stdin"},
+                           p("pin-and-password"));
+        });
+        std::printf("%-38s %9.1f ms %9.1f ms %4d (0x%08X) %9.1f ms %6d\n", c.what, inProcess * 1e3,
+                    process * 1e3, code, static_cast<unsigned>(error), import * 1e3, imported);
     }
     fs::remove_all(dir);
     return 0;
