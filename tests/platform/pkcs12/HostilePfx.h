@@ -45,12 +45,12 @@ inline std::vector<unsigned char> WithKeyBagCopies(const std::vector<unsigned ch
         sk_PKCS12_SAFEBAG_pop_free(many, PKCS12_SAFEBAG_free);
         sk_PKCS12_SAFEBAG_pop_free(bags, PKCS12_SAFEBAG_free);
     }
-    PKCS12* out = PKCS12_init(NID_pkcs7_data);
-    PKCS12_pack_authsafes(out, rebuilt);
-    auto encoded = Encode(out);
-    PKCS12_free(out);
-    sk_PKCS7_pop_free(rebuilt, PKCS7_free);
     sk_PKCS7_pop_free(safes, PKCS7_free);
+    PKCS12_free(p12);
+    p12 = PKCS12_init(NID_pkcs7_data);
+    PKCS12_pack_authsafes(p12, rebuilt);
+    sk_PKCS7_pop_free(rebuilt, PKCS7_free);
+    auto encoded = Encode(p12);
     PKCS12_free(p12);
     return encoded;
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <tuple>
 
 #include "support/ChildProcess.h"
 #include "support/TempWorld.h"
@@ -14,23 +15,18 @@ namespace pfxtest {
 
 bool Run(const std::vector<std::string>& argv, std::string* out) {
     auto child = vktest::ChildProcess::Exec(argv, true);
-    std::string output = child.ReadAll();
-    const int code = child.Wait();
+    const std::string output = child.ReadAll();
     if (out != nullptr) {
-        *out = std::move(output);
+        *out = output;
     }
-    return code == 0;
+    return child.Wait() == 0;
 }
 
 Workshop::Workshop(fs::path dir) : m_dir(std::move(dir)) {
     fs::create_directories(m_dir);
     auto p = [this](const char* name) { return (m_dir / name).string(); };
-    caCert = p("ca.pem");
-    caKey = p("ca.key");
-    leafCert = p("leaf.pem");
-    leafKey = p("leaf.key");
-    leaf2Cert = p("leaf2.pem");
-    leaf2Key = p("leaf2.key");
+    std::tie(caCert, caKey, leafCert, leafKey, leaf2Cert, leaf2Key) = std::tuple(
+        p("ca.pem"), p("ca.key"), p("leaf.pem"), p("leaf.key"), p("leaf2.pem"), p("leaf2.key"));
     EXPECT_TRUE(
         Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", caKey.string(),
              "-out", caCert.string(), "-days", "30", "-subj", "/CN=Orvel Test CA/O=Orvel"}));
@@ -76,14 +72,13 @@ PfxCase Workshop::OpensslCertsOnly(const std::string& label, const std::string& 
 PfxCase Workshop::Certtool(const std::string& label, const std::string& password,
                            bool nullPassword) {
     PfxCase c{label, m_dir / (label + ".p12"), password, {{leafCert, leafKey}}};
-    std::vector<std::string> argv = {
-        "certtool",           "--to-p12",        "--load-privkey", leafKey.string(),
-        "--load-certificate", leafCert.string(), "--p12-name",     "leaf",
-        "--outder",           "--outfile",       c.file.string()};
-    argv.push_back(nullPassword       ? "--null-password"
-                   : password.empty() ? "--empty-password"
-                                      : "--password=" + password);
-    EXPECT_TRUE(Run(argv)) << label;
+    EXPECT_TRUE(
+        Run({"certtool", "--to-p12", "--load-privkey", leafKey.string(), "--load-certificate",
+             leafCert.string(), "--p12-name", "leaf", "--outder", "--outfile", c.file.string(),
+             nullPassword       ? "--null-password"
+             : password.empty() ? "--empty-password"
+                                : "--password=" + password}))
+        << label;
     return c;
 }
 

@@ -6,6 +6,8 @@
 #include <openssl/x509.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -63,5 +65,15 @@ std::vector<PfxCase> KeytoolCases();
 // DER bytes of a PEM certificate file; the key of a PEM key file.
 std::vector<unsigned char> CertDer(const fs::path& pem);
 EVP_PKEY* LoadKey(const fs::path& pem);  // caller frees
+
+inline std::vector<unsigned char> ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
 
 }  // namespace pfxtest

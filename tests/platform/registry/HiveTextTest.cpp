@@ -3,6 +3,7 @@
 // the other registry tests; arbitrary input is left to the fuzz target.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "RegTestUtil.h"
@@ -39,9 +40,7 @@ TEST(HiveText, ReadsEveryFormAndWritesItBackTheSame) {
     // Long hex lists continue on the next line, with LF or CR LF line ends.
     HiveKey root(kHive);
     std::vector<BYTE> big(1000);
-    for (std::size_t i = 0; i < big.size(); ++i) {
-        big[i] = static_cast<BYTE>(i * 31);
-    }
+    std::generate(big.begin(), big.end(), [i = 0]() mutable { return BYTE(i++ * 31); });
     root.CreateSubkey(L"K").SetValue(L"a name with \"=\\\" in it", 3, big);
     const std::string written = SerializeHive(root, kHive);
     const std::string crlf = std::regex_replace(written, std::regex("\n"), "\r\n");
@@ -52,10 +51,7 @@ TEST(HiveText, ReadsEveryFormAndWritesItBackTheSame) {
 }
 
 TEST(HiveText, BadLinesAreSkippedAndCounted) {
-    struct Case {
-        const char* line;
-        const char* why;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"\"v\"=hex:1g", "not hex"},
         {"\"v\"=hex:123", "three digits"},
         {"\"v\"=hex:01,,02", "empty byte"},
@@ -72,15 +68,15 @@ TEST(HiveText, BadLinesAreSkippedAndCounted) {
         {"\"v\"=\"\xC3\x28\"", "invalid UTF-8"},
         {"plain words", "no form at all"},
     };
-    for (const auto& c : cases) {
-        const std::string text =
-            kHead + "[HKEY_CURRENT_USER\\K]\n\"good\"=\"1\"\n" + c.line + "\n\"after\"=\"2\"\n";
-        const auto parsed = ParseHive(text, kHive);
-        EXPECT_TRUE(parsed.damaged) << c.why;
-        EXPECT_EQ(parsed.badLines, 1u) << c.why;
-        const HiveKey* k = parsed.root.FindSubkey(L"K");
-        ASSERT_NE(k, nullptr) << c.why;
-        EXPECT_EQ(k->Values().size(), 2u) << c.why << ": the good lines around it are kept";
+    for (const auto& [line, why] : cases) {
+        SCOPED_TRACE(why);
+        const auto parsed = ParseHive(
+            kHead + "[HKEY_CURRENT_USER\\K]\n\"good\"=\"1\"\n" + line + "\n\"after\"=\"2\"\n",
+            kHive);
+        EXPECT_TRUE(parsed.damaged);
+        EXPECT_EQ(parsed.badLines, 1u);
+        ASSERT_NE(parsed.root.FindSubkey(L"K"), nullptr);
+        EXPECT_EQ(parsed.root.FindSubkey(L"K")->Values().size(), 2u) << "the good lines are kept";
     }
 }
 
@@ -91,13 +87,13 @@ TEST(HiveText, BadSectionsDropTheirValues) {
         "[HKEY_CURRENT_USER\\K",    "[-HKEY_CURRENT_USER\\K]",
     };
     for (const char* section : sections) {
-        const std::string text =
-            kHead + "[HKEY_CURRENT_USER\\Ok]\n\"a\"=\"1\"\n" + section + "\n\"b\"=\"2\"\n";
-        const auto parsed = ParseHive(text, kHive);
-        EXPECT_TRUE(parsed.damaged) << section;
-        EXPECT_EQ(parsed.badLines, 2u) << section;
-        ASSERT_EQ(parsed.root.Subkeys().size(), 1u) << section;
-        EXPECT_EQ(parsed.root.FindSubkey(L"Ok")->Values().size(), 1u) << section;
+        SCOPED_TRACE(section);
+        const auto parsed = ParseHive(
+            kHead + "[HKEY_CURRENT_USER\\Ok]\n\"a\"=\"1\"\n" + section + "\n\"b\"=\"2\"\n", kHive);
+        EXPECT_TRUE(parsed.damaged);
+        EXPECT_EQ(parsed.badLines, 2u);
+        ASSERT_EQ(parsed.root.Subkeys().size(), 1u);
+        EXPECT_EQ(parsed.root.FindSubkey(L"Ok")->Values().size(), 1u);
     }
 }
 

@@ -14,18 +14,18 @@ TEST(RegistryThreads, ThreadsWritingAndReadingOneKeyKeepEveryValue) {
     vktest::TempWorld world;
     constexpr int kThreads = 4;
     constexpr int kValues = 40;
+    const auto name = [](int t, int i) {
+        return L"t" + std::to_wstring(t) + L"v" + std::to_wstring(i);
+    };
+    const auto value = [](int t, int i) { return std::vector<BYTE>{BYTE(t), BYTE(i), 0, 0}; };
     std::atomic<int> failures{0};
     std::atomic<bool> writing{true};
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([t, &failures] {
+        threads.emplace_back([&, t] {
             for (int i = 0; i < kValues; ++i) {
-                const std::wstring name = L"t" + std::to_wstring(t) + L"v" + std::to_wstring(i);
-                if (regtest::Set(HKEY_CURRENT_USER, L"Shared\\Key", name.c_str(), REG_DWORD,
-                                 {static_cast<BYTE>(t), static_cast<BYTE>(i), 0, 0}) !=
-                    ERROR_SUCCESS) {
-                    ++failures;
-                }
+                failures += regtest::Set(HKEY_CURRENT_USER, L"Shared\\Key", name(t, i).c_str(),
+                                         REG_DWORD, value(t, i)) != ERROR_SUCCESS;
             }
         });
     }
@@ -33,9 +33,7 @@ TEST(RegistryThreads, ThreadsWritingAndReadingOneKeyKeepEveryValue) {
         std::vector<BYTE> data;
         while (writing) {
             const LONG rc = regtest::Get(HKEY_CURRENT_USER, L"Shared\\Key", L"t0v0", data);
-            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) {
-                ++failures;
-            }
+            failures += rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND;
         }
     });
     for (auto& th : threads) {
@@ -46,11 +44,10 @@ TEST(RegistryThreads, ThreadsWritingAndReadingOneKeyKeepEveryValue) {
     EXPECT_EQ(failures, 0);
     for (int t = 0; t < kThreads; ++t) {
         for (int i = 0; i < kValues; ++i) {
-            const std::wstring name = L"t" + std::to_wstring(t) + L"v" + std::to_wstring(i);
             std::vector<BYTE> data;
-            ASSERT_EQ(regtest::Get(HKEY_CURRENT_USER, L"Shared\\Key", name.c_str(), data),
+            ASSERT_EQ(regtest::Get(HKEY_CURRENT_USER, L"Shared\\Key", name(t, i).c_str(), data),
                       ERROR_SUCCESS);
-            EXPECT_EQ(data, (std::vector<BYTE>{static_cast<BYTE>(t), static_cast<BYTE>(i), 0, 0}));
+            EXPECT_EQ(data, value(t, i));
         }
     }
 }

@@ -23,26 +23,21 @@ namespace {
 
 const std::wstring kReader = L"Reader A";
 
-void Vktoken(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{VKTOKEN};
-    argv.insert(argv.end(), args.begin(), args.end());
-    ASSERT_EQ(vktest::ChildProcess::Exec(argv).Wait(), 0) << args.at(0);
+void Vktoken(std::vector<std::string> argv) {
+    argv.insert(argv.begin(), VKTOKEN);
+    ASSERT_EQ(vktest::ChildProcess::Exec(argv).Wait(), 0) << argv.at(1);
 }
 
-HCRYPTPROV Acquire(const wchar_t* container) {
-    HCRYPTPROV prov = 0;
-    EXPECT_TRUE(
-        CryptAcquireContextW(&prov, container, vkstore::kVelkoraProviderName, PROV_RSA_FULL, 0))
-        << std::hex << GetLastError();
-    return prov;
-}
-
-bool LoggedIn() {
-    const HCRYPTPROV prov = Acquire(L"\\\\.\\Reader A\\one");
+bool LoggedIn(HCRYPTPROV prov = 0) {
+    const bool own = prov == 0;
+    EXPECT_TRUE(!own || CryptAcquireContextW(&prov, L"\\\\.\\Reader A\\one",
+                                             vkstore::kVelkoraProviderName, PROV_RSA_FULL, 0));
     DWORD on = 0, size = sizeof on;
     const BOOL ok =
         CryptGetProvParam(prov, vkstore::PP_VK_LOGIN_STATE, reinterpret_cast<BYTE*>(&on), &size, 0);
-    CryptReleaseContext(prov, 0);
+    if (own) {
+        CryptReleaseContext(prov, 0);
+    }
     return ok && on != 0;
 }
 
@@ -68,14 +63,13 @@ TEST_F(ContextRenewalTest, AContainerMadeAgainByAnotherProcessIsReadAndADeletion
     Vktoken({"add-container", "Alpha", "one", "--pin", tokentest::kPin, "--bits", "1024", "--cn",
              "Second"});
     std::vector<BYTE> second;
-    try {
+    try {  // not the answer of the cached context of the old container
         second = SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"one", 1);
     } catch (const SVKCERT::SEXCPT::CCertException& e) {
-        FAIL() << "the cached context of the old container answered " << std::hex << e.GetCode();
+        FAIL() << std::hex << e.GetCode();
     }
     EXPECT_FALSE(second.empty());
     EXPECT_NE(second, first);
-    EXPECT_EQ(SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"one", 1), second);
     EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 1u);
 
     // This process's own deletion drops the cached context at once.
@@ -85,7 +79,9 @@ TEST_F(ContextRenewalTest, AContainerMadeAgainByAnotherProcessIsReadAndADeletion
 }
 
 TEST_F(ContextRenewalTest, AHandleFromBeforeARemovalFailsWithoutEndingTheNewLogin) {
-    const HCRYPTPROV old = Acquire(L"\\\\.\\Reader A\\one");
+    HCRYPTPROV old = 0;
+    ASSERT_TRUE(CryptAcquireContextW(&old, L"\\\\.\\Reader A\\one", vkstore::kVelkoraProviderName,
+                                     PROV_RSA_FULL, 0));
     m_world.Login("Reader A");
 
     Vktoken({"remove", "Reader A"});
@@ -100,14 +96,11 @@ TEST_F(ContextRenewalTest, AHandleFromBeforeARemovalFailsWithoutEndingTheNewLogi
     EXPECT_TRUE(LoggedIn()) << "after CryptGenKey on the old handle";
     EXPECT_FALSE(CryptGetUserKey(old, AT_KEYEXCHANGE, &key));
     EXPECT_EQ(GetLastError(), SCARD_W_REMOVED_CARD);
-    DWORD on = 0, size = sizeof on;
-    EXPECT_FALSE(
-        CryptGetProvParam(old, vkstore::PP_VK_LOGIN_STATE, reinterpret_cast<BYTE*>(&on), &size, 0));
+    EXPECT_FALSE(LoggedIn(old));
     const DWORD mark = 1;
     EXPECT_FALSE(CryptSetProvParam(old, vkstore::PP_VK_DEFAULT_CONTAINER,
                                    reinterpret_cast<const BYTE*>(&mark), 0));
     EXPECT_FALSE(CryptSetProvParam(old, PP_KEYEXCHANGE_PIN, nullptr, 0));
     EXPECT_TRUE(LoggedIn()) << "after the other calls on the old handle";
     CryptReleaseContext(old, 0);
-    EXPECT_TRUE(LoggedIn());
 }
