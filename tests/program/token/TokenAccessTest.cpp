@@ -1,22 +1,19 @@
 // Token access over virtual tokens: the provider operations, the reader lock across processes,
 // the token information objects and what they cache, and the context cache and reader monitor
 // (shared contexts, reader events, contexts released once, a removal while another thread reads).
-#include <openssl/evp.h>
-
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <thread>
 
 #include "TokenTestWorld.h"
-#include "platform/cert/CertApi.h"
 #include "platform/crypto/CryptApi.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
 #include "platform/middleware/VKAPIi.h"
+#include "platform/text/Utf.h"
 #include "platform/token/TokenStore.h"
 #include "program/app/UiLanguage.h"
 #include "program/core/sdp/CSingletonRegistry.h"
@@ -25,13 +22,11 @@
 #include "program/token/CMonitor.h"
 #include "program/token/COpenKey.h"
 #include "program/token/CReaderLock.h"
-#include "program/token/CTempKeySet.h"
 #include "program/token/CTokenInfo.h"
 #include "program/token/CertificateDisplayName.h"
 #include "program/token/ContainerOperations.h"
 #include "program/token/KeyOperations.h"
 #include "program/token/LoginState.h"
-#include "program/token/STokenRecord.h"
 #include "support/ChildProcess.h"
 #include "support/PersonalStore.h"
 
@@ -41,6 +36,7 @@ using SVKCERT::SCONTEXTCACHE::CProvContextRef;
 using SVKCERT::SEXCPT::CCertException;
 using tokentest::ContainerNames;
 using tokentest::kCountingProvider;
+using namespace std::string_literals;
 
 namespace {
 
@@ -94,8 +90,7 @@ VK_TEST_CHILD(hold_reader_lock) {
     if (!lock.Owns()) {
         return 2;
     }
-    std::printf("locked\n");
-    std::fflush(stdout);
+    std::cout << "locked" << std::endl;
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
     // Written while the lock is still held: whoever waited for the lock sees it.
     std::ofstream(args.at(0)) << "released";
@@ -107,13 +102,12 @@ TEST_F(ProviderOperationsTest, EnumerationListsEveryNameAndWaitsForAnotherProces
     EXPECT_NE(CodeOf([&] { Enumerate(L"Empty reader"); }), 0u) << "no token: an error";
     EXPECT_NE(CodeOf([&] { Enumerate(L"reader a"); }), 0u) << "reader names are exact";
 
-    const std::vector<std::string> names = {"mid-sized name", std::string(200, 'L'), "x",
-                                            "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87", "ab"};
-    for (const auto& name : names) {
+    std::vector<std::wstring> expected;
+    for (const std::string& name : {"mid-sized name"s, std::string(200, 'L'), "x"s,
+                                    "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87"s, "ab"s}) {
         m_world.AddContainer("Alpha", name);
+        expected.push_back(Utf8ToWide(name));
     }
-    const std::vector<std::wstring> expected = {L"mid-sized name", std::wstring(200, L'L'), L"x",
-                                                L"\u043a\u043b\u044e\u0447", L"ab"};
 
     // Every name, listed while another process holding the reader lock makes the call wait.
     const std::filesystem::path marker = std::filesystem::temp_directory_path() / "released";
@@ -126,11 +120,8 @@ TEST_F(ProviderOperationsTest, EnumerationListsEveryNameAndWaitsForAnotherProces
     // Another reader's lock is another mutex.
     vktest::ChildProcess again("hold_reader_lock", {(marker.string() + "2")}, true);
     ASSERT_EQ(again.NextLine(), "locked");
-    {
-        CReaderLock other(L"Reader B");
-        EXPECT_TRUE(other.Owns());
-        EXPECT_FALSE(std::filesystem::exists(marker.string() + "2"));
-    }
+    EXPECT_TRUE(CReaderLock(L"Reader B").Owns());
+    EXPECT_FALSE(std::filesystem::exists(marker.string() + "2"));
     EXPECT_EQ(again.Wait(), 0);
 
     // A token whose file is damaged fails the enumeration and counts as nobody logged in.
@@ -155,8 +146,6 @@ TEST_F(ProviderOperationsTest, DefaultMarkAndDeletionNeedTheLoginAndReuseCachedC
     EXPECT_EQ(m_world.Counter().Acquired(), 1) << "the container's context is cached all the same";
 
     m_world.Login("Reader A");
-    EXPECT_EQ(SVKCERT::ReadLoginState(kReader), SVKCERT::kLoginUser);
-    SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", true);
     SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", true);
     EXPECT_EQ(SVKCERT::ReadDefaultContainer(m_velkora, kReader), L"second");
     SVKCERT::SetDefaultContainer(m_counting, kReader, L"second", false);
@@ -177,15 +166,13 @@ TEST_F(ProviderOperationsTest, DefaultMarkAndDeletionNeedTheLoginAndReuseCachedC
     EXPECT_EQ(Enumerate(), (std::vector<std::wstring>{L"second", L"made cached", L"made own"}));
 }
 
-TEST_F(ProviderOperationsTest, KeysCertificatesAndPublicBlobs) {
+TEST_F(ProviderOperationsTest, KeysCertificatesAndPublicBlobsNeedTheirSpecification) {
     m_world.AddContainer("Alpha", "exchange only", {1}, {{"CN", "Exchange Holder"}});
     m_world.AddContainer("Alpha", "bare", {2}, {});
     SVKCERT::COpenKey key;
     key.Open(m_velkora, kReader, L"exchange only", AT_KEYEXCHANGE);
-    EXPECT_TRUE(key.IsOpen());
     const std::vector<BYTE> blob = key.ExportBlob(PUBLICKEYBLOB);
     ASSERT_GE(blob.size(), sizeof(BLOBHEADER) + sizeof(RSAPUBKEY) + 128);
-    EXPECT_EQ(blob[0], PUBLICKEYBLOB);
     const std::vector<BYTE> cert =
         SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"exchange only", AT_KEYEXCHANGE);
 
@@ -206,23 +193,19 @@ TEST_F(ProviderOperationsTest, KeysCertificatesAndPublicBlobs) {
     m_world.Login("Reader A");
     bare.AssignCertificate(cert);
     EXPECT_EQ(SVKCERT::ReadKeyCertificate(m_velkora, kReader, L"bare", AT_SIGNATURE), cert);
-
-    // A public blob imports into a temporary software key set, which goes with its object.
-    {
-        SVKCERT::CTempKeySet temp(L"vkcert test import");
-        EXPECT_EQ(temp.ProviderName(), MS_ENHANCED_PROV_W);
-        const HCRYPTKEY imported = SVKCERT::ImportKeyBlob(temp.Context(), blob, 0);
-        EXPECT_NE(imported, 0u);
-        CryptDestroyKey(imported);
-        const std::vector<BYTE> cut(blob.begin(), blob.begin() + 10);
-        EXPECT_NE(CodeOf([&] { SVKCERT::ImportKeyBlob(temp.Context(), cut, 0); }), 0u);
-    }
-    HCRYPTPROV gone = 0;
-    EXPECT_FALSE(
-        CryptAcquireContextW(&gone, L"vkcert test import", MS_ENHANCED_PROV_W, PROV_RSA_FULL, 0));
 }
 
-TEST(CertificateDisplayName, TheLastCommonNameWinsAndFailuresGiveNothing) {
+TEST(TokenNames, ModelNamesInEveryLanguageAndTheLastCommonNameOfACertificate) {
+    SetUiLanguage(LANG_RUSSIAN_ID);  // model names stay English
+    const std::tuple<BYTE, BYTE, DWORD, const wchar_t*> models[] = {
+        {0, 1, 32768, L"Velkora 32K"},    {0, 2, 32768, L"Velkora Mini 32K"},
+        {0, 3, 2048, L"Velkora Mini 2K"}, {1, 1, 2047, L"Velkora Pro 1K"},
+        {1, 1, 1023, L"Velkora Pro 0K"},  {2, 1, 65536, L" 64K"}};
+    for (const auto& [type, major, memory, text] : models) {
+        EXPECT_EQ(TokenTypeText(TokenModelName(type, major), memory), text);
+    }
+    SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
+
     EVP_PKEY* key = tokentest::SharedKey();
     std::vector<BYTE> cut = vktest::MakeCertificate(key, {{"CN", "Cut"}});
     cut.resize(cut.size() / 2);
@@ -240,57 +223,27 @@ TEST(CertificateDisplayName, TheLastCommonNameWinsAndFailuresGiveNothing) {
     }
 }
 
-TEST_F(TokenInfoTest, ModelNamesInEveryLanguageAndTheRecordsFields) {
-    SetUiLanguage(LANG_RUSSIAN_ID);  // model names stay English
-    const std::tuple<BYTE, BYTE, DWORD, const wchar_t*> models[] = {
-        {0, 1, 32768, L"Velkora 32K"},    {0, 2, 32768, L"Velkora Mini 32K"},
-        {0, 3, 2048, L"Velkora Mini 2K"}, {1, 1, 2047, L"Velkora Pro 1K"},
-        {1, 1, 1023, L"Velkora Pro 0K"},  {2, 1, 65536, L" 64K"}};
-    for (const auto& [type, major, memory, text] : models) {
-        EXPECT_EQ(TokenTypeText(TokenModelName(type, major), memory), text);
-    }
-    SetUiLanguage(LANG_NEUTRAL_DEFAULT_ID);
-
-    vkstore::TokenRecordData data{.type = 0, .versionMajor = 1, .versionMinor = 14, .label = ""};
-    data.memorySize = 131072;
-    data.freeMemory = 70001;
-    data.protocol = 7;
-    data.microcode = 9;
-    data.tokenId = 0x12345678;  // the middleware's buffer holds 78 56 34 12
-    data.pinPolicy = 2;
-    m_world.MakeToken("\xD0\x9C\xD0\xBE\xD0\xB9 token", data, "Reader A");
-    const STokenRecord record = CTokenInfo(L"Reader A", {}).GetTokenRecord();
-    EXPECT_EQ(record.label, L"\u041c\u043e\u0439 token");
-    EXPECT_EQ(record.typeText, L"Velkora 128K") << "by the major version";
-    EXPECT_EQ(record.tokenType, 0);
-    EXPECT_EQ(record.tokenId, 0x12345678u);
-    EXPECT_EQ(record.versionMajor * 100 + record.versionMinor, 114);
-    EXPECT_EQ(record.protocolNumber * 10 + record.microprogramNumber, 79);
-    EXPECT_EQ(record.freeMemory, 70001u);
-    EXPECT_EQ(record.pinChangePolicy, 2);
-    const BYTE buffer[] = {0x78, 0x56, 0x34, 0x12, 0xFF};
-    EXPECT_EQ(TokenIdFromBuffer(buffer, sizeof buffer), 0x12345678u);
-    EXPECT_EQ(TokenIdFromBuffer(buffer, 3), 0u) << "a short buffer holds no ID";
-
-    EXPECT_EQ(CTokenInfo(L"reader a", {}).GetTokenRecord().label, L"") << "names are exact";
-}
-
 TEST_F(TokenInfoTest, RecordAndLoginStateAreReadOnceUntilTheCachesAreCleared) {
     m_world.MakeToken("Alpha", {}, "Reader A");  // a Velkora Pro of 64K
+    EXPECT_EQ(CTokenInfo(L"reader a", {}).GetTokenRecord().label, L"") << "names are exact";
     CTokenInfo token(L"Reader A", {});
     EXPECT_EQ(token.GetTokenRecord().typeText, L"Velkora Pro 64K");
     EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginGuest);
     EXPECT_EQ(token.GetDefaultContainer(), L"") << "none";
 
-    Store("Alpha").SetRecord(
-        {.type = 0, .versionMajor = 2, .memorySize = 8192, .label = "Renamed"});
+    // The token ID travels as 78 56 34 12 in the middleware's buffer.
+    Store("Alpha").SetRecord({0, 1, 14, 131072, 70001, 7, 9, 0x12345678, "\xD0\x9C\xD0\xB9 t", 2});
     m_world.Login("Reader A");
     EXPECT_EQ(token.GetTokenRecord().label, L"Alpha") << "the middleware was asked again";
     EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginGuest) << "the provider was asked again";
 
     token.ClearTokenCaches();
-    EXPECT_EQ(token.GetTokenRecord().typeText, L"Velkora Mini 8K");
-    EXPECT_EQ(token.GetTokenRecord().label, L"Renamed");
+    const STokenRecord r = token.GetTokenRecord();
+    EXPECT_EQ(std::tie(r.label, r.typeText), std::tuple(L"\u041c\u0439 t", L"Velkora 128K"));
+    EXPECT_EQ(
+        std::tuple(r.tokenType, r.tokenId, r.versionMajor * 100 + r.versionMinor,
+                   r.protocolNumber * 10 + r.microprogramNumber, r.freeMemory, r.pinChangePolicy),
+        std::tuple(0, 0x12345678u, 114, 79, 70001u, 2));
     EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginUser) << "the login state was kept";
 
     m_world.Logout("Reader A");
@@ -315,17 +268,12 @@ TEST_F(TokenInfoTest, DeletingOneContainerKeepsTheOthersAndKeysCacheTheirCertifi
     CKeyInfo* bare = token.FindContainer(L"second")->GetKey(AT_KEYEXCHANGE);
     ASSERT_TRUE(firstKey && thirdKey && key && bare);
     EXPECT_EQ(third->GetKey(AT_KEYEXCHANGE), nullptr) << "no such key";
-    EXPECT_TRUE(third->IsDefault());
-    EXPECT_FALSE(first->IsDefault());
-    token.GetTokenRecord();
+    EXPECT_TRUE(third->IsDefault() && !first->IsDefault());
 
     // What a key shows of its certificate and the user's store is read once.
-    EXPECT_FALSE(bare->HasCertificate());
-    EXPECT_EQ(bare->GetCertificateDisplayName(), L"");
-    EXPECT_FALSE(bare->IsRegistered());
+    EXPECT_TRUE(!bare->HasCertificate() && !bare->IsRegistered() &&
+                bare->GetCertificateDisplayName().empty());
     EXPECT_EQ(key->GetCertificateDisplayName(), L"Holder");
-    EXPECT_EQ(key->GetKeyLength(), 1024u);
-    EXPECT_NE(key->GetPermissions(), 0u);
     EXPECT_FALSE(key->IsRegistered());
     vktest::AddToPersonalStore(key->GetCertificate());
     EXPECT_FALSE(key->IsRegistered()) << "cached until the key's caches are cleared";
@@ -338,37 +286,27 @@ TEST_F(TokenInfoTest, DeletingOneContainerKeepsTheOthersAndKeysCacheTheirCertifi
     key->GetOpenKey().AssignCertificate(other);
     EXPECT_EQ(key->GetCertificateDisplayName(), L"Holder");
     key->ClearCaches();
-    EXPECT_EQ(key->GetCertificate(), other);
     EXPECT_EQ(key->GetCertificateDisplayName(), L"New holder");
     EXPECT_FALSE(key->IsRegistered());
 
-    // The token's own caches.
-    {
-        vkstore::TokenStore store = Store("Alpha");
-        store.SetDefault(store.FindContainer("first")->id, true);
-        vkstore::TokenRecordData data = store.Record();
-        data.label = "Relabelled";
-        store.SetRecord(data);
-    }
-    EXPECT_TRUE(third->IsDefault()) << "cached";
+    // The default mark is cached until a deletion.
+    vkstore::TokenStore store = Store("Alpha");
+    store.SetDefault(store.FindContainer("first")->id, true);
+    EXPECT_TRUE(third->IsDefault());
 
     token.DeleteContainer(L"second");
     EXPECT_EQ(ContainerNames(token), (std::vector<std::wstring>{L"first", L"third"}));
-    EXPECT_EQ(token.FindContainer(L"first"), first);
-    EXPECT_EQ(token.FindContainer(L"third"), third);
-    EXPECT_EQ(first->GetKey(AT_SIGNATURE), firstKey);
+    EXPECT_TRUE(token.FindContainer(L"first") == first && token.FindContainer(L"third") == third &&
+                first->GetKey(AT_SIGNATURE) == firstKey);
     EXPECT_EQ(thirdKey->GetOpenKey().GetKeyLength(), 1024u) << "the open key still works";
     EXPECT_EQ(thirdKey->GetCertificateDisplayName(), L"Third");
-    EXPECT_TRUE(first->IsDefault());
-    EXPECT_FALSE(third->IsDefault());
-    EXPECT_EQ(token.GetTokenRecord().label, L"Relabelled");
+    EXPECT_TRUE(first->IsDefault() && !third->IsDefault());
     EXPECT_EQ(token.GetLoginState(), SVKCERT::kLoginUser);
 
     EXPECT_THROW(token.DeleteContainer(L"second"), CCertException);
     EXPECT_EQ(token.FindContainer(L"first"), first) << "a failed deletion changes nothing";
 
-    // A token gone from its reader has no "no default container": the failure passes on and
-    // the name is read again next time.
+    // A token gone from its reader fails the default's reading, which is read again next time.
     CTokenInfo fresh(L"Reader A", {});
     m_world.World().Remove("Reader A");
     EXPECT_THROW(fresh.GetDefaultContainer(), CCertException);
@@ -436,19 +374,11 @@ TEST_F(ContextCacheTest, EqualRequestsShareOneContextAndARemovalDropsThatReaders
     EXPECT_EQ(Acquire(kA1, L"another reader name").Get(), a1);
     EXPECT_EQ(m_world.Counter().Acquired(), 1);
 
-    EXPECT_NE(Acquire(kA1, L"Reader A", CRYPT_SILENT).Get(), a1);
-    EXPECT_EQ(m_world.Counter().Acquired(), 2) << "other flags: another provider call";
+    EXPECT_NE(Acquire(kA1, L"Reader A", CRYPT_SILENT).Get(), a1) << "other flags";
     const HCRYPTPROV a2 = Acquire(kA2, L"Reader A").Get();
     const HCRYPTPROV b1 = Acquire(kB1, L"Reader B").Get();
-    EXPECT_NE(a2, a1);
     EXPECT_EQ(m_world.Counter().Acquired(), 4);
     EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 4u);
-
-    // A provider name is an exact key: another spelling of the same provider is another entry.
-    CProvContextRef velkora;
-    ASSERT_TRUE(CCryptoProvContextCache::Instance().Acquire(
-        &velkora, kA1, L"Orvel Velkora CSP v1.0", L"Reader A", PROV_RSA_FULL, 0));
-    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 5u);
 
     // A refused request caches nothing and leaves the provider's error.
     CProvContextRef missing;
@@ -457,20 +387,22 @@ TEST_F(ContextCacheTest, EqualRequestsShareOneContextAndARemovalDropsThatReaders
     EXPECT_EQ(GetLastError(), NTE_BAD_KEYSET);
     EXPECT_FALSE(missing);
 
-    // Insertions and other events change nothing.
-    EXPECT_EQ(Deliver(1, 1, L"Reader A"), 0);
-    EXPECT_EQ(Deliver(2, 2, L"Reader A"), 50) << "not a reader state event";
-    EXPECT_EQ(Deliver(1, 3, L"Reader A"), 50) << "neither insertion nor removal";
-    EXPECT_EQ(Deliver(1, 2, L"READER A"), 0);
-    EXPECT_EQ(Deliver(1, 2, L"Reader"), 0);
-    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 5u)
-        << "names differing in case match none";
+    // Insertions, other events (50: neither a reader state, nor an insertion or removal) and
+    // removals from readers whose names differ in case or length change nothing.
+    const std::tuple<unsigned, unsigned, const wchar_t*, long> events[] = {{1, 1, L"Reader A", 0},
+                                                                           {2, 2, L"Reader A", 50},
+                                                                           {1, 3, L"Reader A", 50},
+                                                                           {1, 2, L"READER A", 0},
+                                                                           {1, 2, L"Reader", 0}};
+    for (const auto& [event, change, reader, answer] : events) {
+        EXPECT_EQ(Deliver(event, change, reader), answer) << event << change;
+    }
+    EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 4u);
     EXPECT_TRUE(Alive(a1));
 
     EXPECT_EQ(Deliver(1, 2, L"Reader A"), 0);
     EXPECT_EQ(CCryptoProvContextCache::Instance().Size(), 1u);
-    EXPECT_FALSE(Alive(a1)) << "released";
-    EXPECT_FALSE(Alive(a2));
+    EXPECT_FALSE(Alive(a1) || Alive(a2)) << "released";
     EXPECT_TRUE(Alive(b1));
     EXPECT_EQ(m_world.Counter().Released(), 3);
 
@@ -490,8 +422,7 @@ TEST_F(ContextCacheTest, EveryRemainingContextIsReleasedOnceAtExitOrWhenItsLastU
     SDP::SINGLETON::Teardown();
     EXPECT_EQ(SDP::SINGLETON::Registry().UsageCount<SCardMonitor::CMonitor>(), -1);
     EXPECT_EQ(m_world.Counter().Released(), 2);
-    EXPECT_FALSE(Alive(a1));
-    EXPECT_FALSE(Alive(b1));
+    EXPECT_FALSE(Alive(a1) || Alive(b1));
     EXPECT_TRUE(Alive(held.Get())) << "still in use";
     held.Reset();
     EXPECT_EQ(m_world.Counter().Released(), 3);
@@ -528,28 +459,25 @@ TEST_F(ContextCacheTest, ReadingCertificatesWhileTheTokenIsRemoved) {
     provider.name = tokentest::kCountingProvider;
     const std::vector<BYTE> expected = SVKCERT::ReadKeyCertificate(provider, kReader, L"one", 1);
 
-    // A context held across the removal stays usable until it is let go.
     CProvContextRef held = SVKCERT::AcquireCached(provider, kReader, L"two");
 
     std::atomic<bool> stop{false};
-    std::atomic<int> good{0}, removed{0}, other{0};
-    std::atomic<DWORD> otherCode{0};
+    std::atomic<int> good{0}, removed{0};
+    std::atomic<DWORD> unexpected{0};  // an error's code, or 1 for another certificate
     std::thread window([&] {
-        const wchar_t* containers[] = {L"one", L"two"};
         for (unsigned i = 0; !stop; ++i) {
             try {
                 const std::vector<BYTE> cert =
-                    SVKCERT::ReadKeyCertificate(provider, kReader, containers[i % 2], 1);
+                    SVKCERT::ReadKeyCertificate(provider, kReader, i % 2 ? L"two" : L"one", 1);
                 if (i % 2 == 0 && cert != expected) {
-                    ++other;
+                    unexpected = 1;
                 }
                 ++good;
-            } catch (const SVKCERT::SEXCPT::CCertException& e) {
+            } catch (const CCertException& e) {
                 if (e.GetCode() == SCARD_W_REMOVED_CARD || e.GetCode() == SCARD_E_NO_SMARTCARD) {
                     ++removed;
                 } else {
-                    otherCode = e.GetCode();
-                    ++other;
+                    unexpected = e.GetCode();
                 }
             }
         }
@@ -559,17 +487,15 @@ TEST_F(ContextCacheTest, ReadingCertificatesWhileTheTokenIsRemoved) {
     ASSERT_TRUE(WaitFor([&] { return removed.load() >= 20; }));
     stop = true;
     window.join();
-    EXPECT_EQ(other.load(), 0) << "unexpected error " << std::hex << otherCode.load();
+    EXPECT_EQ(unexpected.load(), 0u) << std::hex << unexpected.load();
 
-    // The cache let the held context go, but its user still has it.
+    // The cache let the held context go, but its user still has it until it lets go.
     EXPECT_TRUE(WaitFor([] { return CCryptoProvContextCache::Instance().Size() == 0; }));
     HCRYPTKEY key = 0;
     EXPECT_FALSE(CryptGetUserKey(held.Get(), AT_KEYEXCHANGE, &key));
     EXPECT_EQ(GetLastError(), SCARD_W_REMOVED_CARD) << "the context lives, its token is gone";
-    const int releasedBefore = m_world.Counter().Released();
     const HCRYPTPROV handle = held.Get();
     held.Reset();
-    EXPECT_EQ(m_world.Counter().Released(), releasedBefore + 1);
     EXPECT_FALSE(CryptGetUserKey(handle, AT_KEYEXCHANGE, &key));
     EXPECT_EQ(GetLastError(), NTE_BAD_UID) << "released with its last user";
     EXPECT_EQ(m_world.Counter().Acquired(), m_world.Counter().Released());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/registry/RegTestUtil.h"
@@ -80,34 +81,27 @@ VK_TEST_CHILD(load_frame_settings) {
 TEST(Settings, FlagsReadTrueOnlyForYInEitherCaseOrKeepTheMemberRecordsOnlyInTheirSize) {
     vktest::TempWorld world;
     bool member = true;
-    EXPECT_FALSE(CSettingBool(kFull, L"StatusBarVisible", &member).Load()) << "no key";
+    CSettingBool flag(kFull, L"StatusBarVisible", &member);
+    EXPECT_FALSE(flag.Load()) << "no key";
     Store(L"Other", REG_SZ, SzBytes(L"N"));
-    EXPECT_FALSE(CSettingBool(kFull, L"StatusBarVisible", &member).Load()) << "no value";
+    EXPECT_FALSE(flag.Load()) << "no value";
     EXPECT_TRUE(member);
-    enum { kFalse, kTrue, kKept };
-    const std::pair<std::vector<BYTE>, int> cases[] = {
-        {SzBytes(L"Y"), kTrue},
-        {SzBytes(L"y"), kTrue},
-        {SzBytes(L"N"), kFalse},
-        {SzBytes(L"n"), kFalse},
-        {SzBytes(L"1"), kFalse},
-        {SzBytes(L""), kFalse},
-        {{}, kFalse},
-        {SzBytes(L"Yes"), kFalse},
-        {{'y', 0, 0, 0}, kTrue},                            // no NUL
-        {SzBytes(std::wstring(L"Y\0junk", 6)), kTrue},      // the text ends at the NUL
-        {{'Y', 0, 0, 0, 'x'}, kTrue},                       // a cut character at the end
-        {SzBytes(L"N" + std::wstring(510, L' ')), kFalse},  // 2048 bytes
-        {SzBytes(L"N" + std::wstring(511, L' ')), kKept},   // over 2048 bytes
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        Store(L"StatusBarVisible", i % 2 == 0 ? REG_SZ : REG_BINARY, cases[i].first);
+    // Read as true, false or keeping the member: bytes without a NUL, with a cut character,
+    // none; texts, one ending at a NUL, 2048 bytes and more.
+    using namespace std::string_literals;
+    const std::wstring n2048 = L"N" + std::wstring(510, L' ');
+    std::vector<std::vector<BYTE>> cases = {{'y', 0, 0, 0}, {'Y', 0, 0, 0, 'x'}, {}};
+    for (const std::wstring& text :
+         {L"Y"s, L"y"s, L"N"s, L"n"s, L"1"s, L""s, L"Yes"s, L"Y\0junk"s, n2048, n2048 + L" "}) {
+        cases.push_back(SzBytes(text));
+    }
+    const std::string outcome = "TTFTTFFFFFTFK";
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        Store(L"StatusBarVisible", i % 2 == 0 ? REG_SZ : REG_BINARY, cases[i]);
         for (bool start : {false, true}) {
             member = start;
-            EXPECT_EQ(CSettingBool(kFull, L"StatusBarVisible", &member).Load(),
-                      cases[i].second != kKept)
-                << i;
-            EXPECT_EQ(member, cases[i].second == kKept ? start : cases[i].second == kTrue) << i;
+            EXPECT_EQ(flag.Load(), outcome[i] != 'K') << i;
+            EXPECT_EQ(member, outcome[i] == 'K' ? start : outcome[i] == 'T') << i;
         }
     }
 
@@ -125,9 +119,9 @@ TEST(Settings, FlagsReadTrueOnlyForYInEitherCaseOrKeepTheMemberRecordsOnlyInThei
     }
     Store(L"WindowPlacement", REG_SZ, placement44);
     ASSERT_TRUE(setting.Load());
-    EXPECT_EQ(placement.length, 44u);
-    EXPECT_EQ(placement.ptMaxPosition.y, -32000);
-    EXPECT_EQ(placement.rcNormalPosition.bottom, 620);
+    EXPECT_EQ(
+        std::tuple(placement.length, placement.ptMaxPosition.y, placement.rcNormalPosition.bottom),
+        std::tuple(44u, -32000, 620));
 }
 
 TEST(Settings, ListRefusesDuplicatesPrefixesSubkeysAndSavesPastAFailure) {
@@ -147,8 +141,8 @@ TEST(Settings, ListRefusesDuplicatesPrefixesSubkeysAndSavesPastAFailure) {
 
     CSetting* found = list.Find(L"orvel\\velkora\\vkcert\\SETTINGS", L"TOOLBARVISIBLE", false);
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->Subkey(), kFull);
-    EXPECT_EQ(found->ValueName(), L"ToolBarVisible");
+    EXPECT_EQ(found->Subkey() + L"|" + found->ValueName(),
+              std::wstring(kFull) + L"|ToolBarVisible");
     EXPECT_EQ(list.Find(kFull, L"toolbarvisible", true), found);
     EXPECT_EQ(list.Find(kFull, L"toolbarvisible", false), nullptr) << "prefix given twice";
     EXPECT_EQ(list.Find(kBelowPrefix, L"ShowContainers", false), nullptr);
@@ -170,9 +164,8 @@ TEST(Settings, FirstStartKeepsDefaultsAndSavedListLoadsInANewProcessDespiteOneFa
     {
         FrameSettings s;
         EXPECT_FALSE(s.list.LoadAll());
-        EXPECT_EQ(s.placement.length, 0u);
-        EXPECT_EQ(s.left.cxCur, 0);
-        EXPECT_TRUE(s.statusBar && s.toolBar && s.showContainers);
+        EXPECT_TRUE(s.placement.length == 0 && s.left.cxCur == 0 && s.statusBar && s.toolBar &&
+                    s.showContainers);
 
         s.placement = CWindowPlacement{44, 0, 3, {-1, -1}, {-8, -8}, {-1200, 5, 300, 700}};
         s.left = {250, 20};
@@ -181,19 +174,17 @@ TEST(Settings, FirstStartKeepsDefaultsAndSavedListLoadsInANewProcessDespiteOneFa
         EXPECT_TRUE(s.list.SaveAll());
     }
     // Flags as "Y" or "N" with their NUL, records as their bytes.
-    DWORD type = 0;
-    EXPECT_EQ(Stored(L"ShowContainers", &type), SzBytes(L"N"));
-    EXPECT_EQ(type, REG_SZ);
+    DWORD flagType = 0, recordType = 0;
+    EXPECT_EQ(Stored(L"ShowContainers", &flagType), SzBytes(L"N"));
     EXPECT_EQ(Stored(L"ToolBarVisible"), SzBytes(L"Y"));
-    EXPECT_EQ(Stored(L"WindowPlacement", &type),
+    EXPECT_EQ(Stored(L"WindowPlacement", &recordType),
               Le32({44, 0, 3, -1, -1, -8, -8, -1200, 5, 300, 700}));
-    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(std::pair(flagType, recordType), std::pair(DWORD{REG_SZ}, DWORD{REG_BINARY}));
     EXPECT_EQ(vktest::ChildProcess("load_frame_settings").Wait(), 0);
 
     // The first setting of the list is now unreadable; the others still load.
     Store(L"WindowPlacement", REG_BINARY, std::vector<BYTE>(43, 0));
     FrameSettings s;
     EXPECT_FALSE(s.list.LoadAll());
-    EXPECT_EQ(s.left.cxCur, 250);
-    EXPECT_FALSE(s.showContainers);
+    EXPECT_TRUE(s.left.cxCur == 250 && !s.showContainers);
 }
