@@ -1,151 +1,163 @@
-// vktoken as a user runs it: the listing, exit codes, the demo world, a write killed midway and
-// the import of a PFX file made by openssl. Store internals, and reader events from another
-// process, are tested beside the store and the middleware.
-#include <openssl/pkcs12.h>
+// vktoken as a user runs it: the listing, exit codes, what it refuses to store because nobody
+// could use it (names that are not UTF-8, a common name the certificate cannot hold, more free
+// memory than memory), the import of PFX files, hostile ones in bounded time, and PINs and
+// passwords typed without echo or read from standard input, never needed on the command line.
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <gtest/gtest.h>
-#include <signal.h>
+#include <iterator>
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <thread>
-
-#include "CertTestUtil.h"
 #include "HostilePfx.h"
-#include "platform/crypto/CryptApi.h"
-#include "platform/token/TokenStore.h"
-#include "platform/token/TokenWorld.h"
-#include "support/ChildProcess.h"
-#include "support/TempWorld.h"
-#include "tools/vkcert_cli/CliRun.h"
+#include "VktokenRun.h"
+
+using namespace vkt;
 
 namespace {
 
-// Standard error goes to a file of the world's temporary folder; a watchdog of that many seconds
-// ends a run that takes longer (exit 124).
-clitest::Result Vktoken(const std::vector<std::string>& args, int watchdog = 120) {
-    std::vector<std::string> argv{std::to_string(watchdog), VKTOKEN};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return clitest::Run(std::filesystem::temp_directory_path(), "timeout", argv);
+using Dialog = std::vector<std::pair<std::string, std::string>>;
+
+// Runs "vktoken ARGS" on a pseudo-terminal of its own, typing each answer once its prompt showed;
+// answers the exit code and what the terminal showed, with the command line at each prompt.
+std::pair<int, std::string> OnTerminal(const std::string& args, const Dialog& dialog) {
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", ("exec " VKTOKEN " " + args).c_str(), nullptr);
+        _exit(127);
+    }
+    std::string seen;
+    std::size_t checked = 0;
+    const auto readSome = [&] {
+        pollfd fd{master, POLLIN, 0};
+        char buffer[512];
+        const ssize_t n = poll(&fd, 1, 10000) > 0 ? read(master, buffer, sizeof buffer) : 0;
+        seen.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        return n > 0;  // EIO: the program and its terminal are gone
+    };
+    for (const auto& [prompt, answer] : dialog) {
+        while (seen.find(prompt, checked) == std::string::npos && readSome()) {
+        }
+        std::ifstream cmdline("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+        seen += std::string(std::istreambuf_iterator<char>(cmdline), {}) + "\n";
+        checked = seen.size();
+        EXPECT_GT(write(master, (answer + "\r").c_str(), answer.size() + 1), 0);
+    }
+    while (readSome()) {
+    }
+    kill(pid, SIGKILL);  // when a prompt never came
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(master);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), seen};
 }
 
 }  // namespace
 
-TEST(Vktoken, ListsReadersRefusesWhatCannotBeDoneAndImportsAPfxFile) {
+TEST(Vktoken, ListsImportsAsksSecretsWithoutEchoAndRefusesWhatCannotBeDoneOrUsed) {
     vktest::TempWorld temp;
-    EXPECT_EQ(Vktoken({"add-reader", "R one"}).exitCode, 0);
-    EXPECT_EQ(Vktoken({"add-reader", "R two"}).exitCode, 0);
-    EXPECT_EQ(Vktoken({"make-token", "Alpha", "--pin", "4321", "--type", "0", "--version", "2.3",
-                       "--memory", "1023", "--id", "12345678"})
-                  .exitCode,
-              0);
-    EXPECT_EQ(Vktoken({"insert", "R two", "Alpha"}).exitCode, 0);
-    EXPECT_EQ(Vktoken({"list"}).out, "R one\t-\nR two\tAlpha\n");
-
-    const std::pair<std::vector<std::string>, int> refused[] = {
-        {{"remove", "R one"}, 1},             // an empty reader
-        {{"insert", "R two", "Alpha"}, 1},    // an occupied reader
-        {{"insert", "R three", "Alpha"}, 1},  // an unknown reader
-        {{"insert", "R one", "Beta"}, 1},     // an unknown token
-        {{"make-token", "X", "--type", "7"}, 2},
-        {{"frobnicate"}, 2}};
-    for (const auto& [args, code] : refused) {
-        EXPECT_EQ(Vktoken(args).exitCode, code) << args[0];
+    std::string cyrillic64, n64(64, 'n');
+    for (int i = 0; i < 64; ++i) {
+        cyrillic64 += "\xD0\xAF";  // Я: 64 characters in 128 bytes
     }
-    EXPECT_EQ(Vktoken({"--help"}).exitCode, 0);
-
-    vkstore::TokenWorld world;
-    vkstore::TokenStore store(world.TokenFile(world.FindToken("Alpha")->uuid));
-    const auto record = store.Record();
-    EXPECT_EQ(record.type, 0);
-    EXPECT_EQ(record.versionMajor, 2);
-    EXPECT_EQ(record.versionMinor, 3);
-    EXPECT_EQ(record.memorySize, 1023u);
-    EXPECT_EQ(record.tokenId, 0x12345678u);
-    EXPECT_NO_THROW(store.Unlock("4321"));
-
-    // The key and certificate of a PFX file made by openssl.
-    const auto made = certtest::MakeCert(temp.Root(), "c", "rsa:1024", "/CN=Imported");
-    const std::string pfx = (temp.Root() / "p.pfx").string();
-    certtest::Openssl({"pkcs12", "-export", "-inkey", (temp.Root() / "c.key").string(), "-in",
-                       made.pem.string(), "-out", pfx, "-passout", "pass:secret"});
-    ASSERT_EQ(Vktoken({"make-token", "T", "--pin", "1"}).exitCode, 0);
-    EXPECT_EQ(
-        Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "wrong"}).exitCode, 1);
-    ASSERT_EQ(Vktoken({"import-pfx", "T", "imp", pfx, "--pin", "1", "--password", "secret",
-                       "--spec", "signature"})
-                  .exitCode,
-              0);
-    EXPECT_NE(Vktoken({"show", "T"}).out.find("key\tsignature\t1024\tnot-exportable\tcertificate"),
-              std::string::npos);
-    vkstore::TokenStore imported(world.TokenFile(world.FindToken("T")->uuid));
-    const auto key = imported.Key(imported.FindContainer("imp").value().id, AT_SIGNATURE);
-    ASSERT_TRUE(key);
-    EXPECT_EQ(key->certificate, made.der);
-
-    // A file without a MAC is read as vkcert-cli lists it; files asking for unbounded work are
-    // refused as damaged before it, each well within the watchdog.
-    const std::string nomac = (temp.Root() / "nomac.pfx").string();
-    certtest::Openssl({"pkcs12", "-export", "-nomac", "-inkey", (temp.Root() / "c.key").string(),
-                       "-in", made.pem.string(), "-out", nomac, "-passout", "pass:secret"});
-    const std::string costly = (temp.Root() / "costly.pfx").string();
+    const auto [pfx, der] = MakePfx("rsa");
+    const std::string nomac = MakePfx("nomac", "rsa:1024", {"-nomac"}).first;
+    const std::string costly = temp.Root() / "costly.pfx", big = temp.Root() / "big.pfx";
     const auto bytes = certtest::ReadFile(pfx);
     const auto mac = hostilepfx::WithMacIterations({bytes.begin(), bytes.end()}, 100000000);
-    std::ofstream(costly, std::ios::binary)
-        .write(reinterpret_cast<const char*>(mac.data()), static_cast<std::streamsize>(mac.size()));
-    const std::string big = (temp.Root() / "big.pfx").string();
+    std::ofstream(costly).write(reinterpret_cast<const char*>(mac.data()),
+                                static_cast<std::streamsize>(mac.size()));
     std::ofstream{big};
-    std::filesystem::resize_file(big, 100 << 20);
-    const std::pair<std::string, int> files[] = {
-        {nomac, 0}, {costly, 1}, {big, 1}, {"/dev/zero", 1}};
-    for (const auto& [file, code] : files) {
-        const clitest::Result r =
-            Vktoken({"import-pfx", "T", "from " + file.substr(file.rfind('/') + 1), file, "--pin",
-                     "1", "--password", "secret"},
-                    20);
-        EXPECT_EQ(r.exitCode, code) << file << ": " << r.err;
-        if (code != 0) {
-            EXPECT_NE(r.err.find("not a PKCS #12 file, or damaged"), std::string::npos) << r.err;
+    fs::resize_file(big, 100 << 20);
+    const auto import = [](const std::string& container, const std::string& file,
+                           std::vector<std::string> more = {"--password", "secret"}) {
+        more.insert(more.begin(), {"import-pfx", "T", container, file, "--pin", kPin});
+        return more;
+    };
+    const char* damaged = "not a PKCS #12 file, or damaged";
+    Vktoken(0, "",
+            {"make-token", "Alpha", "--pin", "4321", "--type", "0", "--version", "2.3", "--memory",
+             "1023", "--id", "12345678"});
+    const std::tuple<int, const char*, std::vector<std::string>> runs[] = {
+        {0, "", {"add-reader", "R one"}},
+        {0, "", {"add-reader", "R two"}},
+        {0, "", {"insert", "R two", "Alpha"}},
+        {0, "", {"make-token", "T", "--pin", kPin}},
+        {0, "", {"--help"}},
+        {1, "R one", {"remove", "R one"}},  // an empty reader
+        {1, "R two", {"insert", "R two", "Alpha"}},
+        {1, "R three", {"insert", "R three", "Alpha"}},
+        {1, "Beta", {"insert", "R one", "Beta"}},
+        {2, "type", {"make-token", "X", "--type", "7"}},
+        {2, "frobnicate", {"frobnicate"}},
+        {2, "UTF-8", {"add-reader", "Reader \xFF"}},
+        {2, "UTF-8", {"add-reader", "Reader \xC3"}},
+        {2, "UTF-8", {"add-reader", "Reader \xC0\xAF"}},      // overlong
+        {2, "UTF-8", {"add-reader", "Reader \xED\xA0\x80"}},  // surrogate
+        {2, "UTF-8", {"make-token", "Token \xE2\x82", "--pin", kPin}},
+        {2, "UTF-8", {"add-container", "T", "c\xFF", "--pin", kPin, "--bits", "1024"}},
+        {2, "UTF-8", {"add-container", "T", "c", "--pin", kPin, "--cn", "bad \x80"}},
+        {2, "UTF-8", {"add-container", "T", "c", "--pin", kPin, "--email", "a\xFF@example.org"}},
+        {2, "UTF-8", import("c\xFE", pfx)},
+        {2, "64", {"add-container", "T", "c", "--pin", kPin, "--cn", std::string(65, 'x')}},
+        {2, "64", {"add-container", "T", cyrillic64 + "x", "--pin", kPin}},
+        {2, "--free", {"make-token", "M", "--memory", "1000", "--free", "1001"}},
+        // At the bounds: 64 characters, whatever their bytes, and all the memory free.
+        {0, "", {"add-container", "T", "c", "--pin", kPin, "--bits", "1024", "--cn", cyrillic64}},
+        {0, "", {"add-container", "T", n64, "--pin", kPin, "--bits", "1024"}},
+        {0, "", {"make-token", "M", "--memory", "1000", "--free", "1000"}},
+        {0, "", {"add-container", "T", "r", "--pin", kPin, "--bits", "1024", "--cert", "none"}},
+        // A key in place is replaced only when asked; hostile files are refused as damaged before
+        // the work they ask, well within the watchdog.
+        {1, "wrong password", import("imp", pfx, {"--password", "wrong"})},
+        {0, "", import("imp", pfx, {"--password", "secret", "--spec", "signature"})},
+        {1, "--replace", import("c", pfx)},
+        {0, "", import("r", pfx, {"--password", "secret", "--replace"})},
+        {1, "RSA", import("ec", MakePfx("ec", "ec:prime256v1").first)},
+        {0, "", import("nomac", nomac)},  // read as vkcert-cli lists it
+        {1, damaged, import("costly", costly)},
+        {1, damaged, import("big", big)},
+        {1, damaged, import("zero", "/dev/zero")},
+        // A script that gives no PIN, with no terminal to ask on, is told how to give it.
+        {2, "-stdin", {"add-container", "T", "x", "--cert", "none"}},
+        {2, "-stdin", {"delete-container", "T", "c"}},
+        {2, "-stdin", {"change-pin", "T", "--pin-stdin"}},
+        {2, "-stdin", {"import-pfx", "T", "x", pfx, "--password-stdin"}},
+    };
+    for (const auto& [code, word, args] : runs) {
+        Vktoken(code, word, args, "", 20);
+    }
+    // PINs and passwords typed on a terminal are not echoed.
+    const std::tuple<std::string, Dialog, int> typed[] = {
+        {"change-pin T", {{"PIN", kPin}, {"New PIN", "98765"}, {"again", "98765"}}, 0},
+        {"change-pin T", {{"PIN", "98765"}, {"New PIN", "1111"}, {"again", "1112"}}, 1},
+        {"import-pfx T typed " + pfx, {{"PIN", "98765"}, {"assword", "secret"}}, 0}};
+    for (const auto& [args, dialog, code] : typed) {
+        const auto [exitCode, seen] = OnTerminal(args, dialog);
+        EXPECT_EQ(exitCode, code) << seen;
+        for (const auto& [prompt, answer] : dialog) {
+            EXPECT_EQ(seen.find(answer), std::string::npos) << "echoed: " << seen;
         }
     }
-}
-
-TEST(Vktoken, DemoBuildsItsWorldOnceReplacesItWhenForcedAndSurvivesAKilledWrite) {
-    vktest::TempWorld temp;
-    auto demo = Vktoken({"demo"});
-    ASSERT_EQ(demo.exitCode, 0) << demo.out;
-    auto list = Vktoken({"list"}).out;
-    EXPECT_EQ(list,
-              "Velkora USB Reader 0\tVelkora Pro Demo\n"
-              "Velkora USB Reader 1\tVelkora Mini Demo\n"
-              "Velkora USB Reader 2\t-\n");
-    EXPECT_EQ(Vktoken({"demo"}).exitCode, 1) << "a world that is not empty is kept";
-    EXPECT_EQ(Vktoken({"remove", "Velkora USB Reader 0"}).exitCode, 0);
-    EXPECT_EQ(Vktoken({"demo", "--force"}).exitCode, 0);
-    EXPECT_EQ(Vktoken({"list"}).out, list);
-
-    // A default container whose key has its certificate; what the provider serves of the demo
-    // world is checked by the vkcert-cli list test.
-    EXPECT_NE(Vktoken({"show", "Velkora Pro Demo"}).out.find("\tdefault\n  key\texchange\t"),
-              std::string::npos);
-
-    // A write killed midway leaves every token readable.
-    for (int round = 0; round < 3; ++round) {
-        auto child = vktest::ChildProcess::Exec({VKTOKEN, "add-container", "Velkora Pro Demo",
-                                                 "k" + std::to_string(round), "--pin", "12345678",
-                                                 "--keys", "both", "--bits", "4096"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(300 + 400 * round));
-        child.Kill(SIGKILL);
-        child.Wait();
-        vkstore::TokenWorld world;
-        for (const auto& token : world.Tokens()) {
-            vkstore::TokenStore store(world.TokenFile(token.uuid));
-            EXPECT_FALSE(store.Record().label.empty());
-            for (const auto& container : store.Containers()) {
-                EXPECT_NO_THROW(store.Keys(container.id));
-            }
-        }
-        EXPECT_EQ(Vktoken({"list"}).exitCode, 0);
+    EXPECT_NO_THROW(Store("T").Unlock("98765")) << "the mistyped new PIN changed nothing";
+    EXPECT_EQ(Vktoken(0, "", {"list"}).out, "R one\t-\nR two\tAlpha\n");
+    EXPECT_EQ(Vktoken(0, "", {"tokens"}).out, "Alpha\nM\nT\n");
+    auto store = Store("Alpha");
+    const auto r = store.Record();
+    EXPECT_EQ(std::tuple(r.type, r.versionMajor, r.versionMinor, r.memorySize, r.tokenId),
+              std::tuple(0, 2, 3, 1023u, 0x12345678u));
+    EXPECT_NO_THROW(store.Unlock("4321"));
+    EXPECT_EQ(Store("T").Containers().size(), 6u) << "c, n64, r, imp, nomac and typed";
+    // Common names held whole; the refused import kept c's.
+    for (const auto& [name, cn] : {std::pair{n64, n64}, std::pair{std::string("c"), cyrillic64}}) {
+        const auto cert = Key("T", name).certificate;
+        EXPECT_NE(std::string(cert.begin(), cert.end()).find(cn), std::string::npos) << cn;
     }
+    EXPECT_NE(Key("T", "c").publicDer, Key("T", "imp", 2).publicDer);
+    for (const auto& [name, spec] :
+         {std::pair<std::string, int>{"r", 1}, {"imp", 2}, {"typed", 1}}) {
+        EXPECT_EQ(Key("T", name, spec).certificate, der) << name;
+    }
+    EXPECT_FALSE(Key("T", "imp", 2).exportable);
 }
