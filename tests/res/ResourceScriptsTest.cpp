@@ -1,8 +1,6 @@
 // The embedded resources: both languages hold the same resources and every named id, and agree;
-// Russian is translated; looked-up names are exact. The one place resource texts are asserted.
-// And res/resource.h is the one home of the ids: no source of src/, tools/, bench/, fuzz/ or
-// tests/ declares a constant or macro with a name that looks like an id (LooksLikeId) and the
-// number of an id of res/resource.h. tests/data, other programs' resources, is left out.
+// Russian is translated; looked-up names are exact. And res/resource.h is the one home of the ids:
+// no source outside tests/data declares an id-like name with the number of one of its ids.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -38,8 +37,7 @@ constexpr LANGID kLanguages[] = {kEn, kRu};
 constexpr WORD kAccelVirtKey = 0x01, kAccelShift = 0x04, kAccelControl = 0x08, kAccelAlt = 0x10,
                kAccelLast = 0x80;
 
-// Names that stay the same in every language: the settings key, the instance name, product,
-// provider and model names, the program name.
+// Names that stay the same in every language.
 const std::set<UINT> kNameStrings = {IDS_SETTINGS_KEY,  IDS_INSTANCE_NAME, IDS_PRODUCT_WORD,
                                      IDS_PROVIDER_NAME, IDS_MODEL_MINI,    AFX_IDS_APP_TITLE};
 
@@ -128,30 +126,22 @@ std::vector<std::wstring> FormatDirectives(const std::wstring& text) {
     return {std::wsregex_token_iterator(text.begin(), text.end(), kDirective), {}};
 }
 
-bool IsCyrillic(wchar_t c) {
-    return c >= 0x0400 && c <= 0x04FF;
-}
 bool HasCyrillic(const std::wstring& text) {
-    return std::any_of(text.begin(), text.end(), IsCyrillic);
+    return std::regex_search(text, std::wregex(L"[\u0400-\u04FF]"));
 }
 // Text with words in it, once the format directives are taken out.
 bool HasWords(const std::wstring& text) {
-    const std::wstring rest = std::regex_replace(text, kDirective, L"");
-    return std::any_of(rest.begin(), rest.end(), [](wchar_t c) {
-        return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || IsCyrillic(c);
-    });
+    return std::regex_search(std::regex_replace(text, kDirective, L""),
+                             std::wregex(L"[A-Za-z\u0400-\u04FF]"));
 }
 
-// The mnemonic characters of a menu text, in upper case.
+// The mnemonic characters of a menu text, in upper case ("&&" is none).
 std::vector<wchar_t> Mnemonics(const std::wstring& text) {
+    static const std::wregex mark(L"&([^&])|&&");
     std::vector<wchar_t> out;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != L'&') {
-            continue;
-        }
-        const wchar_t c = text[++i];
+    for (std::wsregex_iterator it(text.begin(), text.end(), mark), end; it != end; ++it) {
         // Cyrillic upper case without the C library's locale tables.
-        if (c != L'&') {
+        if (const wchar_t c = (*it)[1].matched ? it->str(1)[0] : 0) {
             out.push_back(c >= 0x0430 && c <= 0x045F ? c - (c < 0x0450 ? 0x20 : 0x50)
                                                      : std::towupper(c));
         }
@@ -338,68 +328,54 @@ TEST(ResourceScripts, CommandsHavePromptAndTooltipMenusOneShapeContextMenusReadL
                 << id << "/" << cmd;
         }
     }
-    // The Russian menu offers English in English.
-    EXPECT_FALSE(HasCyrillic(ru.at(IDR_MAINFRAME).FindCommand(ID_VIEW_SWITCH_LANGUAGE)->text));
 }
 
 TEST(ResourceScripts, MenuMnemonicsAreUniqueRussianMenusTranslatedKeyHintsMatchAccelerators) {
-    for (LANGID lang : kLanguages) {
-        for (const auto& [menuId, menu] : Menus(lang)) {
-            const bool bar = menuId == IDR_MAINFRAME;
-            ForEachLevel(menu, std::to_string(lang) + ":" + std::to_string(menuId),
-                         [&](const CMenu& level, const std::string& where) {
-                             std::set<wchar_t> seen;
-                             for (const auto& item : level.Items()) {
-                                 if (item.separator) {
-                                     continue;
-                                 }
-                                 const std::string text = where + " " + WideToUtf8(item.text);
-                                 const auto marks = Mnemonics(item.text);
-                                 // One at most; every item of the menu bar and its popups has one.
-                                 EXPECT_TRUE(marks.size() == 1 || (marks.empty() && !bar)) << text;
-                                 for (wchar_t c : marks) {
-                                     EXPECT_TRUE(seen.insert(c).second) << text << ": used twice";
-                                 }
-                                 // The language switch of the Russian menu is in English.
-                                 if (lang == kRu && item.id != ID_VIEW_SWITCH_LANGUAGE &&
-                                     HasWords(item.text)) {
-                                     EXPECT_TRUE(HasCyrillic(item.text)) << text;
-                                 }
-                             }
-                         });
-        }
-    }
-
     const auto en = Accelerators(kEn);
     EXPECT_EQ(en, Accelerators(kRu));
     const auto flagsAndKey = [](const Accel& a) {
         return std::pair(std::get<0>(a), std::get<1>(a));
     };
     EXPECT_EQ(std::ranges::adjacent_find(en, {}, flagsAndKey), en.end()) << "a key bound twice";
-    // Every hint after a tab in a menu text names a key of the table bound to that item.
+    static const std::wregex keys(LR"((Ctrl\+)?(Alt\+)?(Shift\+)?F(\d+))");
     for (LANGID lang : kLanguages) {
         int hints = 0;
-        for (const auto& [id, menu] : Menus(lang)) {
-            ForEachLevel(menu, "", [&](const CMenu& level, const std::string&) {
+        for (const auto& [menuId, menu] : Menus(lang)) {
+            const bool bar = menuId == IDR_MAINFRAME;
+            const auto check = [&](const CMenu& level, const std::string& where) {
+                std::set<wchar_t> seen;
                 for (const auto& item : level.Items()) {
+                    const std::string text = where + " " + WideToUtf8(item.text);
+                    const auto marks = Mnemonics(item.text);
+                    // One at most; every item of the menu bar and its popups has one.
+                    EXPECT_TRUE(marks.size() == 1 || (marks.empty() && (!bar || item.separator)))
+                        << text;
+                    for (wchar_t c : marks) {
+                        EXPECT_TRUE(seen.insert(c).second) << text << ": used twice";
+                    }
+                    // Russian menus are translated, but offer English in English.
+                    if (lang == kRu && HasWords(item.text)) {
+                        EXPECT_EQ(HasCyrillic(item.text), item.id != ID_VIEW_SWITCH_LANGUAGE)
+                            << text;
+                    }
+                    // A hint after a tab names a key of the table bound to that item.
                     const auto tab = item.text.find(L'\t');
                     if (item.popup || tab == std::wstring::npos) {
                         continue;
                     }
                     ++hints;
-                    static const std::wregex keys(LR"((Ctrl\+)?(Alt\+)?(Shift\+)?F(\d+))");
                     std::wsmatch m;
                     const std::wstring hint = item.text.substr(tab + 1);
-                    ASSERT_TRUE(std::regex_match(hint, m, keys)) << WideToUtf8(item.text);
+                    ASSERT_TRUE(std::regex_match(hint, m, keys)) << text;
                     const WORD flags = kAccelVirtKey | (m[1].matched ? kAccelControl : 0) |
                                        (m[2].matched ? kAccelAlt : 0) |
                                        (m[3].matched ? kAccelShift : 0);
                     const WORD key = static_cast<WORD>(0x70 + std::stoi(m[4]) - 1);
-                    EXPECT_TRUE(
-                        std::binary_search(en.begin(), en.end(), Accel{flags, key, WORD(item.id)}))
-                        << WideToUtf8(item.text);
+                    EXPECT_TRUE(std::ranges::binary_search(en, Accel{flags, key, WORD(item.id)}))
+                        << text;
                 }
-            });
+            };
+            ForEachLevel(menu, std::to_string(lang) + ":" + std::to_string(menuId), check);
         }
         EXPECT_GT(hints, 0) << lang;
     }
@@ -493,15 +469,16 @@ std::vector<Declaration> NumberDeclarations(const std::string& code) {
     return found;
 }
 
-std::vector<std::string> Offences(const std::vector<std::string>& lines, const Ids& ids,
-                                  const std::string& where) {
+std::vector<std::string> Offences(std::istream&& in, const Ids& ids, const std::string& where) {
     std::vector<std::string> offences;
     bool inBlockComment = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        for (const auto& [name, number] : NumberDeclarations(CodeOnly(lines[i], inBlockComment))) {
+    int n = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++n;
+        for (const auto& [name, number] : NumberDeclarations(CodeOnly(line, inBlockComment))) {
             const auto id = std::ranges::find(ids, number, &Ids::value_type::second);
             if (id != ids.end() && LooksLikeId(name)) {
-                offences.push_back(where + ":" + std::to_string(i + 1) + ": " + name + " = " +
+                offences.push_back(where + ":" + std::to_string(n) + ": " + name + " = " +
                                    std::to_string(number) + " (res/resource.h: " + id->first + ")");
             }
         }
@@ -509,36 +486,21 @@ std::vector<std::string> Offences(const std::vector<std::string>& lines, const I
     return offences;
 }
 
-TEST(ResourceIdHome, TheScanFindsIdDeclarationsAndLeavesOtherNumbersAlone) {
-    const Ids ids = {{"ID_ACTIONS_EXPORT_CERT", 190}, {"IDD_TREE_VIEW", 222},
-                     {"IDS_MODEL_MINI", 250},         {"IDC_TREE", 1064},
-                     {"IDS_VALID_FROM", 129},         {"ID_ACTIONS_ADD_TO_STORE", 32775}};
-    const std::vector<std::string> planted = {
-        "constexpr UINT kCmdExport = 190;",
-        "    static constexpr unsigned kTemplateId = 222;",
-        "inline constexpr UINT kTreeControlId{1064};",
-        "#define IDS_VALID_FROM 129",
-        "    kCmdAddToStore = 0x8007,",
-        "constexpr UINT kId = 129u;",
-    };
-    EXPECT_EQ(Offences(planted, ids, "x").size(), planted.size());
-
-    const std::vector<std::string> innocent = {
-        "constexpr int kIdleUpdateMs = 250;",      // not an id's name
-        "constexpr UINT kCmdUnknown = 4242;",      // not an id's number
-        "// constexpr UINT kCmdExport = 190;",     // a comment
-        "/* constexpr UINT kCmdExport = 190; */",  // a comment
-        "/* a comment of lines:",
-        "    kCmdExport = 190,",
-        "*/",
-        "Write(\"constexpr UINT kCmdExport = 190;\");",  // a string
-        "    if (id == kCmdExport) { return 190; }",     // a use
-    };
-    EXPECT_EQ(Offences(innocent, ids, "x"), std::vector<std::string>());
-}
-
-TEST(ResourceIdHome, NoSourceDeclaresAResourceIdOfItsOwn) {
+TEST(ResourceIdHome, NoSourceDeclaresAResourceIdOfItsOwnTheScanFindsThemAndNothingElse) {
     const Ids ids = NamedIds();
+    const char* const planted =
+        "constexpr UINT kCmdExport = 190;\n    static constexpr unsigned kTemplateId = 222;\n"
+        "inline constexpr UINT kTreeControlId{1064};\n#define IDS_VALID_FROM 129\n"
+        "    kCmdAddToStore = 0x8007,\nconstexpr UINT kId = 129u;\n";
+    EXPECT_EQ(Offences(std::istringstream(planted), ids, "x").size(), 6u);
+    // Not an id's name, nor an id's number; comments; a string; a use.
+    const char* const innocent =
+        "constexpr int kIdleUpdateMs = 250;\nconstexpr UINT kCmdUnknown = 4242;\n"
+        "// constexpr UINT kCmdExport = 190;\n/* constexpr UINT kCmdExport = 190; */\n"
+        "/* a comment of lines:\n    kCmdExport = 190,\n*/\n"
+        "Write(\"constexpr UINT kCmdExport = 190;\");\n    if (id == kCmdExport) { return 190; }\n";
+    EXPECT_EQ(Offences(std::istringstream(innocent), ids, "x"), std::vector<std::string>());
+
     const fs::path root = fs::path(VK_RESOURCE_H).parent_path().parent_path();
     std::vector<std::string> offences;
     std::size_t files = 0;
@@ -553,13 +515,9 @@ TEST(ResourceIdHome, NoSourceDeclaresAResourceIdOfItsOwn) {
                 relative.starts_with("tests/data/")) {
                 continue;
             }
-            std::ifstream in(entry.path());
-            std::vector<std::string> lines;
-            for (std::string line; std::getline(in, line);) {
-                lines.push_back(line);
-            }
             ++files;
-            std::ranges::move(Offences(lines, ids, relative), std::back_inserter(offences));
+            std::ranges::move(Offences(std::ifstream(entry.path()), ids, relative),
+                              std::back_inserter(offences));
         }
     }
     ASSERT_GT(files, 200u) << root;

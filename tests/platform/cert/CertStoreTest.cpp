@@ -1,5 +1,5 @@
 // Certificate stores in memory and the user's "MY" store on disk, shared with a real second
-// process. Certificate decoding is covered in CertMadeTest.cpp.
+// process, with damaged and unwritable store files. Decoding is covered in CertMadeTest.cpp.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -45,20 +45,23 @@ BOOL SetProvInfo(PCCERT_CONTEXT ctx, std::wstring container, DWORD keySpec) {
     return CertSetCertificateContextProperty(ctx, CERT_KEY_PROV_INFO_PROP_ID, 0, &info);
 }
 
-// The container name and key specification of the context's key provider information.
+// Container name and key specification of the key provider information SetProvInfo wrote.
 std::pair<std::wstring, DWORD> ProvInfo(PCCERT_CONTEXT ctx) {
-    DWORD size = 0;
+    std::vector<std::max_align_t> buf(64);
+    DWORD size = sizeof(std::max_align_t) * buf.size();
     if (!ctx ||
-        !CertGetCertificateContextProperty(ctx, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size)) {
+        !CertGetCertificateContextProperty(ctx, CERT_KEY_PROV_INFO_PROP_ID, buf.data(), &size)) {
         return {L"<none>", 0};
     }
-    std::vector<std::max_align_t> buf(size / sizeof(std::max_align_t) + 1);
-    EXPECT_TRUE(
-        CertGetCertificateContextProperty(ctx, CERT_KEY_PROV_INFO_PROP_ID, buf.data(), &size));
     const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(buf.data());
-    EXPECT_STREQ(info->pwszProvName, L"Orvel Velkora CSP v1.0");
-    EXPECT_EQ(info->dwProvType, 1u);
+    EXPECT_EQ(std::wstring(info->pwszProvName) + L"/" + std::to_wstring(info->dwProvType),
+              L"Orvel Velkora CSP v1.0/1");
     return {info->pwszContainerName, info->dwKeySpec};
+}
+
+// The error of a refused call, 0 when it succeeded.
+DWORD Refused(BOOL ok) {
+    return ok ? 0 : GetLastError();
 }
 
 std::vector<std::wstring> Subjects(HCERTSTORE store) {
@@ -70,10 +73,6 @@ std::vector<std::wstring> Subjects(HCERTSTORE store) {
     return out;
 }
 
-fs::path MyFolder(const vktest::TempWorld& world) {
-    return world.DataHome() / "vkcert" / "certstores" / "MY";
-}
-
 std::string FileName(PCCERT_CONTEXT ctx) {
     return certtest::Hex(certtest::Hash(ctx, CALG_SHA1), "") + ".cert";
 }
@@ -82,6 +81,7 @@ std::string FileName(PCCERT_CONTEXT ctx) {
 
 TEST(CertStores, MemoryStoresAndTheUsersStoreSharedWithAnotherProcess) {
     vktest::TempWorld world;
+    const fs::path folder = world.DataHome() / "vkcert" / "certstores" / "MY";
     StorePtr store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
     auto ca = certtest::Context(QuickCert(world.Root(), "a"));
     auto cb = certtest::Context(QuickCert(world.Root(), "b"));
@@ -96,8 +96,7 @@ TEST(CertStores, MemoryStoresAndTheUsersStoreSharedWithAnotherProcess) {
     EXPECT_EQ(ProvInfo(added).first, L"first");  // properties travel with the copy
     EXPECT_EQ(Subjects(store.get()), (std::vector<std::wstring>{L"b", L"a"}));
 
-    EXPECT_FALSE(Add(store.get(), ca.get(), CERT_STORE_ADD_NEW));
-    EXPECT_EQ(GetLastError(), CRYPT_E_EXISTS);
+    EXPECT_EQ(Refused(Add(store.get(), ca.get(), CERT_STORE_ADD_NEW)), CRYPT_E_EXISTS);
     ASSERT_TRUE(SetProvInfo(ca.get(), L"second", AT_SIGNATURE));
     ASSERT_TRUE(Add(store.get(), ca.get(), CERT_STORE_ADD_REPLACE_EXISTING));
     EXPECT_EQ(Subjects(store.get()), (std::vector<std::wstring>{L"b", L"a"}));
@@ -117,23 +116,20 @@ TEST(CertStores, MemoryStoresAndTheUsersStoreSharedWithAnotherProcess) {
     }
     EXPECT_EQ(deleted, 3);
     EXPECT_TRUE(Subjects(store.get()).empty());
-    EXPECT_FALSE(Find(store.get(), ca.get()));
-    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
+    EXPECT_EQ(Refused(Find(store.get(), ca.get()) != nullptr), CRYPT_E_NOT_FOUND);
 
     int notAStore = 0;
     DWORD size = 0;
-    EXPECT_FALSE(Add(&notAStore, ca.get(), CERT_STORE_ADD_NEW));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-    EXPECT_FALSE(Add(store.get(), ca.get(), 99));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_FALSE(CertDeleteCertificateFromStore(nullptr));
-    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
-    EXPECT_FALSE(CertDeleteCertificateFromStore(CertDuplicateCertificateContext(cb.get())));
-    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND) << "a context of no store";
-    EXPECT_FALSE(
-        CertGetCertificateContextProperty(cb.get(), CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
-    EXPECT_EQ(GetLastError(), CRYPT_E_NOT_FOUND);
-    ASSERT_TRUE(
+    EXPECT_EQ(Refused(Add(&notAStore, ca.get(), CERT_STORE_ADD_NEW)), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(Refused(Add(store.get(), ca.get(), 99)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Refused(CertDeleteCertificateFromStore(nullptr)), CRYPT_E_NOT_FOUND);
+    EXPECT_EQ(Refused(CertDeleteCertificateFromStore(CertDuplicateCertificateContext(cb.get()))),
+              CRYPT_E_NOT_FOUND)
+        << "a context of no store";
+    EXPECT_EQ(Refused(CertGetCertificateContextProperty(cb.get(), CERT_KEY_PROV_INFO_PROP_ID,
+                                                        nullptr, &size)),
+              CRYPT_E_NOT_FOUND);
+    EXPECT_TRUE(
         CertGetCertificateContextProperty(ca.get(), CERT_SHA1_HASH_PROP_ID, nullptr, &size));
     EXPECT_EQ(size, 20u);
     EXPECT_FALSE(CertOpenSystemStoreW(0, L"../MY"));
@@ -141,8 +137,8 @@ TEST(CertStores, MemoryStoresAndTheUsersStoreSharedWithAnotherProcess) {
 
     // Contexts outlive their store; a check-close says so.
     ASSERT_TRUE(Add(store.get(), cb.get(), CERT_STORE_ADD_NEW, &added));
-    EXPECT_FALSE(CertCloseStore(store.release(), CERT_CLOSE_STORE_CHECK_FLAG));
-    EXPECT_EQ(GetLastError(), CRYPT_E_PENDING_CLOSE);
+    EXPECT_EQ(Refused(CertCloseStore(store.release(), CERT_CLOSE_STORE_CHECK_FLAG)),
+              CRYPT_E_PENDING_CLOSE);
     EXPECT_EQ(certtest::NameString(added->pCertInfo->Subject, CERT_SIMPLE_NAME_STR), L"b");
     CertFreeCertificateContext(added);
 
@@ -164,7 +160,7 @@ TEST(CertStores, MemoryStoresAndTheUsersStoreSharedWithAnotherProcess) {
               std::make_pair(std::wstring(L"new-container"), DWORD{AT_SIGNATURE}));
 
     // One file, named by the thumbprint, readable by the user only; nothing else left.
-    std::vector<fs::path> files(fs::directory_iterator(MyFolder(world)), {});
+    std::vector<fs::path> files(fs::directory_iterator(folder), {});
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].filename().string(), FileName(ctx.get()));
     struct stat st {};
@@ -193,7 +189,6 @@ TEST(CertStores, MemoryStoresAndTheUsersStoreSharedWithAnotherProcess) {
         ASSERT_TRUE(Add(my.get(), cb.get(), CERT_STORE_ADD_NEW));
     }
     // Cut short; garbage under a well-formed name; a good file under another name; a stray file.
-    const fs::path folder = MyFolder(world);
     const fs::path damaged = folder / FileName(cb.get());
     fs::resize_file(damaged, fs::file_size(damaged) / 2);
     std::ofstream(folder / (std::string(40, 'a') + ".cert")) << "VKCS\x01\x00\x00\x00garbage";
@@ -213,23 +208,19 @@ TEST(CertStores, MemoryStoresAndTheUsersStoreSharedWithAnotherProcess) {
     StorePtr unwritable = OpenMy();
     ASSERT_TRUE(unwritable);
     SetLastError(0);
-    EXPECT_FALSE(Add(unwritable.get(), cb.get(), CERT_STORE_ADD_REPLACE_EXISTING));
-    EXPECT_NE(GetLastError(), 0u);
+    EXPECT_NE(Refused(Add(unwritable.get(), cb.get(), CERT_STORE_ADD_REPLACE_EXISTING)), 0u);
     EXPECT_TRUE(Subjects(unwritable.get()).empty());
     EXPECT_FALSE(Find(unwritable.get(), cb.get()));
 }
 
+// Adds certificate file args[0] under container name args[1].
 VK_TEST_CHILD(cert_store_add) {
-    // args: certificate file, container name
     auto ctx = certtest::Context(certtest::ReadFile(args.at(0)));
     StorePtr my = OpenMy();
-    if (!ctx || !my) {
-        return 2;
-    }
-    return SetProvInfo(ctx.get(), Utf8ToWide(args.at(1)), AT_KEYEXCHANGE) &&
-                   Add(my.get(), ctx.get(), CERT_STORE_ADD_REPLACE_EXISTING)
-               ? 0
-               : 3;
+    const bool added = ctx && my &&
+                       SetProvInfo(ctx.get(), Utf8ToWide(args.at(1)), AT_KEYEXCHANGE) &&
+                       Add(my.get(), ctx.get(), CERT_STORE_ADD_REPLACE_EXISTING);
+    return added ? 0 : 3;
 }
 
 VK_TEST_CHILD(cert_store_count) {

@@ -1,6 +1,5 @@
-// Node commands over a virtual token world: their enabling, what they do, the right pane a
-// selected node fills and the context menus. The frame's own enabling and tool bar are tested
-// with the main window.
+// Node commands over a virtual token world: enabling, actions, the right pane a selected node
+// fills, context menus. The frame's own enabling and tool bar are tested with the main window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,17 +61,15 @@ protected:
         w.tokens.Login("Reader A");
         w.tree->Reset();
     }
+    auto Token() { return std::make_shared<CTokenItemInfo>(w.frame.Facade(), r); }
+    auto Container(const wchar_t* name) {
+        return std::make_shared<CContainerItemInfo>(w.frame.Facade(), r, name);
+    }
+    auto Key(const wchar_t* c, DWORD spec) {
+        return std::make_shared<CCertificateItemInfo>(w.frame.Facade(), r, c, spec);
+    }
 
-    std::shared_ptr<CTokenItemInfo> Token() {
-        return std::make_shared<CTokenItemInfo>(w.frame.Facade(), L"Reader A");
-    }
-    std::shared_ptr<CContainerItemInfo> Container(const wchar_t* name) {
-        return std::make_shared<CContainerItemInfo>(w.frame.Facade(), L"Reader A", name);
-    }
-    std::shared_ptr<CCertificateItemInfo> Key(const wchar_t* container, DWORD spec) {
-        return std::make_shared<CCertificateItemInfo>(w.frame.Facade(), L"Reader A", container,
-                                                      spec);
-    }
+    const wchar_t* const r = L"Reader A";
 
     treetest::TreeWorld w;
 };
@@ -118,40 +115,29 @@ TEST_F(CommandsTest, NodesEnableTheirCommandsAndMenusByLoginCertificateStoreAndD
     auto popups = w.ui.Popups();
     ASSERT_EQ(popups.size(), 6u);
     popups.erase(popups.begin());
-    EXPECT_EQ(popups[0].x, 10);
-    EXPECT_EQ(popups[0].y, 20);
+    EXPECT_EQ(std::pair(popups[0].x, popups[0].y), std::pair(10, 20));
     EXPECT_EQ(w.frame.Only({"route"}), (Log{"route " + std::to_string(ID_ACTIONS_LOGIN),
                                             "route " + std::to_string(kUnsetDefault)}));
 
-    const struct {
-        std::size_t popup;
-        UINT shown;
-        UINT hidden;
-        bool enabled;
-    } pairs[] = {
-        {0, kUnsetDefault, kSetDefault, true},
-        {1, kSetDefault, kUnsetDefault, true},
-        {2, kAdd, kRemove, true},
-        {3, kRemove, kAdd, true},
-        // Without certificate: the remove item, disabled, and no export.
-        {4, kRemove, kAdd, false},
-    };
-    for (const auto& pair : pairs) {
-        const CMenu& menu = popups[pair.popup].menu;
-        SCOPED_TRACE(pair.popup);
-        EXPECT_EQ(std::ranges::count(Shown(menu), pair.shown), 1);
-        EXPECT_EQ(menu.FindCommand(pair.hidden), nullptr);
-        EXPECT_EQ(EnabledIn(menu, pair.shown), pair.enabled);
+    // Popup, the item shown, the one hidden, shown enabled; the key without certificate shows
+    // the remove item disabled, and no export. Each shown item stands where its pair stood.
+    std::ptrdiff_t slot[5] = {};
+    for (const auto& [popup, shown, hidden, enabled] :
+         {std::tuple{0, kUnsetDefault, kSetDefault, true},
+          {1, kSetDefault, kUnsetDefault, true},
+          {2, kAdd, kRemove, true},
+          {3, kRemove, kAdd, true},
+          {4, kRemove, kAdd, false}}) {
+        const CMenu& menu = popups[popup].menu;
+        const std::vector<UINT> ids = Shown(menu);
+        SCOPED_TRACE(popup);
+        EXPECT_EQ(std::ranges::count(ids, shown), 1);
+        slot[popup] = std::ranges::find(ids, shown) - ids.begin();
+        EXPECT_EQ(menu.FindCommand(hidden), nullptr);
+        EXPECT_EQ(EnabledIn(menu, shown), enabled);
     }
     EXPECT_FALSE(EnabledIn(popups[4].menu, kExport));
-    const auto slot = [](const CMenu& menu, UINT id) {
-        const std::vector<UINT> ids = Shown(menu);
-        return std::ranges::find(ids, id) - ids.begin();
-    };
-    EXPECT_EQ(slot(popups[0].menu, kUnsetDefault), slot(popups[1].menu, kSetDefault));
-    EXPECT_EQ(slot(popups[2].menu, kAdd), slot(popups[3].menu, kRemove));
-    EXPECT_EQ(popups[0].menu.FindCommand(kUnsetDefault)->text,
-              L"Re&move \"default container\" state");
+    EXPECT_EQ(std::pair(slot[0], slot[2]), std::pair(slot[1], slot[3]));
 
     // The token left: nothing applies any more.
     w.tokens.World().Remove("Reader A");

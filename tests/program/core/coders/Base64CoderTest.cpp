@@ -18,8 +18,7 @@ using SCODERS::CBase64Coder;
 
 namespace {
 
-// The coder can be asked for its buffers beyond the valid length only up to the first
-// 4096-byte step, the least capacity any buffer has.
+// The least capacity of any buffer: how far beyond the valid length they may be read.
 constexpr DWORD kLeastCapacity = 4096;
 
 std::string Encoded(const CBase64Coder& coder) {
@@ -75,18 +74,6 @@ TEST(Base64Coder, DecodesByTheDescribedRulesAndMalformedTextOfAnyLengthAsTheRefe
         EXPECT_EQ(DecodeText(text), bytes) << text;
         EXPECT_EQ(vktest::ReferenceBase64Decode(text), bytes) << text;
     }
-    // The encoded side holds the text without its white space, as a certificate file's lines.
-    const std::vector<BYTE> data = RandomBytes(1000);
-    const std::string flat = OpenSslEncode(data);
-    std::string lines;
-    for (std::size_t i = 0; i < flat.size(); i += 64) {
-        lines += flat.substr(i, 64) + "\r\n";
-    }
-    CBase64Coder coder;
-    coder.Decode(lines.c_str());
-    EXPECT_EQ(Encoded(coder), flat);
-    EXPECT_EQ(Decoded(coder), std::string(data.begin(), data.end()));
-
     // Malformed text of any length: long runs of unusual characters reach the block-wise paths,
     // not only the last group.
     const std::string pool =
@@ -94,26 +81,22 @@ TEST(Base64Coder, DecodesByTheDescribedRulesAndMalformedTextOfAnyLengthAsTheRefe
         " \t\r\n\v\f\a\b";
     std::vector<BYTE> random = RandomBytes(200000);
     std::size_t r = 0;
+    CBase64Coder coder;
     for (int round = 0; round < 400; ++round) {
-        std::size_t n = random[r++] * 3u % 700u;
+        const std::size_t n = random[r++ % random.size()] * 3u % 700u;
         std::string text;
         for (std::size_t i = 0; i < n; ++i) {
-            // Mostly alphabet characters, so that whole blocks without "=" occur too.
-            BYTE pick = random[r++ % random.size()];
-            text += pick < 200 ? static_cast<char>("QUJD"[pick % 4]) : pool[pick % pool.size()];
+            // Mostly alphabet characters, so that whole blocks without "=" occur too; then
+            // unusual ones, and any byte value.
+            const BYTE pick = random[r++ % random.size()];
+            const BYTE any = random[r++ % random.size()];
+            text += pick < 200   ? "QUJD"[pick % 4]
+                    : pick < 240 ? pool[any % pool.size()]
+                                 : char(any);
         }
         coder.Decode(reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size()));
         ASSERT_EQ(Decoded(coder), vktest::ReferenceBase64Decode(text)) << round;
         ASSERT_TRUE(ZeroFrom(coder.GetDecoded(), coder.GetDecodedLength(), kLeastCapacity));
-    }
-    // Every byte value in every place of a long block.
-    for (int c = 0; c < 256; ++c) {
-        for (std::size_t place : {0u, 1u, 2u, 3u, 17u, 30u, 31u, 33u}) {
-            std::string text(64, 'g');
-            text[place] = static_cast<char>(c);
-            ASSERT_EQ(DecodeText(text), vktest::ReferenceBase64Decode(text))
-                << c << " at " << place;
-        }
     }
 }
 
@@ -134,16 +117,13 @@ TEST(Base64Coder, BuffersAreReusedZeroBeyondEveryResultAndMayBeTheInput) {
     coder.Decode(static_cast<const char*>(nullptr));
     EXPECT_EQ(Encoded(coder) + Decoded(coder), "TWE=Ma") << "null does nothing";
 
-    coder.Decode("////////////////////////////////////////");
-    ASSERT_EQ(coder.GetDecodedLength(), 30u);
-    coder.Decode("TQ");
-    EXPECT_EQ(Decoded(coder), "M");
-    EXPECT_TRUE(ZeroFrom(coder.GetDecoded(), 1, kLeastCapacity));
-    EXPECT_TRUE(ZeroFrom(coder.GetEncoded(), 2, kLeastCapacity));
-    // Endings that carry bits the last byte does not hold leave none beyond the length.
-    for (const char* text : {"TR==", "TR", "TWF", "TWG=", "/", "////////////////////////="}) {
+    // A shorter result after a longer one, and endings that carry bits the last byte does not
+    // hold, leave nothing beyond the length.
+    for (const char* text : {"////////////////////////////////////////", "TQ", "TR==", "TR", "TWF",
+                             "TWG=", "/", "////////////////////////="}) {
         coder.Decode(text);
         EXPECT_TRUE(ZeroFrom(coder.GetDecoded(), coder.GetDecodedLength(), kLeastCapacity)) << text;
+        EXPECT_TRUE(ZeroFrom(coder.GetEncoded(), coder.GetEncodedLength(), kLeastCapacity)) << text;
     }
 
     // Input taken from the coder's own buffers is not lost: re-encoding its decoded side gives
@@ -159,7 +139,7 @@ TEST(Base64Coder, BuffersAreReusedZeroBeyondEveryResultAndMayBeTheInput) {
     EXPECT_EQ(coder.GetDecodedLength(), 3u);
 }
 
-TEST(Base64Coder, EveryByteAndSizeStepRoundTripsAsOpenSsl) {
+TEST(Base64Coder, EveryByteAndSizeStepRoundTripsAsOpenSslAlsoInLinesOfText) {
     std::vector<BYTE> all(256);
     std::iota(all.begin(), all.end(), BYTE{0});
     std::vector<std::vector<BYTE>> inputs = {all};
@@ -178,7 +158,13 @@ TEST(Base64Coder, EveryByteAndSizeStepRoundTripsAsOpenSsl) {
             const std::string text = Encoded(coder);
             ASSERT_EQ(text, OpenSslEncode(data)) << data.size();
             ASSERT_EQ(std::strlen(coder.GetEncoded()), text.size());
-            coder.Decode(text.c_str());
+            // As a certificate file's lines, the encoded side then holds them without white space.
+            std::string lines;
+            for (std::size_t i = 0; i < text.size(); i += 64) {
+                lines += text.substr(i, 64) + "\r\n";
+            }
+            coder.Decode((fresh ? text : lines).c_str());
+            ASSERT_EQ(Encoded(coder), text);
             ASSERT_EQ(coder.GetDecodedLength(), data.size());
             ASSERT_EQ(std::memcmp(coder.GetDecoded(), data.data(), data.size()), 0) << data.size();
         }
