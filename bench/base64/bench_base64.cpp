@@ -18,19 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "program/core/coders/Base64Coder.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::BestOf;
+using bench::Number;
+using bench::Seconds;
 
 volatile unsigned g_sink;
-
-double Seconds(const std::function<void()>& work) {
-    auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // Best times of two pieces of work run alternately.
 std::pair<double, double> BestOfBoth(int reps, const std::function<void()>& ours,
@@ -42,20 +39,6 @@ std::pair<double, double> BestOfBoth(int reps, const std::function<void()>& ours
         b = std::min(b, Seconds(theirs));
     }
     return {a, b};
-}
-
-double BestOf(int reps, const std::function<void()>& work) {
-    double best = 1e30;
-    for (int i = 0; i < reps; ++i) {
-        best = std::min(best, Seconds(work));
-    }
-    return best;
-}
-
-std::string Number(double value) {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 3);
-    return std::string(buf, r.ptr);
 }
 
 std::string Millis(double seconds) {

@@ -19,12 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "program/ui/certlist/BuildCertificateRows.h"
 
 namespace {
 
+using bench::Number;
+using bench::Seconds;
+
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 volatile std::size_t g_sink;
 
@@ -95,18 +98,6 @@ std::size_t OpensslText(const std::vector<std::vector<BYTE>>& certificates) {
     }
     BIO_free(bio);
     return characters;
-}
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-std::string Number(double value) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 3);
-    return std::string(buf, r.ptr);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "HostilePfx.h"
 #include "platform/cert/pkcs12/PfxReader.h"
 
@@ -28,19 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double Seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double BestOf(int reps, const std::function<void()>& work) {
-    double best = 1e30;
-    for (int i = 0; i < reps; ++i) {
-        best = std::min(best, Seconds(work));
-    }
-    return best;
-}
+using bench::BestOf;
 
 // Runs a program with standard input from a file (or /dev/null) and its output thrown away;
 // answers its exit code, or -1.

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "platform/token/TokenKeyWriter.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
@@ -36,24 +37,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using bench::BestOf;
+using bench::Seconds;
+
 constexpr int kContainers = 32;
 constexpr const char* kReader = "Bench Reader";
 constexpr const char* kPin = "1234";
 constexpr const char* kModule = "/usr/lib/softhsm/libsofthsm2.so";
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double BestOf(int reps, const std::function<void()>& work) {
-    double best = 1e30;
-    for (int i = 0; i < reps; ++i) {
-        best = std::min(best, Seconds(work));
-    }
-    return best;
-}
 
 // Starts a program with its output thrown away; answers its process id, or -1.
 pid_t Start(const std::vector<std::string>& args) {

@@ -281,4 +281,11 @@ void HandOverThreadConnections() {
     connections.clear();
 }
 
+void RemoveDatabaseFiles(const std::filesystem::path& file) {
+    std::error_code ignored;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        std::filesystem::remove(file.string() + suffix, ignored);
+    }
+}
+
 }  // namespace vkstore

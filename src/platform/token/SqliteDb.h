@@ -112,4 +112,7 @@ std::shared_ptr<SqliteDb> ThreadConnection(const std::filesystem::path& file, bo
 // over for a file that has changed since is not taken but closed.
 void HandOverThreadConnections();
 
+// Removes a database file with its journal, write-ahead log and shared memory, if there.
+void RemoveDatabaseFiles(const std::filesystem::path& file);
+
 }  // namespace vkstore

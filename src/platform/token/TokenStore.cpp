@@ -89,13 +89,7 @@ void TokenStore::Create(const std::filesystem::path& file, const TokenRecordData
         throw StoreError(StoreFailure::InvalidName, "the user PIN must not be empty");
     }
     const std::filesystem::path temporary = TemporaryFile(file);
-    const auto removeTemporary = [&] {
-        std::error_code ec;
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-            std::filesystem::remove(temporary.string() + suffix, ec);
-        }
-    };
-    removeTemporary();
+    RemoveDatabaseFiles(temporary);
     try {
         {
             SqliteDb db(temporary, true);
@@ -119,10 +113,10 @@ void TokenStore::Create(const std::filesystem::path& file, const TokenRecordData
         // The commit emptied the journal into the main file, which alone holds the token.
         std::filesystem::rename(temporary, file);
     } catch (...) {
-        removeTemporary();
+        RemoveDatabaseFiles(temporary);
         throw;
     }
-    removeTemporary();
+    RemoveDatabaseFiles(temporary);
 }
 
 TokenStore::TokenStore(const std::filesystem::path& file) try

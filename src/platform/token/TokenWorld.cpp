@@ -108,13 +108,7 @@ void TokenWorld::CreateWorldFile() {
     // made the world meanwhile.
     const std::filesystem::path temporary =
         m_root / (".new-" + std::to_string(::getpid()) + "-world.db");
-    const auto removeTemporary = [&] {
-        std::error_code ec;
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-            std::filesystem::remove(temporary.string() + suffix, ec);
-        }
-    };
-    removeTemporary();
+    RemoveDatabaseFiles(temporary);
     try {
         {
             SqliteDb db(temporary, true);
@@ -126,10 +120,10 @@ void TokenWorld::CreateWorldFile() {
                                     "create " + WorldFile().string());
         }
     } catch (...) {
-        removeTemporary();
+        RemoveDatabaseFiles(temporary);
         throw;
     }
-    removeTemporary();
+    RemoveDatabaseFiles(temporary);
 }
 
 std::filesystem::path TokenWorld::TokenFile(std::string_view uuid) const {
