@@ -84,7 +84,7 @@ VK_TEST_CHILD(die_before_rename) {
 // Reads a value and writes one, each answer on a line. Memory is capped so that a read
 // without bounds fails instead of eating the machine.
 VK_TEST_CHILD(read_and_write) {
-#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
+#ifndef VK_SANITIZED
     const rlimit cap{1u << 30, 1u << 30};
     setrlimit(RLIMIT_AS, &cap);
 #endif
