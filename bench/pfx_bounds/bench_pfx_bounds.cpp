@@ -4,14 +4,11 @@
 // as a fresh `vkcert-cli pfx` process and as a fresh `vktoken import-pfx` onto a token of a world
 // of its own (process start and the PIN check included). The files and the world are made
 // untimed in a temporary folder that is removed at the end.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,11 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "BenchProcess.h"
 #include "BenchTiming.h"
 #include "HostilePfx.h"
 #include "platform/cert/pkcs12/PfxReader.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -31,28 +27,9 @@ namespace {
 
 using bench::BestOf;
 
-// Runs a program with standard input from a file (or /dev/null) and its output thrown away;
-// answers its exit code, or -1.
+// Runs a program with standard input from a file (or /dev/null) and its output thrown away.
 int Run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
-    std::vector<char*> argv;
-    for (const auto& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return bench::Run(args, input.c_str());
 }
 
 std::vector<unsigned char> ReadAll(const fs::path& path) {

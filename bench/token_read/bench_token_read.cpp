@@ -6,13 +6,9 @@
 // certificates. Warm: the same read repeated inside one process, from the caches, against the
 // first read in that process. Best of several repetitions each; everything is set up untimed in
 // a temporary folder that is removed at the end.
-#include <fcntl.h>
 #include <openssl/evp.h>
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchProcess.h"
 #include "BenchTiming.h"
 #include "platform/token/TokenKeyWriter.h"
 #include "platform/token/TokenStore.h"
@@ -31,50 +28,20 @@
 #include "program/core/sdp/CSingletonRegistry.h"
 #include "program/token/CTokenInfo.h"
 
-extern char** environ;
-
 namespace fs = std::filesystem;
 
 namespace {
 
 using bench::BestOf;
+using bench::Run;
 using bench::Seconds;
+using bench::Start;
+using bench::Wait;
 
 constexpr int kContainers = 32;
 constexpr const char* kReader = "Bench Reader";
 constexpr const char* kPin = "1234";
 constexpr const char* kModule = "/usr/lib/softhsm/libsofthsm2.so";
-
-// Starts a program with its output thrown away; answers its process id, or -1.
-pid_t Start(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? pid : -1;
-}
-
-int Wait(pid_t pid) {
-    if (pid < 0) {
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// Runs a program with its output thrown away; answers its exit code.
-int Run(const std::vector<std::string>& args) {
-    return Wait(Start(args));
-}
 
 // Counts the lines of a program's output that start with `prefix`.
 int CountLines(const std::string& command, const std::string& prefix) {
