@@ -14,6 +14,7 @@
 #include "platform/crypto/SoftwareKey.h"
 #include "platform/errors/WinError.h"
 #include "platform/kernel/AtomicFile.h"
+#include "platform/token/TokenWorld.h"
 
 namespace {
 
@@ -118,14 +119,9 @@ std::pair<EvpPkeyPtr, X509Ptr> DemoCa(const std::filesystem::path& root) {
     const auto keyFolder = root.parent_path() / "demo-ca";
     const auto keyFile = keyFolder / "demo-ca.key";
     const auto certFile = root / "demo-ca.crt";
-    const auto makeKeyFolder = [&] {
-        std::filesystem::create_directories(keyFolder);
-        std::filesystem::permissions(keyFolder, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace);
-    };
     std::error_code error;
     if (const auto oldKey = root / "demo-ca.key"; std::filesystem::exists(oldKey, error)) {
-        makeKeyFolder();
+        vkstore::MakePrivateDir(keyFolder);
         std::filesystem::rename(oldKey, keyFile);
     }
     if (std::filesystem::exists(keyFile) && std::filesystem::exists(certFile)) {
@@ -150,7 +146,7 @@ std::pair<EvpPkeyPtr, X509Ptr> DemoCa(const std::filesystem::path& root) {
     Check(X509_sign(cert.get(), key.get(), EVP_sha256()) > 0, "CA signature");
 
     std::filesystem::create_directories(root);
-    makeKeyFolder();
+    vkstore::MakePrivateDir(keyFolder);
     // The key first, each file whole or not at all: a certificate never names a lost key.
     BioPtr pem(BIO_new(BIO_s_secmem()));
     Check(pem && PEM_write_bio_PKCS8PrivateKey(pem.get(), key.get(), nullptr, nullptr, 0, nullptr,

@@ -39,12 +39,6 @@ std::string NewUuid() {
     return WideToUtf8(uuid);
 }
 
-void MakePrivateDir(const std::filesystem::path& dir) {
-    std::filesystem::create_directories(dir);
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::replace);
-}
-
 ReaderState ReadReader(const SqliteStatement& row) {
     ReaderState state;
     state.name = row.Text(0);
@@ -60,6 +54,12 @@ constexpr std::string_view kReaderQuery =
     "LEFT JOIN tokens t ON t.uuid = r.token ";
 
 }  // namespace
+
+void MakePrivateDir(const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir);
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace);
+}
 
 std::filesystem::path TokenWorld::DefaultRoot() {
     const char* data = std::getenv("XDG_DATA_HOME");
@@ -161,15 +161,8 @@ void TokenWorld::Write(const std::function<void()>& change) {
     }
     if (outer) {
         for (const auto& uuid : std::exchange(m_deleted, {})) {
-            RemoveTokenFiles(uuid);
+            RemoveDatabaseFiles(TokenFile(uuid));
         }
-    }
-}
-
-void TokenWorld::RemoveTokenFiles(const std::string& uuid) {
-    std::error_code ec;
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        std::filesystem::remove(TokenFile(uuid).string() + suffix, ec);
     }
 }
 
@@ -291,7 +284,7 @@ std::string TokenWorld::CreateToken(const TokenRecordData& record, std::string_v
             .Run();
         tx.Commit();
     } catch (...) {
-        RemoveTokenFiles(uuid);
+        RemoveDatabaseFiles(TokenFile(uuid));
         throw;
     }
     return uuid;
@@ -312,7 +305,7 @@ void TokenWorld::DeleteToken(std::string_view label) {
     if (tx.Nested()) {
         m_deleted.push_back(token->uuid);
     } else {
-        RemoveTokenFiles(token->uuid);
+        RemoveDatabaseFiles(TokenFile(token->uuid));
     }
 }
 

@@ -32,6 +32,9 @@ struct ReaderState {
     std::int64_t insertion = 0;
 };
 
+// Makes the folder and its parents; the folder is the owner's alone (mode 0700).
+void MakePrivateDir(const std::filesystem::path& dir);
+
 class TokenWorld {
 public:
     // $XDG_DATA_HOME/vkcert/tokens, or ~/.local/share/vkcert/tokens.
@@ -77,7 +80,6 @@ private:
     // Under the write lock: removes token files the world does not list and temporary
     // files left by a process killed while making a token.
     void RemoveStrayFiles();
-    void RemoveTokenFiles(const std::string& uuid);
 
     std::filesystem::path m_root;
     std::shared_ptr<SqliteDb> m_db;      // this thread's connection to world.db
