@@ -8,7 +8,7 @@
 #include <string>
 
 #include "desktop/InstanceAddress.h"
-#include "desktop/UnixSocket.h"
+#include "platform/kernel/UnixSocket.h"
 
 class QSocketNotifier;
 

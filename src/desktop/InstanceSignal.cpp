@@ -11,7 +11,7 @@
 
 #include "desktop/InstanceAddress.h"
 #include "desktop/InstanceProtocol.h"
-#include "desktop/UnixSocket.h"
+#include "platform/kernel/UnixSocket.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "desktop/InstanceAddress.h"
 #include "desktop/InstanceListener.h"
 #include "desktop/InstanceSignal.h"
-#include "desktop/UnixSocket.h"
+#include "platform/kernel/UnixSocket.h"
 #include "support/TempWorld.h"
 #include "support/gui/QtApp.h"
 

@@ -18,6 +18,8 @@ enum class StoreFailure {
     PinLocked,
     NotLoggedIn,
     Damaged,  // a store file that cannot be read
+    NotExportable,  // the key may not leave the token
+    NoService,      // the token service cannot be reached
 };
 
 class StoreError : public std::runtime_error {

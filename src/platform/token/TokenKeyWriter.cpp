@@ -3,6 +3,7 @@
 #include <openssl/crypto.h>
 #include <openssl/x509.h>
 
+#include "platform/crypto/CryptApi.h"
 #include "platform/token/StoreError.h"
 
 namespace vkstore {
@@ -43,6 +44,10 @@ SecretBytes PrivateDer(EVP_PKEY* key) {
 
 std::uint32_t TokenKeyPermissions(bool exportable) {
     return kEncrypt | kDecrypt | kRead | kWrite | kMac | (exportable ? kExport : 0);
+}
+
+ALG_ID TokenKeyAlg(int spec) {
+    return spec == AT_KEYEXCHANGE ? CALG_RSA_KEYX : CALG_RSA_SIGN;
 }
 
 void WriteTokenKey(TokenStore& store, std::int64_t containerId, const SecretBytes& tokenKey,

@@ -12,7 +12,6 @@
 #include "platform/errors/WinError.h"
 #include "platform/text/Utf.h"
 #include "platform/token/StoreError.h"
-#include "platform/token/TokenKeyWriter.h"
 #include "platform/token/VelkoraKey.h"
 
 namespace vkstore {
@@ -73,7 +72,7 @@ BOOL VelkoraContext::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD fla
             if (!session.Open(false)) {
                 return FALSE;
             }
-            return vk::crypto::CopyOutDword(session.LoginKey() ? 1 : 0, data, dataLen);
+            return vk::crypto::CopyOutDword(session.LoggedIn() ? 1 : 0, data, dataLen);
         default:
             return FailWith(NTE_BAD_TYPE);
     }
@@ -180,8 +179,9 @@ BOOL VelkoraContext::SetPin(const BYTE* data) {
         return FALSE;
     }
     try {
+        service::TokenServiceClient tokens;
         if (!data) {
-            TokenLogin().Logout(session.tokenUuid);
+            tokens.Logout(TokenWorld::DefaultRoot(), session.tokenUuid);
             return TRUE;
         }
         const auto* pin = reinterpret_cast<const char*>(data);
@@ -190,8 +190,7 @@ BOOL VelkoraContext::SetPin(const BYTE* data) {
             // Spends no try: an empty or endless PIN is no attempt at the PIN.
             return FailWith(SCARD_W_WRONG_CHV);
         }
-        TokenWorld world;
-        TokenLogin().Login(world, session.reader, std::string_view(pin, length));
+        tokens.Login(TokenWorld::DefaultRoot(), session.reader, std::string_view(pin, length));
         return TRUE;
     } catch (const std::exception& e) {
         return FailWith(StoreFailureCode(e));
@@ -207,7 +206,7 @@ BOOL VelkoraContext::MarkDefault(const BYTE* data) {
     if (!store) {
         return FALSE;
     }
-    if (!session.LoginKey()) {
+    if (!session.LoggedIn()) {
         return FailWith(SCARD_W_CARD_NOT_AUTHENTICATED);
     }
     DWORD on = 0;
@@ -239,23 +238,17 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::GetUserKey(DWORD keySp
     return std::make_shared<VelkoraKey>(session, keySpec);
 }
 
-std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::StoreKey(EVP_PKEY* key, DWORD spec,
-                                                                   bool exportable) {
+std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::StoreKey(
+    DWORD spec, const std::function<void(const service::KeyAddress&)>& store) {
     const VelkoraSession session = Session();
     if (!session.containerId) {
         return FailWith<std::nullptr_t>(NTE_BAD_KEYSET);
     }
-    auto store = session.Open();
-    if (!store) {
+    if (!session.Open()) {
         return nullptr;
     }
-    auto tokenKey = session.LoginKey();
-    if (!tokenKey) {
-        return FailWith<std::nullptr_t>(SCARD_W_CARD_NOT_AUTHENTICATED);
-    }
     try {
-        WriteTokenKey(*store, *session.containerId, *tokenKey, key, static_cast<int>(spec),
-                      exportable);
+        store(session.Key(spec));
     } catch (const std::exception& e) {
         return FailWith<std::nullptr_t>(StoreFailureCode(e));
     }
@@ -277,14 +270,9 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::GenKey(ALG_ID alg, DWO
     if ((flags & 0xFFFF & ~(CRYPT_EXPORTABLE | CRYPT_USER_PROTECTED)) != 0) {
         return FailWith<std::nullptr_t>(NTE_BAD_FLAGS);
     }
-    if (!Session().LoginKey()) {
-        return FailWith<std::nullptr_t>(SCARD_W_CARD_NOT_AUTHENTICATED);
-    }
-    auto key = vk::crypto::GenerateRsaKey(bits);
-    if (!key) {
-        return FailWith<std::nullptr_t>(NTE_FAIL);
-    }
-    return StoreKey(key.get(), spec, (flags & CRYPT_EXPORTABLE) != 0);
+    return StoreKey(spec, [&](const service::KeyAddress& key) {
+        service::TokenServiceClient().GenerateKey(key, bits, (flags & CRYPT_EXPORTABLE) != 0);
+    });
 }
 
 std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::ImportKey(const BYTE* blob, DWORD blobLen,
@@ -305,7 +293,10 @@ std::shared_ptr<vk::crypto::IProviderKey> VelkoraContext::ImportKey(const BYTE* 
     if (spec == 0) {
         return FailWith<std::nullptr_t>(NTE_BAD_ALGID);
     }
-    return StoreKey(parsed->key.get(), spec, (flags & CRYPT_EXPORTABLE) != 0);
+    return StoreKey(spec, [&](const service::KeyAddress& key) {
+        service::TokenServiceClient().ImportKey(key, blob, blobLen,
+                                                (flags & CRYPT_EXPORTABLE) != 0);
+    });
 }
 
 }  // namespace vkstore

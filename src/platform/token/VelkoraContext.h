@@ -7,8 +7,7 @@
 //   PP_KEYEXCHANGE_PIN set: a NUL-terminated PIN logs in, null logs out
 #pragma once
 
-#include <openssl/evp.h>
-
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -39,8 +38,9 @@ private:
     BOOL SetPin(const BYTE* data);
     BOOL MarkDefault(const BYTE* data);
     VelkoraSession Session() const;
-    // Stores a new private key in the opened container; needs the login.
-    std::shared_ptr<vk::crypto::IProviderKey> StoreKey(EVP_PKEY* key, DWORD spec, bool exportable);
+    // Has the token service put a new private key into the opened container; needs the login.
+    std::shared_ptr<vk::crypto::IProviderKey> StoreKey(
+        DWORD spec, const std::function<void(const service::KeyAddress&)>& store);
 
     const std::wstring m_providerName;
     mutable std::mutex m_mutex;

@@ -9,16 +9,14 @@
 #include "platform/crypto/KeyBlob.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "platform/token/StoreError.h"
+#include "platform/token/TokenKeyWriter.h"
 
 namespace vkstore {
 
 namespace {
 
 constexpr std::size_t kMaxCertificate = 1 << 20;
-
-ALG_ID AlgOf(DWORD spec) {
-    return spec == AT_KEYEXCHANGE ? CALG_RSA_KEYX : CALG_RSA_SIGN;
-}
 
 vk::crypto::EvpPkeyPtr PublicKey(const Bytes& der) {
     const unsigned char* p = der.data();
@@ -57,7 +55,7 @@ BOOL VelkoraKey::GetParam(DWORD param, BYTE* data, DWORD* dataLen, DWORD flags) 
     }
     switch (param) {
         case KP_ALGID:
-            return vk::crypto::CopyOutDword(AlgOf(m_spec), data, dataLen);
+            return vk::crypto::CopyOutDword(TokenKeyAlg(static_cast<int>(m_spec)), data, dataLen);
         case KP_KEYLEN:
         case KP_BLOCKLEN: {
             auto pkey = PublicKey(key->publicDer);
@@ -91,7 +89,7 @@ BOOL VelkoraKey::SetParam(DWORD param, const BYTE* data, DWORD flags) {
     if (!store) {
         return FALSE;
     }
-    if (!m_session.LoginKey()) {
+    if (!m_session.LoggedIn()) {
         return FailWith(SCARD_W_CARD_NOT_AUTHENTICATED);
     }
     try {
@@ -142,7 +140,9 @@ BOOL VelkoraKey::Export(DWORD blobType, DWORD flags, BYTE* data, DWORD* dataLen)
     }
     if (blobType == PUBLICKEYBLOB) {
         auto pkey = PublicKey(key->publicDer);
-        auto blob = pkey ? vk::crypto::RsaToPublicKeyBlob(pkey.get(), AlgOf(m_spec)) : std::nullopt;
+        auto blob =
+            pkey ? vk::crypto::RsaToPublicKeyBlob(pkey.get(), TokenKeyAlg(static_cast<int>(m_spec)))
+                 : std::nullopt;
         if (!blob) {
             return FailWith(NTE_BAD_KEY);
         }
@@ -151,29 +151,16 @@ BOOL VelkoraKey::Export(DWORD blobType, DWORD flags, BYTE* data, DWORD* dataLen)
     if (blobType != PRIVATEKEYBLOB) {
         return FailWith(NTE_BAD_TYPE);
     }
-    auto tokenKey = m_session.LoginKey();
-    if (!key->exportable || !tokenKey) {
+    if (!key->exportable) {
         return FailWith(NTE_BAD_KEY_STATE);
     }
     try {
-        auto store = m_session.Open();
-        if (!store) {
-            return FALSE;
-        }
-        auto plain = TokenSecrets::Open(
-            *tokenKey, store->SealedPrivateKey(*m_session.containerId, static_cast<int>(m_spec)));
-        if (!plain) {
-            return FailWith(NTE_BAD_KEY_STATE);
-        }
-        const unsigned char* p = plain->Data();
-        vk::crypto::EvpPkeyPtr pkey(
-            d2i_AutoPrivateKey(nullptr, &p, static_cast<long>(plain->Size())));
-        auto blob =
-            pkey ? vk::crypto::RsaToPrivateKeyBlob(pkey.get(), AlgOf(m_spec)) : std::nullopt;
-        if (!blob) {
-            return FailWith(NTE_BAD_KEY);
-        }
-        return vk::crypto::CopyOut(blob->data(), blob->size(), data, dataLen);
+        const SecretBytes blob = service::TokenServiceClient().ExportKey(m_session.Key(m_spec));
+        return vk::crypto::CopyOut(blob.Data(), blob.Size(), data, dataLen);
+    } catch (const StoreError& e) {
+        // Without the login the key is as closed as one that may not leave.
+        return FailWith(e.Failure() == StoreFailure::NotLoggedIn ? NTE_BAD_KEY_STATE
+                                                                 : StoreFailureCode(e));
     } catch (const std::exception& e) {
         return FailWith(StoreFailureCode(e));
     }

@@ -99,7 +99,7 @@ std::shared_ptr<vk::crypto::IProviderContext> VelkoraProvider::Acquire(const wch
                 SetLastError(NTE_BAD_KEYSET_PARAM);
                 return nullptr;
             }
-            if (!session->LoginKey()) {
+            if (!session->LoggedIn()) {
                 SetLastError(SCARD_W_CARD_NOT_AUTHENTICATED);
                 return nullptr;
             }
@@ -140,7 +140,7 @@ BOOL VelkoraProvider::DeleteKeySet(const wchar_t* container, DWORD) {
             SetLastError(NTE_BAD_KEYSET_PARAM);
             return FALSE;
         }
-        if (!session->LoginKey()) {
+        if (!session->LoggedIn()) {
             SetLastError(SCARD_W_CARD_NOT_AUTHENTICATED);
             return FALSE;
         }

@@ -32,16 +32,20 @@ DWORD StoreFailureCode(const std::exception& e) {
             return SCARD_W_CARD_NOT_AUTHENTICATED;
         case StoreFailure::Damaged:
             return NTE_KEYSET_ENTRY_BAD;
+        case StoreFailure::NotExportable:
+            return NTE_BAD_KEY_STATE;
+        case StoreFailure::NoService:
+            return SCARD_E_NO_SERVICE;
     }
     return NTE_FAIL;
 }
 
-ReaderState VelkoraSession::State() const {
-    ReaderState state;
-    state.name = reader;
-    state.token = TokenEntry{tokenUuid, {}};
-    state.insertion = insertion;
-    return state;
+service::TokenAddress VelkoraSession::Address() const {
+    return service::TokenAddress{TokenWorld::DefaultRoot(), reader, tokenUuid, insertion};
+}
+
+service::KeyAddress VelkoraSession::Key(DWORD spec) const {
+    return service::KeyAddress{Address(), containerId.value_or(0), static_cast<int>(spec)};
 }
 
 std::optional<TokenStore> VelkoraSession::Open(bool needContainer) const {
@@ -64,11 +68,11 @@ std::optional<TokenStore> VelkoraSession::Open(bool needContainer) const {
     }
 }
 
-std::optional<SecretBytes> VelkoraSession::LoginKey() const {
+bool VelkoraSession::LoggedIn() const {
     try {
-        return TokenLogin().Key(State());
+        return service::TokenServiceClient().IsLoggedIn(Address());
     } catch (const std::exception&) {
-        return std::nullopt;
+        return false;
     }
 }
 

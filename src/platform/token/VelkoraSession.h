@@ -11,9 +11,9 @@
 #include <string>
 
 #include "platform/WinTypes.h"
-#include "platform/token/TokenLogin.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
+#include "platform/token/service/TokenServiceClient.h"
 
 namespace vkstore {
 
@@ -27,9 +27,10 @@ struct VelkoraSession {
     // Opens the token store after checking the insertion (and the container);
     // nothing, with the last error set, when the check fails.
     std::optional<TokenStore> Open(bool needContainer = true) const;
-    // The token key while the user is logged in; nothing otherwise.
-    std::optional<SecretBytes> LoginKey() const;
-    ReaderState State() const;
+    // Whether the user is logged in to the token on this insertion (the token service says).
+    bool LoggedIn() const;
+    service::TokenAddress Address() const;
+    service::KeyAddress Key(DWORD spec) const;
 };
 
 // The platform's code for a failure of the token store.

@@ -1,4 +1,4 @@
-#include "desktop/UnixSocket.h"
+#include "platform/kernel/UnixSocket.h"
 
 #include <fcntl.h>
 #include <poll.h>

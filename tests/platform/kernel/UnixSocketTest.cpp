@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "desktop/UnixSocket.h"
+#include "platform/kernel/UnixSocket.h"
 #include "support/TempWorld.h"
 
 namespace {
