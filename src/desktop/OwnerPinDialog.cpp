@@ -2,6 +2,9 @@
 
 #include <openssl/crypto.h>
 
+#include <cstdint>
+#include <optional>
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -10,8 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/errors/WinError.h"
 #include "platform/text/Utf.h"
-#include "platform/token/StoreError.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
 
@@ -48,6 +51,20 @@ constexpr Texts kRussian = {"PIN-код токена",
                             "PIN-код заблокирован.",
                             "Токен не читается."};
 
+// The PIN tries left of the token in the reader; nothing when they cannot be read.
+std::optional<std::uint32_t> TriesLeft(const std::string& reader) noexcept {
+    try {
+        vkstore::TokenWorld world;
+        const auto state = world.Reader(reader);
+        if (!state || !state->token) {
+            return std::nullopt;
+        }
+        return vkstore::TokenStore(world.TokenFile(state->token->uuid)).Pin().retriesLeft;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 // The default locale, which the GUI keeps at the interface language, not the system's.
@@ -55,8 +72,8 @@ bool COwnerPinDialog::Russian() const {
     return QLocale().language() == QLocale::Russian;
 }
 
-COwnerPinDialog::COwnerPinDialog(QWidget* owner, const std::wstring& reader)
-    : QDialog(owner), m_reader(WideToUtf8(reader)) {
+COwnerPinDialog::COwnerPinDialog(QWidget* owner, const std::wstring& reader, vkGr_PIN_Login login)
+    : QDialog(owner), m_readerName(reader), m_reader(WideToUtf8(reader)), m_login(login) {
     const Texts& t = Russian() ? kRussian : kEnglish;
     setWindowTitle(QString::fromUtf8(t.title));
     setObjectName("OwnerPinDialog");
@@ -70,7 +87,7 @@ COwnerPinDialog::COwnerPinDialog(QWidget* owner, const std::wstring& reader)
             present = true;
             label = QString::fromStdString(state->token->label);
         }
-    } catch (const std::exception&) {
+    } catch (...) {
     }
     if (label.isEmpty()) {
         label = QString::fromUtf8(t.unnamed);
@@ -118,45 +135,47 @@ void COwnerPinDialog::ShowStatus(const QString& text, bool error) {
 }
 
 void COwnerPinDialog::Verify() {
-    const Texts& t = Russian() ? kRussian : kEnglish;
     QByteArray typed = m_edit->text().toUtf8();
     m_edit->clear();
     std::string pin(typed.constData(), static_cast<std::size_t>(typed.size()));
     typed.fill('\0');
+    try {
+        TryPin(pin);
+    } catch (...) {
+        ShowStatus(QString::fromUtf8((Russian() ? kRussian : kEnglish).unreadable), true);
+    }
+    OPENSSL_cleanse(pin.data(), pin.size());
+}
+
+void COwnerPinDialog::TryPin(std::string& pin) {
     if (pin.empty()) {
         return;
     }
-    try {
-        vkstore::TokenWorld world;
-        auto state = world.Reader(m_reader);
-        if (!state || !state->token) {
-            ShowStatus(QString::fromUtf8(t.noToken), true);
-            OPENSSL_cleanse(pin.data(), pin.size());
+    const DWORD error = m_login ? m_login(m_readerName, pin.c_str()) : ERROR_SUCCESS;
+    const Texts& t = Russian() ? kRussian : kEnglish;
+    switch (error) {
+        case ERROR_SUCCESS:
+            m_pin.swap(pin);
+            accept();
             return;
-        }
-        vkstore::TokenStore(world.TokenFile(state->token->uuid)).Unlock(pin);
-        m_pin = std::move(pin);
-        accept();
-        return;
-    } catch (const vkstore::StoreError& e) {
-        OPENSSL_cleanse(pin.data(), pin.size());
-        if (e.Failure() == vkstore::StoreFailure::PinIncorrect) {
-            vkstore::TokenWorld world;
-            auto state = world.Reader(m_reader);
-            unsigned left = 0;
-            if (state && state->token) {
-                left = vkstore::TokenStore(world.TokenFile(state->token->uuid)).Pin().retriesLeft;
+        case SCARD_W_WRONG_CHV:
+            if (const auto left = TriesLeft(m_reader)) {
+                ShowStatus(QString::fromUtf8(t.wrong).arg(*left), true);
+            } else {
+                ShowStatus(QString::fromUtf8(t.unreadable), true);
             }
-            ShowStatus(QString::fromUtf8(t.wrong).arg(left), true);
-        } else if (e.Failure() == vkstore::StoreFailure::PinLocked) {
+            return;
+        case SCARD_W_CHV_BLOCKED:
             ShowStatus(QString::fromUtf8(t.locked), true);
             m_edit->setEnabled(false);
             m_ok->setEnabled(false);
-        } else {
+            return;
+        case SCARD_E_UNKNOWN_READER:
+        case SCARD_E_NO_SMARTCARD:
+        case SCARD_W_REMOVED_CARD:
+            ShowStatus(QString::fromUtf8(t.noToken), true);
+            return;
+        default:
             ShowStatus(QString::fromUtf8(t.unreadable), true);
-        }
-    } catch (const std::exception&) {
-        OPENSSL_cleanse(pin.data(), pin.size());
-        ShowStatus(QString::fromUtf8(t.unreadable), true);
     }
 }

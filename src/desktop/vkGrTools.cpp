@@ -1,6 +1,18 @@
 #include "desktop/vkGrTools.h"
 
+#include <atomic>
+
 #include "desktop/OwnerPinDialog.h"
+
+namespace {
+
+std::atomic<vkGr_PIN_Login> g_login{nullptr};
+
+}  // namespace
+
+void vkGr_Set_PIN_Login(vkGr_PIN_Login login) {
+    g_login = login;
+}
 
 bool vkGr_Get_Owner_PIN(QWidget* owner, unsigned long, unsigned long, unsigned long,
                         VKLib_Protected_Buffer* pin, unsigned long, VKLib_String* reader,
@@ -9,7 +21,7 @@ bool vkGr_Get_Owner_PIN(QWidget* owner, unsigned long, unsigned long, unsigned l
         return false;
     }
     pin->Clear();
-    COwnerPinDialog dialog(owner, reader->Get_Buffer(0));
+    COwnerPinDialog dialog(owner, reader->Get_Buffer(0), g_login.load());
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }

@@ -12,6 +12,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitWrongPassword = 2;
 inline constexpr int kExitBadFile = 3;
+inline constexpr int kExitPinLocked = 7;
 
 struct Command {
     const char* name;

@@ -7,9 +7,13 @@ namespace vkcli {
 extern const Command kPfxCommand;
 extern const Command kListCommand;
 extern const Command kCertCommand;
+extern const Command kLoginCommand;
+extern const Command kLogoutCommand;
+extern const Command kAccessCommand;
 
 std::span<const Command> Commands() {
-    static const Command commands[] = {kPfxCommand, kListCommand, kCertCommand};
+    static const Command commands[] = {kPfxCommand,   kListCommand,   kCertCommand,
+                                       kLoginCommand, kLogoutCommand, kAccessCommand};
     return commands;
 }
 

@@ -583,3 +583,38 @@ TEST_F(VkcertCliListTest, NoStoreTheDemoWorldAndDamagedTokensAndReaderLists) {
 }
 
 }  // namespace
+
+// login, logout and access as scripts run them, each command a process of its own; a token of
+// two tries locks on the second wrong PIN, and a locked token is refused without a try.
+TEST_F(CliWorld, LoginIsSeenByOtherProcessesWrongPinsCountDownAndALockedPinSpendsNoTry) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    ASSERT_EQ(Vktoken({"add-reader", "R2"}).exitCode, 0);
+    ASSERT_EQ(Vktoken({"make-token", "Two", "--pin", "2468", "--retries", "2"}).exitCode, 0);
+    ASSERT_EQ(Vktoken({"insert", "R2", "Two"}).exitCode, 0);
+    const std::string r0 = "Velkora USB Reader 0";
+    const std::string right = "12345678\n", wrong = "0000\n";
+    const struct {
+        std::vector<std::string> args;
+        const std::string* pin;
+        int code;
+        std::string out, err;
+    } steps[] = {
+        {{"access", r0}, nullptr, 0, "Guest\n", ""},
+        {{"login", r0, "--pin-stdin"}, &right, 0, "", ""},
+        {{"access", r0}, nullptr, 0, "User\n", ""},
+        {{"logout", r0}, nullptr, 0, "", ""},
+        {{"access", r0}, nullptr, 0, "Guest\n", ""},
+        {{"login", "R2", "--pin-stdin"}, &wrong, 2, "", "Tries left: 1"},
+        {{"login", "R2", "--pin-stdin"}, &wrong, 2, "", "Tries left: 0"},
+        {{"login", "R2", "--pin-stdin"}, &right, 7, "", "maximum number of PIN entry attempts"},
+        {{"login", "No reader", "--pin-stdin"}, &right, 1, "", "reader name is not recognized"},
+        {{"access", "No reader"}, nullptr, 1, "", "reader name is not recognized"},
+    };
+    for (const auto& s : steps) {
+        const Result r = Run(s.args, s.pin);
+        EXPECT_EQ(r.exitCode, s.code) << s.args[0] << " " << s.args[1] << ": " << r.err;
+        EXPECT_EQ(r.out, s.out) << s.args[0];
+        EXPECT_NE(r.err.find(s.err), std::string::npos) << r.err;
+    }
+    EXPECT_NE(Vktoken({"show", "Two"}).out.find("pin-tries\t0/2"), std::string::npos);
+}

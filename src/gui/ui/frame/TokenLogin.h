@@ -8,8 +8,9 @@
 class QWidget;
 
 // Asks for the PIN of the token in the reader (a prompt owned by `owner`) and hands it to the
-// provider. Answers whether a PIN was given; only then is the change broadcast. A prompt the
-// user gave up hands nothing to the provider, so that it costs no PIN try.
+// provider. Answers whether the provider took it; only then is the change broadcast. A refusal
+// is shown in a message box. A prompt the user gave up hands nothing to the provider, so that it
+// costs no PIN try.
 bool LoginToken(QWidget* owner, const std::wstring& readerName);
 
 // Logs the token's user out and broadcasts the change, also when nobody was logged in.

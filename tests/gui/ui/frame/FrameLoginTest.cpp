@@ -4,10 +4,17 @@
 #include <gtest/gtest.h>
 
 #include "FrameTestWorld.h"
+#include "desktop/BroadcastReceiver.h"
+#include "desktop/RegisteredMessages.h"
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CFrameToolBar.h"
 #include "gui/ui/frame/CommandTexts.h"
+#include "gui/ui/frame/LoginLogoutMessage.h"
+#include "gui/ui/frame/TokenLogin.h"
+#include "platform/errors/WinError.h"
+#include "program/token/ErrorText.h"
 #include "program/token/LoginState.h"
+#include "support/ScriptedUi.h"
 
 using namespace frametest;
 
@@ -76,4 +83,31 @@ TEST(FrameLogin, ClosingLogsOutTheSelectedTokenOnly) {
     ASSERT_TRUE(world.Open(W(kReader0)));
     world.Close();
     EXPECT_EQ(SVKCERT::ReadLoginState(W(kReader1)), SVKCERT::kLoginUser);
+}
+
+TEST(FrameLogin, ATokenTakenOutBeforeThePinIsHandedOverFailsTheLoginShownAndNotBroadcast) {
+    FrameWorld world;
+    vktest::ScriptedUi ui;
+    CBroadcastReceiver receiver(RegisterWindowMessageW(kLoginLogoutMessageName));
+    int heard = 0;
+    QObject::connect(&receiver, &CBroadcastReceiver::Received, [&heard] { ++heard; });
+    // The token leaves its reader as the prompt closes, before the PIN is handed over.
+    auto hook = std::make_shared<std::function<void()>>();
+    *hook = [hook] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            QTimer::singleShot(5, *hook);
+        } else {
+            QObject::connect(dialog, &QDialog::finished, [] {
+                EXPECT_EQ(Vktoken({"remove", kReader1}), 0);
+            });
+        }
+    };
+    QTimer::singleShot(0, *hook);
+    AnswerPrompt("1111");
+    EXPECT_FALSE(LoginToken(nullptr, W(kReader1)));
+    QTest::qWait(300);
+    EXPECT_EQ(heard, 0);
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text, SVKCERT::ErrorDescription(SCARD_E_NO_SMARTCARD));
 }
