@@ -156,7 +156,7 @@ void SetUp(const fs::path& root) {
     world.AddReader(kReader);
     vkstore::TokenRecordData record;
     record.label = "Bench";
-    world.CreateToken(record, kPin, 1000, 10);
+    world.CreateToken(record, kPin, {.log2N = 10, .r = 1}, 10);
     world.Insert(kReader, "Bench");
     vkstore::TokenStore store(world.TokenFile(world.FindToken("Bench")->uuid));
     const vkstore::SecretBytes tokenKey = store.Unlock(kPin);

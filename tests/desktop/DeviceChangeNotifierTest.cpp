@@ -37,7 +37,7 @@ protected:
         for (const char* label : {"Token 1", "Token 2", "Token 3", "Token 4"}) {
             vkstore::TokenRecordData record;
             record.label = label;
-            m_store.CreateToken(record, "1234", 1000, 3);
+            m_store.CreateToken(record, "1234", {.log2N = 10, .r = 1}, 3);
         }
         m_store.Insert("Reader B", "Token 2");
         m_store.Insert("Reader C", "Token 3");

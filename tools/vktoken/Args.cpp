@@ -94,6 +94,9 @@ std::string ReadPin(const Args& args, const char* option, bool required) {
         if (password) {
             return Typed("PFX password: ");
         }
+        if (name == "admin-pin") {
+            return Typed("Administrator PIN: ");
+        }
         if (name != "new-pin") {
             return Typed("PIN: ");
         }

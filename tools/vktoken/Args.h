@@ -36,8 +36,9 @@ private:
     std::set<std::string> m_flags;
 };
 
-// A PIN (option "pin", "new-pin") or password ("password"): from --OPTION (seen by every user in
-// the process list: for throwaway demo tokens only), from the next line of standard input with
+// A PIN (option "pin", "admin-pin", "new-pin") or password ("password"): from --OPTION (seen by
+// every user in the process list: for throwaway demo tokens only), from the next line of standard
+// input with
 // --OPTION-stdin, or else typed without echo when standard input is a terminal (a new PIN twice).
 // With neither and no terminal, a UsageError names the -stdin form; when not required, that
 // case answers the empty text instead.

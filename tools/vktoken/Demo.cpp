@@ -48,7 +48,7 @@ void Build(vkstore::TokenWorld& world, std::ostream& out) {
     pro.microcode = 7;
     pro.tokenId = 0x1A2B3C4D;
     pro.pinPolicy = 0;
-    world.CreateToken(pro, kProPin);
+    world.CreateToken(pro, kProPin, {}, 10, kDemoAdminPin);
 
     vkstore::TokenRecordData mini;
     mini.label = "Velkora Mini Demo";
@@ -61,7 +61,7 @@ void Build(vkstore::TokenWorld& world, std::ostream& out) {
     mini.microcode = 3;
     mini.tokenId = 0x00C0FFEE;
     mini.pinPolicy = 2;
-    world.CreateToken(mini, kMiniPin);
+    world.CreateToken(mini, kMiniPin, {}, 10, kDemoAdminPin);
 
     using Cert = ContainerRequest::Cert;
     TokenAdmin admin(world);
@@ -87,7 +87,8 @@ void Build(vkstore::TokenWorld& world, std::ostream& out) {
     world.Insert("Velkora USB Reader 1", mini.label);
     out << "Demo tokens ready: \"" << pro.label << "\" (PIN " << kProPin << ") in "
         << "Velkora USB Reader 0, \"" << mini.label << "\" (PIN " << kMiniPin << ") in "
-        << "Velkora USB Reader 1; Velkora USB Reader 2 is empty.\n";
+        << "Velkora USB Reader 1; Velkora USB Reader 2 is empty. Administrator PIN of both: "
+        << kDemoAdminPin << ".\n";
 }
 
 }  // namespace

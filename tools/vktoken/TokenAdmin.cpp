@@ -143,6 +143,12 @@ void TokenAdmin::ChangePin(const std::string& label, const std::string& oldPin,
     store.ChangePin(oldPin, newPin);
 }
 
+void TokenAdmin::Unblock(const std::string& label, const std::string& adminPin,
+                         const std::string& newPin) {
+    TokenStore store = Open(m_world, label);
+    store.Unblock(adminPin, newPin);
+}
+
 void TokenAdmin::Show(const std::string& label, std::ostream& out) {
     TokenStore store = Open(m_world, label);
     const auto r = store.Record();
@@ -159,6 +165,11 @@ void TokenAdmin::Show(const std::string& label, std::ostream& out) {
         << "pin-policy\t" << int{r.pinPolicy} << "\n";
     const auto pin = store.Pin();
     out << "pin-tries\t" << pin.retriesLeft << "/" << pin.maxRetries << "\n";
+    if (const auto admin = store.AdminPin()) {
+        out << "admin-pin-tries\t" << admin->retriesLeft << "/" << admin->maxRetries << "\n";
+    } else {
+        out << "admin-pin-tries\tnone\n";
+    }
     for (const auto& container : store.Containers()) {
         out << "container\t" << container.name << (container.isDefault ? "\tdefault" : "") << "\n";
         for (const auto& key : store.Keys(container.id)) {

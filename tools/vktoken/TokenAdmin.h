@@ -7,6 +7,9 @@
 
 #include "platform/token/TokenWorld.h"
 
+// The administrator PIN of the demo tokens, and of tokens made without one given.
+inline constexpr const char* kDemoAdminPin = "87654321";
+
 struct ContainerRequest {
     std::string name;  // UTF-8
     bool exchange = true;
@@ -32,6 +35,8 @@ public:
                    const std::string& file, const std::string& password, int spec, bool exportable,
                    bool replace);
     void ChangePin(const std::string& label, const std::string& oldPin, const std::string& newPin);
+    // Sets a new user PIN with the administrator PIN, restoring the user's tries.
+    void Unblock(const std::string& label, const std::string& adminPin, const std::string& newPin);
     void Show(const std::string& label, std::ostream& out);
 
 private:

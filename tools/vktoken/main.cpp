@@ -24,11 +24,19 @@ Readers and tokens are named as vkCert shows them: readers by their name,
 tokens by their label. Exit code 0 on success, 1 on any failure (with a
 message on standard error), 2 for a command line that cannot be understood.
 
+Each token has two PINs: the user PIN, which opens its keys, and the
+administrator PIN, which only unblocks a user PIN locked by wrong tries.
+Each counts its own wrong tries and locks at zero; a locked administrator
+PIN cannot be unblocked and the token is lost. The counters stop guessing
+through vkCert; a copy of the token file can be guessed at offline, where
+each guess costs about 0.2 s and 64 MiB and only a long PIN protects it.
+
 PINs and passwords are typed without echo when standard input is a terminal,
 or read as one line each from standard input with --pin-stdin,
---new-pin-stdin and --password-stdin (in that order). --pin, --new-pin and
---password put the secret on the command line, where every user of the
-machine can read it: use them only for throwaway demo tokens.
+--admin-pin-stdin, --new-pin-stdin and --password-stdin (in that order).
+--pin, --admin-pin, --new-pin and --password put the secret on the command
+line, where every user of the machine can read it: use them only for
+throwaway demo tokens.
 
 Readers and insertions:
   vktoken list                       one line per reader: name, tab, label of
@@ -40,19 +48,25 @@ Readers and insertions:
 
 Tokens:
   vktoken tokens                     one line per token: label
-  vktoken make-token LABEL [--pin-stdin | --pin PIN] [--type 0|1|2]
+  vktoken make-token LABEL [--pin-stdin | --pin PIN]
+          [--admin-pin-stdin | --admin-pin PIN] [--type 0|1|2]
           [--version MAJOR.MINOR] [--memory BYTES] [--free BYTES]
           [--protocol N] [--microcode N] [--id HEX] [--pin-policy 0|1|2]
           [--retries N]
         type 0: Velkora (Velkora Mini from version 2), 1: Velkora Pro, 2: other;
         PIN change policy 0: user and admin, 1: admin, 2: user.
         Defaults: type 1, version 1.0, 65536 bytes, all free, PIN 1234,
-        10 tries.
+        administrator PIN 87654321, 10 tries for each PIN.
   vktoken delete-token LABEL
   vktoken show LABEL                 the token record, containers and keys
   vktoken change-pin LABEL [--pin-stdin | --pin OLD]
           [--new-pin-stdin | --new-pin NEW]
         typed on a terminal, the new PIN is asked twice.
+  vktoken unblock LABEL [--admin-pin-stdin | --admin-pin PIN]
+          [--new-pin-stdin | --new-pin NEW]
+        checks the administrator PIN, then sets the new user PIN and gives it
+        all its tries again; the keys stay. A token made without an
+        administrator PIN cannot be unblocked.
 
 Containers and keys (these need the token's user PIN):
   vktoken add-container LABEL NAME [--pin-stdin | --pin PIN]
@@ -74,7 +88,8 @@ Containers and keys (these need the token's user PIN):
 Demo:
   vktoken demo [--force]             builds three readers, a Velkora Pro token
         (PIN 12345678) in Velkora USB Reader 0, a Velkora Mini token (PIN 1111)
-        in Velkora USB Reader 1, and leaves Velkora USB Reader 2 empty.
+        in Velkora USB Reader 1, and leaves Velkora USB Reader 2 empty; both
+        have the administrator PIN 87654321.
         Refuses a world that is not empty unless --force replaces it.
 
   vktoken --help                     this text
@@ -111,9 +126,9 @@ void ParseVersion(const std::string& text, vkstore::TokenRecordData& record) {
 
 void MakeToken(int argc, char** argv) {
     Args args(argc, argv, 2,
-              {"pin", "type", "version", "memory", "free", "protocol", "microcode", "id",
-               "pin-policy", "retries"},
-              {"pin-stdin"});
+              {"pin", "admin-pin", "type", "version", "memory", "free", "protocol", "microcode",
+               "id", "pin-policy", "retries"},
+              {"pin-stdin", "admin-pin-stdin"});
     args.Expect(1, "make-token LABEL [options]");
     vkstore::TokenRecordData r;
     r.label = Utf8Field(args.Positional()[0], "the token label");
@@ -144,9 +159,16 @@ void MakeToken(int argc, char** argv) {
     }
     r.pinPolicy = static_cast<std::uint8_t>(args.Number("pin-policy", 0, 0, 2));
     std::string pin = args.Value("pin") || args.Flag("pin-stdin") ? ReadPin(args) : "1234";
-    World().CreateToken(r, pin, 100000,
-                        static_cast<std::uint32_t>(args.Number("retries", 10, 1, 255)));
+    std::string adminPin = args.Value("admin-pin") || args.Flag("admin-pin-stdin")
+                               ? ReadPin(args, "admin-pin")
+                               : kDemoAdminPin;
+    if (adminPin.empty()) {
+        throw UsageError("the administrator PIN must not be empty");
+    }
+    World().CreateToken(r, pin, {}, static_cast<std::uint32_t>(args.Number("retries", 10, 1, 255)),
+                        adminPin);
     OPENSSL_cleanse(pin.data(), pin.size());
+    OPENSSL_cleanse(adminPin.data(), adminPin.size());
 }
 
 void AddContainer(int argc, char** argv) {
@@ -227,6 +249,16 @@ void ChangePin(int argc, char** argv) {
     OPENSSL_cleanse(newPin.data(), newPin.size());
 }
 
+void Unblock(int argc, char** argv) {
+    Args args(argc, argv, 2, {"admin-pin", "new-pin"}, {"admin-pin-stdin", "new-pin-stdin"});
+    args.Expect(1, "unblock LABEL [--admin-pin-stdin] [--new-pin-stdin]");
+    std::string adminPin = ReadPin(args, "admin-pin");
+    std::string newPin = ReadPin(args, "new-pin");
+    TokenAdmin(World()).Unblock(args.Positional()[0], adminPin, newPin);
+    OPENSSL_cleanse(adminPin.data(), adminPin.size());
+    OPENSSL_cleanse(newPin.data(), newPin.size());
+}
+
 const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
         {"list",
@@ -282,6 +314,7 @@ const std::map<std::string, Command>& Commands() {
              TokenAdmin(World()).Show(args.Positional()[0], std::cout);
          }},
         {"change-pin", ChangePin},
+        {"unblock", Unblock},
         {"add-container", AddContainer},
         {"delete-container", DeleteContainer},
         {"import-pfx", ImportPfx},

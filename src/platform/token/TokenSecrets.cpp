@@ -7,6 +7,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/token/StoreError.h"
+
 namespace vkstore {
 
 namespace {
@@ -20,6 +22,8 @@ struct CipherCtxFree {
 };
 using CipherCtx = std::unique_ptr<EVP_CIPHER_CTX, CipherCtxFree>;
 
+constexpr std::uint64_t kMaxScryptMemory = std::uint64_t{1} << 30;
+
 SecretBytes DeriveKey(std::string_view pin, const Bytes& salt, std::uint32_t iterations) {
     SecretBytes key(TokenSecrets::kKeySize);
     if (PKCS5_PBKDF2_HMAC(pin.data(), static_cast<int>(pin.size()), salt.data(),
@@ -28,6 +32,37 @@ SecretBytes DeriveKey(std::string_view pin, const Bytes& salt, std::uint32_t ite
         throw std::runtime_error("PBKDF2 failed");
     }
     return key;
+}
+
+// What scrypt's work area takes at that cost; 0 when the cost is out of bounds.
+std::uint64_t ScryptMemory(const PinCost& cost) {
+    if (cost.log2N < 1 || cost.log2N > 24 || cost.r < 1 || cost.r > 64 || cost.p < 1 ||
+        cost.p > 64) {
+        return 0;
+    }
+    const std::uint64_t memory = 128ull * cost.r * ((std::uint64_t{1} << cost.log2N) + cost.p + 2);
+    return memory <= kMaxScryptMemory ? memory : 0;
+}
+
+// The verifier and then the wrapping key, from one scrypt run.
+SecretBytes DeriveScrypt(std::string_view pin, const PinRecord& record) {
+    const std::uint64_t memory = ScryptMemory(record.cost);
+    if (memory == 0) {
+        throw StoreError(StoreFailure::Damaged, "the PIN record asks for an unbounded derivation");
+    }
+    Bytes salt = record.verifierSalt;
+    salt.insert(salt.end(), record.wrapSalt.begin(), record.wrapSalt.end());
+    SecretBytes both(2 * TokenSecrets::kKeySize);
+    if (EVP_PBE_scrypt(pin.data(), pin.size(), salt.data(), salt.size(),
+                       std::uint64_t{1} << record.cost.log2N, record.cost.r, record.cost.p,
+                       memory + (1 << 20), both.Data(), both.Size()) != 1) {
+        throw std::runtime_error("scrypt failed");
+    }
+    return both;
+}
+
+SecretBytes Half(const SecretBytes& both, std::size_t index) {
+    return SecretBytes(both.Data() + index * TokenSecrets::kKeySize, TokenSecrets::kKeySize);
 }
 
 }  // namespace
@@ -78,19 +113,30 @@ SecretBytes TokenSecrets::NewTokenKey() {
 }
 
 PinRecord TokenSecrets::MakePinRecord(std::string_view pin, const SecretBytes& tokenKey,
-                                      std::uint32_t iterations) {
+                                      const PinCost& cost) {
     PinRecord record;
-    record.iterations = iterations;
+    record.kdf = PinKdf::Scrypt;
+    record.cost = cost;
     record.verifierSalt = RandomBytes(kSaltSize);
     record.wrapSalt = RandomBytes(kSaltSize);
-    SecretBytes verifier = DeriveKey(pin, record.verifierSalt, iterations);
-    record.verifier.assign(verifier.Data(), verifier.Data() + verifier.Size());
-    record.wrappedTokenKey = Seal(DeriveKey(pin, record.wrapSalt, iterations), tokenKey);
+    const SecretBytes both = DeriveScrypt(pin, record);
+    record.verifier.assign(both.Data(), both.Data() + kKeySize);
+    record.wrappedTokenKey = Seal(Half(both, 1), tokenKey);
     return record;
 }
 
 std::optional<SecretBytes> TokenSecrets::Unlock(std::string_view pin, const PinRecord& record) {
-    if (record.iterations == 0 || record.verifier.size() != kKeySize) {
+    if (record.verifier.size() != kKeySize) {
+        return std::nullopt;
+    }
+    if (record.kdf == PinKdf::Scrypt) {
+        const SecretBytes both = DeriveScrypt(pin, record);
+        if (CRYPTO_memcmp(both.Data(), record.verifier.data(), kKeySize) != 0) {
+            return std::nullopt;
+        }
+        return Open(Half(both, 1), record.wrappedTokenKey);
+    }
+    if (record.iterations == 0) {
         return std::nullopt;
     }
     SecretBytes verifier = DeriveKey(pin, record.verifierSalt, record.iterations);

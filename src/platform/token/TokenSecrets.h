@@ -33,13 +33,30 @@ private:
 
 using Bytes = std::vector<std::uint8_t>;
 
+// What deriving a key from a PIN costs with scrypt: N = 2^log2N, block size r, parallelism p.
+// The default takes 64 MiB and a fifth of a second or so for every guess.
+struct PinCost {
+    std::uint8_t log2N = 16;
+    std::uint32_t r = 8;
+    std::uint32_t p = 1;
+    bool operator==(const PinCost&) const = default;
+};
+
+enum class PinKdf {
+    Pbkdf2Sha256,  // tokens made before scrypt: two derivations of `iterations` rounds
+    Scrypt,        // one derivation of 64 bytes, salted with both salts: verifier, wrapping key
+};
+
 // What the store keeps of a PIN: never the PIN itself.
 struct PinRecord {
     Bytes verifierSalt;
     Bytes verifier;
     Bytes wrapSalt;
     Bytes wrappedTokenKey;  // nonce, cipher text and tag
-    std::uint32_t iterations = 0;
+    PinKdf kdf = PinKdf::Scrypt;
+    std::uint32_t iterations = 0;  // PBKDF2 only
+    PinCost cost;                  // scrypt only
+    bool operator==(const PinRecord&) const = default;
 };
 
 class TokenSecrets {
@@ -48,10 +65,11 @@ public:
 
     // A fresh random token key.
     static SecretBytes NewTokenKey();
-    // The record that lets this PIN unwrap the given token key.
+    // The record (scrypt at that cost) that lets this PIN unwrap the given token key.
     static PinRecord MakePinRecord(std::string_view pin, const SecretBytes& tokenKey,
-                                   std::uint32_t iterations);
-    // Checks the PIN in constant time and, when it matches, answers the token key.
+                                   const PinCost& cost);
+    // Checks the PIN in constant time and, when it matches, answers the token key; one key
+    // derivation. A cost beyond what any token asks (more than 1 GiB) is refused as damaged.
     static std::optional<SecretBytes> Unlock(std::string_view pin, const PinRecord& record);
 
     // Seals plain bytes under the token key; the result carries nonce and tag.

@@ -14,11 +14,6 @@ CREATE TABLE record(
     memory_size INTEGER NOT NULL, free_memory INTEGER NOT NULL,
     protocol INTEGER NOT NULL, microcode INTEGER NOT NULL, token_id INTEGER NOT NULL,
     label TEXT NOT NULL, pin_policy INTEGER NOT NULL);
-CREATE TABLE pin(
-    id INTEGER PRIMARY KEY CHECK (id = 1),
-    verifier_salt BLOB NOT NULL, verifier BLOB NOT NULL,
-    wrap_salt BLOB NOT NULL, wrapped_key BLOB NOT NULL,
-    iterations INTEGER NOT NULL, retries_left INTEGER NOT NULL, max_retries INTEGER NOT NULL);
 CREATE TABLE containers(
     id INTEGER PRIMARY KEY AUTOINCREMENT,
     name TEXT NOT NULL UNIQUE,
@@ -33,6 +28,78 @@ CREATE TABLE keys(
     certificate BLOB,
     PRIMARY KEY (container_id, spec));
 )";
+
+// The user's PIN lives in table pin, the administrator's in admin_pin, one row each.
+constexpr const char* kUserTable = "pin";
+constexpr const char* kAdminTable = "admin_pin";
+constexpr std::string_view kPinColumns = R"(
+    id INTEGER PRIMARY KEY CHECK (id = 1),
+    verifier_salt BLOB NOT NULL, verifier BLOB NOT NULL,
+    wrap_salt BLOB NOT NULL, wrapped_key BLOB NOT NULL,
+    iterations INTEGER NOT NULL, retries_left INTEGER NOT NULL, max_retries INTEGER NOT NULL)";
+// Tokens made before scrypt have none of these; they are added when a PIN record is next
+// written, and a row without them is a PBKDF2 record.
+constexpr std::pair<const char*, const char*> kKdfColumns[] = {
+    {"kdf", "TEXT NOT NULL DEFAULT 'pbkdf2-sha256'"},
+    {"scrypt_log2n", "INTEGER NOT NULL DEFAULT 0"},
+    {"scrypt_r", "INTEGER NOT NULL DEFAULT 0"},
+    {"scrypt_p", "INTEGER NOT NULL DEFAULT 0"},
+};
+constexpr const char* kScrypt = "scrypt";
+constexpr const char* kPbkdf2 = "pbkdf2-sha256";
+
+std::string PinTableSchema(const char* table) {
+    std::string sql = std::string("CREATE TABLE ") + table + "(" + std::string(kPinColumns);
+    for (const auto& [name, type] : kKdfColumns) {
+        sql += std::string(", ") + name + " " + type;
+    }
+    return sql + ");";
+}
+
+bool HasTable(SqliteDb& db, const char* table) {
+    auto row = db.Prepare("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    return row.Bind(1, std::string_view(table)).Step() && row.Int(0) != 0;
+}
+
+bool HasKdfColumns(SqliteDb& db, const char* table) {
+    auto row = db.Prepare("SELECT COUNT(*) FROM pragma_table_info(?1) WHERE name = 'kdf'");
+    return row.Bind(1, std::string_view(table)).Step() && row.Int(0) != 0;
+}
+
+// Inside a transaction: replaces the record of the table's row, adding the columns of the
+// derivation first to a token made before scrypt.
+void WritePinRecord(SqliteDb& db, const char* table, const PinRecord& pin) {
+    if (!HasKdfColumns(db, table)) {
+        for (const auto& [name, type] : kKdfColumns) {
+            db.Exec(std::string("ALTER TABLE ") + table + " ADD COLUMN " + name + " " + type);
+        }
+    }
+    const bool scrypt = pin.kdf == PinKdf::Scrypt;
+    db.Prepare(std::string("UPDATE ") + table +
+               " SET verifier_salt = ?1, verifier = ?2, wrap_salt = ?3, wrapped_key = ?4, "
+               "iterations = ?5, kdf = ?6, scrypt_log2n = ?7, scrypt_r = ?8, scrypt_p = ?9 "
+               "WHERE id = 1")
+        .Bind(1, pin.verifierSalt)
+        .Bind(2, pin.verifier)
+        .Bind(3, pin.wrapSalt)
+        .Bind(4, pin.wrappedTokenKey)
+        .Bind(5, scrypt ? 0 : pin.iterations)
+        .Bind(6, scrypt ? kScrypt : kPbkdf2)
+        .Bind(7, scrypt ? pin.cost.log2N : 0)
+        .Bind(8, scrypt ? pin.cost.r : 0)
+        .Bind(9, scrypt ? pin.cost.p : 0)
+        .Run();
+}
+
+// A new row holding that PIN's record, with all its tries.
+void InsertPin(SqliteDb& db, const char* table, const PinRecord& pin, std::uint32_t maxRetries) {
+    db.Prepare(std::string("INSERT INTO ") + table +
+               " (id, verifier_salt, verifier, wrap_salt, wrapped_key, iterations, retries_left, "
+               "max_retries) VALUES(1, x'', x'', x'', x'', 0, ?1, ?1)")
+        .Bind(1, maxRetries)
+        .Run();
+    WritePinRecord(db, table, pin);
+}
 
 [[noreturn]] void Damaged(const std::filesystem::path& file, const std::exception& e) {
     throw StoreError(StoreFailure::Damaged, "token " + file.string() + " unreadable: " + e.what());
@@ -70,10 +137,9 @@ void WriteRecord(SqliteDb& db, const TokenRecordData& r) {
         .Run();
 }
 
-bool SameRecord(const PinRecord& a, const PinRecord& b) {
-    return a.verifierSalt == b.verifierSalt && a.verifier == b.verifier &&
-           a.wrapSalt == b.wrapSalt && a.wrappedTokenKey == b.wrappedTokenKey &&
-           a.iterations == b.iterations;
+// A column value as a scrypt parameter; one out of range reads as 0, which no cost accepts.
+std::uint32_t Parameter(std::int64_t value) {
+    return value >= 0 && value <= 0xFFFF ? static_cast<std::uint32_t>(value) : 0;
 }
 
 }  // namespace
@@ -83,7 +149,7 @@ std::filesystem::path TokenStore::TemporaryFile(const std::filesystem::path& fil
 }
 
 void TokenStore::Create(const std::filesystem::path& file, const TokenRecordData& record,
-                        std::string_view userPin, std::uint32_t pinIterations,
+                        std::string_view userPin, std::string_view adminPin, const PinCost& cost,
                         std::uint32_t maxRetries) {
     if (userPin.empty()) {
         throw StoreError(StoreFailure::InvalidName, "the user PIN must not be empty");
@@ -95,16 +161,14 @@ void TokenStore::Create(const std::filesystem::path& file, const TokenRecordData
             SqliteDb db(temporary, true);
             SqliteDb::Transaction tx(db);
             db.Exec(kSchema);
+            db.Exec(PinTableSchema(kUserTable) + PinTableSchema(kAdminTable));
             SecretBytes tokenKey = TokenSecrets::NewTokenKey();
-            PinRecord pin = TokenSecrets::MakePinRecord(userPin, tokenKey, pinIterations);
-            db.Prepare("INSERT INTO pin VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?6)")
-                .Bind(1, pin.verifierSalt)
-                .Bind(2, pin.verifier)
-                .Bind(3, pin.wrapSalt)
-                .Bind(4, pin.wrappedTokenKey)
-                .Bind(5, pin.iterations)
-                .Bind(6, maxRetries)
-                .Run();
+            InsertPin(db, kUserTable, TokenSecrets::MakePinRecord(userPin, tokenKey, cost),
+                      maxRetries);
+            if (!adminPin.empty()) {
+                InsertPin(db, kAdminTable, TokenSecrets::MakePinRecord(adminPin, tokenKey, cost),
+                          maxRetries);
+            }
             db.Prepare("INSERT INTO record VALUES(1, 0, 0, 0, 0, 0, 0, 0, 0, '', 0)").Run();
             WriteRecord(db, record);
             tx.Commit();
@@ -308,9 +372,17 @@ Bytes TokenStore::SealedPrivateKey(std::int64_t containerId, int spec) {
     return stmt.Bytes(0);
 }
 
-PinRecord TokenStore::LoadPinRecord() {
+const char* TokenStore::TableOf(Role role) {
+    return role == Role::Admin ? kAdminTable : kUserTable;
+}
+
+PinRecord TokenStore::LoadPinRecord(Role role) {
+    const char* table = TableOf(role);
+    const bool kdfColumns = HasKdfColumns(*m_db, table);
     auto row = m_db->Prepare(
-        "SELECT verifier_salt, verifier, wrap_salt, wrapped_key, iterations FROM pin WHERE id = 1");
+        std::string("SELECT verifier_salt, verifier, wrap_salt, wrapped_key, iterations") +
+        (kdfColumns ? ", kdf, scrypt_log2n, scrypt_r, scrypt_p" : "") + " FROM " + table +
+        " WHERE id = 1");
     if (!row.Step()) {
         throw StoreError(StoreFailure::Damaged, "PIN record missing");
     }
@@ -320,25 +392,77 @@ PinRecord TokenStore::LoadPinRecord() {
     pin.wrapSalt = row.Bytes(2);
     pin.wrappedTokenKey = row.Bytes(3);
     pin.iterations = static_cast<std::uint32_t>(row.Int(4));
+    pin.kdf = kdfColumns && row.Text(5) == kScrypt ? PinKdf::Scrypt : PinKdf::Pbkdf2Sha256;
+    if (kdfColumns && pin.kdf == PinKdf::Pbkdf2Sha256 && row.Text(5) != kPbkdf2) {
+        throw StoreError(StoreFailure::Damaged, "PIN record of an unknown kind");
+    }
+    if (pin.kdf == PinKdf::Scrypt) {
+        const std::uint32_t log2N = Parameter(row.Int(6));
+        pin.cost = {static_cast<std::uint8_t>(log2N <= 0xFF ? log2N : 0), Parameter(row.Int(7)),
+                    Parameter(row.Int(8))};
+    }
     return pin;
 }
 
-PinState TokenStore::Pin() {
-    auto row = m_db->Prepare("SELECT retries_left, max_retries FROM pin WHERE id = 1");
+PinState TokenStore::PinOf(Role role) {
+    auto row = m_db->Prepare(std::string("SELECT retries_left, max_retries FROM ") + TableOf(role) +
+                             " WHERE id = 1");
     if (!row.Step()) {
         throw StoreError(StoreFailure::Damaged, "PIN record missing");
     }
     return PinState{static_cast<std::uint32_t>(row.Int(0)), static_cast<std::uint32_t>(row.Int(1))};
 }
 
-SecretBytes TokenStore::Verify(
-    std::string_view pin,
-    const std::function<std::optional<PinRecord>(const SecretBytes&, const PinRecord&)>& next) {
+PinState TokenStore::Pin() {
+    return PinOf(Role::User);
+}
+
+std::optional<PinState> TokenStore::AdminPin() {
+    if (!HasTable(*m_db, kAdminTable)) {
+        return std::nullopt;  // a token made before administrator PINs
+    }
+    auto row = m_db->Prepare("SELECT retries_left, max_retries FROM admin_pin WHERE id = 1");
+    if (!row.Step()) {
+        return std::nullopt;
+    }
+    return PinState{static_cast<std::uint32_t>(row.Int(0)), static_cast<std::uint32_t>(row.Int(1))};
+}
+
+namespace {
+
+[[noreturn]] void Locked(bool admin) {
+    throw StoreError(StoreFailure::PinLocked,
+                     admin ? "the administrator PIN is locked: the token can no longer be "
+                             "unblocked"
+                           : "the PIN is locked");
+}
+
+[[noreturn]] void Wrong(bool admin, std::uint32_t left) {
+    if (!admin) {
+        throw StoreError(left == 0 ? StoreFailure::PinLocked : StoreFailure::PinIncorrect,
+                         "wrong PIN");
+    }
+    if (left == 0) {
+        throw StoreError(StoreFailure::PinLocked,
+                         "wrong administrator PIN; it is now locked and the token can no longer "
+                         "be unblocked");
+    }
+    throw StoreError(StoreFailure::PinIncorrect, "wrong administrator PIN (" +
+                                                     std::to_string(left) +
+                                                     (left == 1 ? " try" : " tries") + " left)");
+}
+
+}  // namespace
+
+SecretBytes TokenStore::Verify(Role role, std::string_view pin, const NextRecord& next,
+                               Role target) {
+    const bool admin = role == Role::Admin;
+    const std::string table = TableOf(role);
     for (;;) {
-        if (Pin().retriesLeft == 0) {
-            throw StoreError(StoreFailure::PinLocked, "the PIN is locked");
+        if (PinOf(role).retriesLeft == 0) {
+            Locked(admin);
         }
-        const PinRecord seen = LoadPinRecord();
+        const PinRecord seen = LoadPinRecord(role);
         std::optional<SecretBytes> key = TokenSecrets::Unlock(pin, seen);
         std::optional<PinRecord> replacement;
         if (key && next) {
@@ -347,48 +471,72 @@ SecretBytes TokenStore::Verify(
         // Every try is counted under the write lock, so that processes trying PINs at once
         // cannot both spend the same try; the lock is held only for the bookkeeping.
         SqliteDb::Transaction tx(*m_db);
-        if (!SameRecord(LoadPinRecord(), seen)) {
+        if (LoadPinRecord(role) != seen) {
             continue;  // changed meanwhile: check against what is stored now
         }
-        const PinState state = Pin();
+        const PinState state = PinOf(role);
         if (state.retriesLeft == 0) {
-            throw StoreError(StoreFailure::PinLocked, "the PIN is locked");
+            Locked(admin);
         }
         if (!key) {
-            m_db->Exec("UPDATE pin SET retries_left = retries_left - 1 WHERE id = 1");
+            m_db->Exec("UPDATE " + table + " SET retries_left = retries_left - 1 WHERE id = 1");
             tx.Commit();
-            throw StoreError(
-                state.retriesLeft == 1 ? StoreFailure::PinLocked : StoreFailure::PinIncorrect,
-                "wrong PIN");
+            Wrong(admin, state.retriesLeft - 1);
         }
+        const std::string targetTable = TableOf(target);
         if (replacement) {
-            m_db->Prepare(
-                    "UPDATE pin SET verifier_salt = ?1, verifier = ?2, wrap_salt = ?3, "
-                    "wrapped_key = ?4 WHERE id = 1")
-                .Bind(1, replacement->verifierSalt)
-                .Bind(2, replacement->verifier)
-                .Bind(3, replacement->wrapSalt)
-                .Bind(4, replacement->wrappedTokenKey)
-                .Run();
+            WritePinRecord(*m_db, targetTable.c_str(), *replacement);
         }
-        m_db->Exec("UPDATE pin SET retries_left = max_retries WHERE id = 1");
+        for (const auto& restored : {table, targetTable}) {
+            m_db->Exec("UPDATE " + restored + " SET retries_left = max_retries WHERE id = 1");
+        }
         tx.Commit();
         return std::move(*key);
     }
 }
 
 SecretBytes TokenStore::Unlock(std::string_view pin) {
-    return Verify(pin, {});
+    // A token made before scrypt gets its record made again while the PIN is at hand.
+    return Verify(
+        Role::User, pin,
+        [&](const SecretBytes& tokenKey, const PinRecord& seen) -> std::optional<PinRecord> {
+            if (seen.kdf == PinKdf::Scrypt) {
+                return std::nullopt;
+            }
+            return TokenSecrets::MakePinRecord(pin, tokenKey, PinCost{});
+        },
+        Role::User);
 }
 
 void TokenStore::ChangePin(std::string_view oldPin, std::string_view newPin) {
     if (newPin.empty()) {
         throw StoreError(StoreFailure::InvalidName, "the new PIN must not be empty");
     }
-    Verify(oldPin, [&](const SecretBytes& tokenKey, const PinRecord& old) {
-        return std::optional<PinRecord>(
-            TokenSecrets::MakePinRecord(newPin, tokenKey, old.iterations));
-    });
+    Verify(
+        Role::User, oldPin,
+        [&](const SecretBytes& tokenKey, const PinRecord& old) {
+            return std::optional<PinRecord>(TokenSecrets::MakePinRecord(
+                newPin, tokenKey, old.kdf == PinKdf::Scrypt ? old.cost : PinCost{}));
+        },
+        Role::User);
+}
+
+void TokenStore::Unblock(std::string_view adminPin, std::string_view newUserPin) {
+    if (newUserPin.empty()) {
+        throw StoreError(StoreFailure::InvalidName, "the new PIN must not be empty");
+    }
+    if (!AdminPin()) {
+        throw StoreError(StoreFailure::NotFound,
+                         "the token has no administrator PIN (it was made without one), so it "
+                         "cannot be unblocked");
+    }
+    Verify(
+        Role::Admin, adminPin,
+        [&](const SecretBytes& tokenKey, const PinRecord& admin) {
+            return std::optional<PinRecord>(
+                TokenSecrets::MakePinRecord(newUserPin, tokenKey, admin.cost));
+        },
+        Role::User);
 }
 
 }  // namespace vkstore

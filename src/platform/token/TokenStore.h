@@ -1,6 +1,7 @@
 // One virtual token's memory: its record, PIN, containers, keys and
 // certificates, in one SQLite database. Private keys are kept sealed under
-// the token key, which only the user PIN unwraps (TokenSecrets).
+// the token key, which the user PIN unwraps (TokenSecrets), and the administrator
+// PIN too, where the token has one, to set a new user PIN.
 #pragma once
 
 #include <cstdint>
@@ -44,8 +45,9 @@ public:
 
     // Makes the token's database complete under a temporary name (TemporaryFile) and
     // then renames it into place, so that the file exists whole or not at all.
+    // An empty adminPin makes a token without an administrator PIN; each PIN has maxRetries.
     static void Create(const std::filesystem::path& file, const TokenRecordData& record,
-                       std::string_view userPin, std::uint32_t pinIterations,
+                       std::string_view userPin, std::string_view adminPin, const PinCost& cost,
                        std::uint32_t maxRetries);
     static std::filesystem::path TemporaryFile(const std::filesystem::path& file);
 
@@ -73,24 +75,35 @@ public:
     Bytes SealedPrivateKey(std::int64_t containerId, int spec);
 
     PinState Pin();
+    // Nothing when the token has no administrator PIN.
+    std::optional<PinState> AdminPin();
     // Verifies the PIN, counting down on failure and locking at zero;
-    // answers the token key on success (and restores the counter).
+    // answers the token key on success (and restores the counter). A record
+    // of a token made before scrypt is made again under scrypt then.
     SecretBytes Unlock(std::string_view pin);
     // Verifies the old PIN and sets the new one in the same transaction.
     void ChangePin(std::string_view oldPin, std::string_view newPin);
+    // Verifies the administrator PIN (its own counter counts down and locks) and, in the same
+    // transaction, sets the new user PIN and restores the user's tries; the token key stays.
+    void Unblock(std::string_view adminPin, std::string_view newUserPin);
 
     // Checks a container name: 1 to 255 bytes, no control characters and no backslash.
     static void CheckContainerName(std::string_view name);
 
 private:
+    enum class Role { User, Admin };
+    using NextRecord =
+        std::function<std::optional<PinRecord>(const SecretBytes&, const PinRecord&)>;
+
     void Check();
-    PinRecord LoadPinRecord();
+    PinRecord LoadPinRecord(Role role);
+    PinState PinOf(Role role);
+    static const char* TableOf(Role role);
     // Derives from the PIN outside the write lock, then counts the try in a short
     // transaction that finds the PIN record unchanged (deriving again when it changed).
-    // On success, stores the record that next answers for the token key, if any.
-    SecretBytes Verify(
-        std::string_view pin,
-        const std::function<std::optional<PinRecord>(const SecretBytes&, const PinRecord&)>& next);
+    // On success, stores the record that next answers for the token key, if any, as the
+    // target's record, whose tries are restored too.
+    SecretBytes Verify(Role role, std::string_view pin, const NextRecord& next, Role target);
 
     std::shared_ptr<SqliteDb> m_db;  // this thread's connection to the token's database
 };

@@ -265,7 +265,8 @@ std::optional<TokenEntry> TokenWorld::FindToken(std::string_view label) {
 }
 
 std::string TokenWorld::CreateToken(const TokenRecordData& record, std::string_view userPin,
-                                    std::uint32_t pinIterations, std::uint32_t maxRetries) {
+                                    const PinCost& cost, std::uint32_t maxRetries,
+                                    std::string_view adminPin) {
     CheckName("token", record.label, 255);
     const std::string uuid = NewUuid();
     SqliteDb::Transaction tx(Db());
@@ -276,7 +277,7 @@ std::string TokenWorld::CreateToken(const TokenRecordData& record, std::string_v
         throw StoreError(StoreFailure::Exists, "token exists: " + record.label);
     }
     // The token's own file is complete before the world names it.
-    TokenStore::Create(TokenFile(uuid), record, userPin, pinIterations, maxRetries);
+    TokenStore::Create(TokenFile(uuid), record, userPin, adminPin, cost, maxRetries);
     try {
         Db().Prepare("INSERT INTO tokens(uuid, label) VALUES(?1, ?2)")
             .Bind(1, uuid)

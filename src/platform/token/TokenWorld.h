@@ -16,6 +16,7 @@
 
 #include "platform/token/SqliteDb.h"
 #include "platform/token/TokenRecordData.h"
+#include "platform/token/TokenSecrets.h"
 
 namespace vkstore {
 
@@ -55,9 +56,11 @@ public:
 
     std::vector<TokenEntry> Tokens();
     std::optional<TokenEntry> FindToken(std::string_view label);
-    // Makes the token's database and registers it; answers its uuid.
+    // Makes the token's database and registers it; answers its uuid. Each PIN gets maxRetries
+    // tries; an empty adminPin makes a token without one. Tests may pass a small cost.
     std::string CreateToken(const TokenRecordData& record, std::string_view userPin,
-                            std::uint32_t pinIterations = 100000, std::uint32_t maxRetries = 10);
+                            const PinCost& cost = {}, std::uint32_t maxRetries = 10,
+                            std::string_view adminPin = {});
     void DeleteToken(std::string_view label);
 
     // Puts the token with this label into the reader.

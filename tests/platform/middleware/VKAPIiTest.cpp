@@ -53,7 +53,7 @@ protected:
         vkstore::TokenWorld world;
         world.AddReader("Velkora Reader 0");
         world.AddReader("Velkora Reader 1 \u0416");
-        world.CreateToken({.label = "Pro"}, "1234", 1000);
+        world.CreateToken({.label = "Pro"}, "1234", {.log2N = 10, .r = 1});
         world.Insert("Velkora Reader 0", "Pro");
     }
     vktest::TempWorld temp;
@@ -120,7 +120,7 @@ TEST_F(VKAPIi, ASwapInOneReaderIsARemovalThenAnInsertion) {
     ASSERT_TRUE(context.Start_Readers_State_Monitor(&RecordEvent, &recorder));
     {
         vkstore::TokenWorld world;
-        world.CreateToken({.label = "Other"}, "1", 1000);
+        world.CreateToken({.label = "Other"}, "1", {.log2N = 10, .r = 1});
         // Both steps land before the watcher looks: it still sees the swap.
         world.Remove("Velkora Reader 0");
         world.Insert("Velkora Reader 0", "Other");

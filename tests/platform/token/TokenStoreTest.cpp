@@ -12,6 +12,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <tuple>
 
 #include "platform/crypto/SoftwareKey.h"
 #include "platform/token/SqliteDb.h"
@@ -26,7 +27,7 @@ using namespace vkstore;
 
 namespace {
 
-constexpr std::uint32_t kFastPin = 1000;  // PBKDF2 rounds: tests need no strength
+constexpr PinCost kFastPin{.log2N = 10, .r = 1};  // scrypt: tests need no strength
 
 TokenRecordData Record(const std::string& label) {
     return {.tokenId = 0x12345678, .label = label};
@@ -262,4 +263,25 @@ TEST_F(TokenStoreTest, FilesArePrivateCommitsLeaveNoJournalWritersLoseNothingAnd
     std::ofstream(tokens.TokenFile(uuid), std::ios::binary | std::ios::trunc)
         << "this is not a database, only some text long enough to look like a header..";
     EXPECT_EQ(FailureOf([&] { TokenStore store(tokens.TokenFile(uuid)); }), StoreFailure::Damaged);
+}
+
+// A token an earlier vkCert made (PBKDF2 PIN record, PIN 1234, one key in old-key) counts wrong
+// PINs as before; its next right PIN makes the record again under scrypt at the default cost,
+// under which the old PIN opens the same key.
+TEST_F(TokenStoreTest, ATokenMadeBeforeScryptIsRewrappedAtItsNextRightPinWithItsKeys) {
+    const auto file = world.Root() / "old.db";
+    std::filesystem::copy_file(vktest::TestDataDir() / "pbkdf2-token.db", file);
+    TokenStore store(file);
+    EXPECT_EQ(FailureOf([&] { store.Unlock("0000"); }), StoreFailure::PinIncorrect);
+    EXPECT_EQ(store.Pin().retriesLeft, 4u);
+    const auto id = store.FindContainer("old-key").value().id;
+    const SecretBytes key = store.Unlock("1234");
+    SqliteDb db(file, false);
+    auto row = db.Prepare("SELECT kdf, scrypt_log2n, scrypt_r, scrypt_p, retries_left FROM pin");
+    ASSERT_TRUE(row.Step());
+    EXPECT_EQ(std::tuple(row.Text(0), row.Int(1), row.Int(2), row.Int(3), row.Int(4)),
+              std::tuple("scrypt", 16, 8, 1, 5));
+    for (const SecretBytes& opener : {key, store.Unlock("1234")}) {
+        EXPECT_TRUE(TokenSecrets::Open(opener, store.SealedPrivateKey(id, 1)));
+    }
 }

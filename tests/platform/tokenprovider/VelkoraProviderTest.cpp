@@ -40,7 +40,7 @@ protected:
         vkstore::TokenWorld world;
         world.AddReader("Reader A");
         world.AddReader("Reader B");
-        world.CreateToken({.label = "Token"}, "1234", 1000, 5);
+        world.CreateToken({.label = "Token"}, "1234", {.log2N = 10, .r = 1}, 5);
         world.Insert("Reader A", "Token");
     }
 

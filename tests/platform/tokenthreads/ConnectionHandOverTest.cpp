@@ -21,7 +21,7 @@ using namespace vkstore;
 
 namespace {
 
-constexpr std::uint32_t kFastPin = 1000;
+constexpr PinCost kFastPin{.log2N = 10, .r = 1};  // scrypt: tests need no strength
 
 TokenRecordData Record(const std::string& label) {
     TokenRecordData record;

@@ -74,7 +74,7 @@ TokenTestWorld::~TokenTestWorld() {
 void TokenTestWorld::MakeToken(const std::string& label, vkstore::TokenRecordData record,
                                const std::string& reader) {
     record.label = label;
-    m_world.CreateToken(record, kPin, 1000, 5);
+    m_world.CreateToken(record, kPin, {.log2N = 10, .r = 1}, 5);
     if (!reader.empty()) {
         m_world.Insert(reader, label);
     }

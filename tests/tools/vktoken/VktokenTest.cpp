@@ -132,7 +132,10 @@ TEST(Vktoken, ListsImportsAsksSecretsWithoutEchoAndRefusesWhatCannotBeDoneOrUsed
     const std::tuple<std::string, Dialog, int> typed[] = {
         {"change-pin T", {{"PIN", kPin}, {"New PIN", "98765"}, {"again", "98765"}}, 0},
         {"change-pin T", {{"PIN", "98765"}, {"New PIN", "1111"}, {"again", "1112"}}, 1},
-        {"import-pfx T typed " + pfx, {{"PIN", "98765"}, {"assword", "secret"}}, 0}};
+        {"import-pfx T typed " + pfx, {{"PIN", "98765"}, {"assword", "secret"}}, 0},
+        {"unblock T",
+         {{"Administrator PIN", "87654321"}, {"New PIN", "98765"}, {"again", "98765"}},
+         0}};  // the default administrator PIN
     for (const auto& [args, dialog, code] : typed) {
         const auto [exitCode, seen] = OnTerminal(args, dialog);
         EXPECT_EQ(exitCode, code) << seen;
@@ -160,4 +163,61 @@ TEST(Vktoken, ListsImportsAsksSecretsWithoutEchoAndRefusesWhatCannotBeDoneOrUsed
         EXPECT_EQ(Key("T", name, spec).certificate, der) << name;
     }
     EXPECT_FALSE(Key("T", "imp", 2).exportable);
+}
+
+// Wrong user PINs count down and lock, even the right PIN then; the administrator PIN, with a
+// counter of its own, sets a new user PIN and every key stays readable; wrong administrator PINs
+// lock it for good. A token made before administrator PINs existed is told to have none.
+TEST(Vktoken, UnblockWithTheAdministratorPinRestoresALockedTokenWithItsKeys) {
+    vktest::TempWorld temp;
+    const auto unblock = [](const std::string& label) {
+        return std::vector<std::string>{"unblock", label, "--admin-pin-stdin", "--new-pin-stdin"};
+    };
+    const auto del = [](const std::string& pin) {
+        return std::vector<std::string>{"delete-container", "U", "none", "--pin", pin};
+    };
+    Vktoken(0, "", {"make-token", "Old"});
+    const fs::path old = [] {
+        vkstore::TokenWorld world;
+        return world.TokenFile(world.FindToken("Old")->uuid);
+    }();
+    vkstore::RemoveDatabaseFiles(old);
+    fs::copy_file(vktest::TestDataDir() / "pbkdf2-token.db", old);
+    const std::tuple<int, const char*, std::vector<std::string>, std::string> runs[] = {
+        {0,
+         "",
+         {"make-token", "U", "--pin-stdin", "--admin-pin-stdin", "--retries", "2"},
+         "1234\nadmin-9\n"},
+        {0, "", {"add-container", "U", "k", "--pin", kPin, "--bits", "1024", "--cert", "none"}, ""},
+        {1, "wrong PIN", del("0000"), ""},
+        {1, "wrong PIN", del("0000"), ""},
+        {1, "locked", del(kPin), ""},
+        {1, "1 try left", unblock("U"), "admin-0\n5678\n"},
+        {0, "", unblock("U"), "admin-9\n5678\n"},
+        {1, "no container", del("5678"), ""},
+        {1, "wrong PIN", del(kPin), ""},
+        {1, "1 try left", unblock("U"), "admin-0\n1111\n"},
+        {1, "now locked", unblock("U"), "admin-0\n1111\n"},
+        {1, "administrator PIN is locked", unblock("U"), "admin-9\n1111\n"},
+        {1, "no administrator PIN", unblock("Old"), "87654321\n1111\n"},
+        {0,
+         "",
+         {"add-container", "Old", "k", "--pin", kPin, "--bits", "1024", "--cert", "none"},
+         ""},
+    };
+    for (const auto& [code, word, args, input] : runs) {
+        Vktoken(code, word, args, input);
+    }
+    EXPECT_NE(Vktoken(0, "", {"show", "U"}).out.find("pin-tries\t1/2\nadmin-pin-tries\t0/2\n"),
+              std::string::npos);
+    EXPECT_NE(Vktoken(0, "", {"show", "Old"}).out.find("admin-pin-tries\tnone\n"),
+              std::string::npos);
+    for (const auto& [label, pin] : {std::pair{"U", "5678"}, std::pair{"Old", "1234"}}) {
+        auto store = Store(label);
+        const auto key = store.Unlock(pin);
+        for (const auto& container : store.Containers()) {
+            EXPECT_TRUE(vkstore::TokenSecrets::Open(key, store.SealedPrivateKey(container.id, 1)))
+                << label << " " << container.name;
+        }
+    }
 }
