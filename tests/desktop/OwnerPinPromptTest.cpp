@@ -14,6 +14,7 @@
 #include "desktop/vkGrTools.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
+#include "program/token/TokenLoginCalls.h"
 #include "support/TempWorld.h"
 #include "support/gui/QtApp.h"
 
@@ -51,12 +52,13 @@ std::function<void(QDialog&)> Type(const char* pin) {
 TEST(OwnerPinPrompt, ARightPinIsHandedBackWrongOnesDownToTheLockAnEmptyReaderOffersNoEntry) {
     vktest::TempWorld temp;
     vktest::QtApp();
+    vkGr_Set_PIN_Login(&SVKCERT::LoginAtProvider);
     vkstore::TokenWorld world;
     world.AddReader("Reader 1");
     world.AddReader("Empty reader");
     vkstore::TokenRecordData record;
     record.label = "My token";
-    world.CreateToken(record, "2468", 1000, 3);
+    world.CreateToken(record, "2468", {.log2N = 10, .r = 1}, 3);
     world.Insert("Reader 1", "My token");
 
     VKLib_Protected_Buffer pin;

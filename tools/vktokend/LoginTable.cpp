@@ -56,24 +56,28 @@ std::optional<SecretBytes> LoginTable::Key(const TokenAddress& token) {
     return SecretBytes(found->second->secrets.Data(), kKeySize);
 }
 
-bool LoginTable::HoldsPin(const TokenAddress& token, std::string_view pin) {
+bool LoginTable::HoldsPin(const TokenAddress& token, std::string_view pin,
+                          const vkstore::Bytes& stamp) {
     std::uint8_t check[kKeySize];
     PinCheck(pin, check);
     std::lock_guard lock(m_mutex);
     const auto found = m_logins.find({token.world.string(), token.uuid});
     const bool same = found != m_logins.end() && found->second->insertion == token.insertion &&
+                      found->second->stamp == stamp &&
                       CRYPTO_memcmp(found->second->secrets.Data() + kKeySize, check, kKeySize) == 0;
     OPENSSL_cleanse(check, sizeof check);
     return same;
 }
 
-void LoginTable::Put(const TokenAddress& token, const SecretBytes& tokenKey, std::string_view pin) {
+void LoginTable::Put(const TokenAddress& token, const SecretBytes& tokenKey, std::string_view pin,
+                     const vkstore::Bytes& stamp) {
     if (tokenKey.Size() != kKeySize) {
         throw std::invalid_argument("token key of the wrong size");
     }
     auto login = std::make_unique<Login>();
     login->reader = token.reader;
     login->insertion = token.insertion;
+    login->stamp = stamp;
     std::memcpy(login->secrets.Data(), tokenKey.Data(), kKeySize);
     PinCheck(pin, login->secrets.Data() + kKeySize);
     {

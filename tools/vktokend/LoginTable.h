@@ -34,9 +34,11 @@ public:
     // The token key while the token is logged in on the address's insertion.
     std::optional<SecretBytes> Key(const TokenAddress& token);
     bool IsLoggedIn(const TokenAddress& token) { return Key(token).has_value(); }
-    // Whether the token is logged in on that insertion with this very PIN: asks no derivation.
-    bool HoldsPin(const TokenAddress& token, std::string_view pin);
-    void Put(const TokenAddress& token, const SecretBytes& tokenKey, std::string_view pin);
+    // Whether the token is logged in on that insertion with this very PIN, and its PIN record
+    // is still the one of the login (`stamp`): asks no derivation.
+    bool HoldsPin(const TokenAddress& token, std::string_view pin, const vkstore::Bytes& stamp);
+    void Put(const TokenAddress& token, const SecretBytes& tokenKey, std::string_view pin,
+             const vkstore::Bytes& stamp);
     void Remove(const std::string& world, const std::string& uuid);
     // Ends every login.
     void Clear();
@@ -45,6 +47,7 @@ private:
     struct Login {
         std::string reader;
         std::int64_t insertion = 0;
+        vkstore::Bytes stamp;
         LockedBytes secrets;  // token key, then the PIN's check
         Login() : secrets(2 * vkstore::TokenSecrets::kKeySize) {}
     };

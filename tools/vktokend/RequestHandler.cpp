@@ -99,8 +99,12 @@ Message RequestHandler::Login(const Message& request) {
         throw StoreError(StoreFailure::Empty, "reader " + reader + " is empty");
     }
     const TokenAddress token{root, reader, state->token->uuid, state->insertion};
-    if (m_logins.HoldsPin(token, pinText)) {
-        return Message();  // logged in with this PIN already
+    vkstore::TokenStore store(world.TokenFile(token.uuid));
+    // Logged in with this PIN already, and no wrong try or new PIN since: no derivation.
+    const vkstore::PinState tries = store.Pin();
+    const vkstore::Bytes stamp = store.PinStamp();
+    if (tries.retriesLeft == tries.maxRetries && m_logins.HoldsPin(token, pinText, stamp)) {
+        return Message();
     }
     SecretBytes tokenKey;
     {
@@ -109,9 +113,9 @@ Message RequestHandler::Login(const Message& request) {
             std::counting_semaphore<2>& s;
             ~Release() { s.release(); }
         } release{m_derivations};
-        tokenKey = vkstore::TokenStore(world.TokenFile(token.uuid)).Unlock(pinText);
+        tokenKey = store.Unlock(pinText);
     }
-    m_logins.Put(token, tokenKey, pinText);
+    m_logins.Put(token, tokenKey, pinText, stamp);
     // The token may have left while the PIN was checked, before the world was watched.
     const auto now = world.Reader(reader);
     if (!now || !now->token || now->token->uuid != token.uuid ||

@@ -75,6 +75,8 @@ public:
     Bytes SealedPrivateKey(std::int64_t containerId, int spec);
 
     PinState Pin();
+    // Changes whenever the user PIN's record is made again (PIN change, unblock, rewrap).
+    Bytes PinStamp() { return LoadPinRecord(Role::User).wrappedTokenKey; }
     // Nothing when the token has no administrator PIN.
     std::optional<PinState> AdminPin();
     // Verifies the PIN, counting down on failure and locking at zero;

@@ -23,7 +23,8 @@
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CMainFrame.h"
 #include "platform/registry/Registry.h"
-#include "platform/token/TokenLogin.h"
+#include "platform/token/TokenWorld.h"
+#include "platform/token/service/TokenServiceClient.h"
 #include "program/app/LangResource.h"
 #include "program/app/UiLanguage.h"
 #include "program/core/sdp/CSingletonRegistry.h"
@@ -63,7 +64,7 @@ inline std::wstring W(const char* text) {
 // Logs the user of the token in the reader in, as another program of the session would.
 inline void Login(const char* reader, const char* pin) {
     vkstore::TokenWorld tokens;
-    vkstore::TokenLogin().Login(tokens, reader, pin);
+    vkstore::service::TokenServiceClient().Login(tokens.Root(), reader, pin);
 }
 
 // Acts on the PIN prompt once it is up: types the PIN and presses OK, or without one gives up.
