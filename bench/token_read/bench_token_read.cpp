@@ -1,11 +1,14 @@
 // Reading a whole token: 32 containers of two keys, each with a certificate (containers, keys,
-// certificates and their display names) through the token information objects.
+// certificates and their display names) and the login state through the token information
+// objects, with the user logged in at the token service (vktokend), which the reads ask.
 //
 // Cold: a fresh process of ours that reads all of it (process start included) against
 // `pkcs11-tool --login --list-objects` over a SoftHSM2 token holding the same keys and
 // certificates. Warm: the same read repeated inside one process, from the caches, against the
-// first read in that process. Best of several repetitions each; everything is set up untimed in
-// a temporary folder that is removed at the end.
+// first read in that process. Key read: an exportable private key read through the provider
+// while logged in (the service uses the token key it holds) against one PIN check at the default
+// cost, which a read that derived from the PIN again would pay. Best of several repetitions
+// each; everything is set up untimed in a temporary folder that is removed at the end.
 #include <openssl/evp.h>
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
@@ -22,9 +25,12 @@
 
 #include "BenchProcess.h"
 #include "BenchTiming.h"
+#include "platform/crypto/CryptApi.h"
 #include "platform/token/TokenKeyWriter.h"
 #include "platform/token/TokenStore.h"
 #include "platform/token/TokenWorld.h"
+#include "platform/token/VelkoraProvider.h"
+#include "platform/token/service/TokenServiceClient.h"
 #include "program/core/sdp/CSingletonRegistry.h"
 #include "program/token/CTokenInfo.h"
 
@@ -40,6 +46,8 @@ using bench::Wait;
 
 constexpr int kContainers = 32;
 constexpr const char* kReader = "Bench Reader";
+constexpr const wchar_t* kFirstContainer = L"\\\\.\\Bench Reader\\bench container 0";
+constexpr const char* kPinCostLabel = "PIN cost";
 constexpr const char* kPin = "1234";
 constexpr const char* kModule = "/usr/lib/softhsm/libsofthsm2.so";
 
@@ -102,12 +110,14 @@ std::wstring Wide(const std::string& text) {
 // The child of the cold read: reads all of the token and tells how much it found.
 int ChildRead() {
     ReadResult result;
+    DWORD login = 0;
     {
         CTokenInfo token(Wide(kReader), {});
         result = ReadAll(token);
+        login = token.GetLoginState();
     }
     SDP::SINGLETON::Teardown();
-    return result.certificates == 2 * kContainers ? 0 : 3;
+    return result.certificates == 2 * kContainers && login == 2 ? 0 : 3;
 }
 
 std::vector<unsigned char> Der(int (*encode)(const void*, unsigned char**), const void* object) {
@@ -193,7 +203,8 @@ void SetUp(const fs::path& root) {
             const std::string name =
                 "Holder " + std::to_string(c) + (spec == 1 ? " exchange" : " signature");
             const auto cert = CertificateOf(key, name, 1000 + c * 2 + spec);
-            vkstore::WriteTokenKey(store, containerId, tokenKey, key, spec, false, cert);
+            vkstore::WriteTokenKey(store, containerId, tokenKey, key, spec, c == 0 && spec == 1,
+                                   cert);
 
             char id[8];
             std::snprintf(id, sizeof id, "%02x%02x", c, spec);
@@ -212,11 +223,34 @@ void SetUp(const fs::path& root) {
         }
     }
     finish(0);
+    // A token at the default PIN cost, for the price of one PIN check.
+    record.label = kPinCostLabel;
+    world.CreateToken(record, kPin, {}, 10);
     const std::string list = std::string("pkcs11-tool --module ") + kModule + " --login --pin " +
                              kPin + " --list-objects 2>/dev/null";
     Require(CountLines(list, "Private Key Object") == 2 * kContainers &&
                 CountLines(list, "Certificate Object") == 2 * kContainers,
             "listing every key and certificate on SoftHSM2");
+}
+
+// Reads the exportable private key of the first container through the provider.
+std::size_t KeyRead() {
+    HCRYPTPROV provider = 0;
+    HCRYPTKEY key = 0;
+    DWORD size = 0;
+    std::vector<BYTE> blob(4096);
+    const bool read = CryptAcquireContextW(&provider, kFirstContainer,
+                                           vkstore::kVelkoraProviderName, PROV_RSA_FULL, 0) &&
+                      CryptGetUserKey(provider, AT_KEYEXCHANGE, &key) &&
+                      (size = static_cast<DWORD>(blob.size()),
+                       CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, blob.data(), &size));
+    if (key != 0) {
+        CryptDestroyKey(key);
+    }
+    if (provider != 0) {
+        CryptReleaseContext(provider, 0);
+    }
+    return read ? size : 0;
 }
 
 // A temporary world for this run: the token store, runtime files and SoftHSM2's tokens.
@@ -246,6 +280,14 @@ int main(int argc, char** argv) {
     const double setUp = Seconds([&] { SetUp(root); });
     std::printf("set-up (untimed): %.1f s, %d containers, %d keys with certificates\n", setUp,
                 kContainers, 2 * kContainers);
+
+    // From here on the service holds the login, and every read asks it.
+    vkstore::TokenWorld world;
+    vkstore::service::TokenServiceClient().Login(world.Root(), kReader, kPin);
+    Require(KeyRead() > 0, "the key read");
+    const double keyRead = BestOf(50, [] { KeyRead(); });
+    vkstore::TokenStore costly(world.TokenFile(world.FindToken(kPinCostLabel)->uuid));
+    const double pinCheck = BestOf(3, [&] { costly.Unlock(kPin); });
 
     const std::string self = "/proc/self/exe";
     Require(Run({self, "--child-read"}) == 0, "the cold read");
@@ -281,9 +323,12 @@ int main(int argc, char** argv) {
     std::printf("warm read from the caches:       %8.4f ms\n", warm * 1e3);
     std::printf("read: %d containers, %d keys, %d certificates (%zu bytes)\n", result.containers,
                 result.keys, result.certificates, result.bytes);
+    std::printf("logged-in key read:              %8.2f ms\n", keyRead * 1e3);
+    std::printf("one PIN check at the default cost: %6.2f ms\n", pinCheck * 1e3);
     std::error_code ignored;
     fs::remove_all(root, ignored);
     std::printf("speedup cold read vs pkcs11-tool: %.2f\n", peer / cold);
     std::printf("speedup warm read vs cold read: %.1f\n", first / warm);
+    std::printf("speedup logged-in key read vs PIN check: %.1f\n", pinCheck / keyRead);
     return 0;
 }
