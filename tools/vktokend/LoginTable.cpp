@@ -9,6 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/token/TokenWorld.h"
+
 namespace vktokend {
 
 namespace {
@@ -110,9 +112,18 @@ void LoginTable::Watch(const std::string& world) {
 }
 
 void LoginTable::ReaderChanged(const std::string& world, const std::string& reader) {
+    // What sits in the reader now: a login made on this insertion already (the change may be
+    // seen late) stays, every other login on the reader ends.
+    std::optional<vkstore::ReaderState> now;
+    try {
+        now = vkstore::TokenWorld(world).Reader(reader);
+    } catch (const std::exception&) {
+    }
     std::lock_guard lock(m_mutex);
     std::erase_if(m_logins, [&](const auto& entry) {
-        return entry.first.first == world && entry.second->reader == reader;
+        const bool current = now && now->token && now->token->uuid == entry.first.second &&
+                             now->insertion == entry.second->insertion;
+        return entry.first.first == world && entry.second->reader == reader && !current;
     });
 }
 

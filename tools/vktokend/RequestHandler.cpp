@@ -40,9 +40,18 @@ Message Failure(std::uint8_t code, const char* reason) {
     return answer;
 }
 
+// The world at that folder; a folder that holds none is not made one.
+vkstore::TokenWorld OpenWorld(const std::filesystem::path& root) {
+    vkstore::TokenWorld world(root);
+    if (!std::filesystem::exists(world.WorldFile())) {
+        throw StoreError(StoreFailure::NotFound, "no token world at " + root.string());
+    }
+    return world;
+}
+
 // The token's store when the reader still holds the token on that insertion.
 vkstore::TokenStore OpenToken(const TokenAddress& token) {
-    vkstore::TokenWorld world(token.world);
+    vkstore::TokenWorld world = OpenWorld(token.world);
     const auto now = world.Reader(token.reader);
     if (!now || !now->token || now->token->uuid != token.uuid ||
         now->insertion != token.insertion) {
@@ -90,7 +99,7 @@ Message RequestHandler::Login(const Message& request) {
     const SecretBytes pin = request.Secret(2);
     const std::string_view pinText(reinterpret_cast<const char*>(pin.Data()), pin.Size());
 
-    vkstore::TokenWorld world(root);
+    vkstore::TokenWorld world = OpenWorld(root);
     const auto state = world.Reader(reader);
     if (!state) {
         throw StoreError(StoreFailure::NotFound, "no reader " + reader);

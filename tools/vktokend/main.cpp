@@ -8,6 +8,7 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -46,7 +47,7 @@ or when its socket is removed, and every login ends with it.
 )";
 
 struct Options {
-    std::filesystem::path folder = service::DefaultServiceFolder();
+    std::filesystem::path folder = std::filesystem::absolute(service::DefaultServiceFolder());
     bool detach = false;
 };
 
@@ -57,7 +58,7 @@ std::optional<Options> Parse(int argc, char** argv) {
         if (arg == "--detach") {
             options.detach = true;
         } else if (arg == "--folder" && i + 1 < argc) {
-            options.folder = argv[++i];
+            options.folder = std::filesystem::absolute(argv[++i]);
         } else {
             return std::nullopt;
         }
@@ -101,6 +102,9 @@ int Detach(int& readyFd) {
     }
     ::close(pipeFds[0]);
     ::setsid();
+    // Holds no folder of the starting program busy; makes nothing others may read.
+    [[maybe_unused]] const int rooted = ::chdir("/");
+    ::umask(077);
     readyFd = pipeFds[1];
     return -1;
 }

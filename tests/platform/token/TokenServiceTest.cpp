@@ -145,10 +145,15 @@ TEST_F(TokenServiceTest, ALoginIsSeenByEveryProcessUntilLogoutRemovalOrSwapAndLe
     world.Remove(kReader);
     world.Insert(kReader, "T");
     EXPECT_FALSE(client.IsLoggedIn(Here()));
+    // A login on the new insertion made before the service sees the change outlives it.
+    client.Login(world.Root(), kReader, "1234");
     for (int i = 0; i < 500 && client.IsLoggedIn(before); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_FALSE(client.IsLoggedIn(before)) << "the old insertion's login was not wiped";
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_TRUE(client.IsLoggedIn(Here()));
+    client.Logout(world.Root(), Here().uuid);
 
     EXPECT_EQ(FailureOf([&] { client.Login(world.Root(), kReader, "9999"); }),
               StoreFailure::PinIncorrect);

@@ -155,8 +155,13 @@ TokenServiceClient::TokenServiceClient(std::filesystem::path folder)
 
 namespace {
 
+// The service works from the root folder: a world named relative to ours is named in full.
+std::string WorldName(const std::filesystem::path& world) {
+    return std::filesystem::absolute(world).lexically_normal().string();
+}
+
 Message& AddToken(Message& message, const TokenAddress& token) {
-    return message.Add(token.world.string())
+    return message.Add(WorldName(token.world))
         .Add(token.reader)
         .Add(token.uuid)
         .AddNumber(token.insertion);
@@ -178,13 +183,13 @@ bool TokenServiceClient::IsLoggedIn(const TokenAddress& token) {
 void TokenServiceClient::Login(const std::filesystem::path& world, std::string_view reader,
                                std::string_view pin) {
     Call call(m_folder, Request::Login);
-    call.Out().Add(world.string()).Add(reader).Add(pin);
+    call.Out().Add(WorldName(world)).Add(reader).Add(pin);
     call.Answer(kSlowMs);
 }
 
 void TokenServiceClient::Logout(const std::filesystem::path& world, std::string_view uuid) {
     Call call(m_folder, Request::Logout);
-    call.Out().Add(world.string()).Add(uuid);
+    call.Out().Add(WorldName(world)).Add(uuid);
     call.TryAnswer(kQuickMs);
 }
 
