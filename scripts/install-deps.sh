@@ -12,7 +12,7 @@ packages=(
   qt6-translations-l10n
   libgl-dev libxkbcommon-dev libfontconfig-dev
   fonts-dejavu-core
-  dbus dbus-x11
+  dbus dbus-x11 libdbus-1-dev
   xvfb xdotool imagemagick x11-utils
   ca-certificates gnutls-bin libnss3-tools softhsm2 opensc default-jre-headless
 )

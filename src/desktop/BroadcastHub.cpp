@@ -5,13 +5,14 @@
 #include <QPointer>
 #include <QThread>
 
+#include "desktop/BroadcastSignal.h"
 #include "desktop/RegisteredMessages.h"
 
 namespace {
 
-const QString kPath = QStringLiteral("/org/vkcert/Broadcast");
-const QString kInterface = QStringLiteral("org.vkcert.Broadcast");
-const QString kMember = QStringLiteral("Message");
+const QString kPath = QString::fromLatin1(kBroadcastPath);
+const QString kInterface = QString::fromLatin1(kBroadcastInterface);
+const QString kMember = QString::fromLatin1(kBroadcastMember);
 constexpr int kBusTimeoutMs = 2000;
 
 // Messages of one connection reach the bus in order, so when this call returns
@@ -87,13 +88,10 @@ void CBroadcastHub::OnBusMessage(const QDBusMessage& message) {
     if (message.service() == m_ownBusName) {
         return;  // delivered in the process already
     }
-    const QList<QVariant> args = message.arguments();
-    if (args.size() != 4 || args[0].metaType().id() != QMetaType::QString ||
-        args[1].metaType().id() != QMetaType::UInt ||
-        args[2].metaType().id() != QMetaType::ULongLong ||
-        args[3].metaType().id() != QMetaType::LongLong) {
+    if (message.signature() != QLatin1String(kBroadcastSignature)) {
         return;  // not one of ours
     }
+    const QList<QVariant> args = message.arguments();
     Deliver(args[0].toString(), args[1].toUInt(), static_cast<WPARAM>(args[2].toULongLong()),
             static_cast<LPARAM>(args[3].toLongLong()));
 }

@@ -1,6 +1,6 @@
 // Registered window messages: one number per name whatever the case, failures, a full table and
 // threads at once. Their broadcasts inside the program (any thread, right receivers only) and, on
-// a bus of the test's own, between real processes.
+// a bus of the test's own, between real processes, vkcert-cli's login and logout among them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -206,6 +206,42 @@ TEST(BroadcastOnBus, EveryProgramHearsEveryPostingUnderItsOwnNumberButNoForeignS
     vktest::SpinFor(200);
     EXPECT_EQ(own.heard, (std::vector<Heard>{{1, 0}, {9, -9}}));
     EXPECT_TRUE(other.heard.empty());
+}
+
+// Runs a program of the build with `input` on its standard input; answers its exit code.
+int RunTool(const std::vector<std::string>& argv, const std::string& input = "") {
+    std::vector<std::string> sh = {"sh", "-c", "printf %s \"$0\" | exec \"$@\"", input};
+    sh.insert(sh.end(), argv.begin(), argv.end());
+    auto child = vktest::ChildProcess::Exec(sh, true);
+    child.ReadAll();
+    return child.Wait();
+}
+
+// vkcert-cli, a program without Qt, posts the login message after its login and its logout; a bus
+// that does not answer leaves nobody to tell and is no failure.
+TEST(BroadcastOnBus, VkcertCliLoginAndLogoutAreHeardAsTheLoginMessage) {
+    vktest::TempWorld world;
+    vktest::SessionBus bus;
+    vktest::QtApp();
+    RegisterWindowMessageW(L"registered before the login message");  // a number of our own
+    Recorder login(RegisterWindowMessageW(kLoginName));
+    Recorder other(RegisterWindowMessageW(L"not the login message"));
+    ASSERT_EQ(RunTool({VKTOKEN, "demo"}), 0);
+    const std::string reader = "Velkora USB Reader 0";
+    ASSERT_EQ(RunTool({VKCERT_CLI, "login", reader, "--pin-stdin"}, "12345678\n"), 0);
+    ASSERT_TRUE(vktest::SpinUntil([&] { return login.heard.size() == 1; }));
+    ASSERT_EQ(RunTool({VKCERT_CLI, "logout", reader}), 0);
+    ASSERT_TRUE(vktest::SpinUntil([&] { return login.heard.size() == 2; }));
+    vktest::SpinFor(200);
+    EXPECT_EQ(login.heard, (std::vector<Heard>{{0, 0}, {0, 0}}));
+    EXPECT_TRUE(other.heard.empty());
+
+    const std::string noBus =
+        "DBUS_SESSION_BUS_ADDRESS=unix:path=" + world.Root().string() + "/none";
+    EXPECT_EQ(RunTool({"env", noBus, VKCERT_CLI, "login", reader, "--pin-stdin"}, "12345678\n"), 0);
+    EXPECT_EQ(RunTool({"env", noBus, VKCERT_CLI, "logout", reader}), 0);
+    vktest::SpinFor(200);
+    EXPECT_EQ(login.heard.size(), 2u);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // vkcert-cli login READER [--pin-stdin], logout READER, access READER: the window's Login and
 // Logout and its access pane, for scripts. Login and logout are the window's own provider calls
-// and, in builds with the desktop, post its login broadcast, so open windows show the change.
+// and post its login broadcast on the session bus, so open windows show the change.
 #include <cstdio>
 #include <string>
 
 #include "Command.h"
 #include "Messages.h"
 #include "PasswordInput.h"
+#include "SessionBroadcast.h"
+#include "desktop/WindowMessage.h"
+#include "gui/ui/frame/LoginLogoutMessage.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
 #include "platform/text/Utf.h"
@@ -16,14 +19,6 @@
 #include "program/token/LoginState.h"
 #include "program/token/TokenLoginCalls.h"
 #include "res/resource.h"
-
-#if VKCLI_BROADCAST
-#include <QCoreApplication>
-
-#include "desktop/MessageBroadcast.h"
-#include "desktop/RegisteredMessages.h"
-#include "gui/ui/frame/LoginLogoutMessage.h"
-#endif
 
 namespace vkcli {
 namespace {
@@ -123,18 +118,10 @@ std::string Describe(DWORD code) {
     return WideToUtf8(SVKCERT::ErrorDescription(code));
 }
 
-// Tells every window of the session that a login state changed.
+// Tells every window of the session that a login state changed. Receivers know the message by
+// its name; the number is what this program's first registered name gets.
 void BroadcastLoginChange() {
-#if VKCLI_BROADCAST
-    static int argc = 1;
-    static char name[] = "vkcert-cli";
-    static char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    const UINT message = RegisterWindowMessageW(kLoginLogoutMessageName);
-    if (message != 0) {
-        PostMessageW(HWND_BROADCAST, message, 0, 0);
-    }
-#endif
+    PostSessionBroadcast(WideToUtf8(kLoginLogoutMessageName), kFirstRegisteredMessage, 0, 0);
 }
 
 int RunLogin(std::span<char*> args) {
