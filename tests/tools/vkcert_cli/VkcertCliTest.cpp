@@ -8,10 +8,12 @@
 #include <openssl/pkcs12.h>
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
+#include <signal.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +21,7 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CertTestUtil.h"
@@ -27,6 +30,7 @@
 #include "RowText.h"
 #include "platform/registry/RegTestUtil.h"
 #include "platform/token/TokenWorld.h"
+#include "platform/token/service/TokenServiceClient.h"
 #include "support/TempWorld.h"
 #include "support/TestCertificate.h"
 
@@ -617,4 +621,62 @@ TEST_F(CliWorld, LoginIsSeenByOtherProcessesWrongPinsCountDownAndALockedPinSpend
         EXPECT_NE(r.err.find(s.err), std::string::npos) << r.err;
     }
     EXPECT_NE(Vktoken({"show", "Two"}).out.find("pin-tries\t0/2"), std::string::npos);
+}
+
+namespace {
+
+// Every file under the world that is not one the token store, the service or the demo keeps:
+// token databases and world.db with their journals, the service's socket, lock files of the
+// service and of named mutexes (two bytes at most: a mutex's owner mark), the demo authority's
+// certificate and its key (the authority signs the demo certificates; its key is no token's), and
+// the input and error files of the commands.
+std::vector<std::string> UnexpectedFiles(const fs::path& root) {
+    static const std::regex allowed(
+        "stdin|stderr|runtime/vkcert/tokend\\.socket|data/vkcert/demo-ca/demo-ca\\.key|"
+        "data/vkcert/tokens/(demo-ca\\.crt|(world|[0-9a-f-]{36})\\.db(-wal|-shm|-journal)?)");
+    static const std::regex lock(
+        "runtime/vkcert/tokend\\.lock|runtime/vkcert-mutexes/[^/]+\\.lock");
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string name = entry.path().lexically_relative(root).string();
+        if (!entry.is_directory() && !std::regex_match(name, allowed) &&
+            !(std::regex_match(name, lock) && entry.file_size() <= 2)) {
+            found.push_back(name);
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+// The demo's login by one process is seen by others and ends with the token's removal; the world
+// then holds no file but the store, the service's socket and lock and the demo authority; a
+// SIGKILLed service ends the login, the next login starts another, and the store lost nothing.
+TEST_F(CliWorld, ADemoLoginEndsWithRemovalLeavesNoFileAndAKilledServiceLosesNothingStored) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const std::string r0 = "Velkora USB Reader 0", pin = "12345678\n";
+    const std::string listed = Run({"list", "--paths"}).out;
+    ASSERT_EQ(Run({"login", r0, "--pin-stdin"}, &pin).exitCode, 0);
+    EXPECT_EQ(Run({"access", r0}).out, "User\n");
+    ASSERT_EQ(Vktoken({"remove", r0}).exitCode, 0);
+    EXPECT_EQ(Run({"access", r0}).exitCode, 1) << "no token, no rights";
+    ASSERT_EQ(Vktoken({"insert", r0, "Velkora Pro Demo"}).exitCode, 0);
+    EXPECT_EQ(Run({"access", r0}).out, "Guest\n");
+    EXPECT_EQ(UnexpectedFiles(world.Root()), std::vector<std::string>{});
+    EXPECT_TRUE(fs::is_socket(world.RuntimeDir() / "vkcert" / "tokend.socket"));
+
+    ASSERT_EQ(Run({"login", r0, "--pin-stdin"}, &pin).exitCode, 0);
+    const auto first = static_cast<pid_t>(vkstore::service::TokenServiceClient().ServiceProcess());
+    ASSERT_EQ(::kill(first, SIGKILL), 0);
+    for (int i = 0; i < 500 && ::kill(first, 0) == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(Run({"access", r0}).out, "Guest\n");
+    ASSERT_EQ(Run({"login", r0, "--pin-stdin"}, &pin).exitCode, 0);
+    const auto second = static_cast<pid_t>(vkstore::service::TokenServiceClient().ServiceProcess());
+    EXPECT_NE(second, first);
+    EXPECT_EQ(Run({"access", r0}).out, "User\n");
+    EXPECT_EQ(Run({"list", "--paths"}).out, listed);
+    EXPECT_EQ(UnexpectedFiles(world.Root()), std::vector<std::string>{});
+    ::kill(second, SIGTERM);
 }

@@ -6,6 +6,7 @@
 #include "FrameTestWorld.h"
 #include "desktop/BroadcastReceiver.h"
 #include "desktop/RegisteredMessages.h"
+#include "desktop/SessionBus.h"
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CFrameToolBar.h"
 #include "gui/ui/frame/CommandTexts.h"
@@ -28,6 +29,14 @@ std::string PinTries(const char* label) {
     }
     show.Wait();
     return line.starts_with("pin-tries") ? line : std::string();
+}
+
+// Runs vkcert-cli with the arguments and the text as its standard input; answers its exit code.
+int VkcertCli(const std::vector<std::string>& args, const char* input = "") {
+    std::vector<std::string> argv{"sh", "-c", "in=$1; shift; printf %s \"$in\" | \"$0\" \"$@\"",
+                                  VKCERT_CLI, input};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return vktest::ChildProcess::Exec(argv).Wait();
 }
 
 }  // namespace
@@ -65,6 +74,21 @@ TEST(FrameLogin, AGivenUpPromptCostsNoTryThePinLogsInAndLogoutTakesItBack) {
     EXPECT_EQ(bar->ButtonCommand(0), UINT{ID_ACTIONS_LOGIN});
     EXPECT_EQ(bar->ButtonAction(0)->toolTip().toStdWString(), CommandTooltip(ID_ACTIONS_LOGIN));
     EXPECT_EQ(SVKCERT::ReadLoginState(W(kReader1)), SVKCERT::kLoginGuest);
+}
+
+// Logins and logouts of vkcert-cli processes reach the open window by their broadcast on the bus.
+TEST(FrameLogin, ACommandLineLoginAndLogoutShowInTheWindow) {
+    vktest::SessionBus bus;
+    FrameWorld world;
+    world.Start();
+    ASSERT_TRUE(world.Open(W(kReader0)));
+    EXPECT_EQ(world.StatusPane(CFrameStatusBar::kAccessPane), L"Access rights: Guest");
+    ASSERT_EQ(VkcertCli({"login", kReader0, "--pin-stdin"}, "12345678\n"), 0);
+    EXPECT_TRUE(SpinUntil(
+        [&] { return world.StatusPane(CFrameStatusBar::kAccessPane) == L"Access rights: User"; }));
+    ASSERT_EQ(VkcertCli({"logout", kReader0}), 0);
+    EXPECT_TRUE(SpinUntil(
+        [&] { return world.StatusPane(CFrameStatusBar::kAccessPane) == L"Access rights: Guest"; }));
 }
 
 TEST(FrameLogin, ClosingLogsOutTheSelectedTokenOnly) {
