@@ -44,7 +44,7 @@ const char* LoginHelp() {
         "the login holds for every program of the user until logout or until the token\n"
         "leaves the reader. logout ends it. Open browser windows are told of both.\n"
         "access prints the access rights the browser's status bar shows: the word for\n"
-        "User while the user is logged in, for Guest otherwise.\n"
+        "User while the user is logged in, for Guest otherwise (an empty reader too).\n"
         "\n"
         "The PIN is never taken from the command line:\n"
         "  --pin-stdin  read it from the first line of standard input\n"
@@ -52,7 +52,7 @@ const char* LoginHelp() {
         "\n"
         "Exit status:\n"
         "  0  done\n"
-        "  1  any other failure (no such reader, no token in it, bad usage)\n"
+        "  1  any other failure (no such reader, no token in it for login, bad usage)\n"
         "  2  wrong PIN; the message tells the tries left\n"
         "  7  the PIN is locked; no try was spent\n"
         "Errors are reported in one line on standard error.\n",
@@ -64,7 +64,7 @@ const char* LoginHelp() {
         "браузера; вход действует для всех программ пользователя до выхода или до\n"
         "извлечения токена. logout завершает вход. Открытые окна браузера узнают об этом.\n"
         "access выводит права доступа, как строка состояния браузера: Пользователь\n"
-        "после входа, иначе Гость.\n"
+        "после входа, иначе Гость (и для пустого считывателя).\n"
         "\n"
         "PIN-код никогда не берётся из командной строки:\n"
         "  --pin-stdin  прочитать его из первой строки стандартного ввода\n"
@@ -72,7 +72,7 @@ const char* LoginHelp() {
         "\n"
         "Код завершения:\n"
         "  0  выполнено\n"
-        "  1  иная ошибка (нет считывателя, нет токена, неверный вызов)\n"
+        "  1  иная ошибка (нет считывателя, нет токена для входа, неверный вызов)\n"
         "  2  неверный PIN-код; сообщение называет оставшиеся попытки\n"
         "  7  PIN-код заблокирован; попытка не истрачена\n"
         "Ошибки выводятся одной строкой в стандартный поток ошибок.\n");
@@ -184,9 +184,10 @@ int RunAccess(std::span<char*> args) {
         return exit;
     }
     const DWORD state = SVKCERT::ReadLoginState(Utf8ToWide(a.reader));
-    if (state == SVKCERT::kLoginNotRead) {
+    // Nobody is logged in to an empty reader: a guest, as the pane shows once a token is in.
+    if (state == SVKCERT::kLoginNotRead && GetLastError() != SCARD_E_NO_SMARTCARD) {
         const DWORD error = GetLastError();
-        PrintError(Describe(error != ERROR_SUCCESS ? error : SCARD_E_NO_SMARTCARD));
+        PrintError(Describe(error != ERROR_SUCCESS ? error : NTE_FAIL));
         return kExitFailure;
     }
     const std::string word =
