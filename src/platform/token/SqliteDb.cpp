@@ -51,11 +51,53 @@ void CreatePrivateFile(const std::filesystem::path& file) {
 
 }  // namespace
 
-SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) : m_db(db) {
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
+SqliteStatementCache::~SqliteStatementCache() {
+    for (const auto& [sql, stmt] : m_idle) {
+        sqlite3_finalize(stmt);
+    }
+}
+
+sqlite3_stmt* SqliteStatementCache::Take(std::string_view sql) {
+    const auto found = m_idle.find(sql);
+    if (found == m_idle.end()) {
+        return nullptr;
+    }
+    sqlite3_stmt* stmt = found->second;
+    m_idle.erase(found);
+    return stmt;
+}
+
+void SqliteStatementCache::Give(std::string sql, sqlite3_stmt* stmt) {
+    // Ends its read and forgets what was bound, secrets included.
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (!m_idle.emplace(std::move(sql), stmt).second) {
+        sqlite3_finalize(stmt);
+    }
+}
+
+void SqliteStatement::Release::operator()(sqlite3_stmt* s) const {
+    if (cache) {
+        cache->Give(sql, s);
+    } else {
+        sqlite3_finalize(s);
+    }
+}
+
+SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql,
+                                 std::shared_ptr<SqliteStatementCache> cache)
+    : m_db(db), m_stmt(nullptr, Release{cache, std::string(sql)}) {
+    sqlite3_stmt* stmt = cache ? cache->Take(sql) : nullptr;
+    if (stmt) {
+        m_stmt.reset(stmt);
+        return;
+    }
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        Fail(db, rc);
+    }
     m_stmt.reset(stmt);
-    Check(db, rc);
 }
 
 SqliteStatement& SqliteStatement::Bind(int index, std::int64_t value) {

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -34,9 +36,29 @@ inline bool IsDamage(const SqliteError& e) {
     return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
 }
 
+// Compiled statements of one connection kept for their next use: compiling is most of the cost
+// of a short query. A statement in use is out of the cache; identical ones in use at once are
+// each compiled.
+class SqliteStatementCache {
+public:
+    SqliteStatementCache() = default;
+    ~SqliteStatementCache();
+    SqliteStatementCache(const SqliteStatementCache&) = delete;
+    SqliteStatementCache& operator=(const SqliteStatementCache&) = delete;
+
+    // A kept statement of this text, or nothing.
+    sqlite3_stmt* Take(std::string_view sql);
+    // Keeps a statement, reset and with its bindings cleared, for its next use.
+    void Give(std::string sql, sqlite3_stmt* stmt);
+
+private:
+    std::map<std::string, sqlite3_stmt*, std::less<>> m_idle;
+};
+
 class SqliteStatement {
 public:
-    SqliteStatement(sqlite3* db, std::string_view sql);
+    SqliteStatement(sqlite3* db, std::string_view sql,
+                    std::shared_ptr<SqliteStatementCache> cache = {});
     SqliteStatement(SqliteStatement&&) noexcept = default;
 
     SqliteStatement& Bind(int index, std::int64_t value);
@@ -55,11 +77,14 @@ public:
     bool IsNull(int column) const;
 
 private:
-    struct Finalizer {
-        void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+    // Gives the statement back to its cache, or finalizes it when it has none.
+    struct Release {
+        std::shared_ptr<SqliteStatementCache> cache;
+        std::string sql;
+        void operator()(sqlite3_stmt* s) const;
     };
     sqlite3* m_db;
-    std::unique_ptr<sqlite3_stmt, Finalizer> m_stmt;
+    std::unique_ptr<sqlite3_stmt, Release> m_stmt;
 };
 
 class SqliteDb {
@@ -69,7 +94,9 @@ public:
     // (SQLITE_NOTADB) unless create is asked.
     SqliteDb(const std::filesystem::path& file, bool create);
 
-    SqliteStatement Prepare(std::string_view sql) { return SqliteStatement(m_db.get(), sql); }
+    SqliteStatement Prepare(std::string_view sql) {
+        return SqliteStatement(m_db.get(), sql, m_statements);
+    }
     void Exec(std::string_view sql);
     std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(m_db.get()); }
     int Changes() const { return sqlite3_changes(m_db.get()); }
@@ -97,6 +124,8 @@ private:
         void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
     };
     std::unique_ptr<sqlite3, Closer> m_db;
+    // Declared after the connection: finalized before it closes.
+    std::shared_ptr<SqliteStatementCache> m_statements = std::make_shared<SqliteStatementCache>();
 };
 
 // This thread's connection to a database file, opened on first use (running
