@@ -15,6 +15,7 @@
 #include <iterator>
 #include <thread>
 
+#include "StoreFailureOf.h"
 #include "platform/crypto/KeyBlob.h"
 #include "platform/crypto/SoftwareKey.h"
 #include "platform/token/StoreError.h"
@@ -71,16 +72,6 @@ protected:
     TokenWorld world;
     TokenServiceClient client;
 };
-
-StoreFailure FailureOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const StoreError& e) {
-        return e.Failure();
-    }
-    ADD_FAILURE() << "no StoreError";
-    return StoreFailure::Damaged;
-}
 
 // Every regular file under the folder holding `needle`.
 std::vector<fs::path> FilesHolding(const fs::path& root, const std::string& needle) {

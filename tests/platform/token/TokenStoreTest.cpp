@@ -14,6 +14,7 @@
 #include <string>
 #include <tuple>
 
+#include "StoreFailureOf.h"
 #include "platform/crypto/SoftwareKey.h"
 #include "platform/token/SqliteDb.h"
 #include "platform/token/StoreError.h"
@@ -31,16 +32,6 @@ constexpr PinCost kFastPin{.log2N = 10, .r = 1};  // scrypt: tests need no stren
 
 TokenRecordData Record(const std::string& label) {
     return {.tokenId = 0x12345678, .label = label};
-}
-
-StoreFailure FailureOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const StoreError& e) {
-        return e.Failure();
-    }
-    ADD_FAILURE() << "no StoreError thrown";
-    return StoreFailure::Damaged;
 }
 
 std::uintmax_t JournalSize(const std::filesystem::path& file) {
