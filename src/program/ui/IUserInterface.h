@@ -4,6 +4,7 @@
 // to a question, otherwise OK), menus and file dialogs as if cancelled.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -33,13 +34,22 @@ inline constexpr int IDNO = 7;
 inline constexpr UINT IDC_ARROW = 32512;
 inline constexpr UINT IDC_WAIT = 32514;
 
-// A common file dialog. The filter is in the string table's form: "Text|*.ext|...||".
+// A common file dialog. The filter is in the string table's form: "Text|*.ext|...||"; its
+// patterns match whatever the case of the names.
 struct SFileDialogRequest {
     bool open = true;
     std::wstring title;
     std::wstring filter;
     std::wstring defaultExtension;
     std::wstring initialName;
+    std::wstring initialDirectory;  // empty: the platform's choice
+    // OK is enabled only while the selected file passes; a confirmed file that fails keeps the
+    // dialog open. Empty: every file passes.
+    std::function<bool(const std::wstring& path)> check;
+    // Runs when a file is confirmed (its path and the 1-based filter index); false keeps the
+    // dialog open (an overwrite question answered No). The platform asks nothing of its own.
+    std::function<bool(const std::wstring& path, int filterIndex)> accept;
+    std::string helpTopic;  // the help page of the dialog; empty: none
 };
 
 struct SFileDialogResult {
