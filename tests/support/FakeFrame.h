@@ -3,8 +3,9 @@
 // choice, and one log of what nodes and views asked of it, a line each: "enum <code> <path>",
 // "container msg <code>", "key msg <code>", "[de]selected <path>", "view <kind>", "fill ...",
 // "status <text> <cursor>", "idle <cursor>" (the scripted UI's cursor then: wait or arrow),
-// "other pane", "route <id>", "pfx import <file> into <reader> with <provider>". The tree pane
-// operations answer nothing here; the tree view tests hand them to a view.
+// "other pane", "route <id>", "pfx import <file> into <reader> with <provider>", "pfx export
+// <file> of <reader> <container> <spec> <name>", "redraw <path>". The tree pane operations
+// answer nothing here; the tree view tests hand them to a view.
 #pragma once
 
 #include <algorithm>
@@ -119,6 +120,17 @@ public:
                             const std::wstring& filePath, const std::wstring& reader) override {
         events.push_back("pfx import " + WideToUtf8(filePath) + " into " + WideToUtf8(reader) +
                          " with " + WideToUtf8(provider.name));
+    }
+
+    void RunPfxExportWizard(const std::wstring& filePath, const std::wstring& reader,
+                            const std::wstring& container, DWORD keySpec,
+                            const std::wstring& name) override {
+        events.push_back("pfx export " + WideToUtf8(filePath) + " of " + WideToUtf8(reader) + " " +
+                         WideToUtf8(container) + " " + std::to_string(keySpec) + " " +
+                         WideToUtf8(name));
+    }
+    void RedrawNode(const STreeItemInfo::ITreeItemInfo* node) override {
+        events.push_back("redraw " + PathOf(node));
     }
 
     void OnMessage(const STreeItemInfo::CItemChildsEnumingMsg& msg) {

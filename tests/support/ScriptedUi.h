@@ -106,20 +106,43 @@ public:
         return m_popups;
     }
 
-    // Nothing answers as a cancelled dialog.
+    // Nothing answers as a cancelled dialog. As in the window, an answer that fails the
+    // request's check or that its accept hook refuses keeps the dialog open for the next one.
     void SetNextFile(std::optional<SFileDialogResult> answer) {
         std::lock_guard lock(m_mutex);
         m_files.push_back(std::move(answer));
     }
-    std::optional<SFileDialogResult> FileDialog(const SFileDialogRequest& request) override {
+    // Run when a file dialog closes on a file, after its check and accept hook; empty: none.
+    void SetOnFileChosen(std::function<void()> action) {
         std::lock_guard lock(m_mutex);
-        m_fileRequests.push_back(request);
-        if (m_files.empty()) {
-            return std::nullopt;
+        m_onFileChosen = std::move(action);
+    }
+    std::optional<SFileDialogResult> FileDialog(const SFileDialogRequest& request) override {
+        std::function<void()> onChosen;
+        {
+            std::lock_guard lock(m_mutex);
+            m_fileRequests.push_back(request);
+            onChosen = m_onFileChosen;
         }
-        std::optional<SFileDialogResult> answer = std::move(m_files.front());
-        m_files.pop_front();
-        return answer;
+        for (;;) {
+            std::optional<SFileDialogResult> answer;
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_files.empty()) {
+                    return std::nullopt;
+                }
+                answer = std::move(m_files.front());
+                m_files.pop_front();
+            }
+            if (!answer ||
+                ((!request.check || request.check(answer->path)) &&
+                 (!request.accept || request.accept(answer->path, answer->filterIndex)))) {
+                if (answer && onChosen) {
+                    onChosen();
+                }
+                return answer;
+            }
+        }
     }
     std::vector<SFileDialogRequest> FileRequests() const {
         std::lock_guard lock(m_mutex);
@@ -137,6 +160,7 @@ private:
     std::deque<UINT> m_menuChoices;
     std::vector<Popup> m_popups;
     std::deque<std::optional<SFileDialogResult>> m_files;
+    std::function<void()> m_onFileChosen;
     std::vector<SFileDialogRequest> m_fileRequests;
 };
 

@@ -177,6 +177,12 @@ CItemsTreeView::Item* CItemsTreeView::FindTokenItem(const std::wstring& readerNa
     return nullptr;
 }
 
+void CItemsTreeView::RedrawNode(const Node* node) {
+    if (node != nullptr) {
+        m_model->Redraw(m_model->FindItem(node));
+    }
+}
+
 void CItemsTreeView::ChildNodes(const Node* node, std::vector<NodePtr>& out) const {
     const Item* item = node != nullptr ? m_model->FindItem(node) : m_model->Root();
     if (item == nullptr) {

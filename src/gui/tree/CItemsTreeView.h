@@ -57,6 +57,8 @@ public:
     void ResynchroniseTree(const Node* node = nullptr) override;
     // The handles of the node's current child items (the top level when null).
     void ChildNodes(const Node* node, std::vector<NodePtr>& out) const override;
+    // Shows the label and image of the node's item again; nothing when no item holds it.
+    void RedrawNode(const Node* node);
     // The node's children, its level opened first as a click on its expander would.
     std::vector<NodePtr> OpenChildren(const Node* node) override;
 

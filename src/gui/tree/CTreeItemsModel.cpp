@@ -238,6 +238,13 @@ void CTreeItemsModel::SetBold(CTreeItem* item, bool bold) {
     }
 }
 
+void CTreeItemsModel::Redraw(CTreeItem* item) {
+    const QModelIndex index = IndexOf(item);
+    if (index.isValid()) {
+        emit dataChanged(index, index, {Qt::DisplayRole, Qt::DecorationRole});
+    }
+}
+
 void CTreeItemsModel::SortChildren(CTreeItem* parent) {
     if (parent == nullptr || parent->children.size() < 2) {
         return;

@@ -50,6 +50,8 @@ public:
     // Deletes a child item with its subtree; the nodes go with their last handle.
     void RemoveChild(CTreeItem* parent, int row);
     void SetBold(CTreeItem* item, bool bold);
+    // Has the views ask the item's label and icon again.
+    void Redraw(CTreeItem* item);
     // Orders the children by their nodes' paths, code unit by code unit; items without a node
     // come first. Expansion and selection follow the items.
     void SortChildren(CTreeItem* parent);

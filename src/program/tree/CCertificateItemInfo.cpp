@@ -5,6 +5,10 @@
 #include "platform/text/FormatString.h"
 #include "program/app/LangResource.h"
 #include "program/app/MenuModel.h"
+#include "program/ops/CertificateFileCheck.h"
+#include "program/ops/CertificateFileExport.h"
+#include "program/ops/CertificateImport.h"
+#include "program/ops/KeyPublicKey.h"
 #include "program/token/CCertException.h"
 #include "program/token/CKeyInfo.h"
 #include "program/token/LoginState.h"
@@ -125,25 +129,25 @@ void CCertificateItemInfo::OnCommand(UINT commandId) {
         return;
     }
     switch (commandId) {
+        case ID_ACTIONS_EXPORT_CERT:
+            ExportCertificate();
+            break;
         case ID_ACTIONS_IMPORT_CERT:
             ImportCertificate();
             break;
         default:
-            // Export and the store commands are carried out by the certificate operations;
-            // without them the node leaves the key untouched.
+            // The store commands are carried out by the certificate operations; without them
+            // the node leaves the key untouched.
             break;
     }
 }
 
 std::vector<BYTE> CCertificateItemInfo::ReadPublicKey() {
-    const std::vector<BYTE> certificate = GetCertificate();
-    if (!certificate.empty()) {
-        return certificate;
-    }
     try {
         SVKCERTTREE::CCertTreePtr tree;
         if (CKeyInfo* key = tree->FindKey(m_readerName, m_containerName, m_keySpec)) {
-            return key->GetOpenKey().ExportBlob(PUBLICKEYBLOB);
+            return SVKCERT::ReadKeyPublicKey(*key, LoginStateOf(m_readerName),
+                                             [this](DWORD code) { SendKeyMsg(code); });
         }
     } catch (const CCertException&) {
         // No public key to match a certificate file against.
@@ -151,8 +155,30 @@ std::vector<BYTE> CCertificateItemInfo::ReadPublicKey() {
     return {};
 }
 
+void CCertificateItemInfo::ExportCertificate() {
+    SVKCERT::SExportSource source;
+    source.certificate = GetCertificate();
+    if (source.certificate.empty()) {
+        return;
+    }
+    try {
+        SVKCERTTREE::CCertTreePtr tree;
+        if (CKeyInfo* key = tree->FindKey(m_readerName, m_containerName, m_keySpec)) {
+            source.certificateName = key->GetCertificateDisplayName();
+        }
+    } catch (const CCertException&) {
+        return;
+    }
+    source.readerName = m_readerName;
+    source.containerName = m_containerName;
+    source.keySpec = m_keySpec;
+    source.pfxOffered = LoginStateOf(m_readerName) == SVKCERT::kLoginUser;
+    SVKCERT::ExportCertificateCommand(source, Facade());
+}
+
 void CCertificateItemInfo::ImportCertificate() {
-    if (ReadPublicKey().empty()) {
+    const std::vector<BYTE> publicKey = ReadPublicKey();
+    if (publicKey.empty()) {
         return;
     }
     const bool pfxOffered = LoginStateOf(m_readerName) == SVKCERT::kLoginUser;
@@ -161,6 +187,10 @@ void CCertificateItemInfo::ImportCertificate() {
     request.title = LoadLangString(IDS_IMPORT_DIALOG_TITLE);
     request.filter = LoadLangString(pfxOffered ? IDS_FILTER_IMPORT_PFX : IDS_FILTER_IMPORT);
     request.defaultExtension = L"cer";
+    request.helpTopic = "7_CertificateImport.html";
+    request.check = [publicKey](const std::wstring& path) {
+        return SVKCERT::CertificateFilePasses(path, publicKey);
+    };
     const std::optional<SFileDialogResult> file = GetUserInterface().FileDialog(request);
     if (!file || file->path.empty()) {
         return;
@@ -168,9 +198,13 @@ void CCertificateItemInfo::ImportCertificate() {
     if (pfxOffered && file->filterIndex == 2) {
         SVKCERTTREE::CCertTreePtr tree;
         Facade().RunPfxImportWizard(tree->GetProviderDescriptor(), file->path, m_readerName);
+        return;
     }
-    // A certificate file (the first filter) is assigned to the key by the certificate file
-    // operations; without them the chosen file is left unread.
+    if (SVKCERT::ImportCertificateFile(file->path, m_readerName, m_containerName, m_keySpec,
+                                       Facade()) == SVKCERT::EImportResult::Done) {
+        Facade().RedrawNode(this);
+        OnUpdate(CUpdateRequest{kUpdateDataChanged});
+    }
 }
 
 void CCertificateItemInfo::OnUpdate(const CUpdateRequest& request) {

@@ -37,7 +37,9 @@ private:
     std::wstring ComputeDisplayText();
     bool HasCertificate();
     bool IsRegistered();
+    // The key's public key as its certificate carries it (KeyPublicKey.h); empty when none.
     std::vector<BYTE> ReadPublicKey();
+    void ExportCertificate();
     void ImportCertificate();
     void ShowKeyInformation(IKeyViewFill* fill);
     void ReadKeyInformation(IKeyViewFill* fill);

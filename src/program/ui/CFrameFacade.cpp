@@ -45,6 +45,12 @@ void CFrameFacade::ChildNodes(const STreeItemInfo::ITreeItemInfo* node,
     }
 }
 
+void CFrameFacade::RedrawNode(const STreeItemInfo::ITreeItemInfo* node) const {
+    if (m_frame != nullptr) {
+        m_frame->RedrawNode(node);
+    }
+}
+
 IRightView* CFrameFacade::ReplaceRightView(ERightViewKind kind) const {
     return m_frame != nullptr ? m_frame->ReplaceRightView(kind) : nullptr;
 }

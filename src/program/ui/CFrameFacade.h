@@ -31,6 +31,7 @@ public:
     void ResynchroniseTree(const STreeItemInfo::ITreeItemInfo* node = nullptr) const;
     void SynchroniseChildren(const STreeItemInfo::ITreeItemInfo* node = nullptr) const;
     void ChildNodes(const STreeItemInfo::ITreeItemInfo* node, std::vector<NodePtr>& out) const;
+    void RedrawNode(const STreeItemInfo::ITreeItemInfo* node) const;
 
     IRightView* ReplaceRightView(ERightViewKind kind) const;
     void ActivateOtherPane() const;

@@ -18,6 +18,7 @@ public:
     void ResynchroniseTree(const STreeItemInfo::ITreeItemInfo*) override {}
     void SynchroniseChildren(const STreeItemInfo::ITreeItemInfo*) override {}
     void ChildNodes(const STreeItemInfo::ITreeItemInfo*, std::vector<NodePtr>&) override {}
+    void RedrawNode(const STreeItemInfo::ITreeItemInfo*) override {}
 
     IRightView* ReplaceRightView(ERightViewKind) override { return nullptr; }
     void ActivateOtherPane() override {}

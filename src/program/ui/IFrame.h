@@ -42,6 +42,8 @@ public:
     virtual void SynchroniseChildren(const STreeItemInfo::ITreeItemInfo* node) = 0;
     virtual void ChildNodes(const STreeItemInfo::ITreeItemInfo* node,
                             std::vector<NodePtr>& out) = 0;
+    // Shows the node's label and image again, as the node gives them now.
+    virtual void RedrawNode(const STreeItemInfo::ITreeItemInfo* node) = 0;
 
     // The right pane: destroys the current view and answers the new one (null when it failed).
     virtual IRightView* ReplaceRightView(ERightViewKind kind) = 0;

@@ -218,7 +218,7 @@ TEST_F(CommandsTest, SelectedNodesFillTheRightPaneAndImportStartsTheWizardForPfx
     const std::string wizard = " into Reader A with Orvel Velkora CSP v1.0";
     EXPECT_EQ(w.frame.Only({"pfx"}),
               (Log{"pfx import /tmp/some.pfx" + wizard, "pfx import /tmp/two.pfx" + wizard}));
-    // A certificate file is not assigned by the node itself: the key stays without one.
+    // A certificate file that fails the check keeps the dialog open: the key stays without one.
     EXPECT_TRUE(bare->GetCertificate().empty());
 }
 

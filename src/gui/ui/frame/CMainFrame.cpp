@@ -458,6 +458,12 @@ void CMainFrame::ChildNodes(const STreeItemInfo::ITreeItemInfo* node, std::vecto
     }
 }
 
+void CMainFrame::RedrawNode(const STreeItemInfo::ITreeItemInfo* node) {
+    if (m_treeView != nullptr) {
+        m_treeView->RedrawNode(node);
+    }
+}
+
 QWidget* CMainFrame::RightView() const {
     return m_rightWidget.data();
 }

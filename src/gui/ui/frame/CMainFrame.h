@@ -86,6 +86,7 @@ public:
     void ResynchroniseTree(const STreeItemInfo::ITreeItemInfo* node) override;
     void SynchroniseChildren(const STreeItemInfo::ITreeItemInfo* node) override;
     void ChildNodes(const STreeItemInfo::ITreeItemInfo* node, std::vector<NodePtr>& out) override;
+    void RedrawNode(const STreeItemInfo::ITreeItemInfo* node) override;
     IRightView* ReplaceRightView(ERightViewKind kind) override;
     void ActivateOtherPane() override;
     CListSplitRecord* ListSplitRecord() override { return &m_listSplit; }

@@ -1,0 +1,79 @@
+#include "program/ops/CertificateImport.h"
+
+#include <vector>
+
+#include "platform/errors/WinError.h"
+#include "platform/text/FormatString.h"
+#include "program/app/LangResource.h"
+#include "program/ops/CertFileReader.h"
+#include "program/ops/CertificateFileCheck.h"
+#include "program/token/CCertException.h"
+#include "program/token/CKeyInfo.h"
+#include "program/token/CTokenInfo.h"
+#include "program/token/ErrorText.h"
+#include "program/tree/CCertTree.h"
+#include "program/ui/CFrameFacade.h"
+#include "program/ui/IUserInterface.h"
+#include "res/resource.h"
+
+namespace SVKCERT {
+
+namespace {
+
+// Shows the status text while it lives.
+class CStatusText {
+public:
+    CStatusText(const CFrameFacade& facade, const std::wstring& text) : m_facade(facade) {
+        m_facade.SetStatusMessage(text);
+    }
+    ~CStatusText() { m_facade.SetStatusMessage(); }
+    CStatusText(const CStatusText&) = delete;
+    CStatusText& operator=(const CStatusText&) = delete;
+
+private:
+    const CFrameFacade& m_facade;
+};
+
+}  // namespace
+
+EImportResult ImportCertificateFile(const std::wstring& path, const std::wstring& readerName,
+                                    const std::wstring& containerName, DWORD keySpec,
+                                    const CFrameFacade& facade) {
+    SVKCERTTREE::CCertTreePtr tree;
+    CKeyInfo* key = nullptr;
+    std::wstring keyName;
+    try {
+        key = tree->FindKey(readerName, containerName, keySpec);
+        if (key != nullptr) {
+            keyName = containerName + L"\\" + key->GetCertificateDisplayName();
+        }
+    } catch (const SEXCPT::CCertException&) {
+        key = nullptr;
+    }
+    if (key == nullptr) {
+        return EImportResult::NoKey;
+    }
+    CStatusText status(facade, FormatString(LoadLangString(IDS_ASSIGNING_CERT), keyName));
+    std::vector<BYTE> bytes;
+    if (const DWORD error = ReadCertificateFileBytes(path, bytes); error != ERROR_SUCCESS) {
+        ShowMessageBox(
+            FormatString(LoadLangString(IDS_OPEN_FILE_FAILED), path, ErrorDescription(error)),
+            MB_ICONERROR);
+        return EImportResult::Unreadable;
+    }
+    try {
+        key->GetOpenKey().AssignCertificate(SFileFormats::ReadCertificateFile(bytes));
+    } catch (const SEXCPT::CCertException& e) {
+        ShowMessageBox(
+            FormatString(LoadLangString(IDS_ASSIGN_CERT_FAILED), ErrorDescription(e.GetCode())),
+            MB_ICONERROR);
+        return EImportResult::Refused;
+    }
+    if (CTokenInfo* token = tree->FindToken(readerName)) {
+        token->ClearTokenCaches();
+    }
+    key->ClearCaches();
+    return EImportResult::Done;
+}
+
+}  // namespace SVKCERT
