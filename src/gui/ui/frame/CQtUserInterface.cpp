@@ -2,12 +2,11 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 
-#include "gui/resources/LangFileDialog.h"
 #include "gui/resources/LangMenuBuilder.h"
+#include "gui/ui/frame/CCheckedFileDialog.h"
 
 namespace {
 
@@ -93,38 +92,11 @@ UINT CQtUserInterface::TrackPopupMenu(const CMenu& menu, int screenX, int screen
 }
 
 std::optional<SFileDialogResult> CQtUserInterface::FileDialog(const SFileDialogRequest& request) {
-    QFileDialog dialog(m_owner.data(), QString::fromStdWString(request.title));
-    ApplyLangFileDialogLabels(&dialog);
-    dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    const QStringList filters = NameFilters(request.filter);
-    dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(QString::fromStdWString(request.defaultExtension));
-    if (!request.initialName.empty()) {
-        dialog.selectFile(QString::fromStdWString(request.initialName));
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    SFileDialogResult result;
-    result.path = dialog.selectedFiles().constFirst().toStdWString();
-    result.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (result.filterIndex < 1) {
-        result.filterIndex = 1;
-    }
-    return result;
-}
-
-QStringList CQtUserInterface::NameFilters(const std::wstring& filter) {
-    const QStringList parts = QString::fromStdWString(filter).split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts.at(i).isEmpty()) {
-            break;  // "||" ends the list
-        }
-        QString patterns = parts.at(i + 1);
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters.append(QStringLiteral("%1 (%2)").arg(parts.at(i), patterns));
-    }
-    return filters;
+    CCheckedFileDialog dialog(m_owner.data(), request);
+    // What the accept hook shows is owned by the dialog.
+    const QPointer<QWidget> owner = m_owner;
+    m_owner = &dialog;
+    dialog.exec();
+    m_owner = owner;
+    return dialog.Result();
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QPointer>
-#include <QStringList>
 #include <QWidget>
 
 #include "program/ui/IUserInterface.h"
@@ -22,9 +21,6 @@ public:
     UINT SetCursor(UINT cursorId) override;
     UINT TrackPopupMenu(const CMenu& menu, int screenX, int screenY) override;
     std::optional<SFileDialogResult> FileDialog(const SFileDialogRequest& request) override;
-
-    // "Text|*.a;*.b|Other|*.c||" as Qt's name filters: "Text (*.a *.b)", "Other (*.c)".
-    static QStringList NameFilters(const std::wstring& filter);
 
 private:
     QPointer<QWidget> m_owner;

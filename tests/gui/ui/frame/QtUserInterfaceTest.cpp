@@ -1,18 +1,27 @@
 // The Qt side of the UI seam: message boxes answered through their buttons, the wait cursor
-// nesting, file filters in Qt's form, popup menus answering the chosen command, and the seam
-// installed and given back. What the program shows through it is tested where it is shown.
+// nesting, file filters in Qt's form, file dialogs, popup menus answering the chosen command,
+// and the seam installed and given back. What the program shows through it is tested where it
+// is shown.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
+#include <fstream>
+
 #include "gui/resources/LangMenuBuilder.h"
+#include "gui/ui/frame/CCheckedFileDialog.h"
 #include "gui/ui/frame/CQtUserInterface.h"
 #include "res/resource.h"
+#include "support/TempWorld.h"
 #include "support/gui/QtApp.h"
 
 namespace {
@@ -24,6 +33,37 @@ void AnswerNextBox(QMessageBox::StandardButton button, std::wstring* seenText) {
         ASSERT_NE(box, nullptr);
         *seenText = box->text().toStdWString();
         box->button(button)->click();
+    });
+}
+
+int g_qtBoxes = 0;  // message boxes of Qt's own met by Confirm
+
+// Types the name into the file dialog and presses Enter: whether OK was enabled, and whether
+// the dialog stays open. A message box of Qt's own coming up meanwhile is closed and counted.
+std::pair<bool, bool> Confirm(QFileDialog* dialog, const char* name) {
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    edit->setText(QString::fromUtf8(name));
+    QTest::qWait(20);
+    const bool ok = dialog->findChild<QDialogButtonBox*>()->buttons().constFirst()->isEnabled();
+    QTimer::singleShot(100, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ++g_qtBoxes;
+            box->reject();
+        }
+    });
+    QTest::keyClick(edit, Qt::Key_Return);
+    return {ok, dialog->isVisible()};
+}
+
+// Runs `act` on the next file dialog, then rejects it if still open.
+void WithNextFileDialog(std::function<void(QFileDialog*)> act) {
+    QTimer::singleShot(0, [act = std::move(act)] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
     });
 }
 
@@ -97,15 +137,68 @@ TEST(QtUserInterface, TheWaitCursorIsSetOnceAndTheSeamAndCursorGoWithTheImplemen
 }
 
 TEST(QtUserInterface, FileFiltersBecomeQtNameFilters) {
-    EXPECT_EQ(CQtUserInterface::NameFilters(
+    EXPECT_EQ(CCheckedFileDialog::NameFilters(
                   L"DER encoded binary X.509 (*.CER)|*.cer|Base-64 encoded X.509 (*.CER)|*.cer||"),
               (QStringList{QStringLiteral("DER encoded binary X.509 (*.CER) (*.cer)"),
                            QStringLiteral("Base-64 encoded X.509 (*.CER) (*.cer)")}));
-    EXPECT_EQ(CQtUserInterface::NameFilters(L"Certificates|*.cer;*.crt||"),
+    EXPECT_EQ(CCheckedFileDialog::NameFilters(L"Certificates|*.cer;*.crt||"),
               QStringList{QStringLiteral("Certificates (*.cer *.crt)")});
     // Text after the terminating "||" and a name without pattern are not filters.
-    EXPECT_EQ(CQtUserInterface::NameFilters(L"A|*.a||B|*.b||"),
+    EXPECT_EQ(CCheckedFileDialog::NameFilters(L"A|*.a||B|*.b||"),
               QStringList{QStringLiteral("A (*.a)")});
-    EXPECT_TRUE(CQtUserInterface::NameFilters(L"").isEmpty());
-    EXPECT_TRUE(CQtUserInterface::NameFilters(L"Lonely name").isEmpty());
+    EXPECT_TRUE(CCheckedFileDialog::NameFilters(L"").isEmpty());
+    EXPECT_TRUE(CCheckedFileDialog::NameFilters(L"Lonely name").isEmpty());
+}
+
+TEST(QtUserInterface, FileDialogsConfirmOnlyFilesThatPassAndTheAcceptHookTakes) {
+    vktest::QtApp();
+    vktest::TempWorld world;
+    const std::filesystem::path folder = world.Root() / "files";
+    std::filesystem::create_directory(folder);
+    for (const char* name : {"a.CER", "bad.cer", "c.txt", "old.cer"}) {
+        std::ofstream(folder / name) << "x";
+    }
+    CQtUserInterface ui;
+    std::vector<std::pair<std::wstring, int>> accepted;
+    SFileDialogRequest open;
+    open.filter = L"Certificates(*.CER)|*.cer||";
+    open.initialDirectory = folder.wstring();
+    open.check = [](const std::wstring& path) { return !path.ends_with(L"bad.cer"); };
+    open.accept = [&](const std::wstring& path, int index) {
+        accepted.emplace_back(path, index);
+        return accepted.size() % 2 == 0;  // every first confirmation is refused
+    };
+    WithNextFileDialog([&](QFileDialog* d) {
+        EXPECT_EQ(d->directory().absolutePath().toStdWString(), folder.wstring());
+        // Listed whatever the case of the name; c.txt is not.
+        auto* list = d->findChild<QListView*>(QStringLiteral("listView"));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 3; }));
+        EXPECT_EQ(Confirm(d, "bad.cer"), std::pair(false, true));
+        EXPECT_EQ(Confirm(d, "a.CER"), std::pair(true, true));
+        EXPECT_EQ(Confirm(d, "a.CER"), std::pair(true, false));
+    });
+    std::optional<SFileDialogResult> chosen = ui.FileDialog(open);
+    const std::wstring aCer = (folder / "a.CER").wstring();
+    EXPECT_EQ(accepted, (std::vector<std::pair<std::wstring, int>>{{aCer, 1}, {aCer, 1}}));
+    EXPECT_EQ(chosen.value_or(SFileDialogResult{}).path, aCer);
+
+    // Saving over a file asks nothing of Qt's own: the accept hook decides.
+    SFileDialogRequest save = open;
+    save.open = false;
+    save.filter = L"DER|*.cer|Base64|*.cer||";
+    save.defaultExtension = L"cer";
+    save.check = nullptr;
+    save.helpTopic = "export";
+    WithNextFileDialog([&](QFileDialog* d) {
+        EXPECT_EQ(d->property("helpTopic").toString(), QStringLiteral("export"));
+        d->selectNameFilter(d->nameFilters().value(1));
+        EXPECT_EQ(Confirm(d, "old"), std::pair(true, true));
+        EXPECT_EQ(Confirm(d, "old"), std::pair(true, false));
+    });
+    chosen = ui.FileDialog(save);
+    EXPECT_EQ(g_qtBoxes, 0);
+    const std::wstring old = (folder / "old.cer").wstring();
+    EXPECT_EQ(accepted.back(), std::pair(old, 2));
+    EXPECT_EQ(chosen.value_or(SFileDialogResult{}).path, old);
 }
