@@ -1,11 +1,11 @@
 // vkcert-screenshots: pictures of the program for people to look at, in English (1024) and
-// Russian (1049): every dialog template as the dialog builder makes it, the file dialog, the
-// owner PIN prompt (also after a wrong PIN), the Delete container question, the four property
-// views, the main window over the demo tokens and after the shown token is removed, and a
-// sheet of the icons and bitmaps; then a certificate under LANG=de_DE.UTF-8 and the main window
-// of a second start, which finds the pane widths the first one stored. The program runs as it
-// starts (CvkCertApp) under Qt's offscreen platform in a world of its own: the XDG folders point
-// into a temporary folder where vktoken builds the demo tokens.
+// Russian (1049): every dialog template as the dialog builder makes it, the certificate file
+// dialogs (save and open), the owner PIN prompt (also after a wrong PIN), the Delete container
+// question, the four property views, the main window over the demo tokens and after the shown token
+// is removed, and a sheet of the icons and bitmaps; then a certificate under LANG=de_DE.UTF-8 and
+// the main window of a second start, which finds the pane widths the first one stored. The program
+// runs as it starts (CvkCertApp) under Qt's offscreen platform in a world of its own: the XDG
+// folders point into a temporary folder where vktoken builds the demo tokens.
 //
 //   vkcert-screenshots [OUTPUT-FOLDER]     (default: ./screenshots)
 //   vkcert-screenshots --restarted OUTPUT-FOLDER   (the second start, in the caller's world)
@@ -14,7 +14,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
@@ -30,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -40,9 +40,9 @@
 
 #include "gui/app/CvkCertApp.h"
 #include "gui/resources/CDialogLang.h"
-#include "gui/resources/LangFileDialog.h"
 #include "gui/resources/ResourceImages.h"
 #include "gui/tree/CItemsTreeView.h"
+#include "gui/ui/frame/CCheckedFileDialog.h"
 #include "gui/ui/frame/CMainFrame.h"
 #include "program/app/LangIds.h"
 #include "program/app/LangResource.h"
@@ -278,16 +278,38 @@ private:
         }
     }
 
+    // The certificate file dialogs as the seam shows them, over a folder of sample files: the
+    // save dialog with the PFX filter, the open dialog with a file chosen.
     void FileDialog() {
-        QFileDialog dialog(nullptr,
-                           QString::fromStdWString(LoadLangString(IDS_IMPORT_DIALOG_TITLE)),
-                           QString::fromStdString(m_world.string()));
-        ApplyLangFileDialogLabels(&dialog);
-        dialog.setNameFilter(QStringLiteral("PFX (*.pfx)"));
-        dialog.resize(640, 400);
-        dialog.show();
-        SpinFor(100);
-        Save(dialog.grab(), "dialogs/file-dialog");
+        const fs::path folder = m_world / "files";
+        fs::create_directories(folder);
+        for (const char* name : {"Ivanov-2026.cer", "Petrov.CER", "bundle.pfx", "notes.txt"}) {
+            std::ofstream(folder / name) << "x";
+        }
+        const struct {
+            bool open;
+            UINT title;
+            UINT filter;
+            const char* chosen;
+            const char* name;
+        } dialogs[] = {
+            {false, IDS_EXPORT_DIALOG_TITLE, IDS_FILTER_EXPORT_PFX, "Ivanov-2026", "save"},
+            {true, IDS_IMPORT_DIALOG_TITLE, IDS_FILTER_IMPORT_PFX, "Petrov.CER", "open"}};
+        for (const auto& d : dialogs) {
+            SFileDialogRequest request;
+            request.open = d.open;
+            request.title = LoadLangString(d.title);
+            request.filter = LoadLangString(d.filter);
+            request.defaultExtension = L"cer";
+            request.initialDirectory = folder.wstring();
+            request.initialName = Wide(d.chosen).toStdWString();
+            request.helpTopic = d.open ? "import" : "export";
+            CCheckedFileDialog dialog(nullptr, request);
+            dialog.resize(640, 400);
+            dialog.show();
+            SpinFor(300);
+            Save(dialog.grab(), std::string("dialogs/file-dialog-") + d.name);
+        }
     }
 
     // The property views as the frame shows them for the demo tokens' nodes.
