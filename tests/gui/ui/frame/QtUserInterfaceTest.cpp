@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -183,7 +184,7 @@ TEST(QtUserInterface, FileDialogsConfirmOnlyFilesThatPassAndTheAcceptHookTakes) 
     EXPECT_EQ(accepted, (std::vector<std::pair<std::wstring, int>>{{aCer, 1}, {aCer, 1}}));
     EXPECT_EQ(chosen.value_or(SFileDialogResult{}).path, aCer);
 
-    // Saving over a file asks nothing of Qt's own: the accept hook decides.
+    // Saving over a file asks nothing of Qt's own: the accept hook decides. Help does no harm.
     SFileDialogRequest save = open;
     save.open = false;
     save.filter = L"DER|*.cer|Base64|*.cer||";
@@ -192,6 +193,9 @@ TEST(QtUserInterface, FileDialogsConfirmOnlyFilesThatPassAndTheAcceptHookTakes) 
     save.helpTopic = "export";
     WithNextFileDialog([&](QFileDialog* d) {
         EXPECT_EQ(d->property("helpTopic").toString(), QStringLiteral("export"));
+        QPushButton* help = d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help);
+        ASSERT_NE(help, nullptr);
+        help->click();  // no help pages yet: the dialog stays as it was
         d->selectNameFilter(d->nameFilters().value(1));
         EXPECT_EQ(Confirm(d, "old"), std::pair(true, true));
         EXPECT_EQ(Confirm(d, "old"), std::pair(true, false));
