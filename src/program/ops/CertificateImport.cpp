@@ -11,7 +11,6 @@
 #include "program/token/CKeyInfo.h"
 #include "program/token/CTokenInfo.h"
 #include "program/token/ErrorText.h"
-#include "program/tree/CCertTree.h"
 #include "program/ui/CFrameFacade.h"
 #include "program/ui/IUserInterface.h"
 #include "res/resource.h"
@@ -36,16 +35,13 @@ private:
 
 }  // namespace
 
-EImportResult ImportCertificateFile(const std::wstring& path, const std::wstring& readerName,
-                                    const std::wstring& containerName, DWORD keySpec,
+EImportResult ImportCertificateFile(const std::wstring& path, const SImportTarget& target,
                                     const CFrameFacade& facade) {
-    SVKCERTTREE::CCertTreePtr tree;
-    CKeyInfo* key = nullptr;
+    CKeyInfo* key = target.key;
     std::wstring keyName;
     try {
-        key = tree->FindKey(readerName, containerName, keySpec);
         if (key != nullptr) {
-            keyName = containerName + L"\\" + key->GetCertificateDisplayName();
+            keyName = target.containerName + L"\\" + key->GetCertificateDisplayName();
         }
     } catch (const SEXCPT::CCertException&) {
         key = nullptr;
@@ -69,8 +65,8 @@ EImportResult ImportCertificateFile(const std::wstring& path, const std::wstring
             MB_ICONERROR);
         return EImportResult::Refused;
     }
-    if (CTokenInfo* token = tree->FindToken(readerName)) {
-        token->ClearTokenCaches();
+    if (target.token != nullptr) {
+        target.token->ClearTokenCaches();
     }
     key->ClearCaches();
     return EImportResult::Done;

@@ -200,8 +200,17 @@ void CCertificateItemInfo::ImportCertificate() {
         Facade().RunPfxImportWizard(tree->GetProviderDescriptor(), file->path, m_readerName);
         return;
     }
-    if (SVKCERT::ImportCertificateFile(file->path, m_readerName, m_containerName, m_keySpec,
-                                       Facade()) == SVKCERT::EImportResult::Done) {
+    // Looked up again: the token may have left while the dialog was open.
+    SVKCERTTREE::CCertTreePtr tree;
+    SVKCERT::SImportTarget target{nullptr, nullptr, m_containerName};
+    try {
+        target.key = tree->FindKey(m_readerName, m_containerName, m_keySpec);
+        target.token = tree->FindToken(m_readerName);
+    } catch (const SVKCERT::SEXCPT::CCertException&) {
+        target.key = nullptr;
+    }
+    if (SVKCERT::ImportCertificateFile(file->path, target, Facade()) ==
+        SVKCERT::EImportResult::Done) {
         Facade().RedrawNode(this);
         OnUpdate(CUpdateRequest{kUpdateDataChanged});
     }
