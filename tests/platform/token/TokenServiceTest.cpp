@@ -218,11 +218,13 @@ TEST_F(TokenServiceTest, ClientsStartingTheServiceAtOnceEndWithOne) {
 
 TEST_F(TokenServiceTest, TheServiceSurvivesBrokenRequestsAndTrustsOnlyAPrivateFolder) {
     client.Login(world.Root(), kReader, "1234");
-    // Oversized, another version, fields that do not tile, no fields, an unknown request.
+    // Oversized, another version, fields that do not tile, no fields, an unknown request, and
+    // (once for each worker) a field whose length wraps around with its own four bytes.
+    const std::string wraps("\x06\0\0\0\x01\x05\xfc\xff\xff\xff", 10);
     for (const std::string& junk :
          {std::string("\xff\xff\xff\x7f\x01\x01", 6), std::string("\x02\0\0\0\x09\x01", 6),
           std::string("\x08\0\0\0\x01\x05\x09\0\0\0ab", 12), std::string("\x02\0\0\0\x01\x02", 6),
-          std::string("\x02\0\0\0\x01\x63", 6)}) {
+          std::string("\x02\0\0\0\x01\x63", 6), wraps, wraps, wraps, wraps}) {
         CUnixSocket socket = CUnixSocket::Connect(SocketPath(DefaultServiceFolder()).string());
         ASSERT_TRUE(socket.SendAll(junk, 5000));
         Message::Receive(socket, 5000);

@@ -20,9 +20,10 @@ void PutLength(std::uint8_t* out, std::uint32_t value) {
     }
 }
 
-std::uint32_t GetLength(const std::uint8_t* in) {
-    return static_cast<std::uint32_t>(in[0]) | static_cast<std::uint32_t>(in[1]) << 8 |
-           static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+// Wide enough that adding the length's own four bytes cannot wrap around.
+std::size_t GetLength(const std::uint8_t* in) {
+    return static_cast<std::size_t>(in[0]) | static_cast<std::size_t>(in[1]) << 8 |
+           static_cast<std::size_t>(in[2]) << 16 | static_cast<std::size_t>(in[3]) << 24;
 }
 
 // Fills `size` bytes from the socket before the deadline.
@@ -81,7 +82,7 @@ std::string_view Message::Field(std::size_t index) const {
         if (at + 4 > m_fields.Size()) {
             throw std::out_of_range("no such field");
         }
-        const std::uint32_t length = GetLength(m_fields.Data() + at);
+        const std::size_t length = GetLength(m_fields.Data() + at);
         if (index-- == 0) {
             return {reinterpret_cast<const char*>(m_fields.Data() + at + 4), length};
         }
@@ -120,7 +121,7 @@ std::optional<Message> Message::Receive(const CUnixSocket& socket, int timeoutMs
     if (!ReceiveExactly(socket.Descriptor(), head, sizeof head, deadline)) {
         return std::nullopt;
     }
-    const std::uint32_t length = GetLength(head);
+    const std::size_t length = GetLength(head);
     if (length < 2 || length > kMaxMessage || head[4] != kProtocolVersion) {
         return std::nullopt;
     }
