@@ -11,7 +11,10 @@ namespace vkcli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitWrongPassword = 2;
-inline constexpr int kExitBadFile = 3;
+inline constexpr int kExitBadFile = 3;               // not PKCS #12, or damaged
+inline constexpr int kExitCertificateFileFails = 4;  // another key, too large, wrong extension
+inline constexpr int kExitPfxContents = 5;           // not exactly one certificate with its key
+inline constexpr int kExitKeyNotExportable = 6;
 inline constexpr int kExitPinLocked = 7;
 
 struct Command {

@@ -10,10 +10,14 @@ extern const Command kCertCommand;
 extern const Command kLoginCommand;
 extern const Command kLogoutCommand;
 extern const Command kAccessCommand;
+extern const Command kExportCommand;
+extern const Command kImportCommand;
+extern const Command kPubkeyCommand;
 
 std::span<const Command> Commands() {
-    static const Command commands[] = {kPfxCommand,   kListCommand,   kCertCommand,
-                                       kLoginCommand, kLogoutCommand, kAccessCommand};
+    static const Command commands[] = {kPfxCommand,    kListCommand,   kCertCommand,
+                                       kLoginCommand,  kLogoutCommand, kAccessCommand,
+                                       kExportCommand, kImportCommand, kPubkeyCommand};
     return commands;
 }
 

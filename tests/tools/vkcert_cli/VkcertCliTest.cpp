@@ -2,7 +2,8 @@
 // against `openssl pkcs12 -info`, exit codes, password input, messages; cert on every CA
 // certificate against OpenSSL, escaping and the language read but never written; list over worlds
 // made by the real vktoken against `vktoken list` and `show`, damaged and empty worlds; dates in
-// languages without patterns of their own and names holding a NUL or control characters.
+// languages without patterns of their own and names holding a NUL or control characters; export,
+// pubkey and import of key certificates against openssl.
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/pkcs12.h>
@@ -28,6 +29,7 @@
 #include "CliRun.h"
 #include "PfxFixtures.h"
 #include "RowText.h"
+#include "platform/crypto/CryptApi.h"
 #include "platform/registry/RegTestUtil.h"
 #include "platform/token/TokenWorld.h"
 #include "platform/token/service/TokenServiceClient.h"
@@ -679,4 +681,101 @@ TEST_F(CliWorld, ADemoLoginEndsWithRemovalLeavesNoFileAndAKilledServiceLosesNoth
     EXPECT_EQ(Run({"list", "--paths"}).out, listed);
     EXPECT_EQ(UnexpectedFiles(world.Root()), std::vector<std::string>{});
     ::kill(second, SIGTERM);
+}
+
+namespace {
+
+// The bytes of a file; empty when it cannot be read.
+std::string FileBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The certificate stored with a key, read through the provider as the window reads it.
+std::string StoredCertificate(const std::wstring& container, DWORD keySpec) {
+    HCRYPTPROV prov = 0;
+    HCRYPTKEY key = 0;
+    DWORD size = 0;
+    std::string der;
+    if (CryptAcquireContextW(&prov, container.c_str(), L"Orvel Velkora CSP v1.0", PROV_RSA_FULL,
+                             CRYPT_SILENT) &&
+        CryptGetUserKey(prov, keySpec, &key) &&
+        CryptGetKeyParam(key, KP_CERTIFICATE, nullptr, &size, 0)) {
+        der.resize(size);
+        CryptGetKeyParam(key, KP_CERTIFICATE, reinterpret_cast<BYTE*>(der.data()), &size, 0);
+    }
+    CryptDestroyKey(key);
+    CryptReleaseContext(prov, 0);
+    return der;
+}
+
+// `openssl ARGS...` with the current folder as it is; whether it succeeded.
+bool Openssl(std::vector<std::string> args, std::string* out = nullptr) {
+    args.insert(args.begin(), "openssl");
+    return pfxtest::Run(args, out);
+}
+
+}  // namespace
+
+// Export writes the key's certificate as DER (".cer" added) and as Base64 that openssl reads,
+// keeps an existing file without --force; pubkey gives the key openssl certifies for import,
+// which succeeds for that key and fails the check for another.
+TEST_F(CliWorld, ExportPubkeyAndImportRoundTripWithOpenssl) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const std::string r0 = "Velkora USB Reader 0", pin = "12345678\n";
+    const std::string ivanov = r0 + "\\Ivanov-2026\\Exchange";
+    const std::string bare = r0 + "\\Key without certificate\\Exchange";
+    const fs::path dir = world.Root() / "files";
+    fs::create_directories(dir);
+    const std::string der = (dir / "ivanov").string(), b64 = (dir / "ivanov-b64.CER").string();
+
+    ASSERT_EQ(Run({"export", ivanov, der}).exitCode, 0);
+    const std::string stored =
+        StoredCertificate(L"\\\\.\\Velkora USB Reader 0\\Ivanov-2026", AT_KEYEXCHANGE);
+    ASSERT_FALSE(stored.empty());
+    EXPECT_EQ(FileBytes(der + ".cer"), stored);
+    ASSERT_EQ(Run({"export", ivanov, b64, "--base64"}).exitCode, 0);
+    ASSERT_TRUE(Openssl({"x509", "-in", b64, "-outform", "DER", "-out", der + ".back"}));
+    EXPECT_EQ(FileBytes(der + ".back"), stored);
+    // An existing file stays without --force and is replaced with it.
+    const Result kept = Run({"export", ivanov, der + ".cer", "--base64"});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_NE(kept.err.find("--force"), std::string::npos) << kept.err;
+    EXPECT_EQ(FileBytes(der + ".cer"), stored);
+    ASSERT_EQ(Run({"export", ivanov, der + ".cer", "--base64", "--force"}).exitCode, 0);
+    EXPECT_EQ(FileBytes(der + ".cer"), FileBytes(b64));
+    EXPECT_EQ(Run({"export", bare, der + ".none"}).exitCode, 1) << "no certificate";
+    EXPECT_EQ(Run({"export", r0 + "\\Nothing\\Exchange", der + ".none"}).exitCode, 1);
+    EXPECT_FALSE(fs::exists(der + ".none.cer"));
+
+    // The key without a certificate shows its public key only after a login.
+    EXPECT_EQ(Run({"pubkey", bare}).exitCode, 1);
+    const Result other = Run({"pubkey", ivanov});
+    ASSERT_EQ(other.exitCode, 0) << other.err;
+    ASSERT_EQ(Run({"login", r0, "--pin-stdin"}, &pin).exitCode, 0);
+    const Result pub = Run({"pubkey", bare});
+    ASSERT_EQ(pub.exitCode, 0) << pub.err;
+    EXPECT_TRUE(pub.out.starts_with("-----BEGIN PUBLIC KEY-----\n")) << pub.out;
+    std::ofstream(dir / "bare.pub") << pub.out;
+    std::ofstream(dir / "other.pub") << other.out;
+    const std::string ca = (dir / "ca").string();
+    ASSERT_TRUE(Openssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", ca + ".key",
+                         "-out", ca + ".crt", "-subj", "/CN=Test CA", "-days", "2"}));
+    ASSERT_TRUE(Openssl(
+        {"req", "-new", "-key", ca + ".key", "-subj", "/CN=Imported Key", "-out", ca + ".csr"}));
+    for (const char* key : {"bare", "other"}) {
+        ASSERT_TRUE(
+            Openssl({"x509", "-req", "-in", ca + ".csr", "-CA", ca + ".crt", "-CAkey", ca + ".key",
+                     "-CAcreateserial", "-days", "2", "-force_pubkey",
+                     (dir / key).string() + ".pub", "-out", (dir / key).string() + ".cer"}));
+    }
+    const Result wrongKey = Run({"import", bare, (dir / "other.cer").string()});
+    EXPECT_EQ(wrongKey.exitCode, 4) << wrongKey.err;
+    EXPECT_NE(wrongKey.err.find("other.cer"), std::string::npos) << wrongKey.err;
+    EXPECT_EQ(Run({"import", bare, (dir / "bare.pub").string()}).exitCode, 4) << "not .cer";
+    const Result imported = Run({"import", bare, (dir / "bare.cer").string()});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_NE(Run({"list"}).out.find("Imported Key (Exchange Key, 2048)"), std::string::npos);
+    EXPECT_EQ(Run({"logout", r0}).exitCode, 0);
+    EXPECT_EQ(Run({"import", ivanov, (dir / "other.cer").string()}).exitCode, 1) << "logged out";
 }
