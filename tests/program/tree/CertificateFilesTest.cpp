@@ -201,6 +201,8 @@ TEST_F(CertificateFilesTest, ImportChecksTheFileAndAssignsItsCertificateToTheKey
     w.ui.SetNextFile(SFileDialogResult{W(dir / "other.cer"), 1});  // fails: the dialog stays
     w.ui.SetNextFile(SFileDialogResult{W(dir / "new.cer"), 1});
     bare->OnCommand(ID_ACTIONS_IMPORT_CERT);
+    EXPECT_EQ(w.frame.Only({"key msg"}), (Log{"key msg 1", "key msg 2"}))
+        << "the token's public key is read between the key messages";
     EXPECT_EQ(bare->GetCertificate(), mine);
     EXPECT_EQ(bare->GetImage(), IDI_KEY_CERT);
     EXPECT_TRUE(bare->GetDisplayText().starts_with(L"Newcomer ("));
