@@ -2,9 +2,6 @@
 
 #include <openssl/crypto.h>
 
-#include <cstdint>
-#include <optional>
-
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -50,20 +47,6 @@ constexpr Texts kRussian = {"PIN-код токена",
                             "Неверный PIN-код. Осталось попыток: %1.",
                             "PIN-код заблокирован.",
                             "Токен не читается."};
-
-// The PIN tries left of the token in the reader; nothing when they cannot be read.
-std::optional<std::uint32_t> TriesLeft(const std::string& reader) noexcept {
-    try {
-        vkstore::TokenWorld world;
-        const auto state = world.Reader(reader);
-        if (!state || !state->token) {
-            return std::nullopt;
-        }
-        return vkstore::TokenStore(world.TokenFile(state->token->uuid)).Pin().retriesLeft;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
 
 }  // namespace
 
@@ -159,7 +142,7 @@ void COwnerPinDialog::TryPin(std::string& pin) {
             accept();
             return;
         case SCARD_W_WRONG_CHV:
-            if (const auto left = TriesLeft(m_reader)) {
+            if (const auto left = vkstore::PinTriesLeft(m_reader)) {
                 ShowStatus(QString::fromUtf8(t.wrong).arg(*left), true);
             } else {
                 ShowStatus(QString::fromUtf8(t.unreadable), true);

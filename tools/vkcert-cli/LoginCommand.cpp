@@ -13,6 +13,7 @@
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
 #include "platform/text/Utf.h"
+#include "platform/token/TokenStore.h"
 #include "program/app/LangResource.h"
 #include "program/app/UiLanguage.h"
 #include "program/token/ErrorText.h"
@@ -132,7 +133,7 @@ int RunLogin(std::span<char*> args) {
     }
     const std::wstring reader = Utf8ToWide(a.reader);
     // A locked PIN is refused before the PIN is handed over, so no try is spent.
-    if (SVKCERT::PinTriesLeft(reader) == 0u) {
+    if (vkstore::PinTriesLeft(a.reader) == 0u) {
         PrintError(Describe(SCARD_W_CHV_BLOCKED));
         return kExitPinLocked;
     }
@@ -149,7 +150,7 @@ int RunLogin(std::span<char*> args) {
     pin.reset();
     if (error == SCARD_W_WRONG_CHV || error == SCARD_W_CHV_BLOCKED) {
         // Locked now: this wrong PIN spent the last try.
-        const auto left = SVKCERT::PinTriesLeft(reader);
+        const auto left = vkstore::PinTriesLeft(a.reader);
         PrintError(Describe(SCARD_W_WRONG_CHV) + " " + Text("Tries left: ", "Осталось попыток: ") +
                    (left ? std::to_string(*left) : std::string("?")));
         return kExitWrongPassword;

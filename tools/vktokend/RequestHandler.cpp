@@ -49,13 +49,21 @@ vkstore::TokenWorld OpenWorld(const std::filesystem::path& root) {
     return world;
 }
 
+// Whether the reader still holds the token on that insertion.
+bool StillInserted(vkstore::TokenWorld& world, const TokenAddress& token) {
+    const auto now = world.Reader(token.reader);
+    return now && now->token && now->token->uuid == token.uuid && now->insertion == token.insertion;
+}
+
+[[noreturn]] void Removed() {
+    throw StoreError(StoreFailure::Removed, "the token left its reader");
+}
+
 // The token's store when the reader still holds the token on that insertion.
 vkstore::TokenStore OpenToken(const TokenAddress& token) {
     vkstore::TokenWorld world = OpenWorld(token.world);
-    const auto now = world.Reader(token.reader);
-    if (!now || !now->token || now->token->uuid != token.uuid ||
-        now->insertion != token.insertion) {
-        throw StoreError(StoreFailure::Removed, "the token left its reader");
+    if (!StillInserted(world, token)) {
+        Removed();
     }
     return vkstore::TokenStore(world.TokenFile(token.uuid));
 }
@@ -126,11 +134,9 @@ Message RequestHandler::Login(const Message& request) {
     }
     m_logins.Put(token, tokenKey, pinText, stamp);
     // The token may have left while the PIN was checked, before the world was watched.
-    const auto now = world.Reader(reader);
-    if (!now || !now->token || now->token->uuid != token.uuid ||
-        now->insertion != token.insertion) {
+    if (!StillInserted(world, token)) {
         m_logins.Remove(root.string(), token.uuid);
-        throw StoreError(StoreFailure::Removed, "the token left its reader");
+        Removed();
     }
     return Message();
 }

@@ -1,7 +1,6 @@
 #include "ServiceLoop.h"
 
 #include <poll.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,13 +15,6 @@ constexpr std::size_t kMaxWaiting = 64;
 constexpr int kRequestMs = 5'000;
 // How often the loop looks whether its socket file is still there.
 constexpr int kCheckMs = 2'000;
-
-bool SameUser(const CUnixSocket& connection) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    return ::getsockopt(connection.Descriptor(), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
-           peer.uid == ::getuid();
-}
 
 }  // namespace
 
@@ -68,7 +60,7 @@ void ServiceLoop::Run(int signalFd) {
         }
         for (CUnixSocket connection = m_listener.Accept(); connection.IsValid();
              connection = m_listener.Accept()) {
-            if (!SameUser(connection)) {
+            if (!connection.PeerIsThisUser()) {
                 continue;
             }
             std::lock_guard lock(m_mutex);

@@ -163,6 +163,13 @@ CUnixSocket::Received CUnixSocket::ReceiveAvailable(std::string& into, std::size
     return got ? Received::Data : Received::Nothing;
 }
 
+bool CUnixSocket::PeerIsThisUser() const {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return IsValid() && ::getsockopt(m_fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::getuid();
+}
+
 bool CUnixSocket::WaitReadable(int timeoutMs) const {
     return Wait(POLLIN, timeoutMs);
 }

@@ -39,6 +39,8 @@ public:
     Received ReceiveAvailable(std::string& into, std::size_t limit) const;
     // Waits up to `timeoutMs` for something to read (or the peer's end).
     bool WaitReadable(int timeoutMs) const;
+    // Whether the process at the other end runs as this process's user (SO_PEERCRED).
+    bool PeerIsThisUser() const;
 
 private:
     bool Wait(short events, int timeoutMs) const;

@@ -539,4 +539,17 @@ void TokenStore::Unblock(std::string_view adminPin, std::string_view newUserPin)
         Role::User);
 }
 
+std::optional<std::uint32_t> PinTriesLeft(std::string_view reader) noexcept {
+    try {
+        TokenWorld world;
+        const auto state = world.Reader(reader);
+        if (!state || !state->token) {
+            return std::nullopt;
+        }
+        return TokenStore(world.TokenFile(state->token->uuid)).Pin().retriesLeft;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace vkstore

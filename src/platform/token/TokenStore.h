@@ -110,4 +110,8 @@ private:
     std::shared_ptr<SqliteDb> m_db;  // this thread's connection to the token's database
 };
 
+// The user PIN tries left of the token in the reader of the user's token world; nothing when
+// the reader is unknown or empty or the store cannot be read. Throws nothing.
+std::optional<std::uint32_t> PinTriesLeft(std::string_view reader) noexcept;
+
 }  // namespace vkstore

@@ -3,8 +3,6 @@
 #include "platform/crypto/CryptApi.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
-#include "platform/token/TokenStore.h"
-#include "platform/token/TokenWorld.h"
 #include "program/token/CProvContextRef.h"
 #include "program/token/CProviderDescriptor.h"
 #include "program/token/ContainerNames.h"
@@ -40,19 +38,6 @@ DWORD LoginAtProvider(const std::wstring& reader, const char* pin) {
 
 DWORD LogoutAtProvider(const std::wstring& reader) {
     return SetPinParam(reader, nullptr);
-}
-
-std::optional<std::uint32_t> PinTriesLeft(const std::wstring& reader) noexcept {
-    try {
-        vkstore::TokenWorld world;
-        const auto state = world.Reader(NarrowName(reader));
-        if (!state || !state->token) {
-            return std::nullopt;
-        }
-        return vkstore::TokenStore(world.TokenFile(state->token->uuid)).Pin().retriesLeft;
-    } catch (...) {
-        return std::nullopt;
-    }
 }
 
 }  // namespace SVKCERT

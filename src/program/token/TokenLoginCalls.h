@@ -1,10 +1,8 @@
 // Login and logout of a token's user at the token's provider, as the window's Login and Logout
-// and vkcert-cli's login and logout make them, and the public PIN state they report from. The
-// login state itself is ReadLoginState's (LoginState.h).
+// and vkcert-cli's login and logout make them. The login state itself is ReadLoginState's
+// (LoginState.h), the tries left vkstore::PinTriesLeft's (TokenStore.h).
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 
 #include "platform/WinTypes.h"
@@ -18,9 +16,5 @@ DWORD LoginAtProvider(const std::wstring& reader, const char* pin);
 
 // Logs the token's user out; ERROR_SUCCESS also when nobody was logged in.
 DWORD LogoutAtProvider(const std::wstring& reader);
-
-// The PIN tries left of the token in the reader, read from its public PIN state; nothing when the
-// reader is empty or unknown or the store cannot be read. Throws nothing.
-std::optional<std::uint32_t> PinTriesLeft(const std::wstring& reader) noexcept;
 
 }  // namespace SVKCERT

@@ -1,7 +1,6 @@
 #include "platform/token/service/TokenServiceClient.h"
 
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,14 +27,6 @@ constexpr auto kStartWait = std::chrono::seconds(10);
 
 bool IsProgram(const std::filesystem::path& path) {
     return !path.empty() && ::access(path.c_str(), X_OK) == 0;
-}
-
-// Only a service of this user is told a PIN or asked for a key.
-bool PeerIsThisUser(const CUnixSocket& socket) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    return ::getsockopt(socket.Descriptor(), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
-           peer.uid == ::getuid();
 }
 
 // Runs `vktokend --detach`, which answers once the service listens (or another one runs).
@@ -125,7 +116,8 @@ public:
 
 private:
     Message Exchange(const CUnixSocket& socket, int timeoutMs) {
-        if (!PeerIsThisUser(socket)) {
+        // Only a service of this user is told a PIN or asked for a key.
+        if (!socket.PeerIsThisUser()) {
             throw StoreError(StoreFailure::NoService,
                              "the token service socket belongs to another user");
         }
