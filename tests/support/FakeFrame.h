@@ -17,6 +17,7 @@
 
 #include "platform/text/Utf.h"
 #include "program/core/sdp/COwnedReceiver.h"
+#include "program/ops/pfximport/RunPfxImportWizard.h"
 #include "program/token/CProviderDescriptor.h"
 #include "program/tree/CEnumChildsMsgAcceptorRegistry.h"
 #include "program/tree/CTreeMessageHub.h"
@@ -97,6 +98,7 @@ public:
 
     Log events;
     bool showContainers = true;
+    bool runWizards = false;  // the wizards run as in the window, not only logged
     CListSplitRecord split;
 
     STreeItemInfo::CTreeMessageHub* MessageHub() override { return &m_hub; }
@@ -120,6 +122,9 @@ public:
                             const std::wstring& filePath, const std::wstring& reader) override {
         events.push_back("pfx import " + WideToUtf8(filePath) + " into " + WideToUtf8(reader) +
                          " with " + WideToUtf8(provider.name));
+        if (runWizards) {
+            SPFXMaster::RunPfxImportWizard(*m_facade, provider, filePath, reader);
+        }
     }
 
     void RunPfxExportWizard(const std::wstring& filePath, const std::wstring& reader,

@@ -4,11 +4,16 @@
 // window's own events) can be run from inside the box before it answers.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "program/app/MenuModel.h"
@@ -149,6 +154,109 @@ public:
         return m_fileRequests;
     }
 
+    // A scripted answer of a wizard page: the buttons pressed, then the values typed over the
+    // page's own, then how the page is left. As in the window, text past an edit's limit is
+    // refused with the limit message and cut, and values that the page's check refuses are
+    // shown in a message box and keep the page open for the next answer.
+    struct PageAnswer {
+        int endCode = IDOK;
+        std::map<UINT, std::wstring> texts;
+        std::map<UINT, bool> checks;
+        std::vector<UINT> buttons;
+    };
+    // Nothing more to answer cancels the page.
+    void SetNextPage(PageAnswer answer) {
+        std::lock_guard lock(m_mutex);
+        m_pages.push_back(std::move(answer));
+    }
+    // Run inside every page before it answers; empty: none.
+    void SetWhilePageShown(std::function<void(const SWizardPageRequest&)> action) {
+        std::lock_guard lock(m_mutex);
+        m_whilePageShown = std::move(action);
+    }
+    SWizardPageResult RunWizardPage(const SWizardPageRequest& request) override {
+        std::function<void(const SWizardPageRequest&)> whileShown;
+        {
+            std::lock_guard lock(m_mutex);
+            m_pageRequests.push_back(request);
+            m_trail.push_back(std::to_string(request.messageId));
+            whileShown = m_whilePageShown;
+        }
+        if (whileShown) {
+            whileShown(request);
+        }
+        for (;;) {
+            PageAnswer answer;
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_pages.empty()) {
+                    return {};
+                }
+                answer = std::move(m_pages.front());
+                m_pages.pop_front();
+            }
+            SWizardPageResult result;
+            result.values = request.values;
+            for (UINT button : answer.buttons) {
+                if (request.onButton) {
+                    request.onButton(button, result.values);
+                }
+            }
+            for (auto& [id, text] : answer.texts) {
+                const auto limit = request.limits.find(id);
+                if (limit != request.limits.end() && std::cmp_greater(text.size(), limit->second)) {
+                    MessageBox(request.limitMessage, L"", MB_ICONWARNING);
+                    text.resize(static_cast<std::size_t>(limit->second));
+                }
+                result.values.texts[id] = text;
+            }
+            for (const auto& [id, checked] : answer.checks) {
+                result.values.checks[id] = checked;
+            }
+            result.endCode = answer.endCode;
+            if (answer.endCode == IDOK && request.check) {
+                if (const auto refusal = request.check(result.values)) {
+                    MessageBox(*refusal, L"", MB_ICONWARNING);
+                    continue;
+                }
+            }
+            return result;
+        }
+    }
+    std::vector<SWizardPageRequest> PageRequests() const {
+        std::lock_guard lock(m_mutex);
+        return m_pageRequests;
+    }
+    // The message ids of the pages shown (0 for a page without message), progress pages
+    // marked by a leading '~', in order.
+    std::vector<std::string> PageTrail() const {
+        std::lock_guard lock(m_mutex);
+        return m_trail;
+    }
+
+    class ProgressPage final : public IProgressPage {
+    public:
+        explicit ProgressPage(ScriptedUi& ui) : m_ui(ui) { m_ui.m_progressUp = true; }
+        ~ProgressPage() override { m_ui.m_progressUp = false; }
+        ProgressPage(const ProgressPage&) = delete;
+        ProgressPage& operator=(const ProgressPage&) = delete;
+
+    private:
+        ScriptedUi& m_ui;
+    };
+    std::unique_ptr<IProgressPage> ShowProgressPage(const SWizardPageRequest& request) override {
+        std::lock_guard lock(m_mutex);
+        m_trail.push_back("~" + std::to_string(request.messageId));
+        return std::make_unique<ProgressPage>(*this);
+    }
+    bool ProgressUp() const { return m_progressUp; }
+
+    // The work runs on a thread of its own, as in the window.
+    void RunOffWindowThread(const std::function<void()>& work) override {
+        std::thread worker(work);
+        worker.join();
+    }
+
 private:
     IUserInterface* m_previous;
     mutable std::mutex m_mutex;
@@ -162,6 +270,11 @@ private:
     std::deque<std::optional<SFileDialogResult>> m_files;
     std::function<void()> m_onFileChosen;
     std::vector<SFileDialogRequest> m_fileRequests;
+    std::deque<PageAnswer> m_pages;
+    std::function<void(const SWizardPageRequest&)> m_whilePageShown;
+    std::vector<SWizardPageRequest> m_pageRequests;
+    std::vector<std::string> m_trail;
+    std::atomic<bool> m_progressUp{false};
 };
 
 }  // namespace vktest

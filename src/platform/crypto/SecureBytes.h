@@ -33,4 +33,12 @@ struct CleansingAllocator {
 using SecureBytes = std::vector<BYTE, CleansingAllocator<BYTE>>;
 using SecureString = std::basic_string<char, std::char_traits<char>, CleansingAllocator<char>>;
 
+// Wipes a string's whole buffer (short strings live inside the object, where no allocator
+// sees them) and empties it.
+template <class CharT, class Traits, class Alloc>
+void WipeString(std::basic_string<CharT, Traits, Alloc>& text) {
+    OPENSSL_cleanse(text.data(), text.capacity() * sizeof(CharT));
+    text.clear();
+}
+
 }  // namespace vk::crypto

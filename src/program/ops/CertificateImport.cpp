@@ -5,6 +5,7 @@
 #include "platform/errors/WinError.h"
 #include "platform/text/FormatString.h"
 #include "program/app/LangResource.h"
+#include "program/ops/CStatusText.h"
 #include "program/ops/CertFileReader.h"
 #include "program/ops/CertificateFileCheck.h"
 #include "program/token/CCertException.h"
@@ -16,24 +17,6 @@
 #include "res/resource.h"
 
 namespace SVKCERT {
-
-namespace {
-
-// Shows the status text while it lives.
-class CStatusText {
-public:
-    CStatusText(const CFrameFacade& facade, const std::wstring& text) : m_facade(facade) {
-        m_facade.SetStatusMessage(text);
-    }
-    ~CStatusText() { m_facade.SetStatusMessage(); }
-    CStatusText(const CStatusText&) = delete;
-    CStatusText& operator=(const CStatusText&) = delete;
-
-private:
-    const CFrameFacade& m_facade;
-};
-
-}  // namespace
 
 EImportResult ImportCertificateFile(const std::wstring& path, const SImportTarget& target,
                                     const CFrameFacade& facade) {

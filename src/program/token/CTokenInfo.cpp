@@ -127,6 +127,11 @@ void CTokenInfo::DeleteContainer(const std::wstring& name) {
     ClearTokenCaches();
 }
 
+void CTokenInfo::Refresh() {
+    RefreshContainers();
+    ClearTokenCaches();
+}
+
 void CTokenInfo::ClearTokenCaches() {
     m_recordRead = false;
     ResetLoginState();

@@ -55,6 +55,10 @@ public:
     // to one of the token's keys).
     void ClearTokenCaches();
 
+    // Forgets everything cached and reads the container list again (after containers were made
+    // or removed behind the tree's back).
+    void Refresh();
+
 private:
     void ReadContainers();
     void RefreshContainers();

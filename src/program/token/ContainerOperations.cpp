@@ -110,9 +110,9 @@ CProvContextRef CreateContainerCached(const CProviderDescriptor& provider,
                                       const std::wstring& reader, const std::wstring& container) {
     const std::wstring full = FullContainerName(reader, container);
     CProvContextRef context;
-    SCONTEXTCACHE::CCryptoProvContextCache::Instance().Acquire(
+    ThrowIfFailed(SCONTEXTCACHE::CCryptoProvContextCache::Instance().Acquire(
         &context, full.c_str(), provider.name.c_str(), reader.c_str(), provider.type,
-        CRYPT_NEWKEYSET);
+        CRYPT_NEWKEYSET));
     return context;
 }
 

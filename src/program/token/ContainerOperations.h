@@ -30,8 +30,7 @@ void SetDefaultContainer(const CProviderDescriptor& provider, const std::wstring
 void DeleteContainer(const CProviderDescriptor& provider, const std::wstring& reader,
                      const std::wstring& container);
 
-// Creates the container through the cache (CRYPT_NEWKEYSET); an empty reference when the
-// provider refused (the next call with it fails).
+// Creates the container through the cache (CRYPT_NEWKEYSET); guarded.
 SCONTEXTCACHE::CProvContextRef CreateContainerCached(const CProviderDescriptor& provider,
                                                      const std::wstring& reader,
                                                      const std::wstring& container);

@@ -43,7 +43,7 @@ std::vector<BYTE> ReadKeyCertificate(const CProviderDescriptor& provider,
     });
 }
 
-HCRYPTKEY ImportKeyBlob(HCRYPTPROV context, const std::vector<BYTE>& blob, DWORD flags) {
+HCRYPTKEY ImportKeyBlob(HCRYPTPROV context, std::span<const BYTE> blob, DWORD flags) {
     HCRYPTKEY key = 0;
     SEXCPT::ThrowIfFailed(
         CryptImportKey(context, blob.data(), static_cast<DWORD>(blob.size()), 0, flags, &key));

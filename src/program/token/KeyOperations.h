@@ -1,6 +1,7 @@
 // Provider operations on a container's keys that do not go through an open key.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,6 @@ std::vector<BYTE> ReadKeyCertificate(const CProviderDescriptor& provider,
                                      DWORD keySpec);
 
 // Imports a key blob into the caller's context (guarded); the caller destroys the key handle.
-HCRYPTKEY ImportKeyBlob(HCRYPTPROV context, const std::vector<BYTE>& blob, DWORD flags);
+HCRYPTKEY ImportKeyBlob(HCRYPTPROV context, std::span<const BYTE> blob, DWORD flags);
 
 }  // namespace SVKCERT

@@ -1,14 +1,16 @@
-// The UI seam for what non-GUI code must show: message boxes, the mouse cursor, context menus
-// and file dialogs. The GUI installs its implementation at start-up and tests install a scripted
-// one. With none installed nothing is shown: message boxes answer as a cautious user would (No
-// to a question, otherwise OK), menus and file dialogs as if cancelled.
+// The UI seam for what non-GUI code must show: message boxes, the mouse cursor, context menus,
+// file dialogs and wizard pages. The GUI installs its implementation at start-up and tests install
+// a scripted one. With none installed nothing is shown: message boxes answer as a cautious user
+// would (No to a question, otherwise OK), menus and file dialogs as if cancelled.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/WinTypes.h"
+#include "program/ui/WizardPage.h"
 
 class CMenu;
 
@@ -79,6 +81,21 @@ public:
     virtual std::optional<SFileDialogResult> FileDialog(const SFileDialogRequest&) {
         return std::nullopt;
     }
+
+    // Shows a wizard page modally, owned by the main window; with nobody to answer it the page
+    // is cancelled.
+    virtual SWizardPageResult RunWizardPage(const SWizardPageRequest&) { return {}; }
+
+    // Shows a progress page (its request's texts; Enter and Escape do nothing on it) until the
+    // answer goes. Null where nothing is shown.
+    virtual std::unique_ptr<IProgressPage> ShowProgressPage(const SWizardPageRequest&) {
+        return nullptr;
+    }
+
+    // Runs slow work away from the window, which keeps painting and following events (but takes
+    // no input while a progress page is up), and returns when the work is done. The work must
+    // not touch the UI.
+    virtual void RunOffWindowThread(const std::function<void()>& work) { work(); }
 
 private:
     UINT m_cursor = IDC_ARROW;

@@ -33,6 +33,7 @@
 #include "program/app/UiLanguage.h"
 #include "program/core/settings/CRawStruct.h"
 #include "program/core/settings/CSettingBool.h"
+#include "program/ops/pfximport/RunPfxImportWizard.h"
 #include "program/token/CTokenInfo.h"
 #include "program/token/LoginState.h"
 #include "program/tree/CUpdateRequest.h"
@@ -636,9 +637,9 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-void CMainFrame::RunPfxImportWizard(const SVKCERT::CProviderDescriptor&, const std::wstring&,
-                                    const std::wstring&) {
-    // The PFX import wizard is started here once it is part of the program.
+void CMainFrame::RunPfxImportWizard(const SVKCERT::CProviderDescriptor& provider,
+                                    const std::wstring& filePath, const std::wstring& readerName) {
+    SPFXMaster::RunPfxImportWizard(*m_facade, provider, filePath, readerName);
 }
 
 void CMainFrame::RunPfxExportWizard(const std::wstring&, const std::wstring&, const std::wstring&,

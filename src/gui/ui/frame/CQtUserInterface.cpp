@@ -2,11 +2,16 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEventLoop>
 #include <QMenu>
 #include <QMessageBox>
 
+#include <exception>
+#include <thread>
+
 #include "gui/resources/LangMenuBuilder.h"
 #include "gui/ui/frame/CCheckedFileDialog.h"
+#include "gui/ui/frame/CWizardPage.h"
 
 namespace {
 
@@ -54,6 +59,20 @@ int ResultOf(int button, UINT type) {
     }
 }
 
+// A progress page on the screen for as long as it lives.
+class CQtProgressPage final : public IProgressPage {
+public:
+    CQtProgressPage(const SWizardPageRequest& request, QWidget* owner)
+        : m_page(request, owner, CWizardPage::EKind::Progress) {
+        m_page.show();
+        // Painted before the work starts, also when the work keeps this thread busy.
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+
+private:
+    CWizardPage m_page;
+};
+
 }  // namespace
 
 CQtUserInterface::CQtUserInterface() : m_previous(SetUserInterface(this)) {}
@@ -99,4 +118,42 @@ std::optional<SFileDialogResult> CQtUserInterface::FileDialog(const SFileDialogR
     dialog.exec();
     m_owner = owner;
     return dialog.Result();
+}
+
+SWizardPageResult CQtUserInterface::RunWizardPage(const SWizardPageRequest& request) {
+    CWizardPage page(request, m_owner.data());
+    // What the page shows of its own (a refusal, the length limit) is owned by the page.
+    const QPointer<QWidget> owner = m_owner;
+    m_owner = &page;
+    SWizardPageResult result;
+    result.endCode = page.exec();
+    if (result.endCode == QDialog::Rejected) {
+        result.endCode = IDCANCEL;
+    }
+    result.values = page.Values();
+    m_owner = owner;
+    return result;
+}
+
+std::unique_ptr<IProgressPage> CQtUserInterface::ShowProgressPage(
+    const SWizardPageRequest& request) {
+    return std::make_unique<CQtProgressPage>(request, m_owner.data());
+}
+
+void CQtUserInterface::RunOffWindowThread(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }

@@ -1,5 +1,5 @@
-// The UI seam on Qt: message boxes, the wait cursor, popup menus and file dialogs, each owned by
-// the main window. Installed for its lifetime.
+// The UI seam on Qt: message boxes, the wait cursor, popup menus, file dialogs and wizard pages,
+// each owned by the main window. Installed for its lifetime.
 #pragma once
 
 #include <QPointer>
@@ -21,6 +21,9 @@ public:
     UINT SetCursor(UINT cursorId) override;
     UINT TrackPopupMenu(const CMenu& menu, int screenX, int screenY) override;
     std::optional<SFileDialogResult> FileDialog(const SFileDialogRequest& request) override;
+    SWizardPageResult RunWizardPage(const SWizardPageRequest& request) override;
+    std::unique_ptr<IProgressPage> ShowProgressPage(const SWizardPageRequest& request) override;
+    void RunOffWindowThread(const std::function<void()>& work) override;
 
 private:
     QPointer<QWidget> m_owner;
