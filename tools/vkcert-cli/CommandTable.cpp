@@ -5,6 +5,7 @@
 namespace vkcli {
 
 extern const Command kPfxCommand;
+extern const Command kPfxImportCommand;
 extern const Command kListCommand;
 extern const Command kCertCommand;
 extern const Command kLoginCommand;
@@ -13,11 +14,13 @@ extern const Command kAccessCommand;
 extern const Command kExportCommand;
 extern const Command kImportCommand;
 extern const Command kPubkeyCommand;
+extern const Command kStoreCommand;
 
 std::span<const Command> Commands() {
-    static const Command commands[] = {kPfxCommand,    kListCommand,   kCertCommand,
-                                       kLoginCommand,  kLogoutCommand, kAccessCommand,
-                                       kExportCommand, kImportCommand, kPubkeyCommand};
+    static const Command commands[] = {kPfxCommand,    kPfxImportCommand, kListCommand,
+                                       kCertCommand,   kLoginCommand,     kLogoutCommand,
+                                       kAccessCommand, kExportCommand,    kImportCommand,
+                                       kPubkeyCommand, kStoreCommand};
     return commands;
 }
 

@@ -97,6 +97,47 @@ void SyncFolder(const std::filesystem::path& folder) {
     }
 }
 
+// The files of the folder named as store files ("<40 hex digits>.cert"), sorted.
+std::vector<std::filesystem::path> StoreFileNames(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == 45 && name.ends_with(".cert")) {
+            files.push_back(it->path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The certificate of one store file; nothing when the file cannot be read, is damaged or holds
+// another certificate than its name says.
+std::optional<StoredCertificate> ReadStoreFile(const std::filesystem::path& folder,
+                                               const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<BYTE> data;
+    data.reserve(4096);
+    char buf[4096];
+    while (in && data.size() <= kMaxFile) {
+        in.read(buf, sizeof buf);
+        data.insert(data.end(), buf, buf + in.gcount());
+    }
+    if (data.size() > kMaxFile) {
+        return std::nullopt;
+    }
+    auto cert = Parse(data);
+    if (!cert || StoreFilePath(folder, cert->encoded) != path) {
+        return std::nullopt;
+    }
+    DWORD error = 0;
+    if (!SplitCertificate(cert->encoded.data(), cert->encoded.size(), true, &error)) {
+        return std::nullopt;
+    }
+    return cert;
+}
+
 std::filesystem::path DataHome() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && *xdg == '/') {
@@ -147,38 +188,21 @@ DWORD RemoveStoreFile(const std::filesystem::path& folder, const std::vector<BYT
 }
 
 std::vector<StoredCertificate> ReadStoreFolder(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> files;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() == 45 && name.ends_with(".cert")) {
-            files.push_back(it->path());
+    std::vector<StoredCertificate> out;
+    for (const auto& path : StoreFileNames(folder)) {
+        if (auto cert = ReadStoreFile(folder, path)) {
+            out.push_back(std::move(*cert));
         }
     }
-    std::sort(files.begin(), files.end());
-    std::vector<StoredCertificate> out;
-    for (const auto& path : files) {
-        std::ifstream in(path, std::ios::binary);
-        std::vector<BYTE> data;
-        data.reserve(4096);
-        char buf[4096];
-        while (in && data.size() <= kMaxFile) {
-            in.read(buf, sizeof buf);
-            data.insert(data.end(), buf, buf + in.gcount());
+    return out;
+}
+
+std::vector<std::filesystem::path> DamagedStoreFiles(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> out;
+    for (const auto& path : StoreFileNames(folder)) {
+        if (!ReadStoreFile(folder, path)) {
+            out.push_back(path);
         }
-        if (data.size() > kMaxFile) {
-            continue;
-        }
-        auto cert = Parse(data);
-        if (!cert || StoreFilePath(folder, cert->encoded) != path) {
-            continue;
-        }
-        DWORD error = 0;
-        if (!SplitCertificate(cert->encoded.data(), cert->encoded.size(), true, &error)) {
-            continue;
-        }
-        out.push_back(std::move(*cert));
     }
     return out;
 }

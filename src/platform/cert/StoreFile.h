@@ -35,4 +35,9 @@ DWORD RemoveStoreFile(const std::filesystem::path& folder, const std::vector<BYT
 // files whose name does not match their certificate and stray files are skipped.
 std::vector<StoredCertificate> ReadStoreFolder(const std::filesystem::path& folder);
 
+// The files of the folder named as store files that ReadStoreFolder skips
+// (unreadable, damaged, or holding another certificate than their name says),
+// in file-name order.
+std::vector<std::filesystem::path> DamagedStoreFiles(const std::filesystem::path& folder);
+
 }  // namespace vk::cert

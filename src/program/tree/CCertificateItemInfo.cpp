@@ -5,6 +5,7 @@
 #include "platform/text/FormatString.h"
 #include "program/app/LangResource.h"
 #include "program/app/MenuModel.h"
+#include "program/ops/CertStoreRegistration.h"
 #include "program/ops/CertificateFileCheck.h"
 #include "program/ops/CertificateFileExport.h"
 #include "program/ops/CertificateImport.h"
@@ -135,10 +136,28 @@ void CCertificateItemInfo::OnCommand(UINT commandId) {
         case ID_ACTIONS_IMPORT_CERT:
             ImportCertificate();
             break;
-        default:
-            // The store commands are carried out by the certificate operations; without them
-            // the node leaves the key untouched.
+        case ID_ACTIONS_ADD_TO_STORE:
+            ChangeStoreRegistration(SVKCERT::EStoreChange::Add);
             break;
+        case ID_ACTIONS_REMOVE_FROM_STORE:
+            ChangeStoreRegistration(SVKCERT::EStoreChange::Remove);
+            break;
+        default:
+            break;
+    }
+}
+
+void CCertificateItemInfo::ChangeStoreRegistration(SVKCERT::EStoreChange change) {
+    SVKCERTTREE::CCertTreePtr tree;
+    CKeyInfo* key = nullptr;
+    try {
+        key = tree->FindKey(m_readerName, m_containerName, m_keySpec);
+    } catch (const CCertException&) {
+        key = nullptr;  // the token left: nothing to register
+    }
+    if (key != nullptr) {
+        SVKCERT::ChangeStoreRegistration(change, *key, tree->GetProviderDescriptor(), Facade(),
+                                         this);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "program/ops/CertStoreRegistration.h"
 #include "program/tree/CItemInfoDefault.h"
 
 namespace STreeItemInfo {
@@ -41,6 +42,8 @@ private:
     std::vector<BYTE> ReadPublicKey();
     void ExportCertificate();
     void ImportCertificate();
+    // Adds the key's certificate to the user's store or takes it out (commands 32775, 32779).
+    void ChangeStoreRegistration(SVKCERT::EStoreChange change);
     void ShowKeyInformation(IKeyViewFill* fill);
     void ReadKeyInformation(IKeyViewFill* fill);
     void SendKeyMsg(DWORD code);

@@ -3,7 +3,7 @@
 // certificate against OpenSSL, escaping and the language read but never written; list over worlds
 // made by the real vktoken against `vktoken list` and `show`, damaged and empty worlds; dates in
 // languages without patterns of their own and names holding a NUL or control characters; export,
-// pubkey and import of key certificates against openssl.
+// pubkey and import of key certificates against openssl; the user's certificate store.
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/pkcs12.h>
@@ -778,4 +778,87 @@ TEST_F(CliWorld, ExportPubkeyAndImportRoundTripWithOpenssl) {
     EXPECT_NE(Run({"list"}).out.find("Imported Key (Exchange Key, 2048)"), std::string::npos);
     EXPECT_EQ(Run({"logout", r0}).exitCode, 0);
     EXPECT_EQ(Run({"import", ivanov, (dir / "other.cer").string()}).exitCode, 1) << "logged out";
+}
+
+namespace {
+
+// The line of `store list` for a certificate, from openssl: thumbprint, the key link's fields
+// and the subject's values.
+std::string StoreLine(const std::string& der, const std::string& link) {
+    const auto* p = reinterpret_cast<const unsigned char*>(der.data());
+    std::unique_ptr<X509, decltype(&X509_free)> cert(
+        d2i_X509(nullptr, &p, static_cast<long>(der.size())), X509_free);
+    if (!cert) {
+        return "not a certificate";
+    }
+    return Digest(cert.get(), EVP_sha1()) + "\t" + link + "\t" +
+           NameText(X509_get_subject_name(cert.get()), XN_FLAG_SEP_CPLUS_SPC);
+}
+
+}  // namespace
+
+// store add, status, list and remove over the demo tokens; a certificate another program added
+// without a key link and a damaged store file in the user's store.
+TEST_F(CliWorld, StoreAddListStatusAndRemoveRoundTrip) {
+    ASSERT_EQ(Vktoken({"demo"}).exitCode, 0);
+    const std::string r0 = "Velkora USB Reader 0\\";
+    const std::string ivanov = r0 + "Ivanov-2026\\Exchange",
+                      petrova = r0 + "Petrova-signing\\Signature";
+    const std::string ivanovDer =
+        StoredCertificate(L"\\\\.\\Velkora USB Reader 0\\Ivanov-2026", AT_KEYEXCHANGE);
+    const std::string petrovaDer =
+        StoredCertificate(L"\\\\.\\Velkora USB Reader 0\\Petrova-signing", AT_SIGNATURE);
+    const fs::path ca = world.Root() / "ca.der", folder = world.DataHome() / "vkcert/certstores/MY";
+    ASSERT_TRUE(Openssl({"x509", "-in", (world.DataHome() / "vkcert/tokens/demo-ca.crt").string(),
+                         "-outform", "DER", "-out", ca.string()}));
+    const std::string caDer = FileBytes(ca);
+    HCERTSTORE store = CertOpenSystemStoreW(0, L"MY");
+    ASSERT_TRUE(CertAddEncodedCertificateToStore(
+        store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(caDer.data()),
+        static_cast<DWORD>(caDer.size()), CERT_STORE_ADD_NEW, nullptr));
+    CertCloseStore(store, 0);
+
+    EXPECT_EQ(Run({"store", "status", ivanov}).out, "not registered\n");
+    const Result added = Run({"store", "add", ivanov});
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    EXPECT_EQ(Run({"store", "add", ivanov}).exitCode, 0) << "registered again";
+    ASSERT_EQ(Run({"store", "add", petrova}).exitCode, 0);
+    EXPECT_EQ(Run({"store", "add", r0 + "Key without certificate\\Exchange"}).exitCode, 1);
+    EXPECT_EQ(Run({"store", "status", ivanov}).out, "registered\n");
+    std::vector<std::string> expected = {StoreLine(ivanovDer, "Ivanov-2026\t1"),
+                                         StoreLine(petrovaDer, "Petrova-signing\t2"),
+                                         StoreLine(caDer, "-\t-")};
+    std::ranges::sort(expected);  // store files are named by the thumbprint
+    const Result listed = Run({"store", "list"});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(Lines(listed.out), expected);
+    EXPECT_EQ(listed.err, "");
+
+    // A damaged file is skipped by list and status and named; remove tells why it fails.
+    std::string name = Split(StoreLine(petrovaDer, ""), '\t')[0];
+    std::erase(name, ' ');
+    const fs::path damaged = folder / (name + ".cert");
+    ASSERT_TRUE(fs::exists(damaged));
+    fs::resize_file(damaged, 100);
+    const std::string named = "vkcert-cli: The store file \"" + damaged.string() +
+                              "\" is damaged and has been skipped.\n";
+    const Result skipped = Run({"store", "list"});
+    EXPECT_EQ(skipped.exitCode, 0);
+    EXPECT_EQ(skipped.out.find("Petrova"), std::string::npos);
+    EXPECT_EQ(Lines(skipped.out).size(), 2u);
+    EXPECT_EQ(skipped.err, named);
+    const Result status = Run({"store", "status", petrova});
+    EXPECT_EQ(status.out, "not registered\n");
+    EXPECT_EQ(status.err, named);
+
+    EXPECT_EQ(Run({"store", "remove", ivanov}).exitCode, 0);
+    EXPECT_EQ(Run({"store", "status", ivanov}).out, "not registered\n");
+    const Result again = Run({"store", "remove", ivanov});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err,
+              "vkcert-cli: Error occured while deleting certificate \"Иванов Иван\" from "
+              "certificate store. System error description is : \"Cannot find object or "
+              "property.\".\n");
+    EXPECT_EQ(Lines(Run({"store", "list"}).out),
+              std::vector<std::string>{StoreLine(caDer, "-\t-")});
 }
