@@ -5,6 +5,7 @@
 #include "Command.h"
 #include "Messages.h"
 #include "platform/crypto/OpenSslInit.h"
+#include "platform/version/ProgramVersion.h"
 
 namespace {
 
@@ -29,14 +30,21 @@ void PrintHelp() {
         text += command.summary();
         text += '\n';
     }
-    text += vkcli::Text("\n'vkcert-cli COMMAND --help' explains a command.\n",
-                        "\n'vkcert-cli КОМАНДА --help' описывает команду.\n");
+    text += vkcli::Text(
+        "\n'vkcert-cli COMMAND --help' explains a command;"
+        " 'vkcert-cli --version' prints the version.\n",
+        "\n'vkcert-cli КОМАНДА --help' описывает команду;"
+        " 'vkcert-cli --version' выводит версию.\n");
     std::fputs(text.c_str(), stdout);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (IsVersionRequest(argc, argv)) {
+        PrintProgramVersion("vkcert-cli");
+        return vkcli::kExitOk;
+    }
     vk::crypto::OpenSslInit();
     if (argc < 2) {
         vkcli::PrintError(vkcli::Text("no command given (see vkcert-cli --help)",

@@ -13,6 +13,7 @@
 #include "platform/text/Utf.h"
 #include "platform/token/StoreError.h"
 #include "platform/token/TokenWorld.h"
+#include "platform/version/ProgramVersion.h"
 
 namespace {
 
@@ -93,6 +94,7 @@ Demo:
         Refuses a world that is not empty unless --force replaces it.
 
   vktoken --help                     this text
+  vktoken --version                  the program's version
 )";
 
 using Command = std::function<void(int argc, char** argv)>;
@@ -331,6 +333,10 @@ const std::map<std::string, Command>& Commands() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (IsVersionRequest(argc, argv)) {
+        PrintProgramVersion("vktoken");
+        return 0;
+    }
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
         std::cout << kHelp;
         return argc < 2 ? 2 : 0;

@@ -22,6 +22,7 @@
 #include "platform/crypto/OpenSslInit.h"
 #include "platform/token/StoreError.h"
 #include "platform/token/service/ServiceFolder.h"
+#include "platform/version/ProgramVersion.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ namespace service = vkstore::service;
 constexpr const char* kHelp = R"(vktokend - the token service of the virtual Velkora tokens
 
 Usage: vktokend [--folder DIR] [--detach]
+       vktokend --version
 
 Holds the logins of the user's virtual tokens and does all work with their
 private keys, so that no token key, PIN or private key is ever written to a
@@ -165,6 +167,10 @@ int Serve(const Options& options, int& readyFd) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (IsVersionRequest(argc, argv)) {
+        PrintProgramVersion("vktokend");
+        return 0;
+    }
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kHelp, stdout);
         return 0;
