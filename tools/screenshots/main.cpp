@@ -42,6 +42,7 @@
 #include "gui/resources/CDialogLang.h"
 #include "gui/resources/ResourceImages.h"
 #include "gui/tree/CItemsTreeView.h"
+#include "gui/ui/frame/CAboutDlg.h"
 #include "gui/ui/frame/CCheckedFileDialog.h"
 #include "gui/ui/frame/CMainFrame.h"
 #include "program/app/LangIds.h"
@@ -267,6 +268,10 @@ private:
                 continue;
             }
             const int id = entry.name.Id();
+            if (id == IDD_ABOUTBOX) {
+                About();
+                continue;
+            }
             CDialogLang dialog(static_cast<UINT>(id), nullptr);
             if (!dialog.IsBuilt()) {
                 Fail("dialog " + std::to_string(id) + " does not build");
@@ -276,6 +281,20 @@ private:
                                     (name != kDialogNames.end() ? std::string("-") + name->second
                                                                 : std::string()));
         }
+    }
+
+    // The About dialog of the built program, with the token software beside it as installed.
+    void About() {
+        const fs::path programs = m_world / "programs";
+        fs::create_directories(programs);
+        for (const char* program : {VKCERT, VKTOKEN, VKCERT_CLI, VKTOKEND}) {
+            const fs::path link = programs / fs::path(program).filename();
+            if (!fs::exists(link)) {
+                fs::create_symlink(program, link);
+            }
+        }
+        CAboutDlg dialog(nullptr, programs / "vkcert", programs);
+        Save(dialog.grab(), "dialogs/" + std::to_string(IDD_ABOUTBOX) + "-about");
     }
 
     // The certificate file dialogs as the seam shows them, over a folder of sample files: the

@@ -5,6 +5,7 @@
 
 #include "gui/resources/LangMenuBuilder.h"
 #include "gui/tree/CItemsTreeView.h"
+#include "gui/ui/frame/CAboutDlg.h"
 #include "gui/ui/frame/CFrameStatusBar.h"
 #include "gui/ui/frame/CFrameToolBar.h"
 #include "gui/ui/frame/CMainFrame.h"
@@ -57,7 +58,11 @@ void CMainFrame::BuildCommandTable() {
         [=, this] { return shown(m_statusBar); });
     m_commands.Add({ID_VIEW_SWITCH_LANGUAGE}, [] { ToggleUiLanguage(); });
     m_commands.Add({ID_TAB_PANE, ID_NEXT_PANE, ID_PREV_PANE}, [this] { ActivateOtherPane(); });
-    // Help and About are carried out by the help and About parts of the program.
+    m_commands.Add({ID_APP_ABOUT}, [this] {
+        CAboutDlg dialog(this);
+        dialog.exec();
+    });
+    // Help is carried out by the help part of the program.
 }
 
 bool CMainFrame::NodeAccepts(UINT id) {

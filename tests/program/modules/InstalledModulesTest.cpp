@@ -1,0 +1,77 @@
+// The About dialog's module list and program texts: the token software found in a folder (in
+// the table's order, a missing module left out, one without a stamp listed with empty version
+// and description), the program's version and legal notice, and the run-time libraries found
+// as loaded. The dialog showing them is tested with the dialog.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/version/CFileVersionInfo.h"
+#include "program/app/InstalledModules.h"
+#include "support/TempWorld.h"
+
+using testing::ElementsAre;
+using testing::Field;
+using testing::IsEmpty;
+using testing::StartsWith;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::wstring StampedVersion(const fs::path& program) {
+    SFileVersions::CFileVersionInfo info(program);
+    return info.GetString(info.GetTranslations().at(0), L"FileVersion");
+}
+
+auto Row(const std::wstring& name, const std::wstring& version, const std::wstring& description) {
+    return testing::AllOf(Field(&CModuleRow::fileName, name), Field(&CModuleRow::version, version),
+                          Field(&CModuleRow::description, description));
+}
+
+}  // namespace
+
+TEST(InstalledModules, AFolderHoldingOnlyVktokenGivesOneRow) {
+    vktest::TempWorld world;
+    fs::copy_file(VKTOKEN, world.Root() / "vktoken");
+    EXPECT_THAT(InstalledModules(world.Root()),
+                ElementsAre(Row(L"vktoken", StampedVersion(VKTOKEN),
+                                L"Velkora virtual token administration")));
+}
+
+TEST(InstalledModules, ModulesWithoutAStampAreListedEmptyInTheTablesOrder) {
+    vktest::TempWorld world;
+    const fs::path dir = world.Root();
+    std::ofstream(dir / "vktoken") << "#!/bin/sh\n";
+    fs::copy_file(fs::read_symlink("/proc/self/exe"), dir / "vktokend");  // a program, no stamp
+    fs::copy_file(VKCERT_CLI, dir / "vkcert-cli");
+    std::ofstream(dir / "vkcert") << "not a module\n";
+    EXPECT_THAT(InstalledModules(dir), ElementsAre(Row(L"vktoken", L"", L""),
+                                                   Row(L"vkcert-cli", StampedVersion(VKCERT_CLI),
+                                                       L"Velkora certificate browser for scripts"),
+                                                   Row(L"vktokend", L"", L"")));
+    EXPECT_THAT(InstalledModules(world.Root() / "missing"), IsEmpty());
+}
+
+TEST(InstalledModules, ProgramStampGivesVersionAndLegalNoticeOrNothing) {
+    const CProgramStamp stamped = ReadProgramStamp(VKCERT_CLI);
+    EXPECT_EQ(stamped.version, StampedVersion(VKCERT_CLI));
+    EXPECT_THAT(stamped.legalNotice, StartsWith(L"Copyright"));
+
+    const CProgramStamp unstamped = ReadProgramStamp(fs::read_symlink("/proc/self/exe"));
+    EXPECT_EQ(unstamped.version, L"");
+    EXPECT_EQ(unstamped.legalNotice, L"");
+}
+
+TEST(InstalledModules, RuntimeLibrariesAreNamedByTheirLoadedFiles) {
+    const auto libraries = RuntimeLibraries();
+    ASSERT_EQ(libraries.size(), 2u);
+    EXPECT_THAT(libraries[0].fileName, StartsWith(L"libcrypto.so."));
+    EXPECT_THAT(libraries[0].version, StartsWith(L"3."));
+    EXPECT_EQ(libraries[0].description, L"OpenSSL");
+    EXPECT_THAT(libraries[1].fileName, StartsWith(L"libsqlite3.so."));
+    EXPECT_THAT(libraries[1].version, StartsWith(L"3."));
+    EXPECT_EQ(libraries[1].description, L"SQLite");
+}
