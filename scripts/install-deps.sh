@@ -15,6 +15,7 @@ packages=(
   dbus dbus-x11 libdbus-1-dev
   xvfb xdotool imagemagick x11-utils
   ca-certificates gnutls-bin libnss3-tools softhsm2 opensc default-jre-headless
+  librsvg2-bin desktop-file-utils appstream man-db groff dpkg-dev fakeroot
 )
 
 missing=()
