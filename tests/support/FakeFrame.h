@@ -17,11 +17,11 @@
 
 #include "platform/text/Utf.h"
 #include "program/core/sdp/COwnedReceiver.h"
-#include "program/ops/pfximport/RunPfxImportWizard.h"
 #include "program/token/CProviderDescriptor.h"
 #include "program/tree/CEnumChildsMsgAcceptorRegistry.h"
 #include "program/tree/CTreeMessageHub.h"
 #include "program/tree/ITreeItemInfo.h"
+#include "program/tree/PfxImportCommand.h"
 #include "program/ui/CFrameFacade.h"
 #include "program/ui/CNullFrame.h"
 #include "support/ScriptedUi.h"
@@ -123,7 +123,7 @@ public:
         events.push_back("pfx import " + WideToUtf8(filePath) + " into " + WideToUtf8(reader) +
                          " with " + WideToUtf8(provider.name));
         if (runWizards) {
-            SPFXMaster::RunPfxImportWizard(*m_facade, provider, filePath, reader);
+            STreeItemInfo::RunPfxImportWizard(*m_facade, provider, filePath, reader);
         }
     }
 

@@ -10,9 +10,10 @@
 #include "platform/crypto/SecureBytes.h"
 #include "platform/text/Utf.h"
 #include "program/app/UiLanguage.h"
-#include "program/ops/pfximport/RunPfxImportWizard.h"
 #include "program/tree/CCertTree.h"
 #include "program/tree/CTreeMessageHub.h"
+#include "program/tree/PfxImportCommand.h"
+#include "program/ui/CFrameFacade.h"
 #include "program/ui/CNullFrame.h"
 #include "program/ui/IUserInterface.h"
 #include "res/resource.h"
@@ -220,8 +221,8 @@ int RunPfxImport(std::span<char*> args) {
     CliWizardFrame frame;
     const CFrameFacade facade(&frame);
     CliWizardUi ui(*parsed, std::move(password));
-    SPFXMaster::RunPfxImportWizard(facade, tree->GetProviderDescriptor(), Utf8ToWide(parsed->file),
-                                   Utf8ToWide(parsed->reader));
+    STreeItemInfo::RunPfxImportWizard(facade, tree->GetProviderDescriptor(),
+                                      Utf8ToWide(parsed->file), Utf8ToWide(parsed->reader));
     if (ui.endMessage == IDS_PFX_IMPORT_SUCCEEDED) {
         std::puts(WideToUtf8(ui.container).c_str());
     }

@@ -21,12 +21,12 @@
 #include "platform/text/Utf.h"
 #include "program/app/LangResource.h"
 #include "program/core/sdp/COwnedReceiver.h"
-#include "program/ops/pfximport/RunPfxImportWizard.h"
 #include "program/token/CKeyInfo.h"
 #include "program/token/CTokenInfo.h"
 #include "program/token/ErrorText.h"
 #include "program/tree/CCertTree.h"
 #include "program/tree/CTreeMessageHub.h"
+#include "program/tree/PfxImportCommand.h"
 #include "res/resource.h"
 #include "support/FakeFrame.h"
 #include "support/ScriptedUi.h"
@@ -66,7 +66,7 @@ protected:
     ~PfxImportWizard() override { updates.SetOwner(nullptr); }
 
     void Run(const fs::path& file) {
-        SPFXMaster::RunPfxImportWizard(*frame.Facade(), {}, file.wstring(), kReaderW);
+        STreeItemInfo::RunPfxImportWizard(*frame.Facade(), {}, file.wstring(), kReaderW);
     }
     static Answer EndWith(int endCode) {
         Answer answer;
@@ -327,7 +327,7 @@ TEST_F(PfxImportWizard, AFailedImportTakesOutItsContainerButNeverOneThatWasThere
     vk::crypto::ProviderRegistry::Instance().Register(refusing.name, PROV_RSA_FULL,
                                                       std::make_shared<RefusingProvider>());
     AnswerThrough("pw", L"refused", false);
-    SPFXMaster::RunPfxImportWizard(*frame.Facade(), refusing, file.file.wstring(), kReaderW);
+    STreeItemInfo::RunPfxImportWizard(*frame.Facade(), refusing, file.file.wstring(), kReaderW);
     vk::crypto::ProviderRegistry::Instance().Unregister(refusing.name);
     const auto pages = ui.PageRequests();
     ASSERT_EQ(pages.back().messageId, IDS_PFX_IMPORT_FAILED);

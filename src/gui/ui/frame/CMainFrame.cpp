@@ -33,11 +33,11 @@
 #include "program/app/UiLanguage.h"
 #include "program/core/settings/CRawStruct.h"
 #include "program/core/settings/CSettingBool.h"
-#include "program/ops/pfximport/RunPfxImportWizard.h"
 #include "program/token/CTokenInfo.h"
 #include "program/token/LoginState.h"
 #include "program/tree/CUpdateRequest.h"
 #include "program/tree/ITreeItemInfo.h"
+#include "program/tree/PfxImportCommand.h"
 #include "program/ui/IUserInterface.h"
 #include "program/ui/StatusPaneTexts.h"
 #include "res/resource.h"
@@ -639,7 +639,7 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
 
 void CMainFrame::RunPfxImportWizard(const SVKCERT::CProviderDescriptor& provider,
                                     const std::wstring& filePath, const std::wstring& readerName) {
-    SPFXMaster::RunPfxImportWizard(*m_facade, provider, filePath, readerName);
+    STreeItemInfo::RunPfxImportWizard(*m_facade, provider, filePath, readerName);
 }
 
 void CMainFrame::RunPfxExportWizard(const std::wstring&, const std::wstring&, const std::wstring&,

@@ -6,12 +6,9 @@
 #include "program/ops/pfximport/PfxImportStates.h"
 #include "program/token/CCertException.h"
 #include "program/token/CReaderLock.h"
-#include "program/token/CTokenInfo.h"
 #include "program/token/ContainerOperations.h"
 #include "program/token/ErrorText.h"
 #include "program/token/KeyOperations.h"
-#include "program/tree/CCertTree.h"
-#include "program/tree/CTreeMessageHub.h"
 #include "program/ui/IUserInterface.h"
 #include "res/resource.h"
 
@@ -57,18 +54,6 @@ void ImportIntoNewContainer(const CPfxContext& context) {
     }
 }
 
-// The token is read afresh and its subtree rebuilt, whatever the import did.
-void RefreshToken(const CPfxContext& context) {
-    SVKCERTTREE::CCertTreePtr tree;
-    if (CTokenInfo* token = tree->FindToken(context.readerName)) {
-        token->Refresh();
-    }
-    if (auto* hub = context.facade.MessageHub()) {
-        hub->tokenLevelUpdateNeeded.Send(
-            STreeItemInfo::CTokenLevelUpdateNeededMsg{context.readerName});
-    }
-}
-
 }  // namespace
 
 CPfxStatePtr CImportOperationState::Execute() {
@@ -90,7 +75,10 @@ CPfxStatePtr CImportOperationState::Execute() {
                              context.readerName, context.containerName,
                              SVKCERT::ErrorDescription(e.GetCode())));
         }
-        RefreshToken(context);
+        // The token is read afresh and its subtree rebuilt, whatever the import did.
+        if (context.tokenChanged) {
+            context.tokenChanged(context.readerName);
+        }
     }
     context.keyAndCertificate = {};
     return next;

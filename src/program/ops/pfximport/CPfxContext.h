@@ -2,6 +2,7 @@
 // starter, it outlives every state of the run.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ struct CPfxContext {
     // The whole file, read once per run.
     std::optional<std::vector<BYTE>> fileContents;
     SVKCERT::CProviderDescriptor provider;
+    // Reads the token in the reader afresh and rebuilds its subtree; empty: nothing to tell.
+    std::function<void(const std::wstring& readerName)> tokenChanged;
 };
 
 }  // namespace SPFXMaster
