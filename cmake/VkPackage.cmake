@@ -18,5 +18,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 # Qt's Russian texts of its own dialogs, and a session bus for the single-instance signal.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, dbus-user-session | dbus-x11")
-set(CPACK_STRIP_FILES OFF)
+# The programs without their debugging information; the version stamp is kept (an allocated note).
+set(CPACK_STRIP_FILES ON)
 include(CPack)
