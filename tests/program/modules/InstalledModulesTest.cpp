@@ -1,7 +1,6 @@
-// The About dialog's module list and program texts: the token software found in a folder (in
-// the table's order, a missing module left out, one without a stamp listed with empty version
-// and description), the program's version and legal notice, and the run-time libraries found
-// as loaded. The dialog showing them is tested with the dialog.
+// The About dialog's module list: the token software found in a folder, in the table's order, a
+// missing module left out, one without a stamp listed with empty version and description. The
+// program's own texts and the library rows are tested with the dialog (tests/gui/ui/about).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,7 +14,6 @@
 using testing::ElementsAre;
 using testing::Field;
 using testing::IsEmpty;
-using testing::StartsWith;
 
 namespace {
 
@@ -53,25 +51,4 @@ TEST(InstalledModules, ModulesWithoutAStampAreListedEmptyInTheTablesOrder) {
                                                        L"Velkora certificate browser for scripts"),
                                                    Row(L"vktokend", L"", L"")));
     EXPECT_THAT(InstalledModules(world.Root() / "missing"), IsEmpty());
-}
-
-TEST(InstalledModules, ProgramStampGivesVersionAndLegalNoticeOrNothing) {
-    const CProgramStamp stamped = ReadProgramStamp(VKCERT_CLI);
-    EXPECT_EQ(stamped.version, StampedVersion(VKCERT_CLI));
-    EXPECT_THAT(stamped.legalNotice, StartsWith(L"Copyright"));
-
-    const CProgramStamp unstamped = ReadProgramStamp(fs::read_symlink("/proc/self/exe"));
-    EXPECT_EQ(unstamped.version, L"");
-    EXPECT_EQ(unstamped.legalNotice, L"");
-}
-
-TEST(InstalledModules, RuntimeLibrariesAreNamedByTheirLoadedFiles) {
-    const auto libraries = RuntimeLibraries();
-    ASSERT_EQ(libraries.size(), 2u);
-    EXPECT_THAT(libraries[0].fileName, StartsWith(L"libcrypto.so."));
-    EXPECT_THAT(libraries[0].version, StartsWith(L"3."));
-    EXPECT_EQ(libraries[0].description, L"OpenSSL");
-    EXPECT_THAT(libraries[1].fileName, StartsWith(L"libsqlite3.so."));
-    EXPECT_THAT(libraries[1].version, StartsWith(L"3."));
-    EXPECT_EQ(libraries[1].description, L"SQLite");
 }
