@@ -45,12 +45,16 @@
 #include "gui/ui/frame/CAboutDlg.h"
 #include "gui/ui/frame/CCheckedFileDialog.h"
 #include "gui/ui/frame/CMainFrame.h"
+#include "gui/ui/frame/CWizardPage.h"
+#include "platform/text/FormatString.h"
 #include "program/app/LangIds.h"
 #include "program/app/LangResource.h"
 #include "program/app/ResourceModule.h"
 #include "program/app/UiLanguage.h"
 #include "program/app/UserDefaultLanguage.h"
 #include "program/core/sdp/CSingletonRegistry.h"
+#include "program/ops/pfximport/CPfxContext.h"
+#include "program/ops/pfximport/PfxImportPages.h"
 #include "program/tree/ITreeItemInfo.h"
 #include "res/resource.h"
 
@@ -204,6 +208,7 @@ public:
         SetUiLanguage(lang);
         SpinFor(300);
         Dialogs();
+        PfxImportPages();
         FileDialog();
         Views();
         MainWindow();
@@ -280,6 +285,39 @@ private:
             Save(dialog.grab(), "dialogs/" + std::to_string(id) +
                                     (name != kDialogNames.end() ? std::string("-") + name->second
                                                                 : std::string()));
+        }
+    }
+
+    // The pages of the PFX import wizard, filled as a run fills them.
+    void PfxImportPages() {
+        SPFXMaster::CPfxContext context;
+        context.fileName = L"/home/user/Documents/Ivanov.pfx";
+        context.readerName = L"Velkora USB Reader 0";
+        context.containerName = L"Ivanov imported";
+        const std::wstring& file = context.fileName;
+        SWizardPageRequest password = SPFXMaster::PasswordPage(context);
+        password.values.texts[IDC_PASSWORD] = L"secret";
+        SWizardPageRequest container = SPFXMaster::ContainerPage(context);
+        container.values.checks[IDC_ENABLE_EXPORT] = true;
+        const std::wstring importing = FormatString(LoadLangString(IDS_PFX_IMPORTING), file,
+                                                    context.readerName, context.containerName);
+        const std::pair<SWizardPageRequest, const char*> pages[] = {
+            {password, "password"},
+            {SPFXMaster::ErrorPage(context, IDS_PFX_WRONG_PASSWORD,
+                                   FormatString(LoadLangString(IDS_PFX_WRONG_PASSWORD), file),
+                                   true),
+             "wrong-password"},
+            {container, "container"},
+            {SPFXMaster::ProgressPage(context, IDS_PFX_IMPORTING, importing), "progress"},
+            {SPFXMaster::SucceededPage(context), "succeeded"},
+            {SPFXMaster::ErrorPage(context, IDS_PFX_NO_CERTIFICATE,
+                                   FormatString(LoadLangString(IDS_PFX_NO_CERTIFICATE), file),
+                                   false),
+             "error"},
+        };
+        for (const auto& [request, name] : pages) {
+            CWizardPage page(request, nullptr);
+            Save(page.grab(), std::string("wizards/pfx-import-") + name);
         }
     }
 
