@@ -93,8 +93,10 @@ int RunImport(std::span<char*> args) {
         return kExitCertificateFileFails;
     }
     if (lookup.Frame().pfxImportAsked) {
-        PrintError(operands[1] + Text(": PFX files cannot be imported by this command yet",
-                                      ": эта команда пока не импортирует файлы PFX"));
+        PrintError(operands[1] + Text(": a PFX file goes into a new container of its own: use "
+                                      "vkcert-cli pfx-import FILE READER",
+                                      ": файл PFX помещается в собственный новый контейнер: "
+                                      "используйте vkcert-cli pfx-import ФАЙЛ СЧИТЫВАТЕЛЬ"));
         return kExitFailure;
     }
     if (ui.errorShown) {
