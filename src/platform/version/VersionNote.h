@@ -17,7 +17,8 @@
 
 namespace vkversion {
 
-inline constexpr const char* kSection = ".note.vkcert.version";
+#define VK_STAMP_SECTION ".note.vkcert.version"
+inline constexpr const char* kSection = VK_STAMP_SECTION;
 inline constexpr char kOwner[] = "vkCert";
 inline constexpr std::uint32_t kNoteType = 1;
 // A stamp is a few hundred bytes; a longer section is no stamp of ours.
@@ -57,19 +58,15 @@ std::optional<std::map<std::string, std::string>> ParseNote(std::span<const std:
 
 // Defines the stamp of one program and ProgramVersion()/ProgramDescription() (ProgramVersion.h)
 // from string literals. Used once per program, by the source the build generates for it.
-#define VK_VERSION_STAMP(version, description, copyright)                                  \
-    namespace {                                                                            \
-    [[gnu::used, gnu::section(".note.vkcert.version"),                                     \
-      gnu::aligned(4)]] constexpr auto kVersionNote =                                      \
-        vkversion::MakeNote(                                                               \
-            "\\VarFileInfo\\Translation\0" VK_STAMP_TRANSLATION                            \
-            "\0" VK_STAMP_STRING("FileVersion") "\0" version "\0" VK_STAMP_STRING(         \
-                "FileDescription") "\0" description                                        \
-                                   "\0" VK_STAMP_STRING("LegalCopyright") "\0" copyright); \
-    }                                                                                      \
-    const char* ProgramVersion() {                                                         \
-        return version;                                                                    \
-    }                                                                                      \
-    const char* ProgramDescription() {                                                     \
-        return description;                                                                \
-    }
+// clang-format off
+#define VK_VERSION_STAMP(version, description, copyright)                                        \
+    namespace {                                                                                  \
+    [[gnu::used, gnu::section(VK_STAMP_SECTION), gnu::aligned(4)]] constexpr auto kVersionNote = \
+        vkversion::MakeNote("\\VarFileInfo\\Translation\0" VK_STAMP_TRANSLATION "\0"            \
+                            VK_STAMP_STRING("FileVersion") "\0" version "\0"                       \
+                            VK_STAMP_STRING("FileDescription") "\0" description "\0"               \
+                            VK_STAMP_STRING("LegalCopyright") "\0" copyright);                     \
+    }                                                                                            \
+    const char* ProgramVersion() { return version; }                                             \
+    const char* ProgramDescription() { return description; }
+// clang-format on
