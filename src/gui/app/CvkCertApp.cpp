@@ -85,6 +85,8 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
     }
     m_warmUp = std::make_unique<CStartupWarmUp>();
     m_qt = std::make_unique<QApplication>(argc, argv);
+    // The desktop shows the window under the installed entry's name and icon (ru.orvel.vkcert).
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.orvel.vkcert"));
     QApplication::setStyle(new CApplicationStyle(QApplication::style()));  // owned by Qt
     // Every window of the program carries its icon, dialogs and message boxes too.
     QApplication::setWindowIcon(ResourceIcon(IDR_MAINFRAME));
