@@ -21,6 +21,7 @@
 #include "program/tree/CEnumChildsMsgAcceptorRegistry.h"
 #include "program/tree/CTreeMessageHub.h"
 #include "program/tree/ITreeItemInfo.h"
+#include "program/tree/PfxExportCommand.h"
 #include "program/tree/PfxImportCommand.h"
 #include "program/ui/CFrameFacade.h"
 #include "program/ui/CNullFrame.h"
@@ -133,6 +134,10 @@ public:
         events.push_back("pfx export " + WideToUtf8(filePath) + " of " + WideToUtf8(reader) + " " +
                          WideToUtf8(container) + " " + std::to_string(keySpec) + " " +
                          WideToUtf8(name));
+        if (runWizards) {
+            STreeItemInfo::RunPfxExportWizard(*m_facade, filePath, reader, container, keySpec,
+                                              name);
+        }
     }
     void RedrawNode(const STreeItemInfo::ITreeItemInfo* node) override {
         events.push_back("redraw " + PathOf(node));

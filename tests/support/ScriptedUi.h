@@ -244,9 +244,21 @@ public:
     private:
         ScriptedUi& m_ui;
     };
-    std::unique_ptr<IProgressPage> ShowProgressPage(const SWizardPageRequest& request) override {
+    // Run when a progress page comes up, before the work behind it; empty: none.
+    void SetWhenProgressShown(std::function<void(const SWizardPageRequest&)> action) {
         std::lock_guard lock(m_mutex);
-        m_trail.push_back("~" + std::to_string(request.messageId));
+        m_whenProgressShown = std::move(action);
+    }
+    std::unique_ptr<IProgressPage> ShowProgressPage(const SWizardPageRequest& request) override {
+        std::function<void(const SWizardPageRequest&)> action;
+        {
+            std::lock_guard lock(m_mutex);
+            m_trail.push_back("~" + std::to_string(request.messageId));
+            action = m_whenProgressShown;
+        }
+        if (action) {
+            action(request);
+        }
         return std::make_unique<ProgressPage>(*this);
     }
     bool ProgressUp() const { return m_progressUp; }
@@ -272,6 +284,7 @@ private:
     std::vector<SFileDialogRequest> m_fileRequests;
     std::deque<PageAnswer> m_pages;
     std::function<void(const SWizardPageRequest&)> m_whilePageShown;
+    std::function<void(const SWizardPageRequest&)> m_whenProgressShown;
     std::vector<SWizardPageRequest> m_pageRequests;
     std::vector<std::string> m_trail;
     std::atomic<bool> m_progressUp{false};

@@ -46,6 +46,7 @@
 #include "gui/ui/frame/CCheckedFileDialog.h"
 #include "gui/ui/frame/CMainFrame.h"
 #include "gui/ui/frame/CWizardPage.h"
+#include "platform/errors/WinError.h"
 #include "platform/text/FormatString.h"
 #include "program/app/LangIds.h"
 #include "program/app/LangResource.h"
@@ -53,8 +54,11 @@
 #include "program/app/UiLanguage.h"
 #include "program/app/UserDefaultLanguage.h"
 #include "program/core/sdp/CSingletonRegistry.h"
+#include "program/ops/pfxexport/CExpPfxContext.h"
+#include "program/ops/pfxexport/PfxExportPages.h"
 #include "program/ops/pfximport/CPfxContext.h"
 #include "program/ops/pfximport/PfxImportPages.h"
+#include "program/token/ErrorText.h"
 #include "program/tree/ITreeItemInfo.h"
 #include "res/resource.h"
 
@@ -209,6 +213,7 @@ public:
         SpinFor(300);
         Dialogs();
         PfxImportPages();
+        PfxExportPages();
         FileDialog();
         Views();
         MainWindow();
@@ -318,6 +323,31 @@ private:
         for (const auto& [request, name] : pages) {
             CWizardPage page(request, nullptr);
             Save(page.grab(), std::string("wizards/pfx-import-") + name);
+        }
+    }
+
+    // The pages of the PFX export wizard, filled as a run fills them.
+    void PfxExportPages() {
+        SEXPPFXMaster::CExpPfxContext context;
+        context.fileName = L"/home/user/Documents/Ivanov.pfx";
+        context.certificateName = L"\u0418\u0432\u0430\u043d\u043e\u0432 \u0418\u0432\u0430\u043d";
+        SWizardPageRequest password = SEXPPFXMaster::PasswordPage(context);
+        password.values.texts[IDC_PASSWORD] = L"secret";
+        password.values.texts[IDC_CONFIRM_PASSWORD] = L"secret";
+        const std::pair<SWizardPageRequest, const char*> pages[] = {
+            {SEXPPFXMaster::LoadingPage(context), "loading"},
+            {password, "password"},
+            {SEXPPFXMaster::SuccessPage(context), "succeeded"},
+            {SEXPPFXMaster::ErrorPage(
+                 context, IDS_PFX_LOAD_KEY_FAILED,
+                 FormatString(LoadLangString(IDS_PFX_LOAD_KEY_FAILED), context.certificateName,
+                              SVKCERT::ErrorDescription(NTE_BAD_KEY_STATE)),
+                 NTE_BAD_KEY_STATE),
+             "error"},
+        };
+        for (const auto& [request, name] : pages) {
+            CWizardPage page(request, nullptr);
+            Save(page.grab(), std::string("wizards/pfx-export-") + name);
         }
     }
 

@@ -6,6 +6,7 @@ namespace vkcli {
 
 extern const Command kPfxCommand;
 extern const Command kPfxImportCommand;
+extern const Command kPfxExportCommand;
 extern const Command kListCommand;
 extern const Command kCertCommand;
 extern const Command kLoginCommand;
@@ -17,10 +18,10 @@ extern const Command kPubkeyCommand;
 extern const Command kStoreCommand;
 
 std::span<const Command> Commands() {
-    static const Command commands[] = {kPfxCommand,    kPfxImportCommand, kListCommand,
-                                       kCertCommand,   kLoginCommand,     kLogoutCommand,
-                                       kAccessCommand, kExportCommand,    kImportCommand,
-                                       kPubkeyCommand, kStoreCommand};
+    static const Command commands[] = {kPfxCommand,    kPfxImportCommand, kPfxExportCommand,
+                                       kListCommand,   kCertCommand,      kLoginCommand,
+                                       kLogoutCommand, kAccessCommand,    kExportCommand,
+                                       kImportCommand, kPubkeyCommand,    kStoreCommand};
     return commands;
 }
 

@@ -2,15 +2,28 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 #include "Messages.h"
+#include "platform/crypto/SecureBytes.h"
 #include "platform/text/Utf.h"
 #include "platform/token/TokenWorld.h"
+#include "program/tree/PfxExportCommand.h"
 #include "program/tree/TreeListing.h"
+#include "res/resource.h"
 
 namespace vkcli {
 
-KeyNodeLookup::KeyNodeLookup() : m_facade(std::make_shared<CFrameFacade>(&m_frame)) {
+KeyNodeLookup::KeyNodeLookup()
+    : m_facade(std::make_shared<CFrameFacade>(&m_frame)), m_frame(*m_facade) {
     m_root.emplace(m_facade);
+}
+
+void CliFrame::RunPfxExportWizard(const std::wstring& filePath, const std::wstring& readerName,
+                                  const std::wstring& containerName, DWORD keySpec,
+                                  const std::wstring& certificateName) {
+    STreeItemInfo::RunPfxExportWizard(m_facade, filePath, readerName, containerName, keySpec,
+                                      certificateName);
 }
 
 KeyNodeLookup::~KeyNodeLookup() {
@@ -51,6 +64,35 @@ CliUserInterface::CliUserInterface(std::wstring file, int filterIndex, bool yes)
 
 CliUserInterface::~CliUserInterface() {
     SetUserInterface(m_previous);
+    vk::crypto::WipeString(m_password);
+}
+
+SWizardPageResult CliUserInterface::RunWizardPage(const SWizardPageRequest& request) {
+    SWizardPageResult result;
+    result.values = request.values;
+    if (request.templateId == IDD_PFX_EXPORT_PASSWORD) {
+        for (const auto& [id, limit] : request.limits) {
+            if (std::cmp_greater(m_password.size(), limit)) {
+                errorShown = true;
+                PrintError(WideToUtf8(request.limitMessage));
+                return {};
+            }
+            result.values.texts[id] = m_password;
+        }
+        if (request.forwardEnabled && !request.forwardEnabled(result.values)) {
+            return {};
+        }
+    } else if (request.templateId == IDD_PFX_EXPORT_ERROR) {
+        wizardEnd = request.messageId;
+        wizardError = request.errorCode;
+        PrintError(WideToUtf8(request.values.texts.at(IDC_EXP_ERROR_TEXT)));
+    } else if (request.templateId == IDD_PFX_EXPORT_SUCCESS) {
+        wizardEnd = request.messageId;
+    } else {
+        return {};
+    }
+    result.endCode = IDOK;
+    return result;
 }
 
 int CliUserInterface::MessageBox(const std::wstring& text, const std::wstring&, UINT type) {

@@ -1,8 +1,7 @@
 // Byte buffers for secrets: wiped with OPENSSL_cleanse whenever their storage
-// is given back (destruction, growth, clear and shrink).
+// is given back (destruction, growth, clear and shrink). No OpenSSL header is
+// included here, so that this header may follow CertApi.h.
 #pragma once
-
-#include <openssl/crypto.h>
 
 #include <cstddef>
 #include <memory>
@@ -13,6 +12,9 @@
 
 namespace vk::crypto {
 
+// OPENSSL_cleanse: overwrites the bytes in a way the compiler keeps.
+void Cleanse(void* data, std::size_t size) noexcept;
+
 template <class T>
 struct CleansingAllocator {
     using value_type = T;
@@ -21,7 +23,7 @@ struct CleansingAllocator {
     CleansingAllocator(const CleansingAllocator<U>&) noexcept {}
     T* allocate(std::size_t n) { return std::allocator<T>{}.allocate(n); }
     void deallocate(T* p, std::size_t n) noexcept {
-        OPENSSL_cleanse(p, n * sizeof(T));
+        Cleanse(p, n * sizeof(T));
         std::allocator<T>{}.deallocate(p, n);
     }
     template <class U>
@@ -37,7 +39,7 @@ using SecureString = std::basic_string<char, std::char_traits<char>, CleansingAl
 // sees them) and empties it.
 template <class CharT, class Traits, class Alloc>
 void WipeString(std::basic_string<CharT, Traits, Alloc>& text) {
-    OPENSSL_cleanse(text.data(), text.capacity() * sizeof(CharT));
+    Cleanse(text.data(), text.capacity() * sizeof(CharT));
     text.clear();
 }
 

@@ -1,5 +1,7 @@
 #include "program/ops/CertStoreRegistration.h"
 
+#include <openssl/x509.h>  // before CertApi.h: see X509_NAME there
+
 #include <memory>
 #include <optional>
 

@@ -66,4 +66,10 @@ std::vector<BYTE> COpenKey::ExportBlob(BYTE blobType) const {
     });
 }
 
+vk::crypto::SecureBytes COpenKey::ExportPrivateKeyBlob() const {
+    return TwoCallRead<vk::crypto::SecureBytes>([&](BYTE* data, DWORD* length) {
+        return CryptExportKey(m_key, 0, PRIVATEKEYBLOB, 0, data, length);
+    });
+}
+
 }  // namespace SVKCERT

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/crypto/CryptApi.h"
+#include "platform/crypto/SecureBytes.h"
 #include "program/token/CProvContextRef.h"
 #include "program/token/CProviderDescriptor.h"
 
@@ -39,6 +40,9 @@ public:
     DWORD GetPermissions() const;
     // PUBLICKEYBLOB or PRIVATEKEYBLOB in the two-call pattern (guarded).
     std::vector<BYTE> ExportBlob(BYTE blobType) const;
+    // PRIVATEKEYBLOB into a buffer that wipes itself (guarded; refused for a key that may not
+    // be exported).
+    vk::crypto::SecureBytes ExportPrivateKeyBlob() const;
 
 private:
     DWORD GetDwordParam(DWORD param) const;

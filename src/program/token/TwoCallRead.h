@@ -10,12 +10,12 @@
 
 namespace SVKCERT {
 
-// call(BYTE* buffer, DWORD* length) -> BOOL
-template <class Call>
-std::vector<BYTE> TwoCallRead(Call&& call) {
+// call(BYTE* buffer, DWORD* length) -> BOOL; Bytes may be a buffer that wipes itself.
+template <class Bytes = std::vector<BYTE>, class Call>
+Bytes TwoCallRead(Call&& call) {
     DWORD length = 0;
     SEXCPT::ThrowIfFailed(call(nullptr, &length));
-    std::vector<BYTE> bytes(length);
+    Bytes bytes(length);
     SEXCPT::ThrowIfFailed(call(bytes.data(), &length));
     bytes.resize(length);
     return bytes;

@@ -39,6 +39,8 @@ struct SWizardPageRequest {
     // The string id of the page's message, for those who read the page without seeing it (the
     // command line, tests); 0 when it has none.
     UINT messageId = 0;
+    // The system error that the page's message describes; 0 when it describes none.
+    DWORD errorCode = 0;
     SWizardPageValues values;
     // Controls enabled although the template disables them ("< Back" on some pages).
     std::set<UINT> enabled;

@@ -123,6 +123,57 @@ std::vector<PfxCase> Workshop::All() {
     return cases;
 }
 
+std::string CheckWithOtherTools(const fs::path& file, const std::string& password,
+                                const fs::path& certPem, const fs::path& keyPem,
+                                const fs::path& scratch) {
+    fs::create_directories(scratch);
+    const std::string pass = "pass:" + password;
+    const fs::path gotCert = scratch / "got-cert.pem";
+    const fs::path gotKey = scratch / "got-key.pem";
+    if (!Run({"openssl", "pkcs12", "-in", file.string(), "-passin", pass, "-nokeys", "-clcerts",
+              "-out", gotCert.string()}) ||
+        !Run({"openssl", "pkcs12", "-in", file.string(), "-passin", pass, "-nocerts", "-nodes",
+              "-out", gotKey.string()})) {
+        return "openssl pkcs12 cannot open it";
+    }
+    if (CertDer(gotCert) != CertDer(certPem)) {
+        return "openssl finds another certificate";
+    }
+    EVP_PKEY* got = LoadKey(gotKey);
+    EVP_PKEY* want = LoadKey(keyPem);
+    const bool sameKey = got != nullptr && want != nullptr && EVP_PKEY_eq(got, want) == 1;
+    EVP_PKEY_free(got);
+    EVP_PKEY_free(want);
+    if (!sameKey) {
+        return "openssl finds another key";
+    }
+    std::string listing;
+    // keytool here refuses non-ASCII passwords even of openssl's own files.
+    const bool ascii = std::ranges::all_of(password, [](char c) { return (c & 0x80) == 0; });
+    if (password.size() >= 6 && ascii && fs::exists("/usr/bin/keytool") &&
+        (!Run({"keytool", "-list", "-storetype", "PKCS12", "-keystore", file.string(), "-storepass",
+               password},
+              &listing) ||
+         listing.find("PrivateKeyEntry") == std::string::npos)) {
+        return "keytool cannot list it: " + listing;
+    }
+    if (!Run({"certtool", "--p12-info", "--inder", "--infile", file.string(), "--password",
+              password},
+             &listing) ||
+        listing.find("BEGIN CERTIFICATE") == std::string::npos) {
+        return "certtool cannot read it: " + listing;
+    }
+    const fs::path db = scratch / "nss";
+    fs::remove_all(db);
+    fs::create_directories(db);
+    if (!Run({"certutil", "-N", "-d", "sql:" + db.string(), "--empty-password"}) ||
+        !Run({"pk12util", "-l", file.string(), "-W", password, "-d", "sql:" + db.string()},
+             &listing)) {
+        return "pk12util cannot list it: " + listing;
+    }
+    return {};
+}
+
 std::vector<PfxCase> KeytoolCases() {
     const fs::path dir = vktest::TestDataDir() / "pfx";
     return {

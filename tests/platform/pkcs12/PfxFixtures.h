@@ -59,6 +59,14 @@ private:
     fs::path m_nssDb;
 };
 
+// What other tools make of a PFX file that should hold the certificate with its key under the
+// password: openssl gives back the same certificate and key, keytool (where installed, for
+// ASCII passwords of 6 characters or more), certtool and pk12util (in a scratch NSS database in
+// `scratch`) open it. Empty when all agree; otherwise what went wrong.
+std::string CheckWithOtherTools(const fs::path& file, const std::string& password,
+                                const fs::path& certPem, const fs::path& keyPem,
+                                const fs::path& scratch);
+
 // The committed keytool files with their passwords.
 std::vector<PfxCase> KeytoolCases();
 

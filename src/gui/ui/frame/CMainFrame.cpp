@@ -23,6 +23,7 @@
 #include "gui/ui/frame/CFrameToolBar.h"
 #include "gui/ui/frame/CommandTexts.h"
 #include "gui/ui/frame/FramePlacement.h"
+#include "gui/help/HelpTopics.h"
 #include "gui/ui/frame/LoginLogoutMessage.h"
 #include "gui/ui/frame/TokenLogin.h"
 #include "gui/ui/views/CListPropertyView.h"
@@ -37,6 +38,7 @@
 #include "program/token/LoginState.h"
 #include "program/tree/CUpdateRequest.h"
 #include "program/tree/ITreeItemInfo.h"
+#include "program/tree/PfxExportCommand.h"
 #include "program/tree/PfxImportCommand.h"
 #include "program/ui/IUserInterface.h"
 #include "program/ui/StatusPaneTexts.h"
@@ -123,6 +125,7 @@ void FocusPane(QWidget* pane) {
 
 CMainFrame::CMainFrame() {
     setObjectName(QStringLiteral("CMainFrame"));
+    setProperty(SHTMLHelper::kHelpTopicProperty, QString::fromLatin1(SHTMLHelper::kMainWindowTopic));
     setAttribute(Qt::WA_DeleteOnClose, false);
     BuildSettings();
     BuildCommandTable();
@@ -642,7 +645,9 @@ void CMainFrame::RunPfxImportWizard(const SVKCERT::CProviderDescriptor& provider
     STreeItemInfo::RunPfxImportWizard(*m_facade, provider, filePath, readerName);
 }
 
-void CMainFrame::RunPfxExportWizard(const std::wstring&, const std::wstring&, const std::wstring&,
-                                    DWORD, const std::wstring&) {
-    // The PFX export wizard is started here once it is part of the program.
+void CMainFrame::RunPfxExportWizard(const std::wstring& filePath, const std::wstring& readerName,
+                                    const std::wstring& containerName, DWORD keySpec,
+                                    const std::wstring& certificateName) {
+    STreeItemInfo::RunPfxExportWizard(*m_facade, filePath, readerName, containerName, keySpec,
+                                      certificateName);
 }

@@ -56,7 +56,8 @@ HCERTSTORE PFXImportCertStore(const CRYPT_DATA_BLOB* pPFX, LPCWSTR szPassword, D
 // REPORT_NO_PRIVATE_KEY: a certificate without key provider information fails
 // (NTE_NO_KEY); REPORT_NOT_ABLE_TO_EXPORT_PRIVATE_KEY: a key that cannot be
 // exported fails with its error (NTE_BAD_KEY_STATE); without these flags such
-// certificates are packed without a key.
+// certificates are packed without a key. A certificate's CERT_FRIENDLY_NAME_PROP_ID (a wide
+// string) becomes the friendly name of its bags.
 BOOL PFXExportCertStoreEx(HCERTSTORE hStore, CRYPT_DATA_BLOB* pPFX, LPCWSTR szPassword,
                           void* pvReserved, DWORD dwFlags);
 

@@ -2,6 +2,7 @@
 #include <openssl/x509.h>
 
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/cert/pkcs12/CertKeyProvInfo.h"
@@ -11,6 +12,7 @@
 #include "platform/crypto/KeyBlob.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "platform/text/Utf.h"
 
 namespace {
 
@@ -61,7 +63,23 @@ EvpPkeyPtr ExportPrivateKey(PCCERT_CONTEXT cert) {
 struct Item {
     X509Ptr cert;
     EvpPkeyPtr key;
+    std::string friendlyName;
 };
+
+// CERT_FRIENDLY_NAME_PROP_ID (a wide string with its NUL) in UTF-8; empty without one.
+std::string FriendlyName(PCCERT_CONTEXT cert) {
+    DWORD size = 0;
+    if (!CertGetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, nullptr, &size) ||
+        size < sizeof(wchar_t)) {
+        return {};
+    }
+    std::wstring name(size / sizeof(wchar_t), L'\0');
+    if (!CertGetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, name.data(), &size)) {
+        return {};
+    }
+    name.resize(name.find(L'\0') == std::wstring::npos ? name.size() : name.find(L'\0'));
+    return WideToUtf8(name);
+}
 
 BOOL Export(HCERTSTORE hStore, CRYPT_DATA_BLOB* pPFX, LPCWSTR szPassword, DWORD dwFlags) {
     if (hStore == nullptr || pPFX == nullptr) {
@@ -93,11 +111,12 @@ BOOL Export(HCERTSTORE hStore, CRYPT_DATA_BLOB* pPFX, LPCWSTR szPassword, DWORD 
                 return FailWith(error);
             }
         }
+        item.friendlyName = FriendlyName(cert);
         items.push_back(std::move(item));
     }
     std::vector<vk::pkcs12::PfxEntry> entries;
     for (const auto& item : items) {
-        entries.push_back({item.cert.get(), item.key.get()});
+        entries.push_back({item.cert.get(), item.key.get(), item.friendlyName});
     }
     auto bytes = vk::pkcs12::WritePfx(entries, szPassword);
     if (!bytes) {

@@ -48,7 +48,9 @@ std::optional<std::vector<BYTE>> WritePfx(const std::vector<PfxEntry>& entries,
         PKCS12_SAFEBAG* certBag = PKCS12_add_cert(&rawCerts, cert);
         certBags.release();
         certBags.reset(rawCerts);
-        if (certBag == nullptr) {
+        if (certBag == nullptr ||
+            (!entry.friendlyName.empty() &&
+             PKCS12_add_friendlyname_utf8(certBag, entry.friendlyName.c_str(), -1) != 1)) {
             return Fail(NTE_FAIL);
         }
         if (entry.key == nullptr) {
@@ -66,7 +68,9 @@ std::optional<std::vector<BYTE>> WritePfx(const std::vector<PfxEntry>& entries,
         keyBags.release();
         keyBags.reset(rawKeys);
         if (keyBag == nullptr ||
-            PKCS12_add_localkeyid(keyBag, keyId, static_cast<int>(keyIdLen)) != 1) {
+            PKCS12_add_localkeyid(keyBag, keyId, static_cast<int>(keyIdLen)) != 1 ||
+            (!entry.friendlyName.empty() &&
+             PKCS12_add_friendlyname_utf8(keyBag, entry.friendlyName.c_str(), -1) != 1)) {
             return Fail(NTE_FAIL);
         }
     }

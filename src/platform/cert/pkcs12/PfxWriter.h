@@ -8,6 +8,7 @@
 #include <openssl/x509.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/WinTypes.h"
@@ -17,6 +18,7 @@ namespace vk::pkcs12 {
 struct PfxEntry {
     const X509* cert = nullptr;
     const EVP_PKEY* key = nullptr;  // null: the certificate alone
+    std::string friendlyName;       // UTF-8, on the certificate and its key; empty: none
 };
 
 // Null with the last error set on failure.

@@ -7,14 +7,11 @@
 #include <vector>
 
 #include "platform/WinTypes.h"
-#include "platform/crypto/SecureBytes.h"
+#include "program/ops/SPfxKeyPair.h"
 
 namespace SPFXMaster {
 
-struct SPfxKeyPair {
-    vk::crypto::SecureBytes keyBlob;
-    std::vector<BYTE> certificate;
-};
+using SVKCERT::SPfxKeyPair;
 
 struct SPfxUnpackResult {
     // ERROR_SUCCESS, or why the file could not be unpacked (ERROR_INVALID_PASSWORD for a wrong

@@ -16,9 +16,12 @@
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "gui/ui/frame/CQtUserInterface.h"
 #include "gui/ui/frame/CWizardPage.h"
+#include "program/ops/pfxexport/CExpPfxContext.h"
+#include "program/ops/pfxexport/PfxExportPages.h"
 #include "program/ops/pfximport/CPfxContext.h"
 #include "program/ops/pfximport/PfxImportPages.h"
 #include "res/resource.h"
@@ -105,6 +108,28 @@ TEST_F(WizardPages, TheFirstPageIsCentredAndAMovedPageHandsItsCornerToTheNext) {
     OnNextPage([](CWizardPage* page) { page->ControlAs<QPushButton>(IDC_BACK)->click(); });
     EXPECT_EQ(ui.RunWizardPage(SPFXMaster::ErrorPage(context, 0, L"wrong", true)).endCode,
               kWizardBack);
+}
+
+TEST_F(WizardPages, TheExportPasswordPageGoesOnOnlyWithTwoEqualPasswords) {
+    SEXPPFXMaster::CExpPfxContext exportContext;
+    std::vector<bool> forward;
+    OnNextPage([&](CWizardPage* page) {
+        auto* next = page->ControlAs<QPushButton>(IDOK);
+        auto* password = page->ControlAs<QLineEdit>(IDC_PASSWORD);
+        auto* confirmation = page->ControlAs<QLineEdit>(IDC_CONFIRM_PASSWORD);
+        forward.push_back(next->isEnabled());
+        QTest::keyClicks(password, QStringLiteral("Secret"));
+        QTest::keyClicks(confirmation, QStringLiteral("secret"));
+        forward.push_back(next->isEnabled());
+        confirmation->clear();
+        QTest::keyClicks(confirmation, QStringLiteral("Secret"));
+        forward.push_back(next->isEnabled());
+        next->click();
+    });
+    const SWizardPageResult page = ui.RunWizardPage(SEXPPFXMaster::PasswordPage(exportContext));
+    EXPECT_EQ(forward, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(page.endCode, IDOK);
+    EXPECT_EQ(page.values.texts.at(IDC_PASSWORD), L"Secret");
 }
 
 TEST_F(WizardPages, AProgressPageIgnoresEnterAndEscapeAndSlowWorkLeavesTheEventsRunning) {
