@@ -23,7 +23,6 @@
 #include "gui/ui/frame/CFrameToolBar.h"
 #include "gui/ui/frame/CommandTexts.h"
 #include "gui/ui/frame/FramePlacement.h"
-#include "gui/help/HelpTopics.h"
 #include "gui/ui/frame/LoginLogoutMessage.h"
 #include "gui/ui/frame/TokenLogin.h"
 #include "gui/ui/views/CListPropertyView.h"
@@ -125,7 +124,6 @@ void FocusPane(QWidget* pane) {
 
 CMainFrame::CMainFrame() {
     setObjectName(QStringLiteral("CMainFrame"));
-    setProperty(SHTMLHelper::kHelpTopicProperty, QString::fromLatin1(SHTMLHelper::kMainWindowTopic));
     setAttribute(Qt::WA_DeleteOnClose, false);
     BuildSettings();
     BuildCommandTable();
