@@ -13,6 +13,7 @@
 #include "gui/app/QtLanguage.h"
 #include "gui/app/STools/CAlreadyLaunched.h"
 #include "gui/app/StartupWarmUp.h"
+#include "gui/help/CHelpInstallation.h"
 #include "gui/resources/LanguageEvents.h"
 #include "gui/resources/ResourceImages.h"
 #include "gui/ui/frame/CMainFrame.h"
@@ -97,6 +98,9 @@ bool CvkCertApp::InitInstance(int& argc, char** argv) {
     // Before the windows' delivery: a switch reaches Qt's texts first.
     m_qtLanguage = std::make_unique<CQtLanguage>();
     m_languageDelivery = std::make_unique<CLanguageEventDelivery>();
+    // The help files of both languages, and the help window's place of the last run.
+    m_help = std::make_unique<SHTMLHelper::CHelpInstallation>(
+        LoadLangString(IDS_SETTINGS_KEY, LANG_NEUTRAL_DEFAULT_ID));
 
     m_document = std::make_unique<CvkCertDoc>();
     if (!m_document->OnNewDocument()) {
@@ -134,6 +138,7 @@ void CvkCertApp::PrepareCertificateTree() {
 void CvkCertApp::ExitInstance() {
     m_warmUp.reset();  // before Qt goes: it may be measuring fonts
     m_frame.reset();
+    m_help.reset();  // stores the help window's place, removes the help files
     m_document.reset();
     m_languageDelivery.reset();
     m_qtLanguage.reset();

@@ -13,6 +13,9 @@ class CQtLanguage;
 class CQtUserInterface;
 class CStartupWarmUp;
 class CvkCertDoc;
+namespace SHTMLHelper {
+class CHelpInstallation;
+}
 
 class CvkCertApp {
 public:
@@ -43,6 +46,7 @@ private:
     std::unique_ptr<CQtUserInterface> m_ui;
     std::unique_ptr<CQtLanguage> m_qtLanguage;
     std::unique_ptr<CLanguageEventDelivery> m_languageDelivery;
+    std::unique_ptr<SHTMLHelper::CHelpInstallation> m_help;
     std::unique_ptr<CvkCertDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
 };

@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "gui/help/HelpTopics.h"
 #include "gui/resources/LangDialogBuilder.h"
 #include "gui/resources/LanguageEvents.h"
 #include "gui/tree/CItemsTreeControl.h"
@@ -86,8 +87,8 @@ void CItemsTreeView::BuildForm() {
     m_tree->setObjectName(CLangDialogBuilder::ObjectName(IDC_TREE));
     m_tree->setProperty(CLangDialogBuilder::kIdProperty, static_cast<uint>(IDC_TREE));
     setFocusProxy(m_tree);
-    // Where the help binding will find the view's topic.
-    setProperty("vkHelpTopic", QString::fromLatin1(kHelpTopic));
+    // F1 in the view shows its topic.
+    setProperty(SHTMLHelper::kHelpTopicProperty, QString::fromLatin1(kHelpTopic));
 
     m_model = new CTreeItemsModel(m_rootNode, this);
     m_model->SetBaseFont(m_tree->font());

@@ -16,6 +16,7 @@
 #include "desktop/BroadcastReceiver.h"
 #include "desktop/DeviceChangeNotifier.h"
 #include "desktop/RegisteredMessages.h"
+#include "gui/help/HelpTopics.h"
 #include "gui/resources/LangMenuBuilder.h"
 #include "gui/resources/LanguageEvents.h"
 #include "gui/tree/CItemsTreeView.h"
@@ -124,6 +125,8 @@ void FocusPane(QWidget* pane) {
 
 CMainFrame::CMainFrame() {
     setObjectName(QStringLiteral("CMainFrame"));
+    setProperty(SHTMLHelper::kHelpTopicProperty,
+                QString::fromLatin1(SHTMLHelper::kMainWindowTopic));
     setAttribute(Qt::WA_DeleteOnClose, false);
     BuildSettings();
     BuildCommandTable();

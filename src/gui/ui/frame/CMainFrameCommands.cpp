@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "gui/help/CHelper.h"
 #include "gui/resources/LangMenuBuilder.h"
 #include "gui/tree/CItemsTreeView.h"
 #include "gui/ui/frame/CAboutDlg.h"
@@ -62,7 +63,14 @@ void CMainFrame::BuildCommandTable() {
         CAboutDlg dialog(this);
         dialog.exec();
     });
-    // Help is carried out by the help part of the program.
+    for (const auto& [id, tab] : {std::pair{ID_HELP_CONTENTS, SHTMLHelper::EHelpTab::Contents},
+                                  std::pair{ID_HELP_INDEX, SHTMLHelper::EHelpTab::Index},
+                                  std::pair{ID_HELP_SEARCH, SHTMLHelper::EHelpTab::Search}}) {
+        m_commands.Add({static_cast<UINT>(id)}, [tab] {
+            SDP::singleton_auto_pointer<SHTMLHelper::CHelper> help;
+            help->ShowHelp(tab, QString::fromLatin1(SHTMLHelper::kContentsTopic));
+        });
+    }
 }
 
 bool CMainFrame::NodeAccepts(UINT id) {

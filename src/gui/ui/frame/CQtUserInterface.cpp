@@ -9,6 +9,7 @@
 #include <exception>
 #include <thread>
 
+#include "gui/help/CHelper.h"
 #include "gui/resources/LangMenuBuilder.h"
 #include "gui/ui/frame/CCheckedFileDialog.h"
 #include "gui/ui/frame/CWizardPage.h"
@@ -112,6 +113,11 @@ UINT CQtUserInterface::TrackPopupMenu(const CMenu& menu, int screenX, int screen
 
 std::optional<SFileDialogResult> CQtUserInterface::FileDialog(const SFileDialogRequest& request) {
     CCheckedFileDialog dialog(m_owner.data(), request);
+    QObject::connect(&dialog, &CCheckedFileDialog::helpRequested, &dialog,
+                     [](const QString& topic) {
+                         SDP::singleton_auto_pointer<SHTMLHelper::CHelper> help;
+                         help->ShowTopic(topic);
+                     });
     // What the accept hook shows is owned by the dialog.
     const QPointer<QWidget> owner = m_owner;
     m_owner = &dialog;
