@@ -14,6 +14,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QHelpEngine>
+#include <QHelpSearchEngine>
+#include <QHelpSearchQueryWidget>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
@@ -39,6 +42,8 @@
 #include <vector>
 
 #include "gui/app/CvkCertApp.h"
+#include "gui/help/CHelpWindow.h"
+#include "gui/help/CHelper.h"
 #include "gui/resources/CDialogLang.h"
 #include "gui/resources/ResourceImages.h"
 #include "gui/tree/CItemsTreeView.h"
@@ -218,6 +223,7 @@ public:
         Views();
         MainWindow();
         TokenRemoved();
+        HelpWindow();
     }
 
     void ImageSheet();
@@ -268,6 +274,37 @@ private:
         }
         std::cout << file.string() << "\n";
         ++m_written;
+    }
+
+    // The help window on each of its tabs as the Help menu opens it: the contents (and the page
+    // of icons), the index narrowed to "PIN", and the search for "PIN" with its results.
+    void HelpWindow() {
+        SDP::singleton_auto_pointer<SHTMLHelper::CHelper> help;
+        m_frame.OnCommand(ID_HELP_CONTENTS);
+        SHTMLHelper::CHelpWindow* window = help->Window();
+        Expect(window != nullptr && window->isVisible(), "the help window did not open");
+        window->resize(900, 600);
+        SpinFor(500);
+        Save(window->grab(), "help/contents");
+        window->ShowTopic(QStringLiteral("3_Icons.html"));  // a page of the program's pictures
+        SpinFor(300);
+        Save(window->grab(), "help/icons");
+        m_frame.OnCommand(ID_HELP_INDEX);
+        window->IndexFilter()->setText(QStringLiteral("PIN"));
+        SpinFor(300);
+        Save(window->grab(), "help/index");
+        m_frame.OnCommand(ID_HELP_SEARCH);
+        QHelpSearchEngine* search = window->Engine()->searchEngine();
+        search->queryWidget()->setSearchInput(QStringLiteral("PIN"));
+        // The full-text index is built on a thread of the engine; ask until it answers.
+        for (int tries = 0; tries < 20 && search->searchResultCount() == 0; ++tries) {
+            emit search->queryWidget()->search();
+            SpinUntil([search] { return search->searchResultCount() > 0; }, 500);
+        }
+        Expect(search->searchResultCount() > 0, "the help's search found nothing");
+        SpinFor(300);
+        Save(window->grab(), "help/search");
+        window->close();
     }
 
     // Every dialog template of the interface language, built as the program builds it.

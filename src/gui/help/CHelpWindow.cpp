@@ -78,8 +78,10 @@ CHelpWindow::CHelpWindow(std::unique_ptr<QHelpEngine> engine)
     connect(contents, &QHelpContentWidget::linkActivated, this, &CHelpWindow::Open);
     connect(m_browser, &QTextBrowser::sourceChanged, this, &CHelpWindow::SyncContents);
     // The table of contents is read on a thread of the engine; open it whole once it is there.
-    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents,
-            [contents] { contents->expandToDepth(0); });
+    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, this, [this, contents] {
+        contents->expandToDepth(0);
+        SyncContents(m_browser->source());
+    });
 
     resize(kDefaultSize);
     m_splitter->setSizes({kDefaultNavWidth, kDefaultSize.width() - kDefaultNavWidth});
