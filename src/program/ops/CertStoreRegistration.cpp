@@ -13,6 +13,7 @@
 #include "program/token/CCertException.h"
 #include "program/token/CKeyInfo.h"
 #include "program/token/CProviderDescriptor.h"
+#include "program/token/CryptHandles.h"
 #include "program/token/ErrorText.h"
 #include "program/ui/CFrameFacade.h"
 #include "program/ui/IUserInterface.h"
@@ -27,16 +28,6 @@ using SEXCPT::ThrowIfFailed;
 
 constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 constexpr const wchar_t* kPersonalStore = L"MY";
-
-struct StoreCloser {
-    void operator()(void* store) const { CertCloseStore(store, 0); }
-};
-using StorePtr = std::unique_ptr<void, StoreCloser>;
-
-struct ContextFreer {
-    void operator()(PCCERT_CONTEXT context) const { CertFreeCertificateContext(context); }
-};
-using ContextPtr = std::unique_ptr<const CERT_CONTEXT, ContextFreer>;
 
 // Clears the key's caches when it goes, whatever way the operation ends.
 class CCachesClearer {
@@ -56,9 +47,9 @@ StorePtr OpenPersonalStore() {
     return store;
 }
 
-ContextPtr CreateContext(const std::vector<BYTE>& certificate) {
-    ContextPtr context(CertCreateCertificateContext(kEncoding, certificate.data(),
-                                                    static_cast<DWORD>(certificate.size())));
+CertContextPtr CreateContext(const std::vector<BYTE>& certificate) {
+    CertContextPtr context(CertCreateCertificateContext(kEncoding, certificate.data(),
+                                                        static_cast<DWORD>(certificate.size())));
     ThrowIfFailed(context != nullptr);
     return context;
 }
@@ -78,7 +69,7 @@ std::wstring FailureReason(DWORD code, const std::vector<BYTE>& certificate) {
 void Register(CKeyInfo& key, const CProviderDescriptor& provider) {
     CCachesClearer clearer(key);
     const StorePtr store = OpenPersonalStore();
-    const ContextPtr context = CreateContext(key.GetCertificate());
+    const CertContextPtr context = CreateContext(key.GetCertificate());
     std::wstring container = key.GetContainerName();
     std::wstring providerName = provider.name;
     CRYPT_KEY_PROV_INFO info{};
@@ -98,9 +89,9 @@ void Register(CKeyInfo& key, const CProviderDescriptor& provider) {
 void Unregister(CKeyInfo& key) {
     CCachesClearer clearer(key);
     const StorePtr store = OpenPersonalStore();
-    const ContextPtr context = CreateContext(key.GetCertificate());
-    const ContextPtr found(CertFindCertificateInStore(store.get(), kEncoding, 0, CERT_FIND_EXISTING,
-                                                      context.get(), nullptr));
+    const CertContextPtr context = CreateContext(key.GetCertificate());
+    const CertContextPtr found(CertFindCertificateInStore(
+        store.get(), kEncoding, 0, CERT_FIND_EXISTING, context.get(), nullptr));
     ThrowIfFailed(found != nullptr);
     // The deletion frees the context it is given.
     ThrowIfFailed(CertDeleteCertificateFromStore(CertDuplicateCertificateContext(found.get())));

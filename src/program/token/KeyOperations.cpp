@@ -4,31 +4,12 @@
 #include "program/token/CProvContextRef.h"
 #include "program/token/CReaderLock.h"
 #include "program/token/ContainerOperations.h"
+#include "program/token/CryptHandles.h"
 #include "program/token/TwoCallRead.h"
 
 namespace SVKCERT {
 
-namespace {
-
-// A key handle destroyed when it goes.
-class CScopedKey {
-public:
-    CScopedKey() = default;
-    ~CScopedKey() {
-        if (m_key != 0) {
-            CryptDestroyKey(m_key);
-        }
-    }
-    CScopedKey(const CScopedKey&) = delete;
-    CScopedKey& operator=(const CScopedKey&) = delete;
-    HCRYPTKEY* Out() { return &m_key; }
-    HCRYPTKEY Get() const { return m_key; }
-
-private:
-    HCRYPTKEY m_key = 0;
-};
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<BYTE> ReadKeyCertificate(const CProviderDescriptor& provider,
                                      const std::wstring& reader, const std::wstring& container,

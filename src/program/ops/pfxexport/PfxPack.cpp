@@ -8,65 +8,38 @@
 #include "platform/kernel/Uuid.h"
 #include "program/token/CCertException.h"
 #include "program/token/CTempKeySet.h"
+#include "program/token/CryptHandles.h"
 #include "program/token/KeyOperations.h"
 
 namespace SEXPPFXMaster {
 
 namespace {
 
-using SVKCERT::SEXCPT::CCertException;
 using SVKCERT::SEXCPT::ThrowIfFailed;
 
-class CStore {
-public:
-    CStore() : m_store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr)) {
-        ThrowIfFailed(m_store != nullptr);
-    }
-    ~CStore() { CertCloseStore(m_store, 0); }
-    CStore(const CStore&) = delete;
-    CStore& operator=(const CStore&) = delete;
-    HCERTSTORE Get() const { return m_store; }
+SVKCERT::StorePtr OpenMemoryStore() {
+    SVKCERT::StorePtr store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
+    ThrowIfFailed(store != nullptr);
+    return store;
+}
 
-private:
-    HCERTSTORE m_store;
-};
-
-class CCertificate {
-public:
-    explicit CCertificate(const std::vector<BYTE>& der)
-        : m_context(CertCreateCertificateContext(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
-                                                 der.data(), static_cast<DWORD>(der.size()))) {
-        ThrowIfFailed(m_context != nullptr);
-    }
-    ~CCertificate() { CertFreeCertificateContext(m_context); }
-    CCertificate(const CCertificate&) = delete;
-    CCertificate& operator=(const CCertificate&) = delete;
-    PCCERT_CONTEXT Get() const { return m_context; }
-
-private:
-    PCCERT_CONTEXT m_context;
-};
-
-class CKeyHandle {
-public:
-    explicit CKeyHandle(HCRYPTKEY key) : m_key(key) {}
-    ~CKeyHandle() { CryptDestroyKey(m_key); }
-    CKeyHandle(const CKeyHandle&) = delete;
-    CKeyHandle& operator=(const CKeyHandle&) = delete;
-
-private:
-    HCRYPTKEY m_key;
-};
+SVKCERT::CertContextPtr CreateContext(const std::vector<BYTE>& der) {
+    SVKCERT::CertContextPtr context(CertCreateCertificateContext(
+        X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size())));
+    ThrowIfFailed(context != nullptr);
+    return context;
+}
 
 }  // namespace
 
 std::vector<BYTE> PackPfx(const SVKCERT::SPfxKeyPair& pair, DWORD keySpec,
                           const std::wstring& friendlyName, const std::wstring& password) {
     // Destroyed in the reverse order: key, key set, certificate, store.
-    CStore store;
-    CCertificate certificate(pair.certificate);
+    const SVKCERT::StorePtr store = OpenMemoryStore();
+    const SVKCERT::CertContextPtr certificate = CreateContext(pair.certificate);
     SVKCERT::CTempKeySet keySet(NewUuidString());
-    CKeyHandle key(SVKCERT::ImportKeyBlob(keySet.Context(), pair.keyBlob, CRYPT_EXPORTABLE));
+    const SVKCERT::CScopedKey key(
+        SVKCERT::ImportKeyBlob(keySet.Context(), pair.keyBlob, CRYPT_EXPORTABLE));
 
     std::wstring container = keySet.Container();
     std::wstring provider = keySet.ProviderName();
@@ -77,20 +50,20 @@ std::vector<BYTE> PackPfx(const SVKCERT::SPfxKeyPair& pair, DWORD keySpec,
     info.dwFlags = 1;
     info.dwKeySpec = keySpec;
     ThrowIfFailed(
-        CertSetCertificateContextProperty(certificate.Get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
+        CertSetCertificateContextProperty(certificate.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
     CRYPT_DATA_BLOB name{static_cast<DWORD>((friendlyName.size() + 1) * sizeof(wchar_t)),
                          reinterpret_cast<BYTE*>(const_cast<wchar_t*>(friendlyName.c_str()))};
     ThrowIfFailed(
-        CertSetCertificateContextProperty(certificate.Get(), CERT_FRIENDLY_NAME_PROP_ID, 0, &name));
-    ThrowIfFailed(CertAddCertificateContextToStore(store.Get(), certificate.Get(),
+        CertSetCertificateContextProperty(certificate.get(), CERT_FRIENDLY_NAME_PROP_ID, 0, &name));
+    ThrowIfFailed(CertAddCertificateContextToStore(store.get(), certificate.get(),
                                                    CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
     constexpr DWORD kFlags =
         REPORT_NO_PRIVATE_KEY | REPORT_NOT_ABLE_TO_EXPORT_PRIVATE_KEY | EXPORT_PRIVATE_KEYS;
     CRYPT_DATA_BLOB packed{0, nullptr};
-    ThrowIfFailed(PFXExportCertStoreEx(store.Get(), &packed, password.c_str(), nullptr, kFlags));
+    ThrowIfFailed(PFXExportCertStoreEx(store.get(), &packed, password.c_str(), nullptr, kFlags));
     std::vector<BYTE> bytes(packed.cbData);
     packed.pbData = bytes.data();
-    ThrowIfFailed(PFXExportCertStoreEx(store.Get(), &packed, password.c_str(), nullptr, kFlags));
+    ThrowIfFailed(PFXExportCertStoreEx(store.get(), &packed, password.c_str(), nullptr, kFlags));
     bytes.resize(packed.cbData);
     return bytes;
 }

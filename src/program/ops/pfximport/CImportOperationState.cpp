@@ -7,6 +7,7 @@
 #include "program/token/CCertException.h"
 #include "program/token/CReaderLock.h"
 #include "program/token/ContainerOperations.h"
+#include "program/token/CryptHandles.h"
 #include "program/token/ErrorText.h"
 #include "program/token/KeyOperations.h"
 #include "program/ui/IUserInterface.h"
@@ -19,18 +20,6 @@ namespace {
 using SVKCERT::SEXCPT::CCertException;
 using SVKCERT::SEXCPT::ThrowIfFailed;
 
-class CKeyHandle {
-public:
-    explicit CKeyHandle(HCRYPTKEY key) : m_key(key) {}
-    ~CKeyHandle() { CryptDestroyKey(m_key); }
-    CKeyHandle(const CKeyHandle&) = delete;
-    CKeyHandle& operator=(const CKeyHandle&) = delete;
-    HCRYPTKEY Get() const { return m_key; }
-
-private:
-    HCRYPTKEY m_key;
-};
-
 // Makes the container and puts the key and its certificate into it. A container made here is
 // deleted again when a later step fails, so that a failed import leaves the token as it was.
 void ImportIntoNewContainer(const CPfxContext& context) {
@@ -39,7 +28,7 @@ void ImportIntoNewContainer(const CPfxContext& context) {
         SVKCERT::CreateContainerCached(context.provider, context.readerName, context.containerName);
     try {
         const DWORD flags = context.exportAllowed ? CRYPT_EXPORTABLE : 0;
-        CKeyHandle key(
+        const SVKCERT::CScopedKey key(
             SVKCERT::ImportKeyBlob(container.Get(), context.keyAndCertificate.keyBlob, flags));
         const std::vector<BYTE>& certificate = context.keyAndCertificate.certificate;
         ThrowIfFailed(CryptSetKeyParam(key.Get(), KP_CERTIFICATE, certificate.data(), 0));

@@ -11,68 +11,23 @@
 #include "platform/crypto/CryptApi.h"
 #include "platform/errors/LastError.h"
 #include "platform/errors/WinError.h"
+#include "program/token/CryptHandles.h"
 
 namespace SPFXMaster {
 
 namespace {
 
-class CStoreHolder {
-public:
-    explicit CStoreHolder(HCERTSTORE store) : m_store(store) {}
-    ~CStoreHolder() { CertCloseStore(m_store, 0); }
-    CStoreHolder(const CStoreHolder&) = delete;
-    CStoreHolder& operator=(const CStoreHolder&) = delete;
-    HCERTSTORE Get() const { return m_store; }
-
-private:
-    HCERTSTORE m_store;
-};
-
-class CProvHolder {
-public:
-    CProvHolder() = default;
-    ~CProvHolder() {
-        if (m_prov != 0) {
-            CryptReleaseContext(m_prov, 0);
-        }
-    }
-    CProvHolder(const CProvHolder&) = delete;
-    CProvHolder& operator=(const CProvHolder&) = delete;
-    HCRYPTPROV* Out() { return &m_prov; }
-    HCRYPTPROV Get() const { return m_prov; }
-
-private:
-    HCRYPTPROV m_prov = 0;
-};
-
-class CKeyHolder {
-public:
-    CKeyHolder() = default;
-    ~CKeyHolder() {
-        if (m_key != 0) {
-            CryptDestroyKey(m_key);
-        }
-    }
-    CKeyHolder(const CKeyHolder&) = delete;
-    CKeyHolder& operator=(const CKeyHolder&) = delete;
-    HCRYPTKEY* Out() { return &m_key; }
-    HCRYPTKEY Get() const { return m_key; }
-
-private:
-    HCRYPTKEY m_key = 0;
-};
-
 // The private key of the certificate's key set as a PRIVATEKEYBLOB; nothing when the
 // certificate has none or it cannot be read out.
 std::optional<vk::crypto::SecureBytes> ExportPrivateKey(PCCERT_CONTEXT certificate) {
-    CProvHolder prov;
+    SVKCERT::CScopedProv prov;
     DWORD keySpec = 0;
     BOOL callerFrees = FALSE;
     if (!CryptAcquireCertificatePrivateKey(certificate, 0, nullptr, prov.Out(), &keySpec,
                                            &callerFrees)) {
         return std::nullopt;
     }
-    CKeyHolder key;
+    SVKCERT::CScopedKey key;
     if (!CryptGetUserKey(prov.Get(), keySpec, key.Out())) {
         return std::nullopt;
     }
@@ -106,15 +61,15 @@ SPfxUnpackResult Unpack(const std::vector<BYTE>& contents, const std::wstring& p
         result.error = GetLastError();
         return result;
     }
-    HCERTSTORE store =
-        PFXImportCertStore(&blob, password.c_str(), CRYPT_EXPORTABLE | CRYPT_MACHINE_KEYSET);
-    if (store == nullptr) {
+    const SVKCERT::StorePtr store(
+        PFXImportCertStore(&blob, password.c_str(), CRYPT_EXPORTABLE | CRYPT_MACHINE_KEYSET));
+    if (!store) {
         result.error = GetLastError();
         return result;
     }
-    CStoreHolder holder(store);
-    for (PCCERT_CONTEXT certificate = CertEnumCertificatesInStore(store, nullptr);
-         certificate != nullptr; certificate = CertEnumCertificatesInStore(store, certificate)) {
+    for (PCCERT_CONTEXT certificate = CertEnumCertificatesInStore(store.get(), nullptr);
+         certificate != nullptr;
+         certificate = CertEnumCertificatesInStore(store.get(), certificate)) {
         std::optional<vk::crypto::SecureBytes> key = ExportPrivateKey(certificate);
         DeleteKeySet(certificate);
         if (key) {
