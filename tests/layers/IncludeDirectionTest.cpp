@@ -26,7 +26,7 @@ struct Layer {
 
 // Lowest first. "program" stands for every program/ folder, "gui" for every gui/ folder;
 // "res" is the resource ids and the embedded resources.
-const std::array<Layer, 14> kLayers{{
+const std::array<Layer, 15> kLayers{{
     {"platform", false, {}},
     {"desktop", true, {"platform"}},
     {"program/core", false, {"platform"}},
@@ -41,13 +41,18 @@ const std::array<Layer, 14> kLayers{{
      {"program/ops", "program/ui", "program/token", "program/app", "program/core", "platform",
       "res"}},
     {"gui/resources", true, {"program", "desktop", "platform", "res"}},
-    {"gui/widgets", true, {"gui/resources", "program", "desktop", "platform", "res"}},
-    {"gui/tree", true, {"gui/widgets", "gui/resources", "program", "desktop", "platform", "res"}},
-    {"gui/ops", true, {"gui/widgets", "gui/resources", "program", "desktop", "platform", "res"}},
+    {"gui/help", true, {"program", "desktop", "platform", "res"}},
+    {"gui/widgets", true, {"gui/resources", "gui/help", "program", "desktop", "platform", "res"}},
+    {"gui/tree",
+     true,
+     {"gui/widgets", "gui/resources", "gui/help", "program", "desktop", "platform", "res"}},
+    {"gui/ops",
+     true,
+     {"gui/widgets", "gui/resources", "gui/help", "program", "desktop", "platform", "res"}},
     {"gui/ui",
      true,
-     {"gui/ops", "gui/tree", "gui/widgets", "gui/resources", "program", "desktop", "platform",
-      "res"}},
+     {"gui/ops", "gui/tree", "gui/widgets", "gui/resources", "gui/help", "program", "desktop",
+      "platform", "res"}},
     {"gui/app", true, {"gui", "program", "desktop", "platform", "res"}},
 }};
 

@@ -21,6 +21,7 @@
 #include "gui/resources/LangMenuBuilder.h"
 #include "gui/ui/frame/CCheckedFileDialog.h"
 #include "gui/ui/frame/CQtUserInterface.h"
+#include "program/app/LangResource.h"
 #include "res/resource.h"
 #include "support/TempWorld.h"
 #include "support/gui/QtApp.h"
@@ -184,7 +185,7 @@ TEST(QtUserInterface, FileDialogsConfirmOnlyFilesThatPassAndTheAcceptHookTakes) 
     EXPECT_EQ(accepted, (std::vector<std::pair<std::wstring, int>>{{aCer, 1}, {aCer, 1}}));
     EXPECT_EQ(chosen.value_or(SFileDialogResult{}).path, aCer);
 
-    // Saving over a file asks nothing of Qt's own: the accept hook decides. Help does no harm.
+    // Saving over a file asks nothing of Qt's own: the accept hook decides.
     SFileDialogRequest save = open;
     save.open = false;
     save.filter = L"DER|*.cer|Base64|*.cer||";
@@ -195,7 +196,17 @@ TEST(QtUserInterface, FileDialogsConfirmOnlyFilesThatPassAndTheAcceptHookTakes) 
         EXPECT_EQ(d->property("helpTopic").toString(), QStringLiteral("export"));
         QPushButton* help = d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help);
         ASSERT_NE(help, nullptr);
-        help->click();  // no help pages yet: the dialog stays as it was
+        // No help is installed here: the help says its file is missing, the dialog stays.
+        QTest::qWait(150);  // the closers of the dialog before have run
+        QString said;
+        QTimer::singleShot(50, [&said] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                said = box->text();
+                box->accept();
+            }
+        });
+        help->click();
+        EXPECT_EQ(said.toStdWString(), LoadLangString(IDS_HELP_FILE_MISSING));
         d->selectNameFilter(d->nameFilters().value(1));
         EXPECT_EQ(Confirm(d, "old"), std::pair(true, true));
         EXPECT_EQ(Confirm(d, "old"), std::pair(true, false));
