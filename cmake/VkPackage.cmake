@@ -14,8 +14,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The dialogs are laid out in DejaVu Sans, which the program loads from its files.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# The dialogs are laid out in DejaVu Sans, which the program loads from its files; Qt Help reads
+# the user's guide through Qt's SQLite driver, a plugin that no library links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libqt6sql6-sqlite")
 # Qt's Russian texts of its own dialogs, and a session bus for the single-instance signal.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, dbus-user-session | dbus-x11")
 # The programs without their debugging information; the version stamp is kept (an allocated note).

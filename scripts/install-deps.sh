@@ -9,7 +9,7 @@ packages=(
   libssl-dev openssl libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-tools-dev-tools
-  qt6-tools-dev qt6-documentation-tools libqt6help6
+  qt6-tools-dev qt6-documentation-tools libqt6help6 libqt6sql6-sqlite
   qt6-translations-l10n
   libgl-dev libxkbcommon-dev libfontconfig-dev
   fonts-dejavu-core
