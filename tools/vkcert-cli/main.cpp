@@ -1,6 +1,8 @@
 // vkcert-cli COMMAND ...: dispatches to the command named first.
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "Command.h"
 #include "Messages.h"
@@ -21,12 +23,16 @@ void PrintHelp() {
         "Командная строка браузера сертификатов Velkora, для сценариев.\n"
         "\n"
         "Команды:\n");
+    // Summaries start in one column, two spaces after the longest name.
+    std::size_t width = 0;
     for (const auto& command : vkcli::Commands()) {
+        width = std::max(width, std::string_view(command.name).size());
+    }
+    for (const auto& command : vkcli::Commands()) {
+        const std::string_view name = command.name;
         text += "  ";
-        text += command.name;
-        text += std::string(command.name).size() < 8
-                    ? std::string(8 - std::string(command.name).size(), ' ')
-                    : " ";
+        text += name;
+        text += std::string(width + 2 - name.size(), ' ');
         text += command.summary();
         text += '\n';
     }
