@@ -63,10 +63,12 @@ void CMainFrame::BuildCommandTable() {
         CAboutDlg dialog(this);
         dialog.exec();
     });
-    for (const auto& [id, tab] : {std::pair{ID_HELP_CONTENTS, SHTMLHelper::EHelpTab::Contents},
-                                  std::pair{ID_HELP_INDEX, SHTMLHelper::EHelpTab::Index},
-                                  std::pair{ID_HELP_SEARCH, SHTMLHelper::EHelpTab::Search}}) {
-        m_commands.Add({static_cast<UINT>(id)}, [tab] {
+    for (const auto& command : {std::pair{ID_HELP_CONTENTS, SHTMLHelper::EHelpTab::Contents},
+                                std::pair{ID_HELP_INDEX, SHTMLHelper::EHelpTab::Index},
+                                std::pair{ID_HELP_SEARCH, SHTMLHelper::EHelpTab::Search}}) {
+        // A structured binding cannot be captured by clang 14.
+        const SHTMLHelper::EHelpTab tab = command.second;
+        m_commands.Add({static_cast<UINT>(command.first)}, [tab] {
             SDP::singleton_auto_pointer<SHTMLHelper::CHelper> help;
             help->ShowHelp(tab, QString::fromLatin1(SHTMLHelper::kContentsTopic));
         });
