@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "Arguments.h"
 #include "Command.h"
 #include "KeyNode.h"
 #include "Messages.h"
@@ -52,23 +53,13 @@ int RunExport(std::span<char*> args) {
     std::vector<std::string> operands;
     int filterIndex = 1;
     bool force = false;
-    for (char* arg : args) {
-        const std::string text = arg;
-        if (text == "--help" || text == "-h") {
-            std::fputs(ExportHelp(), stdout);
-            return kExitOk;
-        }
-        if (text == "--der" || text == "--base64") {
-            filterIndex = text == "--der" ? 1 : 2;
-        } else if (text == "--force") {
-            force = true;
-        } else if ((text.size() > 1 && text[0] == '-') || operands.size() == 2) {
-            PrintError(Text("unknown argument: ", "неизвестный аргумент: ") + text +
-                       Text(" (see vkcert-cli export --help)", " (см. vkcert-cli export --help)"));
-            return kExitFailure;
-        } else {
-            operands.push_back(text);
-        }
+    const EArguments read = ReadArguments(args, "export", ExportHelp(),
+                                          {{"--der", [&] { filterIndex = 1; }},
+                                           {"--base64", [&] { filterIndex = 2; }},
+                                           {"--force", [&] { force = true; }}},
+                                          2, operands);
+    if (read != EArguments::Read) {
+        return read == EArguments::HelpShown ? kExitOk : kExitFailure;
     }
     if (operands.size() != 2) {
         PrintError(Text("PATH and FILE are needed (see vkcert-cli export --help)",

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "Arguments.h"
 #include "Command.h"
 #include "KeyNode.h"
 #include "Messages.h"
@@ -45,18 +46,9 @@ const char* ImportHelp() {
 
 int RunImport(std::span<char*> args) {
     std::vector<std::string> operands;
-    for (char* arg : args) {
-        const std::string text = arg;
-        if (text == "--help" || text == "-h") {
-            std::fputs(ImportHelp(), stdout);
-            return kExitOk;
-        }
-        if ((text.size() > 1 && text[0] == '-') || operands.size() == 2) {
-            PrintError(Text("unknown argument: ", "неизвестный аргумент: ") + text +
-                       Text(" (see vkcert-cli import --help)", " (см. vkcert-cli import --help)"));
-            return kExitFailure;
-        }
-        operands.push_back(text);
+    const EArguments read = ReadArguments(args, "import", ImportHelp(), {}, 2, operands);
+    if (read != EArguments::Read) {
+        return read == EArguments::HelpShown ? kExitOk : kExitFailure;
     }
     if (operands.size() != 2) {
         PrintError(Text("PATH and FILE are needed (see vkcert-cli import --help)",

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "Arguments.h"
 #include "Command.h"
 #include "KeyNode.h"
 #include "Messages.h"
@@ -90,24 +91,12 @@ int RunPfxExport(std::span<char*> args) {
     std::vector<std::string> operands;
     bool fromStdin = false;
     bool force = false;
-    for (char* arg : args) {
-        const std::string text = arg;
-        if (text == "--help" || text == "-h") {
-            std::fputs(PfxExportHelp(), stdout);
-            return kExitOk;
-        }
-        if (text == "--password-stdin") {
-            fromStdin = true;
-        } else if (text == "--force") {
-            force = true;
-        } else if ((text.size() > 1 && text[0] == '-') || operands.size() == 2) {
-            PrintError(
-                Text("unknown argument: ", "неизвестный аргумент: ") + text +
-                Text(" (see vkcert-cli pfx-export --help)", " (см. vkcert-cli pfx-export --help)"));
-            return kExitFailure;
-        } else {
-            operands.push_back(text);
-        }
+    const EArguments read = ReadArguments(
+        args, "pfx-export", PfxExportHelp(),
+        {{"--password-stdin", [&] { fromStdin = true; }}, {"--force", [&] { force = true; }}}, 2,
+        operands);
+    if (read != EArguments::Read) {
+        return read == EArguments::HelpShown ? kExitOk : kExitFailure;
     }
     if (operands.size() != 2) {
         PrintError(Text("PATH and FILE are needed (see vkcert-cli pfx-export --help)",

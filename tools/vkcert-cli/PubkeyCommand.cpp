@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "Arguments.h"
 #include "Command.h"
 #include "KeyNode.h"
 #include "Messages.h"
@@ -61,25 +62,17 @@ std::string PublicKeyPem(const std::vector<BYTE>& der) {
 }
 
 int RunPubkey(std::span<char*> args) {
-    const char* path = nullptr;
-    for (char* arg : args) {
-        const std::string text = arg;
-        if (text == "--help" || text == "-h") {
-            std::fputs(PubkeyHelp(), stdout);
-            return kExitOk;
-        }
-        if ((text.size() > 1 && text[0] == '-') || path != nullptr) {
-            PrintError(Text("unknown argument: ", "неизвестный аргумент: ") + text +
-                       Text(" (see vkcert-cli pubkey --help)", " (см. vkcert-cli pubkey --help)"));
-            return kExitFailure;
-        }
-        path = arg;
+    std::vector<std::string> operands;
+    const EArguments read = ReadArguments(args, "pubkey", PubkeyHelp(), {}, 1, operands);
+    if (read != EArguments::Read) {
+        return read == EArguments::HelpShown ? kExitOk : kExitFailure;
     }
-    if (path == nullptr) {
+    if (operands.empty()) {
         PrintError(Text("no PATH given (see vkcert-cli pubkey --help)",
                         "не указан ПУТЬ (см. vkcert-cli pubkey --help)"));
         return kExitFailure;
     }
+    const std::string& path = operands[0];
     KeyNodeLookup lookup;
     STreeItemInfo::CCertificateItemInfo* node = lookup.Find(Utf8ToWide(path));
     std::string pem;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Arguments.h"
 #include "CertText.h"
 #include "Command.h"
 #include "KeyNode.h"
@@ -176,18 +177,9 @@ int Change(KeyNodeLookup& lookup, STreeItemInfo::CCertificateItemInfo& node, CKe
 
 int RunStore(std::span<char*> args) {
     std::vector<std::string> operands;
-    for (char* arg : args) {
-        const std::string text = arg;
-        if (text == "--help" || text == "-h") {
-            std::fputs(StoreHelp(), stdout);
-            return kExitOk;
-        }
-        if ((text.size() > 1 && text[0] == '-') || operands.size() == 2) {
-            PrintError(Text("unknown argument: ", "неизвестный аргумент: ") + text +
-                       Text(" (see vkcert-cli store --help)", " (см. vkcert-cli store --help)"));
-            return kExitFailure;
-        }
-        operands.push_back(text);
+    const EArguments read = ReadArguments(args, "store", StoreHelp(), {}, 2, operands);
+    if (read != EArguments::Read) {
+        return read == EArguments::HelpShown ? kExitOk : kExitFailure;
     }
     const std::string action = operands.empty() ? std::string() : operands[0];
     const bool withPath = action == "add" || action == "remove" || action == "status";
