@@ -179,7 +179,7 @@ public:
         {
             std::lock_guard lock(m_mutex);
             m_pageRequests.push_back(request);
-            m_trail.push_back(std::to_string(request.messageId));
+            m_trail.push_back(PageMark(request.messageId));
             whileShown = m_whilePageShown;
         }
         if (whileShown) {
@@ -228,11 +228,14 @@ public:
         return m_pageRequests;
     }
     // The message ids of the pages shown (0 for a page without message), progress pages
-    // marked by a leading '~', in order.
+    // marked by a leading '~', in order: PageMark and ProgressMark of each.
     std::vector<std::string> PageTrail() const {
         std::lock_guard lock(m_mutex);
         return m_trail;
     }
+
+    static std::string PageMark(UINT messageId) { return std::to_string(messageId); }
+    static std::string ProgressMark(UINT messageId) { return "~" + std::to_string(messageId); }
 
     class ProgressPage final : public IProgressPage {
     public:
@@ -253,7 +256,7 @@ public:
         std::function<void(const SWizardPageRequest&)> action;
         {
             std::lock_guard lock(m_mutex);
-            m_trail.push_back("~" + std::to_string(request.messageId));
+            m_trail.push_back(ProgressMark(request.messageId));
             action = m_whenProgressShown;
         }
         if (action) {

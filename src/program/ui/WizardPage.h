@@ -68,6 +68,11 @@ struct SWizardPageResult {
     SWizardPageResult& operator=(const SWizardPageResult&) = default;
 };
 
+// A page of a wizard from its template, before the values: the title, small icon and help topic
+// that every page of that wizard shows, and the wizard's position record.
+SWizardPageRequest WizardPage(UINT templateId, UINT titleId, UINT iconId, const char* helpTopic,
+                              SWizardPosition& position);
+
 // A page shown without its own message loop while work runs; it goes when the object goes.
 class IProgressPage {
 public:

@@ -39,12 +39,8 @@ constexpr const char* kReader = "Reader A";
 constexpr const wchar_t* kReaderW = L"Reader A";
 constexpr const wchar_t* kName = L"Тест Один";
 
-std::string Id(UINT id) {
-    return std::to_string(id);
-}
-std::string Progress(UINT id) {
-    return "~" + std::to_string(id);
-}
+constexpr auto* Id = &vktest::ScriptedUi::PageMark;
+constexpr auto* Progress = &vktest::ScriptedUi::ProgressMark;
 const Trail kWritten = {Progress(IDS_LOADING_TOKEN_INFO), Id(IDS_PFX_EXPORT_PASSWORD_TEXT),
                         Id(IDS_PFX_EXPORT_SUCCEEDED)};
 

@@ -40,12 +40,8 @@ using Trail = std::vector<std::string>;
 constexpr const char* kReader = "Reader A";
 constexpr const wchar_t* kReaderW = L"Reader A";
 
-std::string Id(UINT id) {
-    return std::to_string(id);
-}
-std::string Progress(UINT id) {
-    return "~" + std::to_string(id);
-}
+constexpr auto* Id = &vktest::ScriptedUi::PageMark;
+constexpr auto* Progress = &vktest::ScriptedUi::ProgressMark;
 
 // The trail of a run that ends on a page with the message.
 Trail Ended(UINT lastMessage) {

@@ -7,13 +7,8 @@
 namespace SEXPPFXMaster {
 
 SWizardPageRequest ExpPfxPage(UINT templateId, CExpPfxContext& context) {
-    SWizardPageRequest page;
-    page.templateId = templateId;
-    page.titleId = IDS_PFX_EXPORT_TITLE;
-    page.iconId = IDI_PFX_EXPORT;
-    page.helpTopic = kHelpTopic;
-    page.position = &context.position;
-    return page;
+    return WizardPage(templateId, IDS_PFX_EXPORT_TITLE, IDI_PFX_EXPORT, kHelpTopic,
+                      context.position);
 }
 
 SWizardPageRequest PasswordPage(CExpPfxContext& context) {

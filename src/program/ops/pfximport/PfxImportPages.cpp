@@ -8,13 +8,8 @@
 namespace SPFXMaster {
 
 SWizardPageRequest PfxPage(UINT templateId, CPfxContext& context) {
-    SWizardPageRequest page;
-    page.templateId = templateId;
-    page.titleId = IDS_PFX_IMPORT_TITLE;
-    page.iconId = IDI_PFX_IMPORT;
-    page.helpTopic = kHelpTopic;
-    page.position = &context.position;
-    return page;
+    return WizardPage(templateId, IDS_PFX_IMPORT_TITLE, IDI_PFX_IMPORT, kHelpTopic,
+                      context.position);
 }
 
 SWizardPageRequest PasswordPage(CPfxContext& context) {
